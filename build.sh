@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# echobatch build entry point. On a fresh Debian 12 machine (as root or with sudo):
+#   ./build.sh run     build and start the window
+#   ./build.sh test    build and run every test (CTest)
+#   ./build.sh bench   build and run the benchmarks
+#   ./build.sh build   configure and build only
+#   ./build.sh asan    build into build-asan/ with AddressSanitizer + UBSan and run the tests
+#   ./build.sh deps    install the missing Debian packages only
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  sox libsox-fmt-mp3
+  libtag1-dev
+  xvfb xauth xdotool imagemagick x11-utils
+  fonts-liberation espeak-ng xdg-utils
+  clang libclang-rt-14-dev
+)
+
+install_deps() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "build.sh: installing ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+jobs() { nproc 2>/dev/null || echo 2; }
+
+configure_and_build() {
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$(jobs)"
+}
+
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+
+cmd=${1:-build}
+[ $# -gt 0 ] && shift
+case "$cmd" in
+  deps)
+    install_deps ;;
+  build)
+    install_deps
+    configure_and_build build -DECHOBATCH_WERROR=$werror ;;
+  run)
+    install_deps
+    configure_and_build build -DECHOBATCH_WERROR=$werror
+    exec "$root/build/bin/echobatch" "$@" ;;
+  test)
+    install_deps
+    configure_and_build build -DECHOBATCH_WERROR=$werror
+    cd build && ctest --output-on-failure -j "$(jobs)" "$@" ;;
+  asan)
+    install_deps
+    configure_and_build build-asan -DECHOBATCH_WERROR=$werror -DECHOBATCH_SANITIZE=ON \
+      -DCMAKE_BUILD_TYPE=Debug
+    cd build-asan && ctest --output-on-failure -j "$(jobs)" "$@" ;;
+  bench)
+    install_deps
+    configure_and_build build -DECHOBATCH_WERROR=$werror
+    cmake --build build --target bench ;;
+  *)
+    echo "usage: $0 {run|test|bench|build|asan|deps} [args]" >&2
+    exit 2 ;;
+esac

@@ -1,0 +1,43 @@
+#include "engine/pathhelpers.h"
+
+#include "shell/steps.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+namespace eb {
+
+bool FileExists(const QString& path) {
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return false;
+    return QFileInfo(path).lastModified().isValid();
+}
+
+QString StripExtension(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        throw StepError(QString::fromLatin1(kInvalidArgument));
+    if (dot + 1 > 32767)
+        throw StepError(QStringLiteral("Overflow"));
+    return name.left(dot);
+}
+
+QString FileNameOf(const QString& path) {
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool IsFolder(const QString& path) {
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        return false;
+    return QFileInfo(path).isDir();
+}
+
+void DeleteFileQuiet(const QString& path) {
+    QCoreApplication::processEvents();
+    if (path.isEmpty() || path.contains(QChar(u'\0')) || QFileInfo(path).isDir())
+        return;
+    QFile::remove(path);
+}
+
+}  // namespace eb

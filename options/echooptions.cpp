@@ -1,0 +1,54 @@
+#include "options/echooptions.h"
+
+namespace eb {
+
+EchoTexts DefaultEchoTexts() {
+    return {QString::fromLatin1(kEchoFields[0].fallback), QString::fromLatin1(kEchoFields[1].fallback),
+            QString::fromLatin1(kEchoFields[2].fallback), QString::fromLatin1(kEchoFields[3].fallback)};
+}
+
+bool IsNumericText(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    auto isDigit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    if (i < n && (text[i] == u'+' || text[i] == u'-'))
+        ++i;
+    qsizetype digits = 0;
+    while (isDigit(i)) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == u'.') {
+        ++i;
+        while (isDigit(i)) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (i < n && (text[i] == u'e' || text[i] == u'E')) {
+        ++i;
+        if (i < n && (text[i] == u'+' || text[i] == u'-'))
+            ++i;
+        if (!isDigit(i))
+            return false;
+        while (isDigit(i))
+            ++i;
+    }
+    return i == n;
+}
+
+QString CheckEchoTexts(const EchoTexts& texts) {
+    const std::array<const QString*, 4> values{&texts.gainIn, &texts.gainOut, &texts.delay,
+                                               &texts.decay};
+    QString failing;
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        if (!IsNumericText(*values[k]))
+            failing += QLatin1Char('\n') + QString::fromLatin1(kEchoFields[k].label) +
+                       QLatin1Char(' ') + *values[k];
+    }
+    return failing.isEmpty() ? QString() : QStringLiteral("Numeric value required.") + failing;
+}
+
+}  // namespace eb

@@ -1,0 +1,35 @@
+#include "shell/appinfo.h"
+
+#include <QCoreApplication>
+
+namespace eb {
+
+namespace {
+QString& titleStore() {
+    static QString title;
+    return title;
+}
+}  // namespace
+
+QString ProductName() { return QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"); }
+
+QString AppTitleFrom(const QString& name) {
+    QString title = name;
+    do {
+        const qsizetype blank = title.lastIndexOf(QLatin1Char(' '));
+        title = title.left(blank < 0 ? 0 : blank);
+    } while (title.size() > 40);
+    return title;
+}
+
+void SetAppTitle() { titleStore() = AppTitleFrom(ProductName()); }
+
+QString AppTitle() {
+    if (titleStore().isEmpty())
+        SetAppTitle();
+    return titleStore();
+}
+
+QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+}  // namespace eb

@@ -1,0 +1,94 @@
+#include "testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QVector>
+
+namespace ebtest {
+
+int run(const QString& program, const QStringList& args, QByteArray* out, QByteArray* err,
+        int timeoutMs) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(timeoutMs)) {
+        return -1;
+    }
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (out)
+        *out = p.readAllStandardOutput();
+    if (err)
+        *err = p.readAllStandardError();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool makeToneMp3(const QString& path, double seconds, int frequency) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return run(QStringLiteral("sox"),
+               {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("--no-glob"), path,
+                QStringLiteral("synth"), QString::number(seconds), QStringLiteral("sine"),
+                QString::number(frequency), QStringLiteral("vol"), QStringLiteral("0.5")}) == 0;
+}
+
+bool makeImpulseMp3(const QString& path, double seconds, double atSeconds) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Silence, with a 2 ms full-scale square burst at `atSeconds`: pad places the burst.
+    const double burst = 0.002;
+    return run(QStringLiteral("sox"),
+               {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("--no-glob"), path,
+                QStringLiteral("synth"), QString::number(burst), QStringLiteral("square"),
+                QStringLiteral("1000"), QStringLiteral("vol"), QStringLiteral("0.9"),
+                QStringLiteral("pad"), QString::number(atSeconds),
+                QString::number(seconds - atSeconds - burst)}) == 0;
+}
+
+QVector<qint16> decodeSamples(const QString& path, int rate) {
+    QByteArray raw;
+    const int rc = run(QStringLiteral("sox"),
+                       {QStringLiteral("--no-glob"), path, QStringLiteral("-t"),
+                        QStringLiteral("raw"), QStringLiteral("-e"), QStringLiteral("signed"),
+                        QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-c"),
+                        QStringLiteral("1"), QStringLiteral("-r"), QString::number(rate),
+                        QStringLiteral("-L"), QStringLiteral("-")},
+                       &raw);
+    QVector<qint16> samples;
+    if (rc != 0)
+        return samples;
+    samples.resize(raw.size() / 2);
+    memcpy(samples.data(), raw.constData(), static_cast<size_t>(samples.size()) * 2);
+    return samples;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray checksum(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(&f);
+    return h.result().toHex();
+}
+
+QString binDir() { return qEnvironmentVariable("ECHOBATCH_BIN_DIR"); }
+QString sourceDir() { return qEnvironmentVariable("ECHOBATCH_SOURCE_DIR"); }
+
+}  // namespace ebtest

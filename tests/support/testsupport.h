@@ -1,0 +1,35 @@
+// Shared helpers for the tests: real MP3 files made with the installed SoX, scratch folders.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace ebtest {
+
+// Runs a program and returns its exit code (-1 when it could not start or crashed).
+int run(const QString& program, const QStringList& args, QByteArray* out = nullptr,
+        QByteArray* err = nullptr, int timeoutMs = 120000);
+
+// A real MP3 file made by SoX: a sine tone of the given length.
+bool makeToneMp3(const QString& path, double seconds = 0.5, int frequency = 440);
+
+// A real MP3 file holding silence with one short click at `atSeconds`.
+bool makeImpulseMp3(const QString& path, double seconds, double atSeconds);
+
+// Decodes an audio file to mono 16-bit samples at `rate` Hz with SoX.
+QVector<qint16> decodeSamples(const QString& path, int rate = 8000);
+
+// Writes bytes to a file (creating folders); true on success.
+bool writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+// SHA-256 of a file's contents, hex; empty when it cannot be read.
+QByteArray checksum(const QString& path);
+
+// The folder of the built executables (build/bin).
+QString binDir();
+// The source tree.
+QString sourceDir();
+
+}  // namespace ebtest
