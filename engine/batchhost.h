@@ -1,0 +1,38 @@
+// The narrow seams through which the conversion run reads the window and shows its progress.
+// The window implements them on its controls; tests script them.
+#pragma once
+
+#include "options/echooptions.h"
+
+#include <QString>
+
+namespace eb {
+
+class Prompter;
+class ErrorReporter;
+
+// Where RunAndWait shows "Please wait.. N" and "Progress Bar".
+class ProgressDisplay {
+public:
+    virtual ~ProgressDisplay() = default;
+    virtual void setProgressText(const QString& text) = 0;
+};
+
+class BatchHost : public ProgressDisplay {
+public:
+    // ListView1: the number of entries and the text of entry `index` (1-based). entryText
+    // throws StepError when the entry cannot be read (the list shrank meanwhile).
+    virtual int entryCount() = 0;
+    virtual QString entryText(int index) = 0;
+    // Text1 and Text2..Text5, read afresh for every file.
+    virtual QString outputFolderText() = 0;
+    virtual EchoTexts echoTexts() = 0;
+    // ProgressBar1's value, 0..100 (the bar shows it as its own value type allows).
+    virtual void setProgressValue(double percent) = 0;
+    // The window's busy pointer (11) on or off (0).
+    virtual void setBusy(bool busy) = 0;
+    virtual Prompter& prompter() = 0;
+    virtual ErrorReporter& reporter() = 0;
+};
+
+}  // namespace eb
