@@ -1,0 +1,45 @@
+# Install layout (cmake --install BUILD [--prefix P]):
+#
+#   P/lib/echobatch/        the executables with everything that lies beside them (Samples/,
+#                           HAND-M.CUR, drag.ico, help.html, skins/, echobatch.png), so that
+#                           the program finds them in its own folder
+#   P/bin/echobatch         relative symbolic links into lib/echobatch; the program's folder is
+#   P/bin/echobatch-cli     the folder of the resolved executable, so the links find the data
+#   P/share/applications/echobatch.desktop
+#   P/share/icons/hicolor/NxN/apps/echobatch.png, .../scalable/apps/echobatch.svg
+#
+# Expects ECHOBATCH_DATA_DIR and ECHOBATCH_BESIDE_FILES from data/CMakeLists.txt.
+
+set(ECHOBATCH_INSTALL_APPDIR lib/echobatch)
+
+set(echobatch_installed_programs)
+foreach(program echobatch echobatch-cli)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${ECHOBATCH_INSTALL_APPDIR})
+    list(APPEND echobatch_installed_programs ${program})
+  endif()
+endforeach()
+
+foreach(rel IN LISTS ECHOBATCH_BESIDE_FILES)
+  get_filename_component(rel_dir ${rel} DIRECTORY)
+  install(FILES ${ECHOBATCH_DATA_DIR}/${rel}
+    DESTINATION ${ECHOBATCH_INSTALL_APPDIR}/${rel_dir})
+endforeach()
+
+# The launchers: relative links, so the tree can be moved or staged with DESTDIR.
+foreach(program IN LISTS echobatch_installed_programs)
+  install(CODE "
+    set(bin_dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin\")
+    file(MAKE_DIRECTORY \"\${bin_dir}\")
+    file(REMOVE \"\${bin_dir}/${program}\")
+    message(STATUS \"Installing: \${bin_dir}/${program} -> ../${ECHOBATCH_INSTALL_APPDIR}/${program}\")
+    file(CREATE_LINK \"../${ECHOBATCH_INSTALL_APPDIR}/${program}\" \"\${bin_dir}/${program}\" SYMBOLIC)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${bin_dir}/${program}\")
+  ")
+endforeach()
+
+install(FILES ${ECHOBATCH_DATA_DIR}/echobatch.desktop DESTINATION share/applications)
+install(DIRECTORY ${ECHOBATCH_DATA_DIR}/icons/hicolor DESTINATION share/icons
+  FILES_MATCHING PATTERN "*.png")
+install(FILES ${ECHOBATCH_DATA_DIR}/echobatch.svg
+  DESTINATION share/icons/hicolor/scalable/apps)

@@ -1,0 +1,401 @@
+// The files that lie beside the program: samples, pointers, icons, skin, help page, desktop
+// entry, their copies next to the built executables, and the install tree.
+#include "lookalikewindow.h"
+#include "support/testsupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QImage>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+QString dataDir() {
+    return ebtest::sourceDir() + QStringLiteral("/data");
+}
+
+// Files copied beside the program, relative to data/.
+QStringList besideFiles() {
+    QStringList files{QStringLiteral("HAND-M.CUR"), QStringLiteral("drag.ico"),
+                      QStringLiteral("help.html"), QStringLiteral("echobatch.png")};
+    for (const QString& sub : {QStringLiteral("Samples"), QStringLiteral("skins")}) {
+        const QDir dir(dataDir() + QLatin1Char('/') + sub);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            files << sub + QLatin1Char('/') + name;
+    }
+    return files;
+}
+
+// The fixed part of an icon or cursor file: its type (1 icon, 2 cursor) and the first entry's
+// two 16-bit fields, which hold the hotspot in a cursor.
+struct IconHeader {
+    int type = -1;
+    int count = 0;
+    int field1 = -1;
+    int field2 = -1;
+};
+
+IconHeader readIconHeader(const QByteArray& bytes) {
+    IconHeader h;
+    if (bytes.size() < 22 || qFromLittleEndian<quint16>(bytes.constData()) != 0)
+        return h;
+    h.type = qFromLittleEndian<quint16>(bytes.constData() + 2);
+    h.count = qFromLittleEndian<quint16>(bytes.constData() + 4);
+    h.field1 = qFromLittleEndian<quint16>(bytes.constData() + 10);
+    h.field2 = qFromLittleEndian<quint16>(bytes.constData() + 12);
+    return h;
+}
+
+QStringList g_messages;
+void collectMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
+    g_messages << text;
+}
+
+// Applies a style sheet to the window and lets every control take it; returns the messages
+// Qt logged meanwhile.
+QStringList applySheet(QWidget* form, const QString& sheet) {
+    g_messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
+    form->setStyleSheet(sheet);
+    form->ensurePolished();
+    for (QWidget* child : form->findChildren<QWidget*>())
+        child->ensurePolished();
+    form->grab();
+    qInstallMessageHandler(previous);
+    return g_messages;
+}
+
+}  // namespace
+
+class TstDataFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void samples_data();
+    void samples();
+    void pointers_data();
+    void pointers();
+    void programIcons_data();
+    void programIcons();
+    void vectorIcon();
+    void brokenSheetIsNoticed();
+    void skins_data();
+    void skins();
+    void helpPage();
+    void desktopEntry();
+    void copiesBesideProgram_data();
+    void copiesBesideProgram();
+    void installTree_data();
+    void installTree();
+};
+
+void TstDataFiles::samples_data() {
+    QTest::addColumn<QString>("path");
+    const QDir dir(dataDir() + QStringLiteral("/Samples"));
+    const QStringList names = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    QVERIFY2(names.size() >= 4 && names.size() <= 6, "a handful of samples");
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TstDataFiles::samples() {
+    QFETCH(QString, path);
+    QVERIFY(path.endsWith(QLatin1String(".mp3")));
+    const QByteArray bytes = ebtest::readFile(path);
+    QVERIFY2(bytes.size() > 4 * 1024 && bytes.size() < 80 * 1024, "a few tens of kilobytes");
+    const bool id3 = bytes.startsWith("ID3");
+    const bool frameSync =
+        static_cast<quint8>(bytes[0]) == 0xFF && (static_cast<quint8>(bytes[1]) & 0xE0) == 0xE0;
+    QVERIFY2(id3 || frameSync, "an MP3 stream");
+
+    const int rate = 8000;
+    const QVector<qint16> samples = ebtest::decodeSamples(path, rate);
+    QVERIFY2(!samples.isEmpty(), "SoX decodes it");
+    const double seconds = double(samples.size()) / rate;
+    QVERIFY2(seconds >= 1.5 && seconds <= 6.0, qPrintable(QString::number(seconds)));
+
+    auto peak = [&](qsizetype from, qsizetype to) {
+        int p = 0;
+        for (qsizetype i = from; i < to; ++i)
+            p = std::max(p, std::abs(int(samples[i])));
+        return p;
+    };
+    const int whole = peak(0, samples.size());
+    QVERIFY2(whole > 32768 / 4, "loud enough to hear");
+    QVERIFY2(whole < 32767, "not clipped");
+    // The end is quiet, so the echo's tail can be heard on its own.
+    const int tail = peak(samples.size() - rate * 3 / 10, samples.size());
+    QVERIFY2(tail < whole / 30, qPrintable(QStringLiteral("tail %1 of %2").arg(tail).arg(whole)));
+}
+
+void TstDataFiles::pointers_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<int>("type");
+    QTest::newRow("hand cursor") << QStringLiteral("HAND-M.CUR") << QByteArray("cur") << 2;
+    QTest::newRow("drag icon") << QStringLiteral("drag.ico") << QByteArray("ico") << 1;
+}
+
+void TstDataFiles::pointers() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, format);
+    QFETCH(int, type);
+    const QString path = dataDir() + QLatin1Char('/') + name;
+    const IconHeader header = readIconHeader(ebtest::readFile(path));
+    QCOMPARE(header.type, type);
+    QCOMPARE(header.count, 1);
+
+    QVERIFY(QImageReader::supportedImageFormats().contains(format));
+    QImageReader reader(path, format);
+    QVERIFY2(reader.canRead(), qPrintable(reader.errorString()));
+    const QImage image = reader.read();
+    QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+    // Loading by name alone, as a pointer is usually loaded, gives the same picture.
+    QCOMPARE(QImage(path).convertToFormat(image.format()), image);
+    QCOMPARE(image.size(), QSize(32, 32));
+    QVERIFY(image.hasAlphaChannel());
+    int opaque = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            opaque += qAlpha(image.pixel(x, y)) == 255;
+    QVERIFY2(opaque > 150 && opaque < 32 * 32 - 150, "a drawn shape on a clear ground");
+
+    // A cursor names its hotspot: the top of the pointing finger, the highest drawn pixel.
+    // An icon used as a pointer has its hotspot in the middle, on the drawing.
+    QPoint hot(16, 16);
+    if (type == 2)
+        hot = QPoint(header.field1, header.field2);
+    QVERIFY(image.rect().contains(hot));
+    QCOMPARE(qAlpha(image.pixel(hot)), 255);
+    if (type == 2) {
+        for (int y = 0; y < hot.y(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                QCOMPARE(qAlpha(image.pixel(x, y)), 0);
+    }
+}
+
+void TstDataFiles::programIcons_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("size");
+    const QDir hicolor(dataDir() + QStringLiteral("/icons/hicolor"));
+    const QStringList sizes = hicolor.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QVERIFY(sizes.contains(QStringLiteral("48x48")));
+    QVERIFY(sizes.contains(QStringLiteral("256x256")));
+    for (const QString& dir : sizes)
+        QTest::newRow(qPrintable(dir))
+            << hicolor.filePath(dir + QStringLiteral("/apps/echobatch.png"))
+            << dir.section(QLatin1Char('x'), 0, 0).toInt();
+    QTest::newRow("beside the program") << dataDir() + QStringLiteral("/echobatch.png") << 256;
+}
+
+void TstDataFiles::programIcons() {
+    QFETCH(QString, path);
+    QFETCH(int, size);
+    const QImage image(path);
+    QVERIFY2(!image.isNull(), qPrintable(path));
+    QCOMPARE(image.size(), QSize(size, size));
+    QVERIFY(image.hasAlphaChannel());
+    // A rounded tile: clear corners, solid middle.
+    QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+    QCOMPARE(qAlpha(image.pixel(size - 1, size - 1)), 0);
+    QCOMPARE(qAlpha(image.pixel(size / 2, size / 2)), 255);
+}
+
+void TstDataFiles::vectorIcon() {
+    QXmlStreamReader xml(ebtest::readFile(dataDir() + QStringLiteral("/echobatch.svg")));
+    QVERIFY(xml.readNextStartElement());
+    QCOMPARE(xml.name().toString(), QStringLiteral("svg"));
+    QCOMPARE(xml.attributes().value(QLatin1String("viewBox")).toString(),
+             QStringLiteral("0 0 256 256"));
+    int rects = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("rect"))
+            ++rects;
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QVERIFY(rects > 3);
+}
+
+void TstDataFiles::brokenSheetIsNoticed() {
+    // Makes sure the message catch below would see a sheet that Qt cannot read.
+    auto form = ebtest::makeLookalikeWindow();
+    const QStringList messages = applySheet(form.get(), QStringLiteral("QPushButton { color: "));
+    QVERIFY(!messages.filter(QStringLiteral("Could not parse")).isEmpty());
+}
+
+void TstDataFiles::skins_data() {
+    QTest::addColumn<QString>("path");
+    const QDir dir(dataDir() + QStringLiteral("/skins"));
+    const QStringList names = dir.entryList({QStringLiteral("*.qss")}, QDir::Files);
+    QVERIFY(!names.isEmpty());
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name);
+}
+
+void TstDataFiles::skins() {
+    QFETCH(QString, path);
+    const QString sheet = QString::fromUtf8(ebtest::readFile(path));
+    QVERIFY(!sheet.isEmpty());
+    auto form = ebtest::makeLookalikeWindow();
+    form->show();
+    const QImage plain = form->grab().toImage();
+    const QStringList messages = applySheet(form.get(), sheet);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join(QLatin1Char('\n'))));
+    const QImage skinned = form->grab().toImage();
+    QVERIFY2(skinned != plain, "the skin changes the look");
+    if (qEnvironmentVariableIsSet("ECHOBATCH_PREVIEW_DIR"))
+        skinned.save(qEnvironmentVariable("ECHOBATCH_PREVIEW_DIR") + QLatin1Char('/') +
+                     QFileInfo(path).completeBaseName() + QStringLiteral(".png"));
+
+    // The window's fonts stay as drawn, and every text still fits its control.
+    QCOMPARE(form->font().pointSizeF(), 9.0);
+    QVERIFY(form->font().bold());
+    for (QPushButton* button : form->findChildren<QPushButton*>()) {
+        QCOMPARE(button->font().pointSizeF(), 11.25);
+        QVERIFY2(button->sizeHint().height() <= button->height() + 1,
+                 qPrintable(button->objectName()));
+        if (button->text().size() > 3)
+            QVERIFY2(button->sizeHint().width() <= button->width(),
+                     qPrintable(button->objectName()));
+    }
+    for (QLineEdit* field : form->findChildren<QLineEdit*>()) {
+        QCOMPARE(field->font().pointSizeF(), 9.0);
+        QVERIFY2(field->sizeHint().height() <= field->height() + 1,
+                 qPrintable(field->objectName()));
+    }
+    for (QGroupBox* frame : form->findChildren<QGroupBox*>())
+        QCOMPARE(frame->font().pointSizeF(), 9.0);
+}
+
+void TstDataFiles::helpPage() {
+    const QString html =
+        QString::fromUtf8(ebtest::readFile(dataDir() + QStringLiteral("/help.html")));
+    QVERIFY(html.startsWith(QLatin1String("<!DOCTYPE html>")));
+    QVERIFY(html.contains(QLatin1String("<title>")));
+    // The page names the buttons and fields by their captions on the window.
+    for (const char* caption :
+         {"Add MP3 File(s)", "Add All MP3 File(s) In Folder", "Clear List",
+          "Load Sample/Example Files", "Start Converting", "Save Results To This Folder", "Gain-In",
+          "Gain-Out", "Delay", "Decay", "echobatch-cli"})
+        QVERIFY2(html.contains(QLatin1String(caption)), caption);
+    // Everything the page refers to lies beside it.
+    static const QRegularExpression ref(QStringLiteral("(?:src|href)=\"([^\"]+)\""));
+    for (auto it = ref.globalMatch(html); it.hasNext();) {
+        const QString target = it.next().captured(1);
+        QVERIFY2(!target.contains(QLatin1String("://")), qPrintable(target));
+        QVERIFY2(besideFiles().contains(target), qPrintable(target));
+    }
+}
+
+void TstDataFiles::desktopEntry() {
+    const QStringList lines =
+        QString::fromUtf8(ebtest::readFile(dataDir() + QStringLiteral("/echobatch.desktop")))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY(!lines.isEmpty());
+    QCOMPARE(lines.first(), QStringLiteral("[Desktop Entry]"));
+    QHash<QString, QString> keys;
+    for (const QString& line : lines.mid(1)) {
+        QVERIFY2(!line.startsWith(QLatin1Char('[')), "one group");
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        QVERIFY2(eq > 0, qPrintable(line));
+        const QString key = line.left(eq);
+        QVERIFY2(!keys.contains(key), qPrintable(key));
+        keys.insert(key, line.mid(eq + 1));
+    }
+    QCOMPARE(keys.value(QStringLiteral("Type")), QStringLiteral("Application"));
+    QCOMPARE(keys.value(QStringLiteral("Name")), QStringLiteral("echobatch"));
+    QCOMPARE(keys.value(QStringLiteral("Exec")), QStringLiteral("echobatch"));
+    QVERIFY(!keys.value(QStringLiteral("Comment")).isEmpty());
+    const QString categories = keys.value(QStringLiteral("Categories"));
+    QVERIFY(categories.startsWith(QLatin1String("AudioVideo;Audio;")));
+    QVERIFY(categories.endsWith(QLatin1Char(';')));
+    const QString icon = keys.value(QStringLiteral("Icon"));
+    QCOMPARE(icon, QStringLiteral("echobatch"));
+    QVERIFY(QFileInfo::exists(dataDir() + QStringLiteral("/icons/hicolor/48x48/apps/") + icon +
+                              QStringLiteral(".png")));
+}
+
+void TstDataFiles::copiesBesideProgram_data() {
+    QTest::addColumn<QString>("relative");
+    for (const QString& rel : besideFiles())
+        QTest::newRow(qPrintable(rel)) << rel;
+}
+
+void TstDataFiles::copiesBesideProgram() {
+    QFETCH(QString, relative);
+    const QByteArray source = ebtest::checksum(dataDir() + QLatin1Char('/') + relative);
+    QVERIFY(!source.isEmpty());
+    QCOMPARE(ebtest::checksum(ebtest::binDir() + QLatin1Char('/') + relative), source);
+}
+
+void TstDataFiles::installTree_data() {
+    QTest::addColumn<bool>("staged");
+    QTest::newRow("prefix") << false;
+    QTest::newRow("staged with DESTDIR") << true;
+}
+
+void TstDataFiles::installTree() {
+    QFETCH(bool, staged);
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QString prefix = staged ? QStringLiteral("/opt/echobatch") : scratch.path();
+    const QString root = staged ? scratch.path() + prefix : prefix;
+
+    QProcess cmake;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (staged)
+        env.insert(QStringLiteral("DESTDIR"), scratch.path());
+    cmake.setProcessEnvironment(env);
+    cmake.setProcessChannelMode(QProcess::MergedChannels);
+    cmake.start(QStringLiteral(ECHOBATCH_CMAKE_COMMAND),
+                {QStringLiteral("--install"), QStringLiteral(ECHOBATCH_BUILD_DIR),
+                 QStringLiteral("--prefix"), prefix});
+    QVERIFY(cmake.waitForFinished(120000));
+    QVERIFY2(cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0,
+             cmake.readAll().constData());
+
+    const QString app = root + QStringLiteral("/lib/echobatch/");
+    for (const QString& rel : besideFiles())
+        QCOMPARE(ebtest::checksum(app + rel), ebtest::checksum(dataDir() + QLatin1Char('/') + rel));
+    QVERIFY2(!QFileInfo::exists(app + QStringLiteral("x")), "no skin is active by default");
+    QVERIFY(QFileInfo::exists(root + QStringLiteral("/share/applications/echobatch.desktop")));
+    QVERIFY(
+        QFileInfo::exists(root + QStringLiteral("/share/icons/hicolor/48x48/apps/echobatch.png")));
+    QVERIFY(QFileInfo::exists(root +
+                              QStringLiteral("/share/icons/hicolor/scalable/apps/echobatch.svg")));
+
+    // Each installed program has a launcher in bin/ that resolves into lib/echobatch, where
+    // the program finds its data files.
+    int programs = 0;
+    for (const QString& program : {QStringLiteral("echobatch"), QStringLiteral("echobatch-cli")}) {
+        const QFileInfo installed(app + program);
+        if (!installed.exists())
+            continue;
+        ++programs;
+        QVERIFY(installed.isExecutable());
+        const QFileInfo launcher(root + QStringLiteral("/bin/") + program);
+        QVERIFY2(launcher.isSymLink(), qPrintable(launcher.filePath()));
+        QCOMPARE(launcher.symLinkTarget(), installed.canonicalFilePath());
+        QCOMPARE(QFile::symLinkTarget(launcher.filePath()), installed.canonicalFilePath());
+    }
+    const bool built = QFileInfo::exists(ebtest::binDir() + QStringLiteral("/echobatch")) ||
+                       QFileInfo::exists(ebtest::binDir() + QStringLiteral("/echobatch-cli"));
+    if (built)
+        QVERIFY2(programs > 0, "the built programs are installed");
+}
+
+QTEST_MAIN(TstDataFiles)
+#include "tst_datafiles.moc"
