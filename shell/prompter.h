@@ -2,6 +2,8 @@
 // tests answer with scripted replies; the command-line tool prints.
 #pragma once
 
+#include "shell/steps.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,8 +20,8 @@ public:
     // A Yes/No box, Yes the default; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
     // The multi-select file dialog. Returns the result text: empty when cancelled, one full
-    // path, or the folder followed by NUL + name for each file. Throws eb::StepError with
-    // kSelectionTooLarge when the result would not fit `capacity` characters.
+    // path, or the folder followed by NUL + name for each file. Throws SelectionTooLarge when
+    // the result would not fit `capacity` characters.
     virtual QString openFiles(const QString& title, const QString& filter, int capacity) = 0;
     // The folder picker: a full path without a final "/" (the root is "/"), or empty.
     virtual QString pickFolder(const QString& prompt) = 0;
@@ -28,5 +30,18 @@ public:
 };
 
 inline constexpr int kSelectionTooLargeError = 20476;
+
+// The file dialog's report that the chosen names do not fit its result capacity. It is a
+// StepError, so a handler that does not expect it still reports it like any other failure.
+class SelectionTooLarge : public StepError {
+public:
+    SelectionTooLarge() : StepError(QStringLiteral("The file name buffer is too small")) {}
+    int code() const { return kSelectionTooLargeError; }
+};
+
+// The dialog's result text for `names` chosen in `folder`: the one full path when a single
+// file was chosen, otherwise the folder followed by NUL + name for each file. Throws
+// SelectionTooLarge when that text is longer than `capacity` characters.
+QString SelectionResult(const QString& folder, const QStringList& names, int capacity);
 
 }  // namespace eb

@@ -1,0 +1,55 @@
+// PushButton1_Click, "Add MP3 File(s)": a multi-select file dialog; the chosen files are
+// appended to the list in the dialog's order.
+#include "filelist/listadmission.h"
+#include "shell/form1.h"
+
+namespace eb {
+
+namespace {
+constexpr int kResultCapacity = 30000;
+}
+
+void Form1::PushButton1_Click() {
+    StepRunner steps(reporter(), QStringLiteral("PushButton1_Click"));
+    QString title;
+    QString filter;
+    QString result;
+    bool tooMany = false;
+
+    steps.step(108,
+               [&] { title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"); });
+    steps.step(110, [&] { filter = QStringLiteral("MP3 File (*.mp3)|*.mp3|"); });
+    steps.step(112, [&] {
+        try {
+            result = prompter().openFiles(title, filter, kResultCapacity);
+        } catch (const SelectionTooLarge&) {
+            tooMany = true;
+        }
+    });
+    if (tooMany) {
+        // Nothing of an overflowing selection is added, not even the names that would fit.
+        prompter().message(QStringLiteral("You've selected too many files to add.") +
+                           QStringLiteral("\r\r") +
+                           QStringLiteral("Please try adding via the \"Add All\" button."));
+        return;
+    }
+    if (result.isEmpty())
+        return;
+
+    QStringList parts;
+    steps.step(116, [&] { parts = result.split(QChar(u'\0')); });
+    if (parts.size() == 1) {
+        // One file: its full path, unchanged.
+        steps.step(122, [&] { AddEntry(parts.front()); });
+        return;
+    }
+    // Several files: part 0 is the folder, the rest are names.
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        QString path;
+        steps.step(136, [&] { path = parts.front() + QLatin1Char('/') + parts[i]; });
+        steps.step(138, [&] { path = FixRootSeparator(path); });
+        steps.step(140, [&] { AddEntry(path); });
+    }
+}
+
+}  // namespace eb

@@ -1,0 +1,23 @@
+// The file list's entries: one row per file, its only value the full path.
+#include "shell/form1.h"
+
+#include <QTreeWidget>
+
+namespace eb {
+
+int Form1::EntryCount() const {
+    return ListView1->topLevelItemCount();
+}
+
+QString Form1::EntryText(int index) const {
+    if (index < 1 || index > EntryCount())
+        throw StepError(QStringLiteral("Index out of bounds"));
+    return ListView1->topLevelItem(index - 1)->text(0);
+}
+
+void Form1::AddEntry(const QString& path) {
+    auto* row = new QTreeWidgetItem(ListView1);
+    row->setText(0, path);
+}
+
+}  // namespace eb

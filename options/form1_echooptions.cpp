@@ -1,0 +1,52 @@
+// The four echo fields: every change is stored at once under the field's key; leaving a
+// field with a text that is not a number warns and puts the default back.
+#include "options/echooptions.h"
+#include "shell/form1.h"
+#include "shell/settingsstore.h"
+
+#include <QLineEdit>
+
+namespace eb {
+
+void Form1::StoreEchoField(const QLineEdit* field, int index) {
+    SettingsStore::write(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].control),
+                         field->text());
+}
+
+void Form1::CheckEchoField(QLineEdit* field, int index) {
+    if (IsNumericText(field->text()))
+        return;
+    prompter().message(QStringLiteral("Numeric value required.") + QStringLiteral("\r\n") +
+                           QStringLiteral("Value set to default."),
+                       Prompter::Icon::Warning);
+    // The assignment is a change, so the default is stored too.
+    field->setText(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].fallback));
+}
+
+void Form1::Text2_Change() {
+    StoreEchoField(Text2, 0);
+}
+void Form1::Text3_Change() {
+    StoreEchoField(Text3, 1);
+}
+void Form1::Text4_Change() {
+    StoreEchoField(Text4, 2);
+}
+void Form1::Text5_Change() {
+    StoreEchoField(Text5, 3);
+}
+
+void Form1::Text2_LostFocus() {
+    CheckEchoField(Text2, 0);
+}
+void Form1::Text3_LostFocus() {
+    CheckEchoField(Text3, 1);
+}
+void Form1::Text4_LostFocus() {
+    CheckEchoField(Text4, 2);
+}
+void Form1::Text5_LostFocus() {
+    CheckEchoField(Text5, 3);
+}
+
+}  // namespace eb

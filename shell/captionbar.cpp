@@ -1,0 +1,17 @@
+#include "shell/captionbar.h"
+
+namespace eb {
+
+CaptionBar::CaptionBar(QWidget* parent) : QProgressBar(parent) {
+    setRange(0, 100);
+    setValue(0);
+    setAlignment(Qt::AlignCenter);
+    setTextVisible(true);
+}
+
+void CaptionBar::setCaption(const QString& caption) {
+    setFormat(caption);
+    emit captionChanged(caption);
+}
+
+}  // namespace eb

@@ -1,0 +1,116 @@
+// The main window: every control under its own name, and the event handlers named after
+// control and event. The handlers live beside their subsystem:
+//   shell/form1_layout.cpp         the controls, positions, fonts, tab order
+//   shell/form1_load.cpp           Form_Load
+//   shell/form1_convert.cpp        PushButton2_Click
+//   filelist/form1_filelist.cpp    the list's entry operations
+//   filelist/form1_addfiles.cpp    PushButton1_Click
+//   options/form1_echooptions.cpp  Text2_Change .. Text5_Change, Text2_LostFocus .. Text5_LostFocus
+//   options/form1_outputfolder.cpp Text1_Change, Text1_GotFocus, PushButton7_Click
+#pragma once
+
+#include "shell/boxreporter.h"
+#include "shell/prompter.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace eb {
+
+class CaptionBar;
+
+// The window's pointer: the ordinary arrow, the busy pointer of a running batch or folder
+// add, or the custom (hand) image over the push buttons.
+enum class PointerState { Default = 0, Busy = 11, Custom = 99 };
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    // Without a prompter the window shows real message boxes and dialogs.
+    explicit Form1(Prompter* prompter = nullptr, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The controls.
+    QPushButton* Command1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    CaptionBar* ProgressBar1 = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    std::array<QLabel*, 4> Label1{};
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLineEdit* Text5 = nullptr;
+
+    // Window events.
+    void Form_Load();
+    void Form_Unload();
+
+    // Buttons.
+    void PushButton1_Click();
+    void PushButton2_Click();
+    void PushButton7_Click();
+
+    // Output folder field.
+    void Text1_Change();
+    void Text1_GotFocus();
+
+    // Echo option fields.
+    void Text2_Change();
+    void Text3_Change();
+    void Text4_Change();
+    void Text5_Change();
+    void Text2_LostFocus();
+    void Text3_LostFocus();
+    void Text4_LostFocus();
+    void Text5_LostFocus();
+
+    // The file list: 1-based entries, each holding a full path.
+    int EntryCount() const;
+    QString EntryText(int index) const;  // throws StepError for a position outside the list
+    void AddEntry(const QString& path);
+
+    // The pointer state; Busy doubles as the "a long operation runs" flag.
+    PointerState pointerState() const { return pointer_; }
+    void setPointerState(PointerState state);
+    // The image the custom state shows; without one it shows the ordinary arrow.
+    void setCustomPointerImage(const QCursor& cursor);
+
+    Prompter& prompter() { return *prompter_; }
+    ErrorReporter& reporter() { return reporter_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void ConnectHandlers();
+    void CheckEchoField(QLineEdit* field, int index);
+    void StoreEchoField(const QLineEdit* field, int index);
+
+    std::unique_ptr<Prompter> ownPrompter_;
+    Prompter* prompter_ = nullptr;
+    BoxReporter reporter_;
+    PointerState pointer_ = PointerState::Default;
+    std::optional<QCursor> customPointer_;
+};
+
+}  // namespace eb

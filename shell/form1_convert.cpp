@@ -1,0 +1,44 @@
+// PushButton2_Click, "Start Converting": the batch itself is the engine's; the window lends
+// it its controls through a BatchHost. The window stays live while the batch runs.
+#include "engine/batchhost.h"
+#include "engine/conversionrun.h"
+#include "shell/captionbar.h"
+#include "shell/form1.h"
+
+#include <QLineEdit>
+
+namespace eb {
+
+namespace {
+class WindowBatchHost : public BatchHost {
+public:
+    explicit WindowBatchHost(Form1& form) : form_(form) {}
+
+    int entryCount() override { return form_.EntryCount(); }
+    QString entryText(int index) override { return form_.EntryText(index); }
+    QString outputFolderText() override { return form_.Text1->text(); }
+    EchoTexts echoTexts() override {
+        return {form_.Text2->text(), form_.Text3->text(), form_.Text4->text(), form_.Text5->text()};
+    }
+    // The bar holds whole percents: 33.33... shows as 33, 66.66... as 67.
+    void setProgressValue(double percent) override {
+        form_.ProgressBar1->setValue(qBound(0, qRound(percent), 100));
+    }
+    void setProgressText(const QString& text) override { form_.ProgressBar1->setCaption(text); }
+    void setBusy(bool busy) override {
+        form_.setPointerState(busy ? PointerState::Busy : PointerState::Default);
+    }
+    Prompter& prompter() override { return form_.prompter(); }
+    ErrorReporter& reporter() override { return form_.reporter(); }
+
+private:
+    Form1& form_;
+};
+}  // namespace
+
+void Form1::PushButton2_Click() {
+    WindowBatchHost host(*this);
+    ConversionRun::Run(host);
+}
+
+}  // namespace eb

@@ -1,0 +1,135 @@
+// The window's controls at their design positions. Positions and sizes are written in twips
+// (15 twips are one pixel) relative to the container, as the layout was drawn.
+#include "shell/captionbar.h"
+#include "shell/form1.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace eb {
+
+namespace {
+int px(int twips) {
+    return qRound(twips / 15.0);
+}
+
+void place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+QFont arialBold(double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+    auto* b = new QPushButton(QString::fromLatin1(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setFont(arialBold(11.25));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit* field(QWidget* parent, const char* name) {
+    auto* f = new QLineEdit(parent);
+    f->setObjectName(QString::fromLatin1(name));
+    return f;
+}
+}  // namespace
+
+void Form1::BuildControls() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(px(8040), px(7905));
+    setFont(arialBold(9));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    Command1 = button(this, "Command1", "Command1");
+    place(Command1, -720, 2640, 615, 495);
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setHeaderHidden(false);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setToolTip(QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
+        "of window to reveal full names."));
+    place(ListView1, 120, 120, 7800, 2535);
+
+    ProgressBar1 = new CaptionBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
+    place(ProgressBar1, 120, 7390, 7800, 405);
+
+    PushButton1 = button(this, "PushButton1", "Add MP3 File(s)");
+    place(PushButton1, 120, 2750, 3840, 405);
+    PushButton3 = button(this, "PushButton3", "Add All MP3 File(s) In Folder");
+    place(PushButton3, 4080, 2750, 3840, 405);
+    PushButton2 = button(this, "PushButton2", "Start Converting");
+    place(PushButton2, 120, 6870, 7800, 405);
+    PushButton4 = button(this, "PushButton4", "Clear List");
+    place(PushButton4, 120, 3260, 3840, 405);
+    PushButton5 = button(this, "PushButton5", "Load Sample/Example Files");
+    place(PushButton5, 4080, 3260, 3840, 405);
+
+    Frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    place(Frame1, 120, 5940, 7800, 810);
+    Text1 = field(Frame1, "Text1");
+    place(Text1, 240, 300, 6660, 345);
+    PushButton7 = button(Frame1, "PushButton7", "...");
+    place(PushButton7, 6960, 300, 600, 345);
+
+    Frame2 = new QGroupBox(QStringLiteral("Echo Options"), this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    place(Frame2, 120, 3720, 7800, 2175);
+    struct Row {
+        const char* caption;
+        int labelWidth;
+        int top;
+    };
+    const std::array<Row, 4> rows{{{"Gain-In:", 630, 300},
+                                   {"Gain-Out:", 780, 750},
+                                   {"Delay:", 510, 1200},
+                                   {"Decay:", 570, 1650}}};
+    const std::array<const char*, 4> fieldNames{"Text2", "Text3", "Text4", "Text5"};
+    std::array<QLineEdit*, 4> echoFields{};
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        Label1[k] = new QLabel(QString::fromLatin1(rows[k].caption), Frame2);
+        Label1[k]->setObjectName(QStringLiteral("Label1_%1").arg(k));
+        place(Label1[k], 240, rows[k].top + 45, rows[k].labelWidth, 225);
+        echoFields[k] = field(Frame2, fieldNames[k]);
+        place(echoFields[k], 1080, rows[k].top, 6420, 345);
+    }
+    Text2 = echoFields[0];
+    Text3 = echoFields[1];
+    Text4 = echoFields[2];
+    Text5 = echoFields[3];
+
+    // Tab order as drawn; frames, labels and the bar take no focus. Command1 lies off the
+    // visible area and holds the first focus, so no visible control shows a caret at start.
+    ProgressBar1->setFocusPolicy(Qt::NoFocus);
+    const std::array<QWidget*, 13> order{
+        Command1, ListView1,   PushButton1, PushButton3, PushButton2, PushButton4, PushButton5,
+        Text1,    PushButton7, Text2,       Text3,       Text4,       Text5};
+    for (std::size_t k = 0; k + 1 < order.size(); ++k)
+        setTabOrder(order[k], order[k + 1]);
+    Command1->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace eb

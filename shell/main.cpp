@@ -1,0 +1,19 @@
+// echobatch: the window.
+#include "shell/form1.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyleFactory>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    eb::Form1 form;
+    // First shown centred on the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        form.move(area.center() - form.rect().center());
+    }
+    form.show();
+    return QApplication::exec();
+}

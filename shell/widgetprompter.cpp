@@ -1,0 +1,95 @@
+#include "shell/widgetprompter.h"
+
+#include "shell/appinfo.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace eb {
+
+namespace {
+void logUi(const QString& kind, const QString& title, const QString& text) {
+    const QString logFile = qEnvironmentVariable("ECHOBATCH_UI_LOG");
+    if (logFile.isEmpty())
+        return;
+    QFile file(logFile);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    QString flat = text;
+    flat.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    file.write(
+        (kind + QLatin1Char('\t') + title + QLatin1Char('\t') + flat + QLatin1Char('\n')).toUtf8());
+}
+
+QString titleOrAppTitle(const QString& title) {
+    return title.isEmpty() ? AppTitle() : title;
+}
+}  // namespace
+
+void WidgetPrompter::message(const QString& text, Icon icon, const QString& title) {
+    const QString shownTitle = titleOrAppTitle(title);
+    logUi(QStringLiteral("message"), shownTitle, text);
+    QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, shownTitle,
+                    text, QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+bool WidgetPrompter::askYesNo(const QString& text) {
+    logUi(QStringLiteral("question"), AppTitle(), text);
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                    owner_);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString WidgetPrompter::QtNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString& pattern = parts[i + 1];
+        if (description.contains(QLatin1Char('(') + pattern + QLatin1Char(')')))
+            filters << description;
+        else
+            filters << description + QStringLiteral(" (") + pattern + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString WidgetPrompter::openFiles(const QString& title, const QString& filter, int capacity) {
+    logUi(QStringLiteral("openFiles"), title, filter);
+    QFileDialog dialog(owner_, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(QtNameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty())
+        return QString();
+    QStringList names;
+    for (const QString& path : chosen)
+        names << QFileInfo(path).fileName();
+    return SelectionResult(QFileInfo(chosen.front()).path(), names, capacity);
+}
+
+QString WidgetPrompter::pickFolder(const QString& prompt) {
+    logUi(QStringLiteral("pickFolder"), prompt, QString());
+    return QFileDialog::getExistingDirectory(
+        owner_, prompt, QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+}
+
+bool WidgetPrompter::openExternally(const QString& target) {
+    logUi(QStringLiteral("open"), QString(), target);
+    const QUrl url =
+        target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
+    return QDesktopServices::openUrl(url);
+}
+
+}  // namespace eb

@@ -1,0 +1,68 @@
+// Answers the window's boxes and dialogs from a script and records what was shown.
+#pragma once
+
+#include "shell/appinfo.h"
+#include "shell/prompter.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+namespace ebtest {
+
+struct Box {
+    QString text;
+    eb::Prompter::Icon icon;
+    QString title;  // as shown: the application title when the caller gave none
+};
+
+// One scripted answer of the file dialog: the files chosen in a folder (empty: cancelled).
+struct FileChoice {
+    QString folder;
+    QStringList names;
+};
+
+class ScriptedPrompter : public eb::Prompter {
+public:
+    QList<Box> boxes;
+    QStringList dialogTitles;
+    QStringList dialogFilters;
+    QList<FileChoice> fileChoices;  // consumed front first; none left = cancel
+    QStringList folderChoices;      // consumed front first; none left = cancel
+    QStringList folderPrompts;
+    QList<bool> yesNoAnswers;                   // none left = Yes
+    std::function<void(const Box&)> onMessage;  // runs while the box "is open"
+
+    void message(const QString& text, Icon icon, const QString& title) override {
+        boxes.append({text, icon, title.isEmpty() ? eb::AppTitle() : title});
+        if (onMessage)
+            onMessage(boxes.last());
+    }
+    bool askYesNo(const QString& text) override {
+        boxes.append({text, Icon::None, eb::AppTitle()});
+        return yesNoAnswers.isEmpty() ? true : yesNoAnswers.takeFirst();
+    }
+    QString openFiles(const QString& title, const QString& filter, int capacity) override {
+        dialogTitles << title;
+        dialogFilters << filter;
+        if (fileChoices.isEmpty())
+            return QString();
+        const FileChoice choice = fileChoices.takeFirst();
+        return eb::SelectionResult(choice.folder, choice.names, capacity);
+    }
+    QString pickFolder(const QString& prompt) override {
+        folderPrompts << prompt;
+        return folderChoices.isEmpty() ? QString() : folderChoices.takeFirst();
+    }
+    bool openExternally(const QString&) override { return true; }
+
+    QStringList texts() const {
+        QStringList all;
+        for (const Box& b : boxes)
+            all << b.text;
+        return all;
+    }
+};
+
+}  // namespace ebtest

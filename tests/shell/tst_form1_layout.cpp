@@ -1,0 +1,173 @@
+// The window as drawn: positions, sizes, captions, fonts, tab order, list column.
+#include "scriptedprompter.h"
+#include "shell/captionbar.h"
+#include "shell/form1.h"
+#include "shell/settingsstore.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace eb;
+
+class TestForm1Layout : public QObject {
+    Q_OBJECT
+    ebtest::ScriptedPrompter prompter_;
+    std::unique_ptr<Form1> form_;
+
+private slots:
+    void initTestCase() {
+        QFile::remove(SettingsStore::fileName());
+        form_ = std::make_unique<Form1>(&prompter_);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+    void cleanupTestCase() { form_.reset(); }
+
+    void controlsStandWhereDrawn_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("twips");
+        // name, container, left, top, width, height in twips, as drawn.
+        const struct {
+            const char* name;
+            const char* container;
+            int l, t, w, h;
+        } rows[] = {
+            {"Command1", "Form1", -720, 2640, 615, 495},
+            {"ListView1", "Form1", 120, 120, 7800, 2535},
+            {"ProgressBar1", "Form1", 120, 7390, 7800, 405},
+            {"PushButton1", "Form1", 120, 2750, 3840, 405},
+            {"PushButton3", "Form1", 4080, 2750, 3840, 405},
+            {"PushButton2", "Form1", 120, 6870, 7800, 405},
+            {"PushButton4", "Form1", 120, 3260, 3840, 405},
+            {"PushButton5", "Form1", 4080, 3260, 3840, 405},
+            {"Frame1", "Form1", 120, 5940, 7800, 810},
+            {"Text1", "Frame1", 240, 300, 6660, 345},
+            {"PushButton7", "Frame1", 6960, 300, 600, 345},
+            {"Frame2", "Form1", 120, 3720, 7800, 2175},
+            {"Label1_0", "Frame2", 240, 345, 630, 225},
+            {"Text2", "Frame2", 1080, 300, 6420, 345},
+            {"Label1_1", "Frame2", 240, 795, 780, 225},
+            {"Text3", "Frame2", 1080, 750, 6420, 345},
+            {"Label1_2", "Frame2", 240, 1245, 510, 225},
+            {"Text4", "Frame2", 1080, 1200, 6420, 345},
+            {"Label1_3", "Frame2", 240, 1695, 570, 225},
+            {"Text5", "Frame2", 1080, 1650, 6420, 345},
+        };
+        for (const auto& r : rows)
+            QTest::newRow(r.name) << QString::fromLatin1(r.name) << QString::fromLatin1(r.container)
+                                  << QRect(r.l, r.t, r.w, r.h);
+    }
+    void controlsStandWhereDrawn() {
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QRect, twips);
+        auto* control = form_->findChild<QWidget*>(name);
+        QVERIFY2(control, qPrintable(name));
+        QCOMPARE(control->parentWidget()->objectName(), container);
+        auto px = [](int t) { return qRound(t / 15.0); };
+        QCOMPARE(control->geometry(),
+                 QRect(px(twips.x()), px(twips.y()), px(twips.width()), px(twips.height())));
+    }
+
+    void windowIsFixedWhiteAndCaptioned() {
+        QCOMPARE(form_->size(), QSize(536, 527));
+        QCOMPARE(form_->minimumSize(), QSize(536, 527));
+        QCOMPARE(form_->maximumSize(), QSize(536, 527));
+        QCOMPARE(form_->windowTitle(),
+                 QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"));
+        QCOMPARE(AppTitle(), QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
+        QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form_->palette().color(QPalette::Window), QColor(Qt::white));
+        // The off-screen button lies wholly left of the client area.
+        QVERIFY(form_->Command1->geometry().right() < 0);
+    }
+
+    void captionsAsWritten() {
+        QCOMPARE(form_->Command1->text(), QStringLiteral("Command1"));
+        QCOMPARE(form_->PushButton1->text(), QStringLiteral("Add MP3 File(s)"));
+        QCOMPARE(form_->PushButton2->text(), QStringLiteral("Start Converting"));
+        QCOMPARE(form_->PushButton3->text(), QStringLiteral("Add All MP3 File(s) In Folder"));
+        QCOMPARE(form_->PushButton4->text(), QStringLiteral("Clear List"));
+        QCOMPARE(form_->PushButton5->text(), QStringLiteral("Load Sample/Example Files"));
+        QCOMPARE(form_->PushButton7->text(), QStringLiteral("..."));
+        QCOMPARE(form_->Frame1->title(), QStringLiteral("Save Results To This Folder"));
+        QCOMPARE(form_->Frame2->title(), QStringLiteral("Echo Options"));
+        const QStringList labels{QStringLiteral("Gain-In:"), QStringLiteral("Gain-Out:"),
+                                 QStringLiteral("Delay:"), QStringLiteral("Decay:")};
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(form_->Label1[static_cast<std::size_t>(k)]->text(), labels[k]);
+        QCOMPARE(form_->ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form_->ProgressBar1->value(), 0);
+        QCOMPARE(form_->ProgressBar1->minimum(), 0);
+        QCOMPARE(form_->ProgressBar1->maximum(), 100);
+    }
+
+    void fontsAreArialBold() {
+        for (QWidget* w : form_->findChildren<QWidget*>()) {
+            if (!qobject_cast<QPushButton*>(w) && !qobject_cast<QLineEdit*>(w) &&
+                !qobject_cast<QLabel*>(w) && !qobject_cast<QGroupBox*>(w) && w != form_->ListView1)
+                continue;
+            const bool isButton = qobject_cast<QPushButton*>(w) != nullptr;
+            QCOMPARE(w->font().family(), QStringLiteral("Arial"));
+            QVERIFY2(w->font().bold(), qPrintable(w->objectName()));
+            QCOMPARE(w->font().pointSizeF(), isButton ? 11.25 : 9.0);
+        }
+    }
+
+    void listHasItsOneColumn() {
+        QTreeWidget* list = form_->ListView1;
+        QCOMPARE(list->columnCount(), 1);
+        QCOMPARE(list->headerItem()->text(0), QStringLiteral("MP3 File(s)"));
+        QVERIFY(!list->isHeaderHidden());
+        QCOMPARE(list->columnWidth(0), 467);  // 7000 twips
+        QVERIFY(!list->rootIsDecorated());
+        QCOMPARE(list->toolTip(),
+                 QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | "
+                                "line to right and out of window to reveal full names."));
+        QCOMPARE(list->topLevelItemCount(), 0);
+    }
+
+    // Command1 holds the first focus; Tab then walks the list, the buttons and the fields.
+    void tabOrderAsDrawn() {
+        QCOMPARE(QApplication::focusWidget(), form_->Command1);
+        QStringList visited;
+        for (int k = 0; k < 13; ++k) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(visited, QStringList({"ListView1", "PushButton1", "PushButton3", "PushButton2",
+                                       "PushButton4", "PushButton5", "Text1", "PushButton7",
+                                       "Text2", "Text3", "Text4", "Text5", "Command1"}));
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    void captionShowsPercentSignsAsTheyAre() {
+        form_->ProgressBar1->setCaption(QStringLiteral("Processing: 100%p %v mix.mp3"));
+        QCOMPARE(form_->ProgressBar1->text(), QStringLiteral("Processing: 100%p %v mix.mp3"));
+        form_->ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
+    }
+
+    void pointerStateShowsOverEveryControl() {
+        form_->setPointerState(PointerState::Busy);
+        QCOMPARE(form_->pointerState(), PointerState::Busy);
+        QCOMPARE(form_->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(form_->Text2->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(form_->PushButton1->cursor().shape(), Qt::WaitCursor);
+        form_->setPointerState(PointerState::Custom);  // no image loaded: the arrow
+        QCOMPARE(form_->PushButton1->cursor().shape(), Qt::ArrowCursor);
+        form_->setPointerState(PointerState::Default);
+        QCOMPARE(form_->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form_->Text2->cursor().shape(), Qt::IBeamCursor);
+        QVERIFY(!form_->PushButton1->testAttribute(Qt::WA_SetCursor));
+    }
+};
+
+QTEST_MAIN(TestForm1Layout)
+#include "tst_form1_layout.moc"

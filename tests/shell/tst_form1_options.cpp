@@ -1,0 +1,192 @@
+// The echo fields and the output folder: start-up fill, storing every change, the numeric
+// test at focus loss, and the "..." button.
+#include "options/echooptions.h"
+#include "scriptedprompter.h"
+#include "shell/desktopfolder.h"
+#include "shell/form1.h"
+#include "shell/settingsstore.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace eb;
+
+namespace {
+const QString kWarning = QStringLiteral("Numeric value required.\r\nValue set to default.");
+const char* const kAbsent = "<absent>";
+
+QString stored(const char* key) {
+    return SettingsStore::read(QString::fromLatin1(key), QString::fromLatin1(kAbsent));
+}
+}  // namespace
+
+class TestForm1Options : public QObject {
+    Q_OBJECT
+    ebtest::ScriptedPrompter prompter_;
+    std::unique_ptr<Form1> form_;
+
+    QLineEdit* echoField(int n) {
+        return std::array<QLineEdit*, 4>{form_->Text2, form_->Text3, form_->Text4,
+                                         form_->Text5}[static_cast<std::size_t>(n - 2)];
+    }
+
+private slots:
+    void init() {
+        QFile::remove(SettingsStore::fileName());
+        prompter_ = ebtest::ScriptedPrompter();
+        form_ = std::make_unique<Form1>(&prompter_);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+    void cleanup() { form_.reset(); }
+
+    void firstStartFillsAndStoresTheDefaults() {
+        const QString desktop = GetDesktopFolder();
+        QVERIFY(desktop.endsWith(QLatin1Char('/')));
+        QCOMPARE(form_->Text1->text(), desktop);
+        QCOMPARE(form_->Text2->text(), QStringLiteral("0.8"));
+        QCOMPARE(form_->Text3->text(), QStringLiteral("0.7"));
+        QCOMPARE(form_->Text4->text(), QStringLiteral("63"));
+        QCOMPARE(form_->Text5->text(), QStringLiteral("0.3"));
+        QCOMPARE(stored(keys::kOutputFolder), desktop);
+        QCOMPARE(stored(keys::kText2), QStringLiteral("0.8"));
+        QCOMPARE(stored(keys::kText3), QStringLiteral("0.7"));
+        QCOMPARE(stored(keys::kText4), QStringLiteral("63"));
+        QCOMPARE(stored(keys::kText5), QStringLiteral("0.3"));
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    // Stored texts come back as stored, tested only when the field is next left.
+    void storedTextsAreShownUnchecked() {
+        form_.reset();
+        SettingsStore::write(QString::fromLatin1(keys::kText4), QStringLiteral("abc"));
+        SettingsStore::write(QString::fromLatin1(keys::kOutputFolder), QStringLiteral(" /gone/ "));
+        form_ = std::make_unique<Form1>(&prompter_);
+        QCOMPARE(form_->Text4->text(), QStringLiteral("abc"));
+        QCOMPARE(form_->Text1->text(), QStringLiteral(" /gone/ "));
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    void numericTestAtFocusLoss_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        const struct {
+            const char* text;
+            bool ok;
+        } forms[] = {{"0.8", true},  {".5", true},      {"-3", true},    {"63", true},
+                     {"1e2", true},  {"+2.5E-3", true}, {"5000", true},  {"0.", true},
+                     {"", false},    {"abc", false},    {"0.8x", false}, {" 0.8", false},
+                     {"0,8", false}, {"0x1F", false},   {"1e", false},   {".", false},
+                     {"-", false},   {"1.2.3", false}};
+        int field = 2;
+        for (const auto& f : forms) {
+            QTest::addRow("Text%d '%s'", field, f.text)
+                << field << QString::fromLatin1(f.text) << f.ok;
+            field = field == 5 ? 2 : field + 1;
+        }
+    }
+    void numericTestAtFocusLoss() {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QLineEdit* edit = echoField(field);
+        const QString key = QStringLiteral("Text%1").arg(field);
+        const QString fallback =
+            QString::fromLatin1(kEchoFields[static_cast<std::size_t>(field - 2)].fallback);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        if (typed.isEmpty())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), typed);
+        QCOMPARE(SettingsStore::read(key, QString::fromLatin1(kAbsent)), typed);
+
+        QTest::keyClick(edit, Qt::Key_Tab);  // leave the field
+        if (accepted) {
+            QVERIFY(prompter_.boxes.isEmpty());
+            QCOMPARE(edit->text(), typed);
+            QCOMPARE(SettingsStore::read(key, QString::fromLatin1(kAbsent)), typed);
+        } else {
+            QCOMPARE(prompter_.boxes.size(), 1);
+            QCOMPARE(prompter_.boxes[0].text, kWarning);
+            QCOMPARE(prompter_.boxes[0].icon, Prompter::Icon::Warning);
+            QCOMPARE(prompter_.boxes[0].title,
+                     QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
+            QCOMPARE(edit->text(), fallback);
+            QCOMPARE(SettingsStore::read(key, QString::fromLatin1(kAbsent)), fallback);
+        }
+        // The focus stays where the user moved it.
+        QVERIFY(QApplication::focusWidget() != edit);
+    }
+
+    void everyKeystrokeIsStored() {
+        QStringList seen;
+        connect(form_->Text2, &QLineEdit::textChanged, this, [&] { seen << stored(keys::kText2); });
+        form_->Text2->setFocus();
+        form_->Text2->selectAll();
+        QTest::keyClick(form_->Text2, Qt::Key_Delete);
+        QTest::keyClicks(form_->Text2, QStringLiteral("0.45"));
+        QCOMPARE(seen, QStringList({"", "0", "0.", "0.4", "0.45"}));
+        QTest::keyClick(form_->Text2, Qt::Key_Tab);
+        QCOMPARE(stored(keys::kText2), QStringLiteral("0.45"));
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    // Losing the activation to another window (a box, another program) is not leaving the field.
+    void windowDeactivationIsNotAFocusLoss() {
+        form_->Text3->setFocus();
+        form_->Text3->setText(QStringLiteral("abc"));
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(prompter_.boxes.isEmpty());
+        QCOMPARE(form_->Text3->text(), QStringLiteral("abc"));
+    }
+
+    void outputFolderTypedIsStoredAsTyped() {
+        form_->Text1->setFocus();
+        form_->Text1->selectAll();
+        QTest::keyClicks(form_->Text1, QStringLiteral("/tmp/out"));
+        QCOMPARE(stored(keys::kOutputFolder), QStringLiteral("/tmp/out"));
+        form_->Text1->clear();
+        QCOMPARE(stored(keys::kOutputFolder), QString());
+    }
+
+    void tabbingIntoTheFolderFieldSelectsAll() {
+        form_->PushButton5->setFocus();
+        QTest::keyClick(form_->PushButton5, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form_->Text1);
+        QVERIFY(!form_->Text1->text().isEmpty());
+        QCOMPARE(form_->Text1->selectedText(), form_->Text1->text());
+        QCOMPARE(form_->Text1->selectionStart(), 0);
+    }
+
+    void browseButtonSetsTheFolder_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("cancel keeps the typed path") << QString() << QStringLiteral("/typed/path");
+        QTest::newRow("folder gets a final /")
+            << QStringLiteral("/home/me/Music") << QStringLiteral("/home/me/Music/");
+        QTest::newRow("root stays /") << QStringLiteral("/") << QStringLiteral("/");
+        QTest::newRow("blanks and letters kept")
+            << QStringLiteral("/srv/Mü sic, live") << QStringLiteral("/srv/Mü sic, live/");
+    }
+    void browseButtonSetsTheFolder() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, expected);
+        form_->Text1->setText(QStringLiteral("/typed/path"));
+        if (!chosen.isEmpty())
+            prompter_.folderChoices << chosen;
+        QTest::mouseClick(form_->PushButton7, Qt::LeftButton);
+        QCOMPARE(prompter_.folderPrompts, QStringList({"Please select folder:"}));
+        QCOMPARE(form_->Text1->text(), expected);
+        QCOMPARE(stored(keys::kOutputFolder), expected);
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestForm1Options)
+#include "tst_form1_options.moc"
