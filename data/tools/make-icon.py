@@ -14,6 +14,7 @@ Usage: make-icon.py
 import os
 import sys
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from imagefiles import png_bytes  # noqa: E402
 

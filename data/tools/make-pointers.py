@@ -13,6 +13,7 @@ with --preview also magnified PNG copies into DIR for looking at them)
 import os
 import sys
 
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from imagefiles import cur_bytes, ico_bytes, png_bytes, scaled  # noqa: E402
 
