@@ -1,0 +1,151 @@
+#include "cli/clibatch.h"
+
+#include "cli/clioptions.h"
+#include "cli/parallelbatch.h"
+#include "cli/progressprinter.h"
+#include "engine/conversionjob.h"
+#include "engine/tooldeploy.h"
+#include "shell/steps.h"
+
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <csignal>
+#include <cstdio>
+
+namespace eb {
+
+namespace {
+
+// Tool deployment problems are told on standard error.
+class StderrReporter : public ErrorReporter {
+public:
+    void ReportUnexpectedError(const QString&, int, const QString& description) override {
+        QTextStream(stderr) << "echobatch-cli: " << description << '\n';
+    }
+};
+
+// SIGINT, SIGTERM and SIGHUP stop the batch cleanly: the handler only writes a byte that the
+// event loop reads.
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void CatchStopSignals() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(sig, &action, nullptr);
+}
+
+IdentitySet IdentitiesOf(const QStringList& files) {
+    IdentitySet set;
+    for (const QString& f : files) {
+        if (const auto id = IdentityOf(f))
+            set.insert(*id);
+    }
+    return set;
+}
+
+}  // namespace
+
+QString ShellQuote(const QString& word) {
+    static const QString plain =
+        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_@%+=:,./-");
+    if (!word.isEmpty() &&
+        std::all_of(word.cbegin(), word.cend(), [](QChar c) { return plain.contains(c); }))
+        return word;
+    const bool control = std::any_of(word.cbegin(), word.cend(), [](QChar c) {
+        return c.unicode() < 0x20 || c.unicode() == 0x7f;
+    });
+    if (!control)
+        return u'\'' + QString(word).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+    QString quoted = QStringLiteral("$'");
+    for (QChar c : word) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            quoted += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else if (c == u'\\' || c == u'\'')
+            quoted += u'\\' + QString(c);
+        else
+            quoted += c;
+    }
+    return quoted + u'\'';
+}
+
+int DryRun(const CliOptions& options, const QStringList& files) {
+    const IdentitySet listFiles = IdentitiesOf(files);
+    QString program = InstalledSox();
+    if (program.isEmpty())
+        program = QStringLiteral("sox");
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    int skipped = 0;
+    for (const QString& file : files) {
+        ConversionJob job(file);
+        try {
+            job.formOutputPath(options.outputFolder);
+        } catch (const StepError& e) {
+            err << "echobatch-cli: " << file << ": " << e.description() << '\n';
+            ++skipped;
+            continue;
+        }
+        if (!job.checkOutputIsFree(
+                [&](const FileIdentity& id) { return listFiles.contains(id); })) {
+            err << "echobatch-cli: " << file << ": " << job.result().reason << '\n';
+            ++skipped;
+            continue;
+        }
+        QStringList words{ShellQuote(program)};
+        for (const QString& a : ToolArguments(file, job.output(), options.echo))
+            words << ShellQuote(a);
+        out << words.join(u' ') << '\n';
+    }
+    return skipped == 0 ? kExitConverted : kExitFailed;
+}
+
+int ConvertFiles(const CliOptions& options, const QStringList& files) {
+    StderrReporter reporter;
+    StepRunner steps(reporter, QStringLiteral("echobatch-cli"));
+    ToolSet tools = DeployTools(steps);
+    if (tools.program().isEmpty()) {
+        RemoveTools(steps, tools);
+        return kExitFailed;
+    }
+
+    ProgressPrinter printer(static_cast<int>(files.size()), options.quiet);
+    ParallelBatch batch(files, options.outputFolder, options.echo, options.jobs, tools, printer);
+
+    bool interrupted = false;
+    CatchStopSignals();
+    QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
+    stopNotifier.setEnabled(g_signalPipe[0] >= 0);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, [&] {
+        char byte;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        interrupted = true;
+        batch.cancel();
+    });
+
+    batch.run();
+    RemoveTools(steps, tools);
+    printer.summary(batch.results(), interrupted);
+    if (interrupted)
+        return kExitInterrupted;
+    for (const ConversionResult& r : batch.results()) {
+        if (!r.converted)
+            return kExitFailed;
+    }
+    return kExitConverted;
+}
+
+}  // namespace eb

@@ -1,0 +1,34 @@
+// The command line of echobatch-cli and its checks, all made before anything runs.
+#pragma once
+
+#include "options/echooptions.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace eb {
+
+struct CliOptions {
+    QString outputFolder;
+    EchoTexts echo;
+    int jobs = 1;
+    bool dryRun = false;
+    bool quiet = false;
+    QStringList paths;
+};
+
+// Exit codes of the tool.
+inline constexpr int kExitConverted = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitInterrupted = 130;
+
+// Fills `options` from the arguments (the program name first). Values not given come from
+// the window's stored settings (read only), else from the built-in defaults. Returns the exit
+// code when the tool must end now: after --help or --version (0), or after a usage error,
+// which has been printed to standard error (2).
+std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& options);
+
+}  // namespace eb

@@ -1,0 +1,109 @@
+#include "cli/parallelbatch.h"
+
+#include "cli/progressprinter.h"
+#include "engine/tooldeploy.h"
+#include "shell/steps.h"
+
+#include <QEventLoop>
+
+#include <algorithm>
+
+namespace eb {
+
+ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFolder,
+                             const EchoTexts& echo, int jobs, ToolSet& tools,
+                             ProgressPrinter& printer)
+    : files_(files),
+      outputFolder_(outputFolder),
+      echo_(echo),
+      jobs_(qMax(1, jobs)),
+      tools_(tools),
+      printer_(printer) {
+    results_.resize(files_.size());
+    for (qsizetype k = 0; k < files_.size(); ++k) {
+        results_[k].input = files_[k];
+        if (const auto id = IdentityOf(files_[k]))
+            listFiles_.insert(*id);
+        QString output;
+        try {
+            output = AbsolutePath(OutputPathFor(outputFolder_, files_[k]));
+        } catch (const StepError&) {
+            // The job itself reports why when its turn comes.
+        }
+        outputs_ << output;
+        pending_.push_back(static_cast<int>(k));
+    }
+}
+
+ParallelBatch::~ParallelBatch() = default;
+
+void ParallelBatch::run() {
+    QEventLoop loop;
+    loop_ = &loop;
+    startMore();
+    if (!running_.empty())
+        loop.exec();
+    loop_ = nullptr;
+}
+
+void ParallelBatch::cancel() {
+    cancelled_ = true;
+    for (int index : pending_) {
+        results_[index].converted = false;
+        results_[index].reason = QStringLiteral("stopped");
+    }
+    pending_.clear();
+    for (auto& job : running_)
+        job->cancel();
+}
+
+void ParallelBatch::startMore() {
+    auto it = pending_.begin();
+    while (!cancelled_ && static_cast<int>(running_.size()) < jobs_ && it != pending_.end()) {
+        const int index = *it;
+        // A file waits while an earlier file with the same output runs; a later one with
+        // that output waits behind it, so the results land in list order.
+        if (!outputs_[index].isEmpty() && busyOutputs_.contains(outputs_[index])) {
+            ++it;
+            continue;
+        }
+        it = pending_.erase(it);
+        if (!startFile(index))
+            it = pending_.begin();  // finished at once; look again from the front
+    }
+    if (running_.empty() && (pending_.empty() || cancelled_) && loop_)
+        loop_->quit();
+}
+
+bool ParallelBatch::startFile(int index) {
+    auto job = std::make_unique<ConversionJob>(files_[index]);
+    if (!job->plan(outputFolder_, echo_, listFiles_)) {
+        results_[index] = job->result();
+        printer_.fileFinished(index, results_[index]);
+        return false;
+    }
+    ConversionJob* raw = job.get();
+    connect(raw, &ConversionJob::finished, this, [this, index, raw] { fileFinished(index, raw); });
+    busyOutputs_.insert(outputs_[index]);
+    running_.push_back(std::move(job));
+    printer_.fileStarted();
+    raw->start(tools_);
+    return true;
+}
+
+void ParallelBatch::fileFinished(int index, ConversionJob* job) {
+    retired_.clear();  // jobs of earlier signals, safe to delete now
+    results_[index] = job->result();
+    busyOutputs_.remove(outputs_[index]);
+    printer_.fileFinished(index, results_[index]);
+    auto it = std::find_if(running_.begin(), running_.end(),
+                           [job](const auto& p) { return p.get() == job; });
+    if (it != running_.end()) {
+        // It is emitting the signal that brought us here: delete it later.
+        retired_.push_back(std::move(*it));
+        running_.erase(it);
+    }
+    startMore();
+}
+
+}  // namespace eb

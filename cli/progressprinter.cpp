@@ -1,0 +1,89 @@
+#include "cli/progressprinter.h"
+
+#include <unistd.h>
+
+namespace eb {
+
+namespace {
+constexpr int kBarWidth = 30;
+}
+
+ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
+    : stream_(stream),
+      total_(total),
+      quiet_(quiet),
+      live_(!quiet && ::isatty(::fileno(stream)) == 1) {}
+
+void ProgressPrinter::fileStarted() {
+    ++running_;
+    drawBar();
+}
+
+void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
+    if (running_ > 0)
+        --running_;
+    ++done_;
+    if (!quiet_) {
+        const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
+        print(result.converted ? QStringLiteral("%1 converted  %2 -> %3")
+                                     .arg(position, result.input, result.output)
+                               : QStringLiteral("%1 FAILED     %2: %3")
+                                     .arg(position, result.input, result.reason));
+    }
+    drawBar();
+}
+
+void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {
+    clearBar();
+    live_ = false;
+    QList<const ConversionResult*> failed;
+    for (const ConversionResult& r : results) {
+        if (!r.converted)
+            failed << &r;
+    }
+    const qsizetype converted = results.size() - failed.size();
+    if (interrupted) {
+        print(QStringLiteral("echobatch-cli: interrupted; %1 of %2 files converted")
+                  .arg(converted)
+                  .arg(results.size()));
+        return;
+    }
+    if (failed.isEmpty()) {
+        if (!quiet_)
+            print(QStringLiteral("echobatch-cli: %1 of %1 files converted").arg(results.size()));
+        return;
+    }
+    print(QStringLiteral("echobatch-cli: %1 of %2 files failed:")
+              .arg(failed.size())
+              .arg(results.size()));
+    for (const ConversionResult* r : failed)
+        print(QStringLiteral("  %1: %2").arg(r->input, r->reason));
+}
+
+void ProgressPrinter::print(const QString& line) {
+    clearBar();
+    std::fputs(line.toLocal8Bit().constData(), stream_);
+    std::fputc('\n', stream_);
+    drawBar();
+}
+
+void ProgressPrinter::drawBar() {
+    if (!live_ || total_ <= 0)
+        return;
+    const int filled = done_ * kBarWidth / total_;
+    const QString bar = QString(filled, u'#') + QString(kBarWidth - filled, u'-');
+    const QString text = QStringLiteral("\r\x1b[K[%1] %2/%3 done, %4 running")
+                             .arg(bar)
+                             .arg(done_)
+                             .arg(total_)
+                             .arg(running_);
+    std::fputs(text.toLocal8Bit().constData(), stream_);
+    std::fflush(stream_);
+}
+
+void ProgressPrinter::clearBar() {
+    if (live_)
+        std::fputs("\r\x1b[K", stream_);
+}
+
+}  // namespace eb

@@ -1,0 +1,35 @@
+// Progress of echobatch-cli on standard error: a line per finished file, a live bar below the
+// lines when standard error is a terminal, and the summary at the end.
+#pragma once
+
+#include "engine/conversionjob.h"
+
+#include <QList>
+
+#include <cstdio>
+
+namespace eb {
+
+class ProgressPrinter {
+public:
+    ProgressPrinter(int total, bool quiet, std::FILE* stream = stderr);
+
+    void fileStarted();
+    void fileFinished(int index, const ConversionResult& result);
+    // Names every failure with its reason; says how many converted.
+    void summary(const QList<ConversionResult>& results, bool interrupted);
+
+private:
+    void print(const QString& line);
+    void drawBar();
+    void clearBar();
+
+    std::FILE* stream_;
+    int total_;
+    bool quiet_;
+    bool live_;
+    int running_ = 0;
+    int done_ = 0;
+};
+
+}  // namespace eb

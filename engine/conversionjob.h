@@ -1,0 +1,102 @@
+// The conversion of one file, shared by the window's sequential run and the command-line
+// tool's parallel jobs: output path, safety checks, the tool's arguments, the tool run, the
+// verdict and the final name.
+//
+// The tool writes to a hidden temporary name beside the output (".<base>.echobatch-XXXXXX.mp3",
+// created exclusively). Only a run that ended well renames it over the output, atomically, so
+// an existing output survives a failed conversion and no half-written file is ever left.
+#pragma once
+
+#include "engine/fileidentity.h"
+#include "engine/toolrun.h"
+#include "options/echooptions.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace eb {
+
+class ProgressDisplay;
+struct ToolSet;
+
+struct ConversionResult {
+    bool converted = false;
+    QString input;   // as the list holds it
+    QString output;  // the final output path; empty when none could be formed
+    QString reason;  // why the file was not converted
+};
+
+// The output folder text, a "/" unless it ends with one, the input's file name without its
+// extension, ".mp3". Throws StepError when the file name has no ".".
+QString OutputPathFor(const QString& outputFolderText, const QString& inputPath);
+
+// The path made absolute against the working folder, without any other change.
+QString AbsolutePath(const QString& path);
+
+// What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
+// wildcard characters in a name), then "echos" and the four texts exactly as they are.
+QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo);
+
+// The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
+// when there is none.
+QString FailLine(const QByteArray& stderrText);
+
+class ConversionJob : public QObject {
+    Q_OBJECT
+public:
+    explicit ConversionJob(const QString& input, QObject* parent = nullptr);
+    // Stops a running tool and removes an unfinished temporary output.
+    ~ConversionJob() override;
+
+    // Line 150: forms the output path. Throws StepError for a file name without ".".
+    void formOutputPath(const QString& outputFolderText);
+    // Line 152: an existing output must be neither the input itself nor, by `isListFile`,
+    // another file of the list. False when it is: the job is then done, not converted.
+    bool checkOutputIsFree(const std::function<bool(const FileIdentity&)>& isListFile);
+    // Line 154: checks the echo texts, creates the temporary output and forms the arguments.
+    // False when that fails: the job is then done, not converted.
+    bool prepare(const EchoTexts& echo);
+    // The three steps above at once (the command-line tool's way). False when skipped.
+    bool plan(const QString& outputFolderText, const EchoTexts& echo, const IdentitySet& listFiles);
+
+    // Line 156: runs the tool through RunAndWait and concludes. A display failure is passed
+    // on after the file has been concluded.
+    void runAndWait(ProgressDisplay& display, ToolSet& tools);
+    // The same without waiting: finished() follows (also when the tool cannot start).
+    void start(ToolSet& tools);
+    // Asks the tool to stop; finished() follows with the file not converted.
+    void cancel();
+    // Stops the tool and removes the temporary output before returning.
+    void abortNow();
+
+    bool isDone() const { return done_; }
+    const QString& input() const { return result_.input; }
+    const QString& output() const { return result_.output; }
+    // The arguments handed to the tool (with the temporary output name).
+    const QStringList& arguments() const { return args_; }
+    const ConversionResult& result() const { return result_; }
+    const ToolRun::Outcome& outcome() const { return outcome_; }
+
+signals:
+    void finished();
+
+private:
+    void fail(const QString& reason);
+    void conclude(const ToolRun::Outcome& outcome, const QString& program);
+    void onRunFinished();
+    void removeTemporary();
+
+    QString temp_;
+    QStringList args_;
+    QString program_;
+    bool async_ = false;
+    ToolRun run_;
+    ToolRun::Outcome outcome_;
+    ConversionResult result_;
+    bool done_ = false;
+};
+
+}  // namespace eb

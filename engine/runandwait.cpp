@@ -1,0 +1,81 @@
+#include "engine/runandwait.h"
+
+#include "engine/batchhost.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdint>
+#include <exception>
+
+namespace eb {
+
+namespace {
+
+constexpr int kPassMs = 100;
+
+int StartFailureCode(int error) {
+    // A 32-bit signed sum, as the caller expects it; the error numbers are small and positive.
+    return static_cast<int>(static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(error) + static_cast<std::uint32_t>(kStartFailureBase)));
+}
+
+}  // namespace
+
+int RunAndWait(ProgressDisplay& display, const QString& program, const QStringList& args,
+               int windowStyle, ToolRun::Outcome* outcome) {
+    ToolRun run;
+    return RunAndWait(display, run, program, args, windowStyle, outcome);
+}
+
+int RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
+               const QStringList& args, int windowStyle, ToolRun::Outcome* outcome) {
+    if (windowStyle < 0 || windowStyle > 6)
+        windowStyle = 6;
+    Q_UNUSED(windowStyle)
+
+    if (!run.start(program, args)) {
+        if (outcome)
+            *outcome = run.outcome();
+        return StartFailureCode(run.outcome().startErrno);
+    }
+
+    // The display may fail; the child is waited for all the same, and the first failure is
+    // passed on afterwards.
+    std::exception_ptr displayFailure;
+    auto show = [&](const QString& text) {
+        try {
+            display.setProgressText(text);
+        } catch (...) {
+            if (!displayFailure)
+                displayFailure = std::current_exception();
+        }
+    };
+
+    int counter = 1;
+    show(QStringLiteral("Please wait.. ") + QString::number(counter));
+
+    if (run.isRunning()) {
+        QEventLoop loop;
+        QTimer pass;
+        QObject::connect(&pass, &QTimer::timeout, &loop, [&] {
+            if (counter < INT32_MAX)
+                ++counter;
+            show(QStringLiteral("Please wait.. ") + QString::number(counter));
+        });
+        QObject::connect(&run, &ToolRun::finished, &loop, &QEventLoop::quit);
+        pass.start(kPassMs);
+        if (run.isRunning())
+            loop.exec();
+    }
+
+    show(QStringLiteral("Progress Bar"));
+    if (outcome)
+        *outcome = run.outcome();
+    if (displayFailure)
+        std::rethrow_exception(displayFailure);
+    // A child ended by a signal answers as a shell would: 128 plus the signal.
+    return run.outcome().crashed ? 128 + run.outcome().signal : run.outcome().exitCode;
+}
+
+}  // namespace eb

@@ -1,0 +1,287 @@
+#include "engine/toolrun.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cerrno>
+#include <csignal>
+
+#include <vector>
+
+extern char** environ;
+
+namespace eb {
+
+namespace {
+
+// posix_spawn attributes and file actions, released on every path out of start().
+struct SpawnSetup {
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    SpawnSetup() {
+        posix_spawn_file_actions_init(&actions);
+        posix_spawnattr_init(&attr);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+    }
+    SpawnSetup(const SpawnSetup&) = delete;
+    SpawnSetup& operator=(const SpawnSetup&) = delete;
+};
+
+// Called through syscall(): the C library's declaration of pidfd_open lacks C linkage on
+// some versions.
+int OpenPidFd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    Q_UNUSED(pid)
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+void closeQuietly(int& fd) {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+// Notifiers and timers may be retired from inside their own signal: switch them off now and
+// delete them once control is back in the event loop.
+void retire(QSocketNotifier*& notifier) {
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
+    notifier = nullptr;
+}
+
+void retire(QTimer*& timer) {
+    if (timer) {
+        timer->stop();
+        timer->deleteLater();
+    }
+    timer = nullptr;
+}
+
+}  // namespace
+
+ToolRun::ToolRun(QObject* parent) : QObject(parent) {}
+
+ToolRun::~ToolRun() {
+    if (pid_ > 0) {
+        killGroup(SIGKILL);
+        reap(true);
+    }
+    closeFds();
+}
+
+bool ToolRun::start(const QString& program, const QStringList& args) {
+    outcome_ = Outcome{};
+    if (pid_ > 0) {
+        outcome_.startErrno = EBUSY;
+        return false;
+    }
+
+    const QByteArray path = QFile::encodeName(program);
+    std::vector<QByteArray> encoded;
+    encoded.reserve(static_cast<size_t>(args.size()) + 1);
+    // The program sees its own name without the folder, as when started from PATH; the
+    // tool begins its messages with it.
+    encoded.push_back(path.mid(path.lastIndexOf('/') + 1));
+    for (const QString& a : args)
+        encoded.push_back(QFile::encodeName(a));
+    std::vector<char*> argv;
+    for (QByteArray& a : encoded)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    int errPipe[2];
+    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+        outcome_.startErrno = errno;
+        return false;
+    }
+
+    SpawnSetup setup;
+    posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&setup.actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&setup.actions, errPipe[1], 2);
+    posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
+    sigset_t none;
+    sigset_t all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&setup.attr, &none);
+    posix_spawnattr_setsigdefault(&setup.attr, &all);
+    posix_spawnattr_setpgroup(&setup.attr, 0);
+    posix_spawnattr_setflags(
+        &setup.attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = -1;
+    // A bare name is looked up on PATH; the conversions always pass a full path.
+    const int rc = path.contains('/') ? posix_spawn(&pid, path.constData(), &setup.actions,
+                                                    &setup.attr, argv.data(), environ)
+                                      : posix_spawnp(&pid, path.constData(), &setup.actions,
+                                                     &setup.attr, argv.data(), environ);
+    ::close(errPipe[1]);
+    if (rc != 0) {
+        ::close(errPipe[0]);
+        outcome_.startErrno = rc;
+        return false;
+    }
+
+    pid_ = pid;
+    outcome_.started = true;
+    errFd_ = errPipe[0];
+    ::fcntl(errFd_, F_SETFL, ::fcntl(errFd_, F_GETFL) | O_NONBLOCK);
+    errNotifier_ = new QSocketNotifier(errFd_, QSocketNotifier::Read, this);
+    connect(errNotifier_, &QSocketNotifier::activated, this, &ToolRun::readStderr);
+
+    pidfd_ = OpenPidFd(pid_);
+    if (pidfd_ >= 0) {
+        endNotifier_ = new QSocketNotifier(pidfd_, QSocketNotifier::Read, this);
+        connect(endNotifier_, &QSocketNotifier::activated, this, &ToolRun::onChildEnded);
+    } else {
+        // Kernels before 5.3: ask often; each question is one cheap system call.
+        pollTimer_ = new QTimer(this);
+        connect(pollTimer_, &QTimer::timeout, this, &ToolRun::onChildEnded);
+        pollTimer_->start(5);
+    }
+    return true;
+}
+
+void ToolRun::cancel() {
+    if (pid_ <= 0 || outcome_.cancelled)
+        return;
+    outcome_.cancelled = true;
+    killGroup(SIGTERM);
+    killTimer_ = new QTimer(this);
+    killTimer_->setSingleShot(true);
+    connect(killTimer_, &QTimer::timeout, this, [this] { killGroup(SIGKILL); });
+    killTimer_->start(kGraceMs);
+}
+
+void ToolRun::terminateNow(int graceMs) {
+    if (pid_ <= 0)
+        return;
+    outcome_.cancelled = true;
+    killGroup(SIGTERM);
+    bool ended = false;
+    if (pidfd_ >= 0) {
+        pollfd p{pidfd_, POLLIN, 0};
+        int r;
+        do {
+            r = ::poll(&p, 1, graceMs);
+        } while (r < 0 && errno == EINTR);
+        ended = r > 0;
+    } else {
+        for (int waited = 0; waited <= graceMs && !ended; waited += 10) {
+            siginfo_t info{};
+            ended =
+                ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                info.si_pid == pid_;
+            if (!ended)
+                ::usleep(10000);
+        }
+    }
+    if (!ended)
+        killGroup(SIGKILL);
+    onChildEnded();
+    if (pid_ > 0) {  // not yet reaped: wait for it
+        killGroup(SIGKILL);
+        reap(true);
+        onChildEnded();
+    }
+}
+
+void ToolRun::readStderr() {
+    if (errFd_ < 0)
+        return;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t n = ::read(errFd_, buffer, sizeof buffer);
+        if (n > 0) {
+            appendStderr(buffer, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0 || (n < 0 && errno != EAGAIN)) {
+            // End of the stream (or a broken pipe): stop watching it.
+            retire(errNotifier_);
+            closeQuietly(errFd_);
+        }
+        return;
+    }
+}
+
+void ToolRun::onChildEnded() {
+    if (pid_ <= 0)
+        return;
+    // A stop reaches the whole group, also what the child left running; its id is still
+    // reserved because the child is not reaped yet.
+    if (outcome_.cancelled)
+        killGroup(SIGKILL);
+    if (!reap(false))
+        return;
+    // Everything the child wrote before it ended is in the pipe now; take it without waiting
+    // for the end of the stream, which a grandchild may hold open.
+    readStderr();
+    closeFds();
+    emit finished();
+}
+
+bool ToolRun::reap(bool block) {
+    int status = 0;
+    pid_t r;
+    do {
+        r = ::waitpid(pid_, &status, block ? 0 : WNOHANG);
+    } while (r < 0 && errno == EINTR);
+    if (r == 0)
+        return false;
+    if (r == pid_ && WIFEXITED(status)) {
+        outcome_.exitCode = WEXITSTATUS(status);
+    } else if (r == pid_ && WIFSIGNALED(status)) {
+        outcome_.crashed = true;
+        outcome_.signal = WTERMSIG(status);
+    } else {
+        // Reaped elsewhere: nothing is known about how it ended, so it did not end well.
+        outcome_.crashed = true;
+    }
+    pid_ = -1;
+    return true;
+}
+
+void ToolRun::appendStderr(const char* data, qsizetype size) {
+    QByteArray& tail = outcome_.stderrTail;
+    tail.append(data, size);
+    if (tail.size() > kStderrLimit)
+        tail.remove(0, tail.size() - kStderrLimit);
+}
+
+void ToolRun::killGroup(int sig) {
+    if (pid_ <= 0)
+        return;
+    if (::kill(-pid_, sig) != 0)
+        ::kill(pid_, sig);
+}
+
+void ToolRun::closeFds() {
+    retire(endNotifier_);
+    retire(errNotifier_);
+    retire(pollTimer_);
+    retire(killTimer_);
+    closeQuietly(pidfd_);
+    closeQuietly(errFd_);
+}
+
+}  // namespace eb

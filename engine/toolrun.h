@@ -1,0 +1,78 @@
+// One child process started from an argument list, without a shell.
+//
+// The child is started with posix_spawn, which reports the real errno of a failed start
+// (ENOENT for a missing program, EACCES for one that may not be executed); QProcess only says
+// "failed to start". Its end is learnt at once from a pidfd watched by a QSocketNotifier, so
+// nobody polls and no SIGCHLD handler competes with Qt's own. The child gets /dev/null as
+// standard input and output and a pipe as standard error, of which the last 64 KiB are kept.
+// It runs in a process group of its own, so a stop reaches everything it started.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace eb {
+
+class ToolRun : public QObject {
+    Q_OBJECT
+public:
+    struct Outcome {
+        bool started = false;    // the program could be started
+        int startErrno = 0;      // why not, when it could not
+        int exitCode = 0;        // the exit status when it ended normally
+        bool crashed = false;    // ended by a signal
+        int signal = 0;          // that signal
+        bool cancelled = false;  // we stopped it (never read from the exit code)
+        QByteArray stderrTail;   // the last kStderrLimit bytes of its standard error
+    };
+
+    static constexpr qsizetype kStderrLimit = 64 * 1024;
+    // After SIGTERM a child gets this long before SIGKILL.
+    static constexpr int kGraceMs = 1000;
+
+    explicit ToolRun(QObject* parent = nullptr);
+    // A child still running is killed and reaped.
+    ~ToolRun() override;
+
+    // Starts `program` with `args`. Returns false when it could not be started (outcome()
+    // then holds startErrno, and finished() is not emitted); otherwise finished() follows once
+    // the child has ended.
+    bool start(const QString& program, const QStringList& args);
+    // Asks the child to stop: SIGTERM to its process group, SIGKILL after kGraceMs.
+    void cancel();
+    // Stops the child before returning: SIGTERM, up to graceMs for it to end, then SIGKILL.
+    // finished() is emitted before this returns.
+    void terminateNow(int graceMs = kGraceMs);
+
+    bool isRunning() const { return pid_ > 0; }
+    const Outcome& outcome() const { return outcome_; }
+
+signals:
+    void finished();
+
+private:
+    void readStderr();
+    void onChildEnded();
+    bool reap(bool block);
+    void appendStderr(const char* data, qsizetype size);
+    void killGroup(int sig);
+    void closeFds();
+
+    pid_t pid_ = -1;
+    int pidfd_ = -1;
+    int errFd_ = -1;
+    QSocketNotifier* endNotifier_ = nullptr;
+    QSocketNotifier* errNotifier_ = nullptr;
+    QTimer* pollTimer_ = nullptr;  // only when the kernel has no pidfd
+    QTimer* killTimer_ = nullptr;
+    Outcome outcome_;
+};
+
+}  // namespace eb
