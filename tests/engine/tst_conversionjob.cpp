@@ -1,0 +1,283 @@
+// The conversion of one file: output names, the safety checks, the tool's arguments and
+// verdict, with the real SoX on generated MP3 files and with scripts for the faults.
+#include "engine/conversionjob.h"
+#include "engine/tooldeploy.h"
+#include "faketool.h"
+#include "shell/steps.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+#include <unistd.h>
+
+using namespace eb;
+using namespace ebtest;
+
+class TestConversionJob : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString tone_;
+    QString in_, out_;
+
+    ConversionResult convert(const QString& input, ToolSet tools,
+                             EchoTexts echo = DefaultEchoTexts(), const IdentitySet& list = {}) {
+        ConversionJob job(input);
+        if (job.plan(out_, echo, list)) {
+            RecordingDisplay display;
+            job.runAndWait(display, tools);
+        }
+        return job.result();
+    }
+    ToolSet realSox() { return ToolSet{{}, {}, InstalledSox(), false}; }
+    ToolSet fake(const QByteArray& body) {
+        return ToolSet{{}, {}, writeScript(dir_.filePath(QStringLiteral("fake")), body), false};
+    }
+
+private slots:
+    void initTestCase() {
+        in_ = dir_.filePath(QStringLiteral("in"));
+        out_ = dir_.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(in_) && QDir().mkpath(out_));
+        tone_ = dir_.filePath(QStringLiteral("tone.mp3"));
+        QVERIFY(makeToneMp3(tone_, 0.5));
+        QVERIFY(!InstalledSox().isEmpty());
+    }
+    void init() {
+        QDir(out_).removeRecursively();
+        QDir().mkpath(out_);
+    }
+
+    void outputPathRule_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("several dots") << "/o"
+                                      << "/m/Live.Set.mp3"
+                                      << "/o/Live.Set.mp3";
+        QTest::newRow("final slash") << "/o/"
+                                     << "/m/Live.Set.mp3"
+                                     << "/o/Live.Set.mp3";
+        QTest::newRow("other type") << "/o"
+                                    << "/m/track.wav"
+                                    << "/o/track.mp3";
+        QTest::newRow("only extension") << "/o"
+                                        << "/m/.mp3"
+                                        << "/o/.mp3";
+        QTest::newRow("root folder") << "/"
+                                     << "/m/a.b.flac"
+                                     << "/a.b.mp3";
+        QTest::newRow("relative") << "o"
+                                  << "x.flac"
+                                  << "o/x.mp3";
+    }
+    void outputPathRule() {
+        QFETCH(QString, folder);
+        QFETCH(QString, input);
+        QFETCH(QString, output);
+        QCOMPARE(OutputPathFor(folder, input), output);
+    }
+    void nameWithoutDotHasNoOutput() {
+        QVERIFY_THROWS_EXCEPTION(StepError, OutputPathFor(out_, QStringLiteral("/m.d/noext")));
+    }
+
+    void awkwardNamesConvert_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("decoy");  // a file the tool's wildcards would have hit
+        for (const char* n :
+             {"with blank.mp3", "quote's \"double\".mp3", "dollar $HOME `x`.mp3",
+              "Ünïcödé – 日本.mp3", "a.b.c.mp3", "-leading dash.mp3", "|leading pipe.mp3"})
+            QTest::newRow(n) << QString::fromUtf8(n) << QString();
+        QTest::newRow("brackets") << QStringLiteral("c[1].mp3") << QStringLiteral("c1.mp3");
+        QTest::newRow("star") << QStringLiteral("s*.mp3") << QStringLiteral("sx.mp3");
+    }
+    void awkwardNamesConvert() {
+        QFETCH(QString, name);
+        QFETCH(QString, decoy);
+        QVERIFY(QFile::copy(tone_, in_ + u'/' + name) || QFile::exists(in_ + u'/' + name));
+        if (!decoy.isEmpty()) {
+            QVERIFY(writeFile(in_ + u'/' + decoy, "decoy in"));
+            QVERIFY(writeFile(out_ + u'/' + decoy, "decoy out"));
+        }
+        // Given relative to the working folder, as a leading "-" or "|" would reach the tool.
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(in_);
+        const ConversionResult r = convert(name, realSox());
+        QDir::setCurrent(before);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.output, out_ + u'/' + name);
+        QVERIFY(decodeSamples(r.output).size() > 3000);
+        QVERIFY(leftovers(out_).isEmpty());
+        if (!decoy.isEmpty()) {
+            QCOMPARE(readFile(in_ + u'/' + decoy), QByteArray("decoy in"));
+            QCOMPARE(readFile(out_ + u'/' + decoy), QByteArray("decoy out"));
+        }
+    }
+
+    void echoAppearsAtItsDelay_data() {
+        QTest::addColumn<int>("delay");
+        QTest::newRow("63 ms") << 63;
+        QTest::newRow("250 ms") << 250;
+    }
+    void echoAppearsAtItsDelay() {
+        QFETCH(int, delay);
+        const QString click = in_ + QStringLiteral("/click.mp3");
+        QVERIFY(makeImpulseMp3(click, 1.0, 0.3));
+        EchoTexts echo = DefaultEchoTexts();
+        echo.delay = QString::number(delay);
+        echo.decay = QStringLiteral("0.5");
+        const ConversionResult r = convert(click, realSox(), echo);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        // Positions shift by the encoder's delay; the distance between click and echo does not.
+        auto loudest = [](const QVector<qint16>& s, qsizetype from) {
+            qsizetype at = from;
+            for (qsizetype k = from; k < s.size(); ++k)
+                if (qAbs(s[k]) > qAbs(s[at]))
+                    at = k;
+            return at;
+        };
+        const QVector<qint16> original = decodeSamples(click), echoed = decodeSamples(r.output);
+        const qsizetype c0 = loudest(original, 0), c1 = loudest(echoed, 0);
+        const qsizetype quiet = loudest(original, c0 + 160), e1 = loudest(echoed, c1 + 160);
+        QVERIFY(qAbs(original[quiet]) < qAbs(original[c0]) / 10);  // no echo before
+        QVERIFY(qAbs(echoed[e1]) > qAbs(echoed[c1]) / 3);
+        const double distanceMs = static_cast<double>(e1 - c1) / 8.0;
+        QVERIFY2(qAbs(distanceMs - delay) <= 3.0, qPrintable(QString::number(distanceMs)));
+    }
+
+    void badInputIsANamedFailure_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("unwritableFolder");
+        QTest::newRow("corrupt") << QByteArray(20000, '\x5a') << false;
+        QTest::newRow("zero bytes") << QByteArray() << false;
+        QTest::newRow("unwritable folder") << readFile(tone_) << true;
+    }
+    void badInputIsANamedFailure() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, unwritableFolder);
+        const QString input = in_ + QStringLiteral("/bad.mp3");
+        QVERIFY(writeFile(input, bytes));
+        QVERIFY(writeFile(out_ + QStringLiteral("/bad.mp3"), "earlier result"));
+        const QString keep = out_;
+        if (unwritableFolder) {
+            QFile::setPermissions(out_, QFile::ReadOwner | QFile::ExeOwner);
+            if (::geteuid() == 0)
+                out_ = QStringLiteral("/sys");  // the superuser may write anywhere else
+        }
+        const ConversionResult r = convert(input, realSox());
+        QFile::setPermissions(keep, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        out_ = keep;
+        QVERIFY(!r.converted);
+        QVERIFY2(r.reason.contains(unwritableFolder ? "cannot write into the output folder"
+                                                    : "sox FAIL formats: can't open input file"),
+                 qPrintable(r.reason));
+        QCOMPARE(readFile(out_ + QStringLiteral("/bad.mp3")), QByteArray("earlier result"));
+        QVERIFY(leftovers(out_).isEmpty());
+    }
+
+    void outputOverAListFileIsSkipped_data() {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("itself") << QStringLiteral("x.mp3") << QStringLiteral("input file itself");
+        QTest::newRow("itself through a link")
+            << QStringLiteral("link/x.mp3") << QStringLiteral("input file itself");
+        QTest::newRow("another list file")
+            << QStringLiteral("elsewhere/x.wav") << QStringLiteral("another file of the list");
+    }
+    void outputOverAListFileIsSkipped() {
+        QFETCH(QString, input);
+        QFETCH(QString, reason);
+        const QString listed = out_ + QStringLiteral("/x.mp3");
+        QVERIFY(QFile::copy(tone_, listed));
+        QVERIFY(QFile::link(out_, dir_.filePath(QStringLiteral("link"))) ||
+                QFileInfo(dir_.filePath(QStringLiteral("link"))).isSymLink());
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("elsewhere/x.wav")), readFile(tone_)));
+        const QByteArray sum = checksum(listed);
+        const QString path = input == QStringLiteral("x.mp3") ? listed : dir_.filePath(input);
+        const ConversionResult r =
+            convert(path, realSox(), DefaultEchoTexts(), {*IdentityOf(listed)});
+        QVERIFY(!r.converted);
+        QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
+        QCOMPARE(checksum(listed), sum);
+    }
+
+    void toolGetsTheExactArguments() {
+        const QString log = dir_.filePath(QStringLiteral("args"));
+        EchoTexts echo{QStringLiteral("+0.8"), QStringLiteral(".7"), QStringLiteral("1e2"),
+                       QStringLiteral("0.30")};
+        QDir::setCurrent(in_);
+        QVERIFY(writeFile(in_ + QStringLiteral("/-a b.mp3"), "x"));
+        const ConversionResult r = convert(
+            QStringLiteral("-a b.mp3"),
+            fake("for a; do echo \"$a\"; done > " + log.toUtf8() + "; echo made > \"$4\""), echo);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        const QStringList args = QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(args.size(), 9);
+        QCOMPARE(args.mid(0, 3), QStringList({"--no-glob", in_ + "/-a b.mp3", "--no-glob"}));
+        QVERIFY2(QRegularExpression(
+                     QRegularExpression::anchoredPattern(QRegularExpression::escape(out_) +
+                                                         "/\\.-a b\\.echobatch-\\w{6}\\.mp3"))
+                     .match(args[3])
+                     .hasMatch(),
+                 qPrintable(args[3]));
+        QCOMPARE(args.mid(4), QStringList({"echos", "+0.8", ".7", "1e2", "0.30"}));
+        QCOMPARE(readFile(out_ + QStringLiteral("/-a b.mp3")), QByteArray("made\n"));
+    }
+
+    void verdictOfTheTool_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("reason");  // empty: converted
+        QTest::newRow("exit 3") << QByteArray("echo out > \"$4\"; exit 3") << "exit code 3";
+        QTest::newRow("exit 2 with a reason")
+            << QByteArray("echo 'sox WARN x' >&2; echo ' bad header ' >&2; exit 2") << "bad header";
+        QTest::newRow("FAIL line, exit 0")
+            << QByteArray("echo out > \"$4\"; echo 'sox FAIL mp3: disk full' >&2")
+            << "sox FAIL mp3: disk full";
+        QTest::newRow("no output") << QByteArray("exit 0") << "wrote no output";
+        QTest::newRow("signal") << QByteArray("echo out > \"$4\"; kill -TERM $$") << "signal 15";
+        QTest::newRow("FAIL only in a name")
+            << QByteArray("echo out > \"$4\"; echo 'sox WARN FAIL.mp3: clipped' >&2") << QString();
+    }
+    void verdictOfTheTool() {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, reason);
+        QVERIFY(writeFile(out_ + QStringLiteral("/tone.mp3"), "earlier result"));
+        const ConversionResult r = convert(tone_, fake(body));
+        QCOMPARE(r.converted, reason.isEmpty());
+        QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
+        QCOMPARE(readFile(out_ + QStringLiteral("/tone.mp3")),
+                 reason.isEmpty() ? QByteArray("out\n") : QByteArray("earlier result"));
+        QVERIFY(leftovers(out_).isEmpty());
+    }
+
+    void hangingToolIsStoppedWithoutPartialFile() {
+        ToolSet tools = fake("echo partial > \"$4\"; exec sleep 60");
+        ConversionJob job(tone_);
+        QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
+        QSignalSpy done(&job, &ConversionJob::finished);
+        job.start(tools);
+        QTRY_COMPARE(leftovers(out_).size(), 1);
+        job.cancel();
+        QVERIFY(done.wait(5000));
+        QCOMPARE(job.result().reason, QStringLiteral("stopped"));
+        QVERIFY(QDir(out_).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    void copyThatCannotStartFallsBackToTheInstalledTool() {
+        const QString copy = writeScript(dir_.filePath(QStringLiteral("copy")), "exit 9");
+        QFile::setPermissions(copy, QFile::ReadOwner);
+        ToolSet tools{dir_.path(), copy, InstalledSox(), false};
+        const ConversionResult r = convert(tone_, tools);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        ToolSet async{dir_.path(), copy, InstalledSox(), false};
+        ConversionJob job(tone_);
+        QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
+        QSignalSpy done(&job, &ConversionJob::finished);
+        job.start(async);
+        QVERIFY(done.wait(20000));
+        QVERIFY2(job.result().converted, qPrintable(job.result().reason));
+        QVERIFY(async.runInstalled);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversionJob)
+#include "tst_conversionjob.moc"

@@ -1,0 +1,150 @@
+// The process runner and RunAndWait on real child processes.
+#include "engine/runandwait.h"
+#include "engine/toolrun.h"
+#include "faketool.h"
+#include "shell/steps.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+
+using namespace eb;
+using ebtest::RecordingDisplay;
+using ebtest::writeScript;
+
+class TestToolRun : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString script(const char* name, const QByteArray& body) {
+        return writeScript(dir_.filePath(QString::fromLatin1(name)), body);
+    }
+
+private slots:
+    void startFailureGivesTheRealErrno_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<int>("error");
+        QTest::newRow("missing") << dir_.filePath(QStringLiteral("nothing-here")) << ENOENT;
+        QFile plain(dir_.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        QTest::newRow("not executable") << plain.fileName() << EACCES;
+        QTest::newRow("a folder") << dir_.path() << EACCES;
+    }
+    void startFailureGivesTheRealErrno() {
+        QFETCH(QString, program);
+        QFETCH(int, error);
+        ToolRun run;
+        QVERIFY(!run.start(program, {}));
+        QCOMPARE(run.outcome().startErrno, error);
+        RecordingDisplay display;
+        ToolRun::Outcome outcome;
+        QCOMPARE(RunAndWait(display, program, {}, 0, &outcome), error + kStartFailureBase);
+        QCOMPARE(RunAndWait(display, program, {}), error - 2147221504);
+        QVERIFY(display.texts.isEmpty());
+        QVERIFY(!outcome.started);
+    }
+
+    void endingIsReported_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QByteArray>("stderrText");
+        QTest::newRow("exit 0") << QByteArray("exit 0") << 0 << 0 << QByteArray();
+        QTest::newRow("exit 3") << QByteArray("echo oops >&2; exit 3") << 3 << 0
+                                << QByteArray("oops\n");
+        QTest::newRow("crash") << QByteArray("echo x; kill -SEGV $$") << 128 + SIGSEGV
+                               << int(SIGSEGV) << QByteArray();
+        QTest::newRow("much output")
+            << QByteArray("head -c 3000000 /dev/zero; exit 4") << 4 << 0 << QByteArray();
+    }
+    void endingIsReported() {
+        QFETCH(QByteArray, body);
+        QFETCH(int, result);
+        QFETCH(int, signal);
+        QFETCH(QByteArray, stderrText);
+        RecordingDisplay display;
+        ToolRun::Outcome outcome;
+        QCOMPARE(RunAndWait(display, script("end", body), {}, 7, &outcome), result);
+        QVERIFY(outcome.started);
+        QCOMPARE(outcome.crashed, signal != 0);
+        QCOMPARE(outcome.signal, signal);
+        QVERIFY(!outcome.cancelled);
+        QCOMPARE(outcome.stderrTail, stderrText);
+        QCOMPARE(display.texts.first(), QStringLiteral("Please wait.. 1"));
+        QCOMPARE(display.texts.last(), QStringLiteral("Progress Bar"));
+    }
+
+    void immediateExitCountsOnce() {
+        RecordingDisplay display;
+        QCOMPARE(RunAndWait(display, QStringLiteral("true"), {}), 0);
+        QCOMPARE(display.texts,
+                 QStringList({QStringLiteral("Please wait.. 1"), QStringLiteral("Progress Bar")}));
+    }
+
+    void oneSecondChildCountsToAboutTen() {
+        RecordingDisplay display;
+        QCOMPARE(RunAndWait(display, QStringLiteral("sleep"), {QStringLiteral("1")}), 0);
+        QCOMPARE(display.texts.last(), QStringLiteral("Progress Bar"));
+        for (int k = 0; k + 1 < display.texts.size(); ++k)
+            QCOMPARE(display.texts[k], QStringLiteral("Please wait.. %1").arg(k + 1));
+        const qsizetype passes = display.texts.size() - 1;
+        QVERIFY2(passes >= 8 && passes <= 13, qPrintable(QString::number(passes)));
+    }
+
+    void standardErrorKeepsItsTail() {
+        ToolRun run;
+        QSignalSpy ended(&run, &ToolRun::finished);
+        QVERIFY(run.start(script("loud", "head -c 200000 /dev/zero | tr '\\0' x >&2; echo END >&2"),
+                          {}));
+        QVERIFY(ended.wait(20000));
+        QCOMPARE(run.outcome().stderrTail.size(), ToolRun::kStderrLimit);
+        QVERIFY(run.outcome().stderrTail.endsWith("xxxxEND\n"));
+    }
+
+    void stopIsTrackedNotReadFromTheExitCode() {
+        // The script ends with 0 on SIGTERM, as the tool does; its own child must go too.
+        const QString pidFile = dir_.filePath(QStringLiteral("grandchild"));
+        ToolRun run;
+        QSignalSpy ended(&run, &ToolRun::finished);
+        QVERIFY(run.start(script("polite", "trap 'exit 0' TERM; sleep 30 & echo $! > \"$1\"; wait"),
+                          {pidFile}));
+        QTRY_VERIFY(QFileInfo(pidFile).size() > 0);
+        run.cancel();
+        QVERIFY(ended.wait(5000));
+        QVERIFY(run.outcome().cancelled);
+        QCOMPARE(run.outcome().exitCode, 0);
+        const pid_t grandchild = ebtest::readFile(pidFile).trimmed().toInt();
+        QTRY_VERIFY(::kill(grandchild, 0) != 0);
+    }
+
+    void terminateNowEndsAStubbornChild() {
+        ToolRun run;
+        QSignalSpy ended(&run, &ToolRun::finished);
+        QVERIFY(run.start(script("stubborn", "trap '' TERM; while :; do sleep 0.05; done"), {}));
+        QTest::qWait(100);
+        run.terminateNow(200);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!run.isRunning());
+        QVERIFY(run.outcome().cancelled);
+        QCOMPARE(run.outcome().signal, int(SIGKILL));
+    }
+
+    void displayFailureArrivesAfterTheChild() {
+        struct Failing : ProgressDisplay {
+            void setProgressText(const QString&) override {
+                throw StepError(QStringLiteral("bar"));
+            }
+        } display;
+        ToolRun::Outcome outcome;
+        QVERIFY_THROWS_EXCEPTION(
+            StepError,
+            RunAndWait(display, QStringLiteral("sh"),
+                       {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 5")}, 6, &outcome));
+        QVERIFY(outcome.started);
+        QCOMPARE(outcome.exitCode, 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestToolRun)
+#include "tst_toolrun.moc"
