@@ -1,85 +1,28 @@
 // The files that lie beside the program: samples, pointers, icons, skin, help page, desktop
 // entry, their copies next to the built executables, and the install tree.
+#include "datafilesupport.h"
 #include "lookalikewindow.h"
 #include "support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QImageReader>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
-#include <QtEndian>
 
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
-
-QString dataDir() {
-    return ebtest::sourceDir() + QStringLiteral("/data");
-}
-
-// Files copied beside the program, relative to data/.
-QStringList besideFiles() {
-    QStringList files{QStringLiteral("HAND-M.CUR"), QStringLiteral("drag.ico"),
-                      QStringLiteral("help.html"), QStringLiteral("echobatch.png")};
-    for (const QString& sub : {QStringLiteral("Samples"), QStringLiteral("skins")}) {
-        const QDir dir(dataDir() + QLatin1Char('/') + sub);
-        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))
-            files << sub + QLatin1Char('/') + name;
-    }
-    return files;
-}
-
-// The fixed part of an icon or cursor file: its type (1 icon, 2 cursor) and the first entry's
-// two 16-bit fields, which hold the hotspot in a cursor.
-struct IconHeader {
-    int type = -1;
-    int count = 0;
-    int field1 = -1;
-    int field2 = -1;
-};
-
-IconHeader readIconHeader(const QByteArray& bytes) {
-    IconHeader h;
-    if (bytes.size() < 22 || qFromLittleEndian<quint16>(bytes.constData()) != 0)
-        return h;
-    h.type = qFromLittleEndian<quint16>(bytes.constData() + 2);
-    h.count = qFromLittleEndian<quint16>(bytes.constData() + 4);
-    h.field1 = qFromLittleEndian<quint16>(bytes.constData() + 10);
-    h.field2 = qFromLittleEndian<quint16>(bytes.constData() + 12);
-    return h;
-}
-
-QStringList g_messages;
-void collectMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
-    g_messages << text;
-}
-
-// Applies a style sheet to the window and lets every control take it; returns the messages
-// Qt logged meanwhile.
-QStringList applySheet(QWidget* form, const QString& sheet) {
-    g_messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
-    form->setStyleSheet(sheet);
-    form->ensurePolished();
-    for (QWidget* child : form->findChildren<QWidget*>())
-        child->ensurePolished();
-    form->grab();
-    qInstallMessageHandler(previous);
-    return g_messages;
-}
-
-}  // namespace
+using ebtest::applySheet;
+using ebtest::besideFiles;
+using ebtest::dataDir;
 
 class TstDataFiles : public QObject {
     Q_OBJECT
@@ -154,7 +97,7 @@ void TstDataFiles::pointers() {
     QFETCH(QByteArray, format);
     QFETCH(int, type);
     const QString path = dataDir() + QLatin1Char('/') + name;
-    const IconHeader header = readIconHeader(ebtest::readFile(path));
+    const ebtest::IconHeader header = ebtest::readIconHeader(ebtest::readFile(path));
     QCOMPARE(header.type, type);
     QCOMPARE(header.count, 1);
 
@@ -354,18 +297,9 @@ void TstDataFiles::installTree() {
     const QString prefix = staged ? QStringLiteral("/opt/echobatch") : scratch.path();
     const QString root = staged ? scratch.path() + prefix : prefix;
 
-    QProcess cmake;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (staged)
-        env.insert(QStringLiteral("DESTDIR"), scratch.path());
-    cmake.setProcessEnvironment(env);
-    cmake.setProcessChannelMode(QProcess::MergedChannels);
-    cmake.start(QStringLiteral(ECHOBATCH_CMAKE_COMMAND),
-                {QStringLiteral("--install"), QStringLiteral(ECHOBATCH_BUILD_DIR),
-                 QStringLiteral("--prefix"), prefix});
-    QVERIFY(cmake.waitForFinished(120000));
-    QVERIFY2(cmake.exitStatus() == QProcess::NormalExit && cmake.exitCode() == 0,
-             cmake.readAll().constData());
+    QByteArray log;
+    QVERIFY2(ebtest::installBuild(prefix, staged ? scratch.path() : QString(), &log) == 0,
+             log.constData());
 
     const QString app = root + QStringLiteral("/lib/echobatch/");
     for (const QString& rel : besideFiles())
