@@ -1,0 +1,227 @@
+// "Start Converting" over a scripted window: the checks, the numbered steps, the progress
+// display, the failure summary, re-entry and abort.
+#include "engine/batchhost.h"
+#include "engine/conversionrun.h"
+#include "engine/tooldeploy.h"
+#include "faketool.h"
+#include "shell/prompter.h"
+#include "shell/steps.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+#include <functional>
+
+using namespace eb;
+using namespace ebtest;
+
+namespace {
+struct ScriptedHost : BatchHost, Prompter, ErrorReporter {
+    QStringList entries;
+    QString folder;
+    EchoTexts echo = DefaultEchoTexts();
+    QStringList events;  // everything the run showed, in order; wait counts after 1 left out
+    std::function<void(const QString&)> onText;
+
+    int entryCount() override { return static_cast<int>(entries.size()); }
+    QString entryText(int i) override {
+        if (i < 1 || i > entries.size())
+            throw StepError(QStringLiteral("Index out of bounds"));
+        return entries[i - 1];
+    }
+    QString outputFolderText() override { return folder; }
+    EchoTexts echoTexts() override { return echo; }
+    void setProgressValue(double v) override { events << "value " + QString::number(v, 'f', 2); }
+    void setBusy(bool busy) override { events << (busy ? "busy" : "idle"); }
+    void setProgressText(const QString& text) override {
+        if (!text.startsWith(QStringLiteral("Please wait.. ")) ||
+            text.endsWith(QStringLiteral(".. 1")))
+            events << "text " + text;
+        if (onText)
+            onText(text);
+    }
+    Prompter& prompter() override { return *this; }
+    ErrorReporter& reporter() override { return *this; }
+    void message(const QString& text, Icon icon, const QString&) override {
+        events << (icon == Icon::Warning ? "warning " : "message ") + text;
+    }
+    bool askYesNo(const QString&) override { return true; }
+    QString openFiles(const QString&, const QString&, int) override { return {}; }
+    QString pickFolder(const QString&) override { return {}; }
+    bool openExternally(const QString&) override { return false; }
+    void ReportUnexpectedError(const QString& label, int line, const QString& d) override {
+        QCOMPARE(label, QStringLiteral("in Rendula2016/11/03.Form1.PushButton2_Click "));
+        events << QStringLiteral("report %1 %2").arg(line).arg(d);
+    }
+};
+}  // namespace
+
+class TestConversionRun : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString out_;
+    QString file(const char* name) { return dir_.filePath(QString::fromUtf8(name)); }
+
+private slots:
+    void initTestCase() {
+        out_ = file("out");
+        QVERIFY(QDir().mkpath(out_));
+        for (const char* n : {"a.mp3", "b.mp3", "c.mp3"})
+            QVERIFY(makeToneMp3(file(n), 0.3));
+        QVERIFY(writeFile(file("corrupt.mp3"), QByteArray(5000, 'z')));
+        QVERIFY(writeFile(file("noext"), "x"));
+    }
+    void cleanup() {
+        QVERIFY(!ConversionRun::IsRunning());
+        QVERIFY(toolFolders(TemporaryFolder()).isEmpty());
+        QVERIFY(leftovers(out_).isEmpty());
+    }
+
+    void checksComeFirst_data() {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("gainIn");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("empty list") << 0 << true << "0.8"
+                                    << "message No files added.";
+        QTest::newRow("empty list, no folder") << 0 << false << "0.8"
+                                               << "message No files added.";
+        QTest::newRow("no folder")
+            << 1 << false << "abc"
+            << "message Folder does not exist. Please select another folder.";
+        QTest::newRow("not numeric") << 1 << true << "0,8"
+                                     << "warning Numeric value required.\nGain-In: 0,8";
+    }
+    void checksComeFirst() {
+        QFETCH(int, files);
+        QFETCH(bool, folderExists);
+        QFETCH(QString, gainIn);
+        QFETCH(QString, shown);
+        ScriptedHost host;
+        if (files)
+            host.entries << file("a.mp3");
+        host.folder = folderExists ? out_ : file("missing");
+        host.echo.gainIn = gainIn;
+        ConversionRun::Run(host);
+        QCOMPARE(host.events, QStringList{shown});
+        QVERIFY(QDir(out_).isEmpty());
+    }
+
+    void threeFilesShowTheirProgress() {
+        ScriptedHost host;
+        host.entries << file("a.mp3") << file("b.mp3") << file("c.mp3");
+        host.folder = out_;
+        ConversionRun::Run(host);
+        QStringList expected;
+        for (const char* name : {"a", "b", "c"}) {
+            const int i = static_cast<int>(expected.size() / 5) + 1;
+            expected << "busy"
+                     << "value " + QString::number(i * 100.0 / 3, 'f', 2)
+                     << QStringLiteral("text Processing: %1.mp3").arg(QLatin1String(name))
+                     << "text Please wait.. 1"
+                     << "text Progress Bar";
+        }
+        expected << "idle"
+                 << "value 0.00"
+                 << "text Progress Bar"
+                 << "message Done.";
+        QCOMPARE(host.events, expected);
+        for (const char* name : {"a", "b", "c"})
+            QVERIFY(
+                decodeSamples(out_ + QStringLiteral("/%1.mp3").arg(QLatin1String(name))).size() >
+                2000);
+        QDir(out_).removeRecursively();
+        QDir().mkpath(out_);
+    }
+
+    void failuresAreReportedAndSkipped() {
+        ScriptedHost host;
+        const QString inside = out_ + QStringLiteral("/inside.mp3");
+        QVERIFY(QFile::copy(file("a.mp3"), inside));
+        host.entries << file("corrupt.mp3") << file("noext") << inside << file("b.mp3")
+                     << file("c.mp3");
+        host.folder = out_;
+        // The texts are read for each file anew: a change during the batch reaches later files.
+        host.onText = [&](const QString& text) {
+            if (text == QStringLiteral("Processing: b.mp3"))
+                host.echo.delay = QStringLiteral("abc");
+        };
+        ConversionRun::Run(host);
+        QVERIFY(host.events.contains(
+            "report 150 No output name can be formed: the file name has no \".\""));
+        QStringList done = host.events.last().split(u'\n');
+        QCOMPARE(done.size(), 8);
+        QVERIFY2(done[3].startsWith("corrupt.mp3: sox FAIL formats: can't open input file"),
+                 qPrintable(done[3]));
+        done.removeAt(3);
+        QCOMPARE(done,
+                 QStringList({"message Done.", "", "5 of 5 files failed:",
+                              "noext: No output name can be formed: the file name has no \".\"",
+                              "inside.mp3: skipped: the output would replace the input file itself",
+                              "b.mp3: Numeric value required. Delay: abc",
+                              "c.mp3: Numeric value required. Delay: abc"}));
+        QCOMPARE(checksum(inside), checksum(file("a.mp3")));
+        QCOMPARE(QDir(out_).entryList(QDir::Files), QStringList{"inside.mp3"});
+        QFile::remove(inside);
+    }
+
+    void vanishedEntriesAreReportedAndSkipped() {
+        ScriptedHost host;
+        host.entries << file("a.mp3") << file("b.mp3") << file("c.mp3");
+        host.folder = out_;
+        host.onText = [&](const QString& text) {
+            if (text == QStringLiteral("Processing: a.mp3"))
+                host.entries.clear();
+        };
+        ConversionRun::Run(host);
+        QCOMPARE(host.events.filter("report"),
+                 QStringList({"report 142 Division by zero", "report 144 Index out of bounds",
+                              "report 142 Division by zero", "report 144 Index out of bounds"}));
+        QCOMPARE(host.events.last(),
+                 "message Done.\n\n2 of 3 files failed:\nentry 2: Index out of "
+                 "bounds\nentry 3: Index out of bounds");
+        QVERIFY(QFile::remove(out_ + QStringLiteral("/a.mp3")));
+    }
+
+    void secondPressIsRefused() {
+        ScriptedHost host;
+        host.entries << file("a.mp3");
+        host.folder = out_;
+        QStringList foldersDuring;
+        host.onText = [&](const QString& text) {
+            if (text == QStringLiteral("Please wait.. 1")) {
+                ConversionRun::Run(host);
+                foldersDuring = toolFolders(TemporaryFolder());
+            }
+        };
+        ConversionRun::Run(host);
+        QVERIFY(host.events.contains("warning A conversion is already running."));
+        QCOMPARE(foldersDuring.size(), 1);
+        QCOMPARE(host.events.last(), "message Done.");
+        QVERIFY(QFile::remove(out_ + QStringLiteral("/a.mp3")));
+    }
+
+    void abortEndsTheBatchAtOnce() {
+        const QString hang = writeScript(file("hang"), "echo partial > \"$4\"; exec sleep 60");
+        qputenv("ECHOBATCH_SOX", QFile::encodeName(hang));
+        ScriptedHost host;
+        host.entries << file("a.mp3") << file("b.mp3");
+        host.folder = out_;
+        QStringList leftAfterAbort;
+        host.onText = [&](const QString& text) {
+            if (text == QStringLiteral("Please wait.. 3")) {
+                ConversionRun::Abort();
+                leftAfterAbort = leftovers(out_) + toolFolders(TemporaryFolder());
+            }
+        };
+        ConversionRun::Run(host);
+        qunsetenv("ECHOBATCH_SOX");
+        QCOMPARE(leftAfterAbort, QStringList());
+        QVERIFY(!host.events.contains("text Processing: b.mp3"));
+        QVERIFY(host.events.filter("message").isEmpty());
+        QVERIFY(QDir(out_).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConversionRun)
+#include "tst_conversionrun.moc"
