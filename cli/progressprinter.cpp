@@ -23,14 +23,12 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
     if (running_ > 0)
         --running_;
     ++done_;
-    if (!quiet_) {
-        const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
-        print(result.converted ? QStringLiteral("%1 converted  %2 -> %3")
-                                     .arg(position, result.input, result.output)
-                               : QStringLiteral("%1 FAILED     %2: %3")
-                                     .arg(position, result.input, result.reason));
-    }
-    drawBar();
+    if (quiet_)
+        return;
+    const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
+    print(result.converted
+              ? QStringLiteral("%1 converted  %2 -> %3").arg(position, result.input, result.output)
+              : QStringLiteral("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
 }
 
 void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {

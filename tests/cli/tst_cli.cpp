@@ -1,0 +1,202 @@
+// echobatch-cli as a user runs it: the built program as a child process.
+#include "engine/tooldeploy.h"
+#include "shell/settingsstore.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+using namespace ebtest;
+
+namespace {
+struct Ran {
+    int code = -1;
+    QByteArray out, err;
+};
+
+QStringList hidden(const QString& folder) {
+    return QDir(folder).entryList({QStringLiteral(".*echobatch-*")}, QDir::Files | QDir::Hidden);
+}
+}  // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString cli_, out_;
+    QString file(const char* name) { return dir_.filePath(QString::fromUtf8(name)); }
+
+    Ran cli(const QStringList& args, const QByteArray& fakeTool = {}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        if (!fakeTool.isEmpty())
+            env.insert(QStringLiteral("ECHOBATCH_SOX"), QString::fromUtf8(fakeTool));
+        p.setProcessEnvironment(env);
+        p.start(cli_, args);
+        Ran r;
+        if (p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit)
+            r.code = p.exitCode();
+        r.out = p.readAllStandardOutput();
+        r.err = p.readAllStandardError();
+        return r;
+    }
+    void emptyFolder(const QString& folder) {
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+    }
+    QMap<QString, QByteArray> contents(const QString& folder) {
+        QMap<QString, QByteArray> sums;
+        for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+            sums.insert(name, checksum(folder + u'/' + name));
+        return sums;
+    }
+
+private slots:
+    void initTestCase() {
+        cli_ = binDir() + QStringLiteral("/echobatch-cli");
+        QVERIFY(QFileInfo(cli_).isExecutable());
+        out_ = file("out");
+        QVERIFY(QDir().mkpath(out_) && QDir().mkpath(file("sub")));
+        QVERIFY(makeToneMp3(file("good.mp3"), 0.4));
+        QVERIFY(makeToneMp3(file("a b.mp3"), 0.4, 660));
+        QVERIFY(writeFile(file("corrupt.mp3"), QByteArray(4000, 'q')));
+        QFile::remove(eb::SettingsStore::fileName());
+    }
+
+    void exitCodes_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");
+        const QString good = file("good.mp3");
+        QTest::newRow("no files") << QStringList{"--out", out_} << 2 << "no files given";
+        QTest::newRow("unknown option")
+            << QStringList{"--frob", good} << 2 << "Unknown option 'frob'";
+        QTest::newRow("missing folder") << QStringList{"--out", file("nope"), good} << 2
+                                        << "Folder does not exist. Please select another folder.";
+        QTest::newRow("no folder anywhere") << QStringList{good} << 2 << "no output folder";
+        QTest::newRow("not numeric")
+            << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,3", good} << 2
+            << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '0,3' (--decay)";
+        QTest::newRow("bad jobs") << QStringList{"--out", out_, "--jobs", "-1", good} << 2
+                                  << "--jobs";
+        QTest::newRow("folder argument")
+            << QStringList{"--out", out_, good, file("sub")} << 2 << "sub: is a folder";
+        QTest::newRow("converted")
+            << QStringList{"--out", out_, good} << 0 << "1 of 1 files converted";
+        QTest::newRow("one fails")
+            << QStringList{"--out", out_, "--jobs", "2", file("corrupt.mp3"), good} << 1
+            << "1 of 2 files failed:\n  " + file("corrupt.mp3") + ": sox FAIL";
+        QTest::newRow("quiet") << QStringList{"--quiet", "--out", out_, good} << 0 << "";
+    }
+    void exitCodes() {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        emptyFolder(out_);
+        const Ran r = cli(args);
+        QCOMPARE(r.code, code);
+        QVERIFY2(QString::fromUtf8(r.err).contains(said), r.err.constData());
+        if (said.isEmpty())
+            QCOMPARE(r.err, QByteArray());
+        QCOMPARE(QDir(out_).entryList(QDir::Files).size(), code == 2 ? 0 : 1);
+        QVERIFY(hidden(out_).isEmpty());
+        QVERIFY(!QFile::exists(eb::SettingsStore::fileName()));
+    }
+
+    void dryRunPrintsOneLinePerFile() {
+        emptyFolder(out_);
+        const Ran r =
+            cli({"--dry-run", "--out", out_, "--delay", "250", file("good.mp3"), file("a b.mp3")});
+        QCOMPARE(r.code, 0);
+        const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[1],
+                 QStringLiteral("%1 --no-glob '%2' --no-glob '%3/a b.mp3' echos 0.8 0.7 250 0.3")
+                     .arg(eb::InstalledSox(), file("a b.mp3"), out_));
+        QVERIFY(QDir(out_).isEmpty());
+    }
+
+    void settingsAreReadButNeverWritten() {
+        emptyFolder(out_);
+        eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/');
+        eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120"));
+        const QString ini = eb::SettingsStore::fileName();
+        const QByteArray before = checksum(ini);
+        const QDateTime changed = QFileInfo(ini).lastModified();
+        const Ran dry = cli({"--dry-run", "--gain-out", "0.5", file("good.mp3")});
+        QCOMPARE(dry.code, 0);
+        QVERIFY2(dry.out.endsWith(" --no-glob " + QFile::encodeName(out_) +
+                                  "/good.mp3 echos 0.8 0.5 120 0.3\n"),
+                 dry.out.constData());
+        QCOMPARE(cli({file("good.mp3")}).code, 0);
+        QVERIFY(QFile::exists(out_ + QStringLiteral("/good.mp3")));
+        QCOMPARE(checksum(ini), before);
+        QCOMPARE(QFileInfo(ini).lastModified(), changed);
+        QFile::remove(ini);
+    }
+
+    void twoJobsGiveTheSameResultsAsOne() {
+        QStringList files;
+        for (int k = 0; k < 5; ++k) {
+            files << file("tone%1.mp3").arg(k);
+            QVERIFY(makeToneMp3(files.last(), 0.3, 300 + 100 * k));
+        }
+        // Two inputs with one output name: the later one's result stays, as in list order.
+        QVERIFY(makeToneMp3(file("x/dup.mp3"), 0.3, 200));
+        QVERIFY(makeToneMp3(file("y/dup.mp3"), 0.3, 900));
+        files << file("x/dup.mp3") << file("corrupt.mp3") << file("y/dup.mp3");
+        QMap<QString, QByteArray> results[2];
+        QByteArray summaries[2];
+        for (int jobs : {1, 2}) {
+            const QString out = file("jobs%1").arg(jobs);
+            QVERIFY(QDir().mkpath(out));
+            const Ran r = cli(QStringList{"--out", out, "--jobs", QString::number(jobs)} + files);
+            QCOMPARE(r.code, 1);
+            results[jobs - 1] = contents(out);
+            summaries[jobs - 1] = r.err.mid(r.err.indexOf("echobatch-cli: 1 of 8 files failed:"));
+        }
+        QCOMPARE(results[0].size(), 6);
+        QCOMPARE(results[1], results[0]);
+        QCOMPARE(summaries[1], summaries[0]);
+        QVERIFY(!summaries[0].isEmpty());
+    }
+
+    void interruptLeavesNothingBehind() {
+        emptyFolder(out_);
+        const QString hang = file("hang");
+        QVERIFY(writeFile(hang, "#!/bin/sh\necho partial > \"$4\"\nexec sleep 60\n"));
+        QFile::setPermissions(hang, QFile::ReadOwner | QFile::ExeOwner);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ECHOBATCH_SOX"), hang);
+        p.setProcessEnvironment(env);
+        p.start(cli_, {"--out", out_, "--jobs", "2", file("good.mp3"), file("a b.mp3")});
+        QTRY_COMPARE_WITH_TIMEOUT(hidden(out_).size(), 2, 10000);
+        p.terminate();
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 130);
+        QVERIFY(p.readAllStandardError().contains("interrupted; 0 of 2 files converted"));
+        QVERIFY(QDir(out_).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QCOMPARE(QDir(eb::TemporaryFolder()).entryList({"echobatch-*"}, QDir::Dirs), QStringList());
+    }
+
+    void noexecTemporaryFolderRunsTheInstalledTool() {
+        // A private mount namespace: the noexec mount vanishes with the command.
+        const QString temp = file("noexec");
+        QVERIFY(QDir().mkpath(temp));
+        if (run(QStringLiteral("unshare"),
+                {"-m", "mount", "-t", "tmpfs", "-o", "noexec", "tmpfs", temp}) != 0)
+            QSKIP("no permission to mount a noexec folder here");
+        emptyFolder(out_);
+        QByteArray err;
+        const int code = run(
+            QStringLiteral("unshare"),
+            {"-m", "sh", "-c",
+             "mount -t tmpfs -o noexec tmpfs \"$1\" && TEMP=\"$1\" exec \"$2\" --out \"$3\" \"$4\"",
+             "sh", temp, cli_, out_, file("good.mp3")},
+            nullptr, &err);
+        QVERIFY2(code == 0, err.constData());
+        QVERIFY(decodeSamples(out_ + QStringLiteral("/good.mp3")).size() > 2000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
