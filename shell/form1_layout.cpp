@@ -113,6 +113,11 @@ void Form1::BuildControls() {
         Label1[k] = new QLabel(QString::fromLatin1(rows[k].caption), Frame2);
         Label1[k]->setObjectName(QStringLiteral("Label1_%1").arg(k));
         place(Label1[k], 240, rows[k].top + 45, rows[k].labelWidth, 225);
+        // The drawn widths leave no room for the captions as this font renders them ("Gain-In:"
+        // would lose its colon); a caption may take the free space up to its field.
+        const int needed = Label1[k]->sizeHint().width();
+        if (needed > Label1[k]->width())
+            Label1[k]->resize(qMin(needed, px(1080 - 240)), Label1[k]->height());
         echoFields[k] = field(Frame2, fieldNames[k]);
         place(echoFields[k], 1080, rows[k].top, 6420, 345);
     }

@@ -1,0 +1,196 @@
+// The real boxes and dialogs, answered by a timer acting as the user.
+#include "shell/appinfo.h"
+#include "shell/widgetprompter.h"
+#include "support/testsupport.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace eb;
+
+namespace {
+// Runs `act` on the modal dialog once it is open.
+void whenModal(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+        }
+    });
+    timer->start();
+}
+
+// Types `text` into the file dialog's name field and presses its accept button.
+void typeAndAccept(QWidget* modal, const QString& text) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    QVERIFY(dialog);
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(name);
+    name->setText(text);
+    QMetaObject::invokeMethod(dialog, "accept");
+}
+}  // namespace
+
+class TestWidgetPrompter : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString log_;
+
+    QStringList logLines() {
+        return QString::fromUtf8(ebtest::readFile(log_)).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        log_ = dir_.path() + QStringLiteral("/ui.log");
+        qputenv("ECHOBATCH_UI_LOG", log_.toUtf8());
+    }
+    void init() { QFile::remove(log_); }
+
+    void messageBoxBearsTheTitleAndIcon_data() {
+        QTest::addColumn<int>("icon");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shownTitle");
+        QTest::newRow("untitled") << int(Prompter::Icon::None) << QString()
+                                  << QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub");
+        QTest::newRow("report") << int(Prompter::Icon::Warning)
+                                << QStringLiteral("Application Error")
+                                << QStringLiteral("Application Error");
+    }
+    void messageBoxBearsTheTitleAndIcon() {
+        QFETCH(int, icon);
+        QFETCH(QString, title);
+        QFETCH(QString, shownTitle);
+        WidgetPrompter prompter(nullptr);
+        QString seenTitle;
+        QString seenText;
+        QMessageBox::Icon seenIcon = QMessageBox::Question;
+        int buttons = 0;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            seenTitle = box->windowTitle();
+            seenText = box->text();
+            seenIcon = box->icon();
+            buttons = static_cast<int>(box->buttons().size());
+            box->button(QMessageBox::Ok)->click();
+        });
+        prompter.message(QStringLiteral("Line one\r\nLine two"), Prompter::Icon(icon), title);
+        QCOMPARE(seenTitle, shownTitle);
+        QCOMPARE(seenText, QStringLiteral("Line one\r\nLine two"));
+        QCOMPARE(seenIcon, icon ? QMessageBox::Warning : QMessageBox::NoIcon);
+        QCOMPARE(buttons, 1);
+        QCOMPARE(logLines(), QStringList{QStringLiteral("message\t") + shownTitle +
+                                         QStringLiteral("\tLine one\\r\\nLine two")});
+    }
+
+    void questionDefaultsToYes() {
+        WidgetPrompter prompter(nullptr);
+        whenModal([](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
+            box->defaultButton()->click();
+        });
+        QVERIFY(prompter.askYesNo(QStringLiteral("Open the folder?")));
+        whenModal([](QWidget* modal) {
+            qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click();
+        });
+        QVERIFY(!prompter.askYesNo(QStringLiteral("Open the folder?")));
+    }
+
+    void filterTextBecomesQtFilters() {
+        QCOMPARE(WidgetPrompter::QtNameFilters(QStringLiteral("MP3 File (*.mp3)|*.mp3|")),
+                 QStringLiteral("MP3 File (*.mp3)"));
+        QCOMPARE(WidgetPrompter::QtNameFilters(QStringLiteral("Sound|*.wav|All|*.*")),
+                 QStringLiteral("Sound (*.wav);;All (*.*)"));
+    }
+
+    // The real dialog's answers in the result forms: one path, or folder + NUL + names.
+    void fileDialogResultForms() {
+        const QString folder = dir_.path() + QStringLiteral("/pick");
+        for (const char* name : {"a.mp3", "b c.mp3"})
+            QVERIFY(ebtest::writeFile(folder + QLatin1Char('/') + QLatin1String(name), "x"));
+        WidgetPrompter prompter(nullptr);
+        QString dialogTitle;
+        whenModal([&](QWidget* modal) {
+            dialogTitle = modal->windowTitle();
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+            QCOMPARE(dialog->nameFilters(), QStringList{"MP3 File (*.mp3)"});
+            dialog->setDirectory(folder);
+            typeAndAccept(modal, QStringLiteral("\"a.mp3\" \"b c.mp3\""));
+        });
+        const QString several = prompter.openFiles(
+            QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"), 30000);
+        QCOMPARE(dialogTitle, QStringLiteral("Add"));
+        QCOMPARE(several, folder + QChar(u'\0') + QStringLiteral("a.mp3") + QChar(u'\0') +
+                              QStringLiteral("b c.mp3"));
+
+        whenModal([&](QWidget* modal) {
+            qobject_cast<QFileDialog*>(modal)->setDirectory(folder);
+            typeAndAccept(modal, QStringLiteral("b c.mp3"));
+        });
+        QCOMPARE(prompter.openFiles(QStringLiteral("Add"),
+                                    QStringLiteral("MP3 File (*.mp3)|*.mp3|"), 30000),
+                 folder + QStringLiteral("/b c.mp3"));
+
+        whenModal([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); });
+        QCOMPARE(prompter.openFiles(QStringLiteral("Add"),
+                                    QStringLiteral("MP3 File (*.mp3)|*.mp3|"), 30000),
+                 QString());
+    }
+
+    void fileDialogOverflowIsReported() {
+        const QString folder = dir_.path() + QStringLiteral("/many");
+        QStringList quoted;
+        for (int i = 0; i < 320; ++i) {
+            const QString name = QStringLiteral("%1.mp3").arg(i, 95, 10, QLatin1Char('0'));
+            QVERIFY(ebtest::writeFile(folder + QLatin1Char('/') + name, "x"));
+            quoted << QLatin1Char('"') + name + QLatin1Char('"');
+        }
+        WidgetPrompter prompter(nullptr);
+        whenModal([&](QWidget* modal) {
+            qobject_cast<QFileDialog*>(modal)->setDirectory(folder);
+            typeAndAccept(modal, quoted.join(u' '));
+        });
+        QVERIFY_THROWS_EXCEPTION(
+            SelectionTooLarge,
+            prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
+                               30000));
+    }
+
+    void folderPicker() {
+        const QString folder = dir_.path() + QStringLiteral("/chosen");
+        QVERIFY(QDir().mkpath(folder));
+        WidgetPrompter prompter(nullptr);
+        QString prompt;
+        whenModal([&](QWidget* modal) {
+            prompt = modal->windowTitle();
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
+            dialog->setDirectory(folder);
+            typeAndAccept(modal, folder);
+        });
+        QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:")), folder);
+        QCOMPARE(prompt, QStringLiteral("Please select folder:"));
+        whenModal([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); });
+        QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:")), QString());
+    }
+};
+
+QTEST_MAIN(TestWidgetPrompter)
+#include "tst_widgetprompter.moc"
