@@ -22,7 +22,7 @@ public:
     }
     // The bar holds whole percents: 33.33... shows as 33, 66.66... as 67.
     void setProgressValue(double percent) override {
-        form_.ProgressBar1->setValue(qBound(0, qRound(percent), 100));
+        form_.ProgressBar1->setValue(percent > 100.0 ? 100 : percent > 0.0 ? qRound(percent) : 0);
     }
     void setProgressText(const QString& text) override { form_.ProgressBar1->setCaption(text); }
     void setBusy(bool busy) override {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -245,8 +246,8 @@ private slots:
     }
 
     // Closing the window while the tool runs stops the tool, removes the unfinished output
-    // and the tool folder, and shows nothing more.
-    void closingTheWindowStopsTheBatch() {
+    // and the tool folder, shows nothing more, and the program's event loop ends.
+    void closingTheWindowEndsTheProgram() {
         qputenv("ECHOBATCH_SOX", hangingTool().toUtf8());
         const QString in = scratch(QStringLiteral("in4"));
         const QString out = scratch(QStringLiteral("out4"));
@@ -254,18 +255,26 @@ private slots:
         QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/next.mp3"), 0.3));
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.show();
         form.AddEntry(in + QStringLiteral("/long.mp3"));
         form.AddEntry(in + QStringLiteral("/next.mp3"));
         form.Text1->setText(out);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QStringList tempBefore = tempEntries();
         connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
             if (c == QStringLiteral("Please wait.. 3"))
                 QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
         });
 
-        form.PushButton2_Click();
+        // As in the program: the click arrives through the event loop, which the last
+        // window's closing ends. A loop still running after a minute fails the test.
+        QGuiApplication::setQuitOnLastWindowClosed(true);
+        QTimer::singleShot(0, form.PushButton2, &QPushButton::click);
+        QTimer::singleShot(60000, qApp, [] { QCoreApplication::exit(1); });
+        const int loopResult = QApplication::exec();
+        QGuiApplication::setQuitOnLastWindowClosed(false);
 
+        QCOMPARE(loopResult, 0);
         QVERIFY(!form.isVisible());
         QVERIFY(!ConversionRun::IsRunning());
         QVERIFY(prompter.boxes.isEmpty());
