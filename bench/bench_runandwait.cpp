@@ -29,8 +29,9 @@ int main(int argc, char** argv) {
         }
     }
     const double meanMs = static_cast<double>(clock.nsecsElapsed()) / 1e6 / kRuns;
-    std::printf("RunAndWait of a child that ends at once: %.2f ms per call over %d calls "
-                "(limit %.0f ms) %s\n",
-                meanMs, kRuns, kLimitMs, meanMs <= kLimitMs ? "met" : "MISSED");
+    std::printf(
+        "RunAndWait of a child that ends at once: %.2f ms per call over %d calls "
+        "(limit %.0f ms) %s\n",
+        meanMs, kRuns, kLimitMs, meanMs <= kLimitMs ? "met" : "MISSED");
     return meanMs <= kLimitMs ? 0 : 1;
 }

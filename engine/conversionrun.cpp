@@ -182,6 +182,8 @@ void ConversionRun::Run(BatchHost& host) {
     }
 
     RemoveTools(steps, tools);
+    if (active.aborted)  // stopped while the tool was being removed
+        return;
     steps.step(160, [&] { host.setBusy(false); });
     steps.step(162, [&] { host.setProgressValue(0); });
     steps.step(164, [&] { host.setProgressText(QStringLiteral("Progress Bar")); });

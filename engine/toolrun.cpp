@@ -80,7 +80,7 @@ ToolRun::ToolRun(QObject* parent) : QObject(parent) {}
 ToolRun::~ToolRun() {
     if (pid_ > 0) {
         killGroup(SIGKILL);
-        reap(true);
+        reap();
     }
     closeFds();
 }
@@ -193,14 +193,10 @@ void ToolRun::terminateNow(int graceMs) {
                 ::usleep(10000);
         }
     }
-    if (!ended)
-        killGroup(SIGKILL);
-    onChildEnded();
-    if (pid_ > 0) {  // not yet reaped: wait for it
-        killGroup(SIGKILL);
-        reap(true);
-        onChildEnded();
-    }
+    // Whatever it started goes with it; then wait for its end, which SIGKILL makes certain.
+    killGroup(SIGKILL);
+    reap();
+    finish();
 }
 
 void ToolRun::readStderr() {
@@ -227,12 +223,19 @@ void ToolRun::readStderr() {
 void ToolRun::onChildEnded() {
     if (pid_ <= 0)
         return;
-    // A stop reaches the whole group, also what the child left running; its id is still
-    // reserved because the child is not reaped yet.
+    siginfo_t info{};
+    if (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) != 0 ||
+        info.si_pid != pid_)
+        return;  // still running
+    // A stop reaches the whole group, also what the child left running; the group's id stays
+    // reserved until the child is reaped.
     if (outcome_.cancelled)
         killGroup(SIGKILL);
-    if (!reap(false))
-        return;
+    reap();
+    finish();
+}
+
+void ToolRun::finish() {
     // Everything the child wrote before it ended is in the pipe now; take it without waiting
     // for the end of the stream, which a grandchild may hold open.
     readStderr();
@@ -240,14 +243,12 @@ void ToolRun::onChildEnded() {
     emit finished();
 }
 
-bool ToolRun::reap(bool block) {
+void ToolRun::reap() {
     int status = 0;
     pid_t r;
     do {
-        r = ::waitpid(pid_, &status, block ? 0 : WNOHANG);
+        r = ::waitpid(pid_, &status, 0);
     } while (r < 0 && errno == EINTR);
-    if (r == 0)
-        return false;
     if (r == pid_ && WIFEXITED(status)) {
         outcome_.exitCode = WEXITSTATUS(status);
     } else if (r == pid_ && WIFSIGNALED(status)) {
@@ -258,7 +259,6 @@ bool ToolRun::reap(bool block) {
         outcome_.crashed = true;
     }
     pid_ = -1;
-    return true;
 }
 
 void ToolRun::appendStderr(const char* data, qsizetype size) {

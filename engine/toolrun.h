@@ -60,7 +60,8 @@ signals:
 private:
     void readStderr();
     void onChildEnded();
-    bool reap(bool block);
+    void finish();
+    void reap();  // waits for the child's end and records it
     void appendStderr(const char* data, qsizetype size);
     void killGroup(int sig);
     void closeFds();
