@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The window on a real X server (Xvfb): it starts with an empty settings folder, shows its
-# caption, stores the five defaults, and a click on "Start Converting" shows "No files added.".
+# caption, stores the five defaults, a click on "Start Converting" shows "No files added.", and a
+# non-numeric Gain-In is reset when the field is left.
 # Screenshots go to the folder given as the second argument.
 #   window_e2e.sh <folder of echobatch> <screenshot folder>
 set -euo pipefail
@@ -80,6 +81,23 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 xdotool search --onlyvisible --name "^${title}\$" >/dev/null 2>&1 && fail "the box did not close"
+
+# Real focus events: "abc" typed into Gain-In is stored as typed; leaving the field with Tab
+# warns once and puts the default back.
+xdotool mousemove --window "$wid" 200 280 click 1
+xdotool key ctrl+a
+xdotool type abc
+for _ in $(seq 50); do grep -qxF "Text2=abc" "$ini" && break; sleep 0.1; done
+grep -qxF "Text2=abc" "$ini" || fail "typing did not store Text2=abc: $(cat "$ini")"
+xdotool key Tab
+warning=$(printf 'message\t%s\tNumeric value required.\\r\\nValue set to default.' "$title")
+for _ in $(seq 50); do grep -qxF "$warning" "$work/ui.log" && break; sleep 0.1; done
+grep -qxF "$warning" "$work/ui.log" || fail "no numeric warning: $(cat "$work/ui.log")"
+xdotool key Return
+for _ in $(seq 50); do grep -qxF "Text2=0.8" "$ini" && break; sleep 0.1; done
+grep -qxF "Text2=0.8" "$ini" || fail "Gain-In was not reset: $(cat "$ini")"
+[ "$(wc -l <"$work/ui.log")" = 2 ] || fail "unexpected boxes: $(cat "$work/ui.log")"
+
 kill -TERM "$app_pid"
 wait "$app_pid" 2>/dev/null || true
 app_pid=
