@@ -113,6 +113,8 @@ int DryRun(const CliOptions& options, const QStringList& files) {
 }
 
 int ConvertFiles(const CliOptions& options, const QStringList& files) {
+    // From here on a stop signal is only noted, so the tool folder is always removed.
+    CatchStopSignals();
     StderrReporter reporter;
     StepRunner steps(reporter, QStringLiteral("echobatch-cli"));
     ToolSet tools = DeployTools(steps);
@@ -125,7 +127,6 @@ int ConvertFiles(const CliOptions& options, const QStringList& files) {
     ParallelBatch batch(files, options.outputFolder, options.echo, options.jobs, tools, printer);
 
     bool interrupted = false;
-    CatchStopSignals();
     QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
     stopNotifier.setEnabled(g_signalPipe[0] >= 0);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, [&] {
