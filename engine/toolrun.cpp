@@ -240,7 +240,7 @@ void ToolRun::finish() {
     // for the end of the stream, which a grandchild may hold open.
     readStderr();
     closeFds();
-    emit finished();
+    emit finished(outcome_);
 }
 
 void ToolRun::reap() {

@@ -55,7 +55,8 @@ public:
     const Outcome& outcome() const { return outcome_; }
 
 signals:
-    void finished();
+    // The child has ended; `outcome` is the same as outcome().
+    void finished(const eb::ToolRun::Outcome& outcome);
 
 private:
     void readStderr();

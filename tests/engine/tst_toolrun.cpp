@@ -114,6 +114,7 @@ private slots:
         QVERIFY(ended.wait(5000));
         QVERIFY(run.outcome().cancelled);
         QCOMPARE(run.outcome().exitCode, 0);
+        QVERIFY(ended.first().first().value<ToolRun::Outcome>().cancelled);
         const pid_t grandchild = ebtest::readFile(pidFile).trimmed().toInt();
         QTRY_VERIFY(::kill(grandchild, 0) != 0);
     }
