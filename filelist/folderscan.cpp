@@ -1,14 +1,12 @@
 #include "filelist/folderscan.h"
 
 #include "filelist/naturalsort.h"
+#include "filelist/scansupport.h"
 #include "shell/steps.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSet>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,62 +18,8 @@ namespace eb {
 
 namespace {
 
-// Serves the event queue at most once per interval while a scan runs.
-class ScanPacer {
-public:
-    explicit ScanPacer(const ScanYield& yield) : yield_(yield) {}
-
-    void tick() {
-        if (timer_.isValid() && timer_.elapsed() < yield_.intervalMs)
-            return;
-        if (yield_.call)
-            yield_.call();
-        else if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        timer_.start();
-    }
-
-private:
-    const ScanYield& yield_;
-    QElapsedTimer timer_;
-};
-
-// Closes a directory stream on every way out.
-class DirStream {
-public:
-    explicit DirStream(DIR* dir) : dir_(dir) {}
-    ~DirStream() {
-        if (dir_)
-            closedir(dir_);
-    }
-    DirStream(const DirStream&) = delete;
-    DirStream& operator=(const DirStream&) = delete;
-
-    DIR* get() const { return dir_; }
-    int fd() const { return dirfd(dir_); }
-
-private:
-    DIR* dir_;
-};
-
-bool IsDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// The presence test on `name` relative to the folder open as `dirFd` (or AT_FDCWD). Anything
-// that is not a regular file is refused before it is opened, so a FIFO never blocks and a
-// device is never touched; `knownRegular` skips that look when the listing already said so.
-bool PresentAt(int dirFd, const char* name, bool knownRegular) {
-    struct stat st {};
-    if (!knownRegular && (fstatat(dirFd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)))
-        return false;
-    const int fd = openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    close(fd);
-    return regular;
-}
+using scan::DirStream;
+using scan::IsDotOrDotDot;
 
 QString DescribeLookupFailure(int error) {
     if (error == ENOENT || error == ENOTDIR)
@@ -85,14 +29,10 @@ QString DescribeLookupFailure(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Paths joined below the root start with "//"; every "//" becomes "/".
-QString FixDoubledSeparators(QString path) {
-    return path.replace(QLatin1String("//"), QLatin1String("/"));
-}
-
 class Collector {
 public:
-    explicit Collector(const ScanYield& yield) : pacer_(yield) {}
+    Collector(const ScanYield& yield, scan::EnteredFn onEntered)
+        : pacer_(yield), onEntered_(std::move(onEntered)) {}
 
     void run(FolderSet& set, bool recurse) {
         std::vector<QStringList> deeper;  // levels 1, 2, ... as far as they were examined
@@ -178,6 +118,7 @@ private:
             return Outcome::Removed;
 
         QStringList names;
+        scan::RawEntries files;
         while (const dirent* entry = readdir(stream.get())) {
             pacer_.tick();
             if (IsDotOrDotDot(entry->d_name))
@@ -188,13 +129,19 @@ private:
                 isFolder =
                     fstatat(stream.fd(), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
             }
-            if (isFolder && !HasUnsafeNameBytes(QByteArrayView(entry->d_name)))
+            if (!isFolder) {
+                if (onEntered_)
+                    files.add(entry->d_name, entry->d_type);
+            } else if (!HasUnsafeNameBytes(QByteArrayView(entry->d_name))) {
                 names.append(QFile::decodeName(entry->d_name));
+            }
         }
         NaturalSort(names);
         const QString prefix = folder.endsWith(u'/') ? folder : folder + QLatin1Char('/');
         for (const QString& name : std::as_const(names))
             found.append(prefix + name + QLatin1Char('/'));
+        if (onEntered_)
+            onEntered_(folder, std::move(files));
         return Outcome::Entered;
     }
 
@@ -209,7 +156,8 @@ private:
         found = std::move(kept);
     }
 
-    ScanPacer pacer_;
+    scan::Pacer pacer_;
+    scan::EnteredFn onEntered_;
     PseudoFsTable table_;
     QSet<QPair<quint64, quint64>> entered_;
 };
@@ -217,73 +165,16 @@ private:
 }  // namespace
 
 void CollectSubfolders(FolderSet& set, bool recurse, const ScanYield& yield) {
-    Collector(yield).run(set, recurse);
+    Collector(yield, {}).run(set, recurse);
 }
 
-QStringList ListFolderFiles(const QString& folder, const QString& pattern) {
-    QStringList names;
-    if (folder.isEmpty() || folder.contains(QChar(u'\0')))
-        return names;
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return names;
-    DirStream stream(dir);
-    const WildcardPattern wildcard(pattern);
-    while (const dirent* entry = readdir(stream.get())) {
-        if (entry->d_type == DT_DIR || IsDotOrDotDot(entry->d_name))
-            continue;
-        const QByteArrayView raw(entry->d_name);
-        if (!IsValidUtf8(raw))
-            continue;
-        const QString name = QString::fromUtf8(raw);
-        if (wildcard.matches(name) &&
-            PresentAt(stream.fd(), entry->d_name, entry->d_type == DT_REG))
-            names.append(name);
-    }
-    NaturalSort(names);
-    return names;
+namespace scan {
+
+void CollectSubfoldersNotifying(FolderSet& set, const ScanYield& yield,
+                                const EnteredFn& onEntered) {
+    Collector(yield, onEntered).run(set, true);
 }
 
-bool FileIsPresent(const QString& path) {
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
-        return false;
-    return PresentAt(AT_FDCWD, QFile::encodeName(path).constData(), false);
-}
-
-QStringList AdmittedFolderFiles(const FolderSet& set, const QString& pattern,
-                                const ScanYield& yield) {
-    ScanPacer pacer(yield);
-    QStringList admitted;
-    for (const QString& entry : set) {
-        pacer.tick();
-        const QString folder = entry.endsWith(u'/') ? entry.chopped(1) : entry;
-        const QStringList names = ListFolderFiles(folder, pattern);
-        for (const QString& name : names) {
-            if (name.startsWith(u'~'))
-                continue;
-            const QString path = folder + QLatin1Char('/') + name;
-            if (!FileIsPresent(path))
-                continue;
-            // Only a hidden name can give the value 34, so other names skip the lookup.
-            if (name.startsWith(u'.') &&
-                FileAttributes(path) == std::optional<int>(kAttrHidden | kAttrArchive))
-                continue;
-            admitted.append(FixDoubledSeparators(path));
-        }
-    }
-    return admitted;
-}
-
-FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const ScanYield& yield) {
-    FolderScan scan;
-    FolderSet set{folder + QLatin1Char('/')};
-    try {
-        CollectSubfolders(set, true, yield);
-    } catch (const StepError& e) {
-        scan.failure = e.description();
-    }
-    scan.files = AdmittedFolderFiles(set, pattern, yield);
-    return scan;
-}
+}  // namespace scan
 
 }  // namespace eb

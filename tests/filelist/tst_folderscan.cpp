@@ -177,6 +177,10 @@ private slots:
                  QStringList({QStringLiteral(".hlink.mp3"), QStringLiteral("a.mp3"),
                               QStringLiteral("B.MP3"), QStringLiteral("c.wav"),
                               QStringLiteral("link.mp3"), QStringLiteral("readme")}));
+        // Listing a collected set on its own gives the same files.
+        FolderSet set{a + u'/'};
+        CollectSubfolders(set, true);
+        QCOMPARE(AdmittedFolderFiles(set, QStringLiteral("*.mp3")), mp3.files);
         // A folder given with its final "/" still gives single separators.
         QCOMPARE(ScanFolderFiles(a + u'/', QStringLiteral("*.mp3")).files, mp3.files);
     }
@@ -225,6 +229,31 @@ private slots:
         QVERIFY(ListFolderFiles(dir.path(), QStringLiteral("*.ogg")).isEmpty());
         QVERIFY(ListFolderFiles(dir.filePath(QStringLiteral("missing")), QStringLiteral("*"))
                     .isEmpty());
+    }
+
+    void filesComeFolderByFolderInTheSetsOrder() {
+        // Folders are listed on several threads; the result must not depend on their timing.
+        QTemporaryDir dir;
+        QStringList entries;
+        for (int i = 0; i < 12; ++i) {
+            for (int j = 0; j < 4; ++j) {
+                for (int k = 0; k < 6; ++k)
+                    entries << QStringLiteral("f%1/g%2/t%3.mp3").arg(i).arg(j).arg(k);
+            }
+            entries << QStringLiteral("f%1/top.mp3").arg(i);
+        }
+        QVERIFY(Make(dir.path(), entries));
+        FolderSet set{dir.path() + u'/'};
+        CollectSubfolders(set, true);
+        QCOMPARE(set.size(), 1 + 12 + 48);
+        QStringList expected;
+        for (const QString& folder : std::as_const(set)) {
+            for (const QString& name : ListFolderFiles(folder, QStringLiteral("*.mp3")))
+                expected << folder + name;
+        }
+        QCOMPARE(expected.size(), entries.size());
+        for (int round = 0; round < 3; ++round)
+            QCOMPARE(ScanFolderFiles(dir.path(), QStringLiteral("*.mp3")).files, expected);
     }
 
     void folderVanishingMidScanIsPassedOn() {

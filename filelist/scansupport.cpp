@@ -1,0 +1,42 @@
+#include "filelist/scansupport.h"
+
+#include <QCoreApplication>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace eb::scan {
+
+void Pacer::tick() {
+    if (timer_.isValid() && timer_.elapsed() < yield_.intervalMs)
+        return;
+    if (yield_.call)
+        yield_.call();
+    else if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+    timer_.start();
+}
+
+DirStream::~DirStream() {
+    if (dir_)
+        closedir(dir_);
+}
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool PresentAt(int dirFd, const char* name, bool knownRegular) {
+    struct stat st {};
+    if (!knownRegular && (fstatat(dirFd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)))
+        return false;
+    const int fd = openat(dirFd, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    return regular;
+}
+
+}  // namespace eb::scan
