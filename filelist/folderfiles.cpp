@@ -106,7 +106,8 @@ QStringList AdmitFolderFiles(const QString& entry, const WildcardPattern& wildca
 class AdmissionPool {
 public:
     explicit AdmissionPool(const QString& pattern) : wildcard_(pattern) {
-        threads_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        // Opening files scales little past a few threads.
+        threads_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
     }
 
     // Lists the folder of a set entry on a worker thread; `known` are its entries when the

@@ -144,6 +144,15 @@ private slots:
         FolderSet set{QStringLiteral("/proc/")};
         CollectSubfolders(set, true);
         QCOMPARE(set, QStringList{QStringLiteral("/proc/")});
+        // From the root (given as "/" and "/", as a picker's "/" becomes): the root is entered,
+        // the paths keep the doubled separator, and /proc is passed over.
+        set = {QStringLiteral("//")};
+        CollectSubfolders(set, false);
+        QCOMPARE(set.first(), QStringLiteral("//"));
+        QVERIFY(set.contains(QStringLiteral("//usr/")));
+        QVERIFY(!set.contains(QStringLiteral("//proc/")));
+        for (const QString& folder : std::as_const(set))
+            QVERIFY2(folder.startsWith(QStringLiteral("//")), qPrintable(folder));
     }
 
     void addAllAdmission() {
