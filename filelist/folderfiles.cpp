@@ -175,6 +175,11 @@ QStringList AdmittedFolderFiles(const FolderSet& set, const QString& pattern,
 
 FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const ScanYield& yield) {
     FolderScan scan;
+    // An empty folder would make "/" and scan the whole root: it names no folder.
+    if (folder.isEmpty()) {
+        scan.failure = QStringLiteral("Path not found");
+        return scan;
+    }
     FolderSet set{folder + QLatin1Char('/')};
     AdmissionPool pool(pattern);
     try {

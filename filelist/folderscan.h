@@ -67,7 +67,8 @@ struct FolderScan {
 
 // A whole folder add: CollectSubfolders from `folder` (recursive), then AdmittedFolderFiles.
 // When the collection fails, the files of the folders collected so far are still returned
-// together with the failure; the caller decides what to do with them.
+// together with the failure; the caller decides what to do with them. An empty `folder` names
+// no folder (it is not taken as the root).
 FolderScan ScanFolderFiles(const QString& folder, const QString& pattern,
                            const ScanYield& yield = {});
 

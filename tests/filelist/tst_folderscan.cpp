@@ -292,6 +292,9 @@ private slots:
             ScanFolderFiles(dir.filePath(QStringLiteral("nope")), QStringLiteral("*.mp3"));
         QCOMPARE(missing.failure, QStringLiteral("Path not found"));
         QVERIFY(missing.files.isEmpty());
+        const FolderScan empty = ScanFolderFiles(QString(), QStringLiteral("*.mp3"));
+        QCOMPARE(empty.failure, QStringLiteral("Path not found"));
+        QVERIFY(empty.files.isEmpty());
     }
 
     void scanServesTheEventQueue() {
