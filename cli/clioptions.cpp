@@ -30,9 +30,12 @@ const char kUsage[] =
     "  --decay T       decay (default: stored value, else 0.3)\n"
     "  --jobs N        conversions at once (default 1; 0: one per processor core)\n"
     "  --dry-run       print the tool's command for each file, convert nothing\n"
-    "  --quiet         no progress; only failures are named\n"
+    "  --quiet         no progress; only failures and warnings are named\n"
     "  --help          this text\n"
     "  --version       the version\n"
+    "\n"
+    "Each output gets the input's tags. A file whose tags cannot be copied is still\n"
+    "converted, and named in a warning.\n"
     "\n"
     "Exit status: 0 every file converted, 1 some file failed, 2 usage error,\n"
     "130 interrupted.\n";

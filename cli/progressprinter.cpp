@@ -29,28 +29,47 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
     print(result.converted
               ? QStringLiteral("%1 converted  %2 -> %3").arg(position, result.input, result.output)
               : QStringLiteral("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
+    if (result.converted && !result.warning.isEmpty())
+        print(QStringLiteral("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
 
 void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {
     clearBar();
     live_ = false;
     QList<const ConversionResult*> failed;
+    QList<const ConversionResult*> warned;
     for (const ConversionResult& r : results) {
         if (!r.converted)
             failed << &r;
+        else if (!r.warning.isEmpty())
+            warned << &r;
     }
+    // A file converted with a warning counts as converted (its audio is there), but the
+    // warning is told even when the tool is asked to be quiet.
+    const auto tellWarnings = [&] {
+        if (warned.isEmpty())
+            return;
+        print(QStringLiteral("echobatch-cli: %1 of %2 files converted with a warning:")
+                  .arg(warned.size())
+                  .arg(results.size()));
+        for (const ConversionResult* r : warned)
+            print(QStringLiteral("  %1: %2").arg(r->input, r->warning));
+    };
     const qsizetype converted = results.size() - failed.size();
     if (interrupted) {
         print(QStringLiteral("echobatch-cli: interrupted; %1 of %2 files converted")
                   .arg(converted)
                   .arg(results.size()));
+        tellWarnings();
         return;
     }
     if (failed.isEmpty()) {
         if (!quiet_)
             print(QStringLiteral("echobatch-cli: %1 of %1 files converted").arg(results.size()));
+        tellWarnings();
         return;
     }
+    tellWarnings();
     print(QStringLiteral("echobatch-cli: %1 of %2 files failed:")
               .arg(failed.size())
               .arg(results.size()));

@@ -2,6 +2,7 @@
 
 #include "engine/pathhelpers.h"
 #include "engine/runandwait.h"
+#include "engine/tagcopy.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
@@ -43,6 +44,27 @@ QByteArray TemporaryPattern(const QString& output) {
     while (base.toUtf8().size() > 200)
         base.chop(1);
     return QFile::encodeName(folder + u'.' + base + QStringLiteral(".echobatch-XXXXXX.mp3"));
+}
+
+// Creates an empty hidden file beside the output, with the permissions a new output gets.
+// Returns its name; an empty name and `error` when it cannot be created.
+QString CreateTemporary(const QString& output, QString* error) {
+    QByteArray pattern = TemporaryPattern(AbsolutePath(output));
+    const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
+    if (fd < 0) {
+        *error = QStringLiteral("cannot write into the output folder: ") + ErrnoText(errno);
+        return QString();
+    }
+    const QString name = QFile::decodeName(pattern);
+    const bool ok = ::fchmod(fd, NewFileMode()) == 0;
+    const int fchmodError = errno;
+    ::close(fd);
+    if (!ok) {
+        ::unlink(pattern.constData());
+        *error = QStringLiteral("cannot write into the output folder: ") + ErrnoText(fchmodError);
+        return QString();
+    }
+    return name;
 }
 
 QString LastLine(const QByteArray& text) {
@@ -136,18 +158,10 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return false;
     }
-    QByteArray pattern = TemporaryPattern(AbsolutePath(result_.output));
-    const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
-    if (fd < 0) {
-        fail(QStringLiteral("cannot write into the output folder: ") + ErrnoText(errno));
-        return false;
-    }
-    temp_ = QFile::decodeName(pattern);
-    const bool ok = ::fchmod(fd, NewFileMode()) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!ok) {
-        fail(QStringLiteral("cannot write into the output folder: ") + ErrnoText(error));
+    QString error;
+    temp_ = CreateTemporary(result_.output, &error);
+    if (temp_.isEmpty()) {
+        fail(error);
         return false;
     }
     args_ = ToolArguments(result_.input, temp_, echo);
@@ -225,6 +239,7 @@ void ConversionJob::fail(const QString& reason) {
     removeTemporary();
     result_.converted = false;
     result_.reason = reason;
+    result_.warning.clear();
     done_ = true;
 }
 
@@ -252,6 +267,8 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
                                     : QStringLiteral("the tool wrote no output: ") + last;
         }
     }
+    if (reason.isEmpty())
+        attachTags();
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
@@ -265,6 +282,26 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     } else {
         fail(reason);
     }
+}
+
+// The tool's output gets the input's tags. When that fails the audio is still kept, under the
+// tool's own tags, and the reason goes with the result.
+void ConversionJob::attachTags() {
+    TagSource source(AbsolutePath(result_.input));
+    QString error = source.error();
+    if (error.isEmpty() && !source.hasTags())
+        return;
+    QString tagged;
+    if (error.isEmpty())
+        tagged = CreateTemporary(result_.output, &error);
+    if (error.isEmpty()) {
+        error = source.writeTagged(temp_, tagged);
+        ::unlink(QFile::encodeName(error.isEmpty() ? temp_ : tagged).constData());
+        if (error.isEmpty())
+            temp_ = tagged;
+    }
+    if (!error.isEmpty())
+        result_.warning = QStringLiteral("tags not copied: ") + error;
 }
 
 void ConversionJob::removeTemporary() {

@@ -4,7 +4,9 @@
 //
 // The tool writes to a hidden temporary name beside the output (".<base>.echobatch-XXXXXX.mp3",
 // created exclusively). Only a run that ended well renames it over the output, atomically, so
-// an existing output survives a failed conversion and no half-written file is ever left.
+// an existing output survives a failed conversion and no half-written file is ever left. Before
+// that, the input's tags are put on it (engine/tagcopy.h), in a second hidden file of the same
+// kind that then takes its place.
 #pragma once
 
 #include "engine/fileidentity.h"
@@ -27,6 +29,8 @@ struct ConversionResult {
     QString input;   // as the list holds it
     QString output;  // the final output path; empty when none could be formed
     QString reason;  // why the file was not converted
+    // Converted, but with something the user must know: "tags not copied: <why>".
+    QString warning;
 };
 
 // The output folder text, a "/" unless it ends with one, the input's file name without its
@@ -87,6 +91,7 @@ private:
     void fail(const QString& reason);
     void conclude(const ToolRun::Outcome& outcome, const QString& program);
     void onRunFinished();
+    void attachTags();
     void removeTemporary();
 
     QString temp_;

@@ -32,13 +32,25 @@ struct Failure {
     QString reason;
 };
 
-QString Summary(const QList<Failure>& failures, int total) {
+QString Listed(const QList<Failure>& list) {
+    QString text;
+    for (qsizetype k = 0; k < list.size() && k < kListedFailures; ++k)
+        text += u'\n' + list[k].name + QStringLiteral(": ") + list[k].reason;
+    return text;
+}
+
+// "Done.", then the files that failed and the files converted with a warning (their tags could
+// not be copied: the audio is there, but the user must know what it lacks).
+QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total) {
     QString text = QStringLiteral("Done.");
-    if (failures.isEmpty())
-        return text;
-    text += QStringLiteral("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total);
-    for (qsizetype k = 0; k < failures.size() && k < kListedFailures; ++k)
-        text += u'\n' + failures[k].name + QStringLiteral(": ") + failures[k].reason;
+    if (!failures.isEmpty())
+        text += QStringLiteral("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total) +
+                Listed(failures);
+    if (!warnings.isEmpty())
+        text += QStringLiteral("\n\n%1 of %2 files converted with a warning:")
+                    .arg(warnings.size())
+                    .arg(total) +
+                Listed(warnings);
     return text;
 }
 
@@ -123,6 +135,7 @@ void ConversionRun::Run(BatchHost& host) {
     };
 
     QList<Failure> failures;
+    QList<Failure> warnings;
     for (int i = 1; i <= count; ++i) {
         steps.step(138, [] { QCoreApplication::processEvents(); });
         if (active.aborted)
@@ -179,6 +192,8 @@ void ConversionRun::Run(BatchHost& host) {
             return;
         if (!job.result().converted)
             failures.append({name, job.result().reason});
+        else if (!job.result().warning.isEmpty())
+            warnings.append({name, job.result().warning});
     }
 
     RemoveTools(steps, tools);
@@ -187,7 +202,7 @@ void ConversionRun::Run(BatchHost& host) {
     steps.step(160, [&] { host.setBusy(false); });
     steps.step(162, [&] { host.setProgressValue(0); });
     steps.step(164, [&] { host.setProgressText(QStringLiteral("Progress Bar")); });
-    steps.step(166, [&] { host.prompter().message(Summary(failures, count)); });
+    steps.step(166, [&] { host.prompter().message(Summary(failures, warnings, count)); });
 }
 
 }  // namespace eb

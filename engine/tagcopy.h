@@ -1,0 +1,43 @@
+// The input's tags on the converted file. The tool re-encodes the audio but passes on only a
+// few text tags, reads their UTF-8 as Latin-1 and drops pictures, comments and lyrics; a
+// TagSource gives the converted file the input's own tags back before it takes its final name.
+//
+// The converted file keeps its audio bytes untouched: the tagged copy is an ID3v2 tag, the
+// converted file's audio, the input's APEv2 tag and the input's ID3v1 tag when the input has
+// them. The ID3v2 tag holds the input's frames, in their order and in the input's ID3v2
+// version, except those that describe the input's audio rather than its content (its length,
+// its encoder, seek tables into its bytes); the tool's own length and encoder frames take
+// their place, and they stay also when the input has only an ID3v1 or APEv2 tag.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace eb {
+
+class TagSource {
+public:
+    // Reads the tags of `input`, which is opened read-only and never changed.
+    explicit TagSource(const QString& input);
+    ~TagSource();
+    TagSource(const TagSource&) = delete;
+    TagSource& operator=(const TagSource&) = delete;
+
+    // True when the input has a tag the converted file should get. False for an input without
+    // tags: its converted file stays as the tool wrote it.
+    bool hasTags() const;
+    // Why the input's tags cannot be carried; empty when they can (or there are none).
+    const QString& error() const;
+
+    // Writes the audio of `converted` (the tool's finished output, only read) with the input's
+    // tags into `tagged`, an existing file that is emptied first. Returns an empty text on
+    // success, otherwise why it failed; `tagged` then holds nothing usable.
+    QString writeTagged(const QString& converted, const QString& tagged);
+
+private:
+    struct Data;
+    std::unique_ptr<Data> d_;
+};
+
+}  // namespace eb

@@ -1,0 +1,334 @@
+// The input's tags on the converted file: real SoX, real MP3 files, tags written and read back
+// with TagLib and compared frame by frame; the failures that keep the audio and say so.
+#include "engine/batchhost.h"
+#include "engine/conversionjob.h"
+#include "engine/conversionrun.h"
+#include "engine/tagcopy.h"
+#include "engine/tooldeploy.h"
+#include "faketool.h"
+#include "shell/prompter.h"
+#include "shell/steps.h"
+#include "support/testsupport.h"
+#include "tagfixtures.h"
+
+#include <QtTest>
+
+#include <sys/resource.h>
+#include <csignal>
+
+using namespace eb;
+using namespace ebtest;
+
+namespace {
+
+// The window as far as a batch sees it: a fixed list, the default echo values, the messages.
+struct QuietWindow : BatchHost, Prompter, ErrorReporter {
+    QStringList entries;
+    QString folder;
+    QStringList messages;
+    int entryCount() override { return static_cast<int>(entries.size()); }
+    QString entryText(int i) override { return entries.value(i - 1); }
+    QString outputFolderText() override { return folder; }
+    EchoTexts echoTexts() override { return DefaultEchoTexts(); }
+    void setProgressValue(double) override {}
+    void setBusy(bool) override {}
+    void setProgressText(const QString&) override {}
+    Prompter& prompter() override { return *this; }
+    ErrorReporter& reporter() override { return *this; }
+    void message(const QString& text, Icon, const QString&) override { messages << text; }
+    bool askYesNo(const QString&) override { return true; }
+    QString openFiles(const QString&, const QString&, int) override { return {}; }
+    QString pickFolder(const QString&) override { return {}; }
+    bool openExternally(const QString&) override { return false; }
+    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
+        messages << QStringLiteral("report %1 %2").arg(line).arg(d);
+    }
+};
+
+const QList<QByteArray> kToolFrames{"TLEN", "TSSE"};
+
+// The audio bytes of an MP3 file: a copy with every tag stripped by TagLib.
+QByteArray AudioBytes(const QString& path) {
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("copy.mp3"));
+    if (!QFile::copy(path, copy))
+        return QByteArray();
+    {
+        TagLib::MPEG::File f(QFile::encodeName(copy).constData(), false);
+        if (!f.isValid() || !f.strip(TagLib::MPEG::File::AllTags))
+            return QByteArray();
+    }
+    return readFile(copy);
+}
+
+// Both files hold the same audio, byte for byte, and more than nothing.
+#define SAME_AUDIO(a, b)                         \
+    do {                                         \
+        const QByteArray audioA = AudioBytes(a); \
+        QVERIFY(audioA.size() > 1000);           \
+        QVERIFY(AudioBytes(b) == audioA);        \
+    } while (false)
+
+}  // namespace
+
+class TestTagCopy : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString out_, direct_, bogus_;
+    QString file(const QString& name) { return dir_.filePath(name); }
+
+    ConversionResult convert(const QString& input) {
+        ConversionJob job(input);
+        if (job.plan(out_, DefaultEchoTexts(), {})) {
+            RecordingDisplay display;
+            ToolSet tools{{}, {}, InstalledSox(), false};
+            job.runAndWait(display, tools);
+        }
+        return job.result();
+    }
+    // What the tool alone makes of the input.
+    QString toolAlone(const QString& input) {
+        const EchoTexts e = DefaultEchoTexts();
+        const QString output = direct_ + u'/' + QFileInfo(input).completeBaseName() + ".mp3";
+        if (run(InstalledSox(),
+                {QStringLiteral("--no-glob"), input, QStringLiteral("--no-glob"), output,
+                 QStringLiteral("echos"), e.gainIn, e.gainOut, e.delay, e.decay}) != 0)
+            return QString();
+        return output;
+    }
+    QString tone(const QString& name) {
+        const QString path = file(name);
+        return makeToneMp3(path, 0.4) ? path : QString();
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(!InstalledSox().isEmpty());
+        out_ = file(QStringLiteral("out"));
+        direct_ = file(QStringLiteral("direct"));
+        QVERIFY(QDir().mkpath(out_) && QDir().mkpath(direct_));
+        // An ID3v2 header whose size is not synchsafe, in front of real audio: the tool plays
+        // the audio, but no tag reader can tell where the tag ends.
+        const QString plain = tone(QStringLiteral("plain.mp3"));
+        bogus_ = file(QStringLiteral("bogus.mp3"));
+        QVERIFY(writeFile(bogus_, QByteArray("ID3\x03\x00\x00\x00\x00\x81\x00", 10) +
+                                      QByteArray(200, '\x5a') + readFile(plain)));
+    }
+    void cleanup() { QVERIFY(leftovers(out_).isEmpty()); }
+
+    void framesSurviveOneByOne_data() {
+        QTest::addColumn<int>("version");
+        QTest::newRow("ID3v2.3") << 3;
+        QTest::newRow("ID3v2.4") << 4;
+    }
+    void framesSurviveOneByOne() {
+        QFETCH(int, version);
+        const QString input = tone(QStringLiteral("rich%1.mp3").arg(version));
+        {
+            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
+            AddRichFrames(*f.ID3v2Tag(true));
+            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2, version));
+        }
+        int inVersion = 0;
+        const QList<FrameDump> before = FramesOf(input, &inVersion);
+        QCOMPARE(inVersion, version);
+        QCOMPARE(before.size(), 13);
+        const QByteArray inputSum = checksum(input);
+
+        const ConversionResult r = convert(input);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, QString());
+        int outVersion = 0;
+        const QList<FrameDump> after = FramesOf(r.output, &outVersion);
+        QCOMPARE(outVersion, version);
+        // Every frame of the input, in its order, with the same bytes, and nothing else but
+        // the length and encoder of the new audio.
+        QCOMPARE(Without(after, kToolFrames), Without(before, kToolFrames));
+        QCOMPARE(TextOf(after, "TIT2"), QStringLiteral(u"Ünïcødé Title — 東京"));
+        QCOMPARE(TextOf(after, "TPE1"), QStringLiteral(u"Björk"));
+
+        const QString alone = toolAlone(input);
+        QVERIFY(!alone.isEmpty());
+        const QList<FrameDump> toolOwn = FramesOf(alone);
+        QVERIFY(!TextOf(toolOwn, "TLEN").isEmpty());
+        QVERIFY(TextOf(toolOwn, "TIT2") != TextOf(after, "TIT2"));  // what the tool alone does
+        for (const QByteArray& id : kToolFrames)
+            QCOMPARE(TextOf(after, id), TextOf(toolOwn, id));
+        QVERIFY(!readFile(r.output).right(128).startsWith("TAG"));
+        SAME_AUDIO(r.output, alone);
+        QCOMPARE(checksum(input), inputSum);
+    }
+
+    void id3v1AndApeCarried_data() {
+        QTest::addColumn<int>("tags");
+        using F = TagLib::MPEG::File;
+        QTest::newRow("ID3v1 only") << int(F::ID3v1);
+        QTest::newRow("ID3v1 and ID3v2") << int(F::ID3v1 | F::ID3v2);
+        QTest::newRow("APEv2 only") << int(F::APE);
+        QTest::newRow("APEv2 and ID3v1") << int(F::APE | F::ID3v1);
+    }
+    void id3v1AndApeCarried() {
+        QFETCH(int, tags);
+        using F = TagLib::MPEG::File;
+        const QString input = tone(QStringLiteral("other%1.mp3").arg(tags));
+        {
+            F f(QFile::encodeName(input).constData(), false);
+            if (tags & F::ID3v2)
+                f.ID3v2Tag(true)->setTitle(T("Zwei ü"));
+            if (tags & F::ID3v1) {
+                TagLib::ID3v1::Tag* v1 = f.ID3v1Tag(true);
+                v1->setTitle("Eins");
+                v1->setArtist("Someone");
+                v1->setYear(1999);
+                v1->setTrack(3);
+                v1->setGenre("Rock");
+            }
+            if (tags & F::APE) {
+                f.APETag(true)->addValue("TITLE", T("Ápe Tïtle"));
+                f.APETag(true)->addValue("CATALOG", T("X-1"));
+            }
+            QVERIFY(SaveTags(f, tags));
+        }
+        const QByteArray in = readFile(input);
+        const ConversionResult r = convert(input);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, QString());
+        const QByteArray out = readFile(r.output);
+
+        // The ID3v2 tag the tool wrote from the input's tags is gone; its length frame stays.
+        const QList<FrameDump> frames = FramesOf(r.output);
+        QCOMPARE(Without(frames, kToolFrames).isEmpty(), (tags & F::ID3v2) == 0);
+        QCOMPARE(TextOf(frames, "TLEN"), TextOf(FramesOf(toolAlone(input)), "TLEN"));
+        if (tags & F::ID3v2)
+            QCOMPARE(TextOf(frames, "TIT2"), QStringLiteral(u"Zwei ü"));
+        QCOMPARE(out.right(128).startsWith("TAG"), (tags & F::ID3v1) != 0);
+        if (tags & F::ID3v1)
+            QCOMPARE(out.right(128), in.right(128));
+        TagLib::FileStream stream(QFile::encodeName(r.output).constData(), true);
+        TagLib::MPEG::File written(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+        QCOMPARE(written.hasAPETag(), (tags & F::APE) != 0);
+        if (tags & F::APE) {
+            TagLib::FileStream inStream(QFile::encodeName(input).constData(), true);
+            TagLib::MPEG::File original(&inStream, TagLib::ID3v2::FrameFactory::instance(), false);
+            QCOMPARE(Q(written.APETag()->title()), QStringLiteral(u"Ápe Tïtle"));
+            QVERIFY(written.APETag()->render() == original.APETag()->render());
+        }
+        SAME_AUDIO(r.output, toolAlone(input));
+        QCOMPARE(readFile(input), in);
+    }
+
+    void untaggedOutputIsTheToolsOwn() {
+        const QString input = tone(QStringLiteral("untagged.mp3"));
+        const QByteArray inputSum = checksum(input);
+        const ConversionResult r = convert(input);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, QString());
+        QCOMPARE(checksum(r.output), checksum(toolAlone(input)));
+        QCOMPARE(checksum(input), inputSum);
+    }
+
+    // Another format the tool reads: its text tags become ID3v2 text, letters intact.
+    void otherFormatsTextTags() {
+        const QString input = file(QStringLiteral("tagged.flac"));
+        QCOMPARE(run(QStringLiteral("sox"),
+                     {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
+                      QStringLiteral("--comment"), QStringLiteral(u"TITLE=Ünïcødé Title — 東京"),
+                      QStringLiteral("--add-comment"), QStringLiteral(u"ARTIST=Björk"), input,
+                      QStringLiteral("synth"), QStringLiteral("0.4"), QStringLiteral("sine"),
+                      QStringLiteral("440")}),
+                 0);
+        const ConversionResult r = convert(input);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, QString());
+        const QList<FrameDump> frames = FramesOf(r.output);
+        QCOMPARE(TextOf(frames, "TIT2"), QStringLiteral(u"Ünïcødé Title — 東京"));
+        QCOMPARE(TextOf(frames, "TPE1"), QStringLiteral(u"Björk"));
+    }
+
+    void unreadableTagIsNamedAndTheAudioKept() {
+        const QByteArray inputSum = checksum(bogus_);
+        const ConversionResult r = convert(bogus_);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning,
+                 QStringLiteral("tags not copied: the input's ID3v2 tag cannot be read"));
+        QVERIFY(QFileInfo(r.output).size() > 0);
+        SAME_AUDIO(r.output, toolAlone(bogus_));
+        QCOMPARE(checksum(bogus_), inputSum);
+    }
+
+    // A write that fails half-way (the file-size limit stands in for a full disk) is reported
+    // and leaves the tool's output as it was; a second try writes the same tags once.
+    void failedWriteKeepsTheConvertedFile() {
+        const QString input = tone(QStringLiteral("limited.mp3"));
+        {
+            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
+            AddRichFrames(*f.ID3v2Tag(true));
+            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2));
+        }
+        const QString converted = toolAlone(input);
+        const QByteArray convertedSum = checksum(converted);
+        const QString tagged = file(QStringLiteral("limited-tagged.mp3"));
+        QVERIFY(writeFile(tagged, QByteArray()));
+        TagSource source(input);
+        QVERIFY(source.hasTags());
+        QCOMPARE(source.error(), QString());
+
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const QString failed = source.writeTagged(converted, tagged);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY2(failed.startsWith(QStringLiteral("cannot write the tagged file: ")),
+                 qPrintable(failed));
+        QCOMPARE(checksum(converted), convertedSum);
+
+        QCOMPARE(source.writeTagged(converted, tagged), QString());
+        QCOMPARE(Without(FramesOf(tagged), kToolFrames), Without(FramesOf(input), kToolFrames));
+        QCOMPARE(FramesOf(tagged).size(), FramesOf(input).size());
+        SAME_AUDIO(tagged, converted);
+    }
+
+    void windowSummaryNamesLostTags() {
+        QuietWindow window;
+        window.folder = out_;
+        window.entries = {tone(QStringLiteral("fine.mp3")), bogus_};
+        ConversionRun::Run(window);
+        QCOMPARE(window.messages,
+                 QStringList{QStringLiteral("Done.\n\n1 of 2 files converted with a warning:\n"
+                                            "bogus.mp3: tags not copied: the input's ID3v2 tag "
+                                            "cannot be read")});
+        QVERIFY(QFileInfo::exists(out_ + QStringLiteral("/bogus.mp3")));
+    }
+
+    void commandLineSummaryNamesLostTags_data() {
+        QTest::addColumn<bool>("quiet");
+        QTest::newRow("normal") << false;
+        QTest::newRow("quiet") << true;
+    }
+    void commandLineSummaryNamesLostTags() {
+        QFETCH(bool, quiet);
+        const QString fine = tone(QStringLiteral("fine.mp3"));
+        QStringList args{QStringLiteral("--out"), out_, fine, bogus_};
+        if (quiet)
+            args.prepend(QStringLiteral("--quiet"));
+        QByteArray err;
+        QCOMPARE(run(binDir() + QStringLiteral("/echobatch-cli"), args, nullptr, &err), 0);
+        const QString text = QString::fromUtf8(err);
+        const QString why = QStringLiteral("tags not copied: the input's ID3v2 tag cannot be read");
+        QVERIFY2(text.contains(QStringLiteral("echobatch-cli: 1 of 2 files converted with a "
+                                              "warning:\n  ") +
+                               bogus_ + QStringLiteral(": ") + why),
+                 qPrintable(text));
+        QCOMPARE(text.contains(QStringLiteral("[2/2] WARNING    ") + bogus_ + QStringLiteral(": ") +
+                               why),
+                 !quiet);
+        QVERIFY(QFileInfo(out_ + QStringLiteral("/bogus.mp3")).size() > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTagCopy)
+#include "tst_tagcopy.moc"
