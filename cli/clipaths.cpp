@@ -4,15 +4,24 @@
 
 namespace eb {
 
-CliPaths ExpandCliPaths(const QStringList& arguments) {
+CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
     CliPaths result;
+    bool folderGiven = false;
     for (const QString& path : arguments) {
-        if (IsFolder(path))
-            result.errors << QStringLiteral("%1: is a folder; folder scanning is not available yet")
-                                 .arg(path);
-        else
+        if (!IsFolder(path)) {
             result.files << path;
+            continue;
+        }
+        folderGiven = true;
+        const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield);
+        if (!scan.failure.isEmpty())
+            result.errors << QStringLiteral("%1: the folder could not be scanned completely: %2")
+                                 .arg(path, scan.failure);
+        else
+            result.files += scan.files;
     }
+    if (folderGiven && result.files.isEmpty() && result.errors.isEmpty())
+        result.errors << QStringLiteral("no MP3 files found in the folders given");
     return result;
 }
 

@@ -1,6 +1,8 @@
 // Turns the PATH arguments into the list of files to convert.
 #pragma once
 
+#include "filelist/folderscan.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +13,11 @@ struct CliPaths {
     QStringList errors;  // one line per argument that cannot be used
 };
 
-// Files are taken as given. A folder cannot be expanded yet and is an error.
-CliPaths ExpandCliPaths(const QStringList& arguments);
+// Files are taken as given. A folder stands for every MP3 file in it and in all folders below
+// it, found as "Add All MP3 File(s) In Folder" finds them ("*.mp3" in any letter case, no "~"
+// names, no plain hidden files, only files that can be opened), breadth-first. A folder whose
+// scan stops short is an error, so a batch never runs on part of a folder unnoticed; so is a
+// command line whose folders hold no MP3 file and that names no file either.
+CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield = {});
 
 }  // namespace eb

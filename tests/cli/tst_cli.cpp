@@ -77,8 +77,8 @@ private slots:
             << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '0,3' (--decay)";
         QTest::newRow("bad jobs") << QStringList{"--out", out_, "--jobs", "-1", good} << 2
                                   << "--jobs";
-        QTest::newRow("folder argument")
-            << QStringList{"--out", out_, good, file("sub")} << 2 << "sub: is a folder";
+        QTest::newRow("a folder without MP3 files beside a file")
+            << QStringList{"--out", out_, good, file("sub")} << 0 << "1 of 1 files converted";
         QTest::newRow("converted")
             << QStringList{"--out", out_, good} << 0 << "1 of 1 files converted";
         QTest::newRow("one fails")

@@ -1,0 +1,142 @@
+// Folder arguments of echobatch-cli: the same files as "Add All MP3 File(s) In Folder" takes,
+// both from the expansion itself and through the built program's dry run.
+#include "cli/clipaths.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace eb;
+using namespace ebtest;
+
+namespace {
+
+bool makeTree(const QString& root, const QStringList& entries) {
+    for (const QString& entry : entries) {
+        const bool ok = entry.endsWith(u'/') ? QDir(root).mkpath(entry)
+                                             : writeFile(root + u'/' + entry, "ID3 bytes");
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+QStringList under(const QString& root, const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names)
+        paths << root + u'/' + name;
+    return paths;
+}
+
+// A yield call that deletes `victim` once the folder `watched` has been listed and closed.
+struct DeleteAfterListing {
+    int fd;
+    QString victim;
+    bool deleted = false;
+    DeleteAfterListing(const QString& watched, const QString& folderToDelete)
+        : fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), victim(folderToDelete) {
+        inotify_add_watch(fd, QFile::encodeName(watched).constData(), IN_CLOSE_NOWRITE);
+    }
+    ~DeleteAfterListing() { close(fd); }
+    void operator()() {
+        char events[4096];
+        if (!deleted && read(fd, events, sizeof events) > 0)
+            deleted = QDir(victim).removeRecursively();
+    }
+};
+
+}  // namespace
+
+class TestCliFolders : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString music_, empty_;
+
+private slots:
+    void initTestCase() {
+        music_ = dir_.filePath("music");
+        empty_ = dir_.filePath("empty");
+        QVERIFY(makeTree(music_, {"a.mp3", "B.MP3", "c.wav", "~lock.mp3", ".hidden.mp3",
+                                  "track10.mp3", "track2.mp3", "sub/x.mp3", "sub/deep/z.mp3",
+                                  ".hid/w.mp3", "other/y.Mp3", "other/notes.txt"}));
+        QVERIFY(QDir().mkpath(empty_ + "/inner"));
+        QVERIFY(writeFile(empty_ + "/inner/readme.txt", "text"));
+        QCOMPARE(mkfifo(QFile::encodeName(music_ + "/pipe.mp3").constData(), 0644), 0);
+    }
+
+    void argumentsExpand_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("errors");
+        const QStringList tree =
+            under(music_, {"a.mp3", "B.MP3", "track2.mp3", "track10.mp3", ".hid/w.mp3",
+                           "other/y.Mp3", "sub/x.mp3", "sub/deep/z.mp3"});
+        QTest::newRow("a folder") << QStringList{music_} << tree << QStringList();
+        QTest::newRow("a folder with a final separator")
+            << QStringList{music_ + "/"} << tree << QStringList();
+        QTest::newRow("files as given, whatever their names")
+            << QStringList{music_ + "/c.wav", music_ + "/~lock.mp3", music_ + "/missing.mp3"}
+            << QStringList{music_ + "/c.wav", music_ + "/~lock.mp3", music_ + "/missing.mp3"}
+            << QStringList();
+        QTest::newRow("a folder and a file in it, in the order given")
+            << QStringList{music_ + "/sub/x.mp3", music_ + "/sub"}
+            << under(music_, {"sub/x.mp3", "sub/x.mp3", "sub/deep/z.mp3"}) << QStringList();
+        QTest::newRow("a folder without MP3 files beside one with some")
+            << QStringList{empty_, music_ + "/other"} << under(music_, {"other/y.Mp3"})
+            << QStringList();
+        QTest::newRow("only folders without MP3 files")
+            << QStringList{empty_} << QStringList()
+            << QStringList{"no MP3 files found in the folders given"};
+    }
+    void argumentsExpand() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, errors);
+        const CliPaths paths = ExpandCliPaths(arguments);
+        QCOMPARE(paths.files, files);
+        QCOMPARE(paths.errors, errors);
+    }
+
+    // A folder that vanishes while its tree is collected is an error naming the folder: the
+    // batch does not run on part of it.
+    void scanThatStopsShortIsAnError() {
+        QTemporaryDir tmp;
+        const QString a = tmp.filePath("A");
+        QVERIFY(makeTree(a, {"a.mp3", "C/c.mp3", "C/E/e.mp3"}));
+        DeleteAfterListing vanish(a + "/C", a + "/C/E");
+        const CliPaths paths =
+            ExpandCliPaths({tmp.filePath("A/a.mp3"), a}, ScanYield{std::ref(vanish), 0});
+        QVERIFY(vanish.deleted);
+        QCOMPARE(paths.errors,
+                 QStringList{a + ": the folder could not be scanned completely: Path not found"});
+    }
+
+    // The built program: one command per file of the folder, in the scan's order; nothing is
+    // converted, and a folder without MP3 files alone is a usage error.
+    void dryRunOfAFolder() {
+        const QString cli = binDir() + "/echobatch-cli";
+        const QString out = dir_.filePath("out");
+        QVERIFY(QDir().mkpath(out));
+        QByteArray stdoutBytes, stderrBytes;
+        QCOMPARE(run(cli, {"--dry-run", "--out", out, music_ + "/other", music_ + "/sub"},
+                     &stdoutBytes, &stderrBytes),
+                 0);
+        const QStringList lines = QString::fromUtf8(stdoutBytes).split(u'\n', Qt::SkipEmptyParts);
+        QStringList inputs;
+        for (const QString& line : lines)
+            inputs << line.section(QStringLiteral(" --no-glob "), 1, 1);
+        QCOMPARE(inputs, under(music_, {"other/y.Mp3", "sub/x.mp3", "sub/deep/z.mp3"}));
+        QVERIFY(QDir(out).isEmpty());
+
+        QCOMPARE(run(cli, {"--dry-run", "--out", out, empty_}, &stdoutBytes, &stderrBytes), 2);
+        QVERIFY2(stderrBytes.contains("no MP3 files found in the folders given"),
+                 stderrBytes.constData());
+        QVERIFY(stdoutBytes.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliFolders)
+#include "tst_clifolders.moc"
