@@ -79,25 +79,6 @@ QString LastLine(const QByteArray& text) {
 
 }  // namespace
 
-QString OutputPathFor(const QString& outputFolderText, const QString& inputPath) {
-    QString base;
-    try {
-        base = StripExtension(FileNameOf(inputPath));
-    } catch (const StepError&) {
-        throw StepError(QStringLiteral("No output name can be formed: the file name has no \".\""));
-    }
-    QString path = outputFolderText;
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path + base + QStringLiteral(".mp3");
-}
-
-QString AbsolutePath(const QString& path) {
-    if (path.startsWith(QLatin1Char('/')))
-        return path;
-    return QDir::currentPath() + QLatin1Char('/') + path;
-}
-
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo) {
     return {QStringLiteral("--no-glob"),
             AbsolutePath(input),

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "engine/fileidentity.h"
+#include "engine/outputpath.h"
 #include "engine/toolrun.h"
 #include "options/echooptions.h"
 
@@ -32,13 +33,6 @@ struct ConversionResult {
     // Converted, but with something the user must know: "tags not copied: <why>".
     QString warning;
 };
-
-// The output folder text, a "/" unless it ends with one, the input's file name without its
-// extension, ".mp3". Throws StepError when the file name has no ".".
-QString OutputPathFor(const QString& outputFolderText, const QString& inputPath);
-
-// The path made absolute against the working folder, without any other change.
-QString AbsolutePath(const QString& path);
 
 // What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
 // wildcard characters in a name), then "echos" and the four texts exactly as they are.
