@@ -56,7 +56,8 @@ bool FileIsPresent(const QString& path);
 // The files a folder add takes from the folders of `set`, folder by folder in the set's order,
 // within a folder in ListFolderFiles order: names not starting with "~", present, and not a
 // hidden regular file with no other attribute (value 34); each path is the folder, "/" and the
-// name with every "//" made "/".
+// name with every "//" made "/". The folders are listed on worker threads while the calling
+// thread serves its events (see ScanYield); the result does not depend on the threads' timing.
 QStringList AdmittedFolderFiles(const FolderSet& set, const QString& pattern,
                                 const ScanYield& yield = {});
 

@@ -6,11 +6,20 @@
 
 namespace eb {
 
-QString GetDesktopFolder() {
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+QString GetSpecialFolderPath(int id) {
+    if (id != kDesktopFolderId)
+        return QString();
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+QString DesktopFolderFrom(const QString& path) {
     if (path.isEmpty())
         throw StepError(QString::fromLatin1(kInvalidArgument));
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+QString GetDesktopFolder() {
+    return DesktopFolderFrom(GetSpecialFolderPath(kDesktopFolderId));
 }
 
 }  // namespace eb

@@ -26,13 +26,18 @@ bool movesWithinWindow(const QEvent* event) {
 }
 }  // namespace
 
-Form1::Form1(Prompter* prompter, QWidget* parent)
+Form1::Form1(Prompter* prompter, QWidget* parent) : Form1(Form1Startup{}, prompter, parent) {}
+
+Form1::Form1(const Form1Startup& startup, Prompter* prompter, QWidget* parent)
     : QWidget(parent),
       ownPrompter_(realPrompterUnless(prompter, this)),
       prompter_(prompter ? prompter : ownPrompter_.get()),
-      reporter_(*prompter_) {
+      reporter_(*prompter_),
+      startup_(startup) {
     BuildControls();
     ConnectHandlers();
+    ConnectPointerHandlers();
+    ConnectListEditing();
     Form_Load();
 }
 

@@ -2,6 +2,8 @@
 // control and event. The handlers live beside their subsystem:
 //   shell/form1_layout.cpp         the controls, positions, fonts, tab order
 //   shell/form1_load.cpp           Form_Load
+//   shell/form1_pointer.cpp        the pointer handlers (PushButton1_MouseMove ...)
+//   filelist/form1_listediting.cpp PushButton4_Click, ListView1_KeyDown .. ListView1_MouseUp
 //   shell/form1_convert.cpp        PushButton2_Click
 //   filelist/form1_filelist.cpp    the list's entry operations
 //   filelist/form1_addfiles.cpp    PushButton1_Click
@@ -10,9 +12,12 @@
 #pragma once
 
 #include "shell/boxreporter.h"
+#include "shell/form1startup.h"
 #include "shell/prompter.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
+#include <QPoint>
 #include <QWidget>
 
 #include <array>
@@ -111,6 +116,43 @@ private:
     BoxReporter reporter_;
     PointerState pointer_ = PointerState::Default;
     std::optional<QCursor> customPointer_;
+
+    // Start-up, pointers, skin, list editing.
+public:
+    // A window that takes its program folder, home page draw and desktop from `startup`.
+    explicit Form1(const Form1Startup& startup, Prompter* prompter = nullptr,
+                   QWidget* parent = nullptr);
+    // Where the data files beside the program lie (the skin, the pointers, the help page).
+    QString programFolder() const;
+
+    // The pointer over the controls: the hand over the buttons, the arrow elsewhere.
+    void PushButton1_MouseMove();
+    void PushButton2_MouseMove();
+    void PushButton3_MouseMove();
+    void PushButton4_MouseMove();
+    void PushButton5_MouseMove();
+    void PushButton7_MouseMove();
+    void Form_MouseMove();
+    void Text1_MouseMove();
+    void Frame1_MouseMove();
+    void Frame2_MouseMove();
+
+    // List editing: remove, clear, and the reorder gesture.
+    void PushButton4_Click();
+    void ListView1_KeyDown(int key);  // a Qt::Key
+    void ListView1_DblClick();
+    void ListView1_ItemClick();
+    void ListView1_MouseDown();
+    void ListView1_MouseMove(const QPoint& at);  // in the list's entry area
+    void ListView1_MouseUp();
+    bool Dragging = false;
+    QPersistentModelIndex DragItem;  // the entry being moved
+    QPersistentModelIndex HitItem;   // the entry under the pointer during one move step
+
+private:
+    void ConnectPointerHandlers();
+    void ConnectListEditing();
+    Form1Startup startup_;
 };
 
 }  // namespace eb

@@ -1,21 +1,63 @@
 // Form_Load: prepares the window before it is first shown. Each action is a numbered step; a
-// step that fails is reported and the sequence goes on with the next one.
+// step that fails is reported and the sequence goes on with the next one, even one that
+// shares its line.
+#include "engine/pathhelpers.h"
 #include "options/echooptions.h"
 #include "shell/appinfo.h"
 #include "shell/desktopfolder.h"
 #include "shell/form1.h"
+#include "shell/pointer.h"
 #include "shell/settingsstore.h"
+#include "shell/skin.h"
 
+#include <QIcon>
 #include <QLineEdit>
 #include <QTreeWidget>
 
 namespace eb {
 
+namespace {
+QIcon programIcon() {
+    QIcon icon(QStringLiteral(":/echobatch/echobatch.png"));
+    if (icon.isNull())
+        throw StepError(QStringLiteral("The program icon is missing"));
+    return icon;
+}
+}  // namespace
+
+QString Form1::programFolder() const {
+    return startup_.programFolder.isEmpty() ? ProgramFolder() : startup_.programFolder;
+}
+
 void Form1::Form_Load() {
     StepRunner steps(reporter(), QStringLiteral("Form_Load"));
+    const QString folder = programFolder();
+
+    steps.step(100, [&] { ApplySkin(*this, folder); });
 
     steps.step(104, [&] { setWindowTitle(ProductName()); });
+    steps.step(104, [&] { setWindowIcon(programIcon()); });
     steps.step(104, [&] { SetAppTitle(); });
+
+    // Without the hand pointer the buttons show the ordinary arrow; that is not reported.
+    const QString hand = folder + QStringLiteral("/HAND-M.CUR");
+    bool handPresent = false;
+    steps.step(106, [&] { handPresent = FileExists(hand); });
+    if (handPresent)
+        steps.step(108, [&] { setCustomPointerImage(LoadPointerFile(hand)); });
+
+    if (startup_.homePageDraw) {
+        steps.step(110, [&] {
+            HomePageDraw draw = *startup_.homePageDraw;
+            if (!draw.open) {
+                draw.open = [this](const QString& address) {
+                    if (!prompter().openExternally(address))
+                        throw StepError(QStringLiteral("Cannot open ") + address);
+                };
+            }
+            MaybeOpenHomePage(draw, HomePageAddress(folder));
+        });
+    }
 
     steps.step(128, [&] {
         ListView1->setColumnCount(1);
@@ -24,8 +66,12 @@ void Form1::Form_Load() {
     steps.step(130, [&] { ListView1->setColumnWidth(0, qRound(7000 / 15.0)); });
 
     // Putting a value into a field is a change of it, so each value is written straight back.
+    // The output folder's default is formed before the store is read, so a desktop without a
+    // path fails this step even when a folder is stored.
     steps.step(132, [&] {
-        const QString fallback = GetDesktopFolder();
+        const QString desktop =
+            startup_.desktopPath ? startup_.desktopPath() : GetSpecialFolderPath(kDesktopFolderId);
+        const QString fallback = DesktopFolderFrom(desktop);
         Text1->setText(SettingsStore::read(QString::fromLatin1(keys::kOutputFolder), fallback));
     });
     const std::array<QLineEdit*, 4> fields{Text2, Text3, Text4, Text5};

@@ -8,7 +8,9 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    eb::Form1 form;
+    eb::Form1Startup startup;
+    startup.homePageDraw = eb::RealHomePageDraw();
+    eb::Form1 form(startup);
     // First shown centred on the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -1,0 +1,145 @@
+// Editing the file list: removing the selected entry (Delete key, double-click), "Clear List",
+// and moving an entry by pressing on it and passing over the others, each passed entry
+// changing places with it.
+#include "engine/conversionrun.h"
+#include "filelist/listediting.h"
+#include "shell/form1.h"
+#include "shell/pointer.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace eb {
+
+namespace {
+// Delete key and double-click: nothing while the window is busy or nothing is selected.
+void removeSelectedEntry(Form1& form) {
+    if (form.pointerState() == PointerState::Busy)
+        return;
+    QTreeWidget* list = form.ListView1;
+    if (list->topLevelItemCount() == 0)
+        return;
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    delete list->takeTopLevelItem(list->indexOfTopLevelItem(selected.first()));
+}
+
+// The list's key presses and the mouse on its entries (the viewport) reach the handlers.
+class ListGestures : public QObject {
+public:
+    explicit ListGestures(Form1& form) : QObject(&form), form_(form) {
+        form.ListView1->installEventFilter(this);
+        form.ListView1->viewport()->setMouseTracking(true);
+        form.ListView1->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == form_.ListView1) {
+            if (event->type() == QEvent::KeyPress)
+                form_.ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+            return false;
+        }
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                form_.ListView1_MouseDown();
+                break;
+            case QEvent::MouseMove:
+                form_.ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+                break;
+            case QEvent::MouseButtonRelease:
+                form_.ListView1_MouseUp();
+                break;
+            case QEvent::MouseButtonDblClick:
+                // The double-click removes; the list must not treat it as a new press on the
+                // entry that moved up into the removed one's place.
+                form_.ListView1_DblClick();
+                return true;
+            default:
+                break;
+        }
+        return false;
+    }
+
+private:
+    Form1& form_;
+};
+}  // namespace
+
+void Form1::ConnectListEditing() {
+    new ListGestures(*this);
+    connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
+    connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+}
+
+void Form1::ListView1_KeyDown(int key) {
+    if (key == Qt::Key_Delete)  // whatever Shift, Ctrl and Alt are doing
+        removeSelectedEntry(*this);
+}
+
+void Form1::ListView1_DblClick() {
+    removeSelectedEntry(*this);
+}
+
+// "Clear List": no question and no busy test.
+void Form1::PushButton4_Click() {
+    StepRunner steps(reporter(), QStringLiteral("PushButton4_Click"));
+    steps.step(100, [&] { ListView1->clear(); });
+}
+
+// A press on an entry: it becomes the moved entry, and the list shows the "drag.ico" pointer
+// (read afresh each time; the arrow when it cannot be read). The busy pointer stays.
+void Form1::ListView1_ItemClick() {
+    if (pointerState() != PointerState::Busy)
+        ListView1->viewport()->setCursor(
+            PointerFileOrArrow(programFolder() + QStringLiteral("/drag.ico")));
+    ListView1->setDragEnabled(false);  // entries are never dragged out of the list
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    DragItem = selected.isEmpty() ? QPersistentModelIndex()
+                                  : QPersistentModelIndex(ListView1->model()->index(
+                                        ListView1->indexOfTopLevelItem(selected.first()), 0));
+}
+
+void Form1::ListView1_MouseDown() {
+    Dragging = true;
+}
+
+void Form1::ListView1_MouseUp() {
+    Dragging = false;
+    if (pointerState() != PointerState::Busy)
+        ListView1->viewport()->setCursor(Qt::ArrowCursor);
+}
+
+// One step of the gesture. While a batch converts, the entries keep their places: the batch
+// takes the entries by position, so a swap would make it convert one file twice and pass
+// over another.
+void Form1::ListView1_MouseMove(const QPoint& at) {
+    if (pointerState() != PointerState::Busy && pointerState() != PointerState::Default)
+        setPointerState(PointerState::Default);
+    if (!Dragging)
+        return;
+    HitItem = QPersistentModelIndex(ListView1->indexAt(at).siblingAtColumn(0));
+    if (HitItem.isValid() && DragItem.isValid() && !ConversionRun::IsRunning()) {
+        QTreeWidgetItem* hit = ListView1->topLevelItem(HitItem.row());
+        QTreeWidgetItem* moved = ListView1->topLevelItem(DragItem.row());
+        if (hit && moved && hit->text(0) != moved->text(0)) {
+            const QString kept = moved->text(0);
+            moved->setText(0, hit->text(0));
+            hit->setText(0, kept);
+            ListView1->setCurrentItem(hit);
+            DragItem = HitItem;
+            const int target =
+                ReorderScrollTarget(QCursor::pos().y(), HitItem.row() + 1, EntryCount());
+            if (target > 0)
+                ListView1->scrollToItem(ListView1->topLevelItem(target - 1));
+        }
+    }
+    HitItem = QPersistentModelIndex();
+}
+
+}  // namespace eb

@@ -1,0 +1,117 @@
+#include "shell/skin.h"
+
+#include "filelist/fileattributes.h"
+#include "shell/steps.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QRadioButton>
+#include <QWidget>
+
+namespace eb {
+
+namespace {
+// A skin is a short text; a larger file is not one.
+constexpr qint64 kMaxSkinBytes = 4 << 20;
+
+void paintFace(QWidget& control, const QColor& face) {
+    QPalette palette = control.palette();
+    palette.setColor(QPalette::Window, face);
+    control.setPalette(palette);
+    control.setAutoFillBackground(true);
+}
+
+bool takesFaceColour(const QWidget* control) {
+    return qobject_cast<const QGroupBox*>(control) || qobject_cast<const QLabel*>(control) ||
+           qobject_cast<const QRadioButton*>(control) || qobject_cast<const QCheckBox*>(control);
+}
+
+QString readSkin(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw StepError(
+            QStringLiteral("Cannot read the skin %1: %2").arg(path, file.errorString()));
+    if (file.size() > kMaxSkinBytes)
+        throw StepError(QStringLiteral("The skin %1 is too large").arg(path));
+    const QByteArray bytes = file.read(kMaxSkinBytes);
+    if (file.error() != QFileDevice::NoError)
+        throw StepError(
+            QStringLiteral("Cannot read the skin %1: %2").arg(path, file.errorString()));
+    return QString::fromUtf8(bytes);
+}
+
+// Qt does not report a style sheet it cannot parse except by a warning while the widgets are
+// polished; the warnings are caught while the sheet is taken in.
+class SheetWarnings {
+public:
+    SheetWarnings() : previous_(qInstallMessageHandler(&SheetWarnings::handle)) { active_ = this; }
+    ~SheetWarnings() {
+        qInstallMessageHandler(previous_);
+        active_ = nullptr;
+    }
+    SheetWarnings(const SheetWarnings&) = delete;
+    SheetWarnings& operator=(const SheetWarnings&) = delete;
+
+    bool failed() const { return failed_; }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        SheetWarnings* self = active_;
+        if (self && type == QtWarningMsg &&
+            text.contains(QStringLiteral("Could not parse"), Qt::CaseInsensitive) &&
+            text.contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive)) {
+            self->failed_ = true;
+            return;
+        }
+        if (self && self->previous_)
+            self->previous_(type, context, text);
+    }
+
+    static inline thread_local SheetWarnings* active_ = nullptr;
+    QtMessageHandler previous_;
+    bool failed_ = false;
+};
+}  // namespace
+
+QString SkinFilePath(const QString& programFolder) {
+    return programFolder + QStringLiteral("/x/o.cjs");
+}
+
+bool SkinFilePresent(const QString& path) {
+    const std::optional<int> attributes = FileAttributes(path);
+    return attributes && (*attributes & kAttrArchive) &&
+           !(*attributes & (kAttrDirectory | kAttrHidden | kAttrSystem));
+}
+
+void ApplySkin(QWidget& window, const QString& programFolder) {
+    const QString path = SkinFilePath(programFolder);
+    if (!SkinFilePresent(path))
+        return;
+
+    const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    paintFace(window, face);
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (takesFaceColour(control))
+            paintFace(*control, face);
+    }
+
+    const QString sheet = readSkin(path);
+    bool failed = false;
+    {
+        SheetWarnings warnings;
+        window.setStyleSheet(sheet);
+        // Polishing parses the sheet; done now, so that a broken sheet shows here.
+        window.ensurePolished();
+        failed = warnings.failed();
+    }
+    if (failed) {
+        window.setStyleSheet(QString());
+        throw StepError(QStringLiteral("The skin %1 is not a valid style sheet").arg(path));
+    }
+}
+
+}  // namespace eb

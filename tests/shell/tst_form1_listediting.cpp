@@ -1,0 +1,433 @@
+// Editing the list: Delete and double-click remove the selected entry unless busy, "Clear
+// List", the reorder gesture with real mouse events, its scroll rule, and a batch during which
+// the list is cleared or an entry is moved.
+#include "engine/conversionrun.h"
+#include "filelist/listediting.h"
+#include "programfolder.h"
+#include "scriptedprompter.h"
+#include "shell/captionbar.h"
+#include "shell/form1.h"
+#include "shell/settingsstore.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace eb;
+
+namespace {
+QStringList entries(const Form1& form) {
+    QStringList all;
+    for (int i = 1; i <= form.EntryCount(); ++i)
+        all << form.EntryText(i);
+    return all;
+}
+
+QString selectedText(const Form1& form) {
+    const QList<QTreeWidgetItem*> s = form.ListView1->selectedItems();
+    return s.isEmpty() ? QString() : s.first()->text(0);
+}
+
+// The centre of entry `index` (1-based) in the list's entry area.
+QPoint entryCentre(const Form1& form, int index) {
+    return form.ListView1->visualItemRect(form.ListView1->topLevelItem(index - 1)).center();
+}
+
+void mouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QWidget* area = form.ListView1->viewport();
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, QPointF(at), QPointF(area->mapToGlobal(at)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(area, &event);
+}
+
+// Press on entry `from`, pass over the entries in `over` with the button held, release.
+void dragAcross(Form1& form, int from, const QList<int>& over) {
+    mouse(form, QEvent::MouseButtonPress, entryCentre(form, from), Qt::LeftButton);
+    for (int index : over)
+        mouse(form, QEvent::MouseMove, entryCentre(form, index), Qt::LeftButton);
+    const QPoint last = entryCentre(form, over.isEmpty() ? from : over.last());
+    mouse(form, QEvent::MouseButtonRelease, last, Qt::NoButton);
+}
+}  // namespace
+
+class TestForm1ListEditing : public QObject {
+    Q_OBJECT
+    ebtest::ProgramFolder folder_;
+    QTemporaryDir scratch_;
+    ebtest::ScriptedPrompter prompter_;
+    std::unique_ptr<Form1> form_;
+
+    void fill(int count) {
+        for (int i = 1; i <= count; ++i)
+            form_->AddEntry(QStringLiteral("/music/e%1.mp3").arg(i));
+    }
+    void select(int index) {
+        form_->ListView1->setCurrentItem(form_->ListView1->topLevelItem(index - 1));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(scratch_.isValid());
+        QFile::remove(SettingsStore::fileName());
+        QVERIFY(folder_.copyData(QStringLiteral("drag.ico")));
+    }
+    void init() {
+        prompter_ = ebtest::ScriptedPrompter();
+        form_ = std::make_unique<Form1>(folder_.startup(), &prompter_);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    }
+    void cleanup() {
+        form_.reset();
+        qunsetenv("ECHOBATCH_SOX");
+    }
+
+    // The Delete key removes the selected entry whatever the modifiers; others keys do nothing.
+    void deleteKey_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QStringList>("left");
+        const QStringList without3{"/music/e1.mp3", "/music/e2.mp3", "/music/e4.mp3",
+                                   "/music/e5.mp3"};
+        const QStringList all{"/music/e1.mp3", "/music/e2.mp3", "/music/e3.mp3", "/music/e4.mp3",
+                              "/music/e5.mp3"};
+        QTest::newRow("Delete") << int(Qt::Key_Delete) << int(Qt::NoModifier) << without3;
+        QTest::newRow("Shift+Delete") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << without3;
+        QTest::newRow("Ctrl+Alt+Delete")
+            << int(Qt::Key_Delete) << int(Qt::ControlModifier | Qt::AltModifier) << without3;
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << int(Qt::NoModifier) << all;
+        QTest::newRow("D") << int(Qt::Key_D) << int(Qt::NoModifier) << all;
+    }
+    void deleteKey() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QStringList, left);
+        fill(5);
+        select(3);
+        form_->ListView1->setFocus();
+        QTest::keyClick(form_->ListView1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(entries(*form_), left);
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    void removalIsRefused_data() {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::addColumn<bool>("busy");
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("Delete while busy") << false << true << true;
+        QTest::newRow("double-click while busy") << true << true << true;
+        QTest::newRow("Delete with nothing selected") << false << false << false;
+        QTest::newRow("double-click with nothing selected") << true << false << false;
+    }
+    void removalIsRefused() {
+        QFETCH(bool, doubleClick);
+        QFETCH(bool, busy);
+        QFETCH(bool, selected);
+        fill(3);
+        if (selected)
+            select(2);
+        if (busy)
+            form_->setPointerState(PointerState::Busy);
+        if (doubleClick)
+            form_->ListView1_DblClick();
+        else
+            form_->ListView1_KeyDown(Qt::Key_Delete);
+        QCOMPARE(form_->EntryCount(), 3);
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    void removalOnAnEmptyList() {
+        form_->ListView1_KeyDown(Qt::Key_Delete);
+        form_->ListView1_DblClick();
+        QCOMPARE(form_->EntryCount(), 0);
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    // A real double-click on an entry removes that entry and only that one.
+    void doubleClickRemovesTheClickedEntry() {
+        fill(4);
+        // As Qt delivers a double-click: press, release, press, double-click, release.
+        const QPoint at = entryCentre(*form_, 2);
+        mouse(*form_, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        mouse(*form_, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        mouse(*form_, QEvent::MouseButtonPress, at, Qt::LeftButton);
+        mouse(*form_, QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+        mouse(*form_, QEvent::MouseButtonRelease, at, Qt::NoButton);
+        QCOMPARE(entries(*form_), QStringList({"/music/e1.mp3", "/music/e3.mp3", "/music/e4.mp3"}));
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    void clearList_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("busy");
+        QTest::newRow("empty") << 0 << false;
+        QTest::newRow("three") << 3 << false;
+        QTest::newRow("three while busy") << 3 << true;
+    }
+    void clearList() {
+        QFETCH(int, count);
+        QFETCH(bool, busy);
+        fill(count);
+        if (busy)
+            form_->setPointerState(PointerState::Busy);
+        QTest::mouseClick(form_->PushButton4, Qt::LeftButton);
+        QCOMPARE(form_->EntryCount(), 0);
+        QVERIFY(prompter_.boxes.isEmpty());
+    }
+
+    // Entry 1 pressed and carried down across 2 and 3: 2, 3, 1, with the moved path selected
+    // as entry 3. The list shows "drag.ico" during the gesture and the arrow after it.
+    void reorderCarriesTheEntryDown() {
+        fill(5);
+        const QCursor before = form_->ListView1->viewport()->cursor();
+        mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
+        QVERIFY(form_->Dragging);
+        QCOMPARE(form_->DragItem.row(), 0);
+        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
+        QVERIFY(!form_->ListView1->dragEnabled());
+        mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 1), Qt::LeftButton);  // itself
+        QCOMPARE(form_->EntryText(1), QStringLiteral("/music/e1.mp3"));
+        mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
+        mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 3), Qt::LeftButton);
+        QVERIFY(!form_->HitItem.isValid());  // cleared after each step
+        mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 3), Qt::NoButton);
+
+        QCOMPARE(entries(*form_), QStringList({"/music/e2.mp3", "/music/e3.mp3", "/music/e1.mp3",
+                                               "/music/e4.mp3", "/music/e5.mp3"}));
+        QCOMPARE(selectedText(*form_), QStringLiteral("/music/e1.mp3"));
+        QCOMPARE(form_->ListView1->currentIndex().row(), 2);
+        QCOMPARE(form_->DragItem.row(), 2);  // kept after the release
+        QVERIFY(!form_->Dragging);
+        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        Q_UNUSED(before);
+    }
+
+    void reorderUpAndBack() {
+        fill(4);
+        dragAcross(*form_, 4, {3, 2});
+        QCOMPARE(entries(*form_),
+                 QStringList({"/music/e1.mp3", "/music/e4.mp3", "/music/e2.mp3", "/music/e3.mp3"}));
+        dragAcross(*form_, 2, {3, 4});
+        QCOMPARE(entries(*form_),
+                 QStringList({"/music/e1.mp3", "/music/e2.mp3", "/music/e3.mp3", "/music/e4.mp3"}));
+    }
+
+    // Moving without a button only resets the window's pointer (unless busy); equal texts
+    // never swap.
+    void movesWithoutTheButton() {
+        fill(3);
+        form_->setPointerState(PointerState::Custom);
+        mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
+        mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 1), Qt::NoButton);
+        mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 3), Qt::NoButton);
+        QCOMPARE(entries(*form_), QStringList({"/music/e1.mp3", "/music/e2.mp3", "/music/e3.mp3"}));
+        QCOMPARE(form_->pointerState(), PointerState::Default);
+        form_->setPointerState(PointerState::Busy);
+        mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::NoButton);
+        QCOMPARE(form_->pointerState(), PointerState::Busy);
+
+        form_->setPointerState(PointerState::Default);
+        form_->AddEntry(QStringLiteral("/music/e1.mp3"));  // a duplicate as entry 4
+        dragAcross(*form_, 1, {4});
+        QCOMPARE(form_->EntryText(1), QStringLiteral("/music/e1.mp3"));
+        QCOMPARE(form_->EntryText(4), QStringLiteral("/music/e1.mp3"));
+    }
+
+    // Without "drag.ico" the list keeps the arrow; the gesture still works.
+    void missingDragPointer() {
+        ebtest::ProgramFolder empty;
+        Form1 plain(empty.startup(), &prompter_);
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        plain.AddEntry(QStringLiteral("/a.mp3"));
+        plain.AddEntry(QStringLiteral("/b.mp3"));
+        mouse(plain, QEvent::MouseButtonPress, entryCentre(plain, 1), Qt::LeftButton);
+        QCOMPARE(plain.ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        mouse(plain, QEvent::MouseMove, entryCentre(plain, 2), Qt::LeftButton);
+        mouse(plain, QEvent::MouseButtonRelease, entryCentre(plain, 2), Qt::NoButton);
+        QCOMPARE(entries(plain), QStringList({"/b.mp3", "/a.mp3"}));
+    }
+
+    // Entries removed in the middle of a gesture leave no reference behind.
+    void clearDuringTheGesture() {
+        fill(3);
+        mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
+        form_->PushButton4_Click();
+        QVERIFY(!form_->DragItem.isValid());
+        form_->AddEntry(QStringLiteral("/x.mp3"));
+        form_->AddEntry(QStringLiteral("/y.mp3"));
+        mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
+        mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 2), Qt::NoButton);
+        QCOMPARE(entries(*form_), QStringList({"/x.mp3", "/y.mp3"}));
+    }
+
+    void scrollTarget_data() {
+        QTest::addColumn<int>("screenY");
+        QTest::addColumn<int>("hit");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("target");
+        QTest::newRow("above, entry 2") << 304 << 2 << 5 << 1;
+        QTest::newRow("above, entry 1") << 304 << 1 << 5 << 0;
+        QTest::newRow("top of screen") << 0 << 5 << 5 << 4;
+        QTest::newRow("305") << 305 << 3 << 5 << 0;
+        QTest::newRow("364") << 364 << 3 << 5 << 0;
+        QTest::newRow("below, room") << 365 << 4 << 5 << 5;
+        QTest::newRow("below, last") << 365 << 5 << 5 << 0;
+    }
+    void scrollTarget() {
+        QFETCH(int, screenY);
+        QFETCH(int, hit);
+        QFETCH(int, count);
+        QFETCH(int, target);
+        QCOMPARE(ReorderScrollTarget(screenY, hit, count), target);
+    }
+
+    // The scroll rule reads the pointer on the screen, not in the list: with the pointer low on
+    // the screen a swap at the last visible entry brings the next one into view; high on the
+    // screen a swap at the first visible entry brings the one above it into view.
+    void swapScrollsByTheScreenPosition() {
+        fill(60);
+        QTreeWidget* list = form_->ListView1;
+        auto visible = [&](int index) {
+            const QRect r = list->visualItemRect(list->topLevelItem(index - 1));
+            return list->viewport()->rect().contains(r);
+        };
+        int last = 1;
+        while (visible(last + 1))
+            ++last;
+        QVERIFY(last < 60);
+        QCursor::setPos(QPoint(10, 700));
+        if (QCursor::pos().y() != 700)
+            QSKIP("the platform does not move the pointer");
+        dragAcross(*form_, last - 1, {last});
+        QCOMPARE(form_->EntryText(last), QStringLiteral("/music/e%1.mp3").arg(last - 1));
+        QVERIFY(visible(last + 1));
+
+        list->scrollToItem(list->topLevelItem(30), QAbstractItemView::PositionAtTop);
+        const int first = 31;
+        QVERIFY(!visible(first - 1));
+        QCursor::setPos(QPoint(10, 100));
+        dragAcross(*form_, first + 1, {first});
+        QVERIFY(visible(first - 1));
+
+        const int top = list->verticalScrollBar()->value();
+        QCursor::setPos(QPoint(10, 330));  // between the two rows: no scrolling
+        dragAcross(*form_, first + 2, {first + 1});
+        QCOMPARE(list->verticalScrollBar()->value(), top);
+    }
+
+    // "Clear List" while a batch runs: the file being converted finishes, every later entry is
+    // reported and skipped, nothing is converted twice and no input is touched.
+    void batchDuringWhichTheListIsCleared() {
+        const QString in = scratch_.path() + QStringLiteral("/in");
+        const QString out = scratch_.path() + QStringLiteral("/out");
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+        const QString log = scratch_.path() + QStringLiteral("/calls.log");
+        QFile::remove(log);
+        qputenv("ECHOBATCH_SOX", slowTool(log).toUtf8());
+        const QStringList names{"a.mp3", "b.mp3", "c.mp3", "d.mp3"};
+        QList<QByteArray> sums;
+        for (const QString& n : names) {
+            QVERIFY(ebtest::makeToneMp3(in + u'/' + n, 0.3));
+            sums << ebtest::checksum(in + u'/' + n);
+            form_->AddEntry(in + u'/' + n);
+        }
+        form_->Text1->setText(out);
+        bool cleared = false;
+        connect(form_->ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
+            if (!cleared && c == QStringLiteral("Please wait.. 1")) {
+                cleared = true;
+                QTimer::singleShot(0, form_->PushButton4, &QPushButton::click);
+            }
+        });
+
+        form_->PushButton2_Click();
+
+        QVERIFY(cleared);
+        QCOMPARE(form_->EntryCount(), 0);
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"a.mp3"});
+        QCOMPARE(calls(log), QStringList{in + QStringLiteral("/a.mp3")});
+        for (int k = 0; k < names.size(); ++k)
+            QCOMPARE(ebtest::checksum(in + u'/' + names[k]), sums[k]);
+        // Each entry that was gone when its turn came is named in a report.
+        int gone = 0;
+        for (const QString& text : prompter_.texts())
+            gone += text.contains(QStringLiteral("PushButton2_Click at line 144")) ? 1 : 0;
+        QCOMPARE(gone, 3);
+        const QString summary = prompter_.boxes.last().text;
+        QVERIFY2(summary.startsWith(QStringLiteral("Done.")) &&
+                     summary.contains(QStringLiteral("3 of 4")),
+                 qPrintable(summary));
+        QCOMPARE(form_->pointerState(), PointerState::Default);
+        QVERIFY(!ConversionRun::IsRunning());
+    }
+
+    // Moving an entry while a batch converts is not done: the batch takes its entries by
+    // position, so every file is converted once, in the order the batch started with.
+    void batchDuringWhichAnEntryIsMoved() {
+        const QString in = scratch_.path() + QStringLiteral("/in5");
+        const QString out = scratch_.path() + QStringLiteral("/out5");
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+        const QString log = scratch_.path() + QStringLiteral("/calls5.log");
+        QFile::remove(log);
+        qputenv("ECHOBATCH_SOX", slowTool(log).toUtf8());
+        const QStringList names{"a.mp3", "b.mp3", "c.mp3"};
+        QStringList paths;
+        for (const QString& n : names) {
+            QVERIFY(ebtest::makeToneMp3(in + u'/' + n, 0.3));
+            paths << in + u'/' + n;
+            form_->AddEntry(paths.last());
+        }
+        form_->Text1->setText(out);
+        bool moved = false;
+        QStringList orderAfterMove;
+        connect(form_->ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
+            if (!moved && c == QStringLiteral("Please wait.. 2")) {
+                moved = true;
+                dragAcross(*form_, 1, {2, 3});
+                orderAfterMove = entries(*form_);
+            }
+        });
+
+        form_->PushButton2_Click();
+
+        QVERIFY(moved);
+        QCOMPARE(orderAfterMove, paths);
+        QCOMPARE(calls(log), paths);
+        QCOMPARE(QDir(out).entryList(QDir::Files), names);
+        QCOMPARE(prompter_.texts(), QStringList{"Done."});
+        // After the batch the gesture works again.
+        dragAcross(*form_, 1, {2, 3});
+        QCOMPARE(entries(*form_), QStringList({paths[1], paths[2], paths[0]}));
+    }
+
+private:
+    // The installed SoX behind a script that notes each input (the second argument, after
+    // "--no-glob") and takes its time, so that the
+    // window gets events while a file converts.
+    QString slowTool(const QString& log) {
+        const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
+        const QString path = scratch_.path() + QStringLiteral("/slow-sox");
+        ebtest::writeFile(path,
+                          "#!/bin/sh\n"
+                          "printf '%s\\n' \"$2\" >> '" +
+                              log.toUtf8() +
+                              "'\n"
+                              "sleep 0.4\n"
+                              "exec '" +
+                              sox.toUtf8() + "' \"$@\"\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    static QStringList calls(const QString& log) {
+        return QString::fromUtf8(ebtest::readFile(log)).split(u'\n', Qt::SkipEmptyParts);
+    }
+};
+
+QTEST_MAIN(TestForm1ListEditing)
+#include "tst_form1_listediting.moc"
