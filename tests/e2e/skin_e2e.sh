@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The window with a skin, on a real X server (Xvfb). The program is copied into a scratch folder
+# with the files that lie beside it:
+#   1. without x/o.cjs the window keeps its white look;
+#   2. with the example skin as x/o.cjs it takes the skin's colours, with no error box;
+#   3. with a skin that is not a style sheet, the start-up reports it as line 100 of Form_Load
+#      and the window still comes up with its caption and stored fields.
+# Screenshots of the plain and the skinned window go to the folder given as the third argument.
+#   skin_e2e.sh <folder of echobatch> <source data folder> <screenshot folder>
+set -euo pipefail
+
+bin=$1
+data=$2
+shots=$3
+caption="Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"
+
+for tool in Xvfb xdotool import; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+[ -x /usr/bin/convert ] || { echo "SKIP: ImageMagick's convert is not installed"; exit 77; }
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+# A copy of the program with what lies beside it.
+app="$work/app"
+mkdir -p "$app/x" "$work/home" "$work/config" "$work/runtime" "$shots"
+chmod 700 "$work/runtime"
+cp "$bin/echobatch" "$bin/HAND-M.CUR" "$bin/drag.ico" "$bin/help.html" "$app/"
+
+# The colour of one pixel of a picture, as "r,g,b".
+pixel() {
+  /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# Starts the copy, waits for its window and leaves its id in $wid.
+start() {
+  : >"$work/ui.log"
+  HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    ECHOBATCH_UI_LOG="$work/ui.log" QT_QPA_PLATFORM=xcb \
+    "$app/echobatch" >"$work/app.log" 2>&1 &
+  app_pid=$!
+}
+wait_window() {
+  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n1) ||
+    fail "no window captioned \"$caption\" appeared: $(cat "$work/app.log")"
+  sleep 1  # the first paint
+}
+stop() {
+  kill -TERM "$app_pid"
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+}
+
+# 1. Plain: white background (a point left of the progress bar, below the Start button).
+start
+wait_window
+import -window "$wid" "$work/plain.png"
+[ "$(pixel "$work/plain.png" 3 520)" = "255,255,255" ] ||
+  fail "the plain window is not white: $(pixel "$work/plain.png" 3 520)"
+[ ! -s "$work/ui.log" ] || fail "boxes at a plain start: $(cat "$work/ui.log")"
+cp "$work/plain.png" "$shots/window-plain.png"
+stop
+
+# 2. The example skin: its window colour #e9edf1, no box.
+cp "$data/skins/slate.qss" "$app/x/o.cjs"
+start
+wait_window
+import -window "$wid" "$work/skinned.png"
+[ "$(pixel "$work/skinned.png" 3 520)" = "233,237,241" ] ||
+  fail "the skin's colour is not shown: $(pixel "$work/skinned.png" 3 520)"
+[ ! -s "$work/ui.log" ] || fail "boxes at a skinned start: $(cat "$work/ui.log")"
+cp "$work/skinned.png" "$shots/window-skinned.png"
+stop
+
+# 3. A broken skin: the report names line 100 of Form_Load; after it the window comes up with
+# its caption and the fields stored at the first start.
+printf 'QPushButton { color: red; }}} {{ not a sheet' >"$app/x/o.cjs"
+start
+box=$(timeout 30 xdotool search --sync --onlyvisible --name "^Application Error\$" | head -n1) ||
+  fail "no error box for the broken skin: $(cat "$work/app.log")"
+for _ in $(seq 50); do [ -s "$work/ui.log" ] && break; sleep 0.1; done
+grep -q "^message	Application Error	.*in Rendula2016/11/03.Form1.Form_Load at line 100" \
+  "$work/ui.log" || fail "the report does not name line 100: $(cat "$work/ui.log")"
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
+wait_window
+[ "$(wc -l <"$work/ui.log")" = 1 ] || fail "more than one box: $(cat "$work/ui.log")"
+grep -qxF "Text4=63" "$work/config/Quenforth/Quenforth.ini" ||
+  fail "the fields were not filled: $(cat "$work/config/Quenforth/Quenforth.ini")"
+import -window "$wid" "$work/broken.png"
+[ "$(pixel "$work/broken.png" 3 520)" != "255,255,255" ] ||
+  fail "the face colour set before the failure is gone"
+stop
+
+echo "PASS: plain, skinned and broken-skin starts; screenshots in $shots"
