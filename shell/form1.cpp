@@ -36,6 +36,7 @@ Form1::Form1(const Form1Startup& startup, Prompter* prompter, QWidget* parent)
       startup_(startup) {
     BuildControls();
     ConnectHandlers();
+    ConnectFolderAdders();
     ConnectPointerHandlers();
     ConnectListEditing();
     Form_Load();

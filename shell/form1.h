@@ -7,6 +7,9 @@
 //   shell/form1_convert.cpp        PushButton2_Click
 //   filelist/form1_filelist.cpp    the list's entry operations
 //   filelist/form1_addfiles.cpp    PushButton1_Click
+//   filelist/form1_addfolder.cpp   PushButton3_Click
+//   filelist/form1_dragdrop.cpp    ListView1_OLEDragOver, ListView1_OLEDragDrop
+//   filelist/form1_samples.cpp     PushButton5_Click
 //   options/form1_echooptions.cpp  Text2_Change .. Text5_Change, Text2_LostFocus .. Text5_LostFocus
 //   options/form1_outputfolder.cpp Text1_Change, Text1_GotFocus, PushButton7_Click
 #pragma once
@@ -27,6 +30,7 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QPushButton;
 class QTreeWidget;
 
@@ -98,6 +102,21 @@ public:
     // The image the custom state shows; without one it shows the ordinary arrow.
     void setCustomPointerImage(const QCursor& cursor);
 
+    // Folder adders, drag and drop, samples.
+    void PushButton3_Click();
+    void PushButton5_Click();
+    // Refuses (effect = Qt::IgnoreAction) anything but a list of local files and folders.
+    void ListView1_OLEDragOver(const QMimeData* dragged, Qt::DropAction& effect);
+    void ListView1_OLEDragDrop(const QMimeData* dragged);
+    // Appends the paths in one insert, without a repaint per row.
+    void AddEntries(const QStringList& paths);
+    // How often a folder scan serves the event queue, in milliseconds (0: at every chance).
+    int scanYieldIntervalMs = 20;
+
+private:
+    void ConnectFolderAdders();
+
+public:
     Prompter& prompter() { return *prompter_; }
     ErrorReporter& reporter() { return reporter_; }
 

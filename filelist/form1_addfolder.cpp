@@ -1,0 +1,38 @@
+// PushButton3_Click, "Add All MP3 File(s) In Folder": every MP3 file of a chosen folder and of
+// all folders below it, breadth-first, in any letter case of ".mp3". The window shows the busy
+// pointer and keeps serving its events while the folders are collected; the files found are
+// appended in one go after the scan.
+#include "filelist/folderscan.h"
+#include "shell/form1.h"
+
+namespace eb {
+
+void Form1::PushButton3_Click() {
+    StepRunner steps(reporter(), QStringLiteral("PushButton3_Click"));
+    QString extension;
+    steps.step(100, [&] { extension = QStringLiteral("mp3"); });
+
+    QString folder;
+    steps.step(104,
+               [&] { folder = prompter().pickFolder(QStringLiteral("Please select folder:")); });
+    if (folder.isEmpty())
+        return;
+
+    // A folder add started while a batch or another scan runs must not end their busy state.
+    const PointerState after =
+        pointerState() == PointerState::Busy ? PointerState::Busy : PointerState::Default;
+    steps.step(112, [&] { setPointerState(PointerState::Busy); });
+
+    // The files of the folders collected before a failure are still added after its report.
+    FolderScan scan;
+    steps.step(116, [&] {
+        scan = ScanFolderFiles(folder, QStringLiteral("*.") + extension,
+                               ScanYield{{}, scanYieldIntervalMs});
+        if (!scan.failure.isEmpty())
+            throw StepError(scan.failure);
+    });
+    steps.step(132, [&] { AddEntries(scan.files); });
+    steps.step(136, [&] { setPointerState(after); });
+}
+
+}  // namespace eb

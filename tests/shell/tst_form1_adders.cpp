@@ -1,0 +1,188 @@
+// "Add All MP3 File(s) In Folder" and "Load Sample/Example Files" on real folders.
+#include "adderssupport.h"
+#include "shell/settingsstore.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace eb;
+using namespace ebtest;
+
+namespace {
+const QString kQuestion = QStringLiteral(
+    "Would you like this software to open the folder where these sample files are stored (so "
+    "that you can view them before working with them)?");
+
+QString report(int line, const QString& description) {
+    return ComposeErrorReport(HandlerLabel(QStringLiteral("PushButton3_Click")), line, description);
+}
+}  // namespace
+
+class TestForm1Adders : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString music_;
+
+private slots:
+    void initTestCase() {
+        QFile::remove(SettingsStore::fileName());
+        music_ = dir_.filePath(QStringLiteral("music"));
+        QVERIFY(makeTree(music_, {"a.mp3", "B.MP3", "c.wav", "~lock.mp3", ".hidden.mp3",
+                                  "track10.mp3", "track2.mp3", "sub1/x.mp3", "sub1/deep/z.mp3",
+                                  "sub2/y.Mp3", "sub2/notes.txt", ".hid/w.mp3", "empty/"}));
+        // Neither a FIFO nor a link to nothing is a file that can be opened.
+        QCOMPARE(mkfifo(QFile::encodeName(music_ + "/pipe.mp3").constData(), 0644), 0);
+        QVERIFY(QFile::link(music_ + "/gone.wav", music_ + "/dead.mp3"));
+    }
+
+    // Breadth-first: the chosen folder's files, then those one level down, then two; within a
+    // folder as a file manager sorts them. Any case of ".mp3"; no "~" names, no plain hidden
+    // files, nothing that cannot be opened. Nothing is said.
+    void addAllTakesTheMp3FilesOfTheTree() {
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        form.AddEntry(QStringLiteral("/before.mp3"));
+        prompter.folderChoices << music_;
+        QTest::mouseClick(form.PushButton3, Qt::LeftButton);
+        const QStringList tree =
+            under(music_, {"a.mp3", "B.MP3", "track2.mp3", "track10.mp3", ".hid/w.mp3",
+                           "sub1/x.mp3", "sub2/y.Mp3", "sub1/deep/z.mp3"});
+        QCOMPARE(rows(form), QStringList{"/before.mp3"} + tree);
+        QCOMPARE(prompter.folderPrompts, QStringList{"Please select folder:"});
+        QVERIFY(prompter.boxes.isEmpty());
+
+        // A second add takes every file again, after the rows already there.
+        prompter.folderChoices << music_ + "/sub1";
+        form.PushButton3_Click();
+        QCOMPARE(rows(form), QStringList{"/before.mp3"} + tree +
+                                 under(music_, {"sub1/x.mp3", "sub1/deep/z.mp3"}));
+    }
+
+    void cancelChangesNothing() {
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        form.AddEntry(QStringLiteral("/kept.mp3"));
+        form.setPointerState(PointerState::Custom);
+        form.PushButton3_Click();  // no folder chosen
+        QCOMPARE(rows(form), QStringList{"/kept.mp3"});
+        QCOMPARE(form.pointerState(), PointerState::Custom);
+        QCOMPARE(prompter.folderPrompts.size(), 1);
+        QVERIFY(prompter.boxes.isEmpty());
+    }
+
+    // The scan serves the event queue with the busy pointer shown; afterwards the pointer is
+    // the ordinary one again, whatever it was before (the hand over the button).
+    void busyPointerDuringTheScan() {
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        form.setPointerState(PointerState::Custom);
+        std::optional<PointerState> seen;
+        Qt::CursorShape shape = Qt::ArrowCursor;
+        int rowsSeen = -1;
+        QTimer::singleShot(0, &form, [&] {
+            seen = form.pointerState();
+            shape = form.cursor().shape();
+            rowsSeen = form.EntryCount();
+        });
+        prompter.folderChoices << music_;
+        form.PushButton3_Click();
+        QCOMPARE(seen, std::optional(PointerState::Busy));
+        QCOMPARE(shape, Qt::WaitCursor);
+        QCOMPARE(rowsSeen, 0);  // the rows come in one go after the scan
+        QCOMPARE(form.EntryCount(), 8);
+        QCOMPARE(form.pointerState(), PointerState::Default);
+        QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    }
+
+    // Started while a batch shows the busy pointer, the add leaves it busy: the batch still
+    // runs, and the busy pointer is what keeps rows from being removed under it.
+    void addDuringBusyKeepsBusy() {
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        form.setPointerState(PointerState::Busy);
+        prompter.folderChoices << music_ + "/sub2";
+        form.PushButton3_Click();
+        QCOMPARE(rows(form), under(music_, {"sub2/y.Mp3"}));
+        QCOMPARE(form.pointerState(), PointerState::Busy);
+    }
+
+    // A folder that vanishes while the tree is collected: the report names step 116, the files
+    // of the folders collected before are still added, and the pointer is restored.
+    void scanFailureIsReportedAndTheRestAdded() {
+        QTemporaryDir tmp;
+        const QString a = tmp.filePath("A");
+        QVERIFY(makeTree(a, {"a.mp3", "B/b.mp3", "B/D/d.mp3", "C/c.mp3", "C/E/e.mp3"}));
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        form.scanYieldIntervalMs = 0;
+        VanishAfterListing vanish(a + "/C", a + "/C/E");
+        QVERIFY(vanish.watching());
+        prompter.folderChoices << a;
+        form.PushButton3_Click();
+        QVERIFY(vanish.deleted);
+        QCOMPARE(prompter.texts(), QStringList{report(116, "Path not found")});
+        QCOMPARE(prompter.boxes[0].title, QStringLiteral("Application Error"));
+        QCOMPARE(rows(form), under(a, {"a.mp3", "B/b.mp3", "C/c.mp3", "B/D/d.mp3"}));
+        QCOMPARE(form.pointerState(), PointerState::Default);
+
+        // A chosen folder that is gone by the time it is scanned: reported, nothing added.
+        prompter.folderChoices << a + "/C";
+        QVERIFY(QDir(a + "/C").removeRecursively());
+        form.PushButton3_Click();
+        QCOMPARE(prompter.texts().size(), 2);
+        QCOMPARE(prompter.texts()[1], report(116, "Path not found"));
+        QCOMPARE(form.EntryCount(), 4);
+        QCOMPARE(form.pointerState(), PointerState::Default);
+    }
+
+    // Every file directly in "Samples" ("~" and hidden names too, no subfolder), then the
+    // question; No opens nothing, and a second press adds every sample again.
+    void samplesTwiceWithNo() {
+        QTemporaryDir program;
+        const QString samples = program.filePath("Samples");
+        QVERIFY(makeTree(samples, {"b.mp3", "a.mp3", "~x.mp3", ".hidden.mp3", "read me.txt",
+                                   "more/inside.mp3"}));
+        RecordingPrompter prompter;
+        Form1 form(Form1Startup{program.path(), {}, {}}, &prompter);
+        prompter.yesNoAnswers << false << false;
+        form.PushButton5_Click();
+        QTest::mouseClick(form.PushButton5, Qt::LeftButton);
+        const QStringList once =
+            under(samples, {".hidden.mp3", "a.mp3", "b.mp3", "read me.txt", "~x.mp3"});
+        QCOMPARE(rows(form), once + once);
+        QCOMPARE(prompter.texts(), QStringList({kQuestion, kQuestion}));
+        QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::None);
+        QCOMPARE(prompter.boxes[0].title, QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
+        QVERIFY(prompter.opened.isEmpty());
+    }
+
+    // Yes opens the samples' folder; a missing folder adds nothing but still asks.
+    void samplesYesOpensTheFolder() {
+        QTemporaryDir program;
+        RecordingPrompter prompter;
+        Form1 form(Form1Startup{program.path(), {}, {}}, &prompter);
+        prompter.yesNoAnswers << true;
+        form.PushButton5_Click();
+        QCOMPARE(form.EntryCount(), 0);
+        QCOMPARE(prompter.texts(), QStringList{kQuestion});
+        QCOMPARE(prompter.opened, QStringList{program.path() + "/Samples/"});
+    }
+
+    // The samples the build places beside the program.
+    void shippedSamples() {
+        const QString samples = binDir() + "/Samples";
+        const QStringList names = QDir(samples).entryList(QDir::Files, QDir::Name);
+        QVERIFY2(names.size() >= 3, qPrintable(samples));
+        RecordingPrompter prompter;
+        Form1 form(Form1Startup{binDir(), {}, {}}, &prompter);
+        prompter.yesNoAnswers << false;
+        form.PushButton5_Click();
+        QCOMPARE(rows(form), under(samples, names));
+    }
+};
+
+QTEST_MAIN(TestForm1Adders)
+#include "tst_form1_adders.moc"
