@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Editing the list with real input on an X server (Xvfb): the samples are loaded, the first
+# entry is pressed and carried down across the next two, the last entry is removed with the
+# Delete key and the first with a double-click; "Start Converting" must then take the files in
+# the new order. The tool is the installed SoX behind a script that notes each input.
+#   listedit_e2e.sh <folder of echobatch> <screenshot folder>
+set -euo pipefail
+
+bin=$1
+shots=$2
+caption="Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"
+title="Tolvane Zemmik Oruth Vask Pellory Qub"
+
+for tool in Xvfb xdotool import sox; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+mapfile -t samples < <(cd "$bin/Samples" && ls | LC_ALL=C sort -f)
+[ ${#samples[@]} -ge 5 ] || { echo "FAIL: fewer than five samples in $bin/Samples" >&2; exit 1; }
+
+work=$(mktemp -d)
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n1 "$work/display")"
+
+out="$work/out"
+mkdir -p "$work/home" "$work/config/Quenforth" "$work/runtime" "$work/tmp" "$out" "$shots"
+chmod 700 "$work/runtime"
+printf '[Tolvane%%20Zemmik%%20Oruth%%20Vask%%20Pellory%%20Qub%%20Ambrotic]\nOutput%%20Folder=%s/\n' \
+  "$out" >"$work/config/Quenforth/Quenforth.ini"
+# The tool's arguments are --no-glob INPUT --no-glob OUTPUT echos ...
+printf '#!/bin/sh\nprintf "%%s\\n" "$2" >> "%s/calls.log"\nexec "%s" "$@"\n' \
+  "$work" "$(command -v sox)" >"$work/sox"
+chmod 700 "$work/sox"
+
+HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+  TEMP="$work/tmp" ECHOBATCH_UI_LOG="$work/ui.log" ECHOBATCH_SOX="$work/sox" QT_QPA_PLATFORM=xcb \
+  "$bin/echobatch" >"$work/app.log" 2>&1 &
+app_pid=$!
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n1) ||
+  fail "no window captioned \"$caption\" appeared: $(cat "$work/app.log")"
+sleep 1
+
+# "Load Sample/Example Files", then No to opening their folder.
+xdotool mousemove --window "$wid" 400 230 click 1
+for _ in $(seq 300); do grep -q "^question" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
+grep -q "^question" "$work/ui.log" || fail "the samples were not offered: $(cat "$work/ui.log")"
+timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null ||
+  fail "the question's box is not shown"
+xdotool key Escape
+sleep 0.5
+
+# The entries start 25 pixels below the list's top edge, one every 14 pixels (Arial 9 pt bold
+# as fontconfig maps it); y is the middle of entry N.
+row() { echo $((33 + 14 * ($1 - 1))); }
+
+# Press entry 1 and carry it down across entries 2 and 3, in small steps.
+xdotool mousemove --window "$wid" 150 "$(row 1)"
+sleep 0.2
+xdotool mousedown 1
+for y in $(seq "$(row 1)" 3 "$(row 3)") "$(row 3)"; do
+  xdotool mousemove --window "$wid" 150 "$y"
+  sleep 0.05
+done
+xdotool mouseup 1
+sleep 0.3
+import -window "$wid" "$shots/list-reordered.png"
+
+# The last entry with the Delete key, the first with a double-click.
+xdotool mousemove --window "$wid" 150 "$(row 5)" click 1
+sleep 0.2
+xdotool key Delete
+sleep 0.2
+xdotool mousemove --window "$wid" 150 "$(row 1)" click --repeat 2 --delay 80 1
+sleep 0.3
+import -window "$wid" "$shots/list-edited.png"
+
+# "Start Converting": the files come in the edited order.
+xdotool mousemove --window "$wid" 268 471 click 1
+for _ in $(seq 1200); do grep -q "	Done\." "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
+grep -qxF "$(printf 'message\t%s\tDone.' "$title")" "$work/ui.log" ||
+  fail "the batch did not end with a plain \"Done.\": $(cat "$work/ui.log")"
+expected=$(printf '%s\n' "$bin/Samples/${samples[2]}" "$bin/Samples/${samples[0]}" \
+  "$bin/Samples/${samples[3]}")
+[ "$(cat "$work/calls.log")" = "$expected" ] ||
+  fail "converted in the wrong order or the wrong files:
+$(cat "$work/calls.log")
+expected:
+$expected"
+[ "$(find "$out" -type f -name '*.mp3' | wc -l)" = 3 ] || fail "unexpected results: $(ls "$out")"
+
+kill -TERM "$app_pid"
+wait "$app_pid" 2>/dev/null || true
+app_pid=
+echo "PASS: moved, removed by Delete and double-click; converted in the edited order"
