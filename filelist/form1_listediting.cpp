@@ -29,10 +29,11 @@ void removeSelectedEntry(Form1& form) {
     delete list->takeTopLevelItem(list->indexOfTopLevelItem(selected.first()));
 }
 
-// The list's key presses and the mouse on its entries (the viewport) reach the handlers.
+// The list's key presses and the mouse on its entries (the viewport) reach the handlers. While
+// the window is being destroyed it is no longer a Form1 and nothing is passed on.
 class ListGestures : public QObject {
 public:
-    explicit ListGestures(Form1& form) : QObject(&form), form_(form) {
+    explicit ListGestures(Form1& form) : QObject(&form) {
         form.ListView1->installEventFilter(this);
         form.ListView1->viewport()->setMouseTracking(true);
         form.ListView1->viewport()->installEventFilter(this);
@@ -40,34 +41,34 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == form_.ListView1) {
+        Form1* form = qobject_cast<Form1*>(parent());
+        if (!form)
+            return false;
+        if (watched == form->ListView1) {
             if (event->type() == QEvent::KeyPress)
-                form_.ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+                form->ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
             return false;
         }
         switch (event->type()) {
             case QEvent::MouseButtonPress:
-                form_.ListView1_MouseDown();
+                form->ListView1_MouseDown();
                 break;
             case QEvent::MouseMove:
-                form_.ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+                form->ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
                 break;
             case QEvent::MouseButtonRelease:
-                form_.ListView1_MouseUp();
+                form->ListView1_MouseUp();
                 break;
             case QEvent::MouseButtonDblClick:
                 // The double-click removes; the list must not treat it as a new press on the
                 // entry that moved up into the removed one's place.
-                form_.ListView1_DblClick();
+                form->ListView1_DblClick();
                 return true;
             default:
                 break;
         }
         return false;
     }
-
-private:
-    Form1& form_;
 };
 }  // namespace
 

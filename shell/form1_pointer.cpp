@@ -22,11 +22,12 @@ void showUnlessBusy(Form1& form, PointerState state) {
 
 // Routes mouse moves to the handler of the control under the pointer. A move over a child of
 // a watched control reaches the control too (when the child passes it on); it is the child's
-// move, not the control's, so only moves over the control's own area count.
+// move, not the control's, so only moves over the control's own area count. While the window
+// is being destroyed it is no longer a Form1 and nothing is passed on.
 class PointerHover : public QObject {
 public:
     using Handler = void (Form1::*)();
-    explicit PointerHover(Form1& form) : QObject(&form), form_(form) {}
+    explicit PointerHover(Form1& form) : QObject(&form) {}
 
     void watch(QWidget* control, Handler handler) {
         control->setMouseTracking(true);
@@ -38,18 +39,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::MouseMove)
             return false;
+        Form1* form = qobject_cast<Form1*>(parent());
+        if (!form)
+            return false;
         auto* control = static_cast<QWidget*>(watched);
         const auto handler = handlers_.constFind(control);
         if (handler == handlers_.constEnd())
             return false;
         const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
         if (!control->childAt(at))
-            (form_.*handler.value())();
+            (form->*handler.value())();
         return false;
     }
 
 private:
-    Form1& form_;
     QHash<QWidget*, Handler> handlers_;
 };
 }  // namespace
