@@ -33,6 +33,13 @@ public:
     virtual void setBusy(bool busy) = 0;
     virtual Prompter& prompter() = 0;
     virtual ErrorReporter& reporter() = 0;
+    // A number that changes whenever the list changes (entries added, removed, moved or
+    // edited), so the run can keep what it learned about the entries until then. A host that
+    // does not track changes reports one on every call.
+    virtual quint64 listGeneration() { return ++untracked_; }
+
+private:
+    quint64 untracked_ = 0;
 };
 
 }  // namespace eb

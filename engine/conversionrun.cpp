@@ -11,6 +11,7 @@
 #include <QList>
 
 #include <exception>
+#include <optional>
 
 namespace eb {
 
@@ -122,25 +123,49 @@ void ConversionRun::Run(BatchHost& host) {
     steps.step(136, [&] { count = host.entryCount(); });
 
     // The output must not replace any file of the list as it stands when the file's turn comes.
+    // The entries' identities are read again only after the list has changed, so a batch over
+    // a long list into a folder of earlier results does not examine every entry per file.
+    IdentitySet listFiles;
+    std::optional<quint64> listFilesGeneration;
     auto isListFile = [&](const FileIdentity& id) {
-        const int now = host.entryCount();
-        for (int k = 1; k <= now; ++k) {
-            try {
-                if (IdentityOf(host.entryText(k)) == id)
-                    return true;
-            } catch (const std::exception&) {
+        const quint64 generation = host.listGeneration();
+        if (listFilesGeneration != generation) {
+            listFiles.clear();
+            const int now = host.entryCount();
+            for (int k = 1; k <= now; ++k) {
+                try {
+                    if (const auto entry = IdentityOf(host.entryText(k)))
+                        listFiles.insert(*entry);
+                } catch (const std::exception&) {
+                }
             }
+            listFilesGeneration = generation;
         }
-        return false;
+        return listFiles.contains(id);
     };
 
     QList<Failure> failures;
     QList<Failure> warnings;
+    bool goneReported = false;
     for (int i = 1; i <= count; ++i) {
         steps.step(138, [] { QCoreApplication::processEvents(); });
         if (active.aborted)
             return;
         steps.step(140, [&] { host.setBusy(true); });
+        // The list was cleared during the batch: the entries from here on are gone. One report
+        // tells it; each gone entry is named in the summary, and entries added meanwhile are
+        // still taken when their turn comes.
+        int present = 0;
+        steps.step(142, [&] { present = host.entryCount(); });
+        if (present < i) {
+            if (!goneReported)
+                steps.step(144, [] { throw StepError(QStringLiteral("Index out of bounds")); });
+            goneReported = true;
+            failures.append(
+                {QStringLiteral("entry %1").arg(i), QStringLiteral("no longer in the list")});
+            continue;
+        }
+        goneReported = false;
         steps.step(142, [&] {
             const int now = host.entryCount();
             if (now == 0)

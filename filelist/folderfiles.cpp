@@ -3,6 +3,7 @@
 // every file is most of a scan's cost) while the calling thread serves the event queue; the
 // result is put together in the set's order, so it never depends on the threads' timing.
 #include "filelist/folderscan.h"
+#include "filelist/listadmission.h"
 
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
@@ -22,11 +23,6 @@
 namespace eb {
 
 namespace {
-
-// Paths joined below the root start with "//"; every "//" becomes "/".
-QString FixDoubledSeparators(QString path) {
-    return path.replace(QLatin1String("//"), QLatin1String("/"));
-}
 
 // The entries of an open folder that are not folders; links and unknown types stay, the
 // presence test sorts them out.
@@ -90,14 +86,13 @@ QStringList AdmitFolderFiles(const QString& entry, const WildcardPattern& wildca
     // The listing has just opened each name, so the presence test is not repeated here.
     const QStringList names = ListPresentFiles(folder, wildcard, known);
     for (const QString& name : names) {
-        if (name.startsWith(u'~'))
+        if (NameStartsWithTilde(name))
             continue;
         const QString path = folder + QLatin1Char('/') + name;
         // Only a hidden name can give the value 34, so other names skip the lookup.
-        if (name.startsWith(u'.') &&
-            FileAttributes(path) == std::optional<int>(kAttrHidden | kAttrArchive))
+        if (name.startsWith(u'.') && !PassesAttributeTest(FileAttributes(path).value_or(-1)))
             continue;
-        admitted.append(FixDoubledSeparators(path));
+        admitted.append(FixRootSeparator(path));
     }
     return admitted;
 }

@@ -5,14 +5,31 @@
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 
+#include <QAbstractItemModel>
 #include <QLineEdit>
+#include <QTreeWidget>
 
 namespace eb {
 
 namespace {
 class WindowBatchHost : public BatchHost {
 public:
-    explicit WindowBatchHost(Form1& form) : form_(form) {}
+    explicit WindowBatchHost(Form1& form) : form_(form) {
+        // Any change of the list's rows or texts starts a new generation.
+        const QAbstractItemModel* model = form_.ListView1->model();
+        auto bump = [this] { ++generation_; };
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            connections_.append(QObject::connect(model, signal, model, bump));
+        connections_.append(QObject::connect(model, &QAbstractItemModel::rowsMoved, model, bump));
+        connections_.append(QObject::connect(model, &QAbstractItemModel::dataChanged, model, bump));
+        connections_.append(QObject::connect(model, &QAbstractItemModel::modelReset, model, bump));
+        connections_.append(
+            QObject::connect(model, &QAbstractItemModel::layoutChanged, model, bump));
+    }
+    ~WindowBatchHost() override {
+        for (const QMetaObject::Connection& c : connections_)
+            QObject::disconnect(c);
+    }
 
     int entryCount() override { return form_.EntryCount(); }
     QString entryText(int index) override { return form_.EntryText(index); }
@@ -30,9 +47,12 @@ public:
     }
     Prompter& prompter() override { return form_.prompter(); }
     ErrorReporter& reporter() override { return form_.reporter(); }
+    quint64 listGeneration() override { return generation_; }
 
 private:
     Form1& form_;
+    quint64 generation_ = 0;
+    QList<QMetaObject::Connection> connections_;
 };
 }  // namespace
 
