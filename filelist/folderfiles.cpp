@@ -104,6 +104,11 @@ public:
         // Opening files scales little past a few threads.
         threads_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
     }
+    // A scan ended early (its yield threw) drops the folders not started yet.
+    ~AdmissionPool() {
+        threads_.clear();
+        threads_.waitForDone();
+    }
 
     // Lists the folder of a set entry on a worker thread; `known` are its entries when the
     // scan has just read them.

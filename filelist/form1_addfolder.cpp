@@ -26,11 +26,12 @@ void Form1::PushButton3_Click() {
     // The files of the folders collected before a failure are still added after its report.
     FolderScan scan;
     steps.step(116, [&] {
-        scan = ScanFolderFiles(folder, QStringLiteral("*.") + extension,
-                               ScanYield{{}, scanYieldIntervalMs});
+        scan = ScanFolderFiles(folder, QStringLiteral("*.") + extension, scanYield());
         if (!scan.failure.isEmpty())
             throw StepError(scan.failure);
     });
+    if (steps.stopped())
+        return;
     steps.step(132, [&] { AddEntries(scan.files); });
     steps.step(136, [&] { setPointerState(after); });
 }

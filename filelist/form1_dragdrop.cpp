@@ -129,10 +129,11 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
         }
         QString failure;
         try {
-            FolderScan scan =
-                ScanFolderFiles(path, QStringLiteral("*"), ScanYield{{}, scanYieldIntervalMs});
+            FolderScan scan = ScanFolderFiles(path, QStringLiteral("*"), scanYield());
             AddEntries(scan.files);
             failure = scan.failure;
+        } catch (const HandlerStopped&) {
+            return;  // the window is closing
         } catch (const std::exception& e) {
             failure = QString::fromUtf8(e.what());
         }

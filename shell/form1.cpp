@@ -5,6 +5,7 @@
 #include "shell/widgetprompter.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,8 +83,18 @@ void Form1::closeEvent(QCloseEvent* event) {
 // ended, the unfinished output and the tool folder are removed, so no half-written MP3 is
 // left behind looking finished.
 void Form1::Form_Unload() {
+    closing_ = true;  // a running folder scan ends at its next yield
     if (ConversionRun::IsRunning())
         ConversionRun::Abort();
+}
+
+ScanYield Form1::scanYield() {
+    return ScanYield{[this] {
+                         QCoreApplication::processEvents();
+                         if (closing_)
+                             throw HandlerStopped();
+                     },
+                     scanYieldIntervalMs};
 }
 
 void Form1::setCustomPointerImage(const QCursor& cursor) {

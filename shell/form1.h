@@ -14,6 +14,7 @@
 //   options/form1_outputfolder.cpp Text1_Change, Text1_GotFocus, PushButton7_Click
 #pragma once
 
+#include "filelist/folderscan.h"
 #include "shell/boxreporter.h"
 #include "shell/form1startup.h"
 #include "shell/prompter.h"
@@ -112,8 +113,12 @@ public:
     void AddEntries(const QStringList& paths);
     // How often a folder scan serves the event queue, in milliseconds (0: at every chance).
     int scanYieldIntervalMs = 20;
+    // The scan's yield: serves the event queue, and ends the scan with HandlerStopped once
+    // the window is closing, so that closing ends the program at once.
+    ScanYield scanYield();
 
 private:
+    bool closing_ = false;
     void ConnectFolderAdders();
 
 public:

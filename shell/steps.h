@@ -17,6 +17,13 @@ public:
     QString description() const;
 };
 
+// Thrown to end a handler quietly because the window is closing: StepRunner does not report
+// it, and the handler stops (see StepRunner::stopped()).
+class HandlerStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "The window is closing"; }
+};
+
 // The platform's wording for a call given an argument it cannot take.
 inline constexpr const char* kInvalidArgument = "Invalid procedure call or argument";
 
@@ -47,6 +54,8 @@ public:
         try {
             fn();
             return true;
+        } catch (const HandlerStopped&) {
+            stopped_ = true;
         } catch (const std::exception& e) {
             report(line, QString::fromUtf8(e.what()));
         } catch (...) {
@@ -57,6 +66,8 @@ public:
 
     const QString& label() const { return label_; }
     int failures() const { return failures_; }
+    // True once a step ended with HandlerStopped: the handler should return.
+    bool stopped() const { return stopped_; }
 
 private:
     void report(int line, const QString& description);
@@ -64,6 +75,7 @@ private:
     ErrorReporter& reporter_;
     QString label_;
     int failures_ = 0;
+    bool stopped_ = false;
 };
 
 }  // namespace eb

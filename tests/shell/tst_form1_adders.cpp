@@ -138,6 +138,24 @@ private slots:
         QCOMPARE(form.pointerState(), PointerState::Default);
     }
 
+    // Closing the window while the folders are collected ends the scan at its next yield:
+    // nothing is added and no report is shown, so the program can end at once.
+    void closingTheWindowEndsTheScan() {
+        QTemporaryDir tmp;
+        const QString a = tmp.filePath("A");
+        QVERIFY(makeTree(a, {"a.mp3", "B/b.mp3", "B/D/d.mp3", "C/c.mp3"}));
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        form.show();
+        form.scanYieldIntervalMs = 0;
+        prompter.folderChoices << a;
+        QTimer::singleShot(0, &form, &QWidget::close);
+        form.PushButton3_Click();
+        QVERIFY(!form.isVisible());
+        QCOMPARE(form.EntryCount(), 0);
+        QVERIFY2(prompter.boxes.isEmpty(), qPrintable(prompter.texts().join(u'|')));
+    }
+
     // Every file directly in "Samples" ("~" and hidden names too, no subfolder), then the
     // question; No opens nothing, and a second press adds every sample again.
     void samplesTwiceWithNo() {
