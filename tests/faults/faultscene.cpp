@@ -1,0 +1,528 @@
+#include "faultscene.h"
+
+#include "engine/faketool.h"
+#include "engine/tooldeploy.h"
+#include "options/echooptions.h"
+#include "support/testsupport.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QThread>
+#include <QtTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace ebtest {
+
+namespace {
+
+QString ErrnoText() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Opens the folder `path`, creating what is missing, one component at a time, so that paths
+// beyond the system's limit work too. -1 when it cannot.
+int OpenFolder(const QStringList& components, bool create) {
+    int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QString& name : components) {
+        if (fd < 0)
+            return -1;
+        const QByteArray encoded = QFile::encodeName(name);
+        if (create && ::mkdirat(fd, encoded.constData(), 0755) != 0 && errno != EEXIST) {
+            ::close(fd);
+            return -1;
+        }
+        const int next = ::openat(fd, encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+QByteArray Sha256Of(int fd) {
+    QFile f;
+    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return {};
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(&f);
+    return h.result().toHex();
+}
+
+// Every file below the folder `fd` (taken over) with its checksum; entries that are neither
+// files nor folders get an empty one.
+void Walk(int fd, const QString& path, QMap<QString, QByteArray>& files) {
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
+            continue;
+        const QString child = path + u'/' + QFile::decodeName(e->d_name);
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
+        if (S_ISDIR(st.st_mode))
+            Walk(::openat(::dirfd(dir), e->d_name, flags | O_DIRECTORY), child, files);
+        else if (S_ISREG(st.st_mode))
+            files.insert(child, Sha256Of(::openat(::dirfd(dir), e->d_name, flags)));
+        else
+            files.insert(child, QByteArray());
+    }
+    ::closedir(dir);
+}
+
+// Removes everything inside the folder `fd` (taken over), however deep.
+void RemoveContents(int fd) {
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(st.st_mode)) {
+            RemoveContents(
+                ::openat(::dirfd(dir), e->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
+            ::unlinkat(::dirfd(dir), e->d_name, AT_REMOVEDIR);
+        } else {
+            ::unlinkat(::dirfd(dir), e->d_name, 0);
+        }
+    }
+    ::closedir(dir);
+}
+
+// Decoded length of an audio file, remembered by checksum: thousands of identical copies
+// are decoded once.
+qsizetype DecodedLength(const QByteArray& sum, const QString& path) {
+    static QHash<QByteArray, qsizetype> known;
+    const auto it = known.constFind(sum);
+    if (it != known.constEnd())
+        return *it;
+    const qsizetype length = decodeSamples(path).size();
+    known.insert(sum, length);
+    return length;
+}
+
+QString Literal(QString text) {
+    for (QChar wild : {u'*', u'?', u'['})
+        text.replace(wild, u'?');
+    return text;
+}
+
+}  // namespace
+
+bool Material::make() {
+    QTemporaryDir tmp;
+    const QString part = tmp.filePath(QStringLiteral("part.mp3"));
+    if (!makeToneMp3(tmp.filePath(QStringLiteral("short.mp3")), 0.3) ||
+        !makeToneMp3(part, 30.0, 330))
+        return false;
+    shortMp3 = readFile(tmp.filePath(QStringLiteral("short.mp3")));
+    // A decoder reads consecutive MP3 streams as one: twenty of them make ten minutes.
+    longMp3 = readFile(part).repeated(20);
+    sox = eb::InstalledSox();
+    return !shortMp3.isEmpty() && !longMp3.isEmpty() && !sox.isEmpty();
+}
+
+QString Damage::line(const char* frontEnd, const char* row, qsizetype entries) const {
+    return QStringLiteral(
+               "fault-suite | %1 | %2 | entries %3 | compared %4 | lost %5 | "
+               "complete outputs %6 | half-written %7")
+        .arg(QLatin1String(frontEnd), QString::fromUtf8(row))
+        .arg(entries)
+        .arg(compared)
+        .arg(lost.size())
+        .arg(decoded)
+        .arg(halfWritten.size());
+}
+
+Scene::Scene() {
+    out = root() + QStringLiteral("/out");
+    QDir().mkpath(out);
+    toolFoldersBefore_ = toolFolders(eb::TemporaryFolder());
+}
+
+Scene::~Scene() {
+    if (mounted_)
+        ::umount2(QFile::encodeName(out).constData(), MNT_DETACH);
+    if (dir_.isValid())
+        RemoveContents(
+            ::open(QFile::encodeName(root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+QString Scene::addInput(const QString& path, const QByteArray& bytes) {
+    if (WriteAnyPath(path, bytes))
+        kept_.insert(path, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    entries << path;
+    return path;
+}
+
+QString Scene::addMissing(const QString& path) {
+    entries << path;
+    return path;
+}
+
+QString Scene::outputOf(const QString& input) const {
+    QString base = input.mid(input.lastIndexOf(u'/') + 1);
+    base.truncate(base.lastIndexOf(u'.'));
+    return out + u'/' + base + QStringLiteral(".mp3");
+}
+
+void Scene::addEarlier(const QString& input, const QByteArray& bytes) {
+    const QString path = outputOf(input);
+    if (WriteAnyPath(path, bytes))
+        kept_.insert(path, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+void Scene::expectConverted(const QString& input) {
+    kept_.remove(outputOf(input));
+    expected_.insert(outputOf(input), input);
+}
+
+void Scene::expectFailure(const QString& input, const QString& reasonPattern) {
+    failures.insert(input, reasonPattern);
+}
+
+bool Scene::mountSmallDisk(int kib, QString* why) {
+    static bool privateNamespace = false;
+    if (!privateNamespace) {
+        // Only this thread, and the processes it starts, see the mounts from here on.
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            *why = QStringLiteral("no private mount namespace: ") + ErrnoText();
+            return false;
+        }
+        privateNamespace = true;
+    }
+    const QByteArray options = "size=" + QByteArray::number(kib) + "k,mode=0755";
+    if (::mount("tmpfs", QFile::encodeName(out).constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                options.constData()) != 0) {
+        *why = QStringLiteral("cannot mount a small file system: ") + ErrnoText();
+        return false;
+    }
+    mounted_ = true;
+    return true;
+}
+
+Damage Scene::inspect() const {
+    Damage d;
+    QMap<QString, QByteArray> found;
+    Walk(::open(QFile::encodeName(root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), root(),
+         found);
+    for (auto it = kept_.cbegin(); it != kept_.cend(); ++it) {
+        ++d.compared;
+        if (!found.contains(it.key()))
+            d.lost << QStringLiteral("gone: ") + it.key();
+        else if (found.value(it.key()) != it.value())
+            d.lost << QStringLiteral("changed: ") + it.key();
+    }
+    for (auto it = expected_.cbegin(); it != expected_.cend(); ++it) {
+        if (!found.contains(it.key())) {
+            d.missing << it.key();
+            continue;
+        }
+        const qsizetype made = DecodedLength(found.value(it.key()), it.key());
+        const qsizetype wanted = DecodedLength(kept_.value(it.value()), it.value());
+        if (made > 0 && wanted > 0 && made >= wanted * 95 / 100)
+            ++d.decoded;
+        else
+            d.halfWritten << QStringLiteral("incomplete (%1 of %2 samples): %3")
+                                 .arg(made)
+                                 .arg(wanted)
+                                 .arg(it.key());
+    }
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        if (!kept_.contains(it.key()) && !expected_.contains(it.key()))
+            d.halfWritten << QStringLiteral("stray: ") + it.key();
+    }
+    for (const QString& folder : toolFolders(eb::TemporaryFolder())) {
+        if (!toolFoldersBefore_.contains(folder))
+            d.halfWritten << QStringLiteral("tool folder left: ") + folder;
+    }
+    // A stopped tool may take a moment to be gone.
+    QDeadlineTimer deadline(5000);
+    QList<pid_t> running = ProcessesMentioning({root()});
+    while (!running.isEmpty() && !deadline.hasExpired()) {
+        QThread::msleep(20);
+        running = ProcessesMentioning({root()});
+    }
+    for (pid_t pid : running)
+        d.halfWritten << QStringLiteral("tool still running: pid %1").arg(pid);
+    return d;
+}
+
+QString DeepFolder(const QString& base, int length) {
+    QString path = base;
+    for (int depth = 0; path.size() < length; ++depth) {
+        qsizetype n = std::min<qsizetype>(200, length - path.size() - 1);
+        if (n <= 0)
+            return QString();
+        if (length - (path.size() + 1 + n) == 1)
+            --n;  // leave room for one more "/x"
+        path += u'/' + QString(n, QChar(u'a' + depth % 26));
+    }
+    const int fd = OpenFolder(path.split(u'/', Qt::SkipEmptyParts), true);
+    if (fd < 0)
+        return QString();
+    ::close(fd);
+    return path;
+}
+
+bool WriteAnyPath(const QString& path, const QByteArray& bytes) {
+    QStringList components = path.split(u'/', Qt::SkipEmptyParts);
+    const QByteArray name = QFile::encodeName(components.takeLast());
+    const int folder = OpenFolder(components, true);
+    if (folder < 0)
+        return false;
+    const int fd =
+        ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ::close(folder);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
+                    static_cast<ssize_t>(bytes.size());
+    return ::close(fd) == 0 && ok;
+}
+
+void AddFaultRows(bool withStops) {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted");
+    auto row = [](const char* name, Fault fault) {
+        QTest::newRow(name) << fault << -1 << QString() << true;
+    };
+    row("tool killed mid-file", Fault::ToolKilled);
+    if (withStops) {
+        row("stopped by SIGTERM mid-file", Fault::FrontEndStopped);
+        row("hanging tool, stopped by SIGTERM", Fault::ToolHangs);
+    }
+    row("output folder removed between files", Fault::OutputFolderRemoved);
+    row("disk full (512 KiB file system)", Fault::DiskFull);
+    row("file-size limit (256 KiB)", Fault::FileSizeLimit);
+    row("10,000 entries, every tenth missing (copying tool)", Fault::ManyEntries);
+    row("20 entries, every tenth missing (SoX)", Fault::ManyEntriesRealTool);
+    row("4,000-character input and output paths", Fault::LongPaths);
+    row("input path beyond PATH_MAX", Fault::InputBeyondPathMax);
+    row("temporary output name beyond PATH_MAX", Fault::OutputBeyondPathMax);
+    const struct {
+        const char* text;
+        bool accepted;
+    } texts[] = {{"1e308", true}, {"-0", true}, {"  0.5", false}, {"0x10", false}, {"٣", false}};
+    for (const auto& t : texts) {
+        for (int field = 0; field < 4; ++field)
+            QTest::addRow("echo '%s' in %s", t.text, eb::kEchoFields[field].control)
+                << Fault::EchoText << field << QString::fromUtf8(t.text) << t.accepted;
+    }
+}
+
+bool MatchesPattern(const QString& text, const QString& pattern) {
+    QString rx = QRegularExpression::escape(pattern);
+    rx.replace(QStringLiteral("\\*"), QStringLiteral(".*"));
+    rx.replace(QStringLiteral("\\?"), QStringLiteral("."));
+    return QRegularExpression(QRegularExpression::anchoredPattern(rx),
+                              QRegularExpression::DotMatchesEverythingOption)
+        .match(text)
+        .hasMatch();
+}
+
+FileSizeCap::FileSizeCap(quint64 bytes) {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    before_ = limit.rlim_cur;
+    limit.rlim_cur = std::min<rlim_t>(bytes, limit.rlim_max);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeCap::~FileSizeCap() {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = before_;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+QString RecordingTool(const QString& folder, const QString& sox, const QString& log) {
+    // Started by its bare name, as the program starts it, SoX names itself "sox" in messages.
+    const QFileInfo real(sox);
+    return writeScript(folder + QStringLiteral("/recording-sox"),
+                       "printf '%s\\n' \"$@\" > '" + QFile::encodeName(log) + "'\nPATH='" +
+                           QFile::encodeName(real.absolutePath()) + "' exec '" +
+                           QFile::encodeName(real.fileName()) + "' \"$@\"");
+}
+
+QStringList RecordedEchoTexts(const QString& log) {
+    QStringList lines = QString::fromUtf8(readFile(log)).split(u'\n');
+    if (lines.size() < 6 || !lines.takeLast().isEmpty() || lines[lines.size() - 5] != u"echos")
+        return {};
+    return lines.mid(lines.size() - 4);
+}
+
+QList<pid_t> ProcessesMentioning(const QStringList& needles) {
+    QList<pid_t> pids;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const pid_t pid = entry.toInt(&numeric);
+        if (!numeric || pid == ::getpid())
+            continue;
+        QByteArray line = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        line.replace('\0', ' ');
+        if (!line.isEmpty() && std::all_of(needles.cbegin(), needles.cend(), [&](const QString& n) {
+                return line.contains(QFile::encodeName(n));
+            }))
+            pids << pid;
+    }
+    return pids;
+}
+
+bool ToolIsWriting(const QString& folder) {
+    const QFileInfoList temps =
+        QDir(folder).entryInfoList({QStringLiteral(".*echobatch-*")}, QDir::Files | QDir::Hidden);
+    return std::any_of(temps.cbegin(), temps.cend(),
+                       [](const QFileInfo& f) { return f.size() > 0; });
+}
+
+bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
+    const QString in = s.root() + QStringLiteral("/in");
+    auto input = [&](const QString& name, const QByteArray& bytes) {
+        return s.addInput(in + u'/' + name, bytes);
+    };
+    switch (fault) {
+        case Fault::ToolKilled:
+        case Fault::FrontEndStopped: {
+            const QString longFile = input(QStringLiteral("long.mp3"), m.longMp3);
+            s.addEarlier(longFile, m.shortMp3);
+            const QString shortFile = input(QStringLiteral("short.mp3"), m.shortMp3);
+            if (fault == Fault::FrontEndStopped) {
+                s.stops = true;
+                return true;
+            }
+            s.expectFailure(longFile, QStringLiteral("the tool was ended by signal 9"));
+            s.expectConverted(shortFile);
+            return true;
+        }
+        case Fault::DiskFull:
+        case Fault::FileSizeLimit: {
+            if (fault == Fault::DiskFull && !s.mountSmallDisk(512, why))
+                return false;
+            // The short file converts first; the long one then fills the disk or meets the limit.
+            s.expectConverted(input(QStringLiteral("short.mp3"), m.shortMp3));
+            const QString longFile = input(QStringLiteral("long.mp3"), m.longMp3);
+            s.addEarlier(longFile, m.shortMp3);
+            // A full disk: the tool ends well, saying FAIL, with its output cut off.
+            s.expectFailure(longFile, fault == Fault::DiskFull
+                                          ? QStringLiteral("sox FAIL *")
+                                          : QStringLiteral("the tool was ended by signal 25"));
+            return true;
+        }
+        case Fault::ToolHangs:
+            s.addEarlier(input(QStringLiteral("a.mp3"), m.shortMp3), m.shortMp3);
+            s.stops = true;
+            return true;
+        case Fault::OutputFolderRemoved: {
+            // The first output goes with the folder; the second may meet the removal anywhere.
+            input(QStringLiteral("a.mp3"), m.shortMp3);
+            s.expectFailure(input(QStringLiteral("b.mp3"), m.shortMp3), QStringLiteral("*"));
+            s.expectFailure(
+                input(QStringLiteral("c.mp3"), m.shortMp3),
+                QStringLiteral("cannot write into the output folder: No such file or directory"));
+            return true;
+        }
+        case Fault::ManyEntries:
+        case Fault::ManyEntriesRealTool: {
+            const int count = fault == Fault::ManyEntries ? 10000 : 20;
+            const QString tool =
+                fault == Fault::ManyEntries ? QStringLiteral("copytool") : QStringLiteral("sox");
+            for (int k = 1; k <= count; ++k) {
+                const QString name = QStringLiteral("n%1.mp3").arg(k, 5, 10, QLatin1Char('0'));
+                if (k % 10 == 0)
+                    s.expectFailure(s.addMissing(in + u'/' + name),
+                                    tool + QStringLiteral(" FAIL formats: can't open input file "
+                                                          "*No such file or directory"));
+                else
+                    s.expectConverted(input(name, m.shortMp3));
+            }
+            return true;
+        }
+        case Fault::LongPaths: {
+            const QString name = QStringLiteral("/echo.mp3");
+            const QString folder = DeepFolder(in, 4000 - static_cast<int>(name.size()));
+            s.out = DeepFolder(s.root() + QStringLiteral("/deep-out"),
+                               4000 - static_cast<int>(name.size()));
+            if (folder.isEmpty() || s.out.isEmpty())
+                return false;
+            s.expectConverted(s.addInput(folder + name, m.shortMp3));
+            return true;
+        }
+        case Fault::InputBeyondPathMax: {
+            const QString folder = DeepFolder(in, 4200);
+            if (folder.isEmpty())
+                return false;
+            s.expectFailure(s.addInput(folder + QStringLiteral("/far.mp3"), m.shortMp3),
+                            QStringLiteral("sox FAIL formats: can't open input file "
+                                           "*File name too long"));
+            return true;
+        }
+        case Fault::OutputBeyondPathMax:
+            // "/a.mp3" still fits, its hidden temporary name does not.
+            s.out = DeepFolder(s.root() + QStringLiteral("/deep-out"), 4085);
+            s.expectFailure(
+                input(QStringLiteral("a.mp3"), m.shortMp3),
+                QStringLiteral("cannot write into the output folder: File name too long"));
+            return !s.out.isEmpty();
+        case Fault::EchoText:
+            break;
+    }
+    *why = QStringLiteral("echo texts are arranged by ArrangeEcho");
+    return false;
+}
+
+void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool accepted) {
+    const QString a = s.addInput(s.root() + QStringLiteral("/in/a.mp3"), m.shortMp3);
+    if (!accepted) {
+        s.refused = true;
+        return;
+    }
+    QTemporaryDir tmp;
+    const QString in = tmp.filePath(QStringLiteral("a.mp3"));
+    writeFile(in, m.shortMp3);
+    QByteArray err;
+    run(m.sox,
+        QStringList{in, tmp.filePath(QStringLiteral("b.mp3")), QStringLiteral("echos")} + fields,
+        nullptr, &err);
+    QString verdict;
+    for (const QByteArray& line : err.split('\n')) {
+        // "<program> FAIL <where>: <text>", the program named as the run names it
+        const QList<QByteArray> words = line.trimmed().split(' ');
+        if (words.size() > 2 && words[1] == "FAIL")
+            verdict = QFileInfo(m.sox).fileName() +
+                      QString::fromLocal8Bit(line.trimmed().mid(words[0].size()));
+    }
+    if (verdict.isEmpty())
+        s.expectConverted(a);
+    else
+        s.expectFailure(a, Literal(verdict));
+}
+
+}  // namespace ebtest

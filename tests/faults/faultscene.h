@@ -1,0 +1,140 @@
+// What the fault cases of both front ends share: the files of a case, what the run must say
+// about each of them, and the check that nothing was lost and nothing left half-written.
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <sys/types.h>
+
+namespace ebtest {
+
+enum class Fault {
+    ToolKilled,           // the tool killed (SIGKILL) in the middle of a long file
+    FrontEndStopped,      // echobatch-cli stopped (SIGTERM) while the tool works
+    ToolHangs,            // a tool that never ends; echobatch-cli stopped
+    OutputFolderRemoved,  // the output folder removed between two files
+    DiskFull,             // the output folder is a small file system
+    FileSizeLimit,        // no file written may grow past a limit
+    ManyEntries,          // 10,000 entries, every tenth missing, a fast copying tool
+    ManyEntriesRealTool,  // 20 entries, every tenth missing, the real tool
+    LongPaths,            // input and output paths of 4,000 characters
+    InputBeyondPathMax,   // an input whose path is longer than the system accepts
+    OutputBeyondPathMax,  // an output folder where no temporary name fits
+    EchoText,             // an unusual text in one echo field
+};
+
+// The sound files the cases are made of, made once with the real SoX.
+struct Material {
+    QByteArray shortMp3;  // a 0.3 s tone
+    QByteArray longMp3;   // ten minutes: the tool needs seconds for it, so it can be hit mid-file
+    QString sox;          // the installed SoX
+    bool make();
+};
+
+// What inspect() found. Lost: an input or earlier result whose SHA-256 changed or which is
+// gone. Half-written: any other file in the case's folder that is not a complete output
+// (hidden temporaries, cut-off or undecodable outputs, files written elsewhere), a tool
+// folder left in the temporary folder, a tool process still running on the case's files.
+struct Damage {
+    int compared = 0;  // files compared by checksum
+    int decoded = 0;   // outputs decoded and found complete
+    QStringList lost;
+    QStringList halfWritten;
+    QStringList missing;  // expected outputs that are not there
+    QString line(const char* frontEnd, const char* row, qsizetype entries) const;
+};
+
+class Scene {
+public:
+    Scene();
+    // Removes the case's folder however deep it goes, after taking down a small disk.
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    bool isValid() const { return dir_.isValid(); }
+    QString root() const { return dir_.path(); }
+
+    QString out;          // the output folder handed to the program
+    QStringList entries;  // the list handed to the program, in order, missing files included
+    // Entry -> its named reason, a wildcard pattern ("*" for any reason).
+    QMap<QString, QString> failures;
+    bool stops = false;    // the run is stopped before its end
+    bool refused = false;  // refused before anything runs
+
+    // Writes an input of any path length (folders made on the way) and lists it.
+    QString addInput(const QString& path, const QByteArray& bytes);
+    // Lists an entry that does not exist.
+    QString addMissing(const QString& path);
+    // An earlier result for `input` in the output folder: it must survive unless the input
+    // converts.
+    void addEarlier(const QString& input, const QByteArray& bytes);
+    // `input` must come out complete in the output folder.
+    void expectConverted(const QString& input);
+    void expectFailure(const QString& input, const QString& reasonPattern);
+    QString outputOf(const QString& input) const;
+    // Makes the output folder a file system of `kib` KiB, visible to this process and its
+    // children only (a private mount namespace). False with `why` when that is not allowed.
+    bool mountSmallDisk(int kib, QString* why);
+
+    Damage inspect() const;
+
+private:
+    QTemporaryDir dir_;
+    QMap<QString, QByteArray> kept_;   // path -> checksum before the run
+    QMap<QString, QString> expected_;  // output -> its input
+    QStringList toolFoldersBefore_;
+    bool mounted_ = false;
+};
+
+// The rows of the fault test, the same for both front ends: fault, field (of an echo text, or
+// -1), text, accepted. `withStops`: also the rows that stop the command-line tool.
+void AddFaultRows(bool withStops);
+
+// Sets the case's entries and expectations; `why` says why it cannot be set up here.
+bool Arrange(Fault fault, Scene& scene, const Material& material, QString* why);
+
+// Creates a folder path of exactly `length` characters below `base` (components of up to 200
+// characters), also beyond the system's path limit. Empty when it cannot.
+QString DeepFolder(const QString& base, int length);
+bool WriteAnyPath(const QString& path, const QByteArray& bytes);
+
+// A whole text matched against a pattern in which "*" stands for any characters, "?" for one.
+bool MatchesPattern(const QString& text, const QString& pattern);
+
+// Lowers this process's file-size limit until destroyed; the processes it starts inherit it.
+class FileSizeCap {
+public:
+    explicit FileSizeCap(quint64 bytes);
+    ~FileSizeCap();
+    FileSizeCap(const FileSizeCap&) = delete;
+    FileSizeCap& operator=(const FileSizeCap&) = delete;
+
+private:
+    quint64 before_ = 0;
+};
+
+// A tool that writes its arguments to `log`, one a line, then runs the real SoX with them.
+QString RecordingTool(const QString& folder, const QString& sox, const QString& log);
+// The four texts the recording tool was given after "echos"; empty when it never ran.
+QStringList RecordedEchoTexts(const QString& log);
+
+// Processes (not this one) whose command line holds every one of `needles`.
+QList<pid_t> ProcessesMentioning(const QStringList& needles);
+// A hidden temporary output in `folder` that the tool has begun to fill.
+bool ToolIsWriting(const QString& folder);
+
+// One short input with these echo texts in `fields` (gain in, gain out, delay, decay order).
+// Accepted texts are expected to convert or to fail with the tool's own "FAIL" line for them,
+// as the tool says when it is run on them directly; refused ones to stop the run before it
+// starts.
+void ArrangeEcho(Scene& scene, const Material& material, const QStringList& fields, bool accepted);
+
+}  // namespace ebtest
+
+Q_DECLARE_METATYPE(ebtest::Fault)

@@ -1,0 +1,173 @@
+// "Start Converting" under faults: ConversionRun::Run over a scripted window, hit from its own
+// progress display while the tool works. Every case ends with the same inspection: no input
+// or earlier result changed, no half-written file, no tool folder and no tool process left.
+#include "engine/batchhost.h"
+#include "engine/conversionrun.h"
+#include "engine/pathhelpers.h"
+#include "faultscene.h"
+#include "shell/prompter.h"
+#include "shell/steps.h"
+#include "support/testsupport.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <functional>
+#include <optional>
+
+using namespace eb;
+using namespace ebtest;
+
+namespace {
+
+constexpr qsizetype kListedFailures = 5;  // the summary box names this many
+
+struct FaultHost : BatchHost, Prompter, ErrorReporter {
+    QStringList entries;
+    QString folder;
+    EchoTexts echo = DefaultEchoTexts();
+    QStringList boxes;
+    QStringList reports;
+    std::function<void(const QString&)> onText;
+
+    int entryCount() override { return static_cast<int>(entries.size()); }
+    QString entryText(int i) override {
+        if (i < 1 || i > entries.size())
+            throw StepError(QStringLiteral("Index out of bounds"));
+        return entries[i - 1];
+    }
+    QString outputFolderText() override { return folder; }
+    EchoTexts echoTexts() override { return echo; }
+    void setProgressValue(double) override {}
+    void setBusy(bool) override {}
+    void setProgressText(const QString& text) override {
+        if (onText)
+            onText(text);
+    }
+    Prompter& prompter() override { return *this; }
+    ErrorReporter& reporter() override { return *this; }
+    void message(const QString& text, Icon icon, const QString&) override {
+        boxes << (icon == Icon::Warning ? QStringLiteral("warning ") : QString()) + text;
+    }
+    bool askYesNo(const QString&) override { return true; }
+    QString openFiles(const QString&, const QString&, int) override { return {}; }
+    QString pickFolder(const QString&) override { return {}; }
+    bool openExternally(const QString&) override { return false; }
+    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
+        reports << QStringLiteral("line %1: %2").arg(line).arg(d);
+    }
+};
+
+}  // namespace
+
+class TestFaultsEngine : public QObject {
+    Q_OBJECT
+    Material material_;
+    QTemporaryDir tools_;
+
+private slots:
+    void initTestCase() { QVERIFY(material_.make()); }
+    void cleanup() { qunsetenv("ECHOBATCH_SOX"); }
+
+    void faultLosesNothing_data() { AddFaultRows(false); }
+    void faultLosesNothing() {
+        QFETCH(Fault, fault);
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        Scene scene;
+        QVERIFY(scene.isValid());
+        FaultHost host;
+        const QString log = tools_.filePath(QStringLiteral("arguments"));
+        QFile::remove(log);
+        QStringList echo;
+        if (fault == Fault::EchoText) {
+            echo =
+                QStringList{host.echo.gainIn, host.echo.gainOut, host.echo.delay, host.echo.decay};
+            echo[field] = text;
+            host.echo = {echo[0], echo[1], echo[2], echo[3]};
+            ArrangeEcho(scene, material_, echo, accepted);
+            qputenv("ECHOBATCH_SOX",
+                    QFile::encodeName(RecordingTool(tools_.path(), material_.sox, log)));
+        } else if (QString why; !Arrange(fault, scene, material_, &why)) {
+            if (!why.isEmpty())
+                QSKIP(qPrintable(why));
+            QFAIL("the case could not be set up");
+        }
+        if (fault == Fault::ManyEntries)
+            qputenv("ECHOBATCH_SOX", EB_COPYTOOL);
+        host.entries = scene.entries;
+        host.folder = scene.out;
+
+        // The faults that come from outside strike from the progress display, which the run
+        // serves between files and about ten times a second while the tool works.
+        bool acted = fault != Fault::ToolKilled && fault != Fault::OutputFolderRemoved;
+        host.onText = [&](const QString& shown) {
+            if (acted)
+                return;
+            if (fault == Fault::ToolKilled && shown.startsWith(QStringLiteral("Please wait.. ")) &&
+                ToolIsWriting(scene.out)) {
+                const QList<pid_t> tools =
+                    ProcessesMentioning({scene.entries[0], QStringLiteral("echos")});
+                for (pid_t pid : tools)
+                    ::kill(pid, SIGKILL);
+                acted = !tools.isEmpty();
+            }
+            if (fault == Fault::OutputFolderRemoved &&
+                shown == QStringLiteral("Processing: ") + FileNameOf(scene.entries[1]))
+                acted = QDir(scene.out).removeRecursively();
+        };
+        {
+            std::optional<FileSizeCap> cap;
+            if (fault == Fault::FileSizeLimit)
+                cap.emplace(256 * 1024);  // inherited by the tool
+            ConversionRun::Run(host);
+        }
+
+        const Damage damage = scene.inspect();
+        qInfo().noquote() << damage.line("engine", QTest::currentDataTag(), scene.entries.size());
+        QVERIFY2(acted, "the fault never happened");
+        QVERIFY2(damage.lost.isEmpty(), qPrintable(damage.lost.join(u'\n')));
+        QVERIFY2(damage.halfWritten.isEmpty(), qPrintable(damage.halfWritten.join(u'\n')));
+        QVERIFY2(damage.missing.isEmpty(), qPrintable(damage.missing.join(u'\n')));
+        QVERIFY2(host.reports.isEmpty(), qPrintable(host.reports.join(u'\n')));
+
+        if (scene.refused) {
+            QCOMPARE(host.boxes,
+                     QStringList{QStringLiteral("warning Numeric value required.\n%1 %2")
+                                     .arg(QLatin1String(kEchoFields[field].label), text)});
+            QVERIFY(!QFile::exists(log));  // the tool never ran
+            return;
+        }
+        QCOMPARE(host.boxes.size(), 1);
+        const QStringList lines = host.boxes[0].split(u'\n');
+        QCOMPARE(lines[0], QStringLiteral("Done."));
+        QStringList failing;
+        for (const QString& entry : scene.entries) {
+            if (scene.failures.contains(entry))
+                failing << entry;
+        }
+        if (failing.isEmpty()) {
+            QCOMPARE(lines.size(), 1);
+        } else {
+            QCOMPARE(lines.mid(1, 2),
+                     QStringList({QString(), QStringLiteral("%1 of %2 files failed:")
+                                                 .arg(failing.size())
+                                                 .arg(scene.entries.size())}));
+            const qsizetype listed = std::min(failing.size(), kListedFailures);
+            QCOMPARE(lines.size(), 3 + listed);
+            for (qsizetype k = 0; k < listed; ++k) {
+                const QString name = FileNameOf(failing[k]) + QStringLiteral(": ");
+                QVERIFY2(lines[3 + k].startsWith(name) &&
+                             MatchesPattern(lines[3 + k].mid(name.size()),
+                                            scene.failures.value(failing[k])),
+                         qPrintable(lines[3 + k]));
+            }
+        }
+        if (fault == Fault::EchoText)
+            QCOMPARE(RecordedEchoTexts(log), echo);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaultsEngine)
+#include "tst_faults_engine.moc"
