@@ -5,50 +5,10 @@
 
 #include <QtTest>
 
-#include <sys/inotify.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace eb;
 using namespace ebtest;
-
-namespace {
-
-bool makeTree(const QString& root, const QStringList& entries) {
-    for (const QString& entry : entries) {
-        const bool ok = entry.endsWith(u'/') ? QDir(root).mkpath(entry)
-                                             : writeFile(root + u'/' + entry, "ID3 bytes");
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
-QStringList under(const QString& root, const QStringList& names) {
-    QStringList paths;
-    for (const QString& name : names)
-        paths << root + u'/' + name;
-    return paths;
-}
-
-// A yield call that deletes `victim` once the folder `watched` has been listed and closed.
-struct DeleteAfterListing {
-    int fd;
-    QString victim;
-    bool deleted = false;
-    DeleteAfterListing(const QString& watched, const QString& folderToDelete)
-        : fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), victim(folderToDelete) {
-        inotify_add_watch(fd, QFile::encodeName(watched).constData(), IN_CLOSE_NOWRITE);
-    }
-    ~DeleteAfterListing() { close(fd); }
-    void operator()() {
-        char events[4096];
-        if (!deleted && read(fd, events, sizeof events) > 0)
-            deleted = QDir(victim).removeRecursively();
-    }
-};
-
-}  // namespace
 
 class TestCliFolders : public QObject {
     Q_OBJECT

@@ -5,59 +5,37 @@
 # the new order. The tool is the installed SoX behind a script that notes each input.
 #   listedit_e2e.sh <folder of echobatch> <screenshot folder>
 set -euo pipefail
+# shellcheck source=e2elib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/e2elib.sh"
 
 bin=$1
 shots=$2
-caption="Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"
-title="Tolvane Zemmik Oruth Vask Pellory Qub"
 
-for tool in Xvfb xdotool import sox; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+e2e_require_tools Xvfb xdotool import sox
 mapfile -t samples < <(cd "$bin/Samples" && ls | LC_ALL=C sort -f)
 [ ${#samples[@]} -ge 5 ] || { echo "FAIL: fewer than five samples in $bin/Samples" >&2; exit 1; }
 
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
+e2e_begin
+e2e_start_xvfb
 
 out="$work/out"
-mkdir -p "$work/home" "$work/config/Quenforth" "$work/runtime" "$work/tmp" "$out" "$shots"
-chmod 700 "$work/runtime"
-printf '[Tolvane%%20Zemmik%%20Oruth%%20Vask%%20Pellory%%20Qub%%20Ambrotic]\nOutput%%20Folder=%s/\n' \
-  "$out" >"$work/config/Quenforth/Quenforth.ini"
+mkdir -p "$out" "$shots"
+e2e_preset_output_folder "$out"
 # The tool's arguments are --no-glob INPUT --no-glob OUTPUT echos ...
 printf '#!/bin/sh\nprintf "%%s\\n" "$2" >> "%s/calls.log"\nexec "%s" "$@"\n' \
   "$work" "$(command -v sox)" >"$work/sox"
 chmod 700 "$work/sox"
 
-HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-  TEMP="$work/tmp" ECHOBATCH_UI_LOG="$work/ui.log" ECHOBATCH_SOX="$work/sox" QT_QPA_PLATFORM=xcb \
-  "$bin/echobatch" >"$work/app.log" 2>&1 &
-app_pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n1) ||
-  fail "no window captioned \"$caption\" appeared: $(cat "$work/app.log")"
+e2e_start_app "$bin/echobatch" ECHOBATCH_SOX="$work/sox"
+e2e_wait_window
 sleep 1
 
 # "Load Sample/Example Files", then No to opening their folder.
 xdotool mousemove --window "$wid" 400 230 click 1
 for _ in $(seq 300); do grep -q "^question" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
-grep -q "^question" "$work/ui.log" || fail "the samples were not offered: $(cat "$work/ui.log")"
+grep -q "^question" "$work/ui.log" || e2e_fail "the samples were not offered: $(cat "$work/ui.log")"
 timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null ||
-  fail "the question's box is not shown"
+  e2e_fail "the question's box is not shown"
 xdotool key Escape
 sleep 0.5
 
@@ -90,17 +68,16 @@ import -window "$wid" "$shots/list-edited.png"
 xdotool mousemove --window "$wid" 268 471 click 1
 for _ in $(seq 1200); do grep -q "	Done\." "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
 grep -qxF "$(printf 'message\t%s\tDone.' "$title")" "$work/ui.log" ||
-  fail "the batch did not end with a plain \"Done.\": $(cat "$work/ui.log")"
+  e2e_fail "the batch did not end with a plain \"Done.\": $(cat "$work/ui.log")"
 expected=$(printf '%s\n' "$bin/Samples/${samples[2]}" "$bin/Samples/${samples[0]}" \
   "$bin/Samples/${samples[3]}")
 [ "$(cat "$work/calls.log")" = "$expected" ] ||
-  fail "converted in the wrong order or the wrong files:
+  e2e_fail "converted in the wrong order or the wrong files:
 $(cat "$work/calls.log")
 expected:
 $expected"
-[ "$(find "$out" -type f -name '*.mp3' | wc -l)" = 3 ] || fail "unexpected results: $(ls "$out")"
+[ "$(find "$out" -type f -name '*.mp3' | wc -l)" = 3 ] ||
+  e2e_fail "unexpected results: $(ls "$out")"
 
-kill -TERM "$app_pid"
-wait "$app_pid" 2>/dev/null || true
-app_pid=
+e2e_stop_app
 echo "PASS: moved, removed by Delete and double-click; converted in the edited order"

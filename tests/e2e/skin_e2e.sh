@@ -8,38 +8,22 @@
 # Screenshots of the plain and the skinned window go to the folder given as the third argument.
 #   skin_e2e.sh <folder of echobatch> <source data folder> <screenshot folder>
 set -euo pipefail
+# shellcheck source=e2elib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/e2elib.sh"
 
 bin=$1
 data=$2
 shots=$3
-caption="Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"
 
-for tool in Xvfb xdotool import; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+e2e_require_tools Xvfb xdotool import
 [ -x /usr/bin/convert ] || { echo "SKIP: ImageMagick's convert is not installed"; exit 77; }
 
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null && wait "$app_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
+e2e_begin
+e2e_start_xvfb
 
 # A copy of the program with what lies beside it.
 app="$work/app"
-mkdir -p "$app/x" "$work/home" "$work/config" "$work/runtime" "$shots"
-chmod 700 "$work/runtime"
+mkdir -p "$app/x" "$shots"
 cp "$bin/echobatch" "$bin/HAND-M.CUR" "$bin/drag.ico" "$bin/help.html" "$app/"
 
 # The colour of one pixel of a picture, as "r,g,b".
@@ -47,23 +31,15 @@ pixel() {
   /usr/bin/convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
 }
 
-# Starts the copy, waits for its window and leaves its id in $wid.
+# Starts the copy with an empty box log.
 start() {
   : >"$work/ui.log"
-  HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    ECHOBATCH_UI_LOG="$work/ui.log" QT_QPA_PLATFORM=xcb \
-    "$app/echobatch" >"$work/app.log" 2>&1 &
-  app_pid=$!
+  e2e_start_app "$app/echobatch"
 }
+# Waits for the window, leaves its id in $wid and lets the first paint finish.
 wait_window() {
-  wid=$(timeout 30 xdotool search --sync --onlyvisible --name "^${caption}\$" | head -n1) ||
-    fail "no window captioned \"$caption\" appeared: $(cat "$work/app.log")"
-  sleep 1  # the first paint
-}
-stop() {
-  kill -TERM "$app_pid"
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=
+  e2e_wait_window
+  sleep 1
 }
 
 # 1. Plain: white background (a point left of the progress bar, below the Start button).
@@ -71,10 +47,10 @@ start
 wait_window
 import -window "$wid" "$work/plain.png"
 [ "$(pixel "$work/plain.png" 3 520)" = "255,255,255" ] ||
-  fail "the plain window is not white: $(pixel "$work/plain.png" 3 520)"
-[ ! -s "$work/ui.log" ] || fail "boxes at a plain start: $(cat "$work/ui.log")"
+  e2e_fail "the plain window is not white: $(pixel "$work/plain.png" 3 520)"
+[ ! -s "$work/ui.log" ] || e2e_fail "boxes at a plain start: $(cat "$work/ui.log")"
 cp "$work/plain.png" "$shots/window-plain.png"
-stop
+e2e_stop_app
 
 # 2. The example skin: its window colour #e9edf1, no box.
 cp "$data/skins/slate.qss" "$app/x/o.cjs"
@@ -82,28 +58,28 @@ start
 wait_window
 import -window "$wid" "$work/skinned.png"
 [ "$(pixel "$work/skinned.png" 3 520)" = "233,237,241" ] ||
-  fail "the skin's colour is not shown: $(pixel "$work/skinned.png" 3 520)"
-[ ! -s "$work/ui.log" ] || fail "boxes at a skinned start: $(cat "$work/ui.log")"
+  e2e_fail "the skin's colour is not shown: $(pixel "$work/skinned.png" 3 520)"
+[ ! -s "$work/ui.log" ] || e2e_fail "boxes at a skinned start: $(cat "$work/ui.log")"
 cp "$work/skinned.png" "$shots/window-skinned.png"
-stop
+e2e_stop_app
 
 # 3. A broken skin: the report names line 100 of Form_Load; after it the window comes up with
 # its caption and the fields stored at the first start.
 printf 'QPushButton { color: red; }}} {{ not a sheet' >"$app/x/o.cjs"
 start
 box=$(timeout 30 xdotool search --sync --onlyvisible --name "^Application Error\$" | head -n1) ||
-  fail "no error box for the broken skin: $(cat "$work/app.log")"
+  e2e_fail "no error box for the broken skin: $(cat "$work/app.log")"
 for _ in $(seq 50); do [ -s "$work/ui.log" ] && break; sleep 0.1; done
 grep -q "^message	Application Error	.*in Rendula2016/11/03.Form1.Form_Load at line 100" \
-  "$work/ui.log" || fail "the report does not name line 100: $(cat "$work/ui.log")"
+  "$work/ui.log" || e2e_fail "the report does not name line 100: $(cat "$work/ui.log")"
 xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
 wait_window
-[ "$(wc -l <"$work/ui.log")" = 1 ] || fail "more than one box: $(cat "$work/ui.log")"
+[ "$(wc -l <"$work/ui.log")" = 1 ] || e2e_fail "more than one box: $(cat "$work/ui.log")"
 grep -qxF "Text4=63" "$work/config/Quenforth/Quenforth.ini" ||
-  fail "the fields were not filled: $(cat "$work/config/Quenforth/Quenforth.ini")"
+  e2e_fail "the fields were not filled: $(cat "$work/config/Quenforth/Quenforth.ini")"
 import -window "$wid" "$work/broken.png"
 [ "$(pixel "$work/broken.png" 3 520)" != "255,255,255" ] ||
-  fail "the face colour set before the failure is gone"
-stop
+  e2e_fail "the face colour set before the failure is gone"
+e2e_stop_app
 
 echo "PASS: plain, skinned and broken-skin starts; screenshots in $shots"

@@ -11,25 +11,15 @@
 #include <QtTest>
 
 #include <fcntl.h>
-#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace eb;
+using ebtest::DeleteAfterListing;
+using ebtest::makeTree;
 
 namespace {
-
-// Creates folders (entries ending with "/") and small files below `root`.
-bool Make(const QString& root, const QStringList& entries) {
-    for (const QString& entry : entries) {
-        const bool ok = entry.endsWith(u'/') ? QDir(root).mkpath(entry)
-                                             : ebtest::writeFile(root + u'/' + entry, "mp3");
-        if (!ok)
-            return false;
-    }
-    return true;
-}
 
 // The entries with `root` + "/" cut off their front, for short comparisons.
 QStringList Relative(const QStringList& paths, const QString& root) {
@@ -59,24 +49,6 @@ struct BindMount {
     }
 };
 
-// A yield call that deletes `victim` once the folder `watched` has been listed and closed:
-// the victim was found by then, but its own turn has not come yet.
-struct DeleteAfterListing {
-    int inotify = -1;
-    QString victim;
-    bool deleted = false;
-    DeleteAfterListing(const QString& watched, const QString& folderToDelete)
-        : inotify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), victim(folderToDelete) {
-        inotify_add_watch(inotify, QFile::encodeName(watched).constData(), IN_CLOSE_NOWRITE);
-    }
-    ~DeleteAfterListing() { close(inotify); }
-    void operator()() {
-        char events[4096];
-        if (!deleted && read(inotify, events, sizeof events) > 0)
-            deleted = QDir(victim).removeRecursively();
-    }
-};
-
 }  // namespace
 
 class TestFolderScan : public QObject {
@@ -85,15 +57,15 @@ private slots:
     void breadthFirstByLevel() {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(a, {QStringLiteral("B/D/"), QStringLiteral("C/"), QStringLiteral("a.mp3"),
-                         QStringLiteral("B/D/d.mp3")}));
+        QVERIFY(makeTree(a, {QStringLiteral("B/D/"), QStringLiteral("C/"), QStringLiteral("a.mp3"),
+                             QStringLiteral("B/D/d.mp3")}));
         QCOMPARE(Collect(a), QStringList({QString(), QStringLiteral("B/"), QStringLiteral("C/"),
                                           QStringLiteral("B/D/")}));
         QCOMPARE(Collect(a, false),
                  QStringList({QString(), QStringLiteral("B/"), QStringLiteral("C/")}));
         // Within a parent, as a file manager sorts: case ignored, numbers by value.
-        QVERIFY(Make(a, {QStringLiteral("C/x10/"), QStringLiteral("C/x2/"), QStringLiteral("C/X1/"),
-                         QStringLiteral("B/D/E/")}));
+        QVERIFY(makeTree(a, {QStringLiteral("C/x10/"), QStringLiteral("C/x2/"),
+                             QStringLiteral("C/X1/"), QStringLiteral("B/D/E/")}));
         QCOMPARE(Collect(a), QStringList({QString(), QStringLiteral("B/"), QStringLiteral("C/"),
                                           QStringLiteral("B/D/"), QStringLiteral("C/X1/"),
                                           QStringLiteral("C/x2/"), QStringLiteral("C/x10/"),
@@ -103,8 +75,8 @@ private slots:
     void linkLoopsEndAndEnterEachFolderOnce() {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(a, {QStringLiteral("B/"), QStringLiteral("C/"), QStringLiteral("a.mp3"),
-                         QStringLiteral("C/c.mp3")}));
+        QVERIFY(makeTree(a, {QStringLiteral("B/"), QStringLiteral("C/"), QStringLiteral("a.mp3"),
+                             QStringLiteral("C/c.mp3")}));
         QVERIFY(QFile::link(a, a + QStringLiteral("/B/loop")));  // back to the top
         QVERIFY(QFile::link(a + QStringLiteral("/C"), a + QStringLiteral("/link")));  // sideways
         QVERIFY(QFile::link(QStringLiteral("."), a + QStringLiteral("/C/self")));
@@ -118,7 +90,7 @@ private slots:
     void bindMountIsEnteredOnce() {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(a, {QStringLiteral("B/bound/"), QStringLiteral("a.mp3")}));
+        QVERIFY(makeTree(a, {QStringLiteral("B/bound/"), QStringLiteral("a.mp3")}));
         BindMount bind(a, a + QStringLiteral("/B/bound"));
         if (!bind.mounted)
             QSKIP("bind mounts are not permitted here (needs root with CAP_SYS_ADMIN)");
@@ -132,7 +104,7 @@ private slots:
             QSKIP("no /proc here");
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(a, {QStringLiteral("sub/"), QStringLiteral("procbind/")}));
+        QVERIFY(makeTree(a, {QStringLiteral("sub/"), QStringLiteral("procbind/")}));
         QVERIFY(QFile::link(QStringLiteral("/proc"), a + QStringLiteral("/proclink")));
         BindMount bind(QStringLiteral("/proc"), a + QStringLiteral("/procbind"));
         const QStringList expected =
@@ -158,7 +130,8 @@ private slots:
     void addAllAdmission() {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(a, {QStringLiteral("a.mp3"), QStringLiteral("B.MP3"), QStringLiteral("c.wav"),
+        QVERIFY(
+            makeTree(a, {QStringLiteral("a.mp3"), QStringLiteral("B.MP3"), QStringLiteral("c.wav"),
                          QStringLiteral("readme"), QStringLiteral("~lock.mp3"),
                          QStringLiteral(".hidden.mp3"), QStringLiteral("folder.mp3/"),
                          QStringLiteral(".hid/x.mp3"), QStringLiteral("~dir/y.mp3"),
@@ -197,7 +170,8 @@ private slots:
     void unsafeFolderNamesAreNotEntered() {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(a, {QStringLiteral("ok/fine.mp3"), QStringLiteral("why?/x.mp3"),
+        QVERIFY(
+            makeTree(a, {QStringLiteral("ok/fine.mp3"), QStringLiteral("why?/x.mp3"),
                          QStringLiteral("tab\there/x.mp3"), QStringLiteral("ctl\x01/deep/x.mp3"),
                          QString::fromUtf8("caf\xc3\xa9/x.mp3")}));
         // Names Qt cannot spell are made with the raw calls, and removed the same way.
@@ -251,7 +225,7 @@ private slots:
             }
             entries << QStringLiteral("f%1/top.mp3").arg(i);
         }
-        QVERIFY(Make(dir.path(), entries));
+        QVERIFY(makeTree(dir.path(), entries));
         FolderSet set{dir.path() + u'/'};
         CollectSubfolders(set, true);
         QCOMPARE(set.size(), 1 + 12 + 48);
@@ -268,7 +242,7 @@ private slots:
     void folderVanishingMidScanIsPassedOn() {
         QTemporaryDir dir;
         const QString a = dir.filePath(QStringLiteral("A"));
-        QVERIFY(Make(
+        QVERIFY(makeTree(
             a, {QStringLiteral("a.mp3"), QStringLiteral("B/b.mp3"), QStringLiteral("B/D/d.mp3"),
                 QStringLiteral("C/c.mp3"), QStringLiteral("C/E/e.mp3")}));
         {
@@ -280,7 +254,7 @@ private slots:
             QCOMPARE(Relative(set, a), QStringList({QString(), QStringLiteral("B/"),
                                                     QStringLiteral("C/"), QStringLiteral("B/D/")}));
         }
-        QVERIFY(Make(a, {QStringLiteral("C/E/e.mp3")}));
+        QVERIFY(makeTree(a, {QStringLiteral("C/E/e.mp3")}));
         DeleteAfterListing vanish(a + QStringLiteral("/C"), a + QStringLiteral("/C/E"));
         const FolderScan scan = ScanFolderFiles(a, QStringLiteral("*.mp3"), {std::ref(vanish), 0});
         QCOMPARE(scan.failure, QStringLiteral("Path not found"));
@@ -299,7 +273,7 @@ private slots:
 
     void scanServesTheEventQueue() {
         QTemporaryDir dir;
-        QVERIFY(Make(dir.path(), {QStringLiteral("B/D/"), QStringLiteral("C/")}));
+        QVERIFY(makeTree(dir.path(), {QStringLiteral("B/D/"), QStringLiteral("C/")}));
         bool served = false;
         QTimer::singleShot(0, this, [&served] { served = true; });
         FolderSet set{dir.path() + u'/'};

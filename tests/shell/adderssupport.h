@@ -1,5 +1,6 @@
-// Helpers for the folder adders' window tests: small trees of real files, the list's rows, a
-// prompter that records what it was asked to open, and a folder that vanishes mid-scan.
+// Helpers for the folder adders' window tests: the list's rows, a prompter that records what it
+// was asked to open, and a folder that vanishes mid-scan (small trees of files come from
+// support/testsupport.h).
 #pragma once
 
 #include "scriptedprompter.h"
@@ -17,30 +18,11 @@
 
 namespace ebtest {
 
-// Creates folders (entries ending with "/") and small files below `root`.
-inline bool makeTree(const QString& root, const QStringList& entries) {
-    for (const QString& entry : entries) {
-        const bool ok = entry.endsWith(u'/') ? QDir(root).mkpath(entry)
-                                             : writeFile(root + u'/' + entry, "ID3 bytes");
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
 inline QStringList rows(const eb::Form1& form) {
     QStringList all;
     for (int i = 1; i <= form.EntryCount(); ++i)
         all << form.EntryText(i);
     return all;
-}
-
-// Each entry with `root` + "/" in front.
-inline QStringList under(const QString& root, const QStringList& names) {
-    QStringList paths;
-    for (const QString& name : names)
-        paths << root + u'/' + name;
-    return paths;
 }
 
 struct RecordingPrompter : ScriptedPrompter {

@@ -7,6 +7,9 @@
 #include <QProcess>
 #include <QVector>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace ebtest {
 
 int run(const QString& program, const QStringList& args, QByteArray* out, QByteArray* err,
@@ -77,6 +80,38 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool makeTree(const QString& root, const QStringList& entries) {
+    for (const QString& entry : entries) {
+        const bool ok = entry.endsWith(u'/') ? QDir(root).mkpath(entry)
+                                             : writeFile(root + u'/' + entry, "ID3 bytes");
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+QStringList under(const QString& root, const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names)
+        paths << root + u'/' + name;
+    return paths;
+}
+
+DeleteAfterListing::DeleteAfterListing(const QString& watched, const QString& victim)
+    : inotify_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), victim_(victim) {
+    inotify_add_watch(inotify_, QFile::encodeName(watched).constData(), IN_CLOSE_NOWRITE);
+}
+
+DeleteAfterListing::~DeleteAfterListing() {
+    close(inotify_);
+}
+
+void DeleteAfterListing::operator()() {
+    char events[4096];
+    if (!deleted && read(inotify_, events, sizeof events) > 0)
+        deleted = QDir(victim_).removeRecursively();
 }
 
 QByteArray checksum(const QString& path) {

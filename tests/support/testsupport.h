@@ -24,6 +24,29 @@ QVector<qint16> decodeSamples(const QString& path, int rate = 8000);
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 
+// Creates folders (entries ending with "/") and small files below `root`; true on success.
+bool makeTree(const QString& root, const QStringList& entries);
+// Each name with `root` + "/" in front.
+QStringList under(const QString& root, const QStringList& names);
+
+// A folder scan's yield call (pass it with std::ref) that deletes `victim` once the folder
+// `watched` has been listed and closed: the victim was found by then, but its own turn has not
+// come yet.
+class DeleteAfterListing {
+public:
+    DeleteAfterListing(const QString& watched, const QString& victim);
+    ~DeleteAfterListing();
+    DeleteAfterListing(const DeleteAfterListing&) = delete;
+    DeleteAfterListing& operator=(const DeleteAfterListing&) = delete;
+    void operator()();
+
+    bool deleted = false;
+
+private:
+    int inotify_;
+    QString victim_;
+};
+
 // SHA-256 of a file's contents, hex; empty when it cannot be read.
 QByteArray checksum(const QString& path);
 
