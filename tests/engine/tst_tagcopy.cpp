@@ -47,6 +47,31 @@ struct QuietWindow : BatchHost, Prompter, ErrorReporter {
 
 const QList<QByteArray> kToolFrames{"TLEN", "TSSE"};
 
+// A file-size limit for this process and the tools it starts, standing in for a disk that
+// fills up: a write past it fails with EFBIG instead of ending the process.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ok_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    rlimit saved_{};
+    void (*handler_)(int) = nullptr;
+    bool ok_ = false;
+};
+
 // The audio bytes of an MP3 file: a copy with every tag stripped by TagLib.
 QByteArray AudioBytes(const QString& path) {
     QTemporaryDir scratch;
@@ -273,15 +298,12 @@ private slots:
         QVERIFY(source.hasTags());
         QCOMPARE(source.error(), QString());
 
-        rlimit saved{};
-        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 4096;
-        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const QString failed = source.writeTagged(converted, tagged);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        QString failed;
+        {
+            FileSizeLimit limit(4096);
+            QVERIFY(limit.ok());
+            failed = source.writeTagged(converted, tagged);
+        }
         QVERIFY2(failed.startsWith(QStringLiteral("cannot write the tagged file: ")),
                  qPrintable(failed));
         QCOMPARE(checksum(converted), convertedSum);
@@ -290,6 +312,30 @@ private slots:
         QCOMPARE(Without(FramesOf(tagged), kToolFrames), Without(FramesOf(input), kToolFrames));
         QCOMPARE(FramesOf(tagged).size(), FramesOf(input).size());
         SAME_AUDIO(tagged, converted);
+    }
+
+    // The same through a conversion: the tool's output fits under the limit, the tagged file
+    // with its pictures does not. The output is the tool's own, and nothing else is left.
+    void fullDiskWhileTaggingKeepsTheToolsOutput() {
+        const QString input = tone(QStringLiteral("fills.mp3"));
+        {
+            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
+            AddRichFrames(*f.ID3v2Tag(true));
+            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2));
+        }
+        const QString alone = toolAlone(input);
+        QVERIFY(QFileInfo(alone).size() < 20000 && QFileInfo(input).size() > 20000);
+        ConversionResult r;
+        {
+            FileSizeLimit limit(20000);
+            QVERIFY(limit.ok());
+            r = convert(input);
+        }
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QVERIFY2(r.warning.startsWith(QStringLiteral("tags not copied: cannot write the tagged "
+                                                     "file: ")),
+                 qPrintable(r.warning));
+        QCOMPARE(checksum(r.output), checksum(alone));
     }
 
     void windowSummaryNamesLostTags() {
