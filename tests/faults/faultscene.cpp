@@ -1,5 +1,7 @@
 #include "faultscene.h"
 
+#include "faultfiles.h"
+
 #include "engine/faketool.h"
 #include "engine/tooldeploy.h"
 #include "options/echooptions.h"
@@ -11,19 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QRegularExpression>
 #include <QThread>
 #include <QtTest>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -33,83 +29,6 @@ namespace {
 
 QString ErrnoText() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Opens the folder `path`, creating what is missing, one component at a time, so that paths
-// beyond the system's limit work too. -1 when it cannot.
-int OpenFolder(const QStringList& components, bool create) {
-    int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (const QString& name : components) {
-        if (fd < 0)
-            return -1;
-        const QByteArray encoded = QFile::encodeName(name);
-        if (create && ::mkdirat(fd, encoded.constData(), 0755) != 0 && errno != EEXIST) {
-            ::close(fd);
-            return -1;
-        }
-        const int next = ::openat(fd, encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = next;
-    }
-    return fd;
-}
-
-QByteArray Sha256Of(int fd) {
-    QFile f;
-    if (!f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        return {};
-    QCryptographicHash h(QCryptographicHash::Sha256);
-    h.addData(&f);
-    return h.result().toHex();
-}
-
-// Every file below the folder `fd` (taken over) with its checksum; entries that are neither
-// files nor folders get an empty one.
-void Walk(int fd, const QString& path, QMap<QString, QByteArray>& files) {
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
-            continue;
-        const QString child = path + u'/' + QFile::decodeName(e->d_name);
-        struct stat st {};
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
-        if (S_ISDIR(st.st_mode))
-            Walk(::openat(::dirfd(dir), e->d_name, flags | O_DIRECTORY), child, files);
-        else if (S_ISREG(st.st_mode))
-            files.insert(child, Sha256Of(::openat(::dirfd(dir), e->d_name, flags)));
-        else
-            files.insert(child, QByteArray());
-    }
-    ::closedir(dir);
-}
-
-// Removes everything inside the folder `fd` (taken over), however deep.
-void RemoveContents(int fd) {
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
-            continue;
-        struct stat st {};
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISDIR(st.st_mode)) {
-            RemoveContents(
-                ::openat(::dirfd(dir), e->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
-            ::unlinkat(::dirfd(dir), e->d_name, AT_REMOVEDIR);
-        } else {
-            ::unlinkat(::dirfd(dir), e->d_name, 0);
-        }
-    }
-    ::closedir(dir);
 }
 
 // Decoded length of an audio file, remembered by checksum: thousands of identical copies
@@ -167,8 +86,7 @@ Scene::~Scene() {
     if (mounted_)
         ::umount2(QFile::encodeName(out).constData(), MNT_DETACH);
     if (dir_.isValid())
-        RemoveContents(
-            ::open(QFile::encodeName(root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        RemoveBelow(root());
 }
 
 QString Scene::addInput(const QString& path, const QByteArray& bytes) {
@@ -227,9 +145,7 @@ bool Scene::mountSmallDisk(int kib, QString* why) {
 
 Damage Scene::inspect() const {
     Damage d;
-    QMap<QString, QByteArray> found;
-    Walk(::open(QFile::encodeName(root()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), root(),
-         found);
+    const QMap<QString, QByteArray> found = ChecksumsBelow(root());
     for (auto it = kept_.cbegin(); it != kept_.cend(); ++it) {
         ++d.compared;
         if (!found.contains(it.key()))
@@ -272,39 +188,6 @@ Damage Scene::inspect() const {
     return d;
 }
 
-QString DeepFolder(const QString& base, int length) {
-    QString path = base;
-    for (int depth = 0; path.size() < length; ++depth) {
-        qsizetype n = std::min<qsizetype>(200, length - path.size() - 1);
-        if (n <= 0)
-            return QString();
-        if (length - (path.size() + 1 + n) == 1)
-            --n;  // leave room for one more "/x"
-        path += u'/' + QString(n, QChar(u'a' + depth % 26));
-    }
-    const int fd = OpenFolder(path.split(u'/', Qt::SkipEmptyParts), true);
-    if (fd < 0)
-        return QString();
-    ::close(fd);
-    return path;
-}
-
-bool WriteAnyPath(const QString& path, const QByteArray& bytes) {
-    QStringList components = path.split(u'/', Qt::SkipEmptyParts);
-    const QByteArray name = QFile::encodeName(components.takeLast());
-    const int folder = OpenFolder(components, true);
-    if (folder < 0)
-        return false;
-    const int fd =
-        ::openat(folder, name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    ::close(folder);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
-                    static_cast<ssize_t>(bytes.size());
-    return ::close(fd) == 0 && ok;
-}
-
 void AddFaultRows(bool withStops) {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("field");
@@ -337,31 +220,6 @@ void AddFaultRows(bool withStops) {
     }
 }
 
-bool MatchesPattern(const QString& text, const QString& pattern) {
-    QString rx = QRegularExpression::escape(pattern);
-    rx.replace(QStringLiteral("\\*"), QStringLiteral(".*"));
-    rx.replace(QStringLiteral("\\?"), QStringLiteral("."));
-    return QRegularExpression(QRegularExpression::anchoredPattern(rx),
-                              QRegularExpression::DotMatchesEverythingOption)
-        .match(text)
-        .hasMatch();
-}
-
-FileSizeCap::FileSizeCap(quint64 bytes) {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    before_ = limit.rlim_cur;
-    limit.rlim_cur = std::min<rlim_t>(bytes, limit.rlim_max);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-FileSizeCap::~FileSizeCap() {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = before_;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-
 QString RecordingTool(const QString& folder, const QString& sox, const QString& log) {
     // Started by its bare name, as the program starts it, SoX names itself "sox" in messages.
     const QFileInfo real(sox);
@@ -376,31 +234,6 @@ QStringList RecordedEchoTexts(const QString& log) {
     if (lines.size() < 6 || !lines.takeLast().isEmpty() || lines[lines.size() - 5] != u"echos")
         return {};
     return lines.mid(lines.size() - 4);
-}
-
-QList<pid_t> ProcessesMentioning(const QStringList& needles) {
-    QList<pid_t> pids;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool numeric = false;
-        const pid_t pid = entry.toInt(&numeric);
-        if (!numeric || pid == ::getpid())
-            continue;
-        QByteArray line = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        line.replace('\0', ' ');
-        if (!line.isEmpty() && std::all_of(needles.cbegin(), needles.cend(), [&](const QString& n) {
-                return line.contains(QFile::encodeName(n));
-            }))
-            pids << pid;
-    }
-    return pids;
-}
-
-bool ToolIsWriting(const QString& folder) {
-    const QFileInfoList temps =
-        QDir(folder).entryInfoList({QStringLiteral(".*echobatch-*")}, QDir::Files | QDir::Hidden);
-    return std::any_of(temps.cbegin(), temps.cend(),
-                       [](const QFileInfo& f) { return f.size() > 0; });
 }
 
 bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {

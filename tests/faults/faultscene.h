@@ -2,14 +2,14 @@
 // about each of them, and the check that nothing was lost and nothing left half-written.
 #pragma once
 
+#include "faultfiles.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
-#include <sys/types.h>
 
 namespace ebtest {
 
@@ -99,35 +99,10 @@ void AddFaultRows(bool withStops);
 // Sets the case's entries and expectations; `why` says why it cannot be set up here.
 bool Arrange(Fault fault, Scene& scene, const Material& material, QString* why);
 
-// Creates a folder path of exactly `length` characters below `base` (components of up to 200
-// characters), also beyond the system's path limit. Empty when it cannot.
-QString DeepFolder(const QString& base, int length);
-bool WriteAnyPath(const QString& path, const QByteArray& bytes);
-
-// A whole text matched against a pattern in which "*" stands for any characters, "?" for one.
-bool MatchesPattern(const QString& text, const QString& pattern);
-
-// Lowers this process's file-size limit until destroyed; the processes it starts inherit it.
-class FileSizeCap {
-public:
-    explicit FileSizeCap(quint64 bytes);
-    ~FileSizeCap();
-    FileSizeCap(const FileSizeCap&) = delete;
-    FileSizeCap& operator=(const FileSizeCap&) = delete;
-
-private:
-    quint64 before_ = 0;
-};
-
 // A tool that writes its arguments to `log`, one a line, then runs the real SoX with them.
 QString RecordingTool(const QString& folder, const QString& sox, const QString& log);
 // The four texts the recording tool was given after "echos"; empty when it never ran.
 QStringList RecordedEchoTexts(const QString& log);
-
-// Processes (not this one) whose command line holds every one of `needles`.
-QList<pid_t> ProcessesMentioning(const QStringList& needles);
-// A hidden temporary output in `folder` that the tool has begun to fill.
-bool ToolIsWriting(const QString& folder);
 
 // One short input with these echo texts in `fields` (gain in, gain out, delay, decay order).
 // Accepted texts are expected to convert or to fail with the tool's own "FAIL" line for them,
