@@ -98,7 +98,7 @@ private slots:
         if (fault == Fault::ManyEntries || fault == Fault::OutputFolderRemoved)
             env.insert(QStringLiteral("ECHOBATCH_SOX"), copytool);
         if (fault == Fault::OutputFolderRemoved)
-            env.insert(QStringLiteral("COPYTOOL_DELAY_MS"), QStringLiteral("300"));
+            env.insert(QStringLiteral("COPYTOOL_DELAY_MS"), QStringLiteral("800"));
         if (fault == Fault::ToolHangs)
             env.insert(QStringLiteral("ECHOBATCH_SOX"),
                        writeScript(tools_.filePath(QStringLiteral("hang")),
