@@ -32,8 +32,10 @@ e2e_require_tools() {
   done
 }
 
-# Ends the program and Xvfb if they still run and removes the scratch folder.
+# Ends the program and Xvfb if they still run and removes the scratch folder. A sanitizer
+# finding in the program's output fails the test even when the scenario itself went through.
 e2e_cleanup() {
+  local status=$?
   if [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null; then
     wait "$app_pid" 2>/dev/null || true
   fi
@@ -41,9 +43,15 @@ e2e_cleanup() {
     wait "$xvfb_pid" 2>/dev/null || true
   fi
   if [ -n "$work" ]; then
+    if grep -s -q -E 'runtime error:|ERROR: (Address|Leak|UndefinedBehavior)Sanitizer' \
+        "$work"/*.log; then
+      echo "FAIL: the program reported a sanitizer finding:" >&2
+      grep -s -h -A25 -E 'runtime error:|ERROR: [A-Za-z]+Sanitizer' "$work"/*.log >&2
+      status=1
+    fi
     rm -rf "$work"
   fi
-  return 0
+  exit "$status"
 }
 
 # The scratch folder $work with the program's private folders; cleaned up at the exit.
