@@ -235,7 +235,9 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     } else if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty()) {
         reason = failLine;
     } else if (outcome.crashed) {
-        reason = QStringLiteral("the tool was ended by signal %1").arg(outcome.signal);
+        reason = QStringLiteral("the tool was ended by signal %1 (%2)")
+                     .arg(outcome.signal)
+                     .arg(QString::fromLocal8Bit(strsignal(outcome.signal)));
     } else if (outcome.exitCode != 0) {
         reason = LastLine(outcome.stderrTail);
         if (reason.isEmpty())

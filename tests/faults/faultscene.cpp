@@ -251,7 +251,7 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
                 s.stops = true;
                 return true;
             }
-            s.expectFailure(longFile, QStringLiteral("the tool was ended by signal 9"));
+            s.expectFailure(longFile, QStringLiteral("the tool was ended by signal 9 (Killed)"));
             s.expectConverted(shortFile);
             return true;
         }
@@ -264,9 +264,11 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
             const QString longFile = input(QStringLiteral("long.mp3"), m.longMp3);
             s.addEarlier(longFile, m.shortMp3);
             // A full disk: the tool ends well, saying FAIL, with its output cut off.
-            s.expectFailure(longFile, fault == Fault::DiskFull
-                                          ? QStringLiteral("sox FAIL *")
-                                          : QStringLiteral("the tool was ended by signal 25"));
+            s.expectFailure(
+                longFile,
+                fault == Fault::DiskFull
+                    ? QStringLiteral("sox FAIL *")
+                    : QStringLiteral("the tool was ended by signal 25 (File size limit exceeded)"));
             return true;
         }
         case Fault::ToolHangs:
