@@ -6,6 +6,7 @@
 #include "faketool.h"
 #include "shell/prompter.h"
 #include "shell/steps.h"
+#include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -16,39 +17,20 @@ using namespace eb;
 using namespace ebtest;
 
 namespace {
-struct ScriptedHost : BatchHost, Prompter, ErrorReporter {
-    QStringList entries;
-    QString folder;
-    EchoTexts echo = DefaultEchoTexts();
+struct ScriptedHost : ScriptedBatchHost {
     QStringList events;  // everything the run showed, in order; wait counts after 1 left out
-    std::function<void(const QString&)> onText;
 
-    int entryCount() override { return static_cast<int>(entries.size()); }
-    QString entryText(int i) override {
-        if (i < 1 || i > entries.size())
-            throw StepError(QStringLiteral("Index out of bounds"));
-        return entries[i - 1];
-    }
-    QString outputFolderText() override { return folder; }
-    EchoTexts echoTexts() override { return echo; }
     void setProgressValue(double v) override { events << "value " + QString::number(v, 'f', 2); }
     void setBusy(bool busy) override { events << (busy ? "busy" : "idle"); }
     void setProgressText(const QString& text) override {
         if (!text.startsWith(QStringLiteral("Please wait.. ")) ||
             text.endsWith(QStringLiteral(".. 1")))
             events << "text " + text;
-        if (onText)
-            onText(text);
+        ScriptedBatchHost::setProgressText(text);
     }
-    Prompter& prompter() override { return *this; }
-    ErrorReporter& reporter() override { return *this; }
     void message(const QString& text, Icon icon, const QString&) override {
         events << (icon == Icon::Warning ? "warning " : "message ") + text;
     }
-    bool askYesNo(const QString&) override { return true; }
-    QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
     void ReportUnexpectedError(const QString& label, int line, const QString& d) override {
         QCOMPARE(label, QStringLiteral("in Rendula2016/11/03.Form1.PushButton2_Click "));
         events << QStringLiteral("report %1 %2").arg(line).arg(d);

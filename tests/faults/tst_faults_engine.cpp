@@ -7,6 +7,7 @@
 #include "faultscene.h"
 #include "shell/prompter.h"
 #include "shell/steps.h"
+#include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -22,37 +23,13 @@ namespace {
 
 constexpr qsizetype kListedFailures = 5;  // the summary box names this many
 
-struct FaultHost : BatchHost, Prompter, ErrorReporter {
-    QStringList entries;
-    QString folder;
-    EchoTexts echo = DefaultEchoTexts();
+struct FaultHost : ScriptedBatchHost {
     QStringList boxes;
     QStringList reports;
-    std::function<void(const QString&)> onText;
 
-    int entryCount() override { return static_cast<int>(entries.size()); }
-    QString entryText(int i) override {
-        if (i < 1 || i > entries.size())
-            throw StepError(QStringLiteral("Index out of bounds"));
-        return entries[i - 1];
-    }
-    QString outputFolderText() override { return folder; }
-    EchoTexts echoTexts() override { return echo; }
-    void setProgressValue(double) override {}
-    void setBusy(bool) override {}
-    void setProgressText(const QString& text) override {
-        if (onText)
-            onText(text);
-    }
-    Prompter& prompter() override { return *this; }
-    ErrorReporter& reporter() override { return *this; }
     void message(const QString& text, Icon icon, const QString&) override {
         boxes << (icon == Icon::Warning ? QStringLiteral("warning ") : QString()) + text;
     }
-    bool askYesNo(const QString&) override { return true; }
-    QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
     void ReportUnexpectedError(const QString&, int line, const QString& d) override {
         reports << QStringLiteral("line %1: %2").arg(line).arg(d);
     }

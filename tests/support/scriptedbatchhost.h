@@ -1,0 +1,47 @@
+// A scripted window for the batch run: the list, the output folder and the echo texts are
+// plain members, and every box or dialog is answered without showing anything. Tests derive
+// from it to record what the run shows.
+#pragma once
+
+#include "engine/batchhost.h"
+#include "options/echooptions.h"
+#include "shell/prompter.h"
+#include "shell/steps.h"
+
+#include <QStringList>
+
+#include <functional>
+
+namespace ebtest {
+
+struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
+    QStringList entries;
+    QString folder;
+    eb::EchoTexts echo = eb::DefaultEchoTexts();
+    // Called with every text the progress display is given (a test may change the list there).
+    std::function<void(const QString&)> onText;
+
+    int entryCount() override { return static_cast<int>(entries.size()); }
+    QString entryText(int i) override {
+        if (i < 1 || i > entries.size())
+            throw eb::StepError(QStringLiteral("Index out of bounds"));
+        return entries[i - 1];
+    }
+    QString outputFolderText() override { return folder; }
+    eb::EchoTexts echoTexts() override { return echo; }
+    void setProgressValue(double) override {}
+    void setBusy(bool) override {}
+    void setProgressText(const QString& text) override {
+        if (onText)
+            onText(text);
+    }
+    eb::Prompter& prompter() override { return *this; }
+    eb::ErrorReporter& reporter() override { return *this; }
+
+    bool askYesNo(const QString&) override { return true; }
+    QString openFiles(const QString&, const QString&, int) override { return {}; }
+    QString pickFolder(const QString&) override { return {}; }
+    bool openExternally(const QString&) override { return false; }
+};
+
+}  // namespace ebtest
