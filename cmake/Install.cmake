@@ -1,6 +1,7 @@
 # Install layout (cmake --install BUILD [--prefix P]):
 #
-#   P/lib/echobatch/        the executables with everything that lies beside them (Samples/,
+#   P/lib/echobatch/        the executables (and the helper echobatch-tagcopy, which they start
+#                           from their own folder) with everything that lies beside them (Samples/,
 #                           HAND-M.CUR, drag.ico, help.html, skins/, echobatch.png), so that
 #                           the program finds them in its own folder
 #   P/bin/echobatch         relative symbolic links into lib/echobatch; the program's folder is
@@ -19,6 +20,11 @@ foreach(program echobatch echobatch-cli)
     list(APPEND echobatch_installed_programs ${program})
   endif()
 endforeach()
+
+# The tag copy helper lies beside the programs and has no launcher of its own.
+if(TARGET echobatch-tagcopy)
+  install(TARGETS echobatch-tagcopy RUNTIME DESTINATION ${ECHOBATCH_INSTALL_APPDIR})
+endif()
 
 foreach(rel IN LISTS ECHOBATCH_BESIDE_FILES)
   get_filename_component(rel_dir ${rel} DIRECTORY)

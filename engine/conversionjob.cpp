@@ -2,7 +2,6 @@
 
 #include "engine/pathhelpers.h"
 #include "engine/runandwait.h"
-#include "engine/tagcopy.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
@@ -105,12 +104,15 @@ QString FailLine(const QByteArray& stderrText) {
 ConversionJob::ConversionJob(const QString& input, QObject* parent) : QObject(parent) {
     result_.input = input;
     connect(&run_, &ToolRun::finished, this, &ConversionJob::onRunFinished);
+    connect(&tags_, &TagCopyRun::finished, this, &ConversionJob::onTagsFinished);
 }
 
 ConversionJob::~ConversionJob() {
     disconnect(&run_, nullptr, this, nullptr);
+    disconnect(&tags_, nullptr, this, nullptr);
     if (run_.isRunning())
         run_.terminateNow(0);
+    tags_.terminateNow();
     removeTemporary();
 }
 
@@ -200,11 +202,13 @@ void ConversionJob::start(ToolSet& tools) {
 void ConversionJob::cancel() {
     if (run_.isRunning())
         run_.cancel();
+    tags_.cancel();
 }
 
 void ConversionJob::abortNow() {
     if (run_.isRunning())
         run_.terminateNow();
+    tags_.terminateNow();
     if (!done_)
         fail(QStringLiteral("stopped"));
 }
@@ -213,7 +217,8 @@ void ConversionJob::onRunFinished() {
     if (done_ || !async_)
         return;  // the synchronous run concludes itself
     conclude(run_.outcome(), program_);
-    emit finished();
+    if (done_)  // else the tag copy is running and finishes the file
+        emit finished();
 }
 
 void ConversionJob::fail(const QString& reason) {
@@ -250,8 +255,13 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
                                     : QStringLiteral("the tool wrote no output: ") + last;
         }
     }
-    if (reason.isEmpty())
-        attachTags();
+    if (reason.isEmpty() && attachTags())
+        return;  // the tag copy runs on and settles the file when it ends
+    settle(reason);
+}
+
+// The converted file takes the output's name, or the file is failed.
+void ConversionJob::settle(QString reason) {
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
@@ -267,30 +277,65 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     }
 }
 
-// The tool's output gets the input's tags. When that fails the audio is still kept, under the
-// tool's own tags, and the reason goes with the result.
-void ConversionJob::attachTags() {
-    TagSource source(AbsolutePath(result_.input));
-    QString error = source.error();
-    if (error.isEmpty() && !source.hasTags())
-        return;
-    QString tagged;
-    if (error.isEmpty())
-        tagged = CreateTemporary(result_.output, &error);
-    if (error.isEmpty()) {
-        error = source.writeTagged(temp_, tagged);
-        ::unlink(QFile::encodeName(error.isEmpty() ? temp_ : tagged).constData());
-        if (error.isEmpty())
-            temp_ = tagged;
+// The tool's output gets the input's tags, written by a child process into a second hidden
+// file. When that fails the audio is still kept, under the tool's own tags, and the reason goes
+// with the result. True when the child runs on without waiting (the command line's way); the
+// window's batch waits here, with the event queue served.
+bool ConversionJob::attachTags() {
+    if (!MayHaveTags(AbsolutePath(result_.input)))
+        return false;
+    QString error;
+    tagged_ = CreateTemporary(result_.output, &error);
+    if (tagged_.isEmpty()) {
+        addWarning(QStringLiteral("tags not copied: ") + error);
+        return false;
     }
-    if (!error.isEmpty())
-        result_.warning = QStringLiteral("tags not copied: ") + error;
+    if (!tags_.start(AbsolutePath(result_.input), temp_, tagged_)) {
+        takeTags();
+        return false;
+    }
+    if (async_)
+        return true;
+    tags_.wait();
+    return done_;  // stopped meanwhile
+}
+
+void ConversionJob::onTagsFinished() {
+    takeTags();
+    if (!async_)
+        return;  // the waiting caller goes on from here
+    if (!done_)
+        settle(QString());
+    emit finished();
+}
+
+// The tagged file replaces the tool's output when the tags were copied; else it goes.
+void ConversionJob::takeTags() {
+    using Kind = TagCopyRun::Result::Kind;
+    const TagCopyRun::Result& tags = tags_.result();
+    const bool copied = tags.kind == Kind::Copied;
+    ::unlink(QFile::encodeName(copied ? temp_ : tagged_).constData());
+    if (copied)
+        temp_ = tagged_;
+    tagged_.clear();
+    if (tags.kind == Kind::Stopped)
+        fail(QStringLiteral("stopped"));
+    else if (tags.kind == Kind::NotCopied)
+        addWarning(QStringLiteral("tags not copied: ") + tags.text);
+    else if (!tags.text.isEmpty())
+        addWarning(tags.text);
+}
+
+void ConversionJob::addWarning(const QString& warning) {
+    result_.warning += (result_.warning.isEmpty() ? QString() : QStringLiteral("; ")) + warning;
 }
 
 void ConversionJob::removeTemporary() {
-    if (!temp_.isEmpty())
-        ::unlink(QFile::encodeName(temp_).constData());
-    temp_.clear();
+    for (QString* name : {&temp_, &tagged_}) {
+        if (!name->isEmpty())
+            ::unlink(QFile::encodeName(*name).constData());
+        name->clear();
+    }
 }
 
 }  // namespace eb

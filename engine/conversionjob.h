@@ -5,12 +5,13 @@
 // The tool writes to a hidden temporary name beside the output (".<base>.echobatch-XXXXXX.mp3",
 // created exclusively). Only a run that ended well renames it over the output, atomically, so
 // an existing output survives a failed conversion and no half-written file is ever left. Before
-// that, the input's tags are put on it (engine/tagcopy.h), in a second hidden file of the same
-// kind that then takes its place.
+// that, the input's tags are put on it by a child process (engine/tagcopyrun.h), in a second
+// hidden file of the same kind that then takes its place.
 #pragma once
 
 #include "engine/fileidentity.h"
 #include "engine/outputpath.h"
+#include "engine/tagcopyrun.h"
 #include "engine/toolrun.h"
 #include "options/echooptions.h"
 
@@ -30,7 +31,8 @@ struct ConversionResult {
     QString input;   // as the list holds it
     QString output;  // the final output path; empty when none could be formed
     QString reason;  // why the file was not converted
-    // Converted, but with something the user must know: "tags not copied: <why>".
+    // Converted, but with something the user must know: "tags not copied: <why>",
+    // "frames not copied: <frames>".
     QString warning;
 };
 
@@ -85,7 +87,11 @@ private:
     void fail(const QString& reason);
     void conclude(const ToolRun::Outcome& outcome, const QString& program);
     void onRunFinished();
-    void attachTags();
+    void settle(QString reason);
+    bool attachTags();
+    void onTagsFinished();
+    void takeTags();
+    void addWarning(const QString& warning);
     void removeTemporary();
 
     QString temp_;
@@ -94,6 +100,8 @@ private:
     bool async_ = false;
     ToolRun run_;
     ToolRun::Outcome outcome_;
+    TagCopyRun tags_;
+    QString tagged_;  // the tag copy's hidden file while it runs
     ConversionResult result_;
     bool done_ = false;
 };

@@ -1,21 +1,19 @@
 #include "engine/tagcopy.h"
 
-#include <QByteArray>
-#include <QFile>
+#include "engine/id3v2frames.h"
 
-#include <taglib/apetag.h>
 #include <taglib/fileref.h>
-#include <taglib/id3v2frame.h>
-#include <taglib/id3v2header.h>
 #include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
 #include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -23,9 +21,11 @@ namespace eb {
 
 namespace {
 
-constexpr qint64 kId3v2HeaderSize = 10;
-constexpr qint64 kId3v1Size = 128;
-constexpr qint64 kApeFooterSize = 32;
+constexpr std::int64_t kId3v2HeaderSize = 10;
+constexpr std::int64_t kId3v1Size = 128;
+constexpr std::int64_t kApeFooterSize = 32;
+// Room left in a written tag, so that a tagger can edit it in place later.
+constexpr std::size_t kPadding = 1024;
 
 // Frames that describe the input's audio rather than its content: its length, its encoder and
 // positions inside its bytes. The converted audio has its own.
@@ -33,12 +33,21 @@ constexpr const char* kAudioFrames[] = {"TLEN", "TSSE", "MLLT", "SEEK", "ASPI"};
 // What the tool writes about the new audio, carried instead.
 constexpr const char* kToolFrames[] = {"TLEN", "TSSE"};
 
-QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+bool IsOneOf(const std::string& id, const auto& ids) {
+    return std::any_of(std::begin(ids), std::end(ids), [&](const char* x) { return id == x; });
 }
 
-QByteArray ToQt(const TagLib::ByteVector& bytes) {
-    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+std::string ErrnoText(int error) {
+    return std::strerror(error);
+}
+
+// An APEv2 footer's size of the whole tag: its items and footer, and its header when it has one.
+std::int64_t ApeSize(const unsigned char* footer) {
+    auto le32 = [&](int at) {
+        return std::uint32_t(footer[at]) | std::uint32_t(footer[at + 1]) << 8 |
+               std::uint32_t(footer[at + 2]) << 16 | std::uint32_t(footer[at + 3]) << 24;
+    };
+    return std::int64_t{le32(12)} + ((le32(20) & 0x80000000u) ? kApeFooterSize : 0);
 }
 
 // A file descriptor that closes itself.
@@ -64,8 +73,8 @@ private:
 };
 
 // Reads exactly `size` bytes at `offset`; false on a read error or a short file.
-bool ReadAt(int fd, qint64 offset, char* buffer, qint64 size) {
-    qint64 done = 0;
+bool ReadAt(int fd, std::int64_t offset, char* buffer, std::int64_t size) {
+    std::int64_t done = 0;
     while (done < size) {
         const ssize_t n = ::pread(fd, buffer + done, static_cast<size_t>(size - done),
                                   static_cast<off_t>(offset + done));
@@ -81,8 +90,8 @@ bool ReadAt(int fd, qint64 offset, char* buffer, qint64 size) {
     return true;
 }
 
-bool WriteAll(int fd, const char* data, qint64 size) {
-    qint64 done = 0;
+bool WriteAll(int fd, const char* data, std::int64_t size) {
+    std::int64_t done = 0;
     while (done < size) {
         const ssize_t n = ::write(fd, data + done, static_cast<size_t>(size - done));
         if (n < 0 && errno == EINTR)
@@ -97,43 +106,28 @@ bool WriteAll(int fd, const char* data, qint64 size) {
     return true;
 }
 
-// The size of an ID3v2 tag from its ten header bytes, footer included; -1 when the bytes are
-// not a header this program can read (unknown version, a size that is not synchsafe).
-qint64 Id3v2TagSize(const unsigned char* h) {
-    if (std::memcmp(h, "ID3", 3) != 0 || h[3] < 2 || h[3] > 4 || h[4] == 0xFF)
-        return -1;
-    qint64 size = 0;
-    for (int k = 6; k < 10; ++k) {
-        if (h[k] & 0x80)
-            return -1;
-        size = (size << 7) | h[k];
-    }
-    const bool footer = h[3] == 4 && (h[5] & 0x10) != 0;
-    return kId3v2HeaderSize + size + (footer ? kId3v2HeaderSize : 0);
-}
-
 // Where the audio of the tool's output lies: after its ID3v2 tags, before an APEv2 and an
 // ID3v1 tag at its end.
 struct AudioRange {
-    qint64 start = 0;
-    qint64 end = 0;
-    QString error;
+    std::int64_t start = 0;
+    std::int64_t end = 0;
+    std::string error;
 };
 
-AudioRange FindAudio(int fd, qint64 fileSize) {
+AudioRange FindAudio(int fd, std::int64_t fileSize) {
     AudioRange range;
     range.end = fileSize;
     unsigned char header[kId3v2HeaderSize];
     while (range.end - range.start >= kId3v2HeaderSize) {
         if (!ReadAt(fd, range.start, reinterpret_cast<char*>(header), kId3v2HeaderSize)) {
-            range.error = QStringLiteral("cannot read the converted file: ") + ErrnoText(errno);
+            range.error = "cannot read the converted file: " + ErrnoText(errno);
             return range;
         }
         if (std::memcmp(header, "ID3", 3) != 0)
             break;
-        const qint64 size = Id3v2TagSize(header);
+        const std::int64_t size = id3::TagSize(header);
         if (size < 0 || size > range.end - range.start) {
-            range.error = QStringLiteral("the converted file's own tag cannot be read");
+            range.error = ("the converted file's own tag cannot be read");
             return range;
         }
         range.start += size;
@@ -146,195 +140,252 @@ AudioRange FindAudio(int fd, qint64 fileSize) {
     if (range.end - range.start >= kApeFooterSize &&
         ReadAt(fd, range.end - kApeFooterSize, reinterpret_cast<char*>(footer), kApeFooterSize) &&
         std::memcmp(footer, "APETAGEX", 8) == 0) {
-        auto le32 = [&](int at) {
-            return quint32(footer[at]) | quint32(footer[at + 1]) << 8 |
-                   quint32(footer[at + 2]) << 16 | quint32(footer[at + 3]) << 24;
-        };
-        const qint64 size = le32(12) + ((le32(20) & 0x80000000u) ? kApeFooterSize : 0);
+        const std::int64_t size = ApeSize(footer);
         if (size > range.end - range.start) {
-            range.error = QStringLiteral("the converted file's own tag cannot be read");
+            range.error = ("the converted file's own tag cannot be read");
             return range;
         }
         range.end -= size;
     }
     if (range.end <= range.start)
-        range.error = QStringLiteral("the converted file holds no audio");
+        range.error = ("the converted file holds no audio");
     return range;
 }
 
 // Copies [start, end) of one file to the current position of another.
-bool CopyRange(int from, qint64 start, qint64 end, int to) {
-    QByteArray buffer(1 << 18, Qt::Uninitialized);
-    for (qint64 at = start; at < end;) {
-        const qint64 chunk = qMin<qint64>(buffer.size(), end - at);
-        if (!ReadAt(from, at, buffer.data(), chunk) || !WriteAll(to, buffer.constData(), chunk))
+bool CopyRange(int from, std::int64_t start, std::int64_t end, int to) {
+    std::string buffer(std::size_t{1} << 18, '\0');
+    for (std::int64_t at = start; at < end;) {
+        const std::int64_t chunk = std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), end - at);
+        if (!ReadAt(from, at, buffer.data(), chunk) || !WriteAll(to, buffer.data(), chunk))
             return false;
         at += chunk;
     }
     return true;
 }
 
+
+// Reads [at, at + size) of a file into a text; false on a read error or a short file.
+bool ReadText(int fd, std::int64_t at, std::int64_t size, std::string* out) {
+    out->assign(static_cast<std::size_t>(size), '\0');
+    return ReadAt(fd, at, out->data(), size);
+}
+
 }  // namespace
 
 struct TagSource::Data {
-    std::unique_ptr<TagLib::ID3v2::Tag> id3v2;  // null: the input has no ID3v2 tag
-    TagLib::ID3v2::Version version = TagLib::ID3v2::v4;
-    QByteArray ape;    // the input's APEv2 tag, rendered
-    QByteArray id3v1;  // the input's ID3v1 tag, its 128 bytes as they are
-    QString error;
+    bool hasId3v2 = false;
+    id3::Tag tag;      // the input's ID3v2 frames, the audio frames left out
+    std::string ape;    // the input's APEv2 tag, its bytes as they are
+    std::string id3v1;  // the input's ID3v1 tag, its 128 bytes as they are
+    std::string error;
 
-    void readMpeg(TagLib::MPEG::File& file, bool headerSaysId3v2);
-    void readOther(TagLib::File& file);
+    void readMpeg(int fd, std::int64_t fileSize, const unsigned char* header);
+    void readSecond(int fd, std::int64_t fileSize, std::int64_t at);
+    void readTail(int fd, std::int64_t start, std::int64_t fileSize);
+    void readOther(const std::string& input);
+    void take(id3::Tag parsed);
 };
 
-void TagSource::Data::readMpeg(TagLib::MPEG::File& file, bool headerSaysId3v2) {
-    if (headerSaysId3v2 && !file.hasID3v2Tag()) {
-        error = QStringLiteral("the input's ID3v2 tag cannot be read");
+void TagSource::Data::take(id3::Tag parsed) {
+    tag = std::move(parsed);
+    std::erase_if(tag.frames, [](const id3::Frame& f) { return IsOneOf(f.id, kAudioFrames); });
+    hasId3v2 = true;
+}
+
+void TagSource::Data::readMpeg(int fd, std::int64_t fileSize, const unsigned char* header) {
+    std::int64_t tagEnd = 0;
+    if (std::memcmp(header, "ID3", 3) == 0) {
+        const std::int64_t size = id3::TagSize(header);
+        if (size < 0) {
+            error = "the input's ID3v2 tag cannot be read";
+            return;
+        }
+        if (static_cast<std::uint64_t>(size) > id3::kMaxTagBytes) {
+            error = "the input's ID3v2 tag is larger than " +
+                    std::to_string(id3::kMaxTagBytes >> 20) + " MiB";
+            return;
+        }
+        std::string bytes;
+        if (size > fileSize || !ReadText(fd, 0, size, &bytes)) {
+            error = "the input's ID3v2 tag runs past the end of the file";
+            return;
+        }
+        id3::Tag parsed = id3::Parse(bytes);
+        if (!parsed.error.empty()) {
+            error = parsed.error;
+            return;
+        }
+        take(std::move(parsed));
+        tagEnd = size;
+        readSecond(fd, fileSize, tagEnd);
+    }
+    readTail(fd, tagEnd, fileSize);
+}
+
+// Some taggers put a new tag in front of an old one. Readers take the first; frames of the
+// second that the first lacks are named, not merged.
+void TagSource::Data::readSecond(int fd, std::int64_t fileSize, std::int64_t at) {
+    unsigned char header[kId3v2HeaderSize];
+    if (fileSize - at < kId3v2HeaderSize ||
+        !ReadAt(fd, at, reinterpret_cast<char*>(header), kId3v2HeaderSize) ||
+        std::memcmp(header, "ID3", 3) != 0)
+        return;
+    const std::int64_t size = id3::TagSize(header);
+    std::string bytes;
+    if (size < 0 || static_cast<std::uint64_t>(size) > id3::kMaxTagBytes || size > fileSize - at ||
+        !ReadText(fd, at, size, &bytes)) {
+        tag.notCarried.push_back("a second ID3v2 tag that cannot be read");
         return;
     }
-    if (file.hasID3v2Tag()) {
-        TagLib::ID3v2::Tag* source = file.ID3v2Tag();
-        version = source->header()->majorVersion() >= 4 ? TagLib::ID3v2::v4 : TagLib::ID3v2::v3;
-        id3v2 = std::make_unique<TagLib::ID3v2::Tag>();
-        // The frames move over one by one; the input's file object is only read, never saved.
-        // (A copy of TagLib's own list would delete them all when it goes.)
-        const std::vector<TagLib::ID3v2::Frame*> frames(source->frameList().begin(),
-                                                        source->frameList().end());
-        for (TagLib::ID3v2::Frame* frame : frames) {
-            source->removeFrame(frame, false);
-            bool audioFrame = false;
-            for (const char* id : kAudioFrames)
-                audioFrame = audioFrame || frame->frameID() == TagLib::ByteVector(id);
-            if (audioFrame)
-                delete frame;
-            else
-                id3v2->addFrame(frame);
-        }
+    id3::Tag second = id3::Parse(bytes);
+    if (!second.error.empty() || second.version != tag.version) {
+        tag.notCarried.push_back("a second ID3v2 tag of another version");
+        return;
     }
-    if (file.hasAPETag())
-        ape = ToQt(file.APETag()->render());
-    if (file.hasID3v1Tag()) {
-        file.seek(-kId3v1Size, TagLib::File::End);
-        id3v1 = ToQt(file.readBlock(kId3v1Size));
-        if (id3v1.size() != kId3v1Size || !id3v1.startsWith("TAG")) {
-            id3v1.clear();
-            error = QStringLiteral("the input's ID3v1 tag cannot be read");
+    for (const id3::Frame& f : second.frames) {
+        if (!IsOneOf(f.id, kAudioFrames) &&
+            std::find(tag.frames.begin(), tag.frames.end(), f) == tag.frames.end())
+            tag.notCarried.push_back(f.id + " (in a second ID3v2 tag)");
+    }
+}
+
+// The ID3v1 tag and the APEv2 tag before it, both at the end of the file.
+void TagSource::Data::readTail(int fd, std::int64_t start, std::int64_t fileSize) {
+    std::int64_t end = fileSize;
+    std::string tail;
+    if (end - start >= kId3v1Size && ReadText(fd, end - kId3v1Size, kId3v1Size, &tail) &&
+        tail.starts_with("TAG")) {
+        id3v1 = tail;
+        end -= kId3v1Size;
+    }
+    unsigned char footer[kApeFooterSize];
+    if (end - start >= kApeFooterSize &&
+        ReadAt(fd, end - kApeFooterSize, reinterpret_cast<char*>(footer), kApeFooterSize) &&
+        std::memcmp(footer, "APETAGEX", 8) == 0) {
+        const std::int64_t size = ApeSize(footer);
+        if (size < kApeFooterSize || size > end - start ||
+            static_cast<std::uint64_t>(size) > id3::kMaxTagBytes ||
+            !ReadText(fd, end - size, size, &ape)) {
+            ape.clear();
+            error = "the input's APEv2 tag cannot be read";
         }
     }
 }
 
 // Another audio format (the tool reads more than MP3): its text tags become ID3v2 frames.
-void TagSource::Data::readOther(TagLib::File& file) {
-    const TagLib::PropertyMap properties = file.properties();
-    if (properties.isEmpty())
-        return;
-    id3v2 = std::make_unique<TagLib::ID3v2::Tag>();
-    id3v2->setProperties(properties);
-    version = TagLib::ID3v2::v4;
-}
-
-TagSource::TagSource(const QString& input) : d_(std::make_unique<Data>()) {
-    const QByteArray name = QFile::encodeName(input);
-    // The first bytes tell whether an ID3v2 tag is there, whether or not TagLib can read it.
-    unsigned char header[kId3v2HeaderSize] = {};
-    {
-        Fd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0) {
-            d_->error = QStringLiteral("cannot read the input's tags: ") + ErrnoText(errno);
-            return;
-        }
-        if (!ReadAt(fd.get(), 0, reinterpret_cast<char*>(header), kId3v2HeaderSize))
-            std::memset(header, 0, sizeof header);
-    }
-    const bool startsWithId3 = std::memcmp(header, "ID3", 3) == 0;
-    const qint64 headerSize = startsWithId3 ? Id3v2TagSize(header) : 0;
-    if (headerSize < 0) {
-        d_->error = QStringLiteral("the input's ID3v2 tag cannot be read");
-        return;
-    }
-
-    TagLib::FileStream stream(name.constData(), true);
+void TagSource::Data::readOther(const std::string& input) {
+    TagLib::FileStream stream(input.c_str(), true);
     if (!stream.isOpen()) {
-        d_->error = QStringLiteral("cannot read the input's tags");
+        error = "cannot read the input's tags";
         return;
     }
     TagLib::FileRef ref(&stream, false);
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()))
-        d_->readMpeg(*mpeg, headerSize > kId3v2HeaderSize);
-    else if (ref.file())
-        d_->readOther(*ref.file());
-    else if (headerSize > kId3v2HeaderSize)
-        d_->error = QStringLiteral("the input's ID3v2 tag cannot be read");
+    if (!ref.file())
+        return;
+    const TagLib::PropertyMap properties = ref.file()->properties();
+    if (properties.isEmpty())
+        return;
+    TagLib::ID3v2::Tag made;
+    made.setProperties(properties);
+    const TagLib::ByteVector rendered = made.render(TagLib::ID3v2::v4);
+    take(id3::Parse(std::string(rendered.data(), rendered.size())));
+}
+
+TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
+    // Never a blocking open: the input must be a regular file before anything reads it.
+    Fd fd(::open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+        d_->error = "cannot read the input's tags: " + ErrnoText(errno);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        d_->error = "the input is not a regular file";
+        return;
+    }
+    unsigned char header[kId3v2HeaderSize] = {};
+    if (st.st_size >= kId3v2HeaderSize &&
+        !ReadAt(fd.get(), 0, reinterpret_cast<char*>(header), kId3v2HeaderSize)) {
+        d_->error = "cannot read the input's tags: " + ErrnoText(errno);
+        return;
+    }
+    // An MP3 file, by its name as the tool takes it, or by the tag it starts with.
+    std::string extension = input.substr(std::min(input.size(), input.rfind('.')));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".mp3" || std::memcmp(header, "ID3", 3) == 0)
+        d_->readMpeg(fd.get(), st.st_size, header);
+    else
+        d_->readOther(input);
 }
 
 TagSource::~TagSource() = default;
 
 bool TagSource::hasTags() const {
-    return d_->id3v2 || !d_->ape.isEmpty() || !d_->id3v1.isEmpty();
+    return d_->hasId3v2 || !d_->ape.empty() || !d_->id3v1.empty();
 }
 
-const QString& TagSource::error() const {
+const std::string& TagSource::error() const {
     return d_->error;
 }
 
-QString TagSource::writeTagged(const QString& converted, const QString& tagged) {
-    if (!d_->error.isEmpty())
+std::string TagSource::notCarried() const {
+    std::string text;
+    for (const std::string& what : d_->tag.notCarried)
+        text += (text.empty() ? "" : ", ") + what;
+    return text;
+}
+
+std::string TagSource::writeTagged(const std::string& converted, const std::string& tagged) {
+    if (!d_->error.empty())
         return d_->error;
-    const QByteArray convertedName = QFile::encodeName(converted);
-    Fd from(::open(convertedName.constData(), O_RDONLY | O_CLOEXEC));
+    Fd from(::open(converted.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (from.get() < 0 || ::fstat(from.get(), &st) != 0)
-        return QStringLiteral("cannot read the converted file: ") + ErrnoText(errno);
+        return "cannot read the converted file: " + ErrnoText(errno);
     const AudioRange audio = FindAudio(from.get(), st.st_size);
-    if (!audio.error.isEmpty())
+    if (!audio.error.empty())
         return audio.error;
 
     // The tool's length frame is kept even when the input has no ID3v2 tag: without it a
     // decoder plays the encoder's padding at the end as well.
-    if (!d_->id3v2) {
-        d_->id3v2 = std::make_unique<TagLib::ID3v2::Tag>();
-        d_->version = TagLib::ID3v2::v3;
-    }
-    for (const char* id : kToolFrames)
-        d_->id3v2->removeFrames(id);
-    {
-        TagLib::FileStream stream(convertedName.constData(), true);
-        TagLib::MPEG::File tool(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (tool.isValid() && tool.hasID3v2Tag()) {
-            TagLib::ID3v2::Tag* own = tool.ID3v2Tag();
-            for (const char* id : kToolFrames) {
-                const std::vector<TagLib::ID3v2::Frame*> frames(own->frameList(id).begin(),
-                                                                own->frameList(id).end());
-                for (TagLib::ID3v2::Frame* frame : frames) {
-                    own->removeFrame(frame, false);
-                    d_->id3v2->addFrame(frame);
-                }
-            }
+    const int version = d_->hasId3v2 ? d_->tag.version : 3;
+    std::vector<id3::Frame> frames = d_->tag.frames;
+    std::string own;
+    if (audio.start > 0 && ReadText(from.get(), 0, audio.start, &own)) {
+        const id3::Tag tool = id3::Parse(own);
+        for (id3::Frame f : tool.frames) {
+            if (IsOneOf(f.id, kToolFrames) && id3::ConvertFrame(f, tool.version, version))
+                frames.push_back(std::move(f));
         }
     }
-    QByteArray id3v2;
-    if (!d_->id3v2->frameList().isEmpty())
-        id3v2 = ToQt(d_->id3v2->render(d_->version));
+    const std::string id3v2 = frames.empty() ? std::string() : id3::Render(version, frames, kPadding);
 
-    Fd to(::open(QFile::encodeName(tagged).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    Fd to(::open(tagged.c_str(), O_RDWR | O_TRUNC | O_CLOEXEC));
     if (to.get() < 0)
-        return QStringLiteral("cannot write the tagged file: ") + ErrnoText(errno);
-    if (!WriteAll(to.get(), id3v2.constData(), id3v2.size()) ||
+        return "cannot write the tagged file: " + ErrnoText(errno);
+    if (!WriteAll(to.get(), id3v2.data(), static_cast<std::int64_t>(id3v2.size())) ||
         !CopyRange(from.get(), audio.start, audio.end, to.get()) ||
-        !WriteAll(to.get(), d_->ape.constData(), d_->ape.size()) ||
-        !WriteAll(to.get(), d_->id3v1.constData(), d_->id3v1.size()) || !to.close())
-        return QStringLiteral("cannot write the tagged file: ") + ErrnoText(errno);
+        !WriteAll(to.get(), d_->ape.data(), static_cast<std::int64_t>(d_->ape.size())) ||
+        !WriteAll(to.get(), d_->id3v1.data(), static_cast<std::int64_t>(d_->id3v1.size())))
+        return "cannot write the tagged file: " + ErrnoText(errno);
 
-    // What was written must read back as what was meant.
-    const qint64 expected =
-        id3v2.size() + (audio.end - audio.start) + d_->ape.size() + d_->id3v1.size();
-    TagLib::FileStream check(QFile::encodeName(tagged).constData(), true);
-    TagLib::MPEG::File written(&check, TagLib::ID3v2::FrameFactory::instance(), false);
-    if (!check.isOpen() || check.length() != expected || !written.isValid() ||
-        written.hasID3v2Tag() != !id3v2.isEmpty() ||
-        written.hasID3v1Tag() != !d_->id3v1.isEmpty() || written.hasAPETag() != !d_->ape.isEmpty())
-        return QStringLiteral("the tagged file does not read back as written");
-    return QString();
+    // What was written must read back as what was meant: the tags byte for byte, the length.
+    const auto sizeOf = [](const std::string& s) { return static_cast<std::int64_t>(s.size()); };
+    const std::int64_t length =
+        sizeOf(id3v2) + (audio.end - audio.start) + sizeOf(d_->ape) + sizeOf(d_->id3v1);
+    const std::string tail = d_->ape + d_->id3v1;
+    std::string head;
+    std::string end;
+    struct stat written {};
+    if (::fstat(to.get(), &written) != 0 || written.st_size != length ||
+        !ReadText(to.get(), 0, sizeOf(id3v2), &head) || head != id3v2 ||
+        !ReadText(to.get(), length - sizeOf(tail), sizeOf(tail), &end) || end != tail)
+        return "the tagged file does not read back as written";
+    if (!to.close())
+        return "cannot write the tagged file: " + ErrnoText(errno);
+    return std::string();
 }
 
 }  // namespace eb

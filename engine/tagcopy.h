@@ -4,22 +4,26 @@
 //
 // The converted file keeps its audio bytes untouched: the tagged copy is an ID3v2 tag, the
 // converted file's audio, the input's APEv2 tag and the input's ID3v1 tag when the input has
-// them. The ID3v2 tag holds the input's frames, in their order and in the input's ID3v2
-// version, except those that describe the input's audio rather than its content (its length,
-// its encoder, seek tables into its bytes); the tool's own length and encoder frames take
-// their place, and they stay also when the input has only an ID3v1 or APEv2 tag.
+// them. The ID3v2 tag holds the input's frames, in their order, with their bytes and in the
+// input's ID3v2 version (2.2 becomes 2.3), except those that describe the input's audio rather
+// than its content (its length, its encoder, seek tables into its bytes); the tool's own length
+// and encoder frames take their place, and they stay also when the input has only an ID3v1 or
+// APEv2 tag. The frames are walked without a tag library (engine/id3v2frames.h); only other
+// formats than MP3 are read with TagLib.
+//
+// Plain C++ without Qt: it runs in the helper program echobatch-tagcopy, one process per file,
+// so that a crafted tag can neither crash nor exhaust the batch.
 #pragma once
 
-#include <QString>
-
 #include <memory>
+#include <string>
 
 namespace eb {
 
 class TagSource {
 public:
     // Reads the tags of `input`, which is opened read-only and never changed.
-    explicit TagSource(const QString& input);
+    explicit TagSource(const std::string& input);
     ~TagSource();
     TagSource(const TagSource&) = delete;
     TagSource& operator=(const TagSource&) = delete;
@@ -27,13 +31,16 @@ public:
     // True when the input has a tag the converted file should get. False for an input without
     // tags: its converted file stays as the tool wrote it.
     bool hasTags() const;
-    // Why the input's tags cannot be carried; empty when they can (or there are none).
-    const QString& error() const;
+    // Why the input's tags cannot be carried at all; empty when they can (or there are none).
+    const std::string& error() const;
+    // The input's frames that the converted file will lack, with why ("APIC (its size runs
+    // past the end of the tag), ..."); empty when every frame goes over.
+    std::string notCarried() const;
 
     // Writes the audio of `converted` (the tool's finished output, only read) with the input's
     // tags into `tagged`, an existing file that is emptied first. Returns an empty text on
     // success, otherwise why it failed; `tagged` then holds nothing usable.
-    QString writeTagged(const QString& converted, const QString& tagged);
+    std::string writeTagged(const std::string& converted, const std::string& tagged);
 
 private:
     struct Data;

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include "engine/tagcopyrun.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -124,6 +126,15 @@ QByteArray checksum(const QString& path) {
 }
 
 QString binDir() { return qEnvironmentVariable("ECHOBATCH_BIN_DIR"); }
+
+namespace {
+// The tests run from build/tests, the tag copy helper lies beside the programs in build/bin.
+void UseBuiltTagCopy() {
+    if (!binDir().isEmpty())
+        eb::SetTagCopyProgram(binDir() + QStringLiteral("/echobatch-tagcopy"));
+}
+}  // namespace
+Q_COREAPP_STARTUP_FUNCTION(UseBuiltTagCopy)
 QString sourceDir() { return qEnvironmentVariable("ECHOBATCH_SOURCE_DIR"); }
 
 }  // namespace ebtest

@@ -1,0 +1,55 @@
+// The frames of an ID3v2 tag, walked one by one without a tag library, so that a frame of size
+// 0, odd flags or an unknown name does not stop the frames after it. Frames are kept as the
+// input stores them (flags and content untouched, only unsynchronisation undone), so that they
+// can be written again unchanged; an ID3v2.2 tag is turned into ID3v2.3 frames.
+//
+// Plain C++ (no Qt): it runs in the small tag-copy helper, away from the batch.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace eb::id3 {
+
+// What is worth copying. A tag beyond these bounds is not copied at all: no music file needs
+// them, and a crafted tag that goes past them is meant to exhaust its reader.
+inline constexpr std::size_t kMaxTagBytes = std::size_t{64} << 20;  // header included
+inline constexpr std::size_t kMaxFrames = 100000;  // frames inside chapters included
+inline constexpr int kMaxDepth = 16;  // chapters inside tables of contents inside ...
+
+struct Frame {
+    std::string id;           // four characters
+    std::uint16_t flags = 0;  // the two flag bytes, as the tag's version reads them
+    std::string body;         // the content after the frame header, as stored
+    friend bool operator==(const Frame&, const Frame&) = default;
+};
+
+struct Tag {
+    int inputVersion = 0;  // 2, 3 or 4, as the header says
+    int version = 0;       // 3 or 4: the version `frames` are in (2.2 becomes 2.3)
+    std::vector<Frame> frames;
+    // Frames that are in the input but not in `frames`: "<name> (<why>)".
+    std::vector<std::string> notCarried;
+    // Not empty: the tag cannot be taken at all.
+    std::string error;
+};
+
+// The size of a tag from its ten header bytes, footer included; -1 when they are not a header
+// this program reads (another version, a size that is not synchsafe).
+std::int64_t TagSize(const unsigned char* header);
+
+// Reads one whole tag, `bytes` starting with its header.
+Tag Parse(const std::string& bytes);
+
+// A tag of `version` (3 or 4) holding `frames`, followed by `padding` zero bytes; no
+// unsynchronisation, no extended header.
+std::string Render(int version, const std::vector<Frame>& frames, std::size_t padding);
+
+// `frame`, a frame of a `from` tag, as a frame of a `to` tag (3 or 4). Only for plain frames:
+// the flags are dropped and text in an encoding the target lacks becomes Latin-1 when it is
+// ASCII. False when the frame cannot be written in `to`.
+bool ConvertFrame(Frame& frame, int from, int to);
+
+}  // namespace eb::id3

@@ -1,0 +1,136 @@
+#include "engine/tagcopyrun.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cstring>
+
+namespace eb {
+
+namespace {
+
+// The helper's exit statuses (engine/tagcopytool.cpp).
+constexpr int kNoTags = 10;
+constexpr int kNotCopied = 11;
+
+QString g_program;
+int g_timeoutMs = 0;
+
+QString LastLine(const QByteArray& text) {
+    const QList<QByteArray> lines = text.trimmed().split('\n');
+    return QString::fromUtf8(lines.last().trimmed());
+}
+
+}  // namespace
+
+QString TagCopyProgram() {
+    if (!g_program.isEmpty())
+        return g_program;
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/echobatch-tagcopy");
+}
+
+void SetTagCopyProgram(const QString& program, int timeoutMs) {
+    g_program = program;
+    g_timeoutMs = timeoutMs;
+}
+
+bool MayHaveTags(const QString& input) {
+    if (!input.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
+        return true;  // other formats: the helper asks TagLib
+    const int fd =
+        ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return true;  // the helper names the reason
+    struct stat st {};
+    char head[3] = {};
+    char tail[160] = {};
+    const bool known = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                       st.st_size >= static_cast<off_t>(sizeof tail) &&
+                       ::pread(fd, head, sizeof head, 0) == sizeof head &&
+                       ::pread(fd, tail, sizeof tail, st.st_size - static_cast<off_t>(sizeof tail)) ==
+                           sizeof tail;
+    ::close(fd);
+    if (!known)
+        return true;
+    return std::memcmp(head, "ID3", 3) == 0 || std::memcmp(tail + 32, "TAG", 3) == 0 ||
+           std::memcmp(tail + 128, "APETAGEX", 8) == 0 || std::memcmp(tail, "APETAGEX", 8) == 0;
+}
+
+TagCopyRun::Result TagCopyRun::Interpret(const ToolRun::Outcome& outcome, bool timedOut,
+                                         int timeoutMs) {
+    using Kind = Result::Kind;
+    const QString last = LastLine(outcome.stderrTail);
+    if (!outcome.started)
+        return {Kind::NotCopied, QStringLiteral("the tag copy could not be started: %1")
+                                     .arg(QString::fromLocal8Bit(std::strerror(outcome.startErrno)))};
+    if (timedOut)
+        return {Kind::NotCopied,
+                QStringLiteral("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0)};
+    if (outcome.cancelled)
+        return {Kind::Stopped, QString()};
+    if (outcome.crashed)
+        return {Kind::NotCopied, QStringLiteral("the tag copy was ended by signal %1 (%2)")
+                                     .arg(outcome.signal)
+                                     .arg(QString::fromLocal8Bit(strsignal(outcome.signal)))};
+    if (outcome.exitCode == 0)
+        return {Kind::Copied, last};
+    if (outcome.exitCode == kNoTags)
+        return {Kind::NoTags, QString()};
+    if (outcome.exitCode == kNotCopied && !last.isEmpty())
+        return {Kind::NotCopied, last};
+    return {Kind::NotCopied, QStringLiteral("the tag copy ended with exit code %1%2")
+                                 .arg(outcome.exitCode)
+                                 .arg(last.isEmpty() ? QString() : QStringLiteral(": ") + last)};
+}
+
+TagCopyRun::TagCopyRun(QObject* parent) : QObject(parent) {
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        timedOut_ = true;
+        run_.cancel();
+    });
+    connect(&run_, &ToolRun::finished, this, &TagCopyRun::onRunFinished);
+}
+
+bool TagCopyRun::start(const QString& input, const QString& converted, const QString& tagged) {
+    timedOut_ = false;
+    timeoutMs_ = g_timeoutMs > 0 ? g_timeoutMs : kTimeoutMs;
+    if (!run_.start(TagCopyProgram(), {input, converted, tagged})) {
+        result_ = Interpret(run_.outcome(), false, timeoutMs_);
+        return false;
+    }
+    timer_.start(timeoutMs_);
+    return true;
+}
+
+void TagCopyRun::wait() {
+    if (!run_.isRunning())
+        return;
+    QEventLoop loop;
+    connect(this, &TagCopyRun::finished, &loop, &QEventLoop::quit);
+    if (run_.isRunning())
+        loop.exec();
+}
+
+void TagCopyRun::cancel() {
+    if (run_.isRunning())
+        run_.cancel();
+}
+
+void TagCopyRun::terminateNow() {
+    if (run_.isRunning())
+        run_.terminateNow(0);
+}
+
+void TagCopyRun::onRunFinished() {
+    timer_.stop();
+    result_ = Interpret(run_.outcome(), timedOut_, timeoutMs_);
+    emit finished();
+}
+
+}  // namespace eb

@@ -1,0 +1,70 @@
+// The tag copy of one converted file, run in a child process of its own (the helper
+// echobatch-tagcopy beside the program, see engine/tagcopytool.cpp): reading another program's
+// metadata is the most exposed thing the batch does, so a crafted tag that crashes its reader,
+// takes all memory or never ends costs only that child. The child limits its own memory and
+// processor time; the wall-clock time is watched here. Every way it can end becomes a result:
+// the tags copied (perhaps with frames named that were not), no tags at all, or not copied and
+// why.
+#pragma once
+
+#include "engine/toolrun.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+namespace eb {
+
+// The helper program: the one beside this program unless a test named another.
+QString TagCopyProgram();
+// For tests: another helper and another time limit (0: the usual ones).
+void SetTagCopyProgram(const QString& program, int timeoutMs = 0);
+
+// False only for an MP3 file that surely has no tag: nothing at its start and end says ID3v2,
+// ID3v1 or APEv2 (a few bytes at fixed places are read, nothing is parsed). Its converted file
+// stays as the tool wrote it, without a child process.
+bool MayHaveTags(const QString& input);
+
+class TagCopyRun : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTimeoutMs = 30000;
+
+    struct Result {
+        enum class Kind { Copied, NoTags, NotCopied, Stopped };
+        Kind kind = Kind::NotCopied;
+        // Copied: the frames not carried ("frames not copied: ..."), or empty. NotCopied: why.
+        QString text;
+    };
+    // How the child's end reads.
+    static Result Interpret(const ToolRun::Outcome& outcome, bool timedOut, int timeoutMs);
+
+    explicit TagCopyRun(QObject* parent = nullptr);
+
+    // Starts the child writing `converted` with the tags of `input` into `tagged`. False when it
+    // could not be started (result() says why, finished() does not follow).
+    bool start(const QString& input, const QString& converted, const QString& tagged);
+    // Waits for the end while the event queue is served.
+    void wait();
+    // Asks the child to stop; finished() follows with Stopped.
+    void cancel();
+    // Stops the child before returning; finished() has been emitted then.
+    void terminateNow();
+
+    bool isRunning() const { return run_.isRunning(); }
+    const Result& result() const { return result_; }
+
+signals:
+    void finished();
+
+private:
+    void onRunFinished();
+
+    ToolRun run_;
+    QTimer timer_;
+    int timeoutMs_ = kTimeoutMs;
+    bool timedOut_ = false;
+    Result result_;
+};
+
+}  // namespace eb

@@ -1,0 +1,77 @@
+// echobatch-tagcopy INPUT CONVERTED TAGGED: the tag copy of one file, run by the batch as a
+// child process of its own (engine/tagcopyrun.h), so that a crafted tag that crashes or
+// exhausts its reader ends only this process.
+//
+// Exit status 0: TAGGED holds the converted audio with the input's tags; a line on standard
+// error then names the frames that were not carried, if any. 10: the input has no tags, TAGGED
+// is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
+// signal, a limit) is a failure the batch names by itself.
+#include "engine/tagcopy.h"
+
+#include <sys/resource.h>
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <new>
+#include <string>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ECHOBATCH_TAGCOPY_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ECHOBATCH_TAGCOPY_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+constexpr rlim_t kMemoryBytes = rlim_t{1} << 30;
+constexpr rlim_t kCpuSeconds = 10;
+
+void Limit(int resource, rlim_t soft, rlim_t hard) {
+    rlimit now{};
+    if (::getrlimit(resource, &now) != 0)
+        return;
+    // Only ever lower a limit the process already has.
+    if (now.rlim_max != RLIM_INFINITY && hard > now.rlim_max)
+        hard = now.rlim_max;
+    rlimit next{std::min(soft, hard), hard};
+    if (now.rlim_cur != RLIM_INFINITY && next.rlim_cur > now.rlim_cur)
+        next.rlim_cur = now.rlim_cur;
+    ::setrlimit(resource, &next);
+}
+
+int Say(int status, const std::string& line) {
+    if (!line.empty())
+        std::fprintf(stderr, "%s\n", line.c_str());
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4)
+        return Say(2, "usage: echobatch-tagcopy INPUT CONVERTED TAGGED");
+    // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
+    std::signal(SIGXFSZ, SIG_IGN);
+    Limit(RLIMIT_CORE, 0, 0);
+    Limit(RLIMIT_CPU, kCpuSeconds, kCpuSeconds + 1);
+#ifndef ECHOBATCH_TAGCOPY_SANITIZED
+    // The sanitizers reserve far more address space than this; their builds go without.
+    Limit(RLIMIT_AS, kMemoryBytes, kMemoryBytes);
+#endif
+    try {
+        eb::TagSource source(argv[1]);
+        if (!source.error().empty())
+            return Say(11, source.error());
+        if (!source.hasTags())
+            return 10;
+        const std::string failed = source.writeTagged(argv[2], argv[3]);
+        if (!failed.empty())
+            return Say(11, failed);
+        const std::string lost = source.notCarried();
+        return Say(0, lost.empty() ? lost : "frames not copied: " + lost);
+    } catch (const std::bad_alloc&) {
+        return Say(11, "the input's tags need more memory than allowed");
+    }
+}

@@ -1,0 +1,253 @@
+// Tags built byte by byte (empty, oversized and unknown frames, unsynchronisation, extended
+// headers, compression, ID3v2.2 dates, duplicates, a large picture, crafted tags meant to
+// exhaust a reader) on real MP3 audio, converted with real SoX and compared frame by frame with
+// mutagen as the independent reader: every frame it sees in the input is on the output, or the
+// warning names it. The tag copy's child process failing in every way keeps the audio.
+#include "engine/conversionjob.h"
+#include "engine/tagcopyrun.h"
+#include "engine/tooldeploy.h"
+#include "faketool.h"
+#include "id3bytes.h"
+#include "support/testsupport.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace eb;
+using namespace ebtest;
+using namespace ebtest::id3b;
+
+namespace {
+
+const QString kPython = QStringLiteral("/usr/bin/python3");
+
+// The audio of a SoX-made MP3 without the tag SoX puts in front of it.
+QByteArray BareAudio(const QByteArray& mp3) {
+    if (!mp3.startsWith("ID3") || mp3.size() < 10)
+        return mp3;
+    qint64 size = 0;
+    for (int k = 6; k < 10; ++k)
+        size = size << 7 | (static_cast<quint8>(mp3[k]) & 0x7f);
+    return mp3.mid(10 + size);
+}
+
+QByteArray Texts(int version, const QList<QByteArray>& idsAndValues) {
+    QByteArray out;
+    for (qsizetype k = 0; k + 1 < idsAndValues.size(); k += 2)
+        out += Frame(version, idsAndValues[k], Text(idsAndValues[k + 1]));
+    return out;
+}
+
+QByteArray Picture(int megabytes) {
+    QByteArray data("\xff\xd8\xff\xe0", 4);
+    data.reserve(megabytes << 20);
+    for (int k = 0; data.size() < (megabytes << 20); ++k)
+        data += static_cast<char>((k * 7919 + k / 251) & 0xff);
+    return QByteArray("\0image/jpeg\0\x03" "cover\0", 19) + data;
+}
+
+}  // namespace
+
+class TestTagFrames : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString out_;
+    QByteArray audio_;
+
+    ConversionResult convert(const QString& input, bool async) {
+        ConversionJob job(input);
+        ToolSet tools{{}, {}, InstalledSox(), false};
+        if (job.plan(out_, DefaultEchoTexts(), {})) {
+            if (async) {
+                QSignalSpy done(&job, &ConversionJob::finished);
+                job.start(tools);
+                if (done.isEmpty())
+                    done.wait(60000);
+            } else {
+                RecordingDisplay display;
+                job.runAndWait(display, tools);
+            }
+        }
+        return job.result();
+    }
+    QString input(const QString& name, const QByteArray& tag) {
+        const QString path = dir_.filePath(name + QStringLiteral(".mp3"));
+        return writeFile(path, tag + audio_) ? path : QString();
+    }
+    // The output SoX alone makes of an input.
+    QByteArray toolAloneSum(const QString& input) {
+        const QString path = dir_.filePath(QStringLiteral("alone.mp3"));
+        const EchoTexts e = DefaultEchoTexts();
+        if (run(InstalledSox(), {input, path, QStringLiteral("echos"), e.gainIn, e.gainOut,
+                                 e.delay, e.decay}) != 0)
+            return QByteArray();
+        return checksum(path);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(!InstalledSox().isEmpty());
+        QVERIFY2(run(kPython, {QStringLiteral("-c"), QStringLiteral("import mutagen")}) == 0,
+                 "the tests need Debian's python3-mutagen");
+        out_ = dir_.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(out_));
+        const QString tone = dir_.filePath(QStringLiteral("tone.mp3"));
+        QVERIFY(makeToneMp3(tone, 0.4));
+        audio_ = BareAudio(readFile(tone));
+        QVERIFY(audio_.size() > 1000);
+    }
+    void cleanup() {
+        QCOMPARE(leftovers(out_), QStringList());
+        SetTagCopyProgram(binDir() + QStringLiteral("/echobatch-tagcopy"));
+    }
+
+    void everyFrameIsCopiedOrNamed_data() {
+        QTest::addColumn<QByteArray>("tag");
+        QTest::addColumn<int>("seen");           // frames mutagen sees in the input
+        QTest::addColumn<int>("outVersion");
+        QTest::addColumn<QString>("warning");    // empty: a full copy
+        const QByteArray three = Texts(3, {"TPE1", "Artist", "TALB", "Album", "TRCK", "4/9"});
+        const QByteArray four = Texts(4, {"TPE1", "Artist", "TALB", "Album", "TRCK", "4/9"});
+        const QByteArray binary("\xff\xe0\x00\xff\x00\xff\xfb\x90", 8);
+        const QByteArray priv = QByteArray("owner\0", 6) + binary;
+        QTest::newRow("empty frame first")
+            << Tag(3, Frame(3, "TIT2", {}) + three + Frame(3, "TCON", {})) << 3 << 3 << "";
+        QTest::newRow("frame size past the tag")
+            << Tag(3, three + Frame(3, "COMM", "\0eng\0long", 0, 5000), 0, 0) << 4 << 3
+            << "frames not copied: COMM (its size runs past the end of the tag)";
+        QTest::newRow("unknown names and odd flags")
+            << Tag(4, Frame(4, "XYZ1", binary, 0x7070) + four + Frame(4, "ZZZZ", "z", 0xffff))
+            << 3 << 4 << "";
+        QTest::newRow("v2.3 unsynchronised")
+            << Tag(3, Unsynch(Frame(3, "PRIV", priv) + three), 0x80) << 4 << 3 << "";
+        QTest::newRow("v2.4 frames unsynchronised")
+            << Tag(4, Frame(4, "PRIV", Unsynch(priv), 0x0002) + four) << 4 << 4 << "";
+        QTest::newRow("v2.3 extended header")
+            << Tag(3, Be(6, 4) + QByteArray(6, '\0') + three, 0x40) << 3 << 3 << "";
+        QTest::newRow("v2.4 extended header")
+            << Tag(4, Synchsafe(6) + QByteArray("\x01\x00", 2) + four, 0x40) << 3 << 4 << "";
+        QTest::newRow("compressed frames")
+            << Tag(3, Frame(3, "TIT2", qCompress(Text("Squeezed title")), 0x0080) + three)
+            << 4 << 3 << "";
+        QByteArray zipped = qCompress(Text("Squeezed title, v2.4"));
+        zipped = Synchsafe(static_cast<quint32>(Text("Squeezed title, v2.4").size())) +
+                 zipped.mid(4);
+        QTest::newRow("v2.4 compressed frame")
+            << Tag(4, Frame(4, "TIT2", zipped, 0x0009) + four) << 4 << 4 << "";
+        QTest::newRow("v2.4 plain frame sizes")
+            << Tag(4, Frame(4, "COMM", "\0eng\0" + QByteArray(300, 'x')).replace(4, 4, Be(305, 4)) +
+                          four)
+            << 4 << 4 << "";
+        QTest::newRow("v2.2 with dates and a picture")
+            << Tag(2, Texts(2, {"TT2", "Title", "TP1", "Artist", "TYE", "1987", "TDA", "2403",
+                                "TIM", "1830"}) +
+                          Frame(2, "PIC", QByteArray("\0JPG\x03" "front\0", 11) + binary) +
+                          Frame(2, "COM", "\0eng\0note") + Frame(2, "ULT", "\0eng\0la la"))
+            << 8 << 3 << "";
+        QTest::newRow("v2.2 unknown frame")
+            << Tag(2, Texts(2, {"TT2", "Title"}) + Frame(2, "XYZ", "data")) << 1 << 3
+            << "frames not copied: XYZ (no ID3v2.3 counterpart)";
+        QTest::newRow("duplicated frames")
+            << Tag(3, three + three + Frame(3, "TXXX", "\0k\0one") + Frame(3, "TXXX", "\0k\0two"))
+            << 4 << 3 << "";
+        QTest::newRow("duplicated tags") << Tag(3, three) + Tag(3, three) << 3 << 3 << "";
+        QTest::newRow("a second tag with more")
+            << Tag(3, three) + Tag(3, three + Texts(3, {"TIT3", "Sub"})) << 3 << 3
+            << "frames not copied: TIT3 (in a second ID3v2 tag)";
+        QTest::newRow("5 MB picture") << Tag(4, four + Frame(4, "APIC", Picture(5))) << 4 << 4
+                                      << "";
+    }
+    void everyFrameIsCopiedOrNamed() {
+        QFETCH(QByteArray, tag);
+        QFETCH(int, seen);
+        QFETCH(int, outVersion);
+        QFETCH(QString, warning);
+        const QString in = input(QStringLiteral("tagged"), tag);
+        const QByteArray inputSum = checksum(in);
+        const ConversionResult r = convert(in, false);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, warning);
+        QCOMPARE(checksum(in), inputSum);
+
+        QByteArray json;
+        QCOMPARE(run(kPython, {sourceDir() + QStringLiteral("/tests/engine/id3referee.py"), in,
+                               r.output},
+                     &json),
+                 0);
+        const QJsonObject referee = QJsonDocument::fromJson(json).object();
+        QCOMPARE(referee[QStringLiteral("frames")].toArray().size(), seen);
+        QCOMPARE(referee[QStringLiteral("outVersion")].toInt(), outVersion);
+        QCOMPARE(referee[QStringLiteral("differ")].toArray().size(), 0);
+        QCOMPARE(referee[QStringLiteral("unknownMissing")].toInt(), 0);
+        for (const QJsonValue& key : referee[QStringLiteral("missing")].toArray())
+            QVERIFY2(warning.contains(key.toString().left(4)), qPrintable(key.toString()));
+    }
+
+    // Tags meant to exhaust their reader end as named warnings, the output SoX's own.
+    void hostileTagsAreBounded_data() {
+        QTest::addColumn<QByteArray>("tag");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("18,000 nested chapters")
+            << Tag(4, Nested(18000))
+            << "tags not copied: the input's ID3v2 tag nests chapters more than 16 levels deep";
+        QByteArray tiny;
+        const QByteArray one = Frame(4, "TXXX", "\0");
+        tiny.reserve(one.size() * 3000000);
+        for (int k = 0; k < 3000000; ++k)
+            tiny += one;
+        QTest::newRow("3 million tiny frames")
+            << Tag(4, tiny) << "tags not copied: the input's ID3v2 tag holds more than 100000 "
+                               "frames";
+        QTest::newRow("tag size past the file")
+            << Tag(3, Texts(3, {"TIT2", "Title"})).replace(6, 4, Synchsafe(1 << 27))
+            << "tags not copied: the input's ID3v2 tag runs past the end of the file";
+    }
+    void hostileTagsAreBounded() {
+        QFETCH(QByteArray, tag);
+        QFETCH(QString, warning);
+        const QString in = input(QStringLiteral("hostile"), tag);
+        const QByteArray inputSum = checksum(in);
+        const ConversionResult r = convert(in, true);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, warning);
+        QCOMPARE(checksum(r.output), toolAloneSum(in));
+        QCOMPARE(checksum(in), inputSum);
+    }
+
+    // The child crashes, hangs, fails oddly or is missing: the audio stays, the reason is named.
+    void failedTagCopyKeepsTheAudio_data() {
+        QTest::addColumn<QByteArray>("script");  // empty: no helper at all
+        QTest::addColumn<bool>("async");
+        QTest::addColumn<QString>("warning");
+        const QList<std::tuple<const char*, QByteArray, QString>> cases{
+            {"crash", "kill -SEGV $$", "the tag copy was ended by signal 11 (Segmentation fault)"},
+            {"hang", "exec sleep 30", "the tag copy took longer than 0.5 s"},
+            {"odd exit", "echo half-done >&2; exit 3",
+             "the tag copy ended with exit code 3: half-done"},
+            {"missing", "", "the tag copy could not be started: No such file or directory"}};
+        for (const auto& [name, script, warning] : cases) {
+            for (bool async : {false, true})
+                QTest::addRow("%s, %s", name, async ? "async" : "waiting")
+                    << script << async << QStringLiteral("tags not copied: ") + warning;
+        }
+    }
+    void failedTagCopyKeepsTheAudio() {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, async);
+        QFETCH(QString, warning);
+        const QString helper = dir_.filePath(QStringLiteral("fake-tagcopy"));
+        QFile::remove(helper);
+        if (!script.isEmpty())
+            QVERIFY(!writeScript(helper, script).isEmpty());
+        SetTagCopyProgram(helper, 500);
+        const QString in = input(QStringLiteral("faulty"), Tag(3, Texts(3, {"TIT2", "T"})));
+        const ConversionResult r = convert(in, async);
+        QVERIFY2(r.converted, qPrintable(r.reason));
+        QCOMPARE(r.warning, warning);
+        QCOMPARE(checksum(r.output), toolAloneSum(in));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTagFrames)
+#include "tst_tagframes.moc"
