@@ -115,8 +115,7 @@ struct Walker {
 
     // The frames embedded in a chapter or a table of contents: counted and their nesting
     // bounded; they are carried inside their parent's bytes.
-    bool checkEmbedded(std::string_view id, std::uint16_t flags, std::string_view body,
-                       int depth) {
+    bool checkEmbedded(std::string_view id, std::uint16_t flags, std::string_view body, int depth) {
         if (flags & (version == 4 ? 0x000c : 0x00c0))
             return true;  // compressed or encrypted: nothing inside is visible
         std::size_t at = body.find('\0');
@@ -184,13 +183,10 @@ struct Walker {
                 return false;
             if (!out)
                 continue;
+            // A frame of a tag unsynchronised as a whole stays so, under its own flag.
+            if (allUnsynch)
+                flags |= 0x0002;
             Frame f{std::move(id), flags, std::string(body)};
-            if (version == 4 && (f.flags & 0x0002 || allUnsynch)) {
-                const std::size_t keep = (f.flags & 0x0001) ? 4 : 0;  // the data length
-                if (f.body.size() >= keep)
-                    f.body = f.body.substr(0, keep) + Resynch(f.body.substr(keep));
-                f.flags &= static_cast<std::uint16_t>(~0x0002);
-            }
             out->push_back(std::move(f));
         }
         return true;

@@ -1,7 +1,9 @@
 // The frames of an ID3v2 tag, walked one by one without a tag library, so that a frame of size
 // 0, odd flags or an unknown name does not stop the frames after it. Frames are kept as the
-// input stores them (flags and content untouched, only unsynchronisation undone), so that they
-// can be written again unchanged; an ID3v2.2 tag is turned into ID3v2.3 frames.
+// input stores them (flags and content untouched), so that they can be written again unchanged
+// under a plain header: an ID3v2.3 tag's unsynchronisation is undone, the frames of an ID3v2.4
+// tag unsynchronised as a whole keep it under their own flag. An ID3v2.2 tag is turned into
+// ID3v2.3 frames.
 //
 // Plain C++ (no Qt): it runs in the small tag-copy helper, away from the batch.
 #pragma once
@@ -17,7 +19,7 @@ namespace eb::id3 {
 // them, and a crafted tag that goes past them is meant to exhaust its reader.
 inline constexpr std::size_t kMaxTagBytes = std::size_t{64} << 20;  // header included
 inline constexpr std::size_t kMaxFrames = 100000;  // frames inside chapters included
-inline constexpr int kMaxDepth = 16;  // chapters inside tables of contents inside ...
+inline constexpr int kMaxDepth = 16;               // chapters inside tables of contents inside ...
 
 struct Frame {
     std::string id;           // four characters

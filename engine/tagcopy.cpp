@@ -156,14 +156,14 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
 bool CopyRange(int from, std::int64_t start, std::int64_t end, int to) {
     std::string buffer(std::size_t{1} << 18, '\0');
     for (std::int64_t at = start; at < end;) {
-        const std::int64_t chunk = std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), end - at);
+        const std::int64_t chunk =
+            std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), end - at);
         if (!ReadAt(from, at, buffer.data(), chunk) || !WriteAll(to, buffer.data(), chunk))
             return false;
         at += chunk;
     }
     return true;
 }
-
 
 // Reads [at, at + size) of a file into a text; false on a read error or a short file.
 bool ReadText(int fd, std::int64_t at, std::int64_t size, std::string* out) {
@@ -175,7 +175,7 @@ bool ReadText(int fd, std::int64_t at, std::int64_t size, std::string* out) {
 
 struct TagSource::Data {
     bool hasId3v2 = false;
-    id3::Tag tag;      // the input's ID3v2 frames, the audio frames left out
+    id3::Tag tag;       // the input's ID3v2 frames, the audio frames left out
     std::string ape;    // the input's APEv2 tag, its bytes as they are
     std::string id3v1;  // the input's ID3v1 tag, its 128 bytes as they are
     std::string error;
@@ -360,7 +360,8 @@ std::string TagSource::writeTagged(const std::string& converted, const std::stri
                 frames.push_back(std::move(f));
         }
     }
-    const std::string id3v2 = frames.empty() ? std::string() : id3::Render(version, frames, kPadding);
+    const std::string id3v2 =
+        frames.empty() ? std::string() : id3::Render(version, frames, kPadding);
 
     Fd to(::open(tagged.c_str(), O_RDWR | O_TRUNC | O_CLOEXEC));
     if (to.get() < 0)

@@ -49,11 +49,11 @@ bool MayHaveTags(const QString& input) {
     struct stat st {};
     char head[3] = {};
     char tail[160] = {};
-    const bool known = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-                       st.st_size >= static_cast<off_t>(sizeof tail) &&
-                       ::pread(fd, head, sizeof head, 0) == sizeof head &&
-                       ::pread(fd, tail, sizeof tail, st.st_size - static_cast<off_t>(sizeof tail)) ==
-                           sizeof tail;
+    const bool known =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_size >= static_cast<off_t>(sizeof tail) &&
+        ::pread(fd, head, sizeof head, 0) == sizeof head &&
+        ::pread(fd, tail, sizeof tail, st.st_size - static_cast<off_t>(sizeof tail)) == sizeof tail;
     ::close(fd);
     if (!known)
         return true;
@@ -66,8 +66,9 @@ TagCopyRun::Result TagCopyRun::Interpret(const ToolRun::Outcome& outcome, bool t
     using Kind = Result::Kind;
     const QString last = LastLine(outcome.stderrTail);
     if (!outcome.started)
-        return {Kind::NotCopied, QStringLiteral("the tag copy could not be started: %1")
-                                     .arg(QString::fromLocal8Bit(std::strerror(outcome.startErrno)))};
+        return {Kind::NotCopied,
+                QStringLiteral("the tag copy could not be started: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(outcome.startErrno)))};
     if (timedOut)
         return {Kind::NotCopied,
                 QStringLiteral("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0)};

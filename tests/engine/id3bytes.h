@@ -40,8 +40,7 @@ inline QByteArray Unsynch(const QByteArray& in) {
     return out;
 }
 // A whole tag: header, the frames' bytes as given, zero padding.
-inline QByteArray Tag(int version, const QByteArray& frames, quint8 flags = 0,
-                      int padding = 64) {
+inline QByteArray Tag(int version, const QByteArray& frames, quint8 flags = 0, int padding = 64) {
     return "ID3" + QByteArray(1, static_cast<char>(version)) + '\0' +
            QByteArray(1, static_cast<char>(flags)) +
            Synchsafe(static_cast<quint32>(frames.size() + padding)) + frames +

@@ -2,7 +2,7 @@
 
 id3referee.py INPUT OUTPUT prints one JSON object: the frames mutagen sees in the input (the
 frames that describe the input's audio left out), those missing from the output or different
-there, and the unknown frames (kept as bytes by mutagen) missing from the output. An ID3v2.2
+there, and the names of the unknown frames (kept as bytes by mutagen) missing from the output. An ID3v2.2
 input is compared as mutagen converts it to ID3v2.3.
 """
 import hashlib
@@ -18,12 +18,14 @@ def frames(path):
     try:
         tag = ID3(path, translate=False)
     except ID3NoHeaderError:
-        return 0, {}, []
+        return 0, {}, {}
     if tag.version < (2, 3, 0):
         tag.update_to_v23()
     seen = {key: hashlib.sha256(repr(frame).encode()).hexdigest()
             for key, frame in tag.items() if frame.FrameID not in AUDIO}
-    unknown = sorted(hashlib.sha256(bytes(raw)).hexdigest() for raw in tag.unknown_frames)
+    size = 3 if tag.version < (2, 3, 0) else 4
+    unknown = {hashlib.sha256(bytes(raw)).hexdigest(): bytes(raw[:size]).decode()
+               for raw in tag.unknown_frames}
     return tag.version[1], seen, unknown
 
 
@@ -35,5 +37,5 @@ print(json.dumps({
     "frames": sorted(seen_in),
     "missing": sorted(k for k in seen_in if k not in seen_out),
     "differ": sorted(k for k in seen_in if k in seen_out and seen_in[k] != seen_out[k]),
-    "unknownMissing": len([u for u in unknown_in if u not in unknown_out]),
+    "unknownMissing": sorted(name for u, name in unknown_in.items() if u not in unknown_out),
 }))

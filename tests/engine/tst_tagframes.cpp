@@ -44,7 +44,11 @@ QByteArray Picture(int megabytes) {
     data.reserve(megabytes << 20);
     for (int k = 0; data.size() < (megabytes << 20); ++k)
         data += static_cast<char>((k * 7919 + k / 251) & 0xff);
-    return QByteArray("\0image/jpeg\0\x03" "cover\0", 19) + data;
+    return QByteArray(
+               "\0image/jpeg\0\x03"
+               "cover\0",
+               19) +
+           data;
 }
 
 }  // namespace
@@ -79,8 +83,8 @@ class TestTagFrames : public QObject {
     QByteArray toolAloneSum(const QString& input) {
         const QString path = dir_.filePath(QStringLiteral("alone.mp3"));
         const EchoTexts e = DefaultEchoTexts();
-        if (run(InstalledSox(), {input, path, QStringLiteral("echos"), e.gainIn, e.gainOut,
-                                 e.delay, e.decay}) != 0)
+        if (run(InstalledSox(),
+                {input, path, QStringLiteral("echos"), e.gainIn, e.gainOut, e.delay, e.decay}) != 0)
             return QByteArray();
         return checksum(path);
     }
@@ -104,9 +108,9 @@ private slots:
 
     void everyFrameIsCopiedOrNamed_data() {
         QTest::addColumn<QByteArray>("tag");
-        QTest::addColumn<int>("seen");           // frames mutagen sees in the input
+        QTest::addColumn<int>("seen");  // frames mutagen sees in the input
         QTest::addColumn<int>("outVersion");
-        QTest::addColumn<QString>("warning");    // empty: a full copy
+        QTest::addColumn<QString>("warning");  // empty: a full copy
         const QByteArray three = Texts(3, {"TPE1", "Artist", "TALB", "Album", "TRCK", "4/9"});
         const QByteArray four = Texts(4, {"TPE1", "Artist", "TALB", "Album", "TRCK", "4/9"});
         const QByteArray binary("\xff\xe0\x00\xff\x00\xff\xfb\x90", 8);
@@ -114,11 +118,11 @@ private slots:
         QTest::newRow("empty frame first")
             << Tag(3, Frame(3, "TIT2", {}) + three + Frame(3, "TCON", {})) << 3 << 3 << "";
         QTest::newRow("frame size past the tag")
-            << Tag(3, three + Frame(3, "COMM", "\0eng\0long", 0, 5000), 0, 0) << 4 << 3
-            << "frames not copied: COMM (its size runs past the end of the tag)";
+            << Tag(3, three + Frame(3, "TIT2", Text("Cut short"), 0, 5000), 0, 0) << 4 << 3
+            << "frames not copied: TIT2 (its size runs past the end of the tag)";
         QTest::newRow("unknown names and odd flags")
-            << Tag(4, Frame(4, "XYZ1", binary, 0x7070) + four + Frame(4, "ZZZZ", "z", 0xffff))
-            << 3 << 4 << "";
+            << Tag(4, Frame(4, "XYZ1", binary, 0x7070) + four + Frame(4, "ZZZZ", "z", 0xffff)) << 3
+            << 4 << "";
         QTest::newRow("v2.3 unsynchronised")
             << Tag(3, Unsynch(Frame(3, "PRIV", priv) + three), 0x80) << 4 << 3 << "";
         QTest::newRow("v2.4 frames unsynchronised")
@@ -128,35 +132,42 @@ private slots:
         QTest::newRow("v2.4 extended header")
             << Tag(4, Synchsafe(6) + QByteArray("\x01\x00", 2) + four, 0x40) << 3 << 4 << "";
         QTest::newRow("compressed frames")
-            << Tag(3, Frame(3, "TIT2", qCompress(Text("Squeezed title")), 0x0080) + three)
-            << 4 << 3 << "";
+            << Tag(3, Frame(3, "TIT2", qCompress(Text("Squeezed title")), 0x0080) + three) << 4 << 3
+            << "";
         QByteArray zipped = qCompress(Text("Squeezed title, v2.4"));
-        zipped = Synchsafe(static_cast<quint32>(Text("Squeezed title, v2.4").size())) +
-                 zipped.mid(4);
+        zipped =
+            Synchsafe(static_cast<quint32>(Text("Squeezed title, v2.4").size())) + zipped.mid(4);
         QTest::newRow("v2.4 compressed frame")
             << Tag(4, Frame(4, "TIT2", zipped, 0x0009) + four) << 4 << 4 << "";
         QTest::newRow("v2.4 plain frame sizes")
-            << Tag(4, Frame(4, "COMM", "\0eng\0" + QByteArray(300, 'x')).replace(4, 4, Be(305, 4)) +
+            << Tag(4, Frame(4, "COMM", QByteArrayLiteral("\0eng\0") + QByteArray(300, 'x'))
+                              .replace(4, 4, Be(305, 4)) +
                           four)
             << 4 << 4 << "";
         QTest::newRow("v2.2 with dates and a picture")
             << Tag(2, Texts(2, {"TT2", "Title", "TP1", "Artist", "TYE", "1987", "TDA", "2403",
                                 "TIM", "1830"}) +
-                          Frame(2, "PIC", QByteArray("\0JPG\x03" "front\0", 11) + binary) +
-                          Frame(2, "COM", "\0eng\0note") + Frame(2, "ULT", "\0eng\0la la"))
+                          Frame(2, "PIC",
+                                QByteArray("\0JPG\x03"
+                                           "front\0",
+                                           11) +
+                                    binary) +
+                          Frame(2, "COM", QByteArrayLiteral("\0eng\0note")) +
+                          Frame(2, "ULT", QByteArrayLiteral("\0eng\0la la")))
             << 8 << 3 << "";
         QTest::newRow("v2.2 unknown frame")
             << Tag(2, Texts(2, {"TT2", "Title"}) + Frame(2, "XYZ", "data")) << 1 << 3
             << "frames not copied: XYZ (no ID3v2.3 counterpart)";
         QTest::newRow("duplicated frames")
-            << Tag(3, three + three + Frame(3, "TXXX", "\0k\0one") + Frame(3, "TXXX", "\0k\0two"))
+            << Tag(3, three + three + Frame(3, "TXXX", QByteArrayLiteral("\0k\0one")) +
+                          Frame(3, "TXXX", QByteArrayLiteral("\0k\0two")))
             << 4 << 3 << "";
         QTest::newRow("duplicated tags") << Tag(3, three) + Tag(3, three) << 3 << 3 << "";
         QTest::newRow("a second tag with more")
             << Tag(3, three) + Tag(3, three + Texts(3, {"TIT3", "Sub"})) << 3 << 3
             << "frames not copied: TIT3 (in a second ID3v2 tag)";
-        QTest::newRow("5 MB picture") << Tag(4, four + Frame(4, "APIC", Picture(5))) << 4 << 4
-                                      << "";
+        QTest::newRow("5 MB picture")
+            << Tag(4, four + Frame(4, "APIC", Picture(5))) << 4 << 4 << "";
     }
     void everyFrameIsCopiedOrNamed() {
         QFETCH(QByteArray, tag);
@@ -171,17 +182,19 @@ private slots:
         QCOMPARE(checksum(in), inputSum);
 
         QByteArray json;
-        QCOMPARE(run(kPython, {sourceDir() + QStringLiteral("/tests/engine/id3referee.py"), in,
-                               r.output},
-                     &json),
-                 0);
+        QCOMPARE(
+            run(kPython,
+                {sourceDir() + QStringLiteral("/tests/engine/id3referee.py"), in, r.output}, &json),
+            0);
         const QJsonObject referee = QJsonDocument::fromJson(json).object();
         QCOMPARE(referee[QStringLiteral("frames")].toArray().size(), seen);
         QCOMPARE(referee[QStringLiteral("outVersion")].toInt(), outVersion);
         QCOMPARE(referee[QStringLiteral("differ")].toArray().size(), 0);
-        QCOMPARE(referee[QStringLiteral("unknownMissing")].toInt(), 0);
-        for (const QJsonValue& key : referee[QStringLiteral("missing")].toArray())
-            QVERIFY2(warning.contains(key.toString().left(4)), qPrintable(key.toString()));
+        // Whatever the output lacks, the warning names.
+        for (const char* what : {"missing", "unknownMissing"}) {
+            for (const QJsonValue& key : referee[QLatin1String(what)].toArray())
+                QVERIFY2(warning.contains(key.toString().left(4)), qPrintable(key.toString()));
+        }
     }
 
     // Tags meant to exhaust their reader end as named warnings, the output SoX's own.
@@ -192,16 +205,17 @@ private slots:
             << Tag(4, Nested(18000))
             << "tags not copied: the input's ID3v2 tag nests chapters more than 16 levels deep";
         QByteArray tiny;
-        const QByteArray one = Frame(4, "TXXX", "\0");
+        const QByteArray one = Frame(4, "TXXX", QByteArray(1, '\0'));
         tiny.reserve(one.size() * 3000000);
         for (int k = 0; k < 3000000; ++k)
             tiny += one;
         QTest::newRow("3 million tiny frames")
-            << Tag(4, tiny) << "tags not copied: the input's ID3v2 tag holds more than 100000 "
-                               "frames";
-        QTest::newRow("tag size past the file")
-            << Tag(3, Texts(3, {"TIT2", "Title"})).replace(6, 4, Synchsafe(1 << 27))
-            << "tags not copied: the input's ID3v2 tag runs past the end of the file";
+            << Tag(4, tiny)
+            << "tags not copied: the input's ID3v2 tag holds more than 100000 "
+               "frames";
+        QTest::newRow("a frame of 256 MB in a small tag")
+            << Tag(4, Frame(4, "APIC", "x", 0, 0x0fffffff) + Texts(4, {"TIT2", "Lost"}))
+            << "frames not copied: APIC (its size runs past the end of the tag)";
     }
     void hostileTagsAreBounded() {
         QFETCH(QByteArray, tag);
