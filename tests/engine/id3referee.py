@@ -2,8 +2,9 @@
 
 id3referee.py INPUT OUTPUT prints one JSON object: the frames mutagen sees in the input (the
 frames that describe the input's audio left out), those missing from the output or different
-there, and the names of the unknown frames (kept as bytes by mutagen) missing from the output. An ID3v2.2
-input is compared as mutagen converts it to ID3v2.3.
+there, the names of the unknown frames (kept as bytes by mutagen) missing from the output, and
+the output's recording time as mutagen reads it. An ID3v2.2 input is compared as mutagen
+converts it to ID3v2.3.
 """
 import hashlib
 import json
@@ -29,12 +30,21 @@ def frames(path):
     return tag.version[1], seen, unknown
 
 
+def date(path):
+    """The recording time mutagen makes of the output's date frames."""
+    try:
+        return str(ID3(path).get("TDRC", ""))
+    except ID3NoHeaderError:
+        return ""
+
+
 in_version, seen_in, unknown_in = frames(sys.argv[1])
 out_version, seen_out, unknown_out = frames(sys.argv[2])
 print(json.dumps({
     "inVersion": in_version,
     "outVersion": out_version,
     "frames": sorted(seen_in),
+    "outDate": date(sys.argv[2]),
     "missing": sorted(k for k in seen_in if k not in seen_out),
     "differ": sorted(k for k in seen_in if k in seen_out and seen_in[k] != seen_out[k]),
     "unknownMissing": sorted(name for u, name in unknown_in.items() if u not in unknown_out),
