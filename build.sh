@@ -19,6 +19,7 @@ packages=(
   libtag1-dev
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
+  python3-mutagen
   clang libclang-rt-14-dev
 )
 

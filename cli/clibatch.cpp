@@ -4,6 +4,8 @@
 #include "cli/parallelbatch.h"
 #include "cli/progressprinter.h"
 #include "engine/conversionjob.h"
+#include "engine/encodingclass.h"
+#include "engine/outputpath.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
@@ -81,7 +83,7 @@ QString ShellQuote(const QString& word) {
     return quoted + u'\'';
 }
 
-int DryRun(const CliOptions& options, const QStringList& files) {
+int DryRun(const CliOptions& options, const QStringList& files, const QStringList& folders) {
     const IdentitySet listFiles = IdentitiesOf(files);
     QString program = InstalledSox();
     if (program.isEmpty())
@@ -89,30 +91,35 @@ int DryRun(const CliOptions& options, const QStringList& files) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     int skipped = 0;
-    for (const QString& file : files) {
+    OutputClaims claims;
+    for (qsizetype k = 0; k < files.size(); ++k) {
+        const QString& file = files[k];
         ConversionJob job(file);
         try {
-            job.formOutputPath(options.outputFolder);
+            job.formOutputPath(folders.value(k, options.outputFolder));
         } catch (const StepError& e) {
             err << "echobatch-cli: " << file << ": " << e.description() << '\n';
             ++skipped;
             continue;
         }
         if (!job.checkOutputIsFree(
-                [&](const FileIdentity& id) { return listFiles.contains(id); })) {
+                [&](const FileIdentity& id) { return listFiles.contains(id); }) ||
+            !job.claimOutput(claims)) {
             err << "echobatch-cli: " << file << ": " << job.result().reason << '\n';
             ++skipped;
             continue;
         }
+        const QString compression =
+            CompressionFor(ReadInputEncoding(AbsolutePath(file)), options.bitrate);
         QStringList words{ShellQuote(program)};
-        for (const QString& a : ToolArguments(file, job.output(), options.echo))
+        for (const QString& a : ToolArguments(file, job.output(), options.echo, compression))
             words << ShellQuote(a);
         out << words.join(u' ') << '\n';
     }
     return skipped == 0 ? kExitConverted : kExitFailed;
 }
 
-int ConvertFiles(const CliOptions& options, const QStringList& files) {
+int ConvertFiles(const CliOptions& options, const QStringList& files, const QStringList& folders) {
     // From here on a stop signal is only noted, so the tool folder is always removed.
     CatchStopSignals();
     StderrReporter reporter;
@@ -124,7 +131,8 @@ int ConvertFiles(const CliOptions& options, const QStringList& files) {
     }
 
     ProgressPrinter printer(static_cast<int>(files.size()), options.quiet);
-    ParallelBatch batch(files, options.outputFolder, options.echo, options.jobs, tools, printer);
+    ParallelBatch batch(files, options.outputFolder, options.echo, options.jobs, tools, printer,
+                        folders, options.bitrate);
 
     bool interrupted = false;
     QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);

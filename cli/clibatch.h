@@ -9,12 +9,14 @@ struct CliOptions;
 
 // Prints the tool's command for each file on standard output, one file a line, shell-quoted;
 // the output is shown under its final name. Converts nothing. Returns 1 when a file would be
-// skipped (said on standard error), else 0.
-int DryRun(const CliOptions& options, const QStringList& files);
+// skipped (said on standard error), else 0. `folders`: each file's output folder (empty: all
+// go to options.outputFolder).
+int DryRun(const CliOptions& options, const QStringList& files, const QStringList& folders = {});
 
 // Deploys the tool, converts every file (options.jobs at once), removes the tool, prints the
 // summary. Returns 0 when every file converted, 1 otherwise, 130 when interrupted.
-int ConvertFiles(const CliOptions& options, const QStringList& files);
+int ConvertFiles(const CliOptions& options, const QStringList& files,
+                 const QStringList& folders = {});
 
 // A text as one word of a POSIX shell command line.
 QString ShellQuote(const QString& word);

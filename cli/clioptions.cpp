@@ -1,5 +1,6 @@
 #include "cli/clioptions.h"
 
+#include "engine/encodingclass.h"
 #include "engine/pathhelpers.h"
 #include "shell/settingsstore.h"
 
@@ -18,7 +19,8 @@ const std::array<const char*, 4> kEchoOptions{"gain-in", "gain-out", "delay", "d
 
 const char kUsage[] =
     "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]\n"
-    "                     [--jobs N] [--dry-run] [--quiet] PATH...\n"
+    "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]\n"
+    "                     [--quiet] PATH...\n"
     "\n"
     "Adds an echo to each MP3 file given and writes the result, under the same base name with\n"
     "the extension .mp3, into the output folder.\n"
@@ -29,13 +31,19 @@ const char kUsage[] =
     "  --delay T       delay in milliseconds (default: stored value, else 63)\n"
     "  --decay T       decay (default: stored value, else 0.3)\n"
     "  --jobs N        conversions at once (default 1; 0: one per processor core)\n"
+    "  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest\n"
+    "                  bitrate the file's sample rate allows); default 'keep': each\n"
+    "                  file keeps its input's bitrate, and VBR stays VBR\n"
+    "  --keep-tree     a file found in a folder given as PATH goes to the same\n"
+    "                  relative folder below the output folder (made as needed)\n"
     "  --dry-run       print the tool's command for each file, convert nothing\n"
     "  --quiet         no progress; only failures and warnings are named\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
-    "Each output gets the input's tags. A file whose tags cannot be copied is still\n"
-    "converted, and named in a warning.\n"
+    "Each output gets the input's tags. A file whose tags cannot be copied, or whose\n"
+    "echo clipped samples, is still converted, and named in a warning. A file whose\n"
+    "output would replace the output of an earlier file of the same run is skipped.\n"
     "\n"
     "Exit status: 0 every file converted, 1 some file failed, 2 usage error,\n"
     "130 interrupted.\n";
@@ -57,11 +65,13 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
+    const QCommandLineOption bitrate(QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS"));
+    const QCommandLineOption keepTree(QStringLiteral("keep-tree"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({out, jobs, dryRun, quiet, help, version});
+    parser.addOptions({out, jobs, bitrate, keepTree, dryRun, quiet, help, version});
     for (const char* name : kEchoOptions)
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
@@ -79,6 +89,7 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
 
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
+    options.keepTree = parser.isSet(keepTree);
     options.paths = parser.positionalArguments();
     if (options.paths.isEmpty())
         return UsageError(QStringLiteral("no files given"));
@@ -90,6 +101,16 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
             return UsageError(QStringLiteral("--jobs needs a whole number from 0 to 1024, not '%1'")
                                   .arg(parser.value(jobs)));
         options.jobs = n == 0 ? qMax(1, QThread::idealThreadCount()) : n;
+    }
+
+    if (parser.isSet(bitrate) && parser.value(bitrate) != QLatin1String("keep")) {
+        bool ok = false;
+        options.bitrate = parser.value(bitrate).toInt(&ok);
+        if (!ok || !IsEncoderBitrate(options.bitrate))
+            return UsageError(
+                QStringLiteral("--bitrate needs 'keep' or one of 8, 16, 24, 32, 40, 48, 56, 64, "
+                               "80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not '%1'")
+                    .arg(parser.value(bitrate)));
     }
 
     // The window's stored values are only read, never written.

@@ -16,6 +16,8 @@ struct CliOptions {
     int jobs = 1;
     bool dryRun = false;
     bool quiet = false;
+    int bitrate = 0;        // a fixed CBR bitrate in kbps; 0 keeps each input's encoding class
+    bool keepTree = false;  // files found in a folder go below the output folder as in it
     QStringList paths;
 };
 

@@ -4,25 +4,57 @@
 
 namespace eb {
 
+namespace {
+
+// The folder of `file` relative to the scanned `folder`. The scan builds each path as the
+// folder, "/" and the names below it, with every "//" made "/".
+QString SubfolderOf(const QString& file, QString folder) {
+    folder += u'/';
+    while (folder.contains(QStringLiteral("//")))
+        folder.replace(QStringLiteral("//"), QStringLiteral("/"));
+    if (!file.startsWith(folder))
+        return QString();
+    const QString rest = file.mid(folder.size());
+    return rest.left(qMax<qsizetype>(rest.lastIndexOf(u'/'), 0));
+}
+
+}  // namespace
+
 CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
     CliPaths result;
     bool folderGiven = false;
     for (const QString& path : arguments) {
         if (!IsFolder(path)) {
             result.files << path;
+            result.subfolders << QString();
             continue;
         }
         folderGiven = true;
         const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield);
-        if (!scan.failure.isEmpty())
+        if (!scan.failure.isEmpty()) {
             result.errors << QStringLiteral("%1: the folder could not be scanned completely: %2")
                                  .arg(path, scan.failure);
-        else
-            result.files += scan.files;
+            continue;
+        }
+        result.files += scan.files;
+        for (const QString& file : scan.files)
+            result.subfolders << SubfolderOf(file, path);
     }
     if (folderGiven && result.files.isEmpty() && result.errors.isEmpty())
         result.errors << QStringLiteral("no MP3 files found in the folders given");
     return result;
+}
+
+QStringList OutputFoldersFor(const CliPaths& paths, const QString& outputFolder, bool keepTree) {
+    QStringList folders;
+    for (qsizetype k = 0; k < paths.files.size(); ++k) {
+        const QString sub = keepTree ? paths.subfolders.value(k) : QString();
+        if (sub.isEmpty())
+            folders << outputFolder;
+        else
+            folders << (outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/') + sub;
+    }
+    return folders;
 }
 
 }  // namespace eb

@@ -11,6 +11,10 @@ namespace eb {
 struct CliPaths {
     QStringList files;   // in the order given; duplicates kept
     QStringList errors;  // one line per argument that cannot be used
+    // Per file: the folder it lies in relative to the folder argument it was found through
+    // ("live/1999" for music/live/1999/a.mp3 found through "music"); empty for a file given
+    // as it is or lying in the folder argument itself.
+    QStringList subfolders;
 };
 
 // Files are taken as given. A folder stands for every MP3 file in it and in all folders below
@@ -19,5 +23,9 @@ struct CliPaths {
 // scan stops short is an error, so a batch never runs on part of a folder unnoticed; so is a
 // command line whose folders hold no MP3 file and that names no file either.
 CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield = {});
+
+// The output folder of each file: `outputFolder`, or with `keepTree` the file's subfolder
+// below it.
+QStringList OutputFoldersFor(const CliPaths& paths, const QString& outputFolder, bool keepTree);
 
 }  // namespace eb

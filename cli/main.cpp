@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
             QTextStream(stderr) << "echobatch-cli: " << error << '\n';
         return eb::kExitUsage;
     }
-    return options.dryRun ? eb::DryRun(options, paths.files)
-                          : eb::ConvertFiles(options, paths.files);
+    const QStringList folders = eb::OutputFoldersFor(paths, options.outputFolder, options.keepTree);
+    return options.dryRun ? eb::DryRun(options, paths.files, folders)
+                          : eb::ConvertFiles(options, paths.files, folders);
 }

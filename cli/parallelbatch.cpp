@@ -1,9 +1,11 @@
 #include "cli/parallelbatch.h"
 
 #include "cli/progressprinter.h"
+#include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
+#include <QDir>
 #include <QEventLoop>
 
 #include <algorithm>
@@ -12,27 +14,32 @@ namespace eb {
 
 ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFolder,
                              const EchoTexts& echo, int jobs, ToolSet& tools,
-                             ProgressPrinter& printer)
+                             ProgressPrinter& printer, const QStringList& folders, int fixedKbps)
     : files_(files),
       outputFolder_(outputFolder),
+      folders_(folders),
       echo_(echo),
       jobs_(qMax(1, jobs)),
+      fixedKbps_(fixedKbps),
       tools_(tools),
       printer_(printer) {
     results_.resize(files_.size());
+    if (folders_.size() != files_.size())
+        folders_ = QStringList(files_.size(), outputFolder_);
     for (qsizetype k = 0; k < files_.size(); ++k) {
         results_[k].input = files_[k];
         if (const auto id = IdentityOf(files_[k]))
             listFiles_.insert(*id);
         QString output;
         try {
-            output = AbsolutePath(OutputPathFor(outputFolder_, files_[k]));
+            output = AbsolutePath(OutputPathFor(folders_[k], files_[k]));
         } catch (const StepError&) {
             // The job itself reports why when its turn comes.
         }
         outputs_ << output;
         pending_.push_back(static_cast<int>(k));
     }
+    earlierOwners_ = EarlierOwners(files_, outputs_, listFiles_);
 }
 
 ParallelBatch::~ParallelBatch() = default;
@@ -76,8 +83,18 @@ void ParallelBatch::startMore() {
 }
 
 bool ParallelBatch::startFile(int index) {
+    if (!earlierOwners_[index].isEmpty()) {
+        results_[index].output = outputs_[index];
+        results_[index].reason = ReplacesEarlierOutput(earlierOwners_[index]);
+        printer_.fileFinished(index, results_[index]);
+        return false;
+    }
+    const QString& folder = folders_[index];
+    if (folder != outputFolder_ && IsFolder(outputFolder_))
+        QDir().mkpath(folder);  // a failure is told when the output cannot be created there
     auto job = std::make_unique<ConversionJob>(files_[index]);
-    if (!job->plan(outputFolder_, echo_, listFiles_)) {
+    job->setFixedBitrate(fixedKbps_);
+    if (!job->plan(folder, echo_, listFiles_)) {
         results_[index] = job->result();
         printer_.fileFinished(index, results_[index]);
         return false;

@@ -1,6 +1,6 @@
 // Runs the conversions of echobatch-cli, up to N at once, each through its own ConversionJob.
-// Files whose outputs share a name are converted one after the other in list order, so the
-// later file's result stays, as in a sequential run.
+// A file whose output would replace the output of an earlier file of the list is skipped when
+// its turn comes, whatever runs meanwhile, so the results equal those of a sequential run.
 #pragma once
 
 #include "engine/conversionjob.h"
@@ -24,8 +24,12 @@ struct ToolSet;
 class ParallelBatch : public QObject {
     Q_OBJECT
 public:
+    // `folders`: each file's output folder (empty: all go to `outputFolder`); a missing one
+    // below an existing `outputFolder` is made when its file's turn comes. `fixedKbps`: a CBR
+    // bitrate for every output (0: each keeps its input's encoding class).
     ParallelBatch(const QStringList& files, const QString& outputFolder, const EchoTexts& echo,
-                  int jobs, ToolSet& tools, ProgressPrinter& printer);
+                  int jobs, ToolSet& tools, ProgressPrinter& printer,
+                  const QStringList& folders = {}, int fixedKbps = 0);
     ~ParallelBatch() override;
 
     // Converts every file; returns when all have finished or, after cancel(), stopped.
@@ -43,12 +47,15 @@ private:
 
     QStringList files_;
     QString outputFolder_;
+    QStringList folders_;  // per file
     EchoTexts echo_;
     int jobs_;
+    int fixedKbps_;
     ToolSet& tools_;
     ProgressPrinter& printer_;
     IdentitySet listFiles_;
     QStringList outputs_;        // per file; empty when none can be formed
+    QStringList earlierOwners_;  // per file: the earlier file with the same output, if any
     std::vector<int> pending_;   // list positions not started yet, in order
     QSet<QString> busyOutputs_;  // outputs of the running conversions
     std::vector<std::unique_ptr<ConversionJob>> running_;

@@ -1,5 +1,6 @@
 #include "engine/conversionjob.h"
 
+#include "engine/encodingclass.h"
 #include "engine/pathhelpers.h"
 #include "engine/runandwait.h"
 #include "engine/tooldeploy.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -78,16 +80,28 @@ QString LastLine(const QByteArray& text) {
 
 }  // namespace
 
-QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo) {
-    return {QStringLiteral("--no-glob"),
-            AbsolutePath(input),
-            QStringLiteral("--no-glob"),
-            AbsolutePath(output),
-            QStringLiteral("echos"),
-            echo.gainIn,
-            echo.gainOut,
-            echo.delay,
-            echo.decay};
+QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
+                          const QString& compression) {
+    QStringList args{QStringLiteral("--no-glob"), AbsolutePath(input)};
+    if (!compression.isEmpty())
+        args << QStringLiteral("-C") << compression;
+    args << QStringLiteral("--no-glob") << AbsolutePath(output) << QStringLiteral("echos")
+         << echo.gainIn << echo.gainOut << echo.delay << echo.decay;
+    return args;
+}
+
+qint64 ClippedSamples(const QByteArray& stderrText) {
+    static const QRegularExpression clipped(QStringLiteral("\\bclipped (\\d+) samples?\\b"));
+    qint64 total = 0;
+    for (const QByteArray& line : stderrText.split('\n')) {
+        const QList<QByteArray> words = line.trimmed().split(' ');
+        if (words.size() < 2 || words[1] != "WARN")
+            continue;
+        const QRegularExpressionMatch m = clipped.match(QString::fromLocal8Bit(line));
+        if (m.hasMatch())
+            total += m.captured(1).toLongLong();
+    }
+    return total;
 }
 
 QString FailLine(const QByteArray& stderrText) {
@@ -135,19 +149,29 @@ bool ConversionJob::checkOutputIsFree(const std::function<bool(const FileIdentit
     return true;
 }
 
+bool ConversionJob::claimOutput(OutputClaims& claims) {
+    const QString earlier = claims.claim(result_.output, result_.input);
+    if (earlier.isEmpty())
+        return true;
+    fail(ReplacesEarlierOutput(earlier));
+    return false;
+}
+
 bool ConversionJob::prepare(const EchoTexts& echo) {
     const QString wrong = CheckEchoTexts(echo);
     if (!wrong.isEmpty()) {
         fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return false;
     }
+    const QString compression =
+        CompressionFor(ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
     QString error;
     temp_ = CreateTemporary(result_.output, &error);
     if (temp_.isEmpty()) {
         fail(error);
         return false;
     }
-    args_ = ToolArguments(result_.input, temp_, echo);
+    args_ = ToolArguments(result_.input, temp_, echo, compression);
     return true;
 }
 
@@ -229,6 +253,10 @@ void ConversionJob::fail(const QString& reason) {
     done_ = true;
 }
 
+void ConversionJob::addWarning(const QString& warning) {
+    result_.warning += (result_.warning.isEmpty() ? QString() : QStringLiteral("; ")) + warning;
+}
+
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
     QString reason;
@@ -255,8 +283,12 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
                                     : QStringLiteral("the tool wrote no output: ") + last;
         }
     }
-    if (reason.isEmpty() && attachTags())
-        return;  // the tag copy runs on and settles the file when it ends
+    if (reason.isEmpty()) {
+        if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
+            addWarning(QStringLiteral("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
+        if (attachTags())
+            return;  // the tag copy runs on and settles the file when it ends
+    }
     settle(reason);
 }
 
@@ -324,10 +356,6 @@ void ConversionJob::takeTags() {
         addWarning(QStringLiteral("tags not copied: ") + tags.text);
     else if (!tags.text.isEmpty())
         addWarning(tags.text);
-}
-
-void ConversionJob::addWarning(const QString& warning) {
-    result_.warning += (result_.warning.isEmpty() ? QString() : QStringLiteral("; ")) + warning;
 }
 
 void ConversionJob::removeTemporary() {

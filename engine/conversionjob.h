@@ -10,6 +10,7 @@
 #pragma once
 
 #include "engine/fileidentity.h"
+#include "engine/outputclaims.h"
 #include "engine/outputpath.h"
 #include "engine/tagcopyrun.h"
 #include "engine/toolrun.h"
@@ -32,13 +33,19 @@ struct ConversionResult {
     QString output;  // the final output path; empty when none could be formed
     QString reason;  // why the file was not converted
     // Converted, but with something the user must know: "tags not copied: <why>",
-    // "frames not copied: <frames>".
+    // "frames not copied: <frames>", "N samples clipped; ..." (several joined by "; ").
     QString warning;
 };
 
 // What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
-// wildcard characters in a name), then "echos" and the four texts exactly as they are.
-QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo);
+// wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
+// the output when given, then "echos" and the four texts exactly as they are.
+QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
+                          const QString& compression = QString());
+
+// The samples the tool reports as clipped ("sox WARN echos: echos clipped N samples; decrease
+// volume?"), summed over its warnings; 0 when none.
+qint64 ClippedSamples(const QByteArray& stderrText);
 
 // The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
 // when there is none.
@@ -56,8 +63,13 @@ public:
     // Line 152: an existing output must be neither the input itself nor, by `isListFile`,
     // another file of the list. False when it is: the job is then done, not converted.
     bool checkOutputIsFree(const std::function<bool(const FileIdentity&)>& isListFile);
-    // Line 154: checks the echo texts, creates the temporary output and forms the arguments.
-    // False when that fails: the job is then done, not converted.
+    // With checkOutputIsFree: the output must not be one that an earlier entry of the same
+    // batch writes. Claims it otherwise. False when it is taken: the job is then done.
+    bool claimOutput(OutputClaims& claims);
+    // A fixed CBR bitrate for the output instead of the input's encoding class (0: keep it).
+    void setFixedBitrate(int kbps) { fixedKbps_ = kbps; }
+    // Line 154: checks the echo texts, reads the input's encoding class, creates the temporary
+    // output and forms the arguments. False when that fails: the job is then done, not converted.
     bool prepare(const EchoTexts& echo);
     // The three steps above at once (the command-line tool's way). False when skipped.
     bool plan(const QString& outputFolderText, const EchoTexts& echo, const IdentitySet& listFiles);
@@ -85,19 +97,20 @@ signals:
 
 private:
     void fail(const QString& reason);
+    void addWarning(const QString& warning);
     void conclude(const ToolRun::Outcome& outcome, const QString& program);
     void onRunFinished();
     void settle(QString reason);
     bool attachTags();
     void onTagsFinished();
     void takeTags();
-    void addWarning(const QString& warning);
     void removeTemporary();
 
     QString temp_;
     QStringList args_;
     QString program_;
     bool async_ = false;
+    int fixedKbps_ = 0;
     ToolRun run_;
     ToolRun::Outcome outcome_;
     TagCopyRun tags_;

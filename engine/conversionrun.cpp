@@ -41,7 +41,8 @@ QString Listed(const QList<Failure>& list) {
 }
 
 // "Done.", then the files that failed and the files converted with a warning (their tags could
-// not be copied: the audio is there, but the user must know what it lacks).
+// not be copied, samples were clipped: the audio is there, but the user must know what it
+// lacks).
 QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total) {
     QString text = QStringLiteral("Done.");
     if (!failures.isEmpty())
@@ -144,6 +145,10 @@ void ConversionRun::Run(BatchHost& host) {
         return listFiles.contains(id);
     };
 
+    // No entry replaces the result of an earlier entry of this batch (two "intro.mp3" from
+    // different folders): the later one is skipped and named.
+    OutputClaims claims;
+
     QList<Failure> failures;
     QList<Failure> warnings;
     bool goneReported = false;
@@ -207,7 +212,8 @@ void ConversionRun::Run(BatchHost& host) {
         } forget{active};
         bool ready = false;
         if (!fileStep(150, [&] { job.formOutputPath(host.outputFolderText()); }) ||
-            !fileStep(152, [&] { ready = job.checkOutputIsFree(isListFile); }))
+            !fileStep(
+                152, [&] { ready = job.checkOutputIsFree(isListFile) && job.claimOutput(claims); }))
             continue;
         if (ready && !fileStep(154, [&] { ready = job.prepare(host.echoTexts()); }))
             continue;

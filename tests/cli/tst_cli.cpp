@@ -58,6 +58,7 @@ private slots:
         QVERIFY(makeToneMp3(file("good.mp3"), 0.4));
         QVERIFY(makeToneMp3(file("a b.mp3"), 0.4, 660));
         QVERIFY(writeFile(file("corrupt.mp3"), QByteArray(4000, 'q')));
+        QCOMPARE(run("sox", {"-n", file("loud.mp3"), "synth", "0.5", "square", "vol", "1"}), 0);
         QFile::remove(eb::SettingsStore::fileName());
     }
 
@@ -85,6 +86,14 @@ private slots:
             << QStringList{"--out", out_, "--jobs", "2", file("corrupt.mp3"), good} << 1
             << "1 of 2 files failed:\n  " + file("corrupt.mp3") + ": sox FAIL";
         QTest::newRow("quiet") << QStringList{"--quiet", "--out", out_, good} << 0 << "";
+        QTest::newRow("bad bitrate") << QStringList{"--out", out_, "--bitrate", "100", good} << 2
+                                     << "--bitrate needs 'keep' or one of 8, 16,";
+        QTest::newRow("clipping told, also when quiet")
+            << QStringList{"--quiet",    "--out", out_,      "--gain-in", "1",
+                           "--gain-out", "1",     "--decay", "0.9",       file("loud.mp3")}
+            << 0
+            << "echobatch-cli: 1 of 1 files converted with a warning:\n  " + file("loud.mp3") +
+                   ": ";
     }
     void exitCodes() {
         QFETCH(QStringList, args);
@@ -96,6 +105,8 @@ private slots:
         QVERIFY2(QString::fromUtf8(r.err).contains(said), r.err.constData());
         if (said.isEmpty())
             QCOMPARE(r.err, QByteArray());
+        if (said.endsWith(": "))  // a warning
+            QVERIFY(r.err.endsWith(" samples clipped; lower Gain-Out or Decay\n"));
         QCOMPARE(QDir(out_).entryList(QDir::Files).size(), code == 2 ? 0 : 1);
         QVERIFY(hidden(out_).isEmpty());
         QVERIFY(!QFile::exists(eb::SettingsStore::fileName()));
@@ -108,10 +119,58 @@ private slots:
         QCOMPARE(r.code, 0);
         const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        QCOMPARE(lines[1],
-                 QStringLiteral("%1 --no-glob '%2' --no-glob '%3/a b.mp3' echos 0.8 0.7 250 0.3")
-                     .arg(eb::InstalledSox(), file("a b.mp3"), out_));
+        QCOMPARE(
+            lines[1],
+            QStringLiteral("%1 --no-glob '%2' -C 64 --no-glob '%3/a b.mp3' echos 0.8 0.7 250 0.3")
+                .arg(eb::InstalledSox(), file("a b.mp3"), out_));
+        const Ran fixed = cli({"--dry-run", "--out", out_, "--bitrate", "192", file("good.mp3")});
+        QVERIFY2(fixed.out.contains(" -C 192 --no-glob "), fixed.out.constData());
         QVERIFY(QDir(out_).isEmpty());
+    }
+
+    // Two folders holding the same names: the later file is skipped and named, the earlier
+    // result stays, whatever the number of jobs; --keep-tree writes the tree instead.
+    void collisionsAreNamed_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("outputs");
+        const QString a = file("music/a"), b = file("music/b");
+        const QStringList flat{"deep.mp3", "intro.mp3", "outro.mp3"};
+        QTest::newRow("in list order") << QStringList{"--jobs", "1", a, b} << 1 << flat;
+        QTest::newRow("two jobs") << QStringList{"--jobs", "2", a, b} << 1 << flat;
+        QTest::newRow("dry run") << QStringList{"--dry-run", a, b} << 1 << QStringList();
+        QTest::newRow("tree kept")
+            << QStringList{"--keep-tree", "--jobs", "2", file("music")} << 0
+            << QStringList{"a/intro.mp3", "a/x/y/deep.mp3", "b/intro.mp3", "b/outro.mp3"};
+        QTest::newRow("tree kept, two roots with the same names")
+            << QStringList{"--keep-tree", a, b} << 1
+            << QStringList{"intro.mp3", "outro.mp3", "x/y/deep.mp3"};
+    }
+    void collisionsAreNamed() {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QStringList, outputs);
+        QVERIFY(makeToneMp3(file("music/a/intro.mp3"), 0.3, 300));
+        QVERIFY(makeToneMp3(file("music/b/intro.mp3"), 1.2, 900));
+        QVERIFY(makeToneMp3(file("music/a/x/y/deep.mp3"), 0.3));
+        QVERIFY(makeToneMp3(file("music/b/outro.mp3"), 0.3));
+        emptyFolder(out_);
+        const Ran r = cli(QStringList{"--out", out_} + args);
+        QCOMPARE(r.code, code);
+        QStringList written;
+        QDirIterator it(out_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            written << QDir(out_).relativeFilePath(it.next());
+        written.sort();
+        QCOMPARE(written, outputs);
+        if (code == 1)
+            QVERIFY2(r.err.contains(file("music/b/intro.mp3").toUtf8() +
+                                    ": skipped: its output would replace the output of " +
+                                    file("music/a/intro.mp3").toUtf8() + "\n"),
+                     r.err.constData());
+        // The earlier file's result stayed: the short one.
+        if (outputs.contains("intro.mp3"))
+            QVERIFY(decodeSamples(out_ + "/intro.mp3").size() < 6400);
     }
 
     void settingsAreReadButNeverWritten() {
@@ -139,7 +198,7 @@ private slots:
             files << file("tone%1.mp3").arg(k);
             QVERIFY(makeToneMp3(files.last(), 0.3, 300 + 100 * k));
         }
-        // Two inputs with one output name: the later one's result stays, as in list order.
+        // Two inputs with one output name: the earlier one's result stays, the later is named.
         QVERIFY(makeToneMp3(file("x/dup.mp3"), 0.3, 200));
         QVERIFY(makeToneMp3(file("y/dup.mp3"), 0.3, 900));
         files << file("x/dup.mp3") << file("corrupt.mp3") << file("y/dup.mp3");
@@ -151,7 +210,7 @@ private slots:
             const Ran r = cli(QStringList{"--out", out, "--jobs", QString::number(jobs)} + files);
             QCOMPARE(r.code, 1);
             results[jobs - 1] = contents(out);
-            summaries[jobs - 1] = r.err.mid(r.err.indexOf("echobatch-cli: 1 of 8 files failed:"));
+            summaries[jobs - 1] = r.err.mid(r.err.indexOf("echobatch-cli: 2 of 8 files failed:"));
         }
         QCOMPARE(results[0].size(), 6);
         QCOMPARE(results[1], results[0]);
@@ -162,7 +221,7 @@ private slots:
     void interruptLeavesNothingBehind() {
         emptyFolder(out_);
         const QString hang = file("hang");
-        QVERIFY(writeFile(hang, "#!/bin/sh\necho partial > \"$4\"\nexec sleep 60\n"));
+        QVERIFY(writeFile(hang, "#!/bin/sh\necho partial > \"$6\"\nexec sleep 60\n"));
         QFile::setPermissions(hang, QFile::ReadOwner | QFile::ExeOwner);
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

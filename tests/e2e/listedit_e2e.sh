@@ -21,7 +21,7 @@ e2e_start_xvfb
 out="$work/out"
 mkdir -p "$out" "$shots"
 e2e_preset_output_folder "$out"
-# The tool's arguments are --no-glob INPUT --no-glob OUTPUT echos ...
+# The tool's arguments are --no-glob INPUT -C C --no-glob OUTPUT echos ...
 printf '#!/bin/sh\nprintf "%%s\\n" "$2" >> "%s/calls.log"\nexec "%s" "$@"\n' \
   "$work" "$(command -v sox)" >"$work/sox"
 chmod 700 "$work/sox"

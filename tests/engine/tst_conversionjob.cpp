@@ -208,34 +208,36 @@ private slots:
         QVERIFY(writeFile(in_ + QStringLiteral("/-a b.mp3"), "x"));
         const ConversionResult r = convert(
             QStringLiteral("-a b.mp3"),
-            fake("for a; do echo \"$a\"; done > " + log.toUtf8() + "; echo made > \"$4\""), echo);
+            fake("for a; do echo \"$a\"; done > " + log.toUtf8() + "; echo made > \"$6\""), echo);
         QVERIFY2(r.converted, qPrintable(r.reason));
         const QStringList args = QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(args.size(), 9);
-        QCOMPARE(args.mid(0, 3), QStringList({"--no-glob", in_ + "/-a b.mp3", "--no-glob"}));
+        QCOMPARE(args.size(), 11);
+        // An input that is no audio file gets the highest bitrate its rate allows.
+        QCOMPARE(args.mid(0, 5),
+                 QStringList({"--no-glob", in_ + "/-a b.mp3", "-C", "320", "--no-glob"}));
         QVERIFY2(QRegularExpression(
                      QRegularExpression::anchoredPattern(QRegularExpression::escape(out_) +
                                                          "/\\.-a b\\.echobatch-\\w{6}\\.mp3"))
-                     .match(args[3])
+                     .match(args[5])
                      .hasMatch(),
-                 qPrintable(args[3]));
-        QCOMPARE(args.mid(4), QStringList({"echos", "+0.8", ".7", "1e2", "0.30"}));
+                 qPrintable(args[5]));
+        QCOMPARE(args.mid(6), QStringList({"echos", "+0.8", ".7", "1e2", "0.30"}));
         QCOMPARE(readFile(out_ + QStringLiteral("/-a b.mp3")), QByteArray("made\n"));
     }
 
     void verdictOfTheTool_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("reason");  // empty: converted
-        QTest::newRow("exit 3") << QByteArray("echo out > \"$4\"; exit 3") << "exit code 3";
+        QTest::newRow("exit 3") << QByteArray("echo out > \"$6\"; exit 3") << "exit code 3";
         QTest::newRow("exit 2 with a reason")
             << QByteArray("echo 'sox WARN x' >&2; echo ' bad header ' >&2; exit 2") << "bad header";
         QTest::newRow("FAIL line, exit 0")
-            << QByteArray("echo out > \"$4\"; echo 'sox FAIL mp3: disk full' >&2")
+            << QByteArray("echo out > \"$6\"; echo 'sox FAIL mp3: disk full' >&2")
             << "sox FAIL mp3: disk full";
         QTest::newRow("no output") << QByteArray("exit 0") << "wrote no output";
-        QTest::newRow("signal") << QByteArray("echo out > \"$4\"; kill -TERM $$") << "signal 15";
+        QTest::newRow("signal") << QByteArray("echo out > \"$6\"; kill -TERM $$") << "signal 15";
         QTest::newRow("FAIL only in a name")
-            << QByteArray("echo out > \"$4\"; echo 'sox WARN FAIL.mp3: clipped' >&2") << QString();
+            << QByteArray("echo out > \"$6\"; echo 'sox WARN FAIL.mp3: clipped' >&2") << QString();
     }
     void verdictOfTheTool() {
         QFETCH(QByteArray, body);
@@ -250,7 +252,7 @@ private slots:
     }
 
     void hangingToolIsStoppedWithoutPartialFile() {
-        ToolSet tools = fake("echo partial > \"$4\"; exec sleep 60");
+        ToolSet tools = fake("echo partial > \"$6\"; exec sleep 60");
         ConversionJob job(tone_);
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
         QSignalSpy done(&job, &ConversionJob::finished);

@@ -147,6 +147,37 @@ private slots:
         QFile::remove(inside);
     }
 
+    // Entries whose output would replace the result of an earlier entry are skipped and named,
+    // also when the output folder is spelled another way meanwhile (through a link).
+    void sameOutputIsNamed_data() {
+        QTest::addColumn<bool>("respell");
+        QTest::newRow("two folders with the same names") << false;
+        QTest::newRow("the output folder respelled through a link") << true;
+    }
+    void sameOutputIsNamed() {
+        QFETCH(bool, respell);
+        QVERIFY(makeToneMp3(file("x/a.mp3"), 0.3, 300));
+        QVERIFY(makeToneMp3(file("y/a.mp3"), 1.2, 900));
+        const QString link = file("outlink");
+        QVERIFY(QFile::link(out_, link) || QFileInfo(link).isSymLink());
+        ScriptedHost host;
+        host.entries << file("x/a.mp3") << file("b.mp3") << file("y/a.mp3");
+        host.folder = out_;
+        host.onText = [&](const QString& text) {
+            if (respell && text == QStringLiteral("Processing: b.mp3"))
+                host.folder = link + u'/';
+        };
+        ConversionRun::Run(host);
+        QCOMPARE(host.events.last(),
+                 "message Done.\n\n1 of 3 files failed:\na.mp3: skipped: its output would "
+                 "replace the output of " +
+                     file("x/a.mp3"));
+        QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList({"a.mp3", "b.mp3"}));
+        QVERIFY(decodeSamples(out_ + "/a.mp3").size() < 6400);  // the earlier, short one
+        QDir(out_).removeRecursively();
+        QDir().mkpath(out_);
+    }
+
     void vanishedEntriesAreReportedAndSkipped() {
         ScriptedHost host;
         host.entries << file("a.mp3") << file("b.mp3") << file("c.mp3");
@@ -183,7 +214,7 @@ private slots:
     }
 
     void abortEndsTheBatchAtOnce() {
-        const QString hang = writeScript(file("hang"), "echo partial > \"$4\"; exec sleep 60");
+        const QString hang = writeScript(file("hang"), "echo partial > \"$6\"; exec sleep 60");
         qputenv("ECHOBATCH_SOX", QFile::encodeName(hang));
         ScriptedHost host;
         host.entries << file("a.mp3") << file("b.mp3");

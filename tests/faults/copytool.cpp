@@ -1,6 +1,7 @@
 // A fast stand-in for the tool where thousands of files must run in seconds: it takes the
-// tool's arguments (--no-glob INPUT --no-glob OUTPUT echos ...), copies the input's bytes to
-// the output and speaks like the tool when it fails ("<name> FAIL <where>: <text>", exit 2).
+// tool's arguments (--no-glob INPUT [-C C] --no-glob OUTPUT echos and four texts), copies the
+// input's bytes to the output and speaks like the tool when it fails ("<name> FAIL <where>:
+// <text>", exit 2).
 //
 // COPYTOOL_DELAY_MS: wait this long before opening anything (a slow conversion).
 // COPYTOOL_ARGS: append the arguments to this file, one a line.
@@ -36,7 +37,7 @@ void LogArguments(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     LogArguments(argc, argv);
-    if (argc < 5) {
+    if (argc < 10) {
         std::fprintf(stderr, "copytool FAIL usage: INPUT and OUTPUT expected\n");
         return 2;
     }
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
         nanosleep(&pause, nullptr);
     }
     const char* input = argv[2];
-    const char* output = argv[4];
+    const char* output = argv[argc - 6];
     const int in = ::open(input, O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return Fail("input", input);

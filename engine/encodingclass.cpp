@@ -1,0 +1,143 @@
+#include "engine/encodingclass.h"
+
+#include <QFile>
+
+#include <taglib/audioproperties.h>
+#include <taglib/fileref.h>
+#include <taglib/mpegfile.h>
+#include <taglib/mpegheader.h>
+#include <taglib/mpegproperties.h>
+#include <taglib/xingheader.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <span>
+
+namespace eb {
+
+namespace {
+
+// The bitrates (kbps) the encoder writes: MPEG-1 at 32 to 48 kHz, MPEG-2 at 16 to 24 kHz,
+// MPEG-2.5 below (the format allows up to 160 there, the encoder stops at 64).
+constexpr std::array<int, 14> kMpeg1{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+constexpr std::array<int, 14> kMpeg2{8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+constexpr std::array<int, 8> kMpeg25{8, 16, 24, 32, 40, 48, 56, 64};
+
+// Average bitrates of music encoded at VBR quality 0 to 9, 44.1 kHz stereo.
+constexpr std::array<int, 10> kVbrAverage{245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
+
+std::span<const int> BitratesAt(int sampleRate) {
+    if (sampleRate <= 0 || sampleRate >= 32000)  // unknown rates: the encoder snaps down
+        return kMpeg1;
+    if (sampleRate >= 16000)
+        return kMpeg2;
+    return kMpeg25;
+}
+
+int NearestNotBelow(std::span<const int> valid, int kbps) {
+    const auto it = std::lower_bound(valid.begin(), valid.end(), kbps);
+    return kbps <= 0 || it == valid.end() ? valid.back() : *it;
+}
+
+// The quality whose usual average is closest to `kbps`; the averages shrink with the rate.
+int VbrQualityFor(int kbps, int sampleRate) {
+    const double scale = sampleRate > 0 && sampleRate < 32000 ? sampleRate / 44100.0 : 1.0;
+    int best = 0;
+    for (int q = 1; q < static_cast<int>(kVbrAverage.size()); ++q) {
+        if (std::abs(kVbrAverage[q] * scale - kbps) < std::abs(kVbrAverage[best] * scale - kbps))
+            best = q;
+    }
+    return best;
+}
+
+// The VBR quality that LAME (and encoders built on it) notes in its tag behind the Xing
+// header: the header's quality field holds 100 - 10 * quality - speed. -1 when the frame holds
+// no such tag or the tag tells another method (CBR, ABR).
+int LameVbrQuality(const TagLib::ByteVector& frame, int xing) {
+    const unsigned int flags = frame.toUInt(xing + 4, true);
+    int at = xing + 8;
+    at += (flags & 1) ? 4 : 0;    // frame count
+    at += (flags & 2) ? 4 : 0;    // byte count
+    at += (flags & 4) ? 100 : 0;  // seek table
+    if (!(flags & 8) || static_cast<unsigned int>(at + 14) > frame.size())
+        return -1;
+    const int scale = static_cast<int>(frame.toUInt(at, true));
+    const TagLib::ByteVector encoder = frame.mid(at + 4, 4);
+    const int method = static_cast<unsigned char>(frame[at + 13]) & 0x0f;
+    if ((encoder != "LAME" && encoder != "Lavc" && encoder != "Lavf") || method < 3 || method > 6 ||
+        scale < 0 || scale > 100)
+        return -1;
+    return std::clamp((100 - scale) / 10, 0, 9);
+}
+
+void ReadMpegDetails(TagLib::MPEG::File& file, InputEncoding& e) {
+    const TagLib::MPEG::Properties* props = file.audioProperties();
+    if (!props || props->layer() != 3)
+        return;
+    e.mp3 = true;
+    const long offset = file.firstFrameOffset();
+    if (offset < 0)
+        return;
+    const TagLib::MPEG::Header first(&file, offset, false);
+    if (!first.isValid())
+        return;
+    const TagLib::MPEG::XingHeader* xing = props->xingHeader();
+    if (xing && xing->type() == TagLib::MPEG::XingHeader::VBRI) {
+        e.vbr = true;
+    } else if (xing) {
+        // The same header is called "Info" in a CBR file and "Xing" in a VBR one.
+        file.seek(offset);
+        const TagLib::ByteVector frame = file.readBlock(first.frameLength());
+        const int at = frame.mid(0, 64).find("Xing");
+        e.vbr = at >= 0;
+        if (e.vbr)
+            e.vbrQuality = LameVbrQuality(frame, at);
+    }
+    if (!e.vbr)
+        e.kbps = first.bitrate();
+}
+
+}  // namespace
+
+InputEncoding ReadInputEncoding(const QString& path) {
+    InputEncoding e;
+    const QByteArray name = QFile::encodeName(path);
+    // Only a regular file is read: opening a FIFO or a device could block or consume it.
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return e;
+    const TagLib::FileRef ref(name.constData(), true, TagLib::AudioProperties::Fast);
+    const TagLib::AudioProperties* props = ref.isNull() ? nullptr : ref.audioProperties();
+    if (!props || props->sampleRate() <= 0)
+        return e;
+    e.known = true;
+    e.kbps = props->bitrate();
+    e.sampleRate = props->sampleRate();
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()))
+        ReadMpegDetails(*mpeg, e);
+    return e;
+}
+
+QString CompressionFor(const InputEncoding& input, int fixedKbps) {
+    const std::span<const int> valid = BitratesAt(input.sampleRate);
+    if (fixedKbps > 0)
+        return QString::number(input.known ? NearestNotBelow(valid, fixedKbps) : fixedKbps);
+    if (!input.known)
+        return QString::number(valid.back());
+    if (input.mp3 && input.vbr) {
+        const int q =
+            input.vbrQuality >= 0 ? input.vbrQuality : VbrQualityFor(input.kbps, input.sampleRate);
+        return u'-' + QString::number(q);
+    }
+    return QString::number(NearestNotBelow(valid, input.kbps));
+}
+
+bool IsEncoderBitrate(int kbps) {
+    return std::binary_search(kMpeg1.begin(), kMpeg1.end(), kbps) ||
+           std::binary_search(kMpeg2.begin(), kMpeg2.end(), kbps);
+}
+
+}  // namespace eb

@@ -1,0 +1,34 @@
+// How a converted file is encoded. The tool's encoder would write every file at its own default
+// (128 kbps CBR at 44.1 kHz, far less at lower rates), so each file's encoding class is read from
+// the input and handed to the tool as its compression value (-C): a CBR input keeps its
+// bitrate, a VBR input stays VBR at a quality of about its average bitrate. Sample rate and
+// channels stay as they are: only bitrates the encoder can write at the input's rate are chosen.
+#pragma once
+
+#include <QString>
+
+namespace eb {
+
+struct InputEncoding {
+    bool known = false;   // the input's audio properties could be read
+    bool mp3 = false;     // MPEG layer 3
+    bool vbr = false;     // variable bitrate (a Xing or VBRI header says so)
+    int kbps = 0;         // CBR: the frames' bitrate; VBR and other formats: the average
+    int sampleRate = 0;   // Hz
+    int vbrQuality = -1;  // the encoder's VBR quality (0 best to 9), when its tag tells it
+};
+
+// Reads the input's audio properties with TagLib, quickly (no scan of the whole file).
+InputEncoding ReadInputEncoding(const QString& path);
+
+// The tool's compression value for the output: "-N" (VBR of quality N) for a VBR MP3 input;
+// otherwise a CBR bitrate, the input's own when the encoder can write it at the input's sample
+// rate, else the nearest one above, else the highest. `fixedKbps` (not 0) asks for that CBR
+// bitrate instead, again the nearest valid one at the input's rate. An input whose properties
+// cannot be read gets the highest bitrate (the encoder takes the highest its rate allows).
+QString CompressionFor(const InputEncoding& input, int fixedKbps = 0);
+
+// True for a bitrate the encoder can write at some sample rate (8 to 320 kbps, MPEG's steps).
+bool IsEncoderBitrate(int kbps);
+
+}  // namespace eb
