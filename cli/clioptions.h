@@ -13,10 +13,11 @@ namespace eb {
 struct CliOptions {
     QString outputFolder;
     EchoTexts echo;
-    int jobs = 1;
+    int jobs = 1;  // the command line's default: one per processor core
     bool dryRun = false;
     bool quiet = false;
-    QStringList paths;
+    bool json = false;  // a JSON line per file on standard output
+    QStringList paths;  // the command line's, then those of the --from list
 };
 
 // Exit codes of the tool.

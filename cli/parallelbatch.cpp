@@ -20,6 +20,7 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
       tools_(tools),
       printer_(printer) {
     results_.resize(files_.size());
+    clocks_.resize(files_.size());
     for (qsizetype k = 0; k < files_.size(); ++k) {
         results_[k].input = files_[k];
         if (const auto id = IdentityOf(files_[k]))
@@ -76,10 +77,13 @@ void ParallelBatch::startMore() {
 }
 
 bool ParallelBatch::startFile(int index) {
+    clocks_[index].start();
     auto job = std::make_unique<ConversionJob>(files_[index]);
     if (!job->plan(outputFolder_, echo_, listFiles_)) {
         results_[index] = job->result();
         printer_.fileFinished(index, results_[index]);
+        emit fileDone(index, results_[index],
+                      static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
         return false;
     }
     ConversionJob* raw = job.get();
@@ -96,6 +100,7 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     results_[index] = job->result();
     busyOutputs_.remove(outputs_[index]);
     printer_.fileFinished(index, results_[index]);
+    emit fileDone(index, results_[index], static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
     auto it = std::find_if(running_.begin(), running_.end(),
                            [job](const auto& p) { return p.get() == job; });
     if (it != running_.end()) {
