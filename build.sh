@@ -7,6 +7,7 @@
 #   ./build.sh asan    build into build-asan/ with AddressSanitizer + UBSan and run the tests
 #                      (no finding allowed; leaks are reported, except the few in Qt's and
 #                      the system's own libraries listed in tests/sanitizers/lsan.supp)
+#   ./build.sh deb     build and pack build/echobatch_<version>_<arch>.deb
 #   ./build.sh deps    install the missing Debian packages only
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -21,6 +22,7 @@ packages=(
   fonts-liberation espeak-ng xdg-utils
   python3-mutagen
   clang libclang-rt-14-dev
+  dpkg-dev desktop-file-utils appstream man-db parallel python3-mutagen
 )
 
 install_deps() {
@@ -73,11 +75,15 @@ case "$cmd" in
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
     export LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0"
     cd build-asan && ctest --output-on-failure -j "$(jobs)" -LE fuzz "$@" ;;
+  deb)
+    install_deps
+    configure_and_build build -DECHOBATCH_WERROR=$werror
+    cd build && cpack -G DEB ;;
   bench)
     install_deps
     configure_and_build build -DECHOBATCH_WERROR=$werror
     cmake --build build --target bench ;;
   *)
-    echo "usage: $0 {run|test|bench|build|asan|deps} [args]" >&2
+    echo "usage: $0 {run|test|bench|build|deb|asan|deps} [args]" >&2
     exit 2 ;;
 esac

@@ -1,6 +1,7 @@
 #include "cli/clibatch.h"
 
 #include "cli/clioptions.h"
+#include "cli/jsonreport.h"
 #include "cli/parallelbatch.h"
 #include "cli/progressprinter.h"
 #include "engine/conversionjob.h"
@@ -145,8 +146,21 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
         batch.cancel();
     });
 
+    std::vector<bool> reported(static_cast<size_t>(files.size()), false);
+    if (options.json)
+        QObject::connect(&batch, &ParallelBatch::fileDone,
+                         [&](int index, const ConversionResult& result, double seconds) {
+                             WriteReportLine(ReportLine(result, seconds));
+                             reported[static_cast<size_t>(index)] = true;
+                         });
+
     batch.run();
     RemoveTools(steps, tools);
+    // Files a stop kept from starting get their line too, so the report names every file.
+    for (qsizetype k = 0; options.json && k < batch.results().size(); ++k) {
+        if (!reported[static_cast<size_t>(k)])
+            WriteReportLine(ReportLine(batch.results()[k], 0.0));
+    }
     printer.summary(batch.results(), interrupted);
     if (interrupted)
         return kExitInterrupted;

@@ -1,6 +1,7 @@
 #include "cli/clioptions.h"
 
 #include "engine/encodingclass.h"
+#include "cli/listinput.h"
 #include "engine/pathhelpers.h"
 #include "shell/settingsstore.h"
 
@@ -20,7 +21,7 @@ const std::array<const char*, 4> kEchoOptions{"gain-in", "gain-out", "delay", "d
 const char kUsage[] =
     "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]\n"
     "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]\n"
-    "                     [--quiet] PATH...\n"
+    "                     [--quiet] [--json] [--from FILE [--null]] [PATH...]\n"
     "\n"
     "Adds an echo to each MP3 file given and writes the result, under the same base name with\n"
     "the extension .mp3, into the output folder.\n"
@@ -30,7 +31,7 @@ const char kUsage[] =
     "  --gain-out T    gain out (default: stored value, else 0.7)\n"
     "  --delay T       delay in milliseconds (default: stored value, else 63)\n"
     "  --decay T       decay (default: stored value, else 0.3)\n"
-    "  --jobs N        conversions at once (default 1; 0: one per processor core)\n"
+    "  --jobs N        conversions at once (default and 0: one per processor core)\n"
     "  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest\n"
     "                  bitrate the file's sample rate allows); default 'keep': each\n"
     "                  file keeps its input's bitrate, and VBR stays VBR\n"
@@ -38,6 +39,9 @@ const char kUsage[] =
     "                  relative folder below the output folder (made as needed)\n"
     "  --dry-run       print the tool's command for each file, convert nothing\n"
     "  --quiet         no progress; only failures and warnings are named\n"
+    "  --json          a JSON object per file on standard output as it ends\n"
+    "  --from FILE     also convert the paths listed in FILE, one a line ('-': standard input)\n"
+    "  -0, --null      the list's paths end with a NUL byte instead of a newline\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
@@ -69,9 +73,12 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     const QCommandLineOption keepTree(QStringLiteral("keep-tree"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption quiet(QStringLiteral("quiet"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    const QCommandLineOption from(QStringLiteral("from"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption null(QStringList{QStringLiteral("null"), QStringLiteral("0")});
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({out, jobs, bitrate, keepTree, dryRun, quiet, help, version});
+    parser.addOptions({out, jobs, bitrate, keepTree, dryRun, quiet, json, from, null, help, version});
     for (const char* name : kEchoOptions)
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
@@ -90,17 +97,32 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     options.dryRun = parser.isSet(dryRun);
     options.quiet = parser.isSet(quiet);
     options.keepTree = parser.isSet(keepTree);
+    options.json = parser.isSet(json);
+    if (options.json && options.dryRun)
+        return UsageError(QStringLiteral("--json and --dry-run both write to standard output"));
+    if (parser.isSet(null) && !parser.isSet(from))
+        return UsageError(QStringLiteral("--null needs a list given with --from"));
     options.paths = parser.positionalArguments();
+    if (parser.isSet(from)) {
+        QString error;
+        const std::optional<QStringList> listed =
+            ReadPathList(parser.value(from), parser.isSet(null), &error);
+        if (!listed)
+            return UsageError(error);
+        options.paths += *listed;
+    }
     if (options.paths.isEmpty())
         return UsageError(QStringLiteral("no files given"));
 
+    options.jobs = qMax(1, QThread::idealThreadCount());
     if (parser.isSet(jobs)) {
         bool ok = false;
         const int n = parser.value(jobs).toInt(&ok);
         if (!ok || n < 0 || n > 1024)
             return UsageError(QStringLiteral("--jobs needs a whole number from 0 to 1024, not '%1'")
                                   .arg(parser.value(jobs)));
-        options.jobs = n == 0 ? qMax(1, QThread::idealThreadCount()) : n;
+        if (n > 0)
+            options.jobs = n;
     }
 
     if (parser.isSet(bitrate) && parser.value(bitrate) != QLatin1String("keep")) {

@@ -13,12 +13,13 @@ namespace eb {
 struct CliOptions {
     QString outputFolder;
     EchoTexts echo;
-    int jobs = 1;
+    int jobs = 1;  // the command line's default: one per processor core
     bool dryRun = false;
     bool quiet = false;
     int bitrate = 0;        // a fixed CBR bitrate in kbps; 0 keeps each input's encoding class
     bool keepTree = false;  // files found in a folder go below the output folder as in it
-    QStringList paths;
+    bool json = false;      // a JSON line per file on standard output
+    QStringList paths;      // the command line's, then those of the --from list
 };
 
 // Exit codes of the tool.

@@ -26,6 +26,7 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
     results_.resize(files_.size());
     if (folders_.size() != files_.size())
         folders_ = QStringList(files_.size(), outputFolder_);
+    clocks_.resize(files_.size());
     for (qsizetype k = 0; k < files_.size(); ++k) {
         results_[k].input = files_[k];
         if (const auto id = IdentityOf(files_[k]))
@@ -83,10 +84,13 @@ void ParallelBatch::startMore() {
 }
 
 bool ParallelBatch::startFile(int index) {
+    clocks_[index].start();
     if (!earlierOwners_[index].isEmpty()) {
         results_[index].output = outputs_[index];
         results_[index].reason = ReplacesEarlierOutput(earlierOwners_[index]);
         printer_.fileFinished(index, results_[index]);
+        emit fileDone(index, results_[index],
+                      static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
         return false;
     }
     const QString& folder = folders_[index];
@@ -97,6 +101,8 @@ bool ParallelBatch::startFile(int index) {
     if (!job->plan(folder, echo_, listFiles_)) {
         results_[index] = job->result();
         printer_.fileFinished(index, results_[index]);
+        emit fileDone(index, results_[index],
+                      static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
         return false;
     }
     ConversionJob* raw = job.get();
@@ -113,6 +119,7 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     results_[index] = job->result();
     busyOutputs_.remove(outputs_[index]);
     printer_.fileFinished(index, results_[index]);
+    emit fileDone(index, results_[index], static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
     auto it = std::find_if(running_.begin(), running_.end(),
                            [job](const auto& p) { return p.get() == job; });
     if (it != running_.end()) {

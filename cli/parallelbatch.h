@@ -6,6 +6,7 @@
 #include "engine/conversionjob.h"
 #include "options/echooptions.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -40,6 +41,10 @@ public:
     // One result per file, in list order.
     const QList<ConversionResult>& results() const { return results_; }
 
+signals:
+    // A file has ended (converted, failed or skipped), `seconds` after it was taken up.
+    void fileDone(int index, const eb::ConversionResult& result, double seconds);
+
 private:
     void startMore();
     bool startFile(int index);
@@ -61,6 +66,7 @@ private:
     std::vector<std::unique_ptr<ConversionJob>> running_;
     std::vector<std::unique_ptr<ConversionJob>> retired_;
     QList<ConversionResult> results_;
+    std::vector<QElapsedTimer> clocks_;  // per file, from its start
     QEventLoop* loop_ = nullptr;
     bool cancelled_ = false;
 };

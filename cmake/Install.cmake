@@ -8,16 +8,28 @@
 #   P/bin/echobatch-cli     the folder of the resolved executable, so the links find the data
 #   P/share/applications/echobatch.desktop
 #   P/share/icons/hicolor/NxN/apps/echobatch.png, .../scalable/apps/echobatch.svg
+#   P/share/metainfo/org.echobatch.echobatch.metainfo.xml   the software-centre entry
+#   P/share/man/man1/echobatch.1.gz, echobatch-cli.1.gz
+#   P/share/bash-completion/completions/echobatch-cli
 #
-# Expects ECHOBATCH_DATA_DIR and ECHOBATCH_BESIDE_FILES from data/CMakeLists.txt.
+# Expects ECHOBATCH_DATA_DIR, ECHOBATCH_BESIDE_FILES, ECHOBATCH_METAINFO and ECHOBATCH_MAN_PAGES
+# from data/CMakeLists.txt.
 
 set(ECHOBATCH_INSTALL_APPDIR lib/echobatch)
 
+# Every program that lies in lib/echobatch (a helper the programs start goes here too); those
+# also named in ECHOBATCH_LAUNCHED_PROGRAMS get a link in bin/. Targets this build does not
+# have are passed over.
+set(ECHOBATCH_APP_PROGRAMS echobatch echobatch-cli echobatch-tagcopy)
+set(ECHOBATCH_LAUNCHED_PROGRAMS echobatch echobatch-cli)
+
 set(echobatch_installed_programs)
-foreach(program echobatch echobatch-cli)
+foreach(program IN LISTS ECHOBATCH_APP_PROGRAMS)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${ECHOBATCH_INSTALL_APPDIR})
-    list(APPEND echobatch_installed_programs ${program})
+    if(program IN_LIST ECHOBATCH_LAUNCHED_PROGRAMS)
+      list(APPEND echobatch_installed_programs ${program})
+    endif()
   endif()
 endforeach()
 
@@ -49,3 +61,7 @@ install(DIRECTORY ${ECHOBATCH_DATA_DIR}/icons/hicolor DESTINATION share/icons
   FILES_MATCHING PATTERN "*.png")
 install(FILES ${ECHOBATCH_DATA_DIR}/echobatch.svg
   DESTINATION share/icons/hicolor/scalable/apps)
+install(FILES ${ECHOBATCH_METAINFO} DESTINATION share/metainfo)
+install(FILES ${ECHOBATCH_MAN_PAGES} DESTINATION share/man/man1)
+install(FILES ${ECHOBATCH_DATA_DIR}/completion/echobatch-cli
+  DESTINATION share/bash-completion/completions)

@@ -1,0 +1,55 @@
+#include "cli/jsonreport.h"
+
+#include "cli/pathbytes.h"
+
+#include <QJsonDocument>
+
+#include <cmath>
+
+namespace eb {
+
+namespace {
+
+void AddPath(QJsonObject& line, const QString& key, const QString& path) {
+    line.insert(key, PathForDisplay(path));
+    if (HoldsRawBytes(path))
+        line.insert(key + QStringLiteral("_base64"),
+                    QString::fromLatin1(PathToBytes(path).toBase64()));
+}
+
+}  // namespace
+
+QString ReportStatus(const ConversionResult& result) {
+    if (result.converted)
+        return result.warning.isEmpty() ? QStringLiteral("converted") : QStringLiteral("warning");
+    if (result.output.isEmpty() || result.reason.startsWith(QStringLiteral("skipped")) ||
+        result.reason == QStringLiteral("stopped"))
+        return QStringLiteral("skipped");
+    return QStringLiteral("failed");
+}
+
+QJsonObject ReportLine(const ConversionResult& result, double seconds) {
+    QJsonObject line;
+    AddPath(line, QStringLiteral("input"), result.input);
+    if (result.output.isEmpty())
+        line.insert(QStringLiteral("output"), QJsonValue::Null);
+    else
+        AddPath(line, QStringLiteral("output"), result.output);
+    const QString status = ReportStatus(result);
+    line.insert(QStringLiteral("status"), status);
+    if (!result.converted)
+        line.insert(QStringLiteral("reason"), PathForDisplay(result.reason));
+    if (!result.warning.isEmpty())
+        line.insert(QStringLiteral("warning"), PathForDisplay(result.warning));
+    line.insert(QStringLiteral("seconds"), std::round(seconds * 1000.0) / 1000.0);
+    return line;
+}
+
+void WriteReportLine(const QJsonObject& line, std::FILE* stream) {
+    QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact);
+    bytes += '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+}  // namespace eb

@@ -1,0 +1,26 @@
+// --json: one JSON object per file on standard output as the file ends (JSON Lines), for
+// scripts; the human progress stays on standard error.
+#pragma once
+
+#include "engine/conversionjob.h"
+
+#include <QJsonObject>
+
+#include <cstdio>
+
+namespace eb {
+
+// "converted", "warning" (converted, with something to know), "skipped" (never given to the
+// tool: no output name, or the output would replace a file of the list, or the batch was
+// stopped first) or "failed".
+QString ReportStatus(const ConversionResult& result);
+
+// The object for one file: input, output, status, reason or warning, seconds. A path that is
+// not valid UTF-8 is given with U+FFFD in place of each such byte, and its exact bytes in
+// "input_base64" / "output_base64" (standard base64).
+QJsonObject ReportLine(const ConversionResult& result, double seconds);
+
+// Writes one line, flushed at once so a reader sees each file as it ends.
+void WriteReportLine(const QJsonObject& line, std::FILE* stream = stdout);
+
+}  // namespace eb

@@ -1,0 +1,35 @@
+#include "cli/listinput.h"
+
+#include "cli/pathbytes.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace eb {
+
+std::optional<QStringList> ReadPathList(const QString& file, bool nulSeparated, QString* error) {
+    QFile list;
+    const bool fromStdin = file == QStringLiteral("-");
+    const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
+                                  : (list.setFileName(file), list.open(QIODevice::ReadOnly));
+    const QString name = fromStdin ? QStringLiteral("standard input") : file;
+    if (!opened) {
+        *error = QStringLiteral("cannot read the list %1: %2").arg(name, list.errorString());
+        return std::nullopt;
+    }
+    // A folder opens but cannot be read: only a read that ends without an error counts.
+    const QByteArray bytes = list.readAll();
+    if (list.error() != QFileDevice::NoError) {
+        *error = QStringLiteral("cannot read the list %1: %2").arg(name, list.errorString());
+        return std::nullopt;
+    }
+    QStringList paths;
+    for (const QByteArray& entry : bytes.split(nulSeparated ? '\0' : '\n')) {
+        if (!entry.isEmpty())
+            paths << PathFromBytes(entry);
+    }
+    return paths;
+}
+
+}  // namespace eb

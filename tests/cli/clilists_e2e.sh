@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# echobatch-cli driven by other programs: paths from a NUL-separated list (find -print0) and a
+# newline list, the --json report read back by Python's json parser for every status, unusable
+# lists refused before anything converts; and the manual page and the bash completion name
+# every option that --help names.
+#   clilists_e2e.sh <bin folder> <source folder>
+set -euo pipefail
+# shellcheck source=../e2e/e2elib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/e2elib.sh"
+
+bin=$1
+src=$2
+check="$src/tests/support/jsonlines_check.py"
+e2e_require_tools sox
+[ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import mutagen' 2>/dev/null ||
+  { echo "SKIP: /usr/bin/python3 with mutagen is not installed"; exit 77; }
+e2e_begin
+
+cli() {
+  env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" "$bin/echobatch-cli" "$@"
+}
+# expect NAME STATUS...: NUL-separated pairs for the checker.
+expect() { printf '%s\0%s\0' "$@" >>"$work/expected"; }
+
+in="$work/in"
+out="$work/out"
+mkdir -p "$in/sub" "$out"
+sox -n -r 22050 -c 1 "$work/tone.mp3" synth 0.4 sine 440
+for name in "with blank.mp3" $'new\nline.mp3' $'latin\xe9.mp3' "plain.mp3" "sub/deep.mp3" \
+            "noext"; do
+  cp "$work/tone.mp3" "$in/$name"
+done
+cp "$work/tone.mp3" "$out/self.mp3"
+echo "not audio" >"$in/broken.mp3"
+# A tag whose size field is not synchsafe: converted, but its tags cannot be copied.
+{ printf 'ID3\x03\x00\x00\x00\x00\x81\x00'; head -c 200 /dev/zero | tr '\0' Z
+  cat "$work/tone.mp3"; } >"$in/warned.mp3"
+
+(cd "$in" && find . -type f -print0 | xargs -0 sha256sum) >"$work/sums"
+
+# Every status from one run: the command line's path, then a find -print0 list with an empty
+# entry, a missing file and an input lying where its output would go.
+: >"$work/expected"
+expect "$in/plain.mp3" converted
+{ find "$in" -type f ! -name plain.mp3 -print0 | sort -z; printf '\0%s\0%s\0' "$in/missing.mp3" \
+  "$out/self.mp3"; } >"$work/list0"
+while IFS= read -r -d '' path; do
+  [ -n "$path" ] || continue
+  case $path in
+    "$in/noext" | "$out/self.mp3") expect "$path" skipped ;;
+    "$in/broken.mp3" | "$in/missing.mp3") expect "$path" failed ;;
+    "$in/warned.mp3") expect "$path" warning ;;
+    "$in/latin"*) expect "$path" "failed|skipped" ;;
+    *) expect "$path" converted ;;
+  esac
+done <"$work/list0"
+status=0
+cli --jobs 3 --json --out "$out" "$in/plain.mp3" -0 --from - <"$work/list0" \
+  >"$work/report" 2>"$work/stderr" || status=$?
+[ "$status" = 1 ] || e2e_fail "exit $status with failures: $(cat "$work/stderr")"
+/usr/bin/python3 "$check" "$work/report" "$work/expected" "$out" ||
+  e2e_fail "the report: $(cat "$work/report")"
+grep -q "files failed" "$work/stderr" || e2e_fail "no summary on standard error"
+(cd "$in" && sha256sum -c --quiet "$work/sums") || e2e_fail "an input changed"
+
+# A newline list, read from a file, in order after the command line's path (one at a time).
+rm -rf "$out" && mkdir "$out"
+printf '%s\n\n%s\n' "$in/with blank.mp3" "$in/sub/deep.mp3" >"$work/list"
+: >"$work/expected"
+expect "$in/plain.mp3" converted "$in/with blank.mp3" converted "$in/sub/deep.mp3" converted
+cli --jobs 1 --quiet --json --out "$out" --from "$work/list" "$in/plain.mp3" >"$work/report" ||
+  e2e_fail "the newline list did not convert"
+/usr/bin/python3 "$check" "$work/report" "$work/expected" "$out" --ordered ||
+  e2e_fail "the ordered report: $(cat "$work/report")"
+
+# Lists that cannot be read: usage errors, nothing converted.
+rm -rf "$out" && mkdir "$out"
+for list in "$work/no such list" "$in"; do
+  status=0
+  cli --out "$out" --from "$list" "$in/plain.mp3" >/dev/null 2>"$work/stderr" || status=$?
+  [ "$status" = 2 ] || e2e_fail "--from '$list': exit $status"
+  grep -q "cannot read the list" "$work/stderr" || e2e_fail "no reason: $(cat "$work/stderr")"
+done
+[ -z "$(ls -A "$out")" ] || e2e_fail "something converted after a usage error"
+
+# Every option of --help is in the manual page and in the completion.
+options=$(cli --help | grep -o -E -- '(^|[ [])--?[a-z0-9][a-z0-9-]*' | tr -d ' [' | sort -u)
+page=$(MANWIDTH=200 man -l "$src/data/man/echobatch-cli.1" 2>/dev/null)
+# shellcheck source=../../data/completion/echobatch-cli
+. "$src/data/completion/echobatch-cli"
+complete_words() {
+  COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMPREPLY=()
+  _echobatch_cli; printf '%s\n' "${COMPREPLY[@]}"
+}
+completed=$(complete_words echobatch-cli -)
+for option in $options; do
+  grep -q -F -- "$option" <<<"$page" || e2e_fail "the manual page lacks $option"
+  grep -q -x -F -- "$option" <<<"$completed" || e2e_fail "the completion lacks $option"
+done
+# Paths: folders and MP3 files only; folders after --out.
+cd "$in"
+listed=$(complete_words echobatch-cli "")
+grep -q -x -F plain.mp3 <<<"$listed" && grep -q -x -F sub <<<"$listed" &&
+  ! grep -q -x -F noext <<<"$listed" || e2e_fail "path completion: $listed"
+paths=$(complete_words echobatch-cli s; complete_words echobatch-cli --out "")
+[ "$paths" = $'sub\nsub' ] || e2e_fail "path completion: $paths"
+echo "PASS: $(echo "$options" | wc -w) options documented and completed; every status reported"
