@@ -159,7 +159,7 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
     // Files a stop kept from starting get their line too, so the report names every file.
     for (qsizetype k = 0; options.json && k < batch.results().size(); ++k) {
         if (!reported[static_cast<size_t>(k)])
-            WriteReportLine(ReportLine(batch.results()[k], 0.0));
+            WriteReportLine(ReportLine(batch.results()[k], 0.0, false));
     }
     printer.summary(batch.results(), interrupted);
     if (interrupted)

@@ -103,10 +103,9 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     if (parser.isSet(null) && !parser.isSet(from))
         return UsageError(QStringLiteral("--null needs a list given with --from"));
     options.paths = parser.positionalArguments();
-    if (parser.isSet(from)) {
+    for (const QString& list : parser.values(from)) {
         QString error;
-        const std::optional<QStringList> listed =
-            ReadPathList(parser.value(from), parser.isSet(null), &error);
+        const std::optional<QStringList> listed = ReadPathList(list, parser.isSet(null), &error);
         if (!listed)
             return UsageError(error);
         options.paths += *listed;

@@ -22,20 +22,19 @@ void AddPath(QJsonObject& line, const QString& key, const QString& path) {
 QString ReportStatus(const ConversionResult& result) {
     if (result.converted)
         return result.warning.isEmpty() ? QStringLiteral("converted") : QStringLiteral("warning");
-    if (result.output.isEmpty() || result.reason.startsWith(QStringLiteral("skipped")) ||
-        result.reason == QStringLiteral("stopped"))
+    if (result.output.isEmpty() || result.reason.startsWith(QStringLiteral("skipped")))
         return QStringLiteral("skipped");
     return QStringLiteral("failed");
 }
 
-QJsonObject ReportLine(const ConversionResult& result, double seconds) {
+QJsonObject ReportLine(const ConversionResult& result, double seconds, bool started) {
     QJsonObject line;
     AddPath(line, QStringLiteral("input"), result.input);
     if (result.output.isEmpty())
         line.insert(QStringLiteral("output"), QJsonValue::Null);
     else
         AddPath(line, QStringLiteral("output"), result.output);
-    const QString status = ReportStatus(result);
+    const QString status = started ? ReportStatus(result) : QStringLiteral("skipped");
     line.insert(QStringLiteral("status"), status);
     if (!result.converted)
         line.insert(QStringLiteral("reason"), PathForDisplay(result.reason));

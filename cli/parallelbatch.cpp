@@ -59,6 +59,7 @@ void ParallelBatch::cancel() {
     for (int index : pending_) {
         results_[index].converted = false;
         results_[index].reason = QStringLiteral("stopped");
+        results_[index].output = outputs_[index];
     }
     pending_.clear();
     for (auto& job : running_)

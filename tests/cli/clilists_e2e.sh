@@ -73,6 +73,22 @@ cli --jobs 1 --quiet --json --out "$out" --from "$work/list" "$in/plain.mp3" >"$
 /usr/bin/python3 "$check" "$work/report" "$work/expected" "$out" --ordered ||
   e2e_fail "the ordered report: $(cat "$work/report")"
 
+# A stop: the file being converted fails, the two never started are reported as skipped.
+printf '#!/bin/sh\nwhile :; do sleep 0.1; done\n' >"$work/hang" && chmod +x "$work/hang"
+rm -rf "$out" && mkdir "$out"
+env ECHOBATCH_SOX="$work/hang" HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
+  "$bin/echobatch-cli" --jobs 1 --json --out "$out" "$in/plain.mp3" "$in/sub/deep.mp3" \
+  "$in/with blank.mp3" >"$work/report" 2>/dev/null &
+for _ in $(seq 100); do pgrep -f "$work/tmp/.*plain.mp3" >/dev/null && break; sleep 0.1; done
+kill -TERM $!
+status=0
+wait $! || status=$?
+[ "$status" = 130 ] || e2e_fail "exit $status after SIGTERM"
+: >"$work/expected"
+expect "$in/plain.mp3" failed "$in/sub/deep.mp3" skipped "$in/with blank.mp3" skipped
+/usr/bin/python3 "$check" "$work/report" "$work/expected" "$out" --ordered ||
+  e2e_fail "the stopped run's report: $(cat "$work/report")"
+
 # Lists that cannot be read: usage errors, nothing converted.
 rm -rf "$out" && mkdir "$out"
 for list in "$work/no such list" "$in"; do

@@ -108,8 +108,9 @@ private slots:
                        RecordingTool(tools_.path(), material_.sox, log));
 
         QStringList args{QStringLiteral("--out"), scene.out};
-        if (fault == Fault::ManyEntries)
-            args << QStringLiteral("--jobs") << QStringLiteral("2");
+        // One file after the other (the default is one per core), except for the long list.
+        args << QStringLiteral("--jobs")
+             << (fault == Fault::ManyEntries ? QStringLiteral("2") : QStringLiteral("1"));
         for (qsizetype k = 0; k < echo.size(); ++k)
             args << QString::fromLatin1(kOptions[k]) << echo[k];
         args += scene.entries;

@@ -2,12 +2,12 @@
 """Checks an echobatch-cli --json report against the statuses expected, with Python's own json
 parser, and the outputs it names with mutagen (an independent MP3 reader).
 
-    jsonlines_check.py REPORT EXPECTED OUT_DIR [--ordered]
+    jsonlines_check.py REPORT EXPECTED OUT_DIR [--ordered] [--tree]
 
 EXPECTED holds NUL-separated pairs: input path bytes, expected status (alternatives separated
 by "|": a name that is not UTF-8 may be refused or fail). Every expected input
 must have exactly one line and no other line may exist; --ordered also wants the lines in the
-order of EXPECTED."""
+order of EXPECTED; --tree wants each output below OUT_DIR at its input's relative folder."""
 import base64
 import json
 import os
@@ -27,6 +27,7 @@ def path_bytes(line, key):
 def main():
     report, expected_file, out_dir = sys.argv[1:4]
     ordered = "--ordered" in sys.argv[4:]
+    tree = "--tree" in sys.argv[4:]
     fields = open(expected_file, "rb").read().split(b"\0")[:-1]
     expected = list(zip(fields[0::2], (s.decode() for s in fields[1::2])))
     seen = []
@@ -46,7 +47,9 @@ def main():
                 output = path_bytes(line, "output")
                 name = os.path.basename(source)
                 stem = name[: name.rindex(b".")] if b"." in name else name
-                assert output == os.path.join(os.fsencode(out_dir), stem + b".mp3"), line
+                folder = os.path.dirname(source) if tree else b""
+                wanted = os.path.join(os.fsencode(out_dir), folder, stem + b".mp3")
+                assert os.path.abspath(output) == os.path.abspath(wanted), line
                 length = mutagen.mp3.MP3(output).info.length
                 assert length > 0.1, f"{output!r} decodes to {length} s"
             else:
