@@ -354,10 +354,16 @@ void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool ac
             verdict = QFileInfo(m.sox).fileName() +
                       QString::fromLocal8Bit(line.trimmed().mid(words[0].size()));
     }
+    const QRegularExpressionMatch clipped =
+        QRegularExpression(QStringLiteral("echos clipped (\\d+) samples"))
+            .match(QString::fromLocal8Bit(err));
     if (verdict.isEmpty())
         s.expectConverted(a);
     else
         s.expectFailure(a, Literal(verdict));
+    if (verdict.isEmpty() && clipped.hasMatch())
+        s.warnings.insert(
+            a, clipped.captured(1) + QStringLiteral(" samples clipped; lower Gain-Out or Decay"));
 }
 
 }  // namespace ebtest

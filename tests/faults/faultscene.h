@@ -64,6 +64,8 @@ public:
     QStringList entries;  // the list handed to the program, in order, missing files included
     // Entry -> its named reason, a wildcard pattern ("*" for any reason).
     QMap<QString, QString> failures;
+    // Entry -> the warning it is converted with ("N samples clipped; ...").
+    QMap<QString, QString> warnings;
     bool stops = false;    // the run is stopped before its end
     bool refused = false;  // refused before anything runs
 

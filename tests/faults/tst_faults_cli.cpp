@@ -18,11 +18,15 @@ namespace {
 const char* const kOptions[] = {"--gain-in", "--gain-out", "--delay", "--decay"};
 
 // The summary's "  <input>: <reason>" lines, by input.
-QMultiHash<QString, QString> NamedFailures(const QString& said) {
+// The "  <file>: <text>" lines of the summary's block that `heading` ends ("files failed:").
+QMultiHash<QString, QString> NamedFiles(const QString& said, const QString& heading) {
     QMultiHash<QString, QString> named;
+    bool inBlock = false;
     for (const QString& line : said.split(u'\n')) {
         const qsizetype colon = line.indexOf(QStringLiteral(": "));
-        if (line.startsWith(QStringLiteral("  ")) && colon > 2)
+        if (!line.startsWith(QStringLiteral("  ")))
+            inBlock = line.endsWith(heading);
+        else if (inBlock && colon > 2)
             named.insert(line.mid(2, colon - 2), line.mid(colon + 2));
     }
     return named;
@@ -159,8 +163,14 @@ private slots:
             QVERIFY(!QFile::exists(log));  // the tool never ran
         } else {
             QCOMPARE(code, scene.failures.isEmpty() ? 0 : 1);
-            const QMultiHash<QString, QString> named = NamedFailures(said);
+            const QMultiHash<QString, QString> named = NamedFiles(said, "files failed:");
             QCOMPARE(named.size(), scene.failures.size());
+            const QMultiHash<QString, QString> warned =
+                NamedFiles(said, "files converted with a warning:");
+            QMap<QString, QString> warnings;
+            for (auto it = warned.cbegin(); it != warned.cend(); ++it)
+                warnings.insert(it.key(), it.value());
+            QCOMPARE(warnings, scene.warnings);
             for (auto it = scene.failures.cbegin(); it != scene.failures.cend(); ++it) {
                 const QString reason = named.value(it.key());
                 QVERIFY2(MatchesPattern(reason, it.value()),
