@@ -8,6 +8,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QtTest>
 
 using namespace eb;
@@ -134,6 +135,35 @@ private slots:
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
+    // A click on a button that leaves a field without a number: the warning comes, and then
+    // the button is drawn released and has not clicked, whether its release came after the
+    // box or went to the box. The next click is an ordinary one.
+    void pressThatLeavesABadField_data() {
+        QTest::addColumn<bool>("releaseArrives");
+        QTest::newRow("release after the box") << true;
+        QTest::newRow("release taken by the box") << false;
+    }
+    void pressThatLeavesABadField() {
+        QFETCH(bool, releaseArrives);
+        QPushButton* button = form_->PushButton4;
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        form_->Text4->setFocus();
+        form_->Text4->setText(QStringLiteral("abc"));
+        QTest::mousePress(button, Qt::LeftButton);
+        QCOMPARE(prompter_.texts(), QStringList{kWarning});
+        QCOMPARE(form_->Text4->text(), QStringLiteral("63"));
+        if (releaseArrives)
+            QTest::mouseRelease(button, Qt::LeftButton);
+        QVERIFY(!button->isDown());
+        QCOMPARE(clicks, 0);
+        QCOMPARE(QApplication::focusWidget(), button);
+        QTest::qWait(1);
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
+        QCOMPARE(prompter_.boxes.size(), 1);
+    }
+
     // Losing the activation to another window (a box, another program) is not leaving the field.
     void windowDeactivationIsNotAFocusLoss() {
         form_->Text3->setFocus();
@@ -182,6 +212,9 @@ private slots:
             prompter_.folderChoices << chosen;
         QTest::mouseClick(form_->PushButton7, Qt::LeftButton);
         QCOMPARE(prompter_.folderPrompts, QStringList({"Please select folder:"}));
+        // The picker starts at the desktop, not at the folder the program was started from.
+        QCOMPARE(prompter_.folderStarts,
+                 QStringList{QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)});
         QCOMPARE(form_->Text1->text(), expected);
         QCOMPARE(stored(keys::kOutputFolder), expected);
         QVERIFY(prompter_.boxes.isEmpty());
