@@ -3,6 +3,7 @@
 #include "shell/settingsstore.h"
 
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -107,8 +108,8 @@ private slots:
         form.PushButton3_Click();
         QCOMPARE(rows(form), under(music_, {"sub2/y.Mp3"}));
         QCOMPARE(form.pointerState(), PointerState::Default);
-        QCOMPARE(prompter.folderStarts, QStringList{form.desktopPath()});
-        QVERIFY(!form.desktopPath().isEmpty());
+        QCOMPARE(prompter.folderStarts,
+                 QStringList{QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)});
     }
 
     // A folder that vanishes while the tree is collected: the report names step 116, the files
