@@ -73,7 +73,7 @@ public:
     }
     bool askYesNo(const QString&) override { return false; }
     QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&) override { return folder_; }
+    QString pickFolder(const QString&, const QString&) override { return folder_; }
     bool openExternally(const QString&) override { return false; }
 
 private:

@@ -48,9 +48,11 @@ void CollectSubfolders(FolderSet& set, bool recurse, const ScanYield& yield = {}
 // would name the file). An empty list when nothing matches or the folder cannot be read.
 QStringList ListFolderFiles(const QString& folder, const QString& pattern);
 
-// True when the path names a regular file (or a link to one) that can be opened for reading.
-// The file is opened and closed without reading it; a folder, a FIFO, a device, a missing file
-// or a malformed path is false, and nothing blocks or has side effects.
+// True when the path names a regular file (or a link to one) that is there. It is opened with
+// no read or write access requested and closed at once, so a file the user may not read counts
+// (its conversion then fails with the reason); a folder, a FIFO, a device, a missing file, a
+// file in a folder that may not be searched or a malformed path is false, and nothing blocks
+// or has side effects.
 bool FileIsPresent(const QString& path);
 
 // The files a folder add takes from the folders of `set`, folder by folder in the set's order,

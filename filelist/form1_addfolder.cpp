@@ -2,6 +2,7 @@
 // all folders below it, breadth-first, in any letter case of ".mp3". The window shows the busy
 // pointer and keeps serving its events while the folders are collected; the files found are
 // appended in one go after the scan.
+#include "engine/conversionrun.h"
 #include "filelist/folderscan.h"
 #include "shell/form1.h"
 
@@ -13,14 +14,12 @@ void Form1::PushButton3_Click() {
     steps.step(100, [&] { extension = QStringLiteral("mp3"); });
 
     QString folder;
-    steps.step(104,
-               [&] { folder = prompter().pickFolder(QStringLiteral("Please select folder:")); });
+    steps.step(104, [&] {
+        folder = prompter().pickFolder(QStringLiteral("Please select folder:"), desktopPath());
+    });
     if (folder.isEmpty())
         return;
 
-    // A folder add started while a batch or another scan runs must not end their busy state.
-    const PointerState after =
-        pointerState() == PointerState::Busy ? PointerState::Busy : PointerState::Default;
     steps.step(112, [&] { setPointerState(PointerState::Busy); });
 
     // The files of the folders collected before a failure are still added after its report.
@@ -33,7 +32,11 @@ void Form1::PushButton3_Click() {
     if (steps.stopped())
         return;
     steps.step(132, [&] { AddEntries(scan.files); });
-    steps.step(136, [&] { setPointerState(after); });
+    // The default pointer comes back, whatever showed before; only a batch that still runs
+    // keeps its busy pointer, which is what keeps entries from being removed under it.
+    steps.step(136, [&] {
+        setPointerState(ConversionRun::IsRunning() ? PointerState::Busy : PointerState::Default);
+    });
 }
 
 }  // namespace eb

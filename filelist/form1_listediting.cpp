@@ -94,11 +94,10 @@ void Form1::PushButton4_Click() {
 }
 
 // A press on an entry: it becomes the moved entry, and the list shows the "drag.ico" pointer
-// (read afresh each time; the arrow when it cannot be read). The busy pointer stays.
+// (read afresh each time; the arrow when it cannot be read), also while the window is busy.
 void Form1::ListView1_ItemClick() {
-    if (pointerState() != PointerState::Busy)
-        ListView1->viewport()->setCursor(
-            PointerFileOrArrow(programFolder() + QStringLiteral("/drag.ico")));
+    ListView1->viewport()->setCursor(
+        PointerFileOrArrow(programFolder() + QStringLiteral("/drag.ico")));
     ListView1->setDragEnabled(false);  // entries are never dragged out of the list
     const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
     DragItem = selected.isEmpty() ? QPersistentModelIndex()
@@ -112,8 +111,7 @@ void Form1::ListView1_MouseDown() {
 
 void Form1::ListView1_MouseUp() {
     Dragging = false;
-    if (pointerState() != PointerState::Busy)
-        ListView1->viewport()->setCursor(Qt::ArrowCursor);
+    ListView1->viewport()->setCursor(Qt::ArrowCursor);
 }
 
 // One step of the gesture. While a batch converts, the entries keep their places: the batch

@@ -39,9 +39,10 @@ private:
 
 bool IsDotOrDotDot(const char* name);
 
-// The presence test on `name` relative to the folder open as `dirFd` (or AT_FDCWD). Anything
-// that is not a regular file is refused before it is opened, so a FIFO never blocks and a
-// device is never touched; `knownRegular` skips that look when the listing already said so.
+// The presence test on `name` relative to the folder open as `dirFd` (or AT_FDCWD): the file is
+// opened without read or write access, so only its being there counts, not who may read it.
+// Anything that is not a regular file is refused before it is opened, so a FIFO never blocks
+// and a device is never touched; `knownRegular` skips that look when the listing already said so.
 bool PresentAt(int dirFd, const char* name, bool knownRegular);
 
 // The entries of one folder that are not folders, as the directory listed them.

@@ -4,9 +4,35 @@
 #include "shell/form1.h"
 #include "shell/settingsstore.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace eb {
+
+namespace {
+// Eats the mouse press being delivered when it is installed: the press that moved the focus
+// and so showed the warning. Let through after the box, it would press its button with the
+// release already gone to the box (the button would stay drawn pressed), or click it. It
+// goes away at the next pass of the event loop in any case.
+class PendingPressEater : public QObject {
+public:
+    static void install() {
+        auto* eater = new PendingPressEater;
+        QCoreApplication::instance()->installEventFilter(eater);
+        QTimer::singleShot(0, eater, &QObject::deleteLater);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonPress)
+            return false;
+        QCoreApplication::instance()->removeEventFilter(this);
+        return true;
+    }
+};
+}  // namespace
 
 void Form1::StoreEchoField(const QLineEdit* field, int index) {
     SettingsStore::write(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].control),
@@ -19,6 +45,8 @@ void Form1::CheckEchoField(QLineEdit* field, int index) {
     prompter().message(QStringLiteral("Numeric value required.") + QStringLiteral("\r\n") +
                            QStringLiteral("Value set to default."),
                        Prompter::Icon::Warning);
+    if (focusLeftByMouse_)
+        PendingPressEater::install();
     // The assignment is a change, so the default is stored too.
     field->setText(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].fallback));
 }

@@ -19,8 +19,9 @@ void Form1::Text1_GotFocus() {
 void Form1::PushButton7_Click() {
     StepRunner steps(reporter(), QStringLiteral("PushButton7_Click"));
     QString folder;
-    steps.step(100,
-               [&] { folder = prompter().pickFolder(QStringLiteral("Please select folder:")); });
+    steps.step(100, [&] {
+        folder = prompter().pickFolder(QStringLiteral("Please select folder:"), desktopPath());
+    });
     if (folder.isEmpty())
         return;
     bool endsWithSeparator = false;

@@ -62,6 +62,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn && watched == Text1 && movesWithinWindow(event)) {
         Text1_GotFocus();
     } else if (event->type() == QEvent::FocusOut && movesWithinWindow(event)) {
+        focusLeftByMouse_ =
+            static_cast<const QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
         if (watched == Text2)
             Text2_LostFocus();
         else if (watched == Text3)
@@ -70,6 +72,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             Text4_LostFocus();
         else if (watched == Text5)
             Text5_LostFocus();
+        focusLeftByMouse_ = false;
     }
     return QWidget::eventFilter(watched, event);
 }

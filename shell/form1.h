@@ -133,6 +133,7 @@ private:
     void BuildControls();
     void ConnectHandlers();
     void CheckEchoField(QLineEdit* field, int index);
+    bool focusLeftByMouse_ = false;  // the field being left lost the focus to a mouse press
     void StoreEchoField(const QLineEdit* field, int index);
 
     std::unique_ptr<Prompter> ownPrompter_;
@@ -148,6 +149,9 @@ public:
                    QWidget* parent = nullptr);
     // Where the data files beside the program lie (the skin, the pointers, the help page).
     QString programFolder() const;
+    // The desktop's path without a final "/" (empty when it has none): where the output folder
+    // defaults to and where the folder picker starts.
+    QString desktopPath() const;
 
     // The pointer over the controls: the hand over the buttons, the arrow elsewhere.
     void PushButton1_MouseMove();

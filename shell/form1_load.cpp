@@ -29,6 +29,10 @@ QString Form1::programFolder() const {
     return startup_.programFolder.isEmpty() ? ProgramFolder() : startup_.programFolder;
 }
 
+QString Form1::desktopPath() const {
+    return startup_.desktopPath ? startup_.desktopPath() : GetSpecialFolderPath(kDesktopFolderId);
+}
+
 void Form1::Form_Load() {
     StepRunner steps(reporter(), QStringLiteral("Form_Load"));
     const QString folder = programFolder();
@@ -69,9 +73,7 @@ void Form1::Form_Load() {
     // The output folder's default is formed before the store is read, so a desktop without a
     // path fails this step even when a folder is stored.
     steps.step(132, [&] {
-        const QString desktop =
-            startup_.desktopPath ? startup_.desktopPath() : GetSpecialFolderPath(kDesktopFolderId);
-        const QString fallback = DesktopFolderFrom(desktop);
+        const QString fallback = DesktopFolderFrom(desktopPath());
         Text1->setText(SettingsStore::read(QString::fromLatin1(keys::kOutputFolder), fallback));
     });
     const std::array<QLineEdit*, 4> fields{Text2, Text3, Text4, Text5};

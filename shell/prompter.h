@@ -23,8 +23,9 @@ public:
     // path, or the folder followed by NUL + name for each file. Throws SelectionTooLarge when
     // the result would not fit `capacity` characters.
     virtual QString openFiles(const QString& title, const QString& filter, int capacity) = 0;
-    // The folder picker: a full path without a final "/" (the root is "/"), or empty.
-    virtual QString pickFolder(const QString& prompt) = 0;
+    // The folder picker, opened at `startFolder` with nothing chosen: a full path without a
+    // final "/" (the root is "/"), or empty.
+    virtual QString pickFolder(const QString& prompt, const QString& startFolder) = 0;
     // Opens a folder or web address with the desktop's default handler, not waited for.
     virtual bool openExternally(const QString& target) = 0;
 };

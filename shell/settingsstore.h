@@ -1,5 +1,6 @@
 // The per-user settings store: text values under the product name's section.
-// $XDG_CONFIG_HOME/Quenforth/Quenforth.ini, section "Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic".
+// $XDG_CONFIG_HOME/Quenforth/Quenforth.ini, section "Tolvane Zemmik Oruth Vask Pellory Qub
+// Ambrotic".
 #pragma once
 
 #include <QString>
@@ -16,7 +17,8 @@ inline const char* const kText5 = "Text5";
 
 class SettingsStore {
 public:
-    // Reads the stored text, or `fallback` when the key is absent.
+    // Reads the stored text, or `fallback` when the key is absent. A text holding commas that
+    // was written into the file by hand without quotes comes back as written, not as a list.
     static QString read(const QString& key, const QString& fallback);
     // True when the key holds a value.
     static bool contains(const QString& key);

@@ -100,18 +100,21 @@ void ApplySkin(QWidget& window, const QString& programFolder) {
     }
 
     const QString sheet = readSkin(path);
+    // The sheet is tried on a scratch widget first: a sheet put on the window and taken off
+    // again does not give the controls back their own fonts, so a broken one never reaches it.
     bool failed = false;
     {
         SheetWarnings warnings;
-        window.setStyleSheet(sheet);
+        QWidget probe;
+        probe.setStyleSheet(sheet);
         // Polishing parses the sheet; done now, so that a broken sheet shows here.
-        window.ensurePolished();
+        probe.ensurePolished();
         failed = warnings.failed();
     }
-    if (failed) {
-        window.setStyleSheet(QString());
+    if (failed)
         throw StepError(QStringLiteral("The skin %1 is not a valid style sheet").arg(path));
-    }
+    window.setStyleSheet(sheet);
+    window.ensurePolished();
 }
 
 }  // namespace eb

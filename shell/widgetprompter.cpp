@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace eb {
@@ -30,6 +31,23 @@ QString titleOrAppTitle(const QString& title) {
     return title.isEmpty() ? AppTitle() : title;
 }
 }  // namespace
+
+WidgetPrompter::WidgetPrompter(QWidget* owner) : owner_(owner) {
+    static const bool kept = [] {
+        KeepDialogStateOut();
+        return true;
+    }();
+    Q_UNUSED(kept);
+}
+
+// A device, not a folder: no file can be made below it, whoever runs the program.
+QString WidgetPrompter::DialogStateFolder() {
+    return QStringLiteral("/dev/null");
+}
+
+void WidgetPrompter::KeepDialogStateOut() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, DialogStateFolder());
+}
 
 void WidgetPrompter::message(const QString& text, Icon icon, const QString& title) {
     const QString shownTitle = titleOrAppTitle(title);
@@ -79,10 +97,10 @@ QString WidgetPrompter::openFiles(const QString& title, const QString& filter, i
     return SelectionResult(QFileInfo(chosen.front()).path(), names, capacity);
 }
 
-QString WidgetPrompter::pickFolder(const QString& prompt) {
-    logUi(QStringLiteral("pickFolder"), prompt, QString());
+QString WidgetPrompter::pickFolder(const QString& prompt, const QString& startFolder) {
+    logUi(QStringLiteral("pickFolder"), prompt, startFolder);
     return QFileDialog::getExistingDirectory(
-        owner_, prompt, QString(), QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        owner_, prompt, startFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 bool WidgetPrompter::openExternally(const QString& target) {

@@ -13,17 +13,28 @@ namespace eb {
 
 class WidgetPrompter : public Prompter {
 public:
-    explicit WidgetPrompter(QWidget* owner) : owner_(owner) {}
+    // The first one keeps Qt's file dialogs from storing anything between runs (see
+    // KeepDialogStateOut).
+    explicit WidgetPrompter(QWidget* owner);
 
     void message(const QString& text, Icon icon = Icon::None,
                  const QString& title = QString()) override;
     bool askYesNo(const QString& text) override;
     QString openFiles(const QString& title, const QString& filter, int capacity) override;
-    QString pickFolder(const QString& prompt) override;
+    QString pickFolder(const QString& prompt, const QString& startFolder) override;
     bool openExternally(const QString& target) override;
 
     // "MP3 File (*.mp3)|*.mp3|" (description, pattern, ...) in the form Qt's dialog takes.
     static QString QtNameFilters(const QString& filter);
+
+    // Qt's file dialog saves its history, last folder and layout in the per-user settings of
+    // "QtProject" whenever one closes, and no option of the dialog turns that off. Those
+    // settings are the only ones this program opens in Qt's native settings format (its own
+    // store is an INI file of its own), so that format's per-user folder is pointed at a path
+    // under which nothing can be created: the dialog reads nothing and its writes fail quietly.
+    static void KeepDialogStateOut();
+    // Where that path is.
+    static QString DialogStateFolder();
 
 private:
     QWidget* owner_;

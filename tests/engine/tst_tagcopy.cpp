@@ -38,7 +38,7 @@ struct QuietWindow : BatchHost, Prompter, ErrorReporter {
     void message(const QString& text, Icon, const QString&) override { messages << text; }
     bool askYesNo(const QString&) override { return true; }
     QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&) override { return {}; }
+    QString pickFolder(const QString&, const QString&) override { return {}; }
     bool openExternally(const QString&) override { return false; }
     void ReportUnexpectedError(const QString&, int line, const QString& d) override {
         messages << QStringLiteral("report %1 %2").arg(line).arg(d);

@@ -1,6 +1,7 @@
 // Runs the folder scan in its own process, so a test can run it as another user:
 //   scanprobe collect FOLDER          the collected folder set, one a line
 //   scanprobe scan FOLDER PATTERN     the admitted files, one a line ("failure: ..." first)
+//   scanprobe list FOLDER PATTERN     the names ListFolderFiles gives (the samples' listing)
 #include "filelist/folderscan.h"
 #include "shell/steps.h"
 
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
             out << file << '\n';
         return 0;
     }
-    QTextStream(stderr) << "usage: scanprobe collect FOLDER | scan FOLDER PATTERN\n";
+    if (args.size() == 4 && args[1] == QLatin1String("list")) {
+        for (const QString& name : eb::ListFolderFiles(args[2], args[3]))
+            out << name << '\n';
+        return 0;
+    }
+    QTextStream(stderr) << "usage: scanprobe collect FOLDER | scan|list FOLDER PATTERN\n";
     return 2;
 }

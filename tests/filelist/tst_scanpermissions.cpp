@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -75,9 +76,48 @@ private slots:
 
         QCOMPARE(probe({QStringLiteral("collect"), u}, u),
                  QStringList({QString(), QStringLiteral("open/")}));
-        QCOMPARE(probe({QStringLiteral("scan"), u, QStringLiteral("*.mp3")}, u),
-                 QStringList({QStringLiteral(".theirs.mp3"), QStringLiteral("open.mp3"),
-                              QStringLiteral("open/o.mp3")}));
+        // A file nobody may not read is still there: "Add All", a dropped folder and the
+        // samples' listing take it (its conversion then fails with the reason).
+        const QStringList taken = {QStringLiteral(".theirs.mp3"), QStringLiteral("locked.mp3"),
+                                   QStringLiteral("open.mp3"), QStringLiteral("open/o.mp3")};
+        QCOMPARE(probe({QStringLiteral("scan"), u, QStringLiteral("*.mp3")}, u), taken);
+        QCOMPARE(probe({QStringLiteral("scan"), u, QStringLiteral("*")}, u), taken);
+        QCOMPARE(probe({QStringLiteral("list"), u, QStringLiteral("*")}, u),
+                 QStringList({QStringLiteral(".mine.mp3"), QStringLiteral(".theirs.mp3"),
+                              QStringLiteral("locked.mp3"), QStringLiteral("open.mp3")}));
+    }
+
+    // The batch as nobody over a folder with a file nobody may not read: the readable one is
+    // converted, the other fails with the reason and is named in the summary.
+    void unreadableFileFailsInTheBatch() {
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        if (probe({QStringLiteral("collect"), dir.path()}, dir.path()) != QStringList{QString()})
+            QSKIP("the scratch folder is not reachable for nobody");
+        const QString in = dir.filePath(QStringLiteral("in"));
+        const QString out = dir.filePath(QStringLiteral("out"));
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+        QVERIFY(::chmod(QFile::encodeName(out).constData(), 0777) == 0);
+        QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/a.mp3")));
+        QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/b.mp3")));
+        QVERIFY(::chmod(QFile::encodeName(in + QStringLiteral("/b.mp3")).constData(), 0) == 0);
+        QByteArray err;
+        const int code = ebtest::run(
+            setpriv_,
+            {QStringLiteral("--reuid=%1").arg(nobody_), QStringLiteral("--regid=%1").arg(nogroup_),
+             QStringLiteral("--clear-groups"), QStringLiteral("env"), QStringLiteral("TEMP=") + out,
+             QStringLiteral("HOME=") + out, QStringLiteral("XDG_CONFIG_HOME=") + out,
+             ebtest::binDir() + QStringLiteral("/echobatch-cli"), QStringLiteral("--quiet"),
+             QStringLiteral("--out"), out, in},
+            nullptr, &err);
+        const QString text = QString::fromLocal8Bit(err);
+        QVERIFY2(code == 1, qPrintable(text));
+        QVERIFY(QFileInfo(out + QStringLiteral("/a.mp3")).size() > 0);
+        QVERIFY(!QFile::exists(out + QStringLiteral("/b.mp3")));
+        QVERIFY2(text.contains(QStringLiteral("1 of 2 files failed:\n  ") + in +
+                               QStringLiteral("/b.mp3: ")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Permission denied")), qPrintable(text));
     }
 };
 

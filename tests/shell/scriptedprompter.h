@@ -31,6 +31,7 @@ public:
     QList<FileChoice> fileChoices;  // consumed front first; none left = cancel
     QStringList folderChoices;      // consumed front first; none left = cancel
     QStringList folderPrompts;
+    QStringList folderStarts;                   // where each folder picker was opened
     QList<bool> yesNoAnswers;                   // none left = Yes
     std::function<void(const Box&)> onMessage;  // runs while the box "is open"
 
@@ -51,8 +52,9 @@ public:
         const FileChoice choice = fileChoices.takeFirst();
         return eb::SelectionResult(choice.folder, choice.names, capacity);
     }
-    QString pickFolder(const QString& prompt) override {
+    QString pickFolder(const QString& prompt, const QString& startFolder) override {
         folderPrompts << prompt;
+        folderStarts << startFolder;
         return folderChoices.isEmpty() ? QString() : folderChoices.takeFirst();
     }
     bool openExternally(const QString&) override { return true; }

@@ -238,6 +238,17 @@ private slots:
         QCOMPARE(form_->EntryText(4), QStringLiteral("/music/e1.mp3"));
     }
 
+    // While the window is busy a press still shows "drag.ico" and the release the arrow.
+    void listPointerWhileBusy() {
+        fill(2);
+        form_->setPointerState(PointerState::Busy);
+        mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
+        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
+        mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 1), Qt::NoButton);
+        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form_->pointerState(), PointerState::Busy);
+    }
+
     // Without "drag.ico" the list keeps the arrow; the gesture still works.
     void missingDragPointer() {
         ebtest::ProgramFolder empty;
@@ -373,7 +384,8 @@ private slots:
     void batchDuringWhichAnEntryIsMoved() {
         const QString in = scratch_.path() + QStringLiteral("/in5");
         const QString out = scratch_.path() + QStringLiteral("/out5");
-        QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+        QVERIFY(QDir().mkpath(in) && QDir().mkpath(out) &&
+                QDir().mkpath(scratch_.path() + QStringLiteral("/none")));
         const QString log = scratch_.path() + QStringLiteral("/calls5.log");
         QFile::remove(log);
         qputenv("ECHOBATCH_SOX", slowTool(log).toUtf8());
@@ -387,17 +399,23 @@ private slots:
         form_->Text1->setText(out);
         bool moved = false;
         QStringList orderAfterMove;
+        std::optional<PointerState> afterAdd;
         connect(form_->ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
             if (!moved && c == QStringLiteral("Please wait.. 2")) {
                 moved = true;
                 dragAcross(*form_, 1, {2, 3});
                 orderAfterMove = entries(*form_);
+                // A folder add during the batch leaves the batch its busy pointer.
+                prompter_.folderChoices << scratch_.path() + QStringLiteral("/none");
+                form_->PushButton3_Click();
+                afterAdd = form_->pointerState();
             }
         });
 
         form_->PushButton2_Click();
 
         QVERIFY(moved);
+        QCOMPARE(afterAdd, std::optional(PointerState::Busy));
         QCOMPARE(orderAfterMove, paths);
         QCOMPARE(calls(log), paths);
         QCOMPARE(QDir(out).entryList(QDir::Files), names);

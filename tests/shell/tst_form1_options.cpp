@@ -7,7 +7,10 @@
 #include "shell/settingsstore.h"
 
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QtTest>
 
 using namespace eb;
@@ -134,6 +137,53 @@ private slots:
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
+    // A click on a button that leaves a field without a number: the warning comes, and then
+    // the button is drawn released and has not clicked, whether its release came after the
+    // box or went to the box (also a real box, closed by a timer). The next click is ordinary.
+    void pressThatLeavesABadField_data() {
+        QTest::addColumn<bool>("releaseArrives");
+        QTest::addColumn<bool>("realBox");
+        QTest::newRow("release after the box") << true << false;
+        QTest::newRow("release taken by the box") << false << false;
+        QTest::newRow("real box") << false << true;
+    }
+    void pressThatLeavesABadField() {
+        QFETCH(bool, releaseArrives);
+        QFETCH(bool, realBox);
+        QTimer closer;
+        if (realBox) {
+            form_ = std::make_unique<Form1>();
+            form_->show();
+            QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+            connect(&closer, &QTimer::timeout, this, [this] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    prompter_.boxes.append({box->text(), Prompter::Icon::Warning, QString()});
+                    box->close();
+                }
+            });
+            closer.start(20);
+        }
+        QPushButton* button = form_->PushButton4;
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
+        form_->Text4->setFocus();
+        form_->Text4->setText(QStringLiteral("abc"));
+        QTest::mousePress(button, Qt::LeftButton);
+        QCOMPARE(prompter_.texts(), QStringList{kWarning});
+        QCOMPARE(form_->Text4->text(), QStringLiteral("63"));
+        closer.stop();
+        if (releaseArrives)
+            QTest::mouseRelease(button, Qt::LeftButton);
+        QVERIFY(!button->isDown());
+        QCOMPARE(clicks, 0);
+        QCOMPARE(form_->focusWidget(), button);
+        form_->activateWindow();  // the offscreen platform does not give it back by itself
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(clicks, 1);
+        QCOMPARE(prompter_.boxes.size(), 1);
+    }
+
     // Losing the activation to another window (a box, another program) is not leaving the field.
     void windowDeactivationIsNotAFocusLoss() {
         form_->Text3->setFocus();
@@ -182,6 +232,9 @@ private slots:
             prompter_.folderChoices << chosen;
         QTest::mouseClick(form_->PushButton7, Qt::LeftButton);
         QCOMPARE(prompter_.folderPrompts, QStringList({"Please select folder:"}));
+        // The picker starts at the desktop, not at the folder the program was started from.
+        QCOMPARE(prompter_.folderStarts,
+                 QStringList{QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)});
         QCOMPARE(form_->Text1->text(), expected);
         QCOMPARE(stored(keys::kOutputFolder), expected);
         QVERIFY(prompter_.boxes.isEmpty());

@@ -120,12 +120,16 @@ private slots:
         QCOMPARE(background(form.Frame1), QColor(Qt::white));  // no skin: the design colour
     }
 
-    // Stored texts are shown as stored, without any test.
+    // Stored texts are shown as stored, without any test; also a decimal comma written into
+    // the file by hand, without quotes.
     void storedValuesAreShownUnchanged() {
         SettingsStore::write(QStringLiteral("Output Folder"), QStringLiteral("/no/such/folder"));
         SettingsStore::write(QStringLiteral("Text2"), QStringLiteral(" 0.5 "));
         SettingsStore::write(QStringLiteral("Text3"), QString());
         SettingsStore::write(QStringLiteral("Text4"), QStringLiteral("abc"));
+        QFile ini(SettingsStore::fileName());
+        QVERIFY(ini.open(QIODevice::Append) && ini.write("Text5=0,3\n") > 0);
+        ini.close();
         ebtest::ProgramFolder folder;
         ebtest::ScriptedPrompter prompter;
         Form1 form(folder.startup(), &prompter);
@@ -133,9 +137,9 @@ private slots:
         QCOMPARE(form.Text2->text(), QStringLiteral(" 0.5 "));
         QCOMPARE(form.Text3->text(), QString());
         QCOMPARE(form.Text4->text(), QStringLiteral("abc"));
-        QCOMPARE(form.Text5->text(), QStringLiteral("0.3"));
+        QCOMPARE(form.Text5->text(), QStringLiteral("0,3"));
         QCOMPARE(stored(keys::kText4), QStringLiteral("abc"));
-        QCOMPARE(stored(keys::kText5), QStringLiteral("0.3"));
+        QCOMPARE(stored(keys::kText5), QStringLiteral("0,3"));
         QVERIFY(prompter.boxes.isEmpty());
     }
 
@@ -261,6 +265,34 @@ private slots:
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
+    }
+
+    // After a broken skin every control is as after a start without one: the same fonts, and
+    // the same pixels once the face colour taken before the failure is taken off again.
+    void brokenSkinLeavesTheControlsAsWithoutOne() {
+        ebtest::ProgramFolder plainFolder;
+        ebtest::ProgramFolder brokenFolder;
+        QVERIFY(brokenFolder.write(QStringLiteral("x/o.cjs"), "QLabel { color: red; }}} {{"));
+        ebtest::ScriptedPrompter prompter;
+        Form1 plain(plainFolder.startup(), &prompter);
+        Form1 broken(brokenFolder.startup(), &prompter);
+        QCOMPARE(reportedLines(prompter), QList<int>{100});
+        const QList<QWidget*> a = QList<QWidget*>{&plain} + plain.findChildren<QWidget*>();
+        const QList<QWidget*> b = QList<QWidget*>{&broken} + broken.findChildren<QWidget*>();
+        QCOMPARE(b.size(), a.size());
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            QCOMPARE(b[i]->objectName(), a[i]->objectName());
+            QVERIFY2(b[i]->font() == a[i]->font(), qPrintable(b[i]->font().toString()));
+            if (background(b[i]) != background(a[i])) {
+                QPalette palette = b[i]->palette();
+                palette.setColor(QPalette::Window, background(a[i]));
+                b[i]->setPalette(palette);
+                b[i]->setAutoFillBackground(a[i]->autoFillBackground());
+            }
+        }
+        const QImage want = plain.grab().toImage();
+        QVERIFY(!want.isNull());
+        QCOMPARE(broken.grab().toImage(), want);
     }
 
     // The hand keeps the hotspot stored in the file; the custom state shows it.

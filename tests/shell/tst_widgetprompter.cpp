@@ -53,6 +53,8 @@ class TestWidgetPrompter : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QVERIFY(QDir(config).removeRecursively() && QDir().mkpath(config));
         log_ = dir_.path() + QStringLiteral("/ui.log");
         qputenv("ECHOBATCH_UI_LOG", log_.toUtf8());
     }
@@ -172,23 +174,50 @@ private slots:
                                30000));
     }
 
+    // The picker opens at the folder it is given, with nothing chosen in it.
     void folderPicker() {
         const QString folder = dir_.path() + QStringLiteral("/chosen");
-        QVERIFY(QDir().mkpath(folder));
+        const QString start = dir_.path() + QStringLiteral("/start");
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(start + QStringLiteral("/inner")));
         WidgetPrompter prompter(nullptr);
-        QString prompt;
+        QString prompt, openedAt, preselected = QStringLiteral("?");
         whenModal([&](QWidget* modal) {
             prompt = modal->windowTitle();
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(dialog);
             QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
+            openedAt = dialog->directory().absolutePath();
+            preselected = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
             dialog->setDirectory(folder);
             typeAndAccept(modal, folder);
         });
-        QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:")), folder);
+        QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:"), start), folder);
         QCOMPARE(prompt, QStringLiteral("Please select folder:"));
+        QCOMPARE(openedAt, start);
+        QCOMPARE(preselected, QString());
         whenModal([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); });
-        QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:")), QString());
+        QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:"), start), QString());
+        QVERIFY(logLines().contains(QStringLiteral("pickFolder\tPlease select folder:\t") + start));
+    }
+
+    // Qt's dialogs leave nothing in the user's settings: no "QtProject" file with their history.
+    void dialogsStoreNothing() {
+        const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+        QVERIFY(!config.isEmpty());
+        WidgetPrompter prompter(nullptr);
+        for (int k = 0; k < 2; ++k) {
+            whenModal([&](QWidget* modal) {
+                qobject_cast<QFileDialog*>(modal)->setDirectory(dir_.path());
+                qobject_cast<QFileDialog*>(modal)->reject();
+            });
+            if (k == 0)
+                prompter.pickFolder(QStringLiteral("Please select folder:"), dir_.path());
+            else
+                prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 (*.mp3)|*.mp3|"),
+                                   100);
+        }
+        QCOMPARE(QDir(config).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList());
     }
 };
 

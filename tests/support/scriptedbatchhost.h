@@ -40,7 +40,7 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
 
     bool askYesNo(const QString&) override { return true; }
     QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&) override { return {}; }
+    QString pickFolder(const QString&, const QString&) override { return {}; }
     bool openExternally(const QString&) override { return false; }
 };
 
