@@ -331,9 +331,13 @@ const std::string& TagSource::error() const {
 }
 
 std::string TagSource::notCarried() const {
+    constexpr std::size_t kListed = 10;
+    const std::vector<std::string>& all = d_->tag.notCarried;
     std::string text;
-    for (const std::string& what : d_->tag.notCarried)
-        text += (text.empty() ? "" : ", ") + what;
+    for (std::size_t k = 0; k < all.size() && k < kListed; ++k)
+        text += (k ? ", " : "") + all[k];
+    if (all.size() > kListed)
+        text += " and " + std::to_string(all.size() - kListed) + " more";
     return text;
 }
 

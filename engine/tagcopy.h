@@ -34,7 +34,8 @@ public:
     // Why the input's tags cannot be carried at all; empty when they can (or there are none).
     const std::string& error() const;
     // The input's frames that the converted file will lack, with why ("APIC (its size runs
-    // past the end of the tag), ..."); empty when every frame goes over.
+    // past the end of the tag), ...", the first ten and how many more); empty when every frame
+    // goes over.
     std::string notCarried() const;
 
     // Writes the audio of `converted` (the tool's finished output, only read) with the input's
