@@ -127,7 +127,7 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
             break;
         const std::int64_t size = id3::TagSize(header);
         if (size < 0 || size > range.end - range.start) {
-            range.error = ("the converted file's own tag cannot be read");
+            range.error = "the converted file's own tag cannot be read";
             return range;
         }
         range.start += size;
@@ -142,13 +142,13 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
         std::memcmp(footer, "APETAGEX", 8) == 0) {
         const std::int64_t size = ApeSize(footer);
         if (size > range.end - range.start) {
-            range.error = ("the converted file's own tag cannot be read");
+            range.error = "the converted file's own tag cannot be read";
             return range;
         }
         range.end -= size;
     }
     if (range.end <= range.start)
-        range.error = ("the converted file holds no audio");
+        range.error = "the converted file holds no audio";
     return range;
 }
 
