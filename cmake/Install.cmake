@@ -1,7 +1,8 @@
 # Install layout (cmake --install BUILD [--prefix P]):
 #
-#   P/lib/echobatch/        the executables (and the helper echobatch-tagcopy, which they start
-#                           from their own folder) with everything that lies beside them (Samples/,
+#   P/lib/echobatch/        the executables (and the helpers echobatch-tagcopy and
+#                           echobatch-tagcopy-formats, which they start from their own
+#                           folder) with everything that lies beside them (Samples/,
 #                           HAND-M.CUR, drag.ico, help.html, skins/, echobatch.png), so that
 #                           the program finds them in its own folder
 #   P/bin/echobatch         relative symbolic links into lib/echobatch; the program's folder is
@@ -21,10 +22,12 @@ foreach(program echobatch echobatch-cli)
   endif()
 endforeach()
 
-# The tag copy helper lies beside the programs and has no launcher of its own.
-if(TARGET echobatch-tagcopy)
-  install(TARGETS echobatch-tagcopy RUNTIME DESTINATION ${ECHOBATCH_INSTALL_APPDIR})
-endif()
+# The tag copy helpers lie beside the programs and have no launchers of their own.
+foreach(helper echobatch-tagcopy echobatch-tagcopy-formats)
+  if(TARGET ${helper})
+    install(TARGETS ${helper} RUNTIME DESTINATION ${ECHOBATCH_INSTALL_APPDIR})
+  endif()
+endforeach()
 
 foreach(rel IN LISTS ECHOBATCH_BESIDE_FILES)
   get_filename_component(rel_dir ${rel} DIRECTORY)

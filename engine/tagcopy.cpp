@@ -2,10 +2,12 @@
 
 #include "engine/id3v2frames.h"
 
+#ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
+#endif
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -179,6 +181,7 @@ struct TagSource::Data {
     std::string ape;    // the input's APEv2 tag, its bytes as they are
     std::string id3v1;  // the input's ID3v1 tag, its 128 bytes as they are
     std::string error;
+    bool needsTagLib = false;
 
     void readMpeg(int fd, std::int64_t fileSize, const unsigned char* header);
     void readSecond(int fd, std::int64_t fileSize, std::int64_t at);
@@ -274,6 +277,11 @@ void TagSource::Data::readTail(int fd, std::int64_t start, std::int64_t fileSize
 }
 
 // Another audio format (the tool reads more than MP3): its text tags become ID3v2 frames.
+#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
+void TagSource::Data::readOther(const std::string&) {
+    needsTagLib = true;
+}
+#else
 void TagSource::Data::readOther(const std::string& input) {
     TagLib::FileStream stream(input.c_str(), true);
     if (!stream.isOpen()) {
@@ -291,6 +299,7 @@ void TagSource::Data::readOther(const std::string& input) {
     const TagLib::ByteVector rendered = made.render(TagLib::ID3v2::v4);
     take(id3::Parse(std::string(rendered.data(), rendered.size())));
 }
+#endif
 
 TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
     // Never a blocking open: the input must be a regular file before anything reads it.
@@ -324,6 +333,10 @@ TagSource::~TagSource() = default;
 
 bool TagSource::hasTags() const {
     return d_->hasId3v2 || !d_->ape.empty() || !d_->id3v1.empty();
+}
+
+bool TagSource::needsTagLib() const {
+    return d_->needsTagLib;
 }
 
 const std::string& TagSource::error() const {
