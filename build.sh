@@ -17,7 +17,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   sox libsox-fmt-mp3
-  libtag1-dev
+  libtag1-dev python3-mutagen
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
   python3-mutagen

@@ -1,7 +1,8 @@
 # Install layout (cmake --install BUILD [--prefix P]):
 #
-#   P/lib/echobatch/        the executables (and the helper echobatch-tagcopy, which they start
-#                           from their own folder) with everything that lies beside them (Samples/,
+#   P/lib/echobatch/        the executables (and the helpers echobatch-tagcopy and
+#                           echobatch-tagcopy-formats, which they start from their own
+#                           folder) with everything that lies beside them (Samples/,
 #                           HAND-M.CUR, drag.ico, help.html, skins/, echobatch.png), so that
 #                           the program finds them in its own folder
 #   P/bin/echobatch         relative symbolic links into lib/echobatch; the program's folder is
@@ -20,7 +21,7 @@ set(ECHOBATCH_INSTALL_APPDIR lib/echobatch)
 # Every program that lies in lib/echobatch (a helper the programs start goes here too); those
 # also named in ECHOBATCH_LAUNCHED_PROGRAMS get a link in bin/. Targets this build does not
 # have are passed over.
-set(ECHOBATCH_APP_PROGRAMS echobatch echobatch-cli echobatch-tagcopy)
+set(ECHOBATCH_APP_PROGRAMS echobatch echobatch-cli echobatch-tagcopy echobatch-tagcopy-formats)
 set(ECHOBATCH_LAUNCHED_PROGRAMS echobatch echobatch-cli)
 
 set(echobatch_installed_programs)
@@ -32,11 +33,6 @@ foreach(program IN LISTS ECHOBATCH_APP_PROGRAMS)
     endif()
   endif()
 endforeach()
-
-# The tag copy helper lies beside the programs and has no launcher of its own.
-if(TARGET echobatch-tagcopy)
-  install(TARGETS echobatch-tagcopy RUNTIME DESTINATION ${ECHOBATCH_INSTALL_APPDIR})
-endif()
 
 foreach(rel IN LISTS ECHOBATCH_BESIDE_FILES)
   get_filename_component(rel_dir ${rel} DIRECTORY)

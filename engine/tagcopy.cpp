@@ -2,10 +2,12 @@
 
 #include "engine/id3v2frames.h"
 
+#ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 #include <taglib/fileref.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tfilestream.h>
 #include <taglib/tpropertymap.h>
+#endif
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -127,7 +129,7 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
             break;
         const std::int64_t size = id3::TagSize(header);
         if (size < 0 || size > range.end - range.start) {
-            range.error = ("the converted file's own tag cannot be read");
+            range.error = "the converted file's own tag cannot be read";
             return range;
         }
         range.start += size;
@@ -142,13 +144,13 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
         std::memcmp(footer, "APETAGEX", 8) == 0) {
         const std::int64_t size = ApeSize(footer);
         if (size > range.end - range.start) {
-            range.error = ("the converted file's own tag cannot be read");
+            range.error = "the converted file's own tag cannot be read";
             return range;
         }
         range.end -= size;
     }
     if (range.end <= range.start)
-        range.error = ("the converted file holds no audio");
+        range.error = "the converted file holds no audio";
     return range;
 }
 
@@ -179,6 +181,7 @@ struct TagSource::Data {
     std::string ape;    // the input's APEv2 tag, its bytes as they are
     std::string id3v1;  // the input's ID3v1 tag, its 128 bytes as they are
     std::string error;
+    bool needsTagLib = false;
 
     void readMpeg(int fd, std::int64_t fileSize, const unsigned char* header);
     void readSecond(int fd, std::int64_t fileSize, std::int64_t at);
@@ -274,6 +277,11 @@ void TagSource::Data::readTail(int fd, std::int64_t start, std::int64_t fileSize
 }
 
 // Another audio format (the tool reads more than MP3): its text tags become ID3v2 frames.
+#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
+void TagSource::Data::readOther(const std::string&) {
+    needsTagLib = true;
+}
+#else
 void TagSource::Data::readOther(const std::string& input) {
     TagLib::FileStream stream(input.c_str(), true);
     if (!stream.isOpen()) {
@@ -291,6 +299,7 @@ void TagSource::Data::readOther(const std::string& input) {
     const TagLib::ByteVector rendered = made.render(TagLib::ID3v2::v4);
     take(id3::Parse(std::string(rendered.data(), rendered.size())));
 }
+#endif
 
 TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
     // Never a blocking open: the input must be a regular file before anything reads it.
@@ -326,14 +335,22 @@ bool TagSource::hasTags() const {
     return d_->hasId3v2 || !d_->ape.empty() || !d_->id3v1.empty();
 }
 
+bool TagSource::needsTagLib() const {
+    return d_->needsTagLib;
+}
+
 const std::string& TagSource::error() const {
     return d_->error;
 }
 
 std::string TagSource::notCarried() const {
+    constexpr std::size_t kListed = 10;
+    const std::vector<std::string>& all = d_->tag.notCarried;
     std::string text;
-    for (const std::string& what : d_->tag.notCarried)
-        text += (text.empty() ? "" : ", ") + what;
+    for (std::size_t k = 0; k < all.size() && k < kListed; ++k)
+        text += (k ? ", " : "") + all[k];
+    if (all.size() > kListed)
+        text += " and " + std::to_string(all.size() - kListed) + " more";
     return text;
 }
 

@@ -31,10 +31,14 @@ public:
     // True when the input has a tag the converted file should get. False for an input without
     // tags: its converted file stays as the tool wrote it.
     bool hasTags() const;
+    // Built without TagLib (ECHOBATCH_TAGCOPY_MP3_ONLY): true for an input that is not MP3,
+    // whose tags only TagLib reads. Nothing else is known about it then.
+    bool needsTagLib() const;
     // Why the input's tags cannot be carried at all; empty when they can (or there are none).
     const std::string& error() const;
     // The input's frames that the converted file will lack, with why ("APIC (its size runs
-    // past the end of the tag), ..."); empty when every frame goes over.
+    // past the end of the tag), ...", the first ten and how many more); empty when every frame
+    // goes over.
     std::string notCarried() const;
 
     // Writes the audio of `converted` (the tool's finished output, only read) with the input's

@@ -2,6 +2,11 @@
 // child process of its own (engine/tagcopyrun.h), so that a crafted tag that crashes or
 // exhausts its reader ends only this process.
 //
+// It is built twice. echobatch-tagcopy reads MP3 files without TagLib and starts quickly (no
+// TagLib to load, the C++ library linked in), which is what nearly every file needs; for
+// another format it becomes echobatch-tagcopy-formats from its own folder, the same program
+// with TagLib, keeping its limits.
+//
 // Exit status 0: TAGGED holds the converted audio with the input's tags; a line on standard
 // error then names the frames that were not carried, if any. 10: the input has no tags, TAGGED
 // is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
@@ -9,6 +14,7 @@
 #include "engine/tagcopy.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -41,6 +47,21 @@ void Limit(int resource, rlim_t soft, rlim_t hard) {
     ::setrlimit(resource, &next);
 }
 
+#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
+// Becomes the helper with TagLib beside this one; returns only when that fails.
+int BecomeFormatsHelper(char** argv) {
+    char self[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return 11;
+    std::string path(self, static_cast<std::size_t>(n));
+    path = path.substr(0, path.rfind('/') + 1) + "echobatch-tagcopy-formats";
+    ::execv(path.c_str(), argv);
+    std::fprintf(stderr, "cannot start %s\n", path.c_str());
+    return 11;
+}
+#endif
+
 int Say(int status, const std::string& line) {
     if (!line.empty())
         std::fprintf(stderr, "%s\n", line.c_str());
@@ -62,6 +83,10 @@ int main(int argc, char** argv) {
 #endif
     try {
         eb::TagSource source(argv[1]);
+#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
+        if (source.needsTagLib())
+            return BecomeFormatsHelper(argv);
+#endif
         if (!source.error().empty())
             return Say(11, source.error());
         if (!source.hasTags())

@@ -20,6 +20,9 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
 launcher="$prefix/bin/echobatch"
 [ -L "$launcher" ] || e2e_fail "no launcher at $launcher"
 [ -x "$prefix/lib/echobatch/echobatch" ] || e2e_fail "no program in lib/echobatch"
+for helper in echobatch-tagcopy echobatch-tagcopy-formats; do
+  [ -x "$prefix/lib/echobatch/$helper" ] || e2e_fail "no tag copy helper $helper in lib/echobatch"
+done
 [ -f "$prefix/share/applications/echobatch.desktop" ] || e2e_fail "no desktop entry"
 samples=$(find "$prefix/lib/echobatch/Samples" -maxdepth 1 -type f | wc -l)
 [ "$samples" -gt 0 ] || e2e_fail "no samples installed"

@@ -59,8 +59,22 @@ class TestTagFrames : public QObject {
     QString out_;
     QByteArray audio_;
 
-    ConversionResult convert(const QString& input, bool async) {
+    // `stopWhen` not empty: the job is stopped (as closing the window or SIGINT does) once
+    // that file exists.
+    ConversionResult convert(const QString& input, bool async, const QString& stopWhen = {}) {
         ConversionJob job(input);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &job, [&] {
+            if (!QFileInfo::exists(stopWhen))
+                return;
+            poll.stop();
+            if (async)
+                job.cancel();
+            else
+                job.abortNow();
+        });
+        if (!stopWhen.isEmpty())
+            poll.start(20);
         ToolSet tools{{}, {}, InstalledSox(), false};
         if (job.plan(out_, DefaultEchoTexts(), {})) {
             if (async) {
@@ -263,6 +277,28 @@ private slots:
         QVERIFY2(r.converted, qPrintable(r.reason));
         QCOMPARE(r.warning, warning);
         QCOMPARE(checksum(r.output), toolAloneSum(in));
+    }
+
+    // Stopped while the tag copy runs: nothing is written and nothing is left.
+    void stopDuringTagCopy_data() {
+        QTest::addColumn<bool>("async");
+        QTest::newRow("waiting") << false;
+        QTest::newRow("async") << true;
+    }
+    void stopDuringTagCopy() {
+        QFETCH(bool, async);
+        const QString marker = dir_.filePath(QStringLiteral("helper-ran"));
+        const QString helper =
+            writeScript(dir_.filePath(QStringLiteral("slow-tagcopy")),
+                        "touch '" + QFile::encodeName(marker) + "'; exec sleep 30");
+        SetTagCopyProgram(helper, 60000);
+        const QString in = input(QStringLiteral("stopped"), Tag(3, Texts(3, {"TIT2", "T"})));
+        QFile::remove(out_ + QStringLiteral("/stopped.mp3"));
+        QFile::remove(marker);
+        const ConversionResult r = convert(in, async, marker);
+        QVERIFY(!r.converted);
+        QCOMPARE(r.reason, QStringLiteral("stopped"));
+        QVERIFY(!QFileInfo::exists(out_ + QStringLiteral("/stopped.mp3")));
     }
 };
 

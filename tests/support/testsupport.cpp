@@ -59,13 +59,13 @@ bool makeImpulseMp3(const QString& path, double seconds, double atSeconds) {
 
 QVector<qint16> decodeSamples(const QString& path, int rate) {
     QByteArray raw;
-    const int rc =
-        run(QStringLiteral("sox"),
-            {QStringLiteral("--no-glob"), path, QStringLiteral("-t"), QStringLiteral("raw"),
-             QStringLiteral("-e"), QStringLiteral("signed"), QStringLiteral("-b"),
-             QStringLiteral("16"), QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-r"),
-             QString::number(rate), QStringLiteral("-L"), QStringLiteral("-")},
-            &raw);
+    const int rc = run(QStringLiteral("sox"),
+                       {QStringLiteral("--no-glob"), path, QStringLiteral("-t"),
+                        QStringLiteral("raw"), QStringLiteral("-e"), QStringLiteral("signed"),
+                        QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-c"),
+                        QStringLiteral("1"), QStringLiteral("-r"), QString::number(rate),
+                        QStringLiteral("-L"), QStringLiteral("-")},
+                       &raw);
     QVector<qint16> samples;
     if (rc != 0)
         return samples;
@@ -126,9 +126,8 @@ QByteArray checksum(const QString& path) {
     return h.result().toHex();
 }
 
-QString binDir() {
-    return qEnvironmentVariable("ECHOBATCH_BIN_DIR");
-}
+QString binDir() { return qEnvironmentVariable("ECHOBATCH_BIN_DIR"); }
+QString sourceDir() { return qEnvironmentVariable("ECHOBATCH_SOURCE_DIR"); }
 
 namespace {
 // The tests run from build/tests, the tag copy helper lies beside the programs in build/bin.
@@ -138,8 +137,5 @@ void UseBuiltTagCopy() {
 }
 }  // namespace
 Q_COREAPP_STARTUP_FUNCTION(UseBuiltTagCopy)
-QString sourceDir() {
-    return qEnvironmentVariable("ECHOBATCH_SOURCE_DIR");
-}
 
 }  // namespace ebtest
