@@ -1,6 +1,7 @@
 #include "cli/clipaths.h"
 
 #include "engine/pathhelpers.h"
+#include "engine/pathtext.h"
 
 namespace eb {
 
@@ -8,7 +9,8 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
     CliPaths result;
     bool folderGiven = false;
     for (const QString& path : arguments) {
-        if (!IsFolder(path)) {
+        // A name that is not UTF-8 is taken as a file: its conversion refuses it by name.
+        if (HasUndecodableBytes(path) || !IsFolder(path)) {
             result.files << path;
             continue;
         }
@@ -19,6 +21,8 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
                                  .arg(path, scan.failure);
         else
             result.files += scan.files;
+        // Files passed over for their names are listed too, so the summary names them.
+        result.files += scan.passedOver;
     }
     if (folderGiven && result.files.isEmpty() && result.errors.isEmpty())
         result.errors << QStringLiteral("no MP3 files found in the folders given");

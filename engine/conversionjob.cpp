@@ -1,8 +1,11 @@
 #include "engine/conversionjob.h"
 
+#include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
+#include "engine/pathtext.h"
 #include "engine/runandwait.h"
 #include "engine/tagcopy.h"
+#include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
@@ -46,25 +49,51 @@ QByteArray TemporaryPattern(const QString& output) {
     return QFile::encodeName(folder + u'.' + base + QStringLiteral(".echobatch-XXXXXX.mp3"));
 }
 
-// Creates an empty hidden file beside the output, with the permissions a new output gets.
-// Returns its name; an empty name and `error` when it cannot be created.
+// Why a temporary could not be made: a limit of this process is not the folder's fault.
+QString CreateError(int error) {
+    if (error == EMFILE || error == ENFILE)
+        return QStringLiteral(
+                   "cannot open another file: %1 (a limit of this process or system, "
+                   "not of the output folder)")
+            .arg(ErrnoText(error));
+    return QStringLiteral("cannot write into the output folder: ") + ErrnoText(error);
+}
+
+// Creates an empty hidden file beside the output, with the permissions a new output gets,
+// locked for as long as this job owns it (engine/temporarylock.h). Returns its name; an empty
+// name and `error` when it cannot be created.
 QString CreateTemporary(const QString& output, QString* error) {
-    QByteArray pattern = TemporaryPattern(AbsolutePath(output));
-    const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
-    if (fd < 0) {
-        *error = QStringLiteral("cannot write into the output folder: ") + ErrnoText(errno);
+    const QByteArray pattern = CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
+    if (pattern.isEmpty()) {
+        *error = CreateError(errno);
         return QString();
     }
-    const QString name = QFile::decodeName(pattern);
-    const bool ok = ::fchmod(fd, NewFileMode()) == 0;
-    const int fchmodError = errno;
-    ::close(fd);
-    if (!ok) {
+    if (::chmod(pattern.constData(), NewFileMode()) != 0) {
+        *error = CreateError(errno);
         ::unlink(pattern.constData());
-        *error = QStringLiteral("cannot write into the output folder: ") + ErrnoText(fchmodError);
+        ReleaseTemporary(pattern);
         return QString();
     }
-    return name;
+    return QFile::decodeName(pattern);
+}
+
+// Why the job must not touch the file: a name that is not exactly the user's, or an input
+// that is not a regular file (a FIFO would block the tool, a device would feed it endlessly).
+// A missing input is left to the tool, which names it in its own words.
+QString RefusalOf(const QString& input, const QString& output, bool exactNames) {
+    for (const QString& path : {input, output}) {
+        if (HasUndecodableBytes(path))
+            return QStringLiteral("skipped: the name is not valid UTF-8 (%1); rename it")
+                .arg(EscapedText(path, true));
+        if (!exactNames) {
+            if (const QString doubt = LookAlikeDoubt(AbsolutePath(path)); !doubt.isEmpty())
+                return QStringLiteral("skipped: ") + doubt;
+        }
+    }
+    const QString why = NotRegularReason(QFile::encodeName(AbsolutePath(input)));
+    if (why.startsWith(QStringLiteral("not a regular file")))
+        return QStringLiteral("skipped: ") + why;
+    return QString();
 }
 
 QString LastLine(const QByteArray& text) {
@@ -139,6 +168,11 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return false;
     }
+    if (const QString refusal = RefusalOf(result_.input, result_.output, exactNames_);
+        !refusal.isEmpty()) {
+        fail(refusal);
+        return false;
+    }
     QString error;
     temp_ = CreateTemporary(result_.output, &error);
     if (temp_.isEmpty()) {
@@ -151,6 +185,7 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
 
 bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
                          const IdentitySet& listFiles) {
+    exactNames_ = true;
     try {
         formOutputPath(outputFolderText);
     } catch (const StepError& e) {
@@ -162,11 +197,14 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
 }
 
 void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
+    if (refuseWithoutTool(tools))
+        return;
     QString program = tools.program();
     ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
     auto attempt = [&] {
         try {
+            run_.setExecutable(tools.programFd());
             RunAndWait(display, run_, program, args_, 0, &outcome);
         } catch (...) {
             displayFailure = std::current_exception();
@@ -185,16 +223,30 @@ void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
 
 void ConversionJob::start(ToolSet& tools) {
     async_ = true;
+    if (refuseWithoutTool(tools)) {
+        QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
+        return;
+    }
     program_ = tools.program();
+    run_.setExecutable(tools.programFd());
     bool started = run_.start(program_, args_);
     if (!started && tools.fallBack()) {
         program_ = tools.program();
+        run_.setExecutable(tools.programFd());
         started = run_.start(program_, args_);
     }
     if (!started) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
     }
+}
+
+bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
+    if (!tools.program().isEmpty())
+        return false;
+    // Said in the same words as the deployment's report.
+    fail(tools.missing.isEmpty() ? QStringLiteral("SoX was not found") : tools.missing);
+    return true;
 }
 
 void ConversionJob::cancel() {
@@ -257,7 +309,9 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
         reason = QStringLiteral("cannot replace %1: %2").arg(result_.output, ErrnoText(errno));
     }
+    ReleaseUnlinkedTemporaries();
     if (reason.isEmpty()) {
+        ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
         result_.converted = true;
         result_.reason.clear();
@@ -288,8 +342,10 @@ void ConversionJob::attachTags() {
 }
 
 void ConversionJob::removeTemporary() {
-    if (!temp_.isEmpty())
+    if (!temp_.isEmpty()) {
         ::unlink(QFile::encodeName(temp_).constData());
+        ReleaseTemporary(QFile::encodeName(temp_));
+    }
     temp_.clear();
 }
 

@@ -54,10 +54,14 @@ public:
     // Line 152: an existing output must be neither the input itself nor, by `isListFile`,
     // another file of the list. False when it is: the job is then done, not converted.
     bool checkOutputIsFree(const std::function<bool(const FileIdentity&)>& isListFile);
-    // Line 154: checks the echo texts, creates the temporary output and forms the arguments.
-    // False when that fails: the job is then done, not converted.
+    // Line 154: checks the echo texts and the names, creates the temporary output and forms the
+    // arguments. False when that fails: the job is then done, not converted. A name that is
+    // not valid UTF-8, an input that is not a regular file, and (unless the names came exactly
+    // as the user gave them, as plan() says) a name holding U+FFFD beside a look-alike that
+    // is not valid UTF-8 are refused.
     bool prepare(const EchoTexts& echo);
-    // The three steps above at once (the command-line tool's way). False when skipped.
+    // The three steps above at once (the command-line tool's way, whose names are exact).
+    // False when skipped.
     bool plan(const QString& outputFolderText, const EchoTexts& echo, const IdentitySet& listFiles);
 
     // Line 156: runs the tool through RunAndWait and concludes. A display failure is passed
@@ -83,6 +87,7 @@ signals:
 
 private:
     void fail(const QString& reason);
+    bool refuseWithoutTool(const ToolSet& tools);
     void conclude(const ToolRun::Outcome& outcome, const QString& program);
     void onRunFinished();
     void attachTags();
@@ -92,6 +97,7 @@ private:
     QStringList args_;
     QString program_;
     bool async_ = false;
+    bool exactNames_ = false;
     ToolRun run_;
     ToolRun::Outcome outcome_;
     ConversionResult result_;

@@ -3,6 +3,7 @@
 // pointer and keeps serving its events while the folders are collected; the files found are
 // appended in one go after the scan.
 #include "filelist/folderscan.h"
+#include "filelist/listadmission.h"
 #include "shell/form1.h"
 
 namespace eb {
@@ -32,7 +33,11 @@ void Form1::PushButton3_Click() {
     });
     if (steps.stopped())
         return;
-    steps.step(132, [&] { AddEntries(scan.files); });
+    steps.step(132, [&] {
+        AddEntries(scan.files);
+        if (!scan.passedOver.isEmpty())
+            prompter().message(PassedOverNote(scan.passedOver), Prompter::Icon::Warning);
+    });
     steps.step(136, [&] { setPointerState(after); });
 }
 
