@@ -153,6 +153,8 @@ private slots:
             QSKIP("a second user needs root");
         QTemporaryDir dir;
         const QString root = dir.path();
+        // Qt cannot remove names that are not UTF-8.
+        const auto removeAll = qScopeGuard([this] { bash(R"(rm -rf "$CASE")"); });
         for (const char* sub : {"in", "out", "tools", "temp"})  // TEMP is checked with the rest
             QVERIFY(QDir(root).mkdir(QString::fromLatin1(sub)));
         env_.insert(QStringLiteral("CASE"), root);
@@ -183,6 +185,7 @@ private slots:
         QVERIFY2(left.isEmpty(), QByteArrayList(left.keys()).join('\n').constData());
         QTRY_VERIFY_WITH_TIMEOUT(ProcessesMentioning({root}).isEmpty(), 3000);
     }
+
 };
 
 QTEST_GUILESS_MAIN(TestHostile)
