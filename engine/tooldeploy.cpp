@@ -67,14 +67,8 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
     tools.folderFd = fd;
 }
 
-// Writes the tool into the private folder (through the folder's descriptor, so a renamed or
-// replaced path cannot redirect it) and returns the written file, open read-only.
-int WriteTool(const QByteArray& data, const ToolSet& tools, const QString& shown) {
-    QCoreApplication::processEvents();
-    const int fd =
-        ::openat(tools.folderFd, "sox", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
-    if (fd < 0)
-        throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(errno)));
+// Writes all of `data` to `fd`, gives it `mode` and closes it; the first error, or 0.
+int WriteAllAndClose(int fd, const QByteArray& data, mode_t mode) {
     qsizetype done = 0;
     int error = 0;
     while (done < data.size() && error == 0) {
@@ -85,10 +79,22 @@ int WriteTool(const QByteArray& data, const ToolSet& tools, const QString& shown
         else if (n < 0 && errno != EINTR)
             error = errno;
     }
-    if (error == 0 && ::fchmod(fd, 0700) != 0)
+    if (error == 0 && ::fchmod(fd, mode) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
+    return error;
+}
+
+// Writes the tool into the private folder (through the folder's descriptor, so a renamed or
+// replaced path cannot redirect it) and returns the written file, open read-only.
+int WriteTool(const QByteArray& data, const ToolSet& tools, const QString& shown) {
+    QCoreApplication::processEvents();
+    const int fd =
+        ::openat(tools.folderFd, "sox", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
+    if (fd < 0)
+        throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(errno)));
+    int error = WriteAllAndClose(fd, data, 0700);
     const int readable =
         error == 0 ? ::openat(tools.folderFd, "sox", O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
     if (error == 0 && readable < 0)
@@ -203,20 +209,7 @@ void WriteBytesIfAbsent(const QByteArray& data, const QString& path, int permiss
             return;
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(errno)));
     }
-    qsizetype done = 0;
-    int error = 0;
-    while (done < data.size() && error == 0) {
-        const ssize_t n =
-            ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR)
-            error = errno;
-    }
-    if (error == 0 && ::fchmod(fd, static_cast<mode_t>(permissions)) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    const int error = WriteAllAndClose(fd, data, static_cast<mode_t>(permissions));
     if (error != 0) {
         ::unlink(name.constData());
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(error)));

@@ -185,7 +185,6 @@ private slots:
         QVERIFY2(left.isEmpty(), QByteArrayList(left.keys()).join('\n').constData());
         QTRY_VERIFY_WITH_TIMEOUT(ProcessesMentioning({root}).isEmpty(), 3000);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestHostile)
