@@ -224,7 +224,12 @@ ToolSet DeployTools(StepRunner& steps) {
             tools.installedFd = OpenInstalledSox(&tools.installed);
             bytes = ReadAll(tools.installedFd, tools.installed);
         } catch (const StepError& e) {
+            // A tool that could not be checked and read is never run by its path either.
             tools.missing = e.description();
+            tools.installed.clear();
+            if (tools.installedFd >= 0)
+                ::close(tools.installedFd);
+            tools.installedFd = -1;
             throw;
         }
     });
