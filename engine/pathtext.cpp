@@ -1,7 +1,6 @@
 #include "engine/pathtext.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <dirent.h>
 
@@ -11,11 +10,12 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC80;
 
-// The length of the valid UTF-8 sequence at `p` (at most `left` bytes), 0 when there is none.
-int ValidSequence(const unsigned char* p, qsizetype left) {
+// The length of the valid UTF-8 sequence at `p` (at most `left` bytes) and its code point in
+// `cp`; 0 when there is none.
+int ValidSequence(const unsigned char* p, qsizetype left, char32_t& cp) {
     const unsigned char c = p[0];
     int length = 0;
-    unsigned int cp = 0;
+    cp = c;
     if (c < 0x80)
         return 1;
     if ((c & 0xE0) == 0xC0) {
@@ -37,14 +37,18 @@ int ValidSequence(const unsigned char* p, qsizetype left) {
             return 0;
         cp = (cp << 6) | (p[k] & 0x3F);
     }
-    static constexpr unsigned int kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
+    static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
     if (cp < kMinimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return length;
 }
 
-bool IsEscapedByte(char16_t c) {
-    return c >= kEscapeBase && c <= kEscapeBase + 0x7F;
+// Unit `k` of `text` stands for an undecodable byte: a low surrogate in U+DC80..U+DCFF that
+// is not the second half of a pair.
+bool IsEscapedByte(const QString& text, qsizetype k) {
+    const char16_t u = text[k].unicode();
+    return u >= kEscapeBase && u <= kEscapeBase + 0x7F &&
+           (k == 0 || !QChar::isHighSurrogate(text[k - 1].unicode()));
 }
 
 }  // namespace
@@ -54,12 +58,17 @@ QString DecodePathBytes(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
     for (qsizetype i = 0; i < size;) {
-        const int length = ValidSequence(p + i, size - i);
+        char32_t cp = 0;
+        const int length = ValidSequence(p + i, size - i, cp);
         if (length == 0) {
             text += QChar(char16_t(kEscapeBase + (p[i] & 0x7F)));
             ++i;
+        } else if (QChar::requiresSurrogates(cp)) {
+            text += QChar(QChar::highSurrogate(cp));
+            text += QChar(QChar::lowSurrogate(cp));
+            i += length;
         } else {
-            text += QString::fromUtf8(bytes.constData() + i, length);
+            text += QChar(char16_t(cp));
             i += length;
         }
     }
@@ -67,8 +76,8 @@ QString DecodePathBytes(const QByteArray& bytes) {
 }
 
 bool HasUndecodableBytes(const QString& text) {
-    for (QChar c : text) {
-        if (IsEscapedByte(c.unicode()))
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (IsEscapedByte(text, k))
             return true;
     }
     return false;
@@ -76,9 +85,10 @@ bool HasUndecodableBytes(const QString& text) {
 
 QString EscapedText(const QString& text, bool controls) {
     QString shown;
-    for (QChar c : text) {
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text[k];
         const char16_t u = c.unicode();
-        if (IsEscapedByte(u))
+        if (IsEscapedByte(text, k))
             shown += QStringLiteral("\\x%1").arg(0x80 + (u - kEscapeBase), 2, 16, QLatin1Char('0'));
         else if (controls && (u < 0x20 || (u >= 0x7F && u <= 0x9F)))
             shown += QStringLiteral("\\x%1").arg(unsigned(u), 2, 16, QLatin1Char('0'));

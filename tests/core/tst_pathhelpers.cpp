@@ -32,6 +32,8 @@ private slots:
             << QByteArray("\xed\xa0\x80") << true << t("\\xed\\xa0\\x80") << t("\\xed\\xa0\\x80");
         QTest::newRow("cut short")
             << QByteArray("a\xe2\x82") << true << t("a\\xe2\\x82") << t("a\\xe2\\x82");
+        QTest::newRow("pair ending in U+DC80") << QByteArray("\xf3\x81\xa2\x80") << false
+                                               << t("\xf3\x81\xa2\x80") << t("\xf3\x81\xa2\x80");
         QTest::newRow("ESC and CR")
             << QByteArray("a\x1b[2J\rb") << false << t("a\x1b[2J\rb") << t("a\\x1b[2J\\x0db");
     }
