@@ -4,9 +4,13 @@
 #include "cli/jsonreport.h"
 #include "cli/parallelbatch.h"
 #include "cli/progressprinter.h"
+#include "cli/shownname.h"
 #include "engine/conversionjob.h"
 #include "engine/encodingclass.h"
 #include "engine/outputpath.h"
+#include "engine/pathtext.h"
+#include "engine/processsetup.h"
+#include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
@@ -26,12 +30,12 @@ namespace {
 class StderrReporter : public ErrorReporter {
 public:
     void ReportUnexpectedError(const QString&, int, const QString& description) override {
-        QTextStream(stderr) << "echobatch-cli: " << description << '\n';
+        QTextStream(stderr) << "echobatch-cli: " << ShownName(description) << '\n';
     }
 };
 
-// SIGINT, SIGTERM and SIGHUP stop the batch cleanly: the handler only writes a byte that the
-// event loop reads.
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1 and SIGUSR2 stop the batch cleanly: the handler only
+// writes a byte that the event loop reads.
 int g_signalPipe[2] = {-1, -1};
 
 void OnSignal(int) {
@@ -46,7 +50,7 @@ void CatchStopSignals() {
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2})
         ::sigaction(sig, &action, nullptr);
 }
 
@@ -57,6 +61,23 @@ IdentitySet IdentitiesOf(const QStringList& files) {
             set.insert(*id);
     }
     return set;
+}
+
+// Each conversion holds a few descriptors (the tool's standard error and end, its temporary
+// outputs and their locks, the tag copy's files): the jobs are capped by the open-file limit,
+// raised to the hard limit first.
+constexpr long kFilesPerJob = 12;
+constexpr long kFilesReserved = 64;
+
+int JobsWithinFileLimit(int jobs) {
+    const long limit = RaiseOpenFileLimit();
+    const int allowed =
+        static_cast<int>(qBound(1L, (limit - kFilesReserved) / kFilesPerJob, 1024L));
+    if (jobs <= allowed)
+        return jobs;
+    QTextStream(stderr) << "echobatch-cli: --jobs " << jobs << " lowered to " << allowed
+                        << ": the open-file limit (" << limit << ") allows no more\n";
+    return allowed;
 }
 
 }  // namespace
@@ -95,18 +116,24 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
     OutputClaims claims;
     for (qsizetype k = 0; k < files.size(); ++k) {
         const QString& file = files[k];
+        if (HasUndecodableBytes(file)) {
+            err << "echobatch-cli: " << ShownName(file)
+                << ": skipped: the name is not valid UTF-8; rename it\n";
+            ++skipped;
+            continue;
+        }
         ConversionJob job(file);
         try {
             job.formOutputPath(folders.value(k, options.outputFolder));
         } catch (const StepError& e) {
-            err << "echobatch-cli: " << file << ": " << e.description() << '\n';
+            err << "echobatch-cli: " << ShownName(file) << ": " << e.description() << '\n';
             ++skipped;
             continue;
         }
         if (!job.checkOutputIsFree(
                 [&](const FileIdentity& id) { return listFiles.contains(id); }) ||
             !job.claimOutput(claims)) {
-            err << "echobatch-cli: " << file << ": " << job.result().reason << '\n';
+            err << "echobatch-cli: " << ShownName(file) << ": " << job.result().reason << '\n';
             ++skipped;
             continue;
         }
@@ -117,6 +144,10 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
             words << ShellQuote(a);
         out << words.join(u' ') << '\n';
     }
+    out.flush();
+    // A reader that went away before the last line is an error, not a signal.
+    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout))
+        return kExitFailed;
     return skipped == 0 ? kExitConverted : kExitFailed;
 }
 
@@ -131,9 +162,17 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
         return kExitFailed;
     }
 
+    // Hidden temporaries that a killed run left in the output folder; only those whose lock
+    // nobody holds any more.
+    if (const int removed = RemoveAbandonedTemporaries(options.outputFolder);
+        removed > 0 && !options.quiet)
+        QTextStream(stderr) << "echobatch-cli: removed " << removed
+                            << " temporary file(s) left by a run that was ended\n";
+
     ProgressPrinter printer(static_cast<int>(files.size()), options.quiet);
-    ParallelBatch batch(files, options.outputFolder, options.echo, options.jobs, tools, printer,
-                        folders, options.bitrate);
+    ParallelBatch batch(files, options.outputFolder, options.echo,
+                        JobsWithinFileLimit(options.jobs), tools, printer, folders,
+                        options.bitrate);
 
     bool interrupted = false;
     QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);

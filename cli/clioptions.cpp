@@ -2,7 +2,9 @@
 
 #include "engine/encodingclass.h"
 #include "cli/listinput.h"
+#include "cli/shownname.h"
 #include "engine/pathhelpers.h"
+#include "engine/pathtext.h"
 #include "shell/settingsstore.h"
 
 #include <QCommandLineParser>
@@ -53,7 +55,7 @@ const char kUsage[] =
     "130 interrupted.\n";
 
 void PrintError(const QString& text) {
-    QTextStream(stderr) << "echobatch-cli: " << text << '\n';
+    QTextStream(stderr) << "echobatch-cli: " << ShownName(text) << '\n';
 }
 
 int UsageError(const QString& text) {
@@ -142,6 +144,10 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     if (options.outputFolder.isEmpty())
         return UsageError(QStringLiteral(
             "no output folder: give one with --out DIR (none is stored in the settings either)"));
+    if (HasUndecodableBytes(options.outputFolder))
+        return UsageError(QStringLiteral("the output folder's name is not valid UTF-8 and cannot "
+                                         "be used as it is: %1")
+                              .arg(EscapedText(options.outputFolder, true)));
     if (!IsFolder(options.outputFolder))
         return UsageError(
             QStringLiteral("Folder does not exist. Please select another folder. (%1)")

@@ -1,6 +1,7 @@
 #include "cli/clipaths.h"
 
 #include "engine/pathhelpers.h"
+#include "engine/pathtext.h"
 
 namespace eb {
 
@@ -24,7 +25,8 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
     CliPaths result;
     bool folderGiven = false;
     for (const QString& path : arguments) {
-        if (!IsFolder(path)) {
+        // A name that is not UTF-8 is taken as a file: its conversion refuses it by name.
+        if (HasUndecodableBytes(path) || !IsFolder(path)) {
             result.files << path;
             result.subfolders << QString();
             continue;
@@ -38,6 +40,10 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
         }
         result.files += scan.files;
         for (const QString& file : scan.files)
+            result.subfolders << SubfolderOf(file, path);
+        // Files passed over for their names are listed too, so the summary names them.
+        result.files += scan.passedOver;
+        for (const QString& file : scan.passedOver)
             result.subfolders << SubfolderOf(file, path);
     }
     if (folderGiven && result.files.isEmpty() && result.errors.isEmpty())

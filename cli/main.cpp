@@ -2,21 +2,30 @@
 #include "cli/clibatch.h"
 #include "cli/clioptions.h"
 #include "cli/clipaths.h"
+#include "cli/shownname.h"
+#include "engine/pathtext.h"
+#include "engine/processsetup.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 int main(int argc, char** argv) {
+    eb::PrepareProcess();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("echobatch-cli"));
 
+    // The arguments exactly as given: a byte that is not UTF-8 is kept recognisable (Qt's own
+    // list would turn it into U+FFFD, which names another file).
+    QStringList arguments;
+    for (int k = 0; k < argc; ++k)
+        arguments << eb::DecodePathBytes(QByteArray(argv[k]));
     eb::CliOptions options;
-    if (const std::optional<int> exit = eb::ParseCliOptions(QCoreApplication::arguments(), options))
+    if (const std::optional<int> exit = eb::ParseCliOptions(arguments, options))
         return *exit;
     const eb::CliPaths paths = eb::ExpandCliPaths(options.paths);
     if (!paths.errors.isEmpty()) {
         for (const QString& error : paths.errors)
-            QTextStream(stderr) << "echobatch-cli: " << error << '\n';
+            QTextStream(stderr) << "echobatch-cli: " << eb::ShownName(error) << '\n';
         return eb::kExitUsage;
     }
     const QStringList folders = eb::OutputFoldersFor(paths, options.outputFolder, options.keepTree);

@@ -1,5 +1,7 @@
 #include "cli/progressprinter.h"
 
+#include "engine/pathtext.h"
+
 #include <unistd.h>
 
 namespace eb {
@@ -12,7 +14,8 @@ ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
     : stream_(stream),
       total_(total),
       quiet_(quiet),
-      live_(!quiet && ::isatty(::fileno(stream)) == 1) {}
+      live_(!quiet && ::isatty(::fileno(stream)) == 1),
+      terminal_(::isatty(::fileno(stream)) == 1) {}
 
 void ProgressPrinter::fileStarted() {
     ++running_;
@@ -77,15 +80,24 @@ void ProgressPrinter::summary(const QList<ConversionResult>& results, bool inter
         print(QStringLiteral("  %1: %2").arg(r->input, r->reason));
 }
 
+// Names may hold bytes that are not UTF-8 and, on a terminal, control characters: both are
+// shown escaped. A stream that cannot be written any more (its reader has gone: EPIPE; a
+// file-size limit: EFBIG) is left alone from then on; the conversions go on.
 void ProgressPrinter::print(const QString& line) {
+    if (broken_)
+        return;
     clearBar();
-    std::fputs(line.toLocal8Bit().constData(), stream_);
+    std::fputs(EscapedText(line, terminal_).toLocal8Bit().constData(), stream_);
     std::fputc('\n', stream_);
+    if (std::fflush(stream_) != 0 || std::ferror(stream_)) {
+        broken_ = true;
+        return;
+    }
     drawBar();
 }
 
 void ProgressPrinter::drawBar() {
-    if (!live_ || total_ <= 0)
+    if (!live_ || broken_ || total_ <= 0)
         return;
     const int filled = done_ * kBarWidth / total_;
     const QString bar = QString(filled, u'#') + QString(kBarWidth - filled, u'-');
@@ -99,7 +111,7 @@ void ProgressPrinter::drawBar() {
 }
 
 void ProgressPrinter::clearBar() {
-    if (live_)
+    if (live_ && !broken_)
         std::fputs("\r\x1b[K", stream_);
 }
 

@@ -18,6 +18,8 @@ public:
     void fileFinished(int index, const ConversionResult& result);
     // Names every failure with its reason; says how many converted.
     void summary(const QList<ConversionResult>& results, bool interrupted);
+    // True when the stream could not be written (EPIPE, EFBIG, ...).
+    bool broken() const { return broken_; }
 
 private:
     void print(const QString& line);
@@ -28,6 +30,8 @@ private:
     int total_;
     bool quiet_;
     bool live_;
+    bool terminal_;
+    bool broken_ = false;  // a write failed: the stream is no longer written
     int running_ = 0;
     int done_ = 0;
 };

@@ -1,8 +1,11 @@
 #include "engine/conversionjob.h"
 
 #include "engine/encodingclass.h"
+#include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
+#include "engine/pathtext.h"
 #include "engine/runandwait.h"
+#include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
 #include "shell/steps.h"
 
@@ -47,25 +50,51 @@ QByteArray TemporaryPattern(const QString& output) {
     return QFile::encodeName(folder + u'.' + base + QStringLiteral(".echobatch-XXXXXX.mp3"));
 }
 
-// Creates an empty hidden file beside the output, with the permissions a new output gets.
-// Returns its name; an empty name and `error` when it cannot be created.
+// Why a temporary could not be made: a limit of this process is not the folder's fault.
+QString CreateError(int error) {
+    if (error == EMFILE || error == ENFILE)
+        return QStringLiteral(
+                   "cannot open another file: %1 (a limit of this process or system, "
+                   "not of the output folder)")
+            .arg(ErrnoText(error));
+    return QStringLiteral("cannot write into the output folder: ") + ErrnoText(error);
+}
+
+// Creates an empty hidden file beside the output, with the permissions a new output gets,
+// locked for as long as this job owns it (engine/temporarylock.h). Returns its name; an empty
+// name and `error` when it cannot be created.
 QString CreateTemporary(const QString& output, QString* error) {
-    QByteArray pattern = TemporaryPattern(AbsolutePath(output));
-    const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
-    if (fd < 0) {
-        *error = QStringLiteral("cannot write into the output folder: ") + ErrnoText(errno);
+    const QByteArray pattern = CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
+    if (pattern.isEmpty()) {
+        *error = CreateError(errno);
         return QString();
     }
-    const QString name = QFile::decodeName(pattern);
-    const bool ok = ::fchmod(fd, NewFileMode()) == 0;
-    const int fchmodError = errno;
-    ::close(fd);
-    if (!ok) {
+    if (::chmod(pattern.constData(), NewFileMode()) != 0) {
+        *error = CreateError(errno);
         ::unlink(pattern.constData());
-        *error = QStringLiteral("cannot write into the output folder: ") + ErrnoText(fchmodError);
+        ReleaseTemporary(pattern);
         return QString();
     }
-    return name;
+    return QFile::decodeName(pattern);
+}
+
+// Why the job must not touch the file: a name that is not exactly the user's, or an input
+// that is not a regular file (a FIFO would block the tool, a device would feed it endlessly).
+// A missing input is left to the tool, which names it in its own words.
+QString RefusalOf(const QString& input, const QString& output, bool exactNames) {
+    for (const QString& path : {input, output}) {
+        if (HasUndecodableBytes(path))
+            return QStringLiteral("skipped: the name is not valid UTF-8 (%1); rename it")
+                .arg(EscapedText(path, true));
+        if (!exactNames) {
+            if (const QString doubt = LookAlikeDoubt(AbsolutePath(path)); !doubt.isEmpty())
+                return QStringLiteral("skipped: ") + doubt;
+        }
+    }
+    const QString why = NotRegularReason(QFile::encodeName(AbsolutePath(input)));
+    if (why.startsWith(QStringLiteral("not a regular file")))
+        return QStringLiteral("skipped: ") + why;
+    return QString();
 }
 
 QString LastLine(const QByteArray& text) {
@@ -163,6 +192,11 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return false;
     }
+    if (const QString refusal = RefusalOf(result_.input, result_.output, exactNames_);
+        !refusal.isEmpty()) {
+        fail(refusal);
+        return false;
+    }
     const QString compression =
         CompressionFor(ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
     QString error;
@@ -177,6 +211,7 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
 
 bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
                          const IdentitySet& listFiles) {
+    exactNames_ = true;
     try {
         formOutputPath(outputFolderText);
     } catch (const StepError& e) {
@@ -188,11 +223,14 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
 }
 
 void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
+    if (refuseWithoutTool(tools))
+        return;
     QString program = tools.program();
     ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
     auto attempt = [&] {
         try {
+            run_.setExecutable(tools.programFd());
             RunAndWait(display, run_, program, args_, 0, &outcome);
         } catch (...) {
             displayFailure = std::current_exception();
@@ -211,16 +249,30 @@ void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
 
 void ConversionJob::start(ToolSet& tools) {
     async_ = true;
+    if (refuseWithoutTool(tools)) {
+        QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
+        return;
+    }
     program_ = tools.program();
+    run_.setExecutable(tools.programFd());
     bool started = run_.start(program_, args_);
     if (!started && tools.fallBack()) {
         program_ = tools.program();
+        run_.setExecutable(tools.programFd());
         started = run_.start(program_, args_);
     }
     if (!started) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
     }
+}
+
+bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
+    if (!tools.program().isEmpty())
+        return false;
+    // Said in the same words as the deployment's report.
+    fail(tools.missing.isEmpty() ? QStringLiteral("SoX was not found") : tools.missing);
+    return true;
 }
 
 void ConversionJob::cancel() {
@@ -299,7 +351,9 @@ void ConversionJob::settle(QString reason) {
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
         reason = QStringLiteral("cannot replace %1: %2").arg(result_.output, ErrnoText(errno));
     }
+    ReleaseUnlinkedTemporaries();
     if (reason.isEmpty()) {
+        ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
         result_.converted = true;
         result_.reason.clear();
@@ -346,7 +400,9 @@ void ConversionJob::takeTags() {
     using Kind = TagCopyRun::Result::Kind;
     const TagCopyRun::Result& tags = tags_.result();
     const bool copied = tags.kind == Kind::Copied;
-    ::unlink(QFile::encodeName(copied ? temp_ : tagged_).constData());
+    const QByteArray gone = QFile::encodeName(copied ? temp_ : tagged_);
+    ::unlink(gone.constData());
+    ReleaseTemporary(gone);
     if (copied)
         temp_ = tagged_;
     tagged_.clear();
@@ -360,8 +416,10 @@ void ConversionJob::takeTags() {
 
 void ConversionJob::removeTemporary() {
     for (QString* name : {&temp_, &tagged_}) {
-        if (!name->isEmpty())
+        if (!name->isEmpty()) {
             ::unlink(QFile::encodeName(*name).constData());
+            ReleaseTemporary(QFile::encodeName(*name));
+        }
         name->clear();
     }
 }

@@ -68,10 +68,14 @@ public:
     bool claimOutput(OutputClaims& claims);
     // A fixed CBR bitrate for the output instead of the input's encoding class (0: keep it).
     void setFixedBitrate(int kbps) { fixedKbps_ = kbps; }
-    // Line 154: checks the echo texts, reads the input's encoding class, creates the temporary
-    // output and forms the arguments. False when that fails: the job is then done, not converted.
+    // Line 154: checks the echo texts and the names, creates the temporary output and forms the
+    // arguments. False when that fails: the job is then done, not converted. A name that is
+    // not valid UTF-8, an input that is not a regular file, and (unless the names came exactly
+    // as the user gave them, as plan() says) a name holding U+FFFD beside a look-alike that
+    // is not valid UTF-8 are refused.
     bool prepare(const EchoTexts& echo);
-    // The three steps above at once (the command-line tool's way). False when skipped.
+    // The three steps above at once (the command-line tool's way, whose names are exact).
+    // False when skipped.
     bool plan(const QString& outputFolderText, const EchoTexts& echo, const IdentitySet& listFiles);
 
     // Line 156: runs the tool through RunAndWait and concludes. A display failure is passed
@@ -98,6 +102,7 @@ signals:
 private:
     void fail(const QString& reason);
     void addWarning(const QString& warning);
+    bool refuseWithoutTool(const ToolSet& tools);
     void conclude(const ToolRun::Outcome& outcome, const QString& program);
     void onRunFinished();
     void settle(QString reason);
@@ -111,6 +116,7 @@ private:
     QString program_;
     bool async_ = false;
     int fixedKbps_ = 0;
+    bool exactNames_ = false;
     ToolRun run_;
     ToolRun::Outcome outcome_;
     TagCopyRun tags_;

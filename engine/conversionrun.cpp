@@ -3,6 +3,7 @@
 #include "engine/batchhost.h"
 #include "engine/conversionjob.h"
 #include "engine/pathhelpers.h"
+#include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
 #include "shell/prompter.h"
 #include "shell/steps.h"
@@ -115,6 +116,8 @@ void ConversionRun::Run(BatchHost& host) {
 
     ToolSet tools = DeployTools(steps);
     active.tools = &tools;
+    // Hidden temporaries that a killed run left in the output folder, provably unowned.
+    RemoveAbandonedTemporaries(host.outputFolderText());
     if (active.aborted) {  // stopped while deploying, before Abort() knew the tool
         RemoveTools(steps, tools);
         return;

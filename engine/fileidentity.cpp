@@ -1,5 +1,7 @@
 #include "engine/fileidentity.h"
 
+#include "engine/pathtext.h"
+
 #include <QFile>
 
 #include <sys/stat.h>
@@ -7,7 +9,8 @@
 namespace eb {
 
 std::optional<FileIdentity> IdentityOf(const QString& path) {
-    if (path.isEmpty())
+    // A text holding bytes that are not UTF-8 names no file this program may look at.
+    if (path.isEmpty() || HasUndecodableBytes(path))
         return std::nullopt;
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)

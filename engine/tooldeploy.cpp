@@ -1,6 +1,8 @@
 #include "engine/tooldeploy.h"
 
+#include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
+#include "engine/temporarylock.h"
 #include "shell/steps.h"
 
 #include <QCoreApplication>
@@ -8,10 +10,13 @@
 #include <QFile>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace eb {
@@ -26,12 +31,20 @@ QString AbsoluteFrom(const QString& path) {
     return path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + u'/' + path;
 }
 
-bool OthersMayWrite(const QByteArray& folder) {
-    struct stat st {};
-    return ::stat(folder.constData(), &st) != 0 || (st.st_mode & S_IWOTH) != 0;
+void CloseQuietly(int& fd) {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
 }
 
-QString MakePrivateFolder(const QString& parent) {
+QByteArray Resolved(const QByteArray& path) {
+    char buffer[PATH_MAX];
+    return ::realpath(path.constData(), buffer) ? QByteArray(buffer) : QByteArray();
+}
+
+// Makes the private folder and opens it. A folder that is not the running user's own with
+// mode 0700 by the time it is open was put there by someone else: it is refused.
+void MakePrivateFolder(const QString& parent, ToolSet& tools) {
     QByteArray pattern = QFile::encodeName(parent);
     if (!pattern.endsWith('/'))
         pattern += '/';
@@ -40,19 +53,103 @@ QString MakePrivateFolder(const QString& parent) {
         throw StepError(
             QStringLiteral("Cannot make a private folder in %1: %2").arg(parent, ErrnoText(errno)));
     }
-    return QFile::decodeName(pattern);
+    const int fd = ::open(pattern.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    // Locked while the batch lives: a later batch removes it only once nobody holds it.
+    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() ||
+        (st.st_mode & 07777) != 0700 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        throw StepError(QStringLiteral("Cannot use the private folder %1: it was replaced")
+                            .arg(QFile::decodeName(pattern)));
+    }
+    tools.folder = QFile::decodeName(pattern);
+    tools.folderFd = fd;
 }
 
-bool MountedNoExec(const QString& folder) {
-    struct statvfs vfs {};
-    return ::statvfs(QFile::encodeName(folder).constData(), &vfs) == 0 &&
-           (vfs.f_flag & ST_NOEXEC) != 0;
+// Writes all of `data` to `fd`, gives it `mode` and closes it; the first error, or 0.
+int WriteAllAndClose(int fd, const QByteArray& data, mode_t mode) {
+    qsizetype done = 0;
+    int error = 0;
+    while (done < data.size() && error == 0) {
+        const ssize_t n =
+            ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EINTR)
+            error = errno;
+    }
+    if (error == 0 && ::fchmod(fd, mode) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+// Writes the tool into the private folder (through the folder's descriptor, so a renamed or
+// replaced path cannot redirect it) and returns the written file, open read-only.
+int WriteTool(const QByteArray& data, const ToolSet& tools, const QString& shown) {
+    QCoreApplication::processEvents();
+    const int fd =
+        ::openat(tools.folderFd, "sox", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
+    if (fd < 0)
+        throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(errno)));
+    int error = WriteAllAndClose(fd, data, 0700);
+    const int readable =
+        error == 0 ? ::openat(tools.folderFd, "sox", O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+    if (error == 0 && readable < 0)
+        error = errno;
+    if (error != 0) {
+        ::unlinkat(tools.folderFd, "sox", 0);
+        throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(error)));
+    }
+    return readable;
+}
+
+// The installed SoX, open, and its bytes. The file opened must be the one that was checked.
+int OpenInstalledSox(QString* path) {
+    QString why;
+    *path = InstalledSox(&why);
+    if (path->isEmpty())
+        throw StepError(why);
+    QString error;
+    const int fd = OpenRegularFile(QFile::encodeName(*path), &error);
+    if (fd < 0)
+        throw StepError(QStringLiteral("Cannot read %1: %2").arg(*path, error));
+    struct stat opened {};
+    struct stat named {};
+    if (qEnvironmentVariableIsEmpty("ECHOBATCH_SOX") &&
+        (::fstat(fd, &opened) != 0 || ::stat(QFile::encodeName(*path).constData(), &named) != 0 ||
+         opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)) {
+        ::close(fd);
+        throw StepError(
+            QStringLiteral("Cannot read %1: it changed while it was checked").arg(*path));
+    }
+    return fd;
+}
+
+QByteArray ReadAll(int fd, const QString& path) {
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, bytes.size());
+        if (n > 0)
+            bytes.append(buffer, n);
+        else if (n == 0)
+            return bytes;
+        else if (errno != EINTR)
+            throw StepError(QStringLiteral("Cannot read %1: %2").arg(path, ErrnoText(errno)));
+    }
 }
 
 }  // namespace
 
 QString ToolSet::program() const {
     return runInstalled || deployed.isEmpty() ? installed : deployed;
+}
+
+int ToolSet::programFd() const {
+    return runInstalled || deployed.isEmpty() ? installedFd : deployedFd;
 }
 
 bool ToolSet::fallBack() {
@@ -67,19 +164,35 @@ QString TemporaryFolder() {
     return temp.isEmpty() ? QDir::tempPath() : temp;
 }
 
-QString InstalledSox() {
+QString InstalledSox(QString* why) {
     const QString named = qEnvironmentVariable("ECHOBATCH_SOX");
     if (!named.isEmpty())
         return AbsoluteFrom(named);
     const QByteArray path = qgetenv("PATH");
+    QStringList passedOver;
     for (const QByteArray& folder : path.split(':')) {
-        if (!folder.startsWith('/') || OthersMayWrite(folder))
+        if (!folder.startsWith('/'))
             continue;
         const QByteArray candidate = folder + (folder.endsWith('/') ? "sox" : "/sox");
         struct stat st {};
-        if (::stat(candidate.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
-            ::access(candidate.constData(), X_OK) == 0)
-            return QFile::decodeName(candidate);
+        if (::stat(candidate.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            ::access(candidate.constData(), X_OK) != 0)
+            continue;
+        // Both the name on PATH and the file it leads to must be beyond other users' reach.
+        const QByteArray file = Resolved(candidate);
+        if (file.isEmpty() || OthersMayChange(Resolved(folder) + "/.") || OthersMayChange(file)) {
+            passedOver << QFile::decodeName(candidate);
+            continue;
+        }
+        return QFile::decodeName(file);
+    }
+    if (why) {
+        *why = QStringLiteral("SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set")
+                   .arg(QFile::decodeName(path));
+        if (!passedOver.isEmpty())
+            *why += QStringLiteral("; passed over because other users could change them: ") +
+                    passedOver.join(QStringLiteral(", "));
+        *why += QStringLiteral(" (install the sox and libsox-fmt-mp3 packages)");
     }
     return QString();
 }
@@ -96,20 +209,7 @@ void WriteBytesIfAbsent(const QByteArray& data, const QString& path, int permiss
             return;
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(errno)));
     }
-    qsizetype done = 0;
-    int error = 0;
-    while (done < data.size() && error == 0) {
-        const ssize_t n =
-            ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR)
-            error = errno;
-    }
-    if (error == 0 && ::fchmod(fd, static_cast<mode_t>(permissions)) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    const int error = WriteAllAndClose(fd, data, static_cast<mode_t>(permissions));
     if (error != 0) {
         ::unlink(name.constData());
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(error)));
@@ -120,41 +220,53 @@ ToolSet DeployTools(StepRunner& steps) {
     ToolSet tools;
     QByteArray bytes;
     const bool loaded = steps.step(104, [&] {
-        tools.installed = InstalledSox();
-        if (tools.installed.isEmpty())
-            throw StepError(QStringLiteral(
-                "SoX was not found on PATH (install the sox and libsox-fmt-mp3 packages)"));
-        QFile source(tools.installed);
-        if (!source.open(QIODevice::ReadOnly))
-            throw StepError(
-                QStringLiteral("Cannot read %1: %2").arg(tools.installed, source.errorString()));
-        bytes = source.readAll();
+        try {
+            tools.installedFd = OpenInstalledSox(&tools.installed);
+            bytes = ReadAll(tools.installedFd, tools.installed);
+        } catch (const StepError& e) {
+            // A tool that could not be checked and read is never run by its path either.
+            tools.missing = e.description();
+            tools.installed.clear();
+            if (tools.installedFd >= 0)
+                ::close(tools.installedFd);
+            tools.installedFd = -1;
+            throw;
+        }
     });
-    QString target;
-    bool present = false;
-    const bool located = steps.step(106, [&] {
-        tools.folder = MakePrivateFolder(TemporaryFolder());
-        target = tools.folder + QStringLiteral("/sox");
-        present = FileExists(target);
+    QString temp;
+    steps.step(106, [&] {
+        temp = TemporaryFolder();
+        RemoveAbandonedToolFolders(temp);
     });
-    if (located && present) {
-        tools.deployed = target;
-    } else if (located && loaded) {
-        if (steps.step(108, [&] { WriteBytesIfAbsent(bytes, target); }))
-            tools.deployed = target;
+    if (loaded) {
+        steps.step(108, [&] {
+            MakePrivateFolder(temp, tools);
+            tools.deployedFd = WriteTool(bytes, tools, tools.folder + QStringLiteral("/sox"));
+            tools.deployed = tools.folder + QStringLiteral("/sox");
+        });
     }
-    if (!tools.folder.isEmpty() && MountedNoExec(tools.folder))
+    struct statvfs vfs {};
+    if (tools.folderFd >= 0 && ::fstatvfs(tools.folderFd, &vfs) == 0 && (vfs.f_flag & ST_NOEXEC))
         tools.runInstalled = true;
     return tools;
 }
 
 void RemoveTools(StepRunner& steps, ToolSet& tools) {
     steps.step(168, [&] {
-        if (!tools.deployed.isEmpty())
-            DeleteFileQuiet(tools.deployed);
-        if (!tools.folder.isEmpty())
+        QCoreApplication::processEvents();
+        if (tools.folderFd >= 0 && !tools.deployed.isEmpty())
+            ::unlinkat(tools.folderFd, "sox", 0);
+        // The path is removed only while it still leads to the folder that was made.
+        struct stat made {};
+        struct stat named {};
+        if (tools.folderFd >= 0 && ::fstat(tools.folderFd, &made) == 0 &&
+            ::lstat(QFile::encodeName(tools.folder).constData(), &named) == 0 &&
+            made.st_dev == named.st_dev && made.st_ino == named.st_ino)
             ::rmdir(QFile::encodeName(tools.folder).constData());
     });
+    CloseQuietly(tools.folderFd);
+    CloseQuietly(tools.deployedFd);
+    CloseQuietly(tools.installedFd);
     tools.deployed.clear();
     tools.folder.clear();
 }

@@ -1,12 +1,13 @@
 #include "engine/toolrun.h"
 
+#include "engine/childstart.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,27 +16,9 @@
 
 #include <vector>
 
-extern char** environ;
-
 namespace eb {
 
 namespace {
-
-// posix_spawn attributes and file actions, released on every path out of start().
-struct SpawnSetup {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    SpawnSetup() {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attr);
-    }
-    ~SpawnSetup() {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-};
 
 // Called through syscall(): the C library's declaration of pidfd_open lacks C linkage on
 // some versions.
@@ -105,37 +88,28 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    // A bare name is looked up on PATH; the conversions always pass a full path or a file.
+    const QByteArray resolved = exeFd_ >= 0 ? path : ResolveOnPath(path);
+    if (resolved.isEmpty()) {
+        outcome_.startErrno = ENOENT;
+        return false;
+    }
     int errPipe[2];
     if (::pipe2(errPipe, O_CLOEXEC) != 0) {
         outcome_.startErrno = errno;
         return false;
     }
-
-    SpawnSetup setup;
-    posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&setup.actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&setup.actions, errPipe[1], 2);
-    posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&setup.attr, &none);
-    posix_spawnattr_setsigdefault(&setup.attr, &all);
-    posix_spawnattr_setpgroup(&setup.attr, 0);
-    posix_spawnattr_setflags(
-        &setup.attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-    pid_t pid = -1;
-    // A bare name is looked up on PATH; the conversions always pass a full path.
-    const int rc = path.contains('/') ? posix_spawn(&pid, path.constData(), &setup.actions,
-                                                    &setup.attr, argv.data(), environ)
-                                      : posix_spawnp(&pid, path.constData(), &setup.actions,
-                                                     &setup.attr, argv.data(), environ);
+    ChildSpec spec;
+    spec.path = resolved.constData();
+    spec.exeFd = exeFd_;
+    spec.argv = argv.data();
+    spec.stderrFd = errPipe[1];
+    int error = 0;
+    const pid_t pid = StartChild(spec, &error);
     ::close(errPipe[1]);
-    if (rc != 0) {
+    if (pid < 0) {
         ::close(errPipe[0]);
-        outcome_.startErrno = rc;
+        outcome_.startErrno = error;
         return false;
     }
 

@@ -1,11 +1,14 @@
 // One child process started from an argument list, without a shell.
 //
-// The child is started with posix_spawn, which reports the real errno of a failed start
-// (ENOENT for a missing program, EACCES for one that may not be executed); QProcess only says
-// "failed to start". Its end is learnt at once from a pidfd watched by a QSocketNotifier, so
-// nobody polls and no SIGCHLD handler competes with Qt's own. The child gets /dev/null as
-// standard input and output and a pipe as standard error, of which the last 64 KiB are kept.
-// It runs in a process group of its own, so a stop reaches everything it started.
+// The child is forked and execs the program itself; a failed exec sends its real errno back
+// through a close-on-exec pipe (ENOENT for a missing program, EACCES for one that may not be
+// executed), where QProcess only says "failed to start". Before the exec the child asks the
+// kernel to kill it when the thread that started it ends (PR_SET_PDEATHSIG), so a front end
+// killed outright leaves no tool running, and it gets every signal's default back. Its end is
+// learnt at once from a pidfd watched by a QSocketNotifier, so nobody polls and no SIGCHLD handler
+// competes with Qt's own. The child gets /dev/null as standard input and output and a pipe as
+// standard error, of which the last 64 KiB are kept. It runs in a process group of its own, so a
+// stop reaches everything it started.
 #pragma once
 
 #include <QByteArray>
@@ -45,6 +48,11 @@ public:
     // then holds startErrno, and finished() is not emitted); otherwise finished() follows once
     // the child has ended.
     bool start(const QString& program, const QStringList& args);
+    // The next starts execute the file open as `fd` (read-only, kept open by the caller while
+    // children start) instead of looking `program` up by its path, so what runs is the file
+    // that was checked, whatever happens to its path meanwhile; `program` then only gives the
+    // child its name. -1 goes back to the path.
+    void setExecutable(int fd) { exeFd_ = fd; }
     // Asks the child to stop: SIGTERM to its process group, SIGKILL after kGraceMs.
     void cancel();
     // Stops the child before returning: SIGTERM, up to graceMs for it to end, then SIGKILL.
@@ -68,6 +76,7 @@ private:
     void closeFds();
 
     pid_t pid_ = -1;
+    int exeFd_ = -1;
     int pidfd_ = -1;
     int errFd_ = -1;
     QSocketNotifier* endNotifier_ = nullptr;

@@ -5,6 +5,7 @@
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
 
+#include "engine/pathtext.h"
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
 #include "shell/steps.h"
@@ -35,9 +36,11 @@ scan::RawEntries ReadEntries(DIR* dir) {
     return entries;
 }
 
-// The names among `entries` of the folder open as `dirFd` that match and are present.
+// The names among `entries` of the folder open as `dirFd` that match and are present. Names
+// that are not valid UTF-8 but would be taken otherwise go to `passedOver` (when given), in
+// the lossless form of DecodePathBytes.
 QStringList PresentMatches(int dirFd, const scan::RawEntries& entries,
-                           const WildcardPattern& wildcard) {
+                           const WildcardPattern& wildcard, QStringList* passedOver = nullptr) {
     QStringList names;
     const char* name = entries.names.constData();
     const char* const end = name + entries.names.size();
@@ -48,6 +51,10 @@ QStringList PresentMatches(int dirFd, const scan::RawEntries& entries,
             const QString text = QString::fromUtf8(raw);
             if (wildcard.matches(text) && scan::PresentAt(dirFd, name, entries.types[k] == DT_REG))
                 names.append(text);
+        } else if (passedOver) {
+            const QString text = DecodePathBytes(raw.toByteArray());
+            if (wildcard.matches(text) && scan::PresentAt(dirFd, name, entries.types[k] == DT_REG))
+                passedOver->append(text);
         }
         name += raw.size() + 1;
     }
@@ -58,14 +65,15 @@ QStringList PresentMatches(int dirFd, const scan::RawEntries& entries,
 // The matching present files of `folder`, from `known` entries when the scan has just read
 // them, else from the folder itself.
 QStringList ListPresentFiles(const QString& folder, const WildcardPattern& wildcard,
-                             const scan::RawEntries* known = nullptr) {
+                             const scan::RawEntries* known = nullptr,
+                             QStringList* passedOver = nullptr) {
     if (folder.isEmpty() || folder.contains(QChar(u'\0')))
         return {};
     const int fd = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return {};
     if (known) {
-        QStringList names = PresentMatches(fd, *known, wildcard);
+        QStringList names = PresentMatches(fd, *known, wildcard, passedOver);
         close(fd);
         return names;
     }
@@ -75,16 +83,27 @@ QStringList ListPresentFiles(const QString& folder, const WildcardPattern& wildc
         return {};
     }
     const scan::DirStream stream(dir);
-    return PresentMatches(stream.fd(), ReadEntries(dir), wildcard);
+    return PresentMatches(stream.fd(), ReadEntries(dir), wildcard, passedOver);
 }
 
+struct Admitted {
+    QStringList files;
+    QStringList passedOver;  // full paths of files left out for their names
+};
+
 // The admitted files of one entry of a folder set (which ends with "/").
-QStringList AdmitFolderFiles(const QString& entry, const WildcardPattern& wildcard,
-                             const scan::RawEntries* known) {
+Admitted AdmitFolderFiles(const QString& entry, const WildcardPattern& wildcard,
+                          const scan::RawEntries* known) {
     const QString folder = entry.endsWith(u'/') ? entry.chopped(1) : entry;
-    QStringList admitted;
+    Admitted result;
+    QStringList& admitted = result.files;
+    QStringList odd;
     // The listing has just opened each name, so the presence test is not repeated here.
-    const QStringList names = ListPresentFiles(folder, wildcard, known);
+    const QStringList names = ListPresentFiles(folder, wildcard, known, &odd);
+    for (const QString& name : std::as_const(odd)) {
+        if (!NameStartsWithTilde(name) && !name.startsWith(u'.'))
+            result.passedOver.append(FixRootSeparator(folder + QLatin1Char('/') + name));
+    }
     for (const QString& name : names) {
         if (NameStartsWithTilde(name))
             continue;
@@ -94,7 +113,7 @@ QStringList AdmitFolderFiles(const QString& entry, const WildcardPattern& wildca
             continue;
         admitted.append(FixRootSeparator(path));
     }
-    return admitted;
+    return result;
 }
 
 // Lists folders on worker threads as they are handed in, and puts the results together.
@@ -118,7 +137,7 @@ public:
         submitted_.insert(entry);
         threads_.start([this, entry, known = std::move(known)] {
             try {
-                QStringList files = AdmitFolderFiles(entry, wildcard_, known ? &*known : nullptr);
+                Admitted files = AdmitFolderFiles(entry, wildcard_, known ? &*known : nullptr);
                 const QMutexLocker lock(&mutex_);
                 done_.insert(entry, std::move(files));
             } catch (...) {
@@ -130,7 +149,8 @@ public:
     }
 
     // Waits for every folder of `set`, serving events meanwhile; the files in the set's order.
-    QStringList collect(const FolderSet& set, const ScanYield& yield) {
+    QStringList collect(const FolderSet& set, const ScanYield& yield,
+                        QStringList* passedOver = nullptr) {
         for (const QString& entry : set)
             submit(entry);
         scan::Pacer pacer(yield);
@@ -141,8 +161,11 @@ public:
         if (failure_)
             std::rethrow_exception(failure_);
         QStringList files;
-        for (const QString& entry : set)
-            files += done_.value(entry);
+        for (const QString& entry : set) {
+            files += done_.value(entry).files;
+            if (passedOver)
+                *passedOver += done_.value(entry).passedOver;
+        }
         return files;
     }
 
@@ -150,7 +173,7 @@ private:
     const WildcardPattern wildcard_;
     QSet<QString> submitted_;
     QMutex mutex_;
-    QHash<QString, QStringList> done_;
+    QHash<QString, Admitted> done_;
     std::exception_ptr failure_;
     QThreadPool threads_;  // last, so it is gone (every job finished) before the rest
 };
@@ -191,7 +214,7 @@ FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const 
     } catch (const StepError& e) {
         scan.failure = e.description();
     }
-    scan.files = pool.collect(set, yield);
+    scan.files = pool.collect(set, yield, &scan.passedOver);
     return scan;
 }
 

@@ -66,6 +66,10 @@ QStringList AdmittedFolderFiles(const FolderSet& set, const QString& pattern,
 struct FolderScan {
     QStringList files;  // the admitted full paths
     QString failure;    // empty when the whole tree was scanned, else what stopped the scan
+    // Files that would have been taken but whose names are not valid UTF-8, so no text of
+    // Qt's could name them: their full paths with those bytes kept as DecodePathBytes keeps
+    // them (engine/pathtext.h), for the caller to count and name.
+    QStringList passedOver;
 };
 
 // A whole folder add: CollectSubfolders from `folder` (recursive), then AdmittedFolderFiles.

@@ -4,6 +4,7 @@
 // appended in one go after the scan.
 #include "engine/conversionrun.h"
 #include "filelist/folderscan.h"
+#include "filelist/listadmission.h"
 #include "shell/form1.h"
 
 namespace eb {
@@ -31,7 +32,11 @@ void Form1::PushButton3_Click() {
     });
     if (steps.stopped())
         return;
-    steps.step(132, [&] { AddEntries(scan.files); });
+    steps.step(132, [&] {
+        AddEntries(scan.files);
+        if (!scan.passedOver.isEmpty())
+            prompter().message(PassedOverNote(scan.passedOver), Prompter::Icon::Warning);
+    });
     // The default pointer comes back, whatever showed before; only a batch that still runs
     // keeps its busy pointer, which is what keeps entries from being removed under it.
     steps.step(136, [&] {

@@ -3,6 +3,7 @@
 // folders below it and every admitted file of it is added, each folder scan on its own.
 #include "engine/pathhelpers.h"
 #include "filelist/folderscan.h"
+#include "filelist/listadmission.h"
 #include "shell/form1.h"
 
 #include <QDropEvent>
@@ -122,6 +123,7 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
     const PointerState after =
         pointerState() == PointerState::Busy ? PointerState::Busy : PointerState::Default;
     setPointerState(PointerState::Busy);
+    QStringList passedOver;
     for (const QString& path : paths) {
         if (!IsFolder(path)) {
             AddEntry(path);
@@ -131,6 +133,7 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
         try {
             FolderScan scan = ScanFolderFiles(path, QStringLiteral("*"), scanYield());
             AddEntries(scan.files);
+            passedOver += scan.passedOver;
             failure = scan.failure;
         } catch (const HandlerStopped&) {
             return;  // the window is closing
@@ -143,6 +146,8 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
                                    .arg(path, failure),
                                Prompter::Icon::Warning);
     }
+    if (!passedOver.isEmpty())
+        prompter().message(PassedOverNote(passedOver), Prompter::Icon::Warning);
     setPointerState(after);
 }
 

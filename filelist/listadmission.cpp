@@ -1,5 +1,7 @@
 #include "filelist/listadmission.h"
 
+#include "engine/pathtext.h"
+
 namespace eb {
 
 QString FixRootSeparator(const QString& joined) {
@@ -14,6 +16,20 @@ bool NameStartsWithTilde(const QString& name) {
 
 bool PassesAttributeTest(int attributes) {
     return attributes != 2 + 32;
+}
+
+QString PassedOverNote(const QStringList& passedOver) {
+    if (passedOver.isEmpty())
+        return QString();
+    QString text = QStringLiteral(
+                       "%1 file(s) not added: their names are not valid UTF-8, so "
+                       "they cannot be named exactly. Rename them to add them:")
+                       .arg(passedOver.size());
+    for (qsizetype k = 0; k < passedOver.size() && k < 5; ++k)
+        text += u'\n' + EscapedText(passedOver[k], true);
+    if (passedOver.size() > 5)
+        text += QStringLiteral("\n...");
+    return text;
 }
 
 }  // namespace eb

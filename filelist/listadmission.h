@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace eb {
 
@@ -16,5 +17,9 @@ bool NameStartsWithTilde(const QString& name);
 // A hidden regular file with no other attribute (value 34 = hidden 2 + archive 32) is skipped
 // by the folder adders; hidden together with read-only, or any other value, passes.
 bool PassesAttributeTest(int attributes);
+
+// The note after a folder add that passed over files for their names (FolderScan::passedOver):
+// how many, and the first five named with the odd bytes escaped. Empty when there are none.
+QString PassedOverNote(const QStringList& passedOver);
 
 }  // namespace eb

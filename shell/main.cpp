@@ -1,4 +1,5 @@
 // echobatch: the window.
+#include "engine/processsetup.h"
 #include "shell/form1.h"
 
 #include <QApplication>
@@ -6,6 +7,7 @@
 #include <QStyleFactory>
 
 int main(int argc, char* argv[]) {
+    eb::PrepareProcess();
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     eb::Form1Startup startup;

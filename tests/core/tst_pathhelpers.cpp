@@ -1,4 +1,5 @@
 #include "engine/pathhelpers.h"
+#include "engine/pathtext.h"
 #include "shell/steps.h"
 #include "support/testsupport.h"
 
@@ -10,16 +11,62 @@ using namespace eb;
 class TestPathHelpers : public QObject {
     Q_OBJECT
 private slots:
+    // Names as bytes: valid UTF-8 passes, every other byte is kept and shown as "\xNN";
+    // control characters are escaped only when asked (for a terminal).
+    void pathBytes_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("odd");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("onTerminal");
+        const auto t = [](const char* text) { return QString::fromUtf8(text); };
+        QTest::newRow("ascii") << QByteArray("a.mp3") << false << t("a.mp3") << t("a.mp3");
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9") << false << t("caf\u00e9")
+                               << t("caf\u00e9");
+        QTest::newRow("U+FFFD itself")
+            << QByteArray("\xef\xbf\xbd") << false << t("\ufffd") << t("\ufffd");
+        QTest::newRow("Latin-1") << QByteArray("Bj\xf6rk") << true << t("Bj\\xf6rk")
+                                 << t("Bj\\xf6rk");
+        QTest::newRow("overlong") << QByteArray("\xc0\xaf") << true << t("\\xc0\\xaf")
+                                  << t("\\xc0\\xaf");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xed\xa0\x80") << true << t("\\xed\\xa0\\x80") << t("\\xed\\xa0\\x80");
+        QTest::newRow("cut short")
+            << QByteArray("a\xe2\x82") << true << t("a\\xe2\\x82") << t("a\\xe2\\x82");
+        QTest::newRow("pair ending in U+DC80") << QByteArray("\xf3\x81\xa2\x80") << false
+                                               << t("\xf3\x81\xa2\x80") << t("\xf3\x81\xa2\x80");
+        QTest::newRow("ESC and CR")
+            << QByteArray("a\x1b[2J\rb") << false << t("a\x1b[2J\rb") << t("a\\x1b[2J\\x0db");
+    }
+    void pathBytes() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, odd);
+        QFETCH(QString, shown);
+        QFETCH(QString, onTerminal);
+        const QString text = DecodePathBytes(bytes);
+        QCOMPARE(HasUndecodableBytes(text), odd);
+        QCOMPARE(EscapedText(text, false), shown);
+        QCOMPARE(EscapedText(text, true), onTerminal);
+        if (!odd)
+            QCOMPARE(text.toUtf8(), bytes);
+    }
+
     void stripExtensionCutsFromTheLastDot_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << "song.mp3" << "song";
-        QTest::newRow("several dots") << "a.b.mp3" << "a.b";
-        QTest::newRow("tar.gz") << "archive.tar.gz" << "archive.tar";
-        QTest::newRow("only extension") << ".mp3" << "";
-        QTest::newRow("hidden") << ".hidden" << "";
-        QTest::newRow("dot in folder counts") << "/x.y/name" << "/x";
-        QTest::newRow("trailing dot") << "name." << "name";
+        QTest::newRow("plain") << "song.mp3"
+                               << "song";
+        QTest::newRow("several dots") << "a.b.mp3"
+                                      << "a.b";
+        QTest::newRow("tar.gz") << "archive.tar.gz"
+                                << "archive.tar";
+        QTest::newRow("only extension") << ".mp3"
+                                        << "";
+        QTest::newRow("hidden") << ".hidden"
+                                << "";
+        QTest::newRow("dot in folder counts") << "/x.y/name"
+                                              << "/x";
+        QTest::newRow("trailing dot") << "name."
+                                      << "name";
     }
     void stripExtensionCutsFromTheLastDot() {
         QFETCH(QString, name);
@@ -42,13 +89,20 @@ private slots:
     void fileNameOfTakesTheLastPart_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("full") << "/music/song.mp3" << "song.mp3";
-        QTest::newRow("bare") << "file.mp3" << "file.mp3";
-        QTest::newRow("trailing slash") << "/a/b/" << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("root") << "/" << "";
-        QTest::newRow("backslash is no separator") << "C:\\a\\b.mp3" << "C:\\a\\b.mp3";
-        QTest::newRow("double slash") << "//name.mp3" << "name.mp3";
+        QTest::newRow("full") << "/music/song.mp3"
+                              << "song.mp3";
+        QTest::newRow("bare") << "file.mp3"
+                              << "file.mp3";
+        QTest::newRow("trailing slash") << "/a/b/"
+                                        << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("root") << "/"
+                              << "";
+        QTest::newRow("backslash is no separator") << "C:\\a\\b.mp3"
+                                                   << "C:\\a\\b.mp3";
+        QTest::newRow("double slash") << "//name.mp3"
+                                      << "name.mp3";
     }
     void fileNameOfTakesTheLastPart() {
         QFETCH(QString, path);

@@ -121,7 +121,7 @@ private slots:
         QTest::addColumn<bool>("deployed");
         const QByteArray file = QFile::encodeName(dir_.filePath(QStringLiteral("a-file")));
         QTest::newRow("no SoX") << QByteArray("/nonexistent/sox") << QByteArray() << 104 << false;
-        QTest::newRow("temporary folder is a file") << QByteArray() << file << 106 << false;
+        QTest::newRow("temporary folder is a file") << QByteArray() << file << 108 << false;
         QTest::newRow("named fake") << QByteArray("fake") << QByteArray() << 0 << true;
     }
     void failedDeploymentIsReported() {

@@ -7,6 +7,9 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 
@@ -144,6 +147,36 @@ private slots:
                        {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 5")}, 6, &outcome));
         QVERIFY(outcome.started);
         QCOMPARE(outcome.exitCode, 5);
+    }
+
+    // The open file is what runs, whatever its path leads to by then; a file that may not be
+    // executed still gives the real errno.
+    void openFileRunsWhateverThePathBecomes() {
+        const QString path = script("swapped", "exit 7");
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        QVERIFY(QFile::remove(path));
+        script("swapped", "exit 9");
+        ToolRun run;
+        run.setExecutable(fd);
+        RecordingDisplay display;
+        QCOMPARE(RunAndWait(display, run, path, {}), 7);
+        QVERIFY(::fchmod(fd, 0600) == 0);
+        QVERIFY(!run.start(path, {}));
+        QCOMPARE(run.outcome().startErrno, EACCES);
+        ::close(fd);
+    }
+
+    // Signals this process ignores (SIGPIPE) are the child's to take again.
+    void childGetsDefaultSignals() {
+        struct sigaction ignore {};
+        struct sigaction before {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGPIPE, &ignore, &before);
+        RecordingDisplay display;
+        const int result = RunAndWait(display, script("pipe", "kill -PIPE $$; exit 0"), {});
+        ::sigaction(SIGPIPE, &before, nullptr);
+        QCOMPARE(result, 128 + SIGPIPE);
     }
 };
 

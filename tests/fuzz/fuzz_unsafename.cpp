@@ -1,6 +1,9 @@
 // The unsafe-name tests on any bytes a file system may hold, against an independent reading:
 // a name is unsafe when it is not well-formed UTF-8 (Qt's decoder reports an error or does not
-// give the same bytes back) or holds a control character, a C1 control or "?".
+// give the same bytes back) or holds a control character, a C1 control or "?". The lossless
+// reading of names keeps every byte: encoding it back gives the same bytes, and it marks
+// exactly the names that are not well-formed.
+#include "engine/pathtext.h"
 #include "filelist/namematch.h"
 #include "fuzzsupport.h"
 
@@ -11,6 +14,21 @@ namespace {
 
 bool UnsafeCode(char32_t c) {
     return c < 32 || (c >= 127 && c <= 159) || c == U'?';
+}
+
+// The bytes of a lossless reading: U+DC80..U+DCFF stand for the bytes 0x80..0xFF.
+QByteArray BytesOf(const QString& text) {
+    QByteArray bytes;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const char16_t u = text[k].unicode();
+        if (u >= 0xDC80 && u <= 0xDCFF)
+            bytes += char(u - 0xDC00);
+        else if (QChar::isHighSurrogate(u) && k + 1 < text.size())
+            bytes += text.mid(k++, 2).toUtf8();
+        else
+            bytes += QString(QChar(u)).toUtf8();
+    }
+    return bytes;
 }
 
 }  // namespace
@@ -29,6 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString hex = QString::fromLatin1(raw.toHex());
 
     FUZZ_CHECK(eb::IsValidUtf8(raw) == wellFormed, hex);
+    const QString lossless = eb::DecodePathBytes(raw);
+    FUZZ_CHECK(BytesOf(lossless) == raw, hex);
+    FUZZ_CHECK(eb::HasUndecodableBytes(lossless) == !wellFormed, hex);
+    if (wellFormed)
+        FUZZ_CHECK(lossless == decoded, hex);
     FUZZ_CHECK(eb::HasUnsafeNameBytes(raw) == (!wellFormed || unsafeCode), hex);
     // The same name seen through Qt: undecodable bytes arrive as U+FFFD and stay unsafe.
     if (!wellFormed)

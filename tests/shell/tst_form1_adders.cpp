@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace eb;
 using namespace ebtest;
@@ -202,6 +204,28 @@ private slots:
         prompter.yesNoAnswers << false;
         form.PushButton5_Click();
         QCOMPARE(rows(form), under(samples, names));
+    }
+
+    // A file whose name is not UTF-8 cannot be listed by its name; the add names it, escaped.
+    void oddNamesAreNamedAfterTheAdd() {
+        QTemporaryDir dir;
+        QVERIFY(makeTree(dir.path(), {"ok.mp3"}));
+        const QByteArray odd = QFile::encodeName(dir.path()) + "/latin\xe9.mp3";
+        const int fd = ::open(odd.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        ScriptedPrompter prompter;
+        Form1 form(&prompter);
+        prompter.folderChoices << dir.path();
+        form.PushButton3_Click();
+        ::unlink(odd.constData());
+        QCOMPARE(rows(form), under(dir.path(), {"ok.mp3"}));
+        QCOMPARE(prompter.boxes.size(), 1);
+        QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);
+        QVERIFY2(
+            prompter.boxes[0].text.startsWith(QStringLiteral("1 file(s) not added")) &&
+                prompter.boxes[0].text.endsWith(dir.path() + QStringLiteral("/latin\\xe9.mp3")),
+            qPrintable(prompter.boxes[0].text));
     }
 };
 

@@ -1,0 +1,14 @@
+#include "cli/shownname.h"
+
+#include "engine/pathtext.h"
+
+#include <unistd.h>
+
+namespace eb {
+
+QString ShownName(const QString& text) {
+    static const bool terminal = ::isatty(2) == 1;
+    return EscapedText(text, terminal);
+}
+
+}  // namespace eb

@@ -1,0 +1,29 @@
+// Forks and executes one child with a fixed set of descriptors, reporting a failed exec with
+// its real errno. Used by ToolRun; everything the child needs is prepared before the fork, so
+// the child only makes system calls.
+#pragma once
+
+#include <QByteArray>
+
+#include <sys/types.h>
+
+namespace eb {
+
+struct ChildSpec {
+    const char* path = nullptr;  // the program's path, used when exeFd is -1
+    int exeFd = -1;              // the program's file, open read-only, executed as it is
+    char* const* argv = nullptr;
+    int stderrFd = -1;  // becomes the child's standard error; input and output are /dev/null
+};
+
+// The child runs in a process group of its own, with every signal's default disposition and
+// an empty signal mask, and is killed (SIGKILL) when the calling thread ends. Returns its pid,
+// or -1 with `*error` set when it could not be forked or its exec failed (the child is then
+// reaped already).
+pid_t StartChild(const ChildSpec& spec, int* error);
+
+// The file a bare program name stands for on PATH, as execvp would find it; empty when none.
+// A name with a "/" is returned as it is.
+QByteArray ResolveOnPath(const QByteArray& name);
+
+}  // namespace eb

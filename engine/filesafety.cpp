@@ -1,0 +1,85 @@
+#include "engine/filesafety.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+namespace eb {
+
+namespace {
+
+QString ErrnoText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool TrustedOwner(uid_t uid) {
+    return uid == 0 || uid == ::geteuid();
+}
+
+}  // namespace
+
+QString KindOfMode(mode_t mode) {
+    if (S_ISREG(mode))
+        return QString();
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a FIFO");
+    if (S_ISCHR(mode))
+        return QStringLiteral("a character device");
+    if (S_ISBLK(mode))
+        return QStringLiteral("a block device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    return QStringLiteral("not a file");
+}
+
+QString NotRegularReason(const QByteArray& path) {
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0)
+        return ErrnoText(errno);
+    const QString kind = KindOfMode(st.st_mode);
+    return kind.isEmpty() ? QString() : QStringLiteral("not a regular file: ") + kind;
+}
+
+int OpenRegularFile(const QByteArray& path, QString* error) {
+    if (const QString why = NotRegularReason(path); !why.isEmpty()) {
+        *error = why;
+        return -1;
+    }
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = ErrnoText(errno);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *error = QStringLiteral("not a regular file: ") + KindOfMode(st.st_mode);
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool OthersMayChange(const QByteArray& path) {
+    struct stat st {};
+    if (!path.startsWith('/') || ::lstat(path.constData(), &st) != 0 || S_ISLNK(st.st_mode) ||
+        !TrustedOwner(st.st_uid) || (st.st_mode & S_IWOTH) != 0)
+        return true;
+    // Anyone may add a name to a folder that others may write to; above it, the sticky bit
+    // keeps others from renaming what is not theirs.
+    QByteArray folder = path;
+    for (bool own = true; folder.size() > 1; own = false) {
+        folder.truncate(qMax(qsizetype(1), folder.lastIndexOf('/')));
+        if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+            !TrustedOwner(st.st_uid) ||
+            ((st.st_mode & S_IWOTH) != 0 && (own || (st.st_mode & S_ISVTX) == 0)))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace eb

@@ -1,0 +1,191 @@
+// Hostile files and surroundings: odd names, closed streams, limits, FIFOs, strangers' programs,
+// a killed front end. Each row sets its case up with a shell script, runs echobatch-cli (or
+// "Start Converting" over a scripted window) and ends with the same inspection: every input
+// unchanged (SHA-256 over the raw names), the expected outputs complete, nothing else left in
+// the case's folder or its TEMP, no tool process left, and what the run said.
+#include "engine/conversionrun.h"
+#include "faultfiles.h"
+#include "faultscene.h"
+#include "hostilerows.h"
+#include "support/scriptedbatchhost.h"
+#include "support/testsupport.h"
+
+#include <QCryptographicHash>
+#include <QtTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ebtest;
+
+namespace {
+
+// Every regular file below `root` by its raw path, with its SHA-256; folders end with "/".
+void Walk(const QByteArray& root, QMap<QByteArray, QByteArray>& found) {
+    DIR* dir = ::opendir(root.constData());
+    if (!dir)
+        return;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = root + '/' + name;
+        struct stat st {};
+        if (::lstat(path.constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            found.insert(path + '/', QByteArray());
+            Walk(path, found);
+        } else if (S_ISREG(st.st_mode)) {
+            QFile file(QString::fromLatin1(path));  // Latin-1 keeps every byte
+            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+                hash.addData(&file);
+            found.insert(path, hash.result().toHex());
+        } else {
+            found.insert(path, "special");
+        }
+    }
+    ::closedir(dir);
+}
+
+QMap<QByteArray, QByteArray> Tree(const QString& root) {
+    QMap<QByteArray, QByteArray> found;
+    Walk(QFile::encodeName(root), found);
+    return found;
+}
+
+struct Host : ScriptedBatchHost {
+    QStringList said;
+    void message(const QString& text, Icon, const QString&) override { said << text; }
+    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
+        said << QStringLiteral("line %1: %2").arg(line).arg(d);
+    }
+};
+
+// Sets environment variables for one engine run and puts the old values back.
+struct Environment {
+    QList<QPair<QByteArray, std::optional<QByteArray>>> saved;
+    void set(const QByteArray& name, const QByteArray& value) {
+        saved.append({name, qEnvironmentVariableIsSet(name.constData())
+                                ? std::optional<QByteArray>(qgetenv(name.constData()))
+                                : std::nullopt});
+        value.isEmpty() ? qunsetenv(name.constData()) : qputenv(name.constData(), value);
+    }
+    ~Environment() {
+        for (auto it = saved.crbegin(); it != saved.crend(); ++it)
+            it->second ? qputenv(it->first.constData(), *it->second)
+                       : qunsetenv(it->first.constData());
+    }
+};
+
+}  // namespace
+
+class TestHostile : public QObject {
+    Q_OBJECT
+    QTemporaryDir material_;
+    QProcessEnvironment env_;
+
+    int bash(const QByteArray& script, QByteArray* output = nullptr) {
+        QProcess shell;
+        shell.setProcessEnvironment(env_);
+        shell.setProcessChannelMode(QProcess::MergedChannels);
+        shell.start(QStringLiteral("/bin/bash"),
+                    {QStringLiteral("-c"),
+                     QString::fromLatin1("put() { cp \"$SHORT\" \"$IN/$1\"; }\n" + script)});
+        if (!shell.waitForFinished(180000)) {
+            shell.kill();
+            shell.waitForFinished();
+            return -1;
+        }
+        if (output)
+            *output = shell.readAll();
+        return shell.exitStatus() == QProcess::NormalExit ? shell.exitCode() : -1;
+    }
+
+    // "Start Converting" on the entries the set-up wrote (decoded as Qt's dialogs decode names).
+    QByteArray runEngine(const QString& root) {
+        Environment env;
+        env.set("TEMP", QFile::encodeName(root + QStringLiteral("/temp")));
+        env.set("ECHOBATCH_SOX", {});
+        for (const QByteArray& line : readFile(root + QStringLiteral("/env")).split('\n')) {
+            if (const qsizetype eq = line.indexOf('='); eq > 0)
+                env.set(line.left(eq), line.mid(eq + 1));
+        }
+        Host host;
+        host.folder = root + QStringLiteral("/out");
+        for (const QByteArray& line : readFile(root + QStringLiteral("/entries")).split('\n')) {
+            if (!line.isEmpty())
+                host.entries << QFile::decodeName(line);
+        }
+        eb::ConversionRun::Run(host);
+        return host.said.join(u'\n').toUtf8();
+    }
+
+private slots:
+    void initTestCase() {
+        Material m;
+        QVERIFY(m.make());
+        QVERIFY(writeFile(material_.filePath(QStringLiteral("short.mp3")), m.shortMp3));
+        QVERIFY(writeFile(material_.filePath(QStringLiteral("long.mp3")), m.longMp3));
+        QVERIFY2(QFile::exists(QStringLiteral("/usr/bin/setpriv")), "setpriv (util-linux) needed");
+        QVERIFY2(QFile::exists(QStringLiteral("/usr/bin/script")), "script (bsdutils) needed");
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.remove(QStringLiteral("ECHOBATCH_SOX"));
+        env_.insert(QStringLiteral("CLI"), binDir() + QStringLiteral("/echobatch-cli"));
+        env_.insert(QStringLiteral("SOX"), m.sox);
+        env_.insert(QStringLiteral("SHORT"), material_.filePath(QStringLiteral("short.mp3")));
+        env_.insert(QStringLiteral("LONG"), material_.filePath(QStringLiteral("long.mp3")));
+    }
+
+    void hostileInputLosesNothing_data() { AddHostileRows(); }
+    void hostileInputLosesNothing() {
+        QFETCH(QString, front);
+        QFETCH(QByteArray, setup);
+        QFETCH(QByteArray, run);
+        QFETCH(int, exit);
+        QFETCH(QStringList, says);
+        QFETCH(QStringList, outputs);
+        if (front == QLatin1String("cli") && run.contains("setpriv") && ::geteuid() != 0)
+            QSKIP("a second user needs root");
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        // Qt cannot remove names that are not UTF-8.
+        const auto removeAll = qScopeGuard([this] { bash(R"(rm -rf "$CASE")"); });
+        for (const char* sub : {"in", "out", "tools", "temp"})  // TEMP is checked with the rest
+            QVERIFY(QDir(root).mkdir(QString::fromLatin1(sub)));
+        env_.insert(QStringLiteral("CASE"), root);
+        env_.insert(QStringLiteral("IN"), root + QStringLiteral("/in"));
+        env_.insert(QStringLiteral("OUT"), root + QStringLiteral("/out"));
+        env_.insert(QStringLiteral("TOOLS"), root + QStringLiteral("/tools"));
+        env_.insert(QStringLiteral("TEMP"), root + QStringLiteral("/temp"));
+        QByteArray said;
+        QCOMPARE(bash(setup, &said), 0);
+        const QMap<QByteArray, QByteArray> before = Tree(root);
+
+        const int code =
+            front == QLatin1String("cli") ? bash(run, &said) : (said = runEngine(root), 0);
+        QVERIFY2(code == exit, qPrintable(QStringLiteral("exit %1: ").arg(code) + said));
+        for (const QString& text : says)
+            QVERIFY2(said.contains(text.toUtf8()),
+                     qPrintable(text + QStringLiteral(" not in:\n") + said));
+
+        // What the set-up made unchanged, outputs complete, nothing else in the case's folder.
+        QMap<QByteArray, QByteArray> left = Tree(root);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(left.take(it.key()) == it.value(), it.key().constData());
+        for (const QString& name : outputs) {
+            const QByteArray path = QFile::encodeName(root + QStringLiteral("/out/") + name);
+            QVERIFY2(left.remove(path) == 1, path.constData());
+            QVERIFY2(decodeSamples(QFile::decodeName(path)).size() > 1000, path.constData());
+        }
+        QVERIFY2(left.isEmpty(), QByteArrayList(left.keys()).join('\n').constData());
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesMentioning({root}).isEmpty(), 3000);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostile)
+#include "tst_hostile.moc"
