@@ -37,6 +37,12 @@ struct ConversionResult {
 // What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
 // wildcard characters in a name), then "echos" and the four texts exactly as they are.
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo);
+// The effect part of those arguments: "echos" and the four texts exactly as they are.
+QStringList EchoArguments(const EchoTexts& echo);
+
+// Why a run of `program` that ended with `outcome` failed: stopped, not started, the tool's
+// "FAIL" line, the signal, or the last line of a non-zero exit. Empty for a clean exit.
+QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program);
 
 // The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
 // when there is none.
