@@ -184,7 +184,7 @@ private:
     // The list's context menu and the echo preview.
 public:
     // Opens the menu for the selected entry at `at` (screen); nothing for a null point.
-    void ListView1_ContextMenu(const QPoint& at);
+    void ListView1_ContextMenu(const QPoint& at, bool byKeyboard = false);
     // Shows the preview window for `path` (one window, switched to the new file).
     void OpenPreview(const QString& path);
     PreviewWindow* previewWindow() const;

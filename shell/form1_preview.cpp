@@ -34,7 +34,7 @@ protected:
                 key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
             if (key->key() != Qt::Key_Menu && !shiftF10)
                 return false;
-            form->ListView1_ContextMenu(selectedEntryPoint(*list));
+            form->ListView1_ContextMenu(selectedEntryPoint(*list), true);
             return true;
         }
         if (event->type() != QEvent::ContextMenu)
@@ -46,7 +46,7 @@ protected:
                 list->setCurrentItem(item);
             form->ListView1_ContextMenu(item ? request->globalPos() : QPoint());
         } else {
-            form->ListView1_ContextMenu(selectedEntryPoint(*list));
+            form->ListView1_ContextMenu(selectedEntryPoint(*list), true);
         }
         return true;
     }
@@ -76,8 +76,8 @@ void Form1::ConnectListMenu() {
 
 // The menu for the selected entry, at `at` on the screen; nothing when `at` is null (no entry
 // there or none selected). A press that opened the menu ends the reorder gesture: the menu
-// takes the release.
-void Form1::ListView1_ContextMenu(const QPoint& at) {
+// takes the release. Opened by a key, it starts on its first item, so Return chooses it.
+void Form1::ListView1_ContextMenu(const QPoint& at, bool byKeyboard) {
     if (at.isNull() || ListView1->selectedItems().isEmpty())
         return;
     ListView1_MouseUp();
@@ -85,11 +85,14 @@ void Form1::ListView1_ContextMenu(const QPoint& at) {
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("ListView1Menu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(QStringLiteral("Preview Echo..."), this, [this, path] { OpenPreview(path); });
+    QAction* preview = menu->addAction(QStringLiteral("Preview Echo..."), this,
+                                       [this, path] { OpenPreview(path); });
     QAction* remove = menu->addAction(QStringLiteral("Remove"), this,
                                       [this] { ListView1_KeyDown(Qt::Key_Delete); });
     remove->setEnabled(pointerState() != PointerState::Busy);
     menu->popup(at);
+    if (byKeyboard)
+        menu->setActiveAction(preview);
 }
 
 void Form1::OpenPreview(const QString& path) {

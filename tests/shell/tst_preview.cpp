@@ -136,6 +136,7 @@ private slots:
             menu = form_->findChild<QMenu*>(QStringLiteral("ListView1Menu"));
             QVERIFY2(menu, QTest::toString(key));
             QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove"}));
+            QCOMPARE(menu->activeAction(), menu->actions()[0]);  // Return chooses it
             menu->close();
             QTRY_VERIFY(!form_->findChild<QMenu*>());
         }
