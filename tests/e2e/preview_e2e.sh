@@ -26,8 +26,12 @@ e2e_load_samples
 sleep 0.5
 
 # A right-click on the first entry; the menu opens at the pointer, "Preview Echo..." first.
+windows() { xdotool search --onlyvisible --class echobatch 2>/dev/null | wc -l; }
+before=$(windows)
 xdotool mousemove --window "$wid" 150 33 click 3
-sleep 0.5
+for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+[ "$(windows)" -gt "$before" ] || e2e_fail "no menu appeared on the right-click"
+sleep 0.3
 xdotool mousemove_relative 30 12 click 1
 pwid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Preview$' | head -n1) ||
   e2e_fail "no \"Preview\" window appeared: $(cat "$work/app.log")"

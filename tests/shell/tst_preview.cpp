@@ -11,6 +11,7 @@
 
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -47,6 +48,13 @@ QList<int> Peaks(WaveformView& view, WaveformView::StripIndex strip) {
 int XOf(WaveformView& view, double seconds) {
     const QRect r = view.stripRect(WaveformView::InputStrip);
     return r.left() + static_cast<int>(std::lround(seconds / view.spanSeconds() * r.width()));
+}
+
+QString Describe(const QList<int>& xs) {
+    QStringList texts;
+    for (int x : xs)
+        texts << QString::number(x);
+    return texts.join(u' ');
 }
 
 bool Near(const QList<int>& found, const QList<int>& expected) {
@@ -134,7 +142,7 @@ private slots:
             form_->ListView1->setCurrentItem(form_->ListView1->topLevelItem(1));
             QTest::keyClick(form_->ListView1, key, modifiers);
             menu = form_->findChild<QMenu*>(QStringLiteral("ListView1Menu"));
-            QVERIFY2(menu, QTest::toString(key));
+            QVERIFY2(menu, qPrintable(QKeySequence(key | modifiers).toString()));
             QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove"}));
             QCOMPARE(menu->activeAction(), menu->actions()[0]);  // Return chooses it
             menu->close();
@@ -167,7 +175,7 @@ private slots:
         QCOMPARE(Peaks(view, WaveformView::InputStrip), QList<int>{XOf(view, kImpulseAt)});
         const QList<int> expected{XOf(view, kImpulseAt), XOf(view, kImpulseAt + 4.0)};
         QVERIFY2(Near(Peaks(view, WaveformView::EchoStrip), expected),
-                 qPrintable(QTest::toString(Peaks(view, WaveformView::EchoStrip))));
+                 qPrintable(Describe(Peaks(view, WaveformView::EchoStrip))));
 
         QSignalSpy rendered(window, &PreviewWindow::rendered);
         form_->Text4->setText("6000");
