@@ -47,10 +47,6 @@ PreviewRender::~PreviewRender() {
     stop();
 }
 
-QString PreviewRender::Program() {
-    return InstalledSox();
-}
-
 QString PreviewRender::folder() const {
     return dir_ ? dir_->path() : QString();
 }
@@ -92,14 +88,19 @@ void PreviewRender::start(Stage stage, QStringList args) {
     if (stage == Stage::Echo)
         args += EchoArguments(echo_);
     args += Trim();
-    program_ = Program();
+    program_ = tools_.program();
     if (program_.isEmpty()) {
         fail(stage, QStringLiteral(
                         "SoX was not found on PATH (install the sox and libsox-fmt-mp3 packages)"));
         return;
     }
     stage_ = stage;
-    if (!run_.start(program_, args))
+    bool started = run_.start(program_, args);
+    if (!started && tools_.fallBack()) {
+        program_ = tools_.program();
+        started = run_.start(program_, args);
+    }
+    if (!started)
         fail(stage, ToolFailure(run_.outcome(), program_));
 }
 
@@ -146,12 +147,35 @@ bool PreviewRender::makeFolder(QString* error) {
         return true;
     dir_ = std::make_unique<QTemporaryDir>(TemporaryFolder() +
                                            QStringLiteral("/echobatch-preview-XXXXXX"));
-    if (dir_->isValid())
+    if (dir_->isValid()) {
+        deployTool();
         return true;
+    }
     *error = QStringLiteral("Cannot make a private folder in %1: %2")
                  .arg(TemporaryFolder(), dir_->errorString());
     dir_.reset();
     return false;
+}
+
+// The installed SoX's bytes as "sox" in the private folder. Without a copy the installed one
+// runs.
+void PreviewRender::deployTool() {
+    tools_ = ToolSet();
+    tools_.folder = dir_->path();
+    tools_.installed = InstalledSox();
+    QFile source(tools_.installed);
+    if (tools_.installed.isEmpty() || !source.open(QIODevice::ReadOnly))
+        return;
+    QFile copy(dir_->filePath(QStringLiteral("sox")));
+    const QByteArray bytes = source.readAll();
+    if (copy.open(QIODevice::NewOnly) && copy.write(bytes) == bytes.size() &&
+        copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+        copy.flush()) {
+        copy.close();
+        tools_.deployed = copy.fileName();
+    } else {
+        copy.remove();
+    }
 }
 
 void PreviewRender::fail(Stage stage, const QString& reason) {

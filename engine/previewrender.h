@@ -2,11 +2,14 @@
 // by the same SoX a batch runs and with the same "echos" arguments.
 //
 // Everything it writes lies in one private folder (mode 0700, "echobatch-preview-XXXXXX" in
-// the temporary folder): the decoded input, kept while the preview shows the same file, and
-// each echo render until it has been read back. Nothing is written beside the input or into
-// the output folder. The folder and all in it are removed when the object is destroyed.
+// the temporary folder): a copy of the installed SoX, run from there as a batch runs its copy
+// (the installed one where the copy cannot start), the decoded input, kept while the preview
+// shows the same file, and each echo render until it has been read back. Nothing is written beside
+// the input or into the output folder. The folder and all in it are removed when the object is
+// destroyed.
 #pragma once
 
+#include "engine/tooldeploy.h"
 #include "engine/toolrun.h"
 #include "options/echooptions.h"
 
@@ -54,8 +57,6 @@ public:
     bool isRunning() const { return run_.isRunning(); }
     // The private folder; empty until the first render made it.
     QString folder() const;
-    // The tool the renders run: the installed SoX (see InstalledSox()).
-    static QString Program();
 
 signals:
     void inputReady(const eb::PreviewAudio& audio);
@@ -69,6 +70,7 @@ private:
     enum class Stage { Idle, Input, Echo };
 
     bool makeFolder(QString* error);
+    void deployTool();
     void start(Stage stage, QStringList args);
     void startEcho();
     void onFinished(const ToolRun::Outcome& outcome);
@@ -77,6 +79,7 @@ private:
 
     ToolRun run_;
     std::unique_ptr<QTemporaryDir> dir_;
+    ToolSet tools_;
     Stage stage_ = Stage::Idle;
     bool stopping_ = false;
     int serial_ = 0;

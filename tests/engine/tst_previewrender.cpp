@@ -84,9 +84,15 @@ private slots:
                  qPrintable(QString::number(measuredDecay)));
     }
 
-    // The render writes only inside its private folder (mode 0700) in the temporary folder,
-    // never beside the input, and nothing of it is left once it is gone.
+    // The render runs its own copy of the tool and writes only inside its private folder
+    // (mode 0700) in the temporary folder, never beside the input; nothing of it is left once
+    // it is gone.
     void itsFilesGoWithIt() {
+        const QString log = scratch_.filePath(QStringLiteral("runs"));
+        const QString wrapper = ebtest::writeScript(
+            scratch_.filePath(QStringLiteral("sox")),
+            "echo \"$0\" >> '" + log.toUtf8() + "'\nexec '" + InstalledSox().toUtf8() + "' \"$@\"");
+        qputenv("ECHOBATCH_SOX", wrapper.toUtf8());
         const QString temp = TemporaryFolder();
         const QStringList tempBefore = Entries(temp);
         const QStringList inputBefore = Entries(QFileInfo(impulse_).path());
@@ -99,9 +105,11 @@ private slots:
             folder = render.folder();
             QCOMPARE(QFileInfo(folder).path(), QDir(temp).absolutePath());
             QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
+            QCOMPARE(ebtest::readFile(log), (folder + "/sox\n" + folder + "/sox\n").toUtf8());
             QCOMPARE(Entries(temp).size(), tempBefore.size() + 1);
             QCOMPARE(Entries(QFileInfo(impulse_).path()), inputBefore);
         }
+        qunsetenv("ECHOBATCH_SOX");
         QVERIFY(!QFileInfo::exists(folder));
         QCOMPARE(Entries(temp), tempBefore);
     }
