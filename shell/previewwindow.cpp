@@ -34,6 +34,7 @@ PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* pare
     setObjectName(QStringLiteral("PreviewWindow"));
     setWindowTitle(QStringLiteral("Preview"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window still ends the program
     FileName = new QLabel(this);
     FileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Waveform = new WaveformView(this);

@@ -10,12 +10,13 @@
 #include "shell/waveformview.h"
 
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -188,9 +189,18 @@ private slots:
         QVERIFY(!window->Play->isEnabled());
         QVERIFY(prompter_.boxes.isEmpty());
 
-        // The window's end takes the preview and its files with it.
+        // Closing the main window still ends the program, and its end takes the preview and
+        // its files with it.
         const QString files = window->render().folder();
         QVERIFY(QFileInfo::exists(files));
+        bool ended = true;
+        QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
+        QTimer::singleShot(5000, qApp, [&ended] {
+            ended = false;
+            QCoreApplication::exit(1);
+        });
+        QApplication::exec();  // returns once the last window has closed
+        QVERIFY(ended);
         form_.reset();
         QVERIFY(!QFileInfo::exists(files));
     }
