@@ -64,10 +64,7 @@ void PreviewRender::render(const QString& input, const EchoTexts& echo) {
         startEcho();
         return;
     }
-    if (!decodedPath_.isEmpty())
-        DeleteFileQuiet(decodedPath_);
-    decodedPath_.clear();
-    decodedInput_.clear();
+    forget();
     start(Stage::Input,
           QStringList{QStringLiteral("--no-glob"), AbsolutePath(input)} + RawFormat());
 }
@@ -113,6 +110,14 @@ void PreviewRender::stop() {
     removeOutput();
     stage_ = Stage::Idle;
     ++serial_;
+}
+
+void PreviewRender::forget() {
+    stop();
+    if (!decodedPath_.isEmpty())
+        DeleteFileQuiet(decodedPath_);
+    decodedPath_.clear();
+    decodedInput_.clear();
 }
 
 void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {

@@ -53,6 +53,8 @@ public:
     void render(const QString& input, const EchoTexts& echo);
     // Stops a running render; nothing more is reported for it.
     void stop();
+    // Stops, and drops the decoded input, so that the next render reads the file afresh.
+    void forget();
 
     bool isRunning() const { return run_.isRunning(); }
     // The private folder; empty until the first render made it.

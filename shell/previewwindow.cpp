@@ -89,6 +89,7 @@ void PreviewWindow::showFile(const QString& path) {
     Waveform->setMessage(WaveformView::InputStrip, QString());
     Waveform->setMessage(WaveformView::EchoStrip, QString());
     settle_.stop();
+    render_.forget();  // the file may have changed since it was shown
     renderEcho();
 }
 
