@@ -15,7 +15,7 @@ root=$(pwd)
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-multimedia-dev pulseaudio
   sox libsox-fmt-mp3
   libtag1-dev python3-mutagen
   xvfb xauth xdotool imagemagick x11-utils

@@ -114,9 +114,8 @@ QStringList ToolArguments(const QString& input, const QString& output, const Ech
     QStringList args{QStringLiteral("--no-glob"), AbsolutePath(input)};
     if (!compression.isEmpty())
         args << QStringLiteral("-C") << compression;
-    args << QStringLiteral("--no-glob") << AbsolutePath(output) << QStringLiteral("echos")
-         << echo.gainIn << echo.gainOut << echo.delay << echo.decay;
-    return args;
+    args << QStringLiteral("--no-glob") << AbsolutePath(output);
+    return args + EchoArguments(echo);
 }
 
 qint64 ClippedSamples(const QByteArray& stderrText) {
@@ -131,6 +130,31 @@ qint64 ClippedSamples(const QByteArray& stderrText) {
             total += m.captured(1).toLongLong();
     }
     return total;
+}
+
+QStringList EchoArguments(const EchoTexts& echo) {
+    return {QStringLiteral("echos"), echo.gainIn, echo.gainOut, echo.delay, echo.decay};
+}
+
+QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program) {
+    if (outcome.cancelled)
+        return QStringLiteral("stopped");
+    if (!outcome.started)
+        return QStringLiteral("the tool could not be started: %1 (%2)")
+            .arg(ErrnoText(outcome.startErrno), program);
+    if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty())
+        return failLine;
+    if (outcome.crashed)
+        return QStringLiteral("the tool was ended by signal %1 (%2)")
+            .arg(outcome.signal)
+            .arg(QString::fromLocal8Bit(strsignal(outcome.signal)));
+    if (outcome.exitCode != 0) {
+        const QString last = LastLine(outcome.stderrTail);
+        return last.isEmpty()
+                   ? QStringLiteral("the tool ended with exit code %1").arg(outcome.exitCode)
+                   : last;
+    }
+    return QString();
 }
 
 QString FailLine(const QByteArray& stderrText) {
@@ -311,23 +335,8 @@ void ConversionJob::addWarning(const QString& warning) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
-    QString reason;
-    if (outcome.cancelled) {
-        reason = QStringLiteral("stopped");
-    } else if (!outcome.started) {
-        reason = QStringLiteral("the tool could not be started: %1 (%2)")
-                     .arg(ErrnoText(outcome.startErrno), program);
-    } else if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty()) {
-        reason = failLine;
-    } else if (outcome.crashed) {
-        reason = QStringLiteral("the tool was ended by signal %1 (%2)")
-                     .arg(outcome.signal)
-                     .arg(QString::fromLocal8Bit(strsignal(outcome.signal)));
-    } else if (outcome.exitCode != 0) {
-        reason = LastLine(outcome.stderrTail);
-        if (reason.isEmpty())
-            reason = QStringLiteral("the tool ended with exit code %1").arg(outcome.exitCode);
-    } else {
+    QString reason = ToolFailure(outcome, program);
+    if (reason.isEmpty()) {
         struct stat st {};
         if (::stat(QFile::encodeName(temp_).constData(), &st) != 0 || st.st_size == 0) {
             const QString last = LastLine(outcome.stderrTail);

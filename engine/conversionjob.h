@@ -46,6 +46,12 @@ QStringList ToolArguments(const QString& input, const QString& output, const Ech
 // The samples the tool reports as clipped ("sox WARN echos: echos clipped N samples; decrease
 // volume?"), summed over its warnings; 0 when none.
 qint64 ClippedSamples(const QByteArray& stderrText);
+// The effect part of those arguments: "echos" and the four texts exactly as they are.
+QStringList EchoArguments(const EchoTexts& echo);
+
+// Why a run of `program` that ended with `outcome` failed: stopped, not started, the tool's
+// "FAIL" line, the signal, or the last line of a non-zero exit. Empty for a clean exit.
+QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program);
 
 // The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
 // when there is none.

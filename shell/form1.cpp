@@ -40,6 +40,7 @@ Form1::Form1(const Form1Startup& startup, Prompter* prompter, QWidget* parent)
     ConnectFolderAdders();
     ConnectPointerHandlers();
     ConnectListEditing();
+    ConnectListMenu();
     Form_Load();
 }
 

@@ -12,6 +12,7 @@
 //   filelist/form1_samples.cpp     PushButton5_Click
 //   options/form1_echooptions.cpp  Text2_Change .. Text5_Change, Text2_LostFocus .. Text5_LostFocus
 //   options/form1_outputfolder.cpp Text1_Change, Text1_GotFocus, PushButton7_Click
+//   shell/form1_preview.cpp        the list's context menu and the echo preview
 #pragma once
 
 #include "filelist/folderscan.h"
@@ -22,6 +23,7 @@
 #include <QCursor>
 #include <QPersistentModelIndex>
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -38,6 +40,7 @@ class QTreeWidget;
 namespace eb {
 
 class CaptionBar;
+class PreviewWindow;
 
 // The window's pointer: the ordinary arrow, the busy pointer of a running batch or folder
 // add, or the custom (hand) image over the push buttons.
@@ -181,6 +184,18 @@ private:
     void ConnectPointerHandlers();
     void ConnectListEditing();
     Form1Startup startup_;
+
+    // The list's context menu and the echo preview.
+public:
+    // Opens the menu for the selected entry at `at` (screen); nothing for a null point.
+    void ListView1_ContextMenu(const QPoint& at, bool byKeyboard = false);
+    // Shows the preview window for `path` (one window, switched to the new file).
+    void OpenPreview(const QString& path);
+    PreviewWindow* previewWindow() const;
+
+private:
+    void ConnectListMenu();
+    QPointer<QWidget> preview_;
 };
 
 }  // namespace eb

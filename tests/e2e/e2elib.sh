@@ -8,6 +8,7 @@
 #   e2e_start_xvfb                           # exports DISPLAY
 #   e2e_start_app "$bin/echobatch" [NAME=value ...]
 #   e2e_wait_window                          # $wid
+#   e2e_load_samples                         # "Load Sample/Example Files", No to the folder
 #   ...
 #   e2e_stop_app
 # The program's output goes to $work/app.log, its boxes to $work/ui.log, its settings to
@@ -104,6 +105,18 @@ e2e_wait_box_closed() {
     sleep 0.1
   done
   return 1
+}
+
+# "Load Sample/Example Files" in the window $wid, then No (Escape) to opening their folder;
+# waits until the question's box has closed.
+e2e_load_samples() {
+  xdotool mousemove --window "$wid" 400 230 click 1
+  for _ in $(seq 300); do grep -q "^question" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
+  grep -q "^question" "$work/ui.log" || e2e_fail "the samples were not offered: $(cat "$work/ui.log")"
+  timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null ||
+    e2e_fail "the question's box is not shown"
+  xdotool key Escape
+  e2e_wait_box_closed || true  # waited for only, not a check of its own
 }
 
 # Ends the program the way a window manager asks it to and waits for it.

@@ -44,13 +44,7 @@ e2e_start_xvfb
 e2e_start_app "$launcher"
 e2e_wait_window
 sleep 1
-xdotool mousemove --window "$wid" 400 230 click 1  # "Load Sample/Example Files"
-for _ in $(seq 300); do grep -q "^question" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
-grep -q "^question" "$work/ui.log" || e2e_fail "the samples were not offered: $(cat "$work/ui.log")"
-timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null ||
-  e2e_fail "the question's box is not shown"
-xdotool key Escape  # No: do not open the folder
-e2e_wait_box_closed || true  # waited for only, not a check of its own
+e2e_load_samples
 xdotool mousemove --window "$wid" 268 471 click 1  # "Start Converting"
 for _ in $(seq 1200); do grep -q "	Done\." "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
 grep -qxF "$(printf 'message\t%s\tDone.' "$title")" "$work/ui.log" ||

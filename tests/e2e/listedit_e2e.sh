@@ -30,13 +30,7 @@ e2e_start_app "$bin/echobatch" ECHOBATCH_SOX="$work/sox"
 e2e_wait_window
 sleep 1
 
-# "Load Sample/Example Files", then No to opening their folder.
-xdotool mousemove --window "$wid" 400 230 click 1
-for _ in $(seq 300); do grep -q "^question" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
-grep -q "^question" "$work/ui.log" || e2e_fail "the samples were not offered: $(cat "$work/ui.log")"
-timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null ||
-  e2e_fail "the question's box is not shown"
-xdotool key Escape
+e2e_load_samples
 sleep 0.5
 
 # The entries start 25 pixels below the list's top edge, one every 14 pixels (Arial 9 pt bold

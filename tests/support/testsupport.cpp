@@ -57,15 +57,35 @@ bool makeImpulseMp3(const QString& path, double seconds, double atSeconds) {
                 QString::number(seconds - atSeconds - burst)}) == 0;
 }
 
+bool makeImpulseWav(const QString& path, double seconds, double atSeconds, qint16 amplitude) {
+    constexpr quint32 kRate = 44100;
+    const auto frames = static_cast<quint32>(seconds * kRate);
+    QByteArray data(static_cast<qsizetype>(frames) * 4, '\0');
+    const auto at = static_cast<qsizetype>(atSeconds * kRate) * 4;
+    for (int k = 0; k < 4; ++k)  // both channels, little-endian
+        data[at + k] = static_cast<char>((amplitude >> (8 * (k % 2))) & 0xff);
+    auto le = [](quint32 v, int bytes) {
+        QByteArray b;
+        for (int k = 0; k < bytes; ++k)
+            b += static_cast<char>((v >> (8 * k)) & 0xff);
+        return b;
+    };
+    const QByteArray header = "RIFF" + le(36 + static_cast<quint32>(data.size()), 4) + "WAVEfmt " +
+                              le(16, 4) + le(1, 2) + le(2, 2) + le(kRate, 4) + le(kRate * 4, 4) +
+                              le(4, 2) + le(16, 2) + "data" +
+                              le(static_cast<quint32>(data.size()), 4);
+    return writeFile(path, header + data);
+}
+
 QVector<qint16> decodeSamples(const QString& path, int rate) {
     QByteArray raw;
-    const int rc = run(QStringLiteral("sox"),
-                       {QStringLiteral("--no-glob"), path, QStringLiteral("-t"),
-                        QStringLiteral("raw"), QStringLiteral("-e"), QStringLiteral("signed"),
-                        QStringLiteral("-b"), QStringLiteral("16"), QStringLiteral("-c"),
-                        QStringLiteral("1"), QStringLiteral("-r"), QString::number(rate),
-                        QStringLiteral("-L"), QStringLiteral("-")},
-                       &raw);
+    const int rc =
+        run(QStringLiteral("sox"),
+            {QStringLiteral("--no-glob"), path, QStringLiteral("-t"), QStringLiteral("raw"),
+             QStringLiteral("-e"), QStringLiteral("signed"), QStringLiteral("-b"),
+             QStringLiteral("16"), QStringLiteral("-c"), QStringLiteral("1"), QStringLiteral("-r"),
+             QString::number(rate), QStringLiteral("-L"), QStringLiteral("-")},
+            &raw);
     QVector<qint16> samples;
     if (rc != 0)
         return samples;
@@ -126,8 +146,12 @@ QByteArray checksum(const QString& path) {
     return h.result().toHex();
 }
 
-QString binDir() { return qEnvironmentVariable("ECHOBATCH_BIN_DIR"); }
-QString sourceDir() { return qEnvironmentVariable("ECHOBATCH_SOURCE_DIR"); }
+QString binDir() {
+    return qEnvironmentVariable("ECHOBATCH_BIN_DIR");
+}
+QString sourceDir() {
+    return qEnvironmentVariable("ECHOBATCH_SOURCE_DIR");
+}
 
 namespace {
 // The tests run from build/tests, the tag copy helper lies beside the programs in build/bin.

@@ -17,6 +17,10 @@ bool makeToneMp3(const QString& path, double seconds = 0.5, int frequency = 440)
 // A real MP3 file holding silence with one short click at `atSeconds`.
 bool makeImpulseMp3(const QString& path, double seconds, double atSeconds);
 
+// A WAV file (16-bit stereo, 44.1 kHz) of silence with one sample of `amplitude` in both
+// channels at `atSeconds`: an exact impulse, which no encoder smears.
+bool makeImpulseWav(const QString& path, double seconds, double atSeconds, qint16 amplitude);
+
 // Decodes an audio file to mono 16-bit samples at `rate` Hz with SoX.
 QVector<qint16> decodeSamples(const QString& path, int rate = 8000);
 

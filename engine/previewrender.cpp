@@ -1,0 +1,201 @@
+#include "engine/previewrender.h"
+
+#include "engine/conversionjob.h"
+#include "engine/pathhelpers.h"
+#include "engine/tooldeploy.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace eb {
+
+namespace {
+
+// How the tool reads and writes the samples: headerless, 16-bit signed stereo at 44.1 kHz.
+QStringList RawFormat() {
+    return {QStringLiteral("-t"), QStringLiteral("raw"),
+            QStringLiteral("-e"), QStringLiteral("signed-integer"),
+            QStringLiteral("-b"), QStringLiteral("16"),
+            QStringLiteral("-c"), QString::number(PreviewAudio::kChannels),
+            QStringLiteral("-r"), QString::number(PreviewAudio::kRate)};
+}
+
+// The echo's repeats go on after the input ends; the preview never shows more than its span.
+QStringList Trim() {
+    return {QStringLiteral("trim"), QStringLiteral("0"), QString::number(PreviewRender::kSeconds)};
+}
+
+bool ReadSamples(const QString& path, PreviewAudio* audio, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read the rendered samples: ") + file.errorString();
+        return false;
+    }
+    audio->pcm = file.readAll();
+    audio->pcm.truncate(audio->frames() * PreviewAudio::kFrameBytes);
+    return true;
+}
+
+}  // namespace
+
+PreviewRender::PreviewRender(QObject* parent) : QObject(parent) {
+    connect(&run_, &ToolRun::finished, this, &PreviewRender::onFinished);
+}
+
+PreviewRender::~PreviewRender() {
+    disconnect(&run_, nullptr, this, nullptr);
+    stop();
+}
+
+QString PreviewRender::folder() const {
+    return dir_ ? dir_->path() : QString();
+}
+
+void PreviewRender::render(const QString& input, const EchoTexts& echo) {
+    stop();
+    input_ = input;
+    echo_ = echo;
+    QString error;
+    if (!makeFolder(&error)) {
+        fail(Stage::Input, error);
+        return;
+    }
+    if (!decodedPath_.isEmpty() && decodedInput_ == input) {
+        startEcho();
+        return;
+    }
+    forget();
+    start(Stage::Input,
+          QStringList{QStringLiteral("--no-glob"), AbsolutePath(input)} + RawFormat());
+}
+
+void PreviewRender::startEcho() {
+    start(Stage::Echo,
+          RawFormat() + QStringList{QStringLiteral("--no-glob"), decodedPath_} + RawFormat());
+}
+
+// `args` holds the input and the output's format; the output name and the effects follow.
+void PreviewRender::start(Stage stage, QStringList args) {
+    ++serial_;
+    output_ = dir_->filePath(
+        QStringLiteral("%1-%2.raw")
+            .arg(stage == Stage::Input ? QStringLiteral("input") : QStringLiteral("echo"))
+            .arg(serial_));
+    args << QStringLiteral("--no-glob") << output_;
+    if (stage == Stage::Echo)
+        args += EchoArguments(echo_);
+    args += Trim();
+    program_ = tools_.program();
+    if (program_.isEmpty()) {
+        fail(stage, QStringLiteral(
+                        "SoX was not found on PATH (install the sox and libsox-fmt-mp3 packages)"));
+        return;
+    }
+    stage_ = stage;
+    bool started = run_.start(program_, args);
+    if (!started && tools_.fallBack()) {
+        program_ = tools_.program();
+        started = run_.start(program_, args);
+    }
+    if (!started)
+        fail(stage, ToolFailure(run_.outcome(), program_));
+}
+
+void PreviewRender::stop() {
+    if (run_.isRunning()) {
+        stopping_ = true;
+        run_.terminateNow();
+        stopping_ = false;
+    }
+    removeOutput();
+    stage_ = Stage::Idle;
+    ++serial_;
+}
+
+void PreviewRender::forget() {
+    stop();
+    if (!decodedPath_.isEmpty())
+        DeleteFileQuiet(decodedPath_);
+    decodedPath_.clear();
+    decodedInput_.clear();
+}
+
+void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {
+    if (stopping_ || stage_ == Stage::Idle)
+        return;
+    const Stage stage = stage_;
+    QString reason = ToolFailure(outcome, program_);
+    PreviewAudio audio;
+    if (reason.isEmpty())
+        ReadSamples(output_, &audio, &reason);
+    if (!reason.isEmpty()) {
+        fail(stage, reason);
+        return;
+    }
+    stage_ = Stage::Idle;
+    if (stage == Stage::Input) {
+        decodedPath_ = output_;
+        decodedInput_ = input_;
+        output_.clear();
+        const int before = serial_;
+        emit inputReady(audio);
+        if (serial_ == before)  // a receiver neither stopped nor started a render
+            startEcho();
+    } else {
+        removeOutput();
+        emit echoReady(audio);
+    }
+}
+
+bool PreviewRender::makeFolder(QString* error) {
+    if (dir_ && dir_->isValid())
+        return true;
+    dir_ = std::make_unique<QTemporaryDir>(TemporaryFolder() +
+                                           QStringLiteral("/echobatch-preview-XXXXXX"));
+    if (dir_->isValid()) {
+        deployTool();
+        return true;
+    }
+    *error = QStringLiteral("Cannot make a private folder in %1: %2")
+                 .arg(TemporaryFolder(), dir_->errorString());
+    dir_.reset();
+    return false;
+}
+
+// The installed SoX's bytes as "sox" in the private folder. Without a copy the installed one
+// runs.
+void PreviewRender::deployTool() {
+    tools_ = ToolSet();
+    tools_.folder = dir_->path();
+    tools_.installed = InstalledSox();
+    QFile source(tools_.installed);
+    if (tools_.installed.isEmpty() || !source.open(QIODevice::ReadOnly))
+        return;
+    QFile copy(dir_->filePath(QStringLiteral("sox")));
+    const QByteArray bytes = source.readAll();
+    if (copy.open(QIODevice::NewOnly) && copy.write(bytes) == bytes.size() &&
+        copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
+        copy.flush()) {
+        copy.close();
+        tools_.deployed = copy.fileName();
+    } else {
+        copy.remove();
+    }
+}
+
+void PreviewRender::fail(Stage stage, const QString& reason) {
+    removeOutput();
+    stage_ = Stage::Idle;
+    if (stage == Stage::Input)
+        emit inputFailed(reason);
+    else
+        emit echoFailed(reason);
+}
+
+void PreviewRender::removeOutput() {
+    if (!output_.isEmpty())
+        DeleteFileQuiet(output_);
+    output_.clear();
+}
+
+}  // namespace eb

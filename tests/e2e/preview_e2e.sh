@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The echo preview with real input on an X server (Xvfb): the samples are loaded, the first
+# entry is right-clicked and "Preview Echo..." chosen from its menu; the "Preview" window must
+# appear with both strips drawn and say that there is no sound output (Xvfb has none). Escape
+# closes it, and its private folder must then be gone. The screenshot is preview.png.
+#   preview_e2e.sh <folder of echobatch> <screenshot folder>
+set -euo pipefail
+# shellcheck source=e2elib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/e2elib.sh"
+
+bin=$1
+shots=$2
+
+e2e_require_tools Xvfb xdotool import sox
+[ -x /usr/bin/convert ] || { echo "SKIP: convert is not installed"; exit 77; }
+
+e2e_begin
+e2e_start_xvfb
+mkdir -p "$shots"
+
+e2e_start_app "$bin/echobatch" PULSE_SERVER="unix:$work/no-sound"
+e2e_wait_window
+sleep 1
+
+e2e_load_samples
+sleep 0.5
+
+# A right-click on the first entry; the menu opens at the pointer, "Preview Echo..." first.
+windows() { xdotool search --onlyvisible --class echobatch 2>/dev/null | wc -l; }
+before=$(windows)
+xdotool mousemove --window "$wid" 150 33 click 3
+for _ in $(seq 100); do [ "$(windows)" -gt "$before" ] && break; sleep 0.1; done
+[ "$(windows)" -gt "$before" ] || e2e_fail "no menu appeared on the right-click"
+sleep 0.3
+xdotool mousemove_relative 30 12 click 1
+pwid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Preview$' | head -n1) ||
+  e2e_fail "no \"Preview\" window appeared: $(cat "$work/app.log")"
+sleep 3  # the render of a few seconds of audio
+import -window "$pwid" "$shots/preview.png"
+
+# The strips' wave colour covers a fair part of the picture; the missing output is named.
+wave=$(/usr/bin/convert "$shots/preview.png" -fill black +opaque '#1f5fbf' -fill white \
+  -opaque '#1f5fbf' -format '%[fx:int(mean*w*h)]' info:)
+[ "$wave" -gt 500 ] || e2e_fail "the strips show no wave ($wave pixels of its colour)"
+[ -n "$(find "$work/tmp" -maxdepth 1 -name 'echobatch-preview-*')" ] ||
+  e2e_fail "no private preview folder in the temporary folder"
+
+xdotool key Escape
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name '^Preview$' >/dev/null 2>&1 || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name '^Preview$' >/dev/null 2>&1 &&
+  e2e_fail "Escape did not close the preview"
+[ -z "$(find "$work/tmp" -mindepth 1)" ] ||
+  e2e_fail "the preview left files behind: $(find "$work/tmp" -mindepth 1)"
+[ ! -s "$work/ui.log" ] || [ "$(grep -vc '^question' "$work/ui.log")" = 0 ] ||
+  e2e_fail "boxes were shown: $(cat "$work/ui.log")"
+
+e2e_stop_app
+echo "PASS: the preview opened from the menu, drew $wave wave pixels and left nothing behind"
