@@ -4,8 +4,9 @@
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
 
+#include "shell/steps.h"
+
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace eb {
 
@@ -36,6 +37,17 @@ bool ReadSamples(const QString& path, PreviewAudio* audio, QString* error) {
     return true;
 }
 
+// Keeps the first failure of the tool's set-up for the preview's own line; the preview shows no
+// error box.
+class CollectedReport : public ErrorReporter {
+public:
+    void ReportUnexpectedError(const QString&, int, const QString& description) override {
+        if (first.isEmpty())
+            first = description;
+    }
+    QString first;
+};
+
 }  // namespace
 
 PreviewRender::PreviewRender(QObject* parent) : QObject(parent) {
@@ -44,11 +56,12 @@ PreviewRender::PreviewRender(QObject* parent) : QObject(parent) {
 
 PreviewRender::~PreviewRender() {
     disconnect(&run_, nullptr, this, nullptr);
-    stop();
+    forget();
+    DiscardTools(tools_);
 }
 
 QString PreviewRender::folder() const {
-    return dir_ ? dir_->path() : QString();
+    return tools_.folder;
 }
 
 void PreviewRender::render(const QString& input, const EchoTexts& echo) {
@@ -77,10 +90,10 @@ void PreviewRender::startEcho() {
 // `args` holds the input and the output's format; the output name and the effects follow.
 void PreviewRender::start(Stage stage, QStringList args) {
     ++serial_;
-    output_ = dir_->filePath(
-        QStringLiteral("%1-%2.raw")
-            .arg(stage == Stage::Input ? QStringLiteral("input") : QStringLiteral("echo"))
-            .arg(serial_));
+    output_ = tools_.folder +
+              QStringLiteral("/%1-%2.raw")
+                  .arg(stage == Stage::Input ? QStringLiteral("input") : QStringLiteral("echo"))
+                  .arg(serial_);
     args << QStringLiteral("--no-glob") << output_;
     if (stage == Stage::Echo)
         args += EchoArguments(echo_);
@@ -92,9 +105,11 @@ void PreviewRender::start(Stage stage, QStringList args) {
         return;
     }
     stage_ = stage;
+    run_.setExecutable(tools_.programFd());
     bool started = run_.start(program_, args);
     if (!started && tools_.fallBack()) {
         program_ = tools_.program();
+        run_.setExecutable(tools_.programFd());
         started = run_.start(program_, args);
     }
     if (!started)
@@ -147,40 +162,21 @@ void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {
     }
 }
 
+// The private folder is the one a batch makes for its tool (engine/tooldeploy.h): the tool is
+// copied there and run from its open file, and the samples are written beside it.
 bool PreviewRender::makeFolder(QString* error) {
-    if (dir_ && dir_->isValid())
+    if (!tools_.folder.isEmpty())
         return true;
-    dir_ = std::make_unique<QTemporaryDir>(TemporaryFolder() +
-                                           QStringLiteral("/echobatch-preview-XXXXXX"));
-    if (dir_->isValid()) {
-        deployTool();
+    CollectedReport report;
+    StepRunner steps(report, QStringLiteral("Preview"));
+    tools_ = DeployTools(steps);
+    if (!tools_.folder.isEmpty() && tools_.programFd() >= 0)
         return true;
-    }
-    *error = QStringLiteral("Cannot make a private folder in %1: %2")
-                 .arg(TemporaryFolder(), dir_->errorString());
-    dir_.reset();
+    *error = !tools_.missing.isEmpty() ? tools_.missing
+             : report.first.isEmpty()  ? QStringLiteral("SoX could not be made ready")
+                                       : report.first;
+    DiscardTools(tools_);
     return false;
-}
-
-// The installed SoX's bytes as "sox" in the private folder. Without a copy the installed one
-// runs.
-void PreviewRender::deployTool() {
-    tools_ = ToolSet();
-    tools_.folder = dir_->path();
-    tools_.installed = InstalledSox();
-    QFile source(tools_.installed);
-    if (tools_.installed.isEmpty() || !source.open(QIODevice::ReadOnly))
-        return;
-    QFile copy(dir_->filePath(QStringLiteral("sox")));
-    const QByteArray bytes = source.readAll();
-    if (copy.open(QIODevice::NewOnly) && copy.write(bytes) == bytes.size() &&
-        copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) &&
-        copy.flush()) {
-        copy.close();
-        tools_.deployed = copy.fileName();
-    } else {
-        copy.remove();
-    }
 }
 
 void PreviewRender::fail(Stage stage, const QString& reason) {

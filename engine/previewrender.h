@@ -1,12 +1,12 @@
 // The preview's audio: the first seconds of one file, as they are and with the echo, decoded
 // by the same SoX a batch runs and with the same "echos" arguments.
 //
-// Everything it writes lies in one private folder (mode 0700, "echobatch-preview-XXXXXX" in
-// the temporary folder): a copy of the installed SoX, run from there as a batch runs its copy
-// (the installed one where the copy cannot start), the decoded input, kept while the preview
-// shows the same file, and each echo render until it has been read back. Nothing is written beside
-// the input or into the output folder. The folder and all in it are removed when the object is
-// destroyed.
+// Everything it writes lies in one private folder, made as a batch makes its tool folder (mode
+// 0700, "echobatch-XXXXXX" in the temporary folder): the copy of the installed SoX, run from its
+// open file as a batch runs its copy (the installed one where the copy cannot start), the
+// decoded input, kept while the preview shows the same file, and each echo render until it has
+// been read back. Nothing is written beside the input or into the output folder. The folder and
+// all in it are removed when the object is destroyed.
 #pragma once
 
 #include "engine/tooldeploy.h"
@@ -19,8 +19,6 @@
 #include <QStringList>
 
 #include <memory>
-
-class QTemporaryDir;
 
 namespace eb {
 
@@ -72,7 +70,6 @@ private:
     enum class Stage { Idle, Input, Echo };
 
     bool makeFolder(QString* error);
-    void deployTool();
     void start(Stage stage, QStringList args);
     void startEcho();
     void onFinished(const ToolRun::Outcome& outcome);
@@ -80,7 +77,6 @@ private:
     void removeOutput();
 
     ToolRun run_;
-    std::unique_ptr<QTemporaryDir> dir_;
     ToolSet tools_;
     Stage stage_ = Stage::Idle;
     bool stopping_ = false;

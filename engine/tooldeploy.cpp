@@ -251,24 +251,42 @@ ToolSet DeployTools(StepRunner& steps) {
     return tools;
 }
 
-void RemoveTools(StepRunner& steps, ToolSet& tools) {
-    steps.step(168, [&] {
-        QCoreApplication::processEvents();
-        if (tools.folderFd >= 0 && !tools.deployed.isEmpty())
-            ::unlinkat(tools.folderFd, "sox", 0);
-        // The path is removed only while it still leads to the folder that was made.
-        struct stat made {};
-        struct stat named {};
-        if (tools.folderFd >= 0 && ::fstat(tools.folderFd, &made) == 0 &&
-            ::lstat(QFile::encodeName(tools.folder).constData(), &named) == 0 &&
-            made.st_dev == named.st_dev && made.st_ino == named.st_ino)
-            ::rmdir(QFile::encodeName(tools.folder).constData());
-    });
+namespace {
+
+// The copy, then its private folder (only when the path still leads to the folder that was
+// made).
+void RemoveToolFiles(const ToolSet& tools) {
+    if (tools.folderFd >= 0 && !tools.deployed.isEmpty())
+        ::unlinkat(tools.folderFd, "sox", 0);
+    struct stat made {};
+    struct stat named {};
+    if (tools.folderFd >= 0 && ::fstat(tools.folderFd, &made) == 0 &&
+        ::lstat(QFile::encodeName(tools.folder).constData(), &named) == 0 &&
+        made.st_dev == named.st_dev && made.st_ino == named.st_ino)
+        ::rmdir(QFile::encodeName(tools.folder).constData());
+}
+
+void CloseTools(ToolSet& tools) {
     CloseQuietly(tools.folderFd);
     CloseQuietly(tools.deployedFd);
     CloseQuietly(tools.installedFd);
     tools.deployed.clear();
     tools.folder.clear();
+}
+
+}  // namespace
+
+void RemoveTools(StepRunner& steps, ToolSet& tools) {
+    steps.step(168, [&] {
+        QCoreApplication::processEvents();
+        RemoveToolFiles(tools);
+    });
+    CloseTools(tools);
+}
+
+void DiscardTools(ToolSet& tools) {
+    RemoveToolFiles(tools);
+    CloseTools(tools);
 }
 
 }  // namespace eb

@@ -66,4 +66,8 @@ ToolSet DeployTools(StepRunner& steps);
 // that was made), and closes the open files. Never fails.
 void RemoveTools(StepRunner& steps, ToolSet& tools);
 
+// The same at once, without a step or a yield (for owners that are no handler, such as the
+// preview).
+void DiscardTools(ToolSet& tools);
+
 }  // namespace eb

@@ -42,7 +42,7 @@ import -window "$pwid" "$shots/preview.png"
 wave=$(/usr/bin/convert "$shots/preview.png" -fill black +opaque '#1f5fbf' -fill white \
   -opaque '#1f5fbf' -format '%[fx:int(mean*w*h)]' info:)
 [ "$wave" -gt 500 ] || e2e_fail "the strips show no wave ($wave pixels of its colour)"
-[ -n "$(find "$work/tmp" -maxdepth 1 -name 'echobatch-preview-*')" ] ||
+[ -n "$(find "$work/tmp" -maxdepth 1 -name 'echobatch-*')" ] ||
   e2e_fail "no private preview folder in the temporary folder"
 
 xdotool key Escape
