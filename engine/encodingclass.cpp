@@ -4,16 +4,21 @@
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/mpegfile.h>
 #include <taglib/mpegheader.h>
 #include <taglib/mpegproperties.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/xingheader.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <span>
 
 namespace eb {
@@ -100,16 +105,49 @@ void ReadMpegDetails(TagLib::MPEG::File& file, InputEncoding& e) {
         e.kbps = first.bitrate();
 }
 
+// The input's first bytes after the ID3v2 tags at its start, which are passed over by the size
+// their headers give and never parsed: a crafted tag can exhaust a parser's stack or memory,
+// so only the tag copy, in a process of its own, reads tags. The audio's first frames and
+// their Xing, Info or VBRI header lie in these bytes.
+QByteArray AudioHead(int fd, off_t size) {
+    constexpr qsizetype kHeadBytes = 64 * 1024;
+    off_t at = 0;
+    unsigned char h[10];
+    while (at + 10 <= size && ::pread(fd, h, sizeof h, at) == 10 && std::memcmp(h, "ID3", 3) == 0 &&
+           ((h[6] | h[7] | h[8] | h[9]) & 0x80) == 0) {
+        const off_t tag = (off_t{h[6]} << 21) | (off_t{h[7]} << 14) | (off_t{h[8]} << 7) | h[9];
+        at += 10 + tag + ((h[5] & 0x10) ? 10 : 0);  // the footer
+    }
+    QByteArray head(kHeadBytes, Qt::Uninitialized);
+    const ssize_t got = at < size ? ::pread(fd, head.data(), head.size(), at) : 0;
+    head.resize(got > 0 ? got : 0);
+    return head;
+}
+
 }  // namespace
 
 InputEncoding ReadInputEncoding(const QString& path) {
     InputEncoding e;
-    const QByteArray name = QFile::encodeName(path);
     // Only a regular file is read: opening a FIFO or a device could block or consume it.
-    struct stat st {};
-    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
         return e;
-    const TagLib::FileRef ref(name.constData(), true, TagLib::AudioProperties::Fast);
+    struct stat st {};
+    QByteArray head;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        head = AudioHead(fd, st.st_size);
+    ::close(fd);
+    if (head.isEmpty())
+        return e;
+    TagLib::ByteVector bytes(head.constData(), static_cast<unsigned int>(head.size()));
+    TagLib::ByteVectorStream stream(bytes);
+    const bool mp3 = path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
+    // The reference owns the file it is given.
+    const TagLib::FileRef ref = mp3 ? TagLib::FileRef(new TagLib::MPEG::File(
+                                          &stream, TagLib::ID3v2::FrameFactory::instance(), true,
+                                          TagLib::AudioProperties::Fast))
+                                    : TagLib::FileRef(&stream, true, TagLib::AudioProperties::Fast);
     const TagLib::AudioProperties* props = ref.isNull() ? nullptr : ref.audioProperties();
     if (!props || props->sampleRate() <= 0)
         return e;

@@ -18,7 +18,8 @@ struct InputEncoding {
     int vbrQuality = -1;  // the encoder's VBR quality (0 best to 9), when its tag tells it
 };
 
-// Reads the input's audio properties with TagLib, quickly (no scan of the whole file).
+// Reads the input's audio properties with TagLib, quickly (no scan of the whole file), from its
+// first audio bytes; the tags at its start are passed over, never parsed.
 InputEncoding ReadInputEncoding(const QString& path);
 
 // The tool's compression value for the output: "-N" (VBR of quality N) for a VBR MP3 input;
