@@ -20,9 +20,8 @@ packages=(
   libtag1-dev python3-mutagen
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
-  python3-mutagen
   clang libclang-rt-14-dev
-  dpkg-dev desktop-file-utils appstream man-db parallel python3-mutagen
+  dpkg-dev desktop-file-utils appstream man-db parallel
 )
 
 install_deps() {
