@@ -19,8 +19,10 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace eb {
 
@@ -175,15 +177,18 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
                         options.bitrate);
 
     bool interrupted = false;
-    QSocketNotifier stopNotifier(g_signalPipe[0], QSocketNotifier::Read);
-    stopNotifier.setEnabled(g_signalPipe[0] >= 0);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, [&] {
-        char byte;
-        while (::read(g_signalPipe[0], &byte, 1) > 0) {
-        }
-        interrupted = true;
-        batch.cancel();
-    });
+    // Without the signal pipe (pipe2 failed) the stop signals keep their default action.
+    std::optional<QSocketNotifier> stopNotifier;
+    if (g_signalPipe[0] >= 0) {
+        stopNotifier.emplace(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(&*stopNotifier, &QSocketNotifier::activated, [&] {
+            char byte;
+            while (::read(g_signalPipe[0], &byte, 1) > 0) {
+            }
+            interrupted = true;
+            batch.cancel();
+        });
+    }
 
     std::vector<bool> reported(static_cast<size_t>(files.size()), false);
     if (options.json)

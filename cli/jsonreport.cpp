@@ -1,6 +1,6 @@
 #include "cli/jsonreport.h"
 
-#include "cli/pathbytes.h"
+#include "engine/pathtext.h"
 
 #include <QJsonDocument>
 
@@ -11,10 +11,10 @@ namespace eb {
 namespace {
 
 void AddPath(QJsonObject& line, const QString& key, const QString& path) {
-    line.insert(key, PathForDisplay(path));
-    if (HoldsRawBytes(path))
+    line.insert(key, ReplacedText(path));
+    if (HasUndecodableBytes(path))
         line.insert(key + QStringLiteral("_base64"),
-                    QString::fromLatin1(PathToBytes(path).toBase64()));
+                    QString::fromLatin1(EncodePathBytes(path).toBase64()));
 }
 
 }  // namespace
@@ -37,9 +37,9 @@ QJsonObject ReportLine(const ConversionResult& result, double seconds, bool star
     const QString status = started ? ReportStatus(result) : QStringLiteral("skipped");
     line.insert(QStringLiteral("status"), status);
     if (!result.converted)
-        line.insert(QStringLiteral("reason"), PathForDisplay(result.reason));
+        line.insert(QStringLiteral("reason"), ReplacedText(result.reason));
     if (!result.warning.isEmpty())
-        line.insert(QStringLiteral("warning"), PathForDisplay(result.warning));
+        line.insert(QStringLiteral("warning"), ReplacedText(result.warning));
     line.insert(QStringLiteral("seconds"), std::round(seconds * 1000.0) / 1000.0);
     return line;
 }

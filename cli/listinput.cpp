@@ -1,6 +1,6 @@
 #include "cli/listinput.h"
 
-#include "cli/pathbytes.h"
+#include "engine/pathtext.h"
 
 #include <QFile>
 
@@ -27,7 +27,7 @@ std::optional<QStringList> ReadPathList(const QString& file, bool nulSeparated, 
     QStringList paths;
     for (const QByteArray& entry : bytes.split(nulSeparated ? '\0' : '\n')) {
         if (!entry.isEmpty())
-            paths << PathFromBytes(entry);
+            paths << DecodePathBytes(entry);
     }
     return paths;
 }

@@ -28,13 +28,26 @@ QString ErrnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// The process's file creation mask, read from /proc/self/status: setting it to read it would
+// change it for a moment under worker threads that create files. 022 where it cannot be read.
+mode_t CurrentUmask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return static_cast<mode_t>(value & 0777);
+            }
+        }
+    }
+    return 022;
+}
+
 // The permissions a newly created output gets, as the tool would have given it.
 mode_t NewFileMode() {
-    static const mode_t mask = [] {
-        const mode_t m = ::umask(0);
-        ::umask(m);
-        return m;
-    }();
+    static const mode_t mask = CurrentUmask();
     return static_cast<mode_t>(0666 & ~mask);
 }
 
@@ -144,6 +157,8 @@ QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program) {
             .arg(ErrnoText(outcome.startErrno), program);
     if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty())
         return failLine;
+    if (outcome.crashed && outcome.signal == 0)
+        return QStringLiteral("the tool ended, but how it ended could not be learnt");
     if (outcome.crashed)
         return QStringLiteral("the tool was ended by signal %1 (%2)")
             .arg(outcome.signal)

@@ -83,6 +83,29 @@ bool HasUndecodableBytes(const QString& text) {
     return false;
 }
 
+QByteArray EncodePathBytes(const QString& text) {
+    QByteArray bytes;
+    qsizetype start = 0;
+    for (qsizetype k = 0; k <= text.size(); ++k) {
+        if (k < text.size() && !IsEscapedByte(text, k))
+            continue;
+        bytes += QStringView(text).mid(start, k - start).toUtf8();
+        if (k < text.size())
+            bytes += static_cast<char>(0x80 + (text[k].unicode() - kEscapeBase));
+        start = k + 1;
+    }
+    return bytes;
+}
+
+QString ReplacedText(const QString& text) {
+    QString shown = text;
+    for (qsizetype k = 0; k < shown.size(); ++k) {
+        if (IsEscapedByte(text, k))
+            shown[k] = QChar::ReplacementCharacter;
+    }
+    return shown;
+}
+
 QString EscapedText(const QString& text, bool controls) {
     QString shown;
     for (qsizetype k = 0; k < text.size(); ++k) {

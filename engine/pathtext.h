@@ -16,6 +16,13 @@ QString DecodePathBytes(const QByteArray& bytes);
 // True when the text holds a byte that is not valid UTF-8 (see DecodePathBytes).
 bool HasUndecodableBytes(const QString& text);
 
+// The inverse of DecodePathBytes: the exact bytes the text stands for.
+QByteArray EncodePathBytes(const QString& text);
+
+// The text as Qt would have decoded the bytes: each undecodable byte as U+FFFD (for formats
+// that must hold valid Unicode, such as JSON).
+QString ReplacedText(const QString& text);
+
 // The text for people to read: undecodable bytes as "\xNN"; with `controls` also the
 // control characters (below 32, 127 to 159), so a name cannot move a terminal's cursor or
 // recolour it.

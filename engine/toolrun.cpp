@@ -69,11 +69,10 @@ ToolRun::~ToolRun() {
 }
 
 bool ToolRun::start(const QString& program, const QStringList& args) {
-    outcome_ = Outcome{};
-    if (pid_ > 0) {
-        outcome_.startErrno = EBUSY;
+    // A second start while a child runs is refused and leaves that child's outcome alone.
+    if (pid_ > 0)
         return false;
-    }
+    outcome_ = Outcome{};
 
     const QByteArray path = QFile::encodeName(program);
     std::vector<QByteArray> encoded;
@@ -231,6 +230,7 @@ void ToolRun::reap() {
     } else {
         // Reaped elsewhere: nothing is known about how it ended, so it did not end well.
         outcome_.crashed = true;
+        outcome_.signal = 0;  // no signal is known; the verdict says so
     }
     pid_ = -1;
 }

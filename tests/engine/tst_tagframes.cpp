@@ -43,7 +43,8 @@ QByteArray Picture(int megabytes) {
     QByteArray data("\xff\xd8\xff\xe0", 4);
     data.reserve(megabytes << 20);
     for (int k = 0; data.size() < (megabytes << 20); ++k)
-        data += static_cast<char>((k * 7919 + k / 251) & 0xff);
+        data += static_cast<char>(
+            (static_cast<unsigned>(k) * 7919u + static_cast<unsigned>(k) / 251u) & 0xffu);
     return QByteArray(
                "\0image/jpeg\0\x03"
                "cover\0",

@@ -1,4 +1,5 @@
 // The process runner and RunAndWait on real child processes.
+#include "engine/conversionjob.h"
 #include "engine/runandwait.h"
 #include "engine/toolrun.h"
 #include "faketool.h"
@@ -103,6 +104,26 @@ private slots:
         QVERIFY(ended.wait(20000));
         QCOMPARE(run.outcome().stderrTail.size(), ToolRun::kStderrLimit);
         QVERIFY(run.outcome().stderrTail.endsWith("xxxxEND\n"));
+    }
+
+    // A second start while the child runs changes nothing of the first child's outcome; a
+    // child that somebody else reaped is a failure that names no made-up signal.
+    void secondStartAndLostEnd() {
+        ToolRun run;
+        QSignalSpy ended(&run, &ToolRun::finished);
+        QVERIFY(run.start(script("talker", "echo first >&2; sleep 1"), {}));
+        QTRY_VERIFY(run.outcome().stderrTail.contains("first"));
+        QVERIFY(!run.start(script("second", "exit 0"), {}));
+        QVERIFY(run.outcome().stderrTail.contains("first"));
+        QVERIFY(ended.wait(5000));
+
+        QVERIFY(run.outcome().stderrTail.contains("first"));
+
+        ToolRun::Outcome lost;  // as the runner records a child reaped elsewhere
+        lost.started = true;
+        lost.crashed = true;
+        QCOMPARE(ToolFailure(lost, QStringLiteral("sox")),
+                 QStringLiteral("the tool ended, but how it ended could not be learnt"));
     }
 
     void stopIsTrackedNotReadFromTheExitCode() {

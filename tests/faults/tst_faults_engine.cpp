@@ -12,6 +12,7 @@
 
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <optional>

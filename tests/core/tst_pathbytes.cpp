@@ -1,6 +1,6 @@
 // File names as bytes: every name survives the trip into text and back, byte for byte, and
-// only the bytes that are not valid UTF-8 are held as raw bytes.
-#include "cli/pathbytes.h"
+// only the bytes that are not valid UTF-8 are held as escaped bytes.
+#include "engine/pathtext.h"
 
 #include <QtTest>
 
@@ -33,10 +33,10 @@ private slots:
     void bytesRoundTrip() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, rawBytes);
-        const QString text = PathFromBytes(bytes);
-        QCOMPARE(PathToBytes(text), bytes);
-        QCOMPARE(HoldsRawBytes(text), rawBytes > 0);
-        const QString shown = PathForDisplay(text);
+        const QString text = DecodePathBytes(bytes);
+        QCOMPARE(EncodePathBytes(text), bytes);
+        QCOMPARE(HasUndecodableBytes(text), rawBytes > 0);
+        const QString shown = ReplacedText(text);
         QCOMPARE(shown.count(QChar::ReplacementCharacter) - text.count(QChar::ReplacementCharacter),
                  rawBytes);
         if (rawBytes == 0)
@@ -45,7 +45,7 @@ private slots:
 
     // A name that is not UTF-8 never reads as its look-alike holding U+FFFD.
     void rawByteIsNotItsLookAlike() {
-        QVERIFY(PathFromBytes("bad\xff.mp3") != PathFromBytes("bad\xef\xbf\xbd.mp3"));
+        QVERIFY(DecodePathBytes("bad\xff.mp3") != DecodePathBytes("bad\xef\xbf\xbd.mp3"));
     }
 };
 
