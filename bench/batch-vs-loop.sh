@@ -22,7 +22,7 @@ run_loop() {
     sox "$f" "$1/${f##*/}" echos 0.8 0.7 63 0.3
   done
 }
-run_one() { "$cli" --quiet --out "$1" --gain-in 0.8 --gain-out 0.7 --delay 63 --decay 0.3 "$work"/in/*.mp3; }
+run_one() { "$cli" --quiet --jobs 1 --out "$1" --gain-in 0.8 --gain-out 0.7 --delay 63 --decay 0.3 "$work"/in/*.mp3; }
 run_two() { "$cli" --quiet --jobs 2 --out "$1" --gain-in 0.8 --gain-out 0.7 --delay 63 --decay 0.3 "$work"/in/*.mp3; }
 
 # One measurement: "<wall> <user+sys>" of the command and its children.
