@@ -33,10 +33,10 @@ int AboveStandard(int fd) {
 }
 
 // Runs in the child: only async-signal-safe calls from here to the exec.
-[[noreturn]] void ChildMain(ChildSpec spec, int statusFd, pid_t parent, long fdLimit) {
+[[noreturn]] void ChildMain(ChildSpec launch, int statusFd, pid_t parent, long fdLimit) {
     statusFd = AboveStandard(statusFd);
-    spec.stderrFd = AboveStandard(spec.stderrFd);
-    spec.exeFd = AboveStandard(spec.exeFd);
+    launch.stderrFd = AboveStandard(launch.stderrFd);
+    launch.exeFd = AboveStandard(launch.exeFd);
     ::setpgid(0, 0);
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
         Fail(statusFd, errno);
@@ -49,7 +49,7 @@ int AboveStandard(int fd) {
         ::sigaction(sig, &standard, nullptr);
 
     const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(spec.stderrFd, 2) < 0)
+    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(launch.stderrFd, 2) < 0)
         Fail(statusFd, errno);
     // Nothing else of the parent's reaches the program.
     if (::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
@@ -59,20 +59,20 @@ int AboveStandard(int fd) {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    if (spec.exeFd >= 0) {
+    if (launch.exeFd >= 0) {
         // Left open across the exec: an interpreted program is read by its interpreter
         // through /dev/fd/N.
-        ::fcntl(spec.exeFd, F_SETFD, 0);
-        ::syscall(SYS_execveat, spec.exeFd, "", spec.argv, environ, AT_EMPTY_PATH);
+        ::fcntl(launch.exeFd, F_SETFD, 0);
+        ::syscall(SYS_execveat, launch.exeFd, "", launch.argv, environ, AT_EMPTY_PATH);
     } else {
-        ::execve(spec.path, spec.argv, environ);
+        ::execve(launch.path, launch.argv, environ);
     }
     Fail(statusFd, errno);
 }
 
 }  // namespace
 
-pid_t StartChild(const ChildSpec& spec, int* error) {
+pid_t StartChild(const ChildSpec& launch, int* error) {
     int status[2];
     if (::pipe2(status, O_CLOEXEC) != 0) {
         *error = errno;
@@ -95,7 +95,7 @@ pid_t StartChild(const ChildSpec& spec, int* error) {
     // meanwhile; the child runs only the system calls in ChildMain and never returns.
     const pid_t pid = ::vfork();
     if (pid == 0)
-        ChildMain(spec, status[1], parent, fdLimit);
+        ChildMain(launch, status[1], parent, fdLimit);
     const int forkError = errno;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     ::close(status[1]);

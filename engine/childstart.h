@@ -20,7 +20,7 @@ struct ChildSpec {
 // an empty signal mask, and is killed (SIGKILL) when the calling thread ends. Returns its pid,
 // or -1 with `*error` set when it could not be forked or its exec failed (the child is then
 // reaped already).
-pid_t StartChild(const ChildSpec& spec, int* error);
+pid_t StartChild(const ChildSpec& launch, int* error);
 
 // The file a bare program name stands for on PATH, as execvp would find it; empty when none.
 // A name with a "/" is returned as it is.

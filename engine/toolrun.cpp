@@ -98,13 +98,13 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
         outcome_.startErrno = errno;
         return false;
     }
-    ChildSpec spec;
-    spec.path = resolved.constData();
-    spec.exeFd = exeFd_;
-    spec.argv = argv.data();
-    spec.stderrFd = errPipe[1];
+    ChildSpec launch;
+    launch.path = resolved.constData();
+    launch.exeFd = exeFd_;
+    launch.argv = argv.data();
+    launch.stderrFd = errPipe[1];
     int error = 0;
-    const pid_t pid = StartChild(spec, &error);
+    const pid_t pid = StartChild(launch, &error);
     ::close(errPipe[1]);
     if (pid < 0) {
         ::close(errPipe[0]);
