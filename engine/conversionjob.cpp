@@ -292,15 +292,7 @@ void ConversionJob::start(ToolSet& tools) {
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
         return;
     }
-    program_ = tools.program();
-    run_.setExecutable(tools.programFd());
-    bool started = run_.start(program_, args_);
-    if (!started && tools.fallBack()) {
-        program_ = tools.program();
-        run_.setExecutable(tools.programFd());
-        started = run_.start(program_, args_);
-    }
-    if (!started) {
+    if (!StartTool(run_, tools, args_, &program_)) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
     }

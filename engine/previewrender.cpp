@@ -105,14 +105,7 @@ void PreviewRender::start(Stage stage, QStringList args) {
         return;
     }
     stage_ = stage;
-    run_.setExecutable(tools_.programFd());
-    bool started = run_.start(program_, args);
-    if (!started && tools_.fallBack()) {
-        program_ = tools_.program();
-        run_.setExecutable(tools_.programFd());
-        started = run_.start(program_, args);
-    }
-    if (!started)
+    if (!StartTool(run_, tools_, args, &program_))
         fail(stage, ToolFailure(run_.outcome(), program_));
 }
 

@@ -3,6 +3,7 @@
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
 #include "engine/temporarylock.h"
+#include "engine/toolrun.h"
 #include "shell/steps.h"
 
 #include <QCoreApplication>
@@ -157,6 +158,18 @@ bool ToolSet::fallBack() {
         return false;
     runInstalled = true;
     return true;
+}
+
+bool StartTool(ToolRun& run, ToolSet& tools, const QStringList& args, QString* program) {
+    *program = tools.program();
+    run.setExecutable(tools.programFd());
+    if (run.start(*program, args))
+        return true;
+    if (!tools.fallBack())
+        return false;
+    *program = tools.program();
+    run.setExecutable(tools.programFd());
+    return run.start(*program, args);
 }
 
 QString TemporaryFolder() {

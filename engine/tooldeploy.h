@@ -4,10 +4,12 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace eb {
 
 class StepRunner;
+class ToolRun;
 
 // The copy and the installed SoX are kept open: a conversion executes the open file, never a
 // path, so nobody can swap what runs between the check or the copy and the start (a private
@@ -37,6 +39,11 @@ struct ToolSet {
     // there is nothing else to try.
     bool fallBack();
 };
+
+// Starts the set's program on `run` with `args`, from its open file, and the installed SoX when
+// the copy cannot start. `program` is the one last tried. False when neither started
+// (run.outcome() tells why).
+bool StartTool(ToolRun& run, ToolSet& tools, const QStringList& args, QString* program);
 
 // "TEMP" when set and not empty, else the system's temporary folder.
 QString TemporaryFolder();
