@@ -136,8 +136,8 @@ rm -rf "$shared"; exit $rc)",
 
     // The terminal.
     Row("a name with ESC on a terminal", "cli", R"(put $'a\e[2Jb.mp3')",
-        R"X(script -qec "$(printf '%q ' "$CLI" --out "$OUT" "$IN"/$'a\e[2Jb.mp3')" /dev/null)X", 0,
-        {"a\\x1b[2Jb.mp3"}, {"a\x1b[2Jb.mp3"});
+        R"X(SHELL=/bin/bash script -qec "$(printf '%q ' "$CLI" --out "$OUT" "$IN"/$'a\e[2Jb.mp3')" /dev/null)X",
+        0, {"a\\x1b[2Jb.mp3"}, {"a\x1b[2Jb.mp3"});
 }
 
 }  // namespace ebtest
