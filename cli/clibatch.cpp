@@ -12,7 +12,7 @@
 #include "engine/processsetup.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QSocketNotifier>
 #include <QTextStream>

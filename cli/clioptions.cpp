@@ -5,7 +5,7 @@
 #include "cli/shownname.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>

@@ -3,7 +3,7 @@
 #include "cli/progressprinter.h"
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -7,7 +7,7 @@
 #include "engine/runandwait.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,8 +5,8 @@
 #include "engine/pathhelpers.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
-#include "shell/prompter.h"
-#include "shell/steps.h"
+#include "core/prompter.h"
+#include "core/steps.h"
 
 #include <QCoreApplication>
 #include <QList>

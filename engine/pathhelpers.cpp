@@ -1,6 +1,6 @@
 #include "engine/pathhelpers.h"
 
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QCoreApplication>
 #include <QFile>

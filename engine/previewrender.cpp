@@ -4,7 +4,7 @@
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
 
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QFile>
 

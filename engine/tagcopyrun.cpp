@@ -14,7 +14,7 @@ namespace eb {
 
 namespace {
 
-// The helper's exit statuses (engine/tagcopytool.cpp).
+// The helper's exit statuses (tagcopy/tagcopytool.cpp).
 constexpr int kNoTags = 10;
 constexpr int kNotCopied = 11;
 

@@ -1,5 +1,5 @@
 // The tag copy of one converted file, run in a child process of its own (the helper
-// echobatch-tagcopy beside the program, see engine/tagcopytool.cpp): reading another program's
+// echobatch-tagcopy beside the program, see tagcopy/tagcopytool.cpp): reading another program's
 // metadata is the most exposed thing the batch does, so a crafted tag that crashes its reader,
 // takes all memory or never ends costs only that child. The child limits its own memory and
 // processor time; the wall-clock time is watched here. Every way it can end becomes a result:

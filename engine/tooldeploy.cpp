@@ -4,7 +4,7 @@
 #include "engine/pathhelpers.h"
 #include "engine/temporarylock.h"
 #include "engine/toolrun.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "engine/pathtext.h"
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QFile>
 #include <QHash>

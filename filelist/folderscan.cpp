@@ -2,7 +2,7 @@
 
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QFile>
 #include <QSet>

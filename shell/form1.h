@@ -16,9 +16,9 @@
 #pragma once
 
 #include "filelist/folderscan.h"
-#include "shell/boxreporter.h"
+#include "core/boxreporter.h"
 #include "shell/form1startup.h"
-#include "shell/prompter.h"
+#include "core/prompter.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>

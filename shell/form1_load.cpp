@@ -3,11 +3,11 @@
 // shares its line.
 #include "engine/pathhelpers.h"
 #include "options/echooptions.h"
-#include "shell/appinfo.h"
-#include "shell/desktopfolder.h"
+#include "core/appinfo.h"
+#include "core/desktopfolder.h"
 #include "shell/form1.h"
 #include "shell/pointer.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 #include "shell/skin.h"
 
 #include <QIcon>

@@ -2,7 +2,7 @@
 // and the real home page draw; tests point the folder at a scratch copy and leave the draw out.
 #pragma once
 
-#include "shell/homepage.h"
+#include "core/homepage.h"
 
 #include <QString>
 

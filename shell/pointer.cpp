@@ -1,6 +1,6 @@
 #include "shell/pointer.h"
 
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "shell/skin.h"
 
 #include "filelist/fileattributes.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QCheckBox>
 #include <QFile>

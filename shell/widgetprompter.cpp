@@ -1,6 +1,6 @@
 #include "shell/widgetprompter.h"
 
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -5,7 +5,7 @@
 // as \r and \n), so an end-to-end run can tell which box appeared.
 #pragma once
 
-#include "shell/prompter.h"
+#include "core/prompter.h"
 
 class QWidget;
 

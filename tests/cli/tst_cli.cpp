@@ -1,6 +1,6 @@
 // echobatch-cli as a user runs it: the built program as a child process.
 #include "engine/tooldeploy.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 #include "support/testsupport.h"
 
 #include <QtTest>

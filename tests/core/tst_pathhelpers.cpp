@@ -1,6 +1,6 @@
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 #include "support/testsupport.h"
 
 #include <QTemporaryDir>

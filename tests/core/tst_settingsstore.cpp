@@ -1,5 +1,5 @@
-#include "shell/appinfo.h"
-#include "shell/settingsstore.h"
+#include "core/appinfo.h"
+#include "core/settingsstore.h"
 #include "support/testsupport.h"
 
 #include <QtTest>

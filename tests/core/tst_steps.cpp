@@ -1,5 +1,5 @@
-#include "shell/appinfo.h"
-#include "shell/steps.h"
+#include "core/appinfo.h"
+#include "core/steps.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 #include "engine/conversionjob.h"
 #include "engine/tooldeploy.h"
 #include "faketool.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 #include "support/testsupport.h"
 
 #include <QtTest>

@@ -4,8 +4,8 @@
 #include "engine/conversionrun.h"
 #include "engine/tooldeploy.h"
 #include "faketool.h"
-#include "shell/prompter.h"
-#include "shell/steps.h"
+#include "core/prompter.h"
+#include "core/steps.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

@@ -5,8 +5,8 @@
 #include "engine/conversionrun.h"
 #include "engine/pathhelpers.h"
 #include "faultscene.h"
-#include "shell/prompter.h"
-#include "shell/steps.h"
+#include "core/prompter.h"
+#include "core/steps.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

@@ -3,7 +3,7 @@
 //   scanprobe scan FOLDER PATTERN     the admitted files, one a line ("failure: ..." first)
 //   scanprobe list FOLDER PATTERN     the names ListFolderFiles gives (the samples' listing)
 #include "filelist/folderscan.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

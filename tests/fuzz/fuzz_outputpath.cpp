@@ -4,7 +4,7 @@
 #include "engine/outputpath.h"
 #include "engine/pathhelpers.h"
 #include "fuzzsupport.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The folder text ends at the first line break; the input path is the rest.

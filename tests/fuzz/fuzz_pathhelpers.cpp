@@ -2,7 +2,7 @@
 // throws; StripExtension cuts at the last "." or throws StepError with the platform's wording.
 #include "engine/pathhelpers.h"
 #include "fuzzsupport.h"
-#include "shell/steps.h"
+#include "core/steps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = ebfuzz::Text(ebfuzz::Bytes(data, size));

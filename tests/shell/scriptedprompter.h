@@ -1,8 +1,8 @@
 // Answers the window's boxes and dialogs from a script and records what was shown.
 #pragma once
 
-#include "shell/appinfo.h"
-#include "shell/prompter.h"
+#include "core/appinfo.h"
+#include "core/prompter.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // "Add All MP3 File(s) In Folder" and "Load Sample/Example Files" on real folders.
 #include "adderssupport.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QPushButton>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 // "Add MP3 File(s)": the dialog's result forms, the overflow, and the error report.
 #include "scriptedprompter.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QPushButton>
 #include <QTreeWidget>

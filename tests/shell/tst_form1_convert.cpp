@@ -4,7 +4,7 @@
 #include "scriptedprompter.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 #include "support/testsupport.h"
 
 #include "engine/conversionrun.h"

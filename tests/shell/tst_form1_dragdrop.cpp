@@ -1,6 +1,6 @@
 // Files and folders dropped on the list, sent as the real drag events a file manager causes.
 #include "adderssupport.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QDropEvent>
 #include <QMimeData>

@@ -2,7 +2,7 @@
 #include "scriptedprompter.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

@@ -7,7 +7,7 @@
 #include "scriptedprompter.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>

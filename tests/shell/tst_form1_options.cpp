@@ -2,9 +2,9 @@
 // test at focus loss, and the "..." button.
 #include "options/echooptions.h"
 #include "scriptedprompter.h"
-#include "shell/desktopfolder.h"
+#include "core/desktopfolder.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QLineEdit>
 #include <QMessageBox>

@@ -5,7 +5,7 @@
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 #include "shell/pointer.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QGroupBox>
 #include <QLabel>

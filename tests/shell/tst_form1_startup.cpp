@@ -3,12 +3,12 @@
 // one-in-a-hundred home page draw.
 #include "programfolder.h"
 #include "scriptedprompter.h"
-#include "shell/appinfo.h"
-#include "shell/desktopfolder.h"
+#include "core/appinfo.h"
+#include "core/desktopfolder.h"
 #include "shell/form1.h"
-#include "shell/homepage.h"
+#include "core/homepage.h"
 #include "shell/pointer.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 #include "shell/skin.h"
 
 #include <QGroupBox>

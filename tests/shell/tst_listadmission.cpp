@@ -1,7 +1,7 @@
 // The adders' building blocks and the file dialog's result forms.
 #include <QtTest>
 #include "filelist/listadmission.h"
-#include "shell/prompter.h"
+#include "core/prompter.h"
 
 using namespace eb;
 

@@ -6,7 +6,7 @@
 #include "scriptedprompter.h"
 #include "shell/form1.h"
 #include "shell/previewwindow.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 #include "shell/waveformview.h"
 
 #include <QContextMenuEvent>

@@ -1,5 +1,5 @@
 // The real boxes and dialogs, answered by a timer acting as the user.
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 #include "shell/widgetprompter.h"
 #include "support/testsupport.h"
 

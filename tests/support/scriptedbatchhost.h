@@ -5,8 +5,8 @@
 
 #include "engine/batchhost.h"
 #include "options/echooptions.h"
-#include "shell/prompter.h"
-#include "shell/steps.h"
+#include "core/prompter.h"
+#include "core/steps.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "shell/steps.h"
+#include "core/steps.h"
 
 namespace eb {
 

@@ -1,6 +1,6 @@
-#include "engine/tagcopy.h"
+#include "tagcopy/tagcopy.h"
 
-#include "engine/id3v2frames.h"
+#include "tagcopy/id3v2frames.h"
 
 #ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 #include <taglib/fileref.h>

@@ -1,4 +1,4 @@
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QCoreApplication>
 

@@ -1,6 +1,6 @@
-#include "shell/desktopfolder.h"
+#include "core/desktopfolder.h"
 
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QStandardPaths>
 

@@ -1,6 +1,6 @@
-#include "shell/homepage.h"
+#include "core/homepage.h"
 
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QRandomGenerator>
 #include <QTime>

@@ -2,7 +2,7 @@
 // field with a text that is not a number warns and puts the default back.
 #include "options/echooptions.h"
 #include "shell/form1.h"
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QEvent>

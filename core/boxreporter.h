@@ -1,8 +1,8 @@
 // The error report as a message box: "Application Error", the warning icon, one OK button.
 #pragma once
 
-#include "shell/prompter.h"
-#include "shell/steps.h"
+#include "core/prompter.h"
+#include "core/steps.h"
 
 namespace eb {
 

@@ -11,7 +11,7 @@
 // error then names the frames that were not carried, if any. 10: the input has no tags, TAGGED
 // is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
 // signal, a limit) is a failure the batch names by itself.
-#include "engine/tagcopy.h"
+#include "tagcopy/tagcopy.h"
 
 #include <sys/resource.h>
 #include <unistd.h>

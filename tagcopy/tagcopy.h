@@ -8,7 +8,7 @@
 // input's ID3v2 version (2.2 becomes 2.3), except those that describe the input's audio rather
 // than its content (its length, its encoder, seek tables into its bytes); the tool's own length
 // and encoder frames take their place, and they stay also when the input has only an ID3v1 or
-// APEv2 tag. The frames are walked without a tag library (engine/id3v2frames.h); only other
+// APEv2 tag. The frames are walked without a tag library (tagcopy/id3v2frames.h); only other
 // formats than MP3 are read with TagLib.
 //
 // Plain C++ without Qt: it runs in the helper program echobatch-tagcopy, one process per file,

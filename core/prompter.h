@@ -2,7 +2,7 @@
 // tests answer with scripted replies; the command-line tool prints.
 #pragma once
 
-#include "shell/steps.h"
+#include "core/steps.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "shell/boxreporter.h"
+#include "core/boxreporter.h"
 
 namespace eb {
 

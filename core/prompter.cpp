@@ -1,4 +1,4 @@
-#include "shell/prompter.h"
+#include "core/prompter.h"
 
 namespace eb {
 

@@ -1,6 +1,6 @@
-#include "shell/settingsstore.h"
+#include "core/settingsstore.h"
 
-#include "shell/appinfo.h"
+#include "core/appinfo.h"
 
 #include <QFile>
 #include <QSettings>

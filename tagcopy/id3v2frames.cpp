@@ -1,4 +1,4 @@
-#include "engine/id3v2frames.h"
+#include "tagcopy/id3v2frames.h"
 
 #include <algorithm>
 #include <cstring>
