@@ -2,6 +2,7 @@
 // menu comes with a right-click on an entry, and with the context-menu key or Shift+F10 for the
 // selected entry.
 #include "shell/form1.h"
+#include "shell/listeventfilter.h"
 #include "shell/previewwindow.h"
 
 #include <QContextMenuEvent>
@@ -13,40 +14,33 @@
 namespace eb {
 
 namespace {
-// The list's context-menu requests reach ListView1_ContextMenu. While the window is being
-// destroyed it is no longer a Form1 and nothing is passed on.
-class ListMenuRequests : public QObject {
+// The list's context-menu requests reach ListView1_ContextMenu.
+class ListMenuRequests : public ListEventFilter {
 public:
-    explicit ListMenuRequests(Form1& form) : QObject(&form) {
-        form.ListView1->installEventFilter(this);
-        form.ListView1->viewport()->installEventFilter(this);
-    }
+    using ListEventFilter::ListEventFilter;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        Form1* form = qobject_cast<Form1*>(parent());
-        if (!form)
-            return false;
-        QTreeWidget* list = form->ListView1;
-        if (event->type() == QEvent::KeyPress && watched == list) {
+    bool handle(Form1& form, bool onList, QEvent* event) override {
+        QTreeWidget* list = form.ListView1;
+        if (event->type() == QEvent::KeyPress && onList) {
             const auto* key = static_cast<QKeyEvent*>(event);
             const bool shiftF10 =
                 key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
             if (key->key() != Qt::Key_Menu && !shiftF10)
                 return false;
-            form->ListView1_ContextMenu(selectedEntryPoint(*list), true);
+            form.ListView1_ContextMenu(selectedEntryPoint(*list), true);
             return true;
         }
         if (event->type() != QEvent::ContextMenu)
             return false;
         const auto* request = static_cast<QContextMenuEvent*>(event);
-        if (request->reason() == QContextMenuEvent::Mouse && watched == list->viewport()) {
+        if (request->reason() == QContextMenuEvent::Mouse && !onList) {
             QTreeWidgetItem* item = list->itemAt(request->pos());
             if (item)
                 list->setCurrentItem(item);
-            form->ListView1_ContextMenu(item ? request->globalPos() : QPoint());
+            form.ListView1_ContextMenu(item ? request->globalPos() : QPoint());
         } else {
-            form->ListView1_ContextMenu(selectedEntryPoint(*list), true);
+            form.ListView1_ContextMenu(selectedEntryPoint(*list), true);
         }
         return true;
     }

@@ -4,6 +4,7 @@
 #include "engine/conversionrun.h"
 #include "filelist/listediting.h"
 #include "shell/form1.h"
+#include "shell/listeventfilter.h"
 #include "shell/pointer.h"
 
 #include <QCursor>
@@ -29,40 +30,34 @@ void removeSelectedEntry(Form1& form) {
     delete list->takeTopLevelItem(list->indexOfTopLevelItem(selected.first()));
 }
 
-// The list's key presses and the mouse on its entries (the viewport) reach the handlers. While
-// the window is being destroyed it is no longer a Form1 and nothing is passed on.
-class ListGestures : public QObject {
+// The list's key presses and the mouse on its entries (the viewport) reach the handlers.
+class ListGestures : public ListEventFilter {
 public:
-    explicit ListGestures(Form1& form) : QObject(&form) {
-        form.ListView1->installEventFilter(this);
+    explicit ListGestures(Form1& form) : ListEventFilter(form) {
         form.ListView1->viewport()->setMouseTracking(true);
-        form.ListView1->viewport()->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        Form1* form = qobject_cast<Form1*>(parent());
-        if (!form)
-            return false;
-        if (watched == form->ListView1) {
+    bool handle(Form1& form, bool onList, QEvent* event) override {
+        if (onList) {
             if (event->type() == QEvent::KeyPress)
-                form->ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+                form.ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
             return false;
         }
         switch (event->type()) {
             case QEvent::MouseButtonPress:
-                form->ListView1_MouseDown();
+                form.ListView1_MouseDown();
                 break;
             case QEvent::MouseMove:
-                form->ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+                form.ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
                 break;
             case QEvent::MouseButtonRelease:
-                form->ListView1_MouseUp();
+                form.ListView1_MouseUp();
                 break;
             case QEvent::MouseButtonDblClick:
                 // The double-click removes; the list must not treat it as a new press on the
                 // entry that moved up into the removed one's place.
-                form->ListView1_DblClick();
+                form.ListView1_DblClick();
                 return true;
             default:
                 break;

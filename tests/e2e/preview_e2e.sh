@@ -35,12 +35,16 @@ sleep 0.3
 xdotool mousemove_relative 30 12 click 1
 pwid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Preview$' | head -n1) ||
   e2e_fail "no \"Preview\" window appeared: $(cat "$work/app.log")"
-sleep 3  # the render of a few seconds of audio
-import -window "$pwid" "$shots/preview.png"
-
-# The strips' wave colour covers a fair part of the picture; the missing output is named.
-wave=$(/usr/bin/convert "$shots/preview.png" -fill black +opaque '#1f5fbf' -fill white \
-  -opaque '#1f5fbf' -format '%[fx:int(mean*w*h)]' info:)
+# The strips' wave colour covers a fair part of the picture once the render of a few seconds
+# of audio is done (a busy machine may take a while); the missing output is named.
+wave=0
+for _ in $(seq 60); do
+  import -window "$pwid" "$shots/preview.png"
+  wave=$(/usr/bin/convert "$shots/preview.png" -fill black +opaque '#1f5fbf' -fill white \
+    -opaque '#1f5fbf' -format '%[fx:int(mean*w*h)]' info:)
+  [ "$wave" -gt 500 ] && break
+  sleep 0.5
+done
 [ "$wave" -gt 500 ] || e2e_fail "the strips show no wave ($wave pixels of its colour)"
 [ -n "$(find "$work/tmp" -maxdepth 1 -name 'echobatch-*')" ] ||
   e2e_fail "no private preview folder in the temporary folder"
