@@ -7,6 +7,8 @@
 #   ./build.sh asan    build into build-asan/ with AddressSanitizer + UBSan and run the tests
 #                      (no finding allowed; leaks are reported, except the few in Qt's and
 #                      the system's own libraries listed in tests/sanitizers/lsan.supp)
+#   ./build.sh lint    check the format of every source file (.clang-format) and the names of
+#                      the program's own code (.clang-tidy, docs/conventions.md)
 #   ./build.sh deb     build and pack build/echobatch_<version>_<arch>.deb
 #   ./build.sh deps    install the missing Debian packages only
 set -euo pipefail
@@ -20,7 +22,7 @@ packages=(
   libtag1-dev python3-mutagen
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   dpkg-dev desktop-file-utils appstream man-db parallel
 )
 
@@ -35,6 +37,30 @@ install_deps() {
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+# The layers: what each folder of the program may include besides itself (docs/architecture.md).
+layers=(
+  "tagcopy:posix" "core:posix" "options:posix" "engine:posix core options"
+  "filelist:posix core engine" "filelist/ui:core engine filelist shell"
+  "options/ui:core options shell" "shell:posix core engine filelist options"
+  "cli:posix core engine filelist options" "posix:"
+)
+
+check_layers() {
+  local entry folder allowed bad=0 file used
+  for entry in "${layers[@]}"; do
+    folder=${entry%%:*} allowed=" ${entry#*:} $folder "
+    for file in "$folder"/*.cpp "$folder"/*.h; do
+      [ -e "$file" ] || continue
+      for used in $(sed -n -E 's@^#include "(([a-z]+/)*[a-z]+)/[^/"]+\.h".*@\1@p' "$file" | sort -u); do
+        [[ "$allowed" == *" $used "* ]] && continue
+        echo "build.sh: $file includes from $used/, which $folder/ must not use" >&2
+        bad=1
+      done
+    done
+  done
+  return $bad
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
@@ -78,11 +104,24 @@ case "$cmd" in
     install_deps
     configure_and_build build -DECHOBATCH_WERROR=$werror
     cd build && cpack -G DEB ;;
+  lint)
+    install_deps
+    # clang-tidy reads the compile commands and the generated headers of a configured build.
+    configure_and_build build -DECHOBATCH_WERROR=$werror
+    mapfile -d '' sources < <(find core engine filelist options shell cli tagcopy posix tests bench \
+      \( -name '*.cpp' -o -name '*.h' \) -print0 2>/dev/null)
+    check_layers && echo "build.sh: include lines follow the layers" >&2
+    clang-format --dry-run --Werror "${sources[@]}"
+    echo "build.sh: format checked in ${#sources[@]} files" >&2
+    # Names: the program's own sources; each header is checked through the files that include it.
+    find core engine filelist options shell cli tagcopy posix -name '*.cpp' -print0 2>/dev/null |
+      xargs -0 -P "$(jobs)" -n 4 clang-tidy -p build --quiet 2> >(grep -v 'warnings\? generated' >&2)
+    echo "build.sh: names checked" >&2 ;;
   bench)
     install_deps
     configure_and_build build -DECHOBATCH_WERROR=$werror
     cmake --build build --target bench ;;
   *)
-    echo "usage: $0 {run|test|bench|build|deb|asan|deps} [args]" >&2
+    echo "usage: $0 {run|test|bench|build|deb|asan|lint|deps} [args]" >&2
     exit 2 ;;
 esac
