@@ -82,6 +82,25 @@ int JobsWithinFileLimit(int jobs) {
     return allowed;
 }
 
+// Hidden temporaries that a killed run left in the output folder; only those whose lock
+// nobody holds any more.
+void RemoveLeftTemporaries(const CliOptions& options) {
+    if (const int removed = RemoveAbandonedTemporaries(options.outputFolder);
+        removed > 0 && !options.quiet)
+        QTextStream(stderr) << "echobatch-cli: removed " << removed
+                            << " temporary file(s) left by a run that was ended\n";
+}
+
+int ExitStatus(const QList<ConversionResult>& results, bool interrupted) {
+    if (interrupted)
+        return kExitInterrupted;
+    for (const ConversionResult& r : results) {
+        if (!r.converted)
+            return kExitFailed;
+    }
+    return kExitConverted;
+}
+
 }  // namespace
 
 QString ShellQuote(const QString& word) {
@@ -164,13 +183,7 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
         return kExitFailed;
     }
 
-    // Hidden temporaries that a killed run left in the output folder; only those whose lock
-    // nobody holds any more.
-    if (const int removed = RemoveAbandonedTemporaries(options.outputFolder);
-        removed > 0 && !options.quiet)
-        QTextStream(stderr) << "echobatch-cli: removed " << removed
-                            << " temporary file(s) left by a run that was ended\n";
-
+    RemoveLeftTemporaries(options);
     ProgressPrinter printer(static_cast<int>(files.size()), options.quiet);
     ParallelBatch batch(files, options.outputFolder, options.echo,
                         JobsWithinFileLimit(options.jobs), tools, printer, folders,
@@ -206,13 +219,7 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
             WriteReportLine(ReportLine(batch.results()[k], 0.0, false));
     }
     printer.summary(batch.results(), interrupted);
-    if (interrupted)
-        return kExitInterrupted;
-    for (const ConversionResult& r : batch.results()) {
-        if (!r.converted)
-            return kExitFailed;
-    }
-    return kExitConverted;
+    return ExitStatus(batch.results(), interrupted);
 }
 
 }  // namespace eb

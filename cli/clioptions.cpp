@@ -64,82 +64,96 @@ int UsageError(const QString& text) {
     return kExitUsage;
 }
 
-}  // namespace
+// The options, each with the value name its usage line gives.
+struct OptionSet {
+    QCommandLineOption out{QStringLiteral("out"), QString(), QStringLiteral("DIR")};
+    QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
+    QCommandLineOption bitrate{QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS")};
+    QCommandLineOption keepTree{QStringLiteral("keep-tree")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run")};
+    QCommandLineOption quiet{QStringLiteral("quiet")};
+    QCommandLineOption json{QStringLiteral("json")};
+    QCommandLineOption from{QStringLiteral("from"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption null{QStringList{QStringLiteral("null"), QStringLiteral("0")}};
+    QCommandLineOption help{QStringLiteral("help")};
+    QCommandLineOption version{QStringLiteral("version")};
 
-std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& options) {
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption out(QStringLiteral("out"), QString(), QStringLiteral("DIR"));
-    const QCommandLineOption jobs(QStringLiteral("jobs"), QString(), QStringLiteral("N"));
-    const QCommandLineOption bitrate(QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS"));
-    const QCommandLineOption keepTree(QStringLiteral("keep-tree"));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
-    const QCommandLineOption quiet(QStringLiteral("quiet"));
-    const QCommandLineOption json(QStringLiteral("json"));
-    const QCommandLineOption from(QStringLiteral("from"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption null(QStringList{QStringLiteral("null"), QStringLiteral("0")});
-    const QCommandLineOption help(QStringLiteral("help"));
-    const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({out, jobs, bitrate, keepTree, dryRun, quiet, json, from, null, help, version});
-    for (const char* name : kEchoOptions)
-        parser.addOption(
-            QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
-
-    if (!parser.parse(arguments))
-        return UsageError(parser.errorText());
-    if (parser.isSet(help)) {
-        std::fputs(kUsage, stdout);
-        return kExitConverted;
+    void addTo(QCommandLineParser& parser) const {
+        parser.addOptions(
+            {out, jobs, bitrate, keepTree, dryRun, quiet, json, from, null, help, version});
+        for (const char* name : kEchoOptions)
+            parser.addOption(
+                QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
     }
-    if (parser.isSet(version)) {
-        std::printf("echobatch-cli %s\n", ECHOBATCH_VERSION);
-        return kExitConverted;
-    }
+};
 
-    options.dryRun = parser.isSet(dryRun);
-    options.quiet = parser.isSet(quiet);
-    options.keepTree = parser.isSet(keepTree);
-    options.json = parser.isSet(json);
+// Each reader takes its part of the options; a usage error ends the parse with its exit status.
+using Reader = std::optional<int> (*)(const QCommandLineParser&, const OptionSet&, CliOptions&);
+
+std::optional<int> ReadSwitches(const QCommandLineParser& parser, const OptionSet& o,
+                                CliOptions& options) {
+    options.dryRun = parser.isSet(o.dryRun);
+    options.quiet = parser.isSet(o.quiet);
+    options.keepTree = parser.isSet(o.keepTree);
+    options.json = parser.isSet(o.json);
     if (options.json && options.dryRun)
         return UsageError(QStringLiteral("--json and --dry-run both write to standard output"));
-    if (parser.isSet(null) && !parser.isSet(from))
+    if (parser.isSet(o.null) && !parser.isSet(o.from))
         return UsageError(QStringLiteral("--null needs a list given with --from"));
+    return std::nullopt;
+}
+
+// The paths given as arguments, then those of each list.
+std::optional<int> ReadPaths(const QCommandLineParser& parser, const OptionSet& o,
+                             CliOptions& options) {
     options.paths = parser.positionalArguments();
-    for (const QString& list : parser.values(from)) {
+    for (const QString& list : parser.values(o.from)) {
         QString error;
-        const std::optional<QStringList> listed = ReadPathList(list, parser.isSet(null), &error);
+        const std::optional<QStringList> listed = ReadPathList(list, parser.isSet(o.null), &error);
         if (!listed)
             return UsageError(error);
         options.paths += *listed;
     }
     if (options.paths.isEmpty())
         return UsageError(QStringLiteral("no files given"));
+    return std::nullopt;
+}
 
+std::optional<int> ReadJobs(const QCommandLineParser& parser, const OptionSet& o,
+                            CliOptions& options) {
     options.jobs = qMax(1, QThread::idealThreadCount());
-    if (parser.isSet(jobs)) {
-        bool ok = false;
-        const int n = parser.value(jobs).toInt(&ok);
-        if (!ok || n < 0 || n > 1024)
-            return UsageError(QStringLiteral("--jobs needs a whole number from 0 to 1024, not '%1'")
-                                  .arg(parser.value(jobs)));
-        if (n > 0)
-            options.jobs = n;
-    }
+    if (!parser.isSet(o.jobs))
+        return std::nullopt;
+    bool ok = false;
+    const int n = parser.value(o.jobs).toInt(&ok);
+    if (!ok || n < 0 || n > 1024)
+        return UsageError(QStringLiteral("--jobs needs a whole number from 0 to 1024, not '%1'")
+                              .arg(parser.value(o.jobs)));
+    if (n > 0)
+        options.jobs = n;
+    return std::nullopt;
+}
 
-    if (parser.isSet(bitrate) && parser.value(bitrate) != QLatin1String("keep")) {
-        bool ok = false;
-        options.bitrate = parser.value(bitrate).toInt(&ok);
-        if (!ok || !IsEncoderBitrate(options.bitrate))
-            return UsageError(
-                QStringLiteral("--bitrate needs 'keep' or one of 8, 16, 24, 32, 40, 48, 56, 64, "
-                               "80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not '%1'")
-                    .arg(parser.value(bitrate)));
-    }
+std::optional<int> ReadBitrate(const QCommandLineParser& parser, const OptionSet& o,
+                               CliOptions& options) {
+    if (!parser.isSet(o.bitrate) || parser.value(o.bitrate) == QLatin1String("keep"))
+        return std::nullopt;
+    bool ok = false;
+    options.bitrate = parser.value(o.bitrate).toInt(&ok);
+    if (!ok || !IsEncoderBitrate(options.bitrate))
+        return UsageError(
+            QStringLiteral("--bitrate needs 'keep' or one of 8, 16, 24, 32, 40, 48, 56, 64, "
+                           "80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not '%1'")
+                .arg(parser.value(o.bitrate)));
+    return std::nullopt;
+}
 
-    // The window's stored values are only read, never written.
+// The window's stored values are only read, never written.
+std::optional<int> ReadOutputFolder(const QCommandLineParser& parser, const OptionSet& o,
+                                    CliOptions& options) {
     options.outputFolder =
-        parser.isSet(out)
-            ? parser.value(out)
+        parser.isSet(o.out)
+            ? parser.value(o.out)
             : SettingsStore::read(QString::fromLatin1(keys::kOutputFolder), QString());
     if (options.outputFolder.isEmpty())
         return UsageError(QStringLiteral(
@@ -152,7 +166,12 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
         return UsageError(
             QStringLiteral("Folder does not exist. Please select another folder. (%1)")
                 .arg(options.outputFolder));
+    return std::nullopt;
+}
 
+// The four echo texts, given or stored; every text that is not a number is named at once.
+std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionSet&,
+                                 CliOptions& options) {
     std::array<QString*, 4> texts{&options.echo.gainIn, &options.echo.gainOut, &options.echo.delay,
                                   &options.echo.decay};
     QString wrong;
@@ -168,6 +187,33 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     }
     if (!wrong.isEmpty())
         return UsageError(QStringLiteral("Numeric value required.") + wrong);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& options) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const OptionSet o;
+    o.addTo(parser);
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
+    if (parser.isSet(o.help)) {
+        std::fputs(kUsage, stdout);
+        return kExitConverted;
+    }
+    if (parser.isSet(o.version)) {
+        std::printf("echobatch-cli %s\n", ECHOBATCH_VERSION);
+        return kExitConverted;
+    }
+    // In this order: the first usage error is the one reported.
+    constexpr std::array<Reader, 6> kReaders{&ReadSwitches, &ReadPaths,        &ReadJobs,
+                                             &ReadBitrate,  &ReadOutputFolder, &ReadEchoTexts};
+    for (const Reader read : kReaders) {
+        if (const std::optional<int> exit = read(parser, o, options))
+            return exit;
+    }
     return std::nullopt;
 }
 

@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -340,17 +341,45 @@ void ConversionJob::addWarning(const QString& warning) {
     result_.warning += (result_.warning.isEmpty() ? QString() : QStringLiteral("; ")) + warning;
 }
 
+namespace {
+
+// What a finished run of the tool is judged by.
+struct RunEnd {
+    const ToolRun::Outcome& outcome;
+    const QString& program;
+    const QString& temporary;  // the tool's output
+};
+
+QString ToolEndedBadly(const RunEnd& end) {
+    return ToolFailure(end.outcome, end.program);
+}
+
+// A clean exit that left an empty output, or none, converted nothing.
+QString NoOutputWritten(const RunEnd& end) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(end.temporary).constData(), &st) == 0 && st.st_size > 0)
+        return {};
+    const QString last = LastLine(end.outcome.stderrTail);
+    return last.isEmpty() ? QStringLiteral("the tool wrote no output")
+                          : QStringLiteral("the tool wrote no output: ") + last;
+}
+
+// Why a finished run converted nothing: the first of these checks that gives a reason, in
+// order. Empty when the run converted the file.
+QString RunFailure(const RunEnd& end) {
+    static constexpr std::array kChecks{&ToolEndedBadly, &NoOutputWritten};
+    for (const auto check : kChecks) {
+        if (QString reason = check(end); !reason.isEmpty())
+            return reason;
+    }
+    return {};
+}
+
+}  // namespace
+
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
-    QString reason = ToolFailure(outcome, program);
-    if (reason.isEmpty()) {
-        struct stat st {};
-        if (::stat(QFile::encodeName(temp_).constData(), &st) != 0 || st.st_size == 0) {
-            const QString last = LastLine(outcome.stderrTail);
-            reason = last.isEmpty() ? QStringLiteral("the tool wrote no output")
-                                    : QStringLiteral("the tool wrote no output: ") + last;
-        }
-    }
+    const QString reason = RunFailure({outcome, program, temp_});
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
             addWarning(QStringLiteral("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));

@@ -1,12 +1,12 @@
 #include "engine/conversionrun.h"
 
+#include "core/prompter.h"
+#include "core/steps.h"
 #include "engine/batchhost.h"
 #include "engine/conversionjob.h"
 #include "engine/pathhelpers.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
-#include "core/prompter.h"
-#include "core/steps.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -19,15 +19,6 @@ namespace eb {
 namespace {
 
 constexpr int kListedFailures = 5;
-
-// The batch that runs now, so that a second press is refused and Abort() can reach it.
-struct ActiveBatch {
-    bool aborted = false;
-    StepRunner* steps = nullptr;
-    ToolSet* tools = nullptr;
-    ConversionJob* job = nullptr;
-};
-ActiveBatch* g_active = nullptr;
 
 struct Failure {
     QString name;
@@ -61,182 +52,255 @@ QString DescriptionOf(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
-}  // namespace
-
-bool ConversionRun::IsRunning() {
-    return g_active != nullptr;
-}
-
-void ConversionRun::Abort() {
-    if (!g_active || g_active->aborted)
-        return;
-    g_active->aborted = true;
-    if (g_active->job)
-        g_active->job->abortNow();
-    if (g_active->tools && g_active->steps)
-        RemoveTools(*g_active->steps, *g_active->tools);
-}
-
-void ConversionRun::Run(BatchHost& host) {
-    if (g_active) {
-        host.prompter().message(QStringLiteral("A conversion is already running."),
-                                Prompter::Icon::Warning);
-        return;
-    }
-    StepRunner steps(host.reporter(), QStringLiteral("PushButton2_Click"));
-
+// An empty list, a missing output folder and echo texts the tool would silently read as 0 stop
+// the batch before anything is deployed. True when the batch may start.
+bool MayStart(BatchHost& host, StepRunner& steps) {
     bool empty = false;
     steps.step(100, [&] { empty = host.entryCount() <= 0; });
     if (empty) {
         host.prompter().message(QStringLiteral("No files added."));
-        return;
+        return false;
     }
     bool folder = false;
     steps.step(102, [&] { folder = IsFolder(host.outputFolderText()); });
     if (!folder) {
         host.prompter().message(
             QStringLiteral("Folder does not exist. Please select another folder."));
-        return;
+        return false;
     }
-    // Texts the tool would silently read as 0 never reach it.
     QString wrongTexts;
     if (!steps.step(102, [&] { wrongTexts = CheckEchoTexts(host.echoTexts()); }))
-        return;
+        return false;
     if (!wrongTexts.isEmpty()) {
         host.prompter().message(wrongTexts, Prompter::Icon::Warning);
-        return;
+        return false;
     }
+    return true;
+}
 
-    ActiveBatch active;
-    active.steps = &steps;
-    g_active = &active;
-    struct Release {
-        ~Release() { g_active = nullptr; }
-    } release;
+// The identities of the list's files as the list stands now. The output must not replace any
+// of them. They are read again only after the list has changed, so a batch over a long list
+// into a folder of earlier results does not examine every entry per file.
+class ListIdentities {
+public:
+    explicit ListIdentities(BatchHost& host) : host_(host) {}
 
-    ToolSet tools = DeployTools(steps);
-    active.tools = &tools;
-    // Hidden temporaries that a killed run left in the output folder, provably unowned.
-    RemoveAbandonedTemporaries(host.outputFolderText());
-    if (active.aborted) {  // stopped while deploying, before Abort() knew the tool
-        RemoveTools(steps, tools);
-        return;
-    }
-    steps.step(134, [&] { tools.program(); });
-    int count = 0;
-    steps.step(136, [&] { count = host.entryCount(); });
-
-    // The output must not replace any file of the list as it stands when the file's turn comes.
-    // The entries' identities are read again only after the list has changed, so a batch over
-    // a long list into a folder of earlier results does not examine every entry per file.
-    IdentitySet listFiles;
-    std::optional<quint64> listFilesGeneration;
-    auto isListFile = [&](const FileIdentity& id) {
-        const quint64 generation = host.listGeneration();
-        if (listFilesGeneration != generation) {
-            listFiles.clear();
-            const int now = host.entryCount();
-            for (int k = 1; k <= now; ++k) {
-                try {
-                    if (const auto entry = IdentityOf(host.entryText(k)))
-                        listFiles.insert(*entry);
-                } catch (const std::exception&) {
-                }
-            }
-            listFilesGeneration = generation;
+    bool contains(const FileIdentity& id) {
+        const quint64 generation = host_.listGeneration();
+        if (generation_ != generation) {
+            reload();
+            generation_ = generation;
         }
-        return listFiles.contains(id);
-    };
+        return files_.contains(id);
+    }
 
+private:
+    void reload() {
+        files_.clear();
+        const int now = host_.entryCount();
+        for (int k = 1; k <= now; ++k) {
+            try {
+                if (const auto entry = IdentityOf(host_.entryText(k)))
+                    files_.insert(*entry);
+            } catch (const std::exception&) {
+            }
+        }
+    }
+
+    BatchHost& host_;
+    IdentitySet files_;
+    std::optional<quint64> generation_;
+};
+
+}  // namespace
+
+// One batch from the tool's deployment to "Done.": the entries in list order, and the failures
+// and warnings gathered for the summary. Abort() may come from the event queue at any yield.
+class ActiveBatch {
+public:
+    ActiveBatch(BatchHost& host, StepRunner& steps)
+        : host_(host), steps_(steps), listFiles_(host) {}
+
+    void run();
+    void abort();
+
+private:
+    bool convertEntry(int i);
+    bool stillListed(int i);
+    void showProgress(int i);
+    void convertFile(const QString& input, const QString& name);
+    template <typename Fn>
+    bool fileStep(int line, const QString& name, Fn&& fn);
+    void finish(int count);
+
+    BatchHost& host_;
+    StepRunner& steps_;
+    bool aborted_ = false;
+    ToolSet* tools_ = nullptr;
+    ConversionJob* job_ = nullptr;
+    ListIdentities listFiles_;
     // No entry replaces the result of an earlier entry of this batch (two "intro.mp3" from
     // different folders): the later one is skipped and named.
-    OutputClaims claims;
+    OutputClaims claims_;
+    QList<Failure> failures_;
+    QList<Failure> warnings_;
+    bool goneReported_ = false;
+};
 
-    QList<Failure> failures;
-    QList<Failure> warnings;
-    bool goneReported = false;
-    for (int i = 1; i <= count; ++i) {
-        steps.step(138, [] { QCoreApplication::processEvents(); });
-        if (active.aborted)
-            return;
-        steps.step(140, [&] { host.setBusy(true); });
-        // The list was cleared during the batch: the entries from here on are gone. One report
-        // tells it; each gone entry is named in the summary, and entries added meanwhile are
-        // still taken when their turn comes.
-        int present = 0;
-        steps.step(142, [&] { present = host.entryCount(); });
-        if (present < i) {
-            if (!goneReported)
-                steps.step(144, [] { throw StepError(QStringLiteral("Index out of bounds")); });
-            goneReported = true;
-            failures.append(
-                {QStringLiteral("entry %1").arg(i), QStringLiteral("no longer in the list")});
-            continue;
-        }
-        goneReported = false;
-        steps.step(142, [&] {
-            const int now = host.entryCount();
-            if (now == 0)
-                throw StepError(QStringLiteral("Division by zero"));
-            host.setProgressValue(static_cast<double>(i) / static_cast<double>(now) * 100.0);
-        });
-
-        QString input;
-        QString name = QStringLiteral("entry %1").arg(i);
-        // A step that forms one of the file's values: when it fails, the file is skipped.
-        auto fileStep = [&](int line, auto&& fn) {
-            QString why;
-            const bool ok = steps.step(line, [&] {
-                try {
-                    fn();
-                } catch (const std::exception& e) {
-                    why = DescriptionOf(e);
-                    throw;
-                }
-            });
-            if (!ok)
-                failures.append({name, why});
-            return ok;
-        };
-
-        if (!fileStep(144, [&] { input = host.entryText(i); }))
-            continue;
-        name = FileNameOf(input);
-        steps.step(146, [&] { host.setProgressText(QStringLiteral("Processing: ") + name); });
-        steps.step(148, [] { QCoreApplication::processEvents(); });
-        if (active.aborted)
-            return;
-
-        ConversionJob job(input);
-        active.job = &job;
-        struct Forget {
-            ActiveBatch& batch;
-            ~Forget() { batch.job = nullptr; }
-        } forget{active};
-        bool ready = false;
-        if (!fileStep(150, [&] { job.formOutputPath(host.outputFolderText()); }) ||
-            !fileStep(
-                152, [&] { ready = job.checkOutputIsFree(isListFile) && job.claimOutput(claims); }))
-            continue;
-        if (ready && !fileStep(154, [&] { ready = job.prepare(host.echoTexts()); }))
-            continue;
-        if (ready)
-            steps.step(156, [&] { job.runAndWait(host, tools); });
-        if (active.aborted)
-            return;
-        if (!job.result().converted)
-            failures.append({name, job.result().reason});
-        else if (!job.result().warning.isEmpty())
-            warnings.append({name, job.result().warning});
-    }
-
-    RemoveTools(steps, tools);
-    if (active.aborted)  // stopped while the tool was being removed
+void ActiveBatch::abort() {
+    if (aborted_)
         return;
-    steps.step(160, [&] { host.setBusy(false); });
-    steps.step(162, [&] { host.setProgressValue(0); });
-    steps.step(164, [&] { host.setProgressText(QStringLiteral("Progress Bar")); });
-    steps.step(166, [&] { host.prompter().message(Summary(failures, warnings, count)); });
+    aborted_ = true;
+    if (job_)
+        job_->abortNow();
+    if (tools_)
+        RemoveTools(steps_, *tools_);
+}
+
+void ActiveBatch::run() {
+    ToolSet tools = DeployTools(steps_);
+    tools_ = &tools;
+    // Hidden temporaries that a killed run left in the output folder, provably unowned.
+    RemoveAbandonedTemporaries(host_.outputFolderText());
+    if (aborted_) {  // stopped while deploying, before abort() knew the tool
+        RemoveTools(steps_, tools);
+        return;
+    }
+    steps_.step(134, [&] { tools.program(); });
+    int count = 0;
+    steps_.step(136, [&] { count = host_.entryCount(); });
+    for (int i = 1; i <= count; ++i) {
+        if (!convertEntry(i))
+            return;
+    }
+    finish(count);
+}
+
+// Entry i's turn: the progress display, then its conversion. False once the batch is aborted.
+bool ActiveBatch::convertEntry(int i) {
+    steps_.step(138, [] { QCoreApplication::processEvents(); });
+    if (aborted_)
+        return false;
+    steps_.step(140, [&] { host_.setBusy(true); });
+    if (!stillListed(i))
+        return true;
+    showProgress(i);
+    QString input;
+    const QString entry = QStringLiteral("entry %1").arg(i);
+    if (!fileStep(144, entry, [&] { input = host_.entryText(i); }))
+        return true;
+    const QString name = FileNameOf(input);
+    steps_.step(146, [&] { host_.setProgressText(QStringLiteral("Processing: ") + name); });
+    steps_.step(148, [] { QCoreApplication::processEvents(); });
+    if (aborted_)
+        return false;
+    convertFile(input, name);
+    return !aborted_;
+}
+
+// The list was cleared during the batch: the entries from here on are gone. One report tells
+// it; each gone entry is named in the summary, and entries added meanwhile are still taken when
+// their turn comes.
+bool ActiveBatch::stillListed(int i) {
+    int present = 0;
+    steps_.step(142, [&] { present = host_.entryCount(); });
+    if (present >= i) {
+        goneReported_ = false;
+        return true;
+    }
+    if (!goneReported_)
+        steps_.step(144, [] { throw StepError(QStringLiteral("Index out of bounds")); });
+    goneReported_ = true;
+    failures_.append({QStringLiteral("entry %1").arg(i), QStringLiteral("no longer in the list")});
+    return false;
+}
+
+void ActiveBatch::showProgress(int i) {
+    steps_.step(142, [&] {
+        const int now = host_.entryCount();
+        if (now == 0)
+            throw StepError(QStringLiteral("Division by zero"));
+        host_.setProgressValue(static_cast<double>(i) / static_cast<double>(now) * 100.0);
+    });
+}
+
+// The output's checks and the tool run; the file's verdict goes to the summary unless the batch
+// was aborted meanwhile.
+void ActiveBatch::convertFile(const QString& input, const QString& name) {
+    ConversionJob job(input);
+    job_ = &job;
+    struct Forget {
+        ConversionJob*& job;
+        ~Forget() { job = nullptr; }
+    } forget{job_};
+    bool ready = false;
+    if (!fileStep(150, name, [&] { job.formOutputPath(host_.outputFolderText()); }) ||
+        !fileStep(152, name, [&] {
+            ready = job.checkOutputIsFree([this](const FileIdentity& id) {
+                return listFiles_.contains(id);
+            }) && job.claimOutput(claims_);
+        }))
+        return;
+    if (ready && !fileStep(154, name, [&] { ready = job.prepare(host_.echoTexts()); }))
+        return;
+    if (ready)
+        steps_.step(156, [&] { job.runAndWait(host_, *tools_); });
+    if (aborted_)
+        return;
+    if (!job.result().converted)
+        failures_.append({name, job.result().reason});
+    else if (!job.result().warning.isEmpty())
+        warnings_.append({name, job.result().warning});
+}
+
+// A step that forms one of the file's values: when it fails, the file is skipped and named.
+template <typename Fn>
+bool ActiveBatch::fileStep(int line, const QString& name, Fn&& fn) {
+    QString why;
+    const bool ok = steps_.step(line, [&] {
+        try {
+            fn();
+        } catch (const std::exception& e) {
+            why = DescriptionOf(e);
+            throw;
+        }
+    });
+    if (!ok)
+        failures_.append({name, why});
+    return ok;
+}
+
+void ActiveBatch::finish(int count) {
+    RemoveTools(steps_, *tools_);
+    if (aborted_)  // stopped while the tool was being removed
+        return;
+    steps_.step(160, [&] { host_.setBusy(false); });
+    steps_.step(162, [&] { host_.setProgressValue(0); });
+    steps_.step(164, [&] { host_.setProgressText(QStringLiteral("Progress Bar")); });
+    steps_.step(166, [&] { host_.prompter().message(Summary(failures_, warnings_, count)); });
+}
+
+void ConversionRun::Abort() {
+    if (active_)
+        active_->abort();
+}
+
+void ConversionRun::Run(BatchHost& host) {
+    if (active_) {
+        host.prompter().message(QStringLiteral("A conversion is already running."),
+                                Prompter::Icon::Warning);
+        return;
+    }
+    StepRunner steps(host.reporter(), QStringLiteral("PushButton2_Click"));
+    if (!MayStart(host, steps))
+        return;
+    ActiveBatch batch(host, steps);
+    active_ = &batch;
+    struct Release {
+        ActiveBatch*& active;
+        ~Release() { active = nullptr; }
+    } release{active_};
+    batch.run();
 }
 
 }  // namespace eb

@@ -48,6 +48,28 @@ void retire(QSocketNotifier*& notifier) {
     notifier = nullptr;
 }
 
+// The argument vector a child is started with. The program sees its own name without the
+// folder, as when started from PATH; the tool begins its messages with it.
+class ArgumentVector {
+public:
+    ArgumentVector(const QByteArray& path, const QStringList& args) {
+        encoded_.reserve(static_cast<size_t>(args.size()) + 1);
+        encoded_.push_back(path.mid(path.lastIndexOf('/') + 1));
+        for (const QString& a : args)
+            encoded_.push_back(QFile::encodeName(a));
+        for (QByteArray& a : encoded_)
+            pointers_.push_back(a.data());
+        pointers_.push_back(nullptr);
+    }
+    ArgumentVector(const ArgumentVector&) = delete;  // the pointers point into this one
+    ArgumentVector& operator=(const ArgumentVector&) = delete;
+    char* const* pointers() const { return pointers_.data(); }
+
+private:
+    std::vector<QByteArray> encoded_;
+    std::vector<char*> pointers_;
+};
+
 void retire(QTimer*& timer) {
     if (timer) {
         timer->stop();
@@ -75,18 +97,7 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
     outcome_ = Outcome{};
 
     const QByteArray path = QFile::encodeName(program);
-    std::vector<QByteArray> encoded;
-    encoded.reserve(static_cast<size_t>(args.size()) + 1);
-    // The program sees its own name without the folder, as when started from PATH; the
-    // tool begins its messages with it.
-    encoded.push_back(path.mid(path.lastIndexOf('/') + 1));
-    for (const QString& a : args)
-        encoded.push_back(QFile::encodeName(a));
-    std::vector<char*> argv;
-    for (QByteArray& a : encoded)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
+    ArgumentVector argv(path, args);
     // A bare name is looked up on PATH; the conversions always pass a full path or a file.
     const QByteArray resolved = exeFd_ >= 0 ? path : ResolveOnPath(path);
     if (resolved.isEmpty()) {
@@ -101,7 +112,7 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
     ChildSpec launch;
     launch.path = resolved.constData();
     launch.exeFd = exeFd_;
-    launch.argv = argv.data();
+    launch.argv = argv.pointers();
     launch.stderrFd = errPipe[1];
     int error = 0;
     const pid_t pid = StartChild(launch, &error);

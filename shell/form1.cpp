@@ -1,6 +1,5 @@
 #include "shell/form1.h"
 
-#include "engine/conversionrun.h"
 #include "shell/captionbar.h"
 #include "shell/widgetprompter.h"
 
@@ -88,8 +87,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 // left behind looking finished.
 void Form1::Form_Unload() {
     closing_ = true;  // a running folder scan ends at its next yield
-    if (ConversionRun::IsRunning())
-        ConversionRun::Abort();
+    conversion_.Abort();
 }
 
 ScanYield Form1::scanYield() {

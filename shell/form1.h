@@ -17,6 +17,7 @@
 
 #include "filelist/folderscan.h"
 #include "core/boxreporter.h"
+#include "engine/conversionrun.h"
 #include "shell/form1startup.h"
 #include "core/prompter.h"
 
@@ -120,8 +121,12 @@ public:
     // the window is closing, so that closing ends the program at once.
     ScanYield scanYield();
 
+    // True while "Start Converting" runs its batch.
+    bool conversionRunning() const { return conversion_.IsRunning(); }
+
 private:
     bool closing_ = false;
+    ConversionRun conversion_;  // the window's batch; one runs at a time
     void ConnectFolderAdders();
 
 public:

@@ -1,7 +1,6 @@
 // PushButton2_Click, "Start Converting": the batch itself is the engine's; the window lends
 // it its controls through a BatchHost. The window stays live while the batch runs.
 #include "engine/batchhost.h"
-#include "engine/conversionrun.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 
@@ -58,7 +57,7 @@ private:
 
 void Form1::PushButton2_Click() {
     WindowBatchHost host(*this);
-    ConversionRun::Run(host);
+    conversion_.Run(host);
 }
 
 }  // namespace eb

@@ -42,34 +42,71 @@ QLineEdit* field(QWidget* parent, const char* name) {
     f->setObjectName(QString::fromLatin1(name));
     return f;
 }
+// The window itself: a fixed size, bold Arial on white.
+void styleWindow(QWidget& window) {
+    window.setObjectName(QStringLiteral("Form1"));
+    window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint);
+    window.setFixedSize(px(8040), px(7905));
+    window.setFont(arialBold(9));
+    QPalette white = window.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    window.setPalette(white);
+    window.setAutoFillBackground(true);
+}
+
+QTreeWidget* fileList(QWidget* parent) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("ListView1"));
+    list->setRootIsDecorated(false);
+    list->setHeaderHidden(false);
+    list->header()->setStretchLastSection(false);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setToolTip(QStringLiteral(
+        "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
+        "of window to reveal full names."));
+    place(list, 120, 120, 7800, 2535);
+    return list;
+}
+
+// The echo options' four rows, each a caption and its field.
+std::array<QLineEdit*, 4> echoRows(QGroupBox* frame, std::array<QLabel*, 4>& labels) {
+    struct Row {
+        const char* caption;
+        int labelWidth;
+        int top;
+    };
+    const std::array<Row, 4> rows{{{"Gain-In:", 630, 300},
+                                   {"Gain-Out:", 780, 750},
+                                   {"Delay:", 510, 1200},
+                                   {"Decay:", 570, 1650}}};
+    const std::array<const char*, 4> fieldNames{"Text2", "Text3", "Text4", "Text5"};
+    std::array<QLineEdit*, 4> echoFields{};
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        labels[k] = new QLabel(QString::fromLatin1(rows[k].caption), frame);
+        labels[k]->setObjectName(QStringLiteral("Label1_%1").arg(k));
+        place(labels[k], 240, rows[k].top + 45, rows[k].labelWidth, 225);
+        // The drawn widths leave no room for the captions as this font renders them ("Gain-In:"
+        // would lose its colon); a caption may take the free space up to its field.
+        const int needed = labels[k]->sizeHint().width();
+        if (needed > labels[k]->width())
+            labels[k]->resize(qMin(needed, px(1080 - 240)), labels[k]->height());
+        echoFields[k] = field(frame, fieldNames[k]);
+        place(echoFields[k], 1080, rows[k].top, 6420, 345);
+    }
+    return echoFields;
+}
 }  // namespace
 
 void Form1::BuildControls() {
-    setObjectName(QStringLiteral("Form1"));
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(px(8040), px(7905));
-    setFont(arialBold(9));
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
-    setAutoFillBackground(true);
+    styleWindow(*this);
 
     Command1 = button(this, "Command1", "Command1");
     place(Command1, -720, 2640, 615, 495);
 
-    ListView1 = new QTreeWidget(this);
-    ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setHeaderHidden(false);
-    ListView1->header()->setStretchLastSection(false);
-    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setToolTip(QStringLiteral(
-        "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
-        "of window to reveal full names."));
-    place(ListView1, 120, 120, 7800, 2535);
+    ListView1 = fileList(this);
 
     ProgressBar1 = new CaptionBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -98,29 +135,7 @@ void Form1::BuildControls() {
     Frame2 = new QGroupBox(QStringLiteral("Echo Options"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
     place(Frame2, 120, 3720, 7800, 2175);
-    struct Row {
-        const char* caption;
-        int labelWidth;
-        int top;
-    };
-    const std::array<Row, 4> rows{{{"Gain-In:", 630, 300},
-                                   {"Gain-Out:", 780, 750},
-                                   {"Delay:", 510, 1200},
-                                   {"Decay:", 570, 1650}}};
-    const std::array<const char*, 4> fieldNames{"Text2", "Text3", "Text4", "Text5"};
-    std::array<QLineEdit*, 4> echoFields{};
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        Label1[k] = new QLabel(QString::fromLatin1(rows[k].caption), Frame2);
-        Label1[k]->setObjectName(QStringLiteral("Label1_%1").arg(k));
-        place(Label1[k], 240, rows[k].top + 45, rows[k].labelWidth, 225);
-        // The drawn widths leave no room for the captions as this font renders them ("Gain-In:"
-        // would lose its colon); a caption may take the free space up to its field.
-        const int needed = Label1[k]->sizeHint().width();
-        if (needed > Label1[k]->width())
-            Label1[k]->resize(qMin(needed, px(1080 - 240)), Label1[k]->height());
-        echoFields[k] = field(Frame2, fieldNames[k]);
-        place(echoFields[k], 1080, rows[k].top, 6420, 345);
-    }
+    const std::array<QLineEdit*, 4> echoFields = echoRows(Frame2, Label1);
     Text2 = echoFields[0];
     Text3 = echoFields[1];
     Text4 = echoFields[2];

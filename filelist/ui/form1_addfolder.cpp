@@ -2,7 +2,6 @@
 // all folders below it, breadth-first, in any letter case of ".mp3". The window shows the busy
 // pointer and keeps serving its events while the folders are collected; the files found are
 // appended in one go after the scan.
-#include "engine/conversionrun.h"
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
 #include "shell/form1.h"
@@ -40,7 +39,7 @@ void Form1::PushButton3_Click() {
     // The default pointer comes back, whatever showed before; only a batch that still runs
     // keeps its busy pointer, which is what keeps entries from being removed under it.
     steps.step(136, [&] {
-        setPointerState(ConversionRun::IsRunning() ? PointerState::Busy : PointerState::Default);
+        setPointerState(conversionRunning() ? PointerState::Busy : PointerState::Default);
     });
 }
 

@@ -1,7 +1,6 @@
 // Editing the file list: removing the selected entry (Delete key, double-click), "Clear List",
 // and moving an entry by pressing on it and passing over the others, each passed entry
 // changing places with it.
-#include "engine/conversionrun.h"
 #include "filelist/listediting.h"
 #include "shell/form1.h"
 #include "shell/listeventfilter.h"
@@ -118,7 +117,7 @@ void Form1::ListView1_MouseMove(const QPoint& at) {
     if (!Dragging)
         return;
     HitItem = QPersistentModelIndex(ListView1->indexAt(at).siblingAtColumn(0));
-    if (HitItem.isValid() && DragItem.isValid() && !ConversionRun::IsRunning()) {
+    if (HitItem.isValid() && DragItem.isValid() && !conversionRunning()) {
         QTreeWidgetItem* hit = ListView1->topLevelItem(HitItem.row());
         QTreeWidgetItem* moved = ListView1->topLevelItem(DragItem.row());
         if (hit && moved && hit->text(0) != moved->text(0)) {

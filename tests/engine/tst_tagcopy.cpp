@@ -344,7 +344,7 @@ private slots:
         QuietWindow window;
         window.folder = out_;
         window.entries = {tone(QStringLiteral("fine.mp3")), bogus_};
-        ConversionRun::Run(window);
+        ConversionRun().Run(window);
         QCOMPARE(window.messages,
                  QStringList{QStringLiteral("Done.\n\n1 of 2 files converted with a warning:\n"
                                             "bogus.mp3: tags not copied: the input's ID3v2 tag "

@@ -99,7 +99,7 @@ private slots:
             std::optional<FileSizeCap> cap;
             if (fault == Fault::FileSizeLimit)
                 cap.emplace(256 * 1024);  // inherited by the tool
-            ConversionRun::Run(host);
+            ConversionRun().Run(host);
         }
 
         const Damage damage = scene.inspect();

@@ -121,7 +121,7 @@ class TestHostile : public QObject {
             if (!line.isEmpty())
                 host.entries << QFile::decodeName(line);
         }
-        eb::ConversionRun::Run(host);
+        eb::ConversionRun().Run(host);
         return host.said.join(u'\n').toUtf8();
     }
 

@@ -7,7 +7,6 @@
 #include "core/settingsstore.h"
 #include "support/testsupport.h"
 
-#include "engine/conversionrun.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -242,7 +241,7 @@ private slots:
         QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);  // refused while running
         QCOMPARE(prompter.boxes[1].text, QStringLiteral("Done."));
         QVERIFY(QFile::exists(out + QStringLiteral("/solo.mp3")));
-        QVERIFY(!ConversionRun::IsRunning());
+        QVERIFY(!form.conversionRunning());
     }
 
     // Closing the window while the tool runs stops the tool, removes the unfinished output
@@ -276,7 +275,7 @@ private slots:
 
         QCOMPARE(loopResult, 0);
         QVERIFY(!form.isVisible());
-        QVERIFY(!ConversionRun::IsRunning());
+        QVERIFY(!form.conversionRunning());
         QVERIFY(prompter.boxes.isEmpty());
         const QByteArray pid =
             ebtest::readFile(scratch_.path() + QStringLiteral("/hang.pid")).trimmed();

@@ -1,7 +1,6 @@
 // Editing the list: Delete and double-click remove the selected entry unless busy, "Clear
 // List", the reorder gesture with real mouse events, its scroll rule, and a batch during which
 // the list is cleared or an entry is moved.
-#include "engine/conversionrun.h"
 #include "filelist/listediting.h"
 #include "programfolder.h"
 #include "scriptedprompter.h"
@@ -376,7 +375,7 @@ private slots:
                      summary.contains(QStringLiteral("entry 4: no longer in the list")),
                  qPrintable(summary));
         QCOMPARE(form_->pointerState(), PointerState::Default);
-        QVERIFY(!ConversionRun::IsRunning());
+        QVERIFY(!form_->conversionRunning());
     }
 
     // Moving an entry while a batch converts is not done: the batch takes its entries by
