@@ -1,9 +1,9 @@
 // The conversion of one file: output names, the safety checks, the tool's arguments and
 // verdict, with the real SoX on generated MP3 files and with scripts for the faults.
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "core/steps.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -259,7 +259,7 @@ private slots:
         job.start(tools);
         QTRY_COMPARE(leftovers(out_).size(), 1);
         job.cancel();
-        QVERIFY(done.wait(5000));
+        QVERIFY(done.wait(ebtest::kShortWaitMs));
         QCOMPARE(job.result().reason, QStringLiteral("stopped"));
         QVERIFY(QDir(out_).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
@@ -275,7 +275,7 @@ private slots:
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
         QSignalSpy done(&job, &ConversionJob::finished);
         job.start(async);
-        QVERIFY(done.wait(20000));
+        QVERIFY(done.wait(ebtest::kLongWaitMs));
         QVERIFY2(job.result().converted, qPrintable(job.result().reason));
         QVERIFY(async.runInstalled);
     }

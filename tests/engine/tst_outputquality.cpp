@@ -5,7 +5,7 @@
 #include "engine/conversionrun.h"
 #include "engine/encodingclass.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
+#include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

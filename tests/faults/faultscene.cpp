@@ -2,9 +2,9 @@
 
 #include "faultfiles.h"
 
-#include "engine/faketool.h"
 #include "engine/tooldeploy.h"
 #include "options/echooptions.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
@@ -74,6 +74,17 @@ QString Damage::line(const char* frontEnd, const char* row, qsizetype entries) c
         .arg(lost.size())
         .arg(decoded)
         .arg(halfWritten.size());
+}
+
+QString Damage::problems() const {
+    QStringList all;
+    for (const QString& path : lost)
+        all << QStringLiteral("lost: ") + path;
+    for (const QString& path : halfWritten)
+        all << QStringLiteral("half-written: ") + path;
+    for (const QString& path : missing)
+        all << QStringLiteral("missing: ") + path;
+    return all.join(u'\n');
 }
 
 Scene::Scene() {
@@ -331,6 +342,29 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
     }
     *why = QStringLiteral("echo texts are arranged by ArrangeEcho");
     return false;
+}
+
+template <typename T>
+static T Fetched(const char* column) {
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
+FaultCase::FaultCase(const Material& material)
+    : fault(Fetched<Fault>("fault")),
+      field(Fetched<int>("field")),
+      text(Fetched<QString>("text")),
+      accepted(Fetched<bool>("accepted")) {
+    if (!scene.isValid())
+        return;
+    if (fault == Fault::EchoText) {
+        const eb::EchoTexts d = eb::DefaultEchoTexts();
+        echo = QStringList{d.gainIn, d.gainOut, d.delay, d.decay};
+        echo[field] = text;
+        ArrangeEcho(scene, material, echo, accepted);
+        ready = true;
+    } else {
+        ready = Arrange(fault, scene, material, &why);
+    }
 }
 
 void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool accepted) {

@@ -58,14 +58,6 @@ QMap<QByteArray, QByteArray> Tree(const QString& root) {
     return found;
 }
 
-struct Host : ScriptedBatchHost {
-    QStringList said;
-    void message(const QString& text, Icon, const QString&) override { said << text; }
-    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
-        said << QStringLiteral("line %1: %2").arg(line).arg(d);
-    }
-};
-
 // Sets environment variables for one engine run and puts the old values back.
 struct Environment {
     QList<QPair<QByteArray, std::optional<QByteArray>>> saved;
@@ -115,7 +107,7 @@ class TestHostile : public QObject {
             if (const qsizetype eq = line.indexOf('='); eq > 0)
                 env.set(line.left(eq), line.mid(eq + 1));
         }
-        Host host;
+        RecordingBatchHost host;
         host.folder = root + QStringLiteral("/out");
         for (const QByteArray& line : readFile(root + QStringLiteral("/entries")).split('\n')) {
             if (!line.isEmpty())

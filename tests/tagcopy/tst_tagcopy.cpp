@@ -1,15 +1,14 @@
 // The input's tags on the converted file: real SoX, real MP3 files, tags written and read back
 // with TagLib and compared frame by frame; the failures that keep the audio and say so.
-#include "engine/batchhost.h"
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/conversionrun.h"
-#include "tagcopy/tagcopy.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "core/prompter.h"
-#include "core/steps.h"
+#include "support/faketool.h"
+#include "support/scriptedbatchhost.h"
+#include "support/tagfixtures.h"
 #include "support/testsupport.h"
-#include "tagfixtures.h"
+#include "tagcopy/tagcopy.h"
 
 #include <QtTest>
 
@@ -20,30 +19,6 @@ using namespace eb;
 using namespace ebtest;
 
 namespace {
-
-// The window as far as a batch sees it: a fixed list, the default echo values, the messages.
-struct QuietWindow : BatchHost, Prompter, ErrorReporter {
-    QStringList entries;
-    QString folder;
-    QStringList messages;
-    int entryCount() override { return static_cast<int>(entries.size()); }
-    QString entryText(int i) override { return entries.value(i - 1); }
-    QString outputFolderText() override { return folder; }
-    EchoTexts echoTexts() override { return DefaultEchoTexts(); }
-    void setProgressValue(double) override {}
-    void setBusy(bool) override {}
-    void setProgressText(const QString&) override {}
-    Prompter& prompter() override { return *this; }
-    ErrorReporter& reporter() override { return *this; }
-    void message(const QString& text, Icon, const QString&) override { messages << text; }
-    bool askYesNo(const QString&) override { return true; }
-    QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&, const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
-    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
-        messages << QStringLiteral("report %1 %2").arg(line).arg(d);
-    }
-};
 
 const QList<QByteArray> kToolFrames{"TLEN", "TSSE"};
 
@@ -341,11 +316,11 @@ private slots:
     }
 
     void windowSummaryNamesLostTags() {
-        QuietWindow window;
+        RecordingBatchHost window;
         window.folder = out_;
         window.entries = {tone(QStringLiteral("fine.mp3")), bogus_};
         ConversionRun::Run(window);
-        QCOMPARE(window.messages,
+        QCOMPARE(window.said,
                  QStringList{QStringLiteral("Done.\n\n1 of 2 files converted with a warning:\n"
                                             "bogus.mp3: tags not copied: the input's ID3v2 tag "
                                             "cannot be read")});
