@@ -118,7 +118,7 @@ private slots:
         ConversionJob job(input);
         job.setFixedBitrate(fixed);
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
-        ToolSet tools{{}, {}, InstalledSox(), false};
+        ToolSet tools = InstalledTool();
         RecordingDisplay display;
         job.runAndWait(display, tools);
         QVERIFY2(job.result().converted, qPrintable(job.result().reason));

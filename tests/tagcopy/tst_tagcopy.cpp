@@ -77,15 +77,7 @@ class TestTagCopy : public QObject {
     QString out_, direct_, bogus_;
     QString file(const QString& name) { return dir_.filePath(name); }
 
-    ConversionResult convert(const QString& input) {
-        ConversionJob job(input);
-        if (job.plan(out_, DefaultEchoTexts(), {})) {
-            RecordingDisplay display;
-            ToolSet tools{{}, {}, InstalledSox(), false};
-            job.runAndWait(display, tools);
-        }
-        return job.result();
-    }
+    ConversionResult convert(const QString& input) { return ConvertNow(input, out_); }
     // What the tool alone makes of the input.
     QString toolAlone(const QString& input) {
         const EchoTexts e = DefaultEchoTexts();

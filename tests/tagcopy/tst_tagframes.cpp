@@ -76,7 +76,7 @@ class TestTagFrames : public QObject {
         });
         if (!stopWhen.isEmpty())
             poll.start(20);
-        ToolSet tools{{}, {}, InstalledSox(), false};
+        ToolSet tools = InstalledTool();
         if (job.plan(out_, DefaultEchoTexts(), {})) {
             if (async) {
                 QSignalSpy done(&job, &ConversionJob::finished);
