@@ -1,8 +1,11 @@
 #include "widgetsupport.h"
 
+#include "core/settingsstore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +20,22 @@ QStringList rows(const eb::Form1& form) {
     for (int i = 1; i <= form.EntryCount(); ++i)
         all << form.EntryText(i);
     return all;
+}
+
+QStringList shownFields(const eb::Form1& form) {
+    return {form.Text1->text(), form.Text2->text(), form.Text3->text(), form.Text4->text(),
+            form.Text5->text()};
+}
+
+QStringList storedFields() {
+    namespace keys = eb::keys;
+    return {stored(keys::kOutputFolder), stored(keys::kText2), stored(keys::kText3),
+            stored(keys::kText4), stored(keys::kText5)};
+}
+
+QStringList defaultFields(const QString& outputFolder) {
+    return {outputFolder, QStringLiteral("0.8"), QStringLiteral("0.7"), QStringLiteral("63"),
+            QStringLiteral("0.3")};
 }
 
 bool OpenWindow(std::unique_ptr<eb::Form1>& form, ScriptedPrompter& prompter,

@@ -60,6 +60,12 @@ struct VanishingTree {
     bool ready() const { return vanish && vanish->watching(); }
 };
 
+// The output folder and the four echo fields as the window shows them and as they are stored.
+QStringList shownFields(const eb::Form1& form);
+QStringList storedFields();
+// The fields of a first start with `outputFolder`: the folder, then the default echo texts.
+QStringList defaultFields(const QString& outputFolder);
+
 // Replaces `form` with a fresh window on `startup`, answered by `prompter` (emptied first), and
 // shows it; true once the window is exposed (`active`: also active).
 bool OpenWindow(std::unique_ptr<eb::Form1>& form, ScriptedPrompter& prompter,

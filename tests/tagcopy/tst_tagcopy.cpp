@@ -116,11 +116,7 @@ private slots:
     void framesSurviveOneByOne() {
         QFETCH(int, version);
         const QString input = tone(QStringLiteral("rich%1.mp3").arg(version));
-        {
-            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
-            AddRichFrames(*f.ID3v2Tag(true));
-            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2, version));
-        }
+        QVERIFY(TagRichly(input, version));
         int inVersion = 0;
         const QList<FrameDump> before = FramesOf(input, &inVersion);
         QCOMPARE(inVersion, version);
@@ -252,11 +248,7 @@ private slots:
     // and leaves the tool's output as it was; a second try writes the same tags once.
     void failedWriteKeepsTheConvertedFile() {
         const QString input = tone(QStringLiteral("limited.mp3"));
-        {
-            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
-            AddRichFrames(*f.ID3v2Tag(true));
-            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2));
-        }
+        QVERIFY(TagRichly(input));
         const QString converted = toolAlone(input);
         const QByteArray convertedSum = checksum(converted);
         const QString tagged = file(QStringLiteral("limited-tagged.mp3"));
@@ -287,11 +279,7 @@ private slots:
     // with its pictures does not. The output is the tool's own, and nothing else is left.
     void fullDiskWhileTaggingKeepsTheToolsOutput() {
         const QString input = tone(QStringLiteral("fills.mp3"));
-        {
-            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
-            AddRichFrames(*f.ID3v2Tag(true));
-            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2));
-        }
+        QVERIFY(TagRichly(input));
         const QString alone = toolAlone(input);
         QVERIFY(QFileInfo(alone).size() < 20000 && QFileInfo(input).size() > 20000);
         ConversionResult r;
