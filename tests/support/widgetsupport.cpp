@@ -69,7 +69,9 @@ VanishAfterListing::~VanishAfterListing() {
         close(fd_);
 }
 
-VanishingTree::VanishingTree(const QString& suffix) : root(tmp.filePath(QStringLiteral("A"))) {
+VanishingTree::VanishingTree(eb::Form1& form, const QString& suffix)
+    : root(tmp.filePath(QStringLiteral("A"))) {
+    form.scanYieldIntervalMs = 0;
     const QStringList kept{"a", "B/b", "C/c", "B/D/d"};
     QStringList all = kept;
     all << QStringLiteral("C/E/e");

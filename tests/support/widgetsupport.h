@@ -50,9 +50,10 @@ private:
 };
 
 // The tree A/{a, B/b, B/D/d, C/c, C/E/e} (each name + `suffix`) whose folder C/E vanishes once
-// C has been listed; `survivors` are the files a breadth-first scan still finds.
+// C has been listed; `survivors` are the files a breadth-first scan still finds. The window's
+// scans are made to serve the event queue at every folder, so that the loss comes in time.
 struct VanishingTree {
-    explicit VanishingTree(const QString& suffix);
+    VanishingTree(eb::Form1& form, const QString& suffix);
     QTemporaryDir tmp;
     QString root;
     QStringList survivors;

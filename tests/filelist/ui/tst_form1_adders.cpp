@@ -110,11 +110,10 @@ private slots:
     // A folder that vanishes while the tree is collected: the report names step 116, the files
     // of the folders collected before are still added, and the pointer is restored.
     void scanFailureIsReportedAndTheRestAdded() {
-        VanishingTree tree(QStringLiteral(".mp3"));
-        QVERIFY(tree.ready());
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.scanYieldIntervalMs = 0;
+        VanishingTree tree(form, QStringLiteral(".mp3"));
+        QVERIFY(tree.ready());
         prompter.folderChoices << tree.root;
         form.PushButton3_Click();
         QVERIFY(tree.vanish->deleted);

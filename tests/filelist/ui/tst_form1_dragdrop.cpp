@@ -183,11 +183,10 @@ private slots:
     // A folder whose scan stops short is named with the reason; its files found before stay,
     // and the paths dropped after it are still taken.
     void folderScanFailureIsToldAndTheDropGoesOn() {
-        VanishingTree tree(QStringLiteral(".txt"));
-        QVERIFY(tree.ready());
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.scanYieldIntervalMs = 0;
+        VanishingTree tree(form, QStringLiteral(".txt"));
+        QVERIFY(tree.ready());
         QMimeData data;
         data.setUrls(localUrls({tree.root, at("song.mp3"), at("G")}));
         QVERIFY(dragOnto(form, data).dropped);
