@@ -68,7 +68,7 @@ class TestFaultsCli : public QObject {
 
 private slots:
     void initTestCase() {
-        cli_ = binDir() + QStringLiteral("/echobatch-cli");
+        cli_ = cliProgram();
         QVERIFY(QFileInfo(cli_).isExecutable());
         QVERIFY(material_.make());
     }

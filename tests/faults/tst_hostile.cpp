@@ -127,7 +127,7 @@ private slots:
         QVERIFY2(QFile::exists(QStringLiteral("/usr/bin/script")), "script (bsdutils) needed");
         env_ = QProcessEnvironment::systemEnvironment();
         env_.remove(QStringLiteral("ECHOBATCH_SOX"));
-        env_.insert(QStringLiteral("CLI"), binDir() + QStringLiteral("/echobatch-cli"));
+        env_.insert(QStringLiteral("CLI"), cliProgram());
         env_.insert(QStringLiteral("SOX"), m.sox);
         env_.insert(QStringLiteral("SHORT"), material_.filePath(QStringLiteral("short.mp3")));
         env_.insert(QStringLiteral("LONG"), material_.filePath(QStringLiteral("long.mp3")));

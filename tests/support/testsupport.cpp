@@ -167,4 +167,8 @@ QString stored(const QString& key) {
     return eb::SettingsStore::read(key, QStringLiteral("<absent>"));
 }
 
+QString cliProgram() {
+    return binDir() + QStringLiteral("/echobatch-cli");
+}
+
 }  // namespace ebtest

@@ -70,6 +70,8 @@ QString stored(const QString& key);
 
 // The folder of the built executables (build/bin).
 QString binDir();
+// The built echobatch-cli in that folder.
+QString cliProgram();
 // The source tree.
 QString sourceDir();
 

@@ -319,7 +319,7 @@ private slots:
         if (quiet)
             args.prepend(QStringLiteral("--quiet"));
         QByteArray err;
-        QCOMPARE(run(binDir() + QStringLiteral("/echobatch-cli"), args, nullptr, &err), 0);
+        QCOMPARE(run(cliProgram(), args, nullptr, &err), 0);
         const QString text = QString::fromUtf8(err);
         const QString why = QStringLiteral("tags not copied: the input's ID3v2 tag cannot be read");
         QVERIFY2(text.contains(QStringLiteral("echobatch-cli: 1 of 2 files converted with a "
