@@ -70,19 +70,21 @@ void EachEntry(int fd, Visit visit) {
 
 constexpr int kNoFollow = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
 
-// Every file below the folder `fd` (taken over) with its checksum; entries that are neither
-// files nor folders get an empty one.
-void Walk(int fd, const QString& path, QMap<QString, QByteArray>& files) {
+// Every entry below the folder `fd` (taken over) by its raw path below `path`: files with their
+// checksum, folders (ending with "/") with none, other entries with "special".
+void Walk(int fd, const QByteArray& path, QMap<QByteArray, QByteArray>& found) {
     EachEntry(fd, [&](int at, const char* name, const struct stat* st) {
         if (!st)
             return;
-        const QString child = path + u'/' + QFile::decodeName(name);
-        if (S_ISDIR(st->st_mode))
-            Walk(::openat(at, name, kNoFollow | O_DIRECTORY), child, files);
-        else if (S_ISREG(st->st_mode))
-            files.insert(child, Sha256Of(::openat(at, name, kNoFollow)));
-        else
-            files.insert(child, QByteArray());
+        const QByteArray child = path + '/' + name;
+        if (S_ISDIR(st->st_mode)) {
+            found.insert(child + '/', QByteArray());
+            Walk(::openat(at, name, kNoFollow | O_DIRECTORY), child, found);
+        } else if (S_ISREG(st->st_mode)) {
+            found.insert(child, Sha256Of(::openat(at, name, kNoFollow)));
+        } else {
+            found.insert(child, QByteArrayLiteral("special"));
+        }
     });
 }
 
@@ -100,10 +102,21 @@ void RemoveContents(int fd) {
 
 }  // namespace
 
+QMap<QByteArray, QByteArray> EntriesBelow(const QString& root) {
+    QMap<QByteArray, QByteArray> found;
+    const QByteArray raw = QFile::encodeName(root);
+    Walk(::open(raw.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), raw, found);
+    return found;
+}
+
 QMap<QString, QByteArray> ChecksumsBelow(const QString& root) {
     QMap<QString, QByteArray> files;
-    Walk(::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), root,
-         files);
+    const QMap<QByteArray, QByteArray> found = EntriesBelow(root);
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        if (!it.key().endsWith('/'))
+            files.insert(QFile::decodeName(it.key()),
+                         it.value() == "special" ? QByteArray() : it.value());
+    }
     return files;
 }
 
