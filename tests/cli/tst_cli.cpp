@@ -1,6 +1,6 @@
 // echobatch-cli as a user runs it: the built program as a child process.
-#include "engine/tooldeploy.h"
 #include "core/settingsstore.h"
+#include "engine/tooldeploy.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -51,7 +51,7 @@ class TestCli : public QObject {
 
 private slots:
     void initTestCase() {
-        cli_ = binDir() + QStringLiteral("/echobatch-cli");
+        cli_ = cliProgram();
         QVERIFY(QFileInfo(cli_).isExecutable());
         out_ = file("out");
         QVERIFY(QDir().mkpath(out_) && QDir().mkpath(file("sub")));

@@ -326,7 +326,7 @@ void TstDataFiles::installTree() {
         QCOMPARE(QFile::symLinkTarget(launcher.filePath()), installed.canonicalFilePath());
     }
     const bool built = QFileInfo::exists(ebtest::binDir() + QStringLiteral("/echobatch")) ||
-                       QFileInfo::exists(ebtest::binDir() + QStringLiteral("/echobatch-cli"));
+                       QFileInfo::exists(ebtest::cliProgram());
     if (built)
         QVERIFY2(programs > 0, "the built programs are installed");
 }

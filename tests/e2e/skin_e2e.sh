@@ -42,26 +42,26 @@ wait_window() {
   sleep 1
 }
 
-# 1. Plain: white background (a point left of the progress bar, below the Start button).
-start
-wait_window
-import -window "$wid" "$work/plain.png"
-[ "$(pixel "$work/plain.png" 3 520)" = "255,255,255" ] ||
-  e2e_fail "the plain window is not white: $(pixel "$work/plain.png" 3 520)"
-[ ! -s "$work/ui.log" ] || e2e_fail "boxes at a plain start: $(cat "$work/ui.log")"
-cp "$work/plain.png" "$shots/window-plain.png"
-e2e_stop_app
+# Starts the copy, checks the colour of a point left of the progress bar (below the Start
+# button) and that no box came up, and keeps the screenshot as window-<name>.png.
+start_and_check() {
+  local name=$1 colour=$2
+  start
+  wait_window
+  import -window "$wid" "$work/$name.png"
+  [ "$(pixel "$work/$name.png" 3 520)" = "$colour" ] ||
+    e2e_fail "the $name window is not $colour: $(pixel "$work/$name.png" 3 520)"
+  [ ! -s "$work/ui.log" ] || e2e_fail "boxes at a $name start: $(cat "$work/ui.log")"
+  cp "$work/$name.png" "$shots/window-$name.png"
+  e2e_stop_app
+}
+
+# 1. Plain: white background.
+start_and_check plain "255,255,255"
 
 # 2. The example skin: its window colour #e9edf1, no box.
 cp "$data/skins/slate.qss" "$app/x/o.cjs"
-start
-wait_window
-import -window "$wid" "$work/skinned.png"
-[ "$(pixel "$work/skinned.png" 3 520)" = "233,237,241" ] ||
-  e2e_fail "the skin's colour is not shown: $(pixel "$work/skinned.png" 3 520)"
-[ ! -s "$work/ui.log" ] || e2e_fail "boxes at a skinned start: $(cat "$work/ui.log")"
-cp "$work/skinned.png" "$shots/window-skinned.png"
-e2e_stop_app
+start_and_check skinned "233,237,241"
 
 # 3. A broken skin: the report names line 100 of Form_Load; after it the window comes up with
 # its caption and the fields stored at the first start.

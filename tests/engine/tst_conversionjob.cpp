@@ -1,9 +1,9 @@
 // The conversion of one file: output names, the safety checks, the tool's arguments and
 // verdict, with the real SoX on generated MP3 files and with scripts for the faults.
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "core/steps.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -19,16 +19,6 @@ class TestConversionJob : public QObject {
     QString tone_;
     QString in_, out_;
 
-    ConversionResult convert(const QString& input, ToolSet tools,
-                             EchoTexts echo = DefaultEchoTexts(), const IdentitySet& list = {}) {
-        ConversionJob job(input);
-        if (job.plan(out_, echo, list)) {
-            RecordingDisplay display;
-            job.runAndWait(display, tools);
-        }
-        return job.result();
-    }
-    ToolSet realSox() { return ToolSet{{}, {}, InstalledSox(), false}; }
     ToolSet fake(const QByteArray& body) {
         return ToolSet{{}, {}, writeScript(dir_.filePath(QStringLiteral("fake")), body), false};
     }
@@ -101,7 +91,7 @@ private slots:
         // Given relative to the working folder, as a leading "-" or "|" would reach the tool.
         const QString before = QDir::currentPath();
         QDir::setCurrent(in_);
-        const ConversionResult r = convert(name, realSox());
+        const ConversionResult r = ConvertNow(name, out_);
         QDir::setCurrent(before);
         QVERIFY2(r.converted, qPrintable(r.reason));
         QCOMPARE(r.output, out_ + u'/' + name);
@@ -125,7 +115,7 @@ private slots:
         EchoTexts echo = DefaultEchoTexts();
         echo.delay = QString::number(delay);
         echo.decay = QStringLiteral("0.5");
-        const ConversionResult r = convert(click, realSox(), echo);
+        const ConversionResult r = ConvertNow(click, out_, InstalledTool(), echo);
         QVERIFY2(r.converted, qPrintable(r.reason));
         // Positions shift by the encoder's delay; the distance between click and echo does not.
         auto loudest = [](const QVector<qint16>& s, qsizetype from) {
@@ -163,7 +153,7 @@ private slots:
             if (::geteuid() == 0)
                 out_ = QStringLiteral("/sys");  // the superuser may write anywhere else
         }
-        const ConversionResult r = convert(input, realSox());
+        const ConversionResult r = ConvertNow(input, out_);
         QFile::setPermissions(keep, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         out_ = keep;
         QVERIFY(!r.converted);
@@ -194,7 +184,7 @@ private slots:
         const QByteArray sum = checksum(listed);
         const QString path = input == QStringLiteral("x.mp3") ? listed : dir_.filePath(input);
         const ConversionResult r =
-            convert(path, realSox(), DefaultEchoTexts(), {*IdentityOf(listed)});
+            ConvertNow(path, out_, InstalledTool(), DefaultEchoTexts(), {*IdentityOf(listed)});
         QVERIFY(!r.converted);
         QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
         QCOMPARE(checksum(listed), sum);
@@ -206,8 +196,8 @@ private slots:
                        QStringLiteral("0.30")};
         QDir::setCurrent(in_);
         QVERIFY(writeFile(in_ + QStringLiteral("/-a b.mp3"), "x"));
-        const ConversionResult r = convert(
-            QStringLiteral("-a b.mp3"),
+        const ConversionResult r = ConvertNow(
+            QStringLiteral("-a b.mp3"), out_,
             fake("for a; do echo \"$a\"; done > " + log.toUtf8() + "; echo made > \"$6\""), echo);
         QVERIFY2(r.converted, qPrintable(r.reason));
         const QStringList args = QString::fromUtf8(readFile(log)).split(u'\n', Qt::SkipEmptyParts);
@@ -243,7 +233,7 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QString, reason);
         QVERIFY(writeFile(out_ + QStringLiteral("/tone.mp3"), "earlier result"));
-        const ConversionResult r = convert(tone_, fake(body));
+        const ConversionResult r = ConvertNow(tone_, out_, fake(body));
         QCOMPARE(r.converted, reason.isEmpty());
         QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
         QCOMPARE(readFile(out_ + QStringLiteral("/tone.mp3")),
@@ -259,7 +249,7 @@ private slots:
         job.start(tools);
         QTRY_COMPARE(leftovers(out_).size(), 1);
         job.cancel();
-        QVERIFY(done.wait(5000));
+        QVERIFY(done.wait(ebtest::kShortWaitMs));
         QCOMPARE(job.result().reason, QStringLiteral("stopped"));
         QVERIFY(QDir(out_).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
@@ -268,14 +258,14 @@ private slots:
         const QString copy = writeScript(dir_.filePath(QStringLiteral("copy")), "exit 9");
         QFile::setPermissions(copy, QFile::ReadOwner);
         ToolSet tools{dir_.path(), copy, InstalledSox(), false};
-        const ConversionResult r = convert(tone_, tools);
+        const ConversionResult r = ConvertNow(tone_, out_, tools);
         QVERIFY2(r.converted, qPrintable(r.reason));
         ToolSet async{dir_.path(), copy, InstalledSox(), false};
         ConversionJob job(tone_);
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
         QSignalSpy done(&job, &ConversionJob::finished);
         job.start(async);
-        QVERIFY(done.wait(20000));
+        QVERIFY(done.wait(ebtest::kLongWaitMs));
         QVERIFY2(job.result().converted, qPrintable(job.result().reason));
         QVERIFY(async.runInstalled);
     }

@@ -1,11 +1,11 @@
 // "Start Converting" over a scripted window: the checks, the numbered steps, the progress
 // display, the failure summary, re-entry and abort.
+#include "core/prompter.h"
+#include "core/steps.h"
 #include "engine/batchhost.h"
 #include "engine/conversionrun.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "core/prompter.h"
-#include "core/steps.h"
+#include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

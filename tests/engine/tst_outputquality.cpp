@@ -5,7 +5,7 @@
 #include "engine/conversionrun.h"
 #include "engine/encodingclass.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
+#include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
@@ -118,7 +118,7 @@ private slots:
         ConversionJob job(input);
         job.setFixedBitrate(fixed);
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
-        ToolSet tools{{}, {}, InstalledSox(), false};
+        ToolSet tools = InstalledTool();
         RecordingDisplay display;
         job.runAndWait(display, tools);
         QVERIFY2(job.result().converted, qPrintable(job.result().reason));

@@ -3,7 +3,7 @@
 // older one, and a file SoX cannot read gives SoX's reason.
 #include "engine/previewrender.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -65,7 +65,7 @@ private slots:
         QSignalSpy echo(&render, &PreviewRender::echoReady);
         render.render(impulse_, {QString::number(gainIn), QString::number(gainOut),
                                  QString::number(delayMs), QString::number(decay)});
-        QVERIFY(echo.wait(20000));
+        QVERIFY(echo.wait(ebtest::kLongWaitMs));
         QCOMPARE(input.size(), 1);
 
         const qsizetype at = std::llround(kImpulseAt * PreviewAudio::kRate);
@@ -101,7 +101,7 @@ private slots:
             PreviewRender render;
             QSignalSpy echo(&render, &PreviewRender::echoReady);
             render.render(impulse_, DefaultEchoTexts());
-            QVERIFY(echo.wait(20000));
+            QVERIFY(echo.wait(ebtest::kLongWaitMs));
             folder = render.folder();
             QCOMPARE(QFileInfo(folder).path(), QDir(temp).absolutePath());
             QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFile::Permissions());
@@ -153,7 +153,7 @@ private slots:
         QSignalSpy failed(&render, &PreviewRender::inputFailed);
         QSignalSpy echo(&render, &PreviewRender::echoReady);
         render.render(bad, DefaultEchoTexts());
-        QVERIFY(failed.wait(20000));
+        QVERIFY(failed.wait(ebtest::kLongWaitMs));
         const QString reason = failed.first().first().toString();
         QVERIFY2(reason.startsWith(QStringLiteral("sox FAIL")), qPrintable(reason));
         QVERIFY(reason.contains(QStringLiteral("not audio.mp3")));

@@ -1,9 +1,9 @@
 // The private tool folder: made fresh per batch, only the installed SoX copied into it,
 // removed afterwards; a tool planted in the temporary folder is never run.
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "core/steps.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QtTest>

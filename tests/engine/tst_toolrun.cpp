@@ -1,9 +1,9 @@
 // The process runner and RunAndWait on real child processes.
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/runandwait.h"
 #include "engine/toolrun.h"
-#include "faketool.h"
-#include "core/steps.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -44,7 +44,7 @@ private slots:
         RecordingDisplay display;
         ToolRun::Outcome outcome;
         QCOMPARE(RunAndWait(display, program, {}, 0, &outcome), error + kStartFailureBase);
-        QCOMPARE(RunAndWait(display, program, {}), error - 2147221504);
+        QCOMPARE(RunAndWait(display, program, {}), error + ebtest::kStartFailureCode);
         QVERIFY(display.texts.isEmpty());
         QVERIFY(!outcome.started);
     }
@@ -101,7 +101,7 @@ private slots:
         QSignalSpy ended(&run, &ToolRun::finished);
         QVERIFY(run.start(script("loud", "head -c 200000 /dev/zero | tr '\\0' x >&2; echo END >&2"),
                           {}));
-        QVERIFY(ended.wait(20000));
+        QVERIFY(ended.wait(ebtest::kLongWaitMs));
         QCOMPARE(run.outcome().stderrTail.size(), ToolRun::kStderrLimit);
         QVERIFY(run.outcome().stderrTail.endsWith("xxxxEND\n"));
     }
@@ -115,7 +115,7 @@ private slots:
         QTRY_VERIFY(run.outcome().stderrTail.contains("first"));
         QVERIFY(!run.start(script("second", "exit 0"), {}));
         QVERIFY(run.outcome().stderrTail.contains("first"));
-        QVERIFY(ended.wait(5000));
+        QVERIFY(ended.wait(ebtest::kShortWaitMs));
 
         QVERIFY(run.outcome().stderrTail.contains("first"));
 
@@ -135,7 +135,7 @@ private slots:
                           {pidFile}));
         QTRY_VERIFY(QFileInfo(pidFile).size() > 0);
         run.cancel();
-        QVERIFY(ended.wait(5000));
+        QVERIFY(ended.wait(ebtest::kShortWaitMs));
         QVERIFY(run.outcome().cancelled);
         QCOMPARE(run.outcome().exitCode, 0);
         QVERIFY(ended.first().first().value<ToolRun::Outcome>().cancelled);

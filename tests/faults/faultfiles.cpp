@@ -49,9 +49,10 @@ QByteArray Sha256Of(int fd) {
     return h.result().toHex();
 }
 
-// Every file below the folder `fd` (taken over) with its checksum; entries that are neither
-// files nor folders get an empty one.
-void Walk(int fd, const QString& path, QMap<QString, QByteArray>& files) {
+// Calls `visit(dirFd, name, status)` for every entry of the folder `fd` (taken over) but "."
+// and ".."; `status` is null when the entry cannot be looked at.
+template <typename Visit>
+void EachEntry(int fd, Visit visit) {
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
@@ -60,50 +61,62 @@ void Walk(int fd, const QString& path, QMap<QString, QByteArray>& files) {
     while (const dirent* e = ::readdir(dir)) {
         if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
             continue;
-        const QString child = path + u'/' + QFile::decodeName(e->d_name);
         struct stat st {};
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
-        if (S_ISDIR(st.st_mode))
-            Walk(::openat(::dirfd(dir), e->d_name, flags | O_DIRECTORY), child, files);
-        else if (S_ISREG(st.st_mode))
-            files.insert(child, Sha256Of(::openat(::dirfd(dir), e->d_name, flags)));
-        else
-            files.insert(child, QByteArray());
+        const bool known = ::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+        visit(::dirfd(dir), e->d_name, known ? &st : nullptr);
     }
     ::closedir(dir);
+}
+
+constexpr int kNoFollow = O_RDONLY | O_CLOEXEC | O_NOFOLLOW;
+
+// Every entry below the folder `fd` (taken over) by its raw path below `path`: files with their
+// checksum, folders (ending with "/") with none, other entries with "special".
+void Walk(int fd, const QByteArray& path, QMap<QByteArray, QByteArray>& found) {
+    EachEntry(fd, [&](int at, const char* name, const struct stat* st) {
+        if (!st)
+            return;
+        const QByteArray child = path + '/' + name;
+        if (S_ISDIR(st->st_mode)) {
+            found.insert(child + '/', QByteArray());
+            Walk(::openat(at, name, kNoFollow | O_DIRECTORY), child, found);
+        } else if (S_ISREG(st->st_mode)) {
+            found.insert(child, Sha256Of(::openat(at, name, kNoFollow)));
+        } else {
+            found.insert(child, QByteArrayLiteral("special"));
+        }
+    });
 }
 
 // Removes everything inside the folder `fd` (taken over), however deep.
 void RemoveContents(int fd) {
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return;
-    }
-    while (const dirent* e = ::readdir(dir)) {
-        if (!std::strcmp(e->d_name, ".") || !std::strcmp(e->d_name, ".."))
-            continue;
-        struct stat st {};
-        if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISDIR(st.st_mode)) {
-            RemoveContents(
-                ::openat(::dirfd(dir), e->d_name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW));
-            ::unlinkat(::dirfd(dir), e->d_name, AT_REMOVEDIR);
+    EachEntry(fd, [](int at, const char* name, const struct stat* st) {
+        if (st && S_ISDIR(st->st_mode)) {
+            RemoveContents(::openat(at, name, kNoFollow | O_DIRECTORY));
+            ::unlinkat(at, name, AT_REMOVEDIR);
         } else {
-            ::unlinkat(::dirfd(dir), e->d_name, 0);
+            ::unlinkat(at, name, 0);
         }
-    }
-    ::closedir(dir);
+    });
 }
 
 }  // namespace
 
+QMap<QByteArray, QByteArray> EntriesBelow(const QString& root) {
+    QMap<QByteArray, QByteArray> found;
+    const QByteArray raw = QFile::encodeName(root);
+    Walk(::open(raw.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), raw, found);
+    return found;
+}
+
 QMap<QString, QByteArray> ChecksumsBelow(const QString& root) {
     QMap<QString, QByteArray> files;
-    Walk(::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), root,
-         files);
+    const QMap<QByteArray, QByteArray> found = EntriesBelow(root);
+    for (auto it = found.cbegin(); it != found.cend(); ++it) {
+        if (!it.key().endsWith('/'))
+            files.insert(QFile::decodeName(it.key()),
+                         it.value() == "special" ? QByteArray() : it.value());
+    }
     return files;
 }
 

@@ -21,6 +21,10 @@ bool WriteAnyPath(const QString& path, const QByteArray& bytes);
 // Every file below `root` (relative names joined to it) with its SHA-256; entries that are
 // neither files nor folders get an empty checksum. Works at any depth.
 QMap<QString, QByteArray> ChecksumsBelow(const QString& root);
+// Every entry below `root` by its raw path (root + "/" + names as the system has them), at any
+// depth: regular files with their SHA-256, folders (ending with "/") with none, other entries
+// with "special".
+QMap<QByteArray, QByteArray> EntriesBelow(const QString& root);
 // Removes everything below `root`, at any depth.
 void RemoveBelow(const QString& root);
 

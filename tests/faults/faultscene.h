@@ -47,6 +47,8 @@ struct Damage {
     QStringList halfWritten;
     QStringList missing;  // expected outputs that are not there
     QString line(const char* frontEnd, const char* row, qsizetype entries) const;
+    // Every file lost, half-written or missing, one a line; empty when there is none.
+    QString problems() const;
 };
 
 class Scene {
@@ -100,6 +102,29 @@ void AddFaultRows(bool withStops);
 
 // Sets the case's entries and expectations; `why` says why it cannot be set up here.
 bool Arrange(Fault fault, Scene& scene, const Material& material, QString* why);
+
+// The running test's current row of AddFaultRows with its scene arranged (ArrangeEcho for an
+// echo text, Arrange for the rest). Not `ready`: `why` says why the case cannot be made here,
+// or is empty when its set-up failed.
+struct FaultCase {
+    explicit FaultCase(const Material& material);
+    Fault fault;
+    int field;
+    QString text;
+    bool accepted;
+    QStringList echo;  // an echo text's case: the four texts, `text` in `field`
+    Scene scene;
+    QString why;
+    bool ready = false;
+};
+
+// Skips the test where the case cannot be made here, fails it where its set-up failed.
+#define EB_REQUIRE_ARRANGED(c)                               \
+    do {                                                     \
+        if (!(c).ready && !(c).why.isEmpty())                \
+            QSKIP(qPrintable((c).why));                      \
+        QVERIFY2((c).ready, "the case could not be set up"); \
+    } while (false)
 
 // A tool that writes its arguments to `log`, one a line, then runs the real SoX with them.
 QString RecordingTool(const QString& folder, const QString& sox, const QString& log);

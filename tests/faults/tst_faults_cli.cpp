@@ -1,9 +1,9 @@
 // echobatch-cli under faults: the built program as a child process, hit from outside while it
 // works. Every case ends with the same inspection: no input or earlier result changed, no
 // half-written file, no tool folder and no tool process left behind.
-#include "engine/faketool.h"
 #include "faultscene.h"
 #include "options/echooptions.h"
+#include "support/faketool.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -17,7 +17,6 @@ namespace {
 
 const char* const kOptions[] = {"--gain-in", "--gain-out", "--delay", "--decay"};
 
-// The summary's "  <input>: <reason>" lines, by input.
 // The "  <file>: <text>" lines of the summary's block that `heading` ends ("files failed:").
 QMultiHash<QString, QString> NamedFiles(const QString& said, const QString& heading) {
     QMultiHash<QString, QString> named;
@@ -69,30 +68,17 @@ class TestFaultsCli : public QObject {
 
 private slots:
     void initTestCase() {
-        cli_ = binDir() + QStringLiteral("/echobatch-cli");
+        cli_ = cliProgram();
         QVERIFY(QFileInfo(cli_).isExecutable());
         QVERIFY(material_.make());
     }
 
     void faultLosesNothing_data() { AddFaultRows(true); }
     void faultLosesNothing() {
-        QFETCH(Fault, fault);
-        QFETCH(int, field);
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
-        Scene scene;
-        QVERIFY(scene.isValid());
-        QStringList echo;
-        if (fault == Fault::EchoText) {
-            const eb::EchoTexts d = eb::DefaultEchoTexts();
-            echo = QStringList{d.gainIn, d.gainOut, d.delay, d.decay};
-            echo[field] = text;
-            ArrangeEcho(scene, material_, echo, accepted);
-        } else if (QString why; !Arrange(fault, scene, material_, &why)) {
-            if (!why.isEmpty())
-                QSKIP(qPrintable(why));
-            QFAIL("the case could not be set up");
-        }
+        FaultCase c(material_);
+        EB_REQUIRE_ARRANGED(c);
+        const Fault fault = c.fault;
+        const Scene& scene = c.scene;
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("ECHOBATCH_SOX"));
@@ -115,8 +101,8 @@ private slots:
         // One file after the other (the default is one per core), except for the long list.
         args << QStringLiteral("--jobs")
              << (fault == Fault::ManyEntries ? QStringLiteral("2") : QStringLiteral("1"));
-        for (qsizetype k = 0; k < echo.size(); ++k)
-            args << QString::fromLatin1(kOptions[k]) << echo[k];
+        for (qsizetype k = 0; k < c.echo.size(); ++k)
+            args << QString::fromLatin1(kOptions[k]) << c.echo[k];
         args += scene.entries;
 
         QProcess cli;
@@ -146,9 +132,7 @@ private slots:
         const Damage damage = scene.inspect();
         qInfo().noquote() << damage.line("cli", QTest::currentDataTag(), scene.entries.size());
         QVERIFY2(acted, "the fault never happened");
-        QVERIFY2(damage.lost.isEmpty(), qPrintable(damage.lost.join(u'\n')));
-        QVERIFY2(damage.halfWritten.isEmpty(), qPrintable(damage.halfWritten.join(u'\n')));
-        QVERIFY2(damage.missing.isEmpty(), qPrintable(damage.missing.join(u'\n')));
+        QVERIFY2(damage.problems().isEmpty(), qPrintable(damage.problems()));
 
         if (scene.stops) {
             QCOMPARE(code, 130);
@@ -157,8 +141,8 @@ private slots:
         } else if (scene.refused) {
             QCOMPARE(code, 2);
             QVERIFY2(said.contains(QStringLiteral("Numeric value required.\n  %1 '%2' (%3)")
-                                       .arg(QLatin1String(eb::kEchoFields[field].label), text,
-                                            QLatin1String(kOptions[field]))),
+                                       .arg(QLatin1String(eb::kEchoFields[c.field].label), c.text,
+                                            QLatin1String(kOptions[c.field]))),
                      qPrintable(said));
             QVERIFY(!QFile::exists(log));  // the tool never ran
         } else {
@@ -177,8 +161,8 @@ private slots:
                          qPrintable(it.key() + QStringLiteral(": ") + reason));
             }
         }
-        if (fault == Fault::EchoText && accepted)
-            QCOMPARE(RecordedEchoTexts(log), echo);
+        if (fault == Fault::EchoText && c.accepted)
+            QCOMPARE(RecordedEchoTexts(log), c.echo);
     }
 };
 

@@ -1,12 +1,12 @@
 // "Start Converting" under faults: ConversionRun::Run over a scripted window, hit from its own
 // progress display while the tool works. Every case ends with the same inspection: no input
 // or earlier result changed, no half-written file, no tool folder and no tool process left.
+#include "core/prompter.h"
+#include "core/steps.h"
 #include "engine/batchhost.h"
 #include "engine/conversionrun.h"
 #include "engine/pathhelpers.h"
 #include "faultscene.h"
-#include "core/prompter.h"
-#include "core/steps.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
@@ -49,28 +49,17 @@ private slots:
 
     void faultLosesNothing_data() { AddFaultRows(false); }
     void faultLosesNothing() {
-        QFETCH(Fault, fault);
-        QFETCH(int, field);
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
-        Scene scene;
-        QVERIFY(scene.isValid());
+        FaultCase c(material_);
+        EB_REQUIRE_ARRANGED(c);
+        const Fault fault = c.fault;
+        Scene& scene = c.scene;
         FaultHost host;
         const QString log = tools_.filePath(QStringLiteral("arguments"));
         QFile::remove(log);
-        QStringList echo;
         if (fault == Fault::EchoText) {
-            echo =
-                QStringList{host.echo.gainIn, host.echo.gainOut, host.echo.delay, host.echo.decay};
-            echo[field] = text;
-            host.echo = {echo[0], echo[1], echo[2], echo[3]};
-            ArrangeEcho(scene, material_, echo, accepted);
+            host.echo = {c.echo[0], c.echo[1], c.echo[2], c.echo[3]};
             qputenv("ECHOBATCH_SOX",
                     QFile::encodeName(RecordingTool(tools_.path(), material_.sox, log)));
-        } else if (QString why; !Arrange(fault, scene, material_, &why)) {
-            if (!why.isEmpty())
-                QSKIP(qPrintable(why));
-            QFAIL("the case could not be set up");
         }
         if (fault == Fault::ManyEntries)
             qputenv("ECHOBATCH_SOX", EB_COPYTOOL);
@@ -105,15 +94,13 @@ private slots:
         const Damage damage = scene.inspect();
         qInfo().noquote() << damage.line("engine", QTest::currentDataTag(), scene.entries.size());
         QVERIFY2(acted, "the fault never happened");
-        QVERIFY2(damage.lost.isEmpty(), qPrintable(damage.lost.join(u'\n')));
-        QVERIFY2(damage.halfWritten.isEmpty(), qPrintable(damage.halfWritten.join(u'\n')));
-        QVERIFY2(damage.missing.isEmpty(), qPrintable(damage.missing.join(u'\n')));
+        QVERIFY2(damage.problems().isEmpty(), qPrintable(damage.problems()));
         QVERIFY2(host.reports.isEmpty(), qPrintable(host.reports.join(u'\n')));
 
         if (scene.refused) {
             QCOMPARE(host.boxes,
                      QStringList{QStringLiteral("warning Numeric value required.\n%1 %2")
-                                     .arg(QLatin1String(kEchoFields[field].label), text)});
+                                     .arg(QLatin1String(kEchoFields[c.field].label), c.text)});
             QVERIFY(!QFile::exists(log));  // the tool never ran
             return;
         }
@@ -156,7 +143,7 @@ private slots:
             }
         }
         if (fault == Fault::EchoText)
-            QCOMPARE(RecordedEchoTexts(log), echo);
+            QCOMPARE(RecordedEchoTexts(log), c.echo);
     }
 };
 

@@ -10,61 +10,13 @@
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
-#include <QCryptographicHash>
 #include <QtTest>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace ebtest;
 
 namespace {
-
-// Every regular file below `root` by its raw path, with its SHA-256; folders end with "/".
-void Walk(const QByteArray& root, QMap<QByteArray, QByteArray>& found) {
-    DIR* dir = ::opendir(root.constData());
-    if (!dir)
-        return;
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = root + '/' + name;
-        struct stat st {};
-        if (::lstat(path.constData(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode)) {
-            found.insert(path + '/', QByteArray());
-            Walk(path, found);
-        } else if (S_ISREG(st.st_mode)) {
-            QFile file(QString::fromLatin1(path));  // Latin-1 keeps every byte
-            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-            QCryptographicHash hash(QCryptographicHash::Sha256);
-            if (fd >= 0 && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
-                hash.addData(&file);
-            found.insert(path, hash.result().toHex());
-        } else {
-            found.insert(path, "special");
-        }
-    }
-    ::closedir(dir);
-}
-
-QMap<QByteArray, QByteArray> Tree(const QString& root) {
-    QMap<QByteArray, QByteArray> found;
-    Walk(QFile::encodeName(root), found);
-    return found;
-}
-
-struct Host : ScriptedBatchHost {
-    QStringList said;
-    void message(const QString& text, Icon, const QString&) override { said << text; }
-    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
-        said << QStringLiteral("line %1: %2").arg(line).arg(d);
-    }
-};
 
 // Sets environment variables for one engine run and puts the old values back.
 struct Environment {
@@ -115,7 +67,7 @@ class TestHostile : public QObject {
             if (const qsizetype eq = line.indexOf('='); eq > 0)
                 env.set(line.left(eq), line.mid(eq + 1));
         }
-        Host host;
+        RecordingBatchHost host;
         host.folder = root + QStringLiteral("/out");
         for (const QByteArray& line : readFile(root + QStringLiteral("/entries")).split('\n')) {
             if (!line.isEmpty())
@@ -135,7 +87,7 @@ private slots:
         QVERIFY2(QFile::exists(QStringLiteral("/usr/bin/script")), "script (bsdutils) needed");
         env_ = QProcessEnvironment::systemEnvironment();
         env_.remove(QStringLiteral("ECHOBATCH_SOX"));
-        env_.insert(QStringLiteral("CLI"), binDir() + QStringLiteral("/echobatch-cli"));
+        env_.insert(QStringLiteral("CLI"), cliProgram());
         env_.insert(QStringLiteral("SOX"), m.sox);
         env_.insert(QStringLiteral("SHORT"), material_.filePath(QStringLiteral("short.mp3")));
         env_.insert(QStringLiteral("LONG"), material_.filePath(QStringLiteral("long.mp3")));
@@ -164,7 +116,7 @@ private slots:
         env_.insert(QStringLiteral("TEMP"), root + QStringLiteral("/temp"));
         QByteArray said;
         QCOMPARE(bash(setup, &said), 0);
-        const QMap<QByteArray, QByteArray> before = Tree(root);
+        const QMap<QByteArray, QByteArray> before = EntriesBelow(root);
 
         const int code =
             front == QLatin1String("cli") ? bash(run, &said) : (said = runEngine(root), 0);
@@ -174,7 +126,7 @@ private slots:
                      qPrintable(text + QStringLiteral(" not in:\n") + said));
 
         // What the set-up made unchanged, outputs complete, nothing else in the case's folder.
-        QMap<QByteArray, QByteArray> left = Tree(root);
+        QMap<QByteArray, QByteArray> left = EntriesBelow(root);
         for (auto it = before.cbegin(); it != before.cend(); ++it)
             QVERIFY2(left.take(it.key()) == it.value(), it.key().constData());
         for (const QString& name : outputs) {

@@ -107,8 +107,7 @@ private slots:
             {QStringLiteral("--reuid=%1").arg(nobody_), QStringLiteral("--regid=%1").arg(nogroup_),
              QStringLiteral("--clear-groups"), QStringLiteral("env"), QStringLiteral("TEMP=") + out,
              QStringLiteral("HOME=") + out, QStringLiteral("XDG_CONFIG_HOME=") + out,
-             ebtest::binDir() + QStringLiteral("/echobatch-cli"), QStringLiteral("--quiet"),
-             QStringLiteral("--out"), out, in},
+             ebtest::cliProgram(), QStringLiteral("--quiet"), QStringLiteral("--out"), out, in},
             nullptr, &err);
         const QString text = QString::fromLocal8Bit(err);
         QVERIFY2(code == 1, qPrintable(text));

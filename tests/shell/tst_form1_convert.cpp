@@ -1,10 +1,10 @@
 // "Start Converting" from the window: the two checks, a batch of real MP3 files with the
 // bar observed, a failing step reported while the batch goes on, and closing the window
 // while the tool runs.
-#include "scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
-#include "core/settingsstore.h"
+#include "support/scriptedprompter.h"
 #include "support/testsupport.h"
 
 

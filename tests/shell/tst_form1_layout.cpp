@@ -1,8 +1,8 @@
 // The window as drawn: positions, sizes, captions, fonts, tab order, list column.
-#include "scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
-#include "core/settingsstore.h"
+#include "support/widgetsupport.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -22,9 +22,7 @@ class TestForm1Layout : public QObject {
 private slots:
     void initTestCase() {
         QFile::remove(SettingsStore::fileName());
-        form_ = std::make_unique<Form1>(&prompter_);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QVERIFY(ebtest::OpenWindow(form_, prompter_, {}, true));
     }
     void cleanupTestCase() { form_.reset(); }
 

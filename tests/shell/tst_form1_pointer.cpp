@@ -1,11 +1,10 @@
 // The window's pointer over its controls: real mouse-move events sent to each control, from
 // each starting state. Busy always wins.
-#include "programfolder.h"
-#include "scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 #include "shell/pointer.h"
-#include "core/settingsstore.h"
+#include "support/widgetsupport.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -59,11 +58,7 @@ private slots:
         QFile::remove(SettingsStore::fileName());
         QVERIFY(folder_.copyData(QStringLiteral("HAND-M.CUR")));
     }
-    void init() {
-        form_ = std::make_unique<Form1>(folder_.startup(), &prompter_);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    }
+    void init() { QVERIFY(ebtest::OpenWindow(form_, prompter_, folder_.startup())); }
     void cleanup() {
         form_.reset();
         QVERIFY(prompter_.boxes.isEmpty());

@@ -1,15 +1,14 @@
 // The start-up sequence: fields from the store or their defaults, the skin and what a broken
 // one leaves, the hand pointer with its stored hotspot, the desktop without a path, and the
 // one-in-a-hundred home page draw.
-#include "programfolder.h"
-#include "scriptedprompter.h"
 #include "core/appinfo.h"
 #include "core/desktopfolder.h"
-#include "shell/form1.h"
 #include "core/homepage.h"
-#include "shell/pointer.h"
 #include "core/settingsstore.h"
+#include "shell/form1.h"
+#include "shell/pointer.h"
 #include "shell/skin.h"
+#include "support/widgetsupport.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -26,11 +25,6 @@
 using namespace eb;
 
 namespace {
-const char* const kAbsent = "<absent>";
-
-QString stored(const char* key) {
-    return SettingsStore::read(QString::fromLatin1(key), QString::fromLatin1(kAbsent));
-}
 
 QString report(int line, const QString& description) {
     return ComposeErrorReport(HandlerLabel(QStringLiteral("Form_Load")), line, description);
@@ -60,11 +54,7 @@ void verifyWindowIsComplete(const Form1& form, const QString& outputFolder) {
     QCOMPARE(form.ListView1->columnCount(), 1);
     QCOMPARE(form.ListView1->headerItem()->text(0), QStringLiteral("MP3 File(s)"));
     QCOMPARE(form.ListView1->columnWidth(0), 467);  // 7000 twips
-    QCOMPARE(form.Text1->text(), outputFolder);
-    QCOMPARE(form.Text2->text(), QStringLiteral("0.8"));
-    QCOMPARE(form.Text3->text(), QStringLiteral("0.7"));
-    QCOMPARE(form.Text4->text(), QStringLiteral("63"));
-    QCOMPARE(form.Text5->text(), QStringLiteral("0.3"));
+    QCOMPARE(ebtest::shownFields(form), ebtest::defaultFields(outputFolder));
 }
 
 // Records the addresses the window asks its prompter to open.
@@ -110,11 +100,8 @@ private slots:
         ebtest::ScriptedPrompter prompter;
         Form1 form(folder.startup(QStringLiteral("/home/someone/Desktop")), &prompter);
         verifyWindowIsComplete(form, QStringLiteral("/home/someone/Desktop/"));
-        QCOMPARE(stored(keys::kOutputFolder), QStringLiteral("/home/someone/Desktop/"));
-        QCOMPARE(stored(keys::kText2), QStringLiteral("0.8"));
-        QCOMPARE(stored(keys::kText3), QStringLiteral("0.7"));
-        QCOMPARE(stored(keys::kText4), QStringLiteral("63"));
-        QCOMPARE(stored(keys::kText5), QStringLiteral("0.3"));
+        QCOMPARE(ebtest::storedFields(),
+                 ebtest::defaultFields(QStringLiteral("/home/someone/Desktop/")));
         QVERIFY(prompter.boxes.isEmpty());
         QCOMPARE(form.styleSheet(), QString());
         QCOMPARE(background(form.Frame1), QColor(Qt::white));  // no skin: the design colour
@@ -133,13 +120,10 @@ private slots:
         ebtest::ProgramFolder folder;
         ebtest::ScriptedPrompter prompter;
         Form1 form(folder.startup(), &prompter);
-        QCOMPARE(form.Text1->text(), QStringLiteral("/no/such/folder"));
-        QCOMPARE(form.Text2->text(), QStringLiteral(" 0.5 "));
-        QCOMPARE(form.Text3->text(), QString());
-        QCOMPARE(form.Text4->text(), QStringLiteral("abc"));
-        QCOMPARE(form.Text5->text(), QStringLiteral("0,3"));
-        QCOMPARE(stored(keys::kText4), QStringLiteral("abc"));
-        QCOMPARE(stored(keys::kText5), QStringLiteral("0,3"));
+        QCOMPARE(ebtest::shownFields(form),
+                 QStringList({"/no/such/folder", " 0.5 ", QString(), "abc", "0,3"}));
+        QCOMPARE(ebtest::stored(keys::kText4), QStringLiteral("abc"));
+        QCOMPARE(ebtest::stored(keys::kText5), QStringLiteral("0,3"));
         QVERIFY(prompter.boxes.isEmpty());
     }
 
@@ -154,7 +138,7 @@ private slots:
         QCOMPARE(prompter.boxes[0].title, QStringLiteral("Application Error"));
         QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);
         verifyWindowIsComplete(form, QString());
-        QCOMPARE(stored(keys::kOutputFolder), QStringLiteral("/srv/out/"));
+        QCOMPARE(ebtest::stored(keys::kOutputFolder), QStringLiteral("/srv/out/"));
     }
 
     void desktopFolderHelpers() {

@@ -2,12 +2,11 @@
 // the menu on an entry (mouse and keys), the strips showing an impulse and its repeat where
 // the delay puts it (read from the drawn pixels), the live re-render, the numeric failure, a
 // file SoX cannot read, and the missing sound output.
-#include "programfolder.h"
-#include "scriptedprompter.h"
+#include "core/settingsstore.h"
 #include "shell/form1.h"
 #include "shell/previewwindow.h"
-#include "core/settingsstore.h"
 #include "shell/waveformview.h"
+#include "support/widgetsupport.h"
 
 #include <QContextMenuEvent>
 #include <QKeySequence>
@@ -96,7 +95,7 @@ class TestPreview : public QObject {
         form_->OpenPreview(path);
         PreviewWindow* window = form_->previewWindow();
         QSignalSpy rendered(window, &PreviewWindow::rendered);
-        return rendered.wait(20000) ? window : nullptr;
+        return rendered.wait(ebtest::kLongWaitMs) ? window : nullptr;
     }
 
 private slots:
@@ -107,10 +106,7 @@ private slots:
         QVERIFY(ebtest::makeImpulseWav(impulse_, 16.0, kImpulseAt, 30000));
     }
     void init() {
-        prompter_ = ebtest::ScriptedPrompter();
-        form_ = std::make_unique<Form1>(folder_.startup(), &prompter_);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QVERIFY(ebtest::OpenWindow(form_, prompter_, folder_.startup()));
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
             form_->AddEntry(scratch_.filePath(QString::fromLatin1(name)));
     }
@@ -180,7 +176,7 @@ private slots:
 
         QSignalSpy rendered(window, &PreviewWindow::rendered);
         form_->Text4->setText("6000");
-        QVERIFY(rendered.wait(20000));
+        QVERIFY(rendered.wait(ebtest::kLongWaitMs));
         QVERIFY(Near(Peaks(view, WaveformView::EchoStrip),
                      {XOf(view, kImpulseAt), XOf(view, kImpulseAt + 6.0)}));
 
@@ -195,7 +191,7 @@ private slots:
         QVERIFY(QFileInfo::exists(files));
         bool ended = true;
         QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
-        QTimer::singleShot(5000, qApp, [&ended] {
+        QTimer::singleShot(ebtest::kShortWaitMs, qApp, [&ended] {
             ended = false;
             QCoreApplication::exit(1);
         });
@@ -212,13 +208,13 @@ private slots:
         QVERIFY(window);
         QSignalSpy rendered(window, &PreviewWindow::rendered);
         form_->Text4->setText("6o");
-        QVERIFY(rendered.wait(5000));
+        QVERIFY(rendered.wait(ebtest::kShortWaitMs));
         QCOMPARE(window->Waveform->message(WaveformView::EchoStrip),
                  QStringLiteral("Numeric value required.\nDelay: 6o"));
         QVERIFY(Peaks(*window->Waveform, WaveformView::EchoStrip).isEmpty());
         QVERIFY(prompter_.boxes.isEmpty());
         form_->Text4->setText("20");
-        QVERIFY(rendered.wait(20000));
+        QVERIFY(rendered.wait(ebtest::kLongWaitMs));
         QCOMPARE(Peaks(*window->Waveform, WaveformView::EchoStrip).size(), 1);  // 20 ms: one column
     }
 

@@ -1,10 +1,9 @@
 // The preview's sound on a real PulseAudio server whose only output is a null sink: Play moves
 // the cursor line over the strips, Stop ends it, and a played-out render ends by itself.
-#include "programfolder.h"
-#include "scriptedprompter.h"
 #include "shell/form1.h"
 #include "shell/previewwindow.h"
 #include "shell/waveformview.h"
+#include "support/widgetsupport.h"
 
 #include <QLabel>
 #include <QProcess>
@@ -29,7 +28,7 @@ private slots:
         form.OpenPreview(input);
         PreviewWindow* window = form.previewWindow();
         QSignalSpy rendered(window, &PreviewWindow::rendered);
-        QVERIFY(rendered.wait(20000));
+        QVERIFY(rendered.wait(ebtest::kLongWaitMs));
         QVERIFY(window->soundOutputFound());
         QCOMPARE(window->Sound->text(), QString());
         WaveformView& view = *window->Waveform;
@@ -37,14 +36,14 @@ private slots:
         QVERIFY(window->Play->isEnabled());
         window->Play->click();
         QVERIFY(window->Stop->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(view.cursorSeconds() > 0.3, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(view.cursorSeconds() > 0.3, ebtest::kShortWaitMs);
         window->Stop->click();
         QCOMPARE(view.cursorSeconds(), -1.0);
         QVERIFY(window->Play->isEnabled());
 
         window->Play->click();  // to the end: about 1.6 s
-        QTRY_VERIFY_WITH_TIMEOUT(view.cursorSeconds() > 1.0, 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(view.cursorSeconds(), -1.0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(view.cursorSeconds() > 1.0, ebtest::kShortWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(view.cursorSeconds(), -1.0, ebtest::kShortWaitMs);
         QVERIFY(!window->Stop->isEnabled());
         QVERIFY(prompter.boxes.isEmpty());
     }

@@ -135,8 +135,9 @@ private slots:
             dialog->setDirectory(folder);
             typeAndAccept(modal, QStringLiteral("\"a.mp3\" \"b c.mp3\""));
         });
-        const QString several = prompter.openFiles(
-            QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"), 30000);
+        const QString several =
+            prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
+                               ebtest::kDialogResultCapacity);
         QCOMPARE(dialogTitle, QStringLiteral("Add"));
         QCOMPARE(several, folder + QChar(u'\0') + QStringLiteral("a.mp3") + QChar(u'\0') +
                               QStringLiteral("b c.mp3"));
@@ -145,14 +146,16 @@ private slots:
             qobject_cast<QFileDialog*>(modal)->setDirectory(folder);
             typeAndAccept(modal, QStringLiteral("b c.mp3"));
         });
-        QCOMPARE(prompter.openFiles(QStringLiteral("Add"),
-                                    QStringLiteral("MP3 File (*.mp3)|*.mp3|"), 30000),
-                 folder + QStringLiteral("/b c.mp3"));
+        QCOMPARE(
+            prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
+                               ebtest::kDialogResultCapacity),
+            folder + QStringLiteral("/b c.mp3"));
 
         whenModal([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); });
-        QCOMPARE(prompter.openFiles(QStringLiteral("Add"),
-                                    QStringLiteral("MP3 File (*.mp3)|*.mp3|"), 30000),
-                 QString());
+        QCOMPARE(
+            prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
+                               ebtest::kDialogResultCapacity),
+            QString());
     }
 
     void fileDialogOverflowIsReported() {
@@ -171,7 +174,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(
             SelectionTooLarge,
             prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
-                               30000));
+                               ebtest::kDialogResultCapacity));
     }
 
     // The picker opens at the folder it is given, with nothing chosen in it.

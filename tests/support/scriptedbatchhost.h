@@ -3,10 +3,10 @@
 // from it to record what the run shows.
 #pragma once
 
-#include "engine/batchhost.h"
-#include "options/echooptions.h"
 #include "core/prompter.h"
 #include "core/steps.h"
+#include "engine/batchhost.h"
+#include "options/echooptions.h"
 
 #include <QStringList>
 
@@ -42,6 +42,16 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
     QString openFiles(const QString&, const QString&, int) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return {}; }
     bool openExternally(const QString&) override { return false; }
+};
+
+// The scripted window that keeps what the run said: each box's text, and each error report as
+// "line <n>: <description>".
+struct RecordingBatchHost : ScriptedBatchHost {
+    QStringList said;
+    void message(const QString& text, Icon, const QString&) override { said << text; }
+    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
+        said << QStringLiteral("line %1: %2").arg(line).arg(d);
+    }
 };
 
 }  // namespace ebtest

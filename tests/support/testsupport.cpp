@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "core/settingsstore.h"
 #include "engine/tagcopyrun.h"
 
 #include <QCoreApplication>
@@ -161,5 +162,13 @@ void UseBuiltTagCopy() {
 }
 }  // namespace
 Q_COREAPP_STARTUP_FUNCTION(UseBuiltTagCopy)
+
+QString stored(const QString& key) {
+    return eb::SettingsStore::read(key, QStringLiteral("<absent>"));
+}
+
+QString cliProgram() {
+    return binDir() + QStringLiteral("/echobatch-cli");
+}
 
 }  // namespace ebtest

@@ -7,6 +7,17 @@
 
 namespace ebtest {
 
+// A program that cannot be started returns its error number plus this base: 0x80040000 read as
+// a signed 32-bit number. Written out here, apart from the engine's own constant, so that a
+// change of that constant shows.
+inline constexpr int kStartFailureCode = static_cast<int>(0x80040000u);
+// The most characters the file dialog's result may hold (the folder, then NUL + name a file).
+inline constexpr int kDialogResultCapacity = 30000;
+// How long a test waits for a child's end, a rendering or a sound (ms): the long wait for work
+// that runs the real tool, the short one for what is under way already.
+inline constexpr int kLongWaitMs = 20000;
+inline constexpr int kShortWaitMs = 5000;
+
 // Runs a program and returns its exit code (-1 when it could not start or crashed).
 int run(const QString& program, const QStringList& args, QByteArray* out = nullptr,
         QByteArray* err = nullptr, int timeoutMs = 120000);
@@ -54,8 +65,13 @@ private:
 // SHA-256 of a file's contents, hex; empty when it cannot be read.
 QByteArray checksum(const QString& path);
 
+// What the settings hold under `key`, or "<absent>" when nothing is stored there.
+QString stored(const QString& key);
+
 // The folder of the built executables (build/bin).
 QString binDir();
+// The built echobatch-cli in that folder.
+QString cliProgram();
 // The source tree.
 QString sourceDir();
 

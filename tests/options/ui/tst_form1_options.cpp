@@ -1,10 +1,10 @@
 // The echo fields and the output folder: start-up fill, storing every change, the numeric
 // test at focus loss, and the "..." button.
-#include "options/echooptions.h"
-#include "scriptedprompter.h"
 #include "core/desktopfolder.h"
-#include "shell/form1.h"
 #include "core/settingsstore.h"
+#include "options/echooptions.h"
+#include "shell/form1.h"
+#include "support/widgetsupport.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -17,11 +17,6 @@ using namespace eb;
 
 namespace {
 const QString kWarning = QStringLiteral("Numeric value required.\r\nValue set to default.");
-const char* const kAbsent = "<absent>";
-
-QString stored(const char* key) {
-    return SettingsStore::read(QString::fromLatin1(key), QString::fromLatin1(kAbsent));
-}
 }  // namespace
 
 class TestForm1Options : public QObject {
@@ -37,26 +32,15 @@ class TestForm1Options : public QObject {
 private slots:
     void init() {
         QFile::remove(SettingsStore::fileName());
-        prompter_ = ebtest::ScriptedPrompter();
-        form_ = std::make_unique<Form1>(&prompter_);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QVERIFY(ebtest::OpenWindow(form_, prompter_, {}, true));
     }
     void cleanup() { form_.reset(); }
 
     void firstStartFillsAndStoresTheDefaults() {
         const QString desktop = GetDesktopFolder();
         QVERIFY(desktop.endsWith(QLatin1Char('/')));
-        QCOMPARE(form_->Text1->text(), desktop);
-        QCOMPARE(form_->Text2->text(), QStringLiteral("0.8"));
-        QCOMPARE(form_->Text3->text(), QStringLiteral("0.7"));
-        QCOMPARE(form_->Text4->text(), QStringLiteral("63"));
-        QCOMPARE(form_->Text5->text(), QStringLiteral("0.3"));
-        QCOMPARE(stored(keys::kOutputFolder), desktop);
-        QCOMPARE(stored(keys::kText2), QStringLiteral("0.8"));
-        QCOMPARE(stored(keys::kText3), QStringLiteral("0.7"));
-        QCOMPARE(stored(keys::kText4), QStringLiteral("63"));
-        QCOMPARE(stored(keys::kText5), QStringLiteral("0.3"));
+        QCOMPARE(ebtest::shownFields(*form_), ebtest::defaultFields(desktop));
+        QCOMPARE(ebtest::storedFields(), ebtest::defaultFields(desktop));
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -104,13 +88,13 @@ private slots:
         if (typed.isEmpty())
             QTest::keyClick(edit, Qt::Key_Backspace);
         QCOMPARE(edit->text(), typed);
-        QCOMPARE(SettingsStore::read(key, QString::fromLatin1(kAbsent)), typed);
+        QCOMPARE(ebtest::stored(key), typed);
 
         QTest::keyClick(edit, Qt::Key_Tab);  // leave the field
         if (accepted) {
             QVERIFY(prompter_.boxes.isEmpty());
             QCOMPARE(edit->text(), typed);
-            QCOMPARE(SettingsStore::read(key, QString::fromLatin1(kAbsent)), typed);
+            QCOMPARE(ebtest::stored(key), typed);
         } else {
             QCOMPARE(prompter_.boxes.size(), 1);
             QCOMPARE(prompter_.boxes[0].text, kWarning);
@@ -118,7 +102,7 @@ private slots:
             QCOMPARE(prompter_.boxes[0].title,
                      QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
             QCOMPARE(edit->text(), fallback);
-            QCOMPARE(SettingsStore::read(key, QString::fromLatin1(kAbsent)), fallback);
+            QCOMPARE(ebtest::stored(key), fallback);
         }
         // The focus stays where the user moved it.
         QVERIFY(QApplication::focusWidget() != edit);
@@ -126,14 +110,15 @@ private slots:
 
     void everyKeystrokeIsStored() {
         QStringList seen;
-        connect(form_->Text2, &QLineEdit::textChanged, this, [&] { seen << stored(keys::kText2); });
+        connect(form_->Text2, &QLineEdit::textChanged, this,
+                [&] { seen << ebtest::stored(keys::kText2); });
         form_->Text2->setFocus();
         form_->Text2->selectAll();
         QTest::keyClick(form_->Text2, Qt::Key_Delete);
         QTest::keyClicks(form_->Text2, QStringLiteral("0.45"));
         QCOMPARE(seen, QStringList({"", "0", "0.", "0.4", "0.45"}));
         QTest::keyClick(form_->Text2, Qt::Key_Tab);
-        QCOMPARE(stored(keys::kText2), QStringLiteral("0.45"));
+        QCOMPARE(ebtest::stored(keys::kText2), QStringLiteral("0.45"));
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -200,9 +185,9 @@ private slots:
         form_->Text1->setFocus();
         form_->Text1->selectAll();
         QTest::keyClicks(form_->Text1, QStringLiteral("/tmp/out"));
-        QCOMPARE(stored(keys::kOutputFolder), QStringLiteral("/tmp/out"));
+        QCOMPARE(ebtest::stored(keys::kOutputFolder), QStringLiteral("/tmp/out"));
         form_->Text1->clear();
-        QCOMPARE(stored(keys::kOutputFolder), QString());
+        QCOMPARE(ebtest::stored(keys::kOutputFolder), QString());
     }
 
     void tabbingIntoTheFolderFieldSelectsAll() {
@@ -236,7 +221,7 @@ private slots:
         QCOMPARE(prompter_.folderStarts,
                  QStringList{QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)});
         QCOMPARE(form_->Text1->text(), expected);
-        QCOMPARE(stored(keys::kOutputFolder), expected);
+        QCOMPARE(ebtest::stored(keys::kOutputFolder), expected);
         QVERIFY(prompter_.boxes.isEmpty());
     }
 };

@@ -1,7 +1,10 @@
-// Shell scripts that stand in for the tool where a fault cannot be produced for real.
+// The tool for the engine's tests: the installed SoX, one conversion run to its end, and shell
+// scripts that stand in for the tool where a fault cannot be produced for real.
 #pragma once
 
 #include "engine/batchhost.h"
+#include "engine/conversionjob.h"
+#include "engine/tooldeploy.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,5 +39,23 @@ struct RecordingDisplay : eb::ProgressDisplay {
     QStringList texts;
     void setProgressText(const QString& text) override { texts << text; }
 };
+
+// The installed SoX as the only tool (no private copy).
+inline eb::ToolSet InstalledTool() {
+    return eb::ToolSet{{}, {}, eb::InstalledSox(), false};
+}
+
+// Plans `input` into `folder` and, when the plan holds, runs the tool to its end; the result.
+inline eb::ConversionResult ConvertNow(const QString& input, const QString& folder,
+                                       eb::ToolSet tools = InstalledTool(),
+                                       const eb::EchoTexts& echo = eb::DefaultEchoTexts(),
+                                       const eb::IdentitySet& list = {}) {
+    eb::ConversionJob job(input);
+    if (job.plan(folder, echo, list)) {
+        RecordingDisplay display;
+        job.runAndWait(display, tools);
+    }
+    return job.result();
+}
 
 }  // namespace ebtest

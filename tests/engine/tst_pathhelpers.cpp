@@ -1,6 +1,6 @@
+#include "core/steps.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
-#include "core/steps.h"
 #include "support/testsupport.h"
 
 #include <QTemporaryDir>

@@ -1,22 +1,16 @@
 // "Add MP3 File(s)": the dialog's result forms, the overflow, and the error report.
-#include "scriptedprompter.h"
-#include "shell/form1.h"
 #include "core/settingsstore.h"
+#include "shell/form1.h"
+#include "support/widgetsupport.h"
 
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
 
 using namespace eb;
+using ebtest::rows;
 
 namespace {
-QStringList entries(const Form1& form) {
-    QStringList all;
-    for (int i = 1; i <= form.EntryCount(); ++i)
-        all << form.EntryText(i);
-    return all;
-}
-
 // A prompter whose dialog fails with an error other than the overflow.
 struct FailingDialog : ebtest::ScriptedPrompter {
     int failures = 1;
@@ -37,7 +31,7 @@ private slots:
     void resultFormsBecomeRows_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("expected");
         QTest::newRow("one file, unchanged")
             << QStringLiteral("/home/me/Music") << QStringList{"Live.Set.mp3"}
             << QStringList{"/home/me/Music/Live.Set.mp3"};
@@ -59,12 +53,12 @@ private slots:
     void resultFormsBecomeRows() {
         QFETCH(QString, folder);
         QFETCH(QStringList, names);
-        QFETCH(QStringList, rows);
+        QFETCH(QStringList, expected);
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
         prompter.fileChoices << ebtest::FileChoice{folder, names};
         QTest::mouseClick(form.PushButton1, Qt::LeftButton);
-        QCOMPARE(entries(form), rows);
+        QCOMPARE(rows(form), expected);
         QCOMPARE(prompter.dialogTitles,
                  QStringList({"Add File(s) - Hold Ctrl to select multiple files"}));
         QCOMPARE(prompter.dialogFilters, QStringList({"MP3 File (*.mp3)|*.mp3|"}));
@@ -79,7 +73,7 @@ private slots:
         form.PushButton1_Click();
         form.PushButton1_Click();
         form.PushButton1_Click();  // cancelled: nothing more
-        QCOMPARE(entries(form), QStringList({"/a/1.mp3", "/b/2.mp3", "/b/3.mp3"}));
+        QCOMPARE(rows(form), QStringList({"/a/1.mp3", "/b/2.mp3", "/b/3.mp3"}));
         QVERIFY(prompter.boxes.isEmpty());
     }
 
@@ -99,7 +93,8 @@ private slots:
         QStringList names;
         for (int i = 0; i < files; ++i)
             names << QStringLiteral("%1.mp3").arg(i, 95, 10, QLatin1Char('0'));
-        QCOMPARE(folder.size() + files * (1 + names.front().size()) > 30000, !fits);
+        QCOMPARE(folder.size() + files * (1 + names.front().size()) > ebtest::kDialogResultCapacity,
+                 !fits);
 
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
@@ -111,7 +106,7 @@ private slots:
             QVERIFY(prompter.boxes.isEmpty());
             return;
         }
-        QCOMPARE(entries(form), QStringList({"/before.mp3"}));
+        QCOMPARE(rows(form), QStringList({"/before.mp3"}));
         QCOMPARE(prompter.boxes.size(), 1);
         QCOMPARE(prompter.boxes[0].text,
                  QStringLiteral("You've selected too many files to add.\r\rPlease try adding via "
@@ -137,7 +132,7 @@ private slots:
                      QStringLiteral(ECHOBATCH_SUPPORT_EMAIL));
         QCOMPARE(form.EntryCount(), 0);
         form.PushButton1_Click();
-        QCOMPARE(entries(form), QStringList({"/m/a.mp3"}));
+        QCOMPARE(rows(form), QStringList({"/m/a.mp3"}));
         QCOMPARE(prompter.boxes.size(), 1);
     }
 };

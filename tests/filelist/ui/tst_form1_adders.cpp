@@ -1,6 +1,6 @@
 // "Add All MP3 File(s) In Folder" and "Load Sample/Example Files" on real folders.
-#include "adderssupport.h"
 #include "core/settingsstore.h"
+#include "support/widgetsupport.h"
 
 #include <QPushButton>
 #include <QStandardPaths>
@@ -82,19 +82,12 @@ private slots:
         ScriptedPrompter prompter;
         Form1 form(&prompter);
         form.setPointerState(PointerState::Custom);
-        std::optional<PointerState> seen;
-        Qt::CursorShape shape = Qt::ArrowCursor;
-        int rowsSeen = -1;
-        QTimer::singleShot(0, &form, [&] {
-            seen = form.pointerState();
-            shape = form.cursor().shape();
-            rowsSeen = form.EntryCount();
-        });
+        PointerProbe probe(form, &form);
         prompter.folderChoices << music_;
         form.PushButton3_Click();
-        QCOMPARE(seen, std::optional(PointerState::Busy));
-        QCOMPARE(shape, Qt::WaitCursor);
-        QCOMPARE(rowsSeen, 0);  // the rows come in one go after the scan
+        QCOMPARE(probe.seen, std::optional(PointerState::Busy));
+        QCOMPARE(probe.shape, Qt::WaitCursor);
+        QCOMPARE(probe.rowsSeen, 0);  // the rows come in one go after the scan
         QCOMPARE(form.EntryCount(), 8);
         QCOMPARE(form.pointerState(), PointerState::Default);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
@@ -117,25 +110,21 @@ private slots:
     // A folder that vanishes while the tree is collected: the report names step 116, the files
     // of the folders collected before are still added, and the pointer is restored.
     void scanFailureIsReportedAndTheRestAdded() {
-        QTemporaryDir tmp;
-        const QString a = tmp.filePath("A");
-        QVERIFY(makeTree(a, {"a.mp3", "B/b.mp3", "B/D/d.mp3", "C/c.mp3", "C/E/e.mp3"}));
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.scanYieldIntervalMs = 0;
-        VanishAfterListing vanish(a + "/C", a + "/C/E");
-        QVERIFY(vanish.watching());
-        prompter.folderChoices << a;
+        VanishingTree tree(form, QStringLiteral(".mp3"));
+        QVERIFY(tree.ready());
+        prompter.folderChoices << tree.root;
         form.PushButton3_Click();
-        QVERIFY(vanish.deleted);
+        QVERIFY(tree.vanish->deleted);
         QCOMPARE(prompter.texts(), QStringList{report(116, "Path not found")});
         QCOMPARE(prompter.boxes[0].title, QStringLiteral("Application Error"));
-        QCOMPARE(rows(form), under(a, {"a.mp3", "B/b.mp3", "C/c.mp3", "B/D/d.mp3"}));
+        QCOMPARE(rows(form), tree.survivors);
         QCOMPARE(form.pointerState(), PointerState::Default);
 
         // A chosen folder that is gone by the time it is scanned: reported, nothing added.
-        prompter.folderChoices << a + "/C";
-        QVERIFY(QDir(a + "/C").removeRecursively());
+        prompter.folderChoices << tree.root + "/C";
+        QVERIFY(QDir(tree.root + "/C").removeRecursively());
         form.PushButton3_Click();
         QCOMPARE(prompter.texts().size(), 2);
         QCOMPARE(prompter.texts()[1], report(116, "Path not found"));

@@ -1,12 +1,11 @@
 // Editing the list: Delete and double-click remove the selected entry unless busy, "Clear
 // List", the reorder gesture with real mouse events, its scroll rule, and a batch during which
 // the list is cleared or an entry is moved.
+#include "core/settingsstore.h"
 #include "filelist/listediting.h"
-#include "programfolder.h"
-#include "scriptedprompter.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
-#include "core/settingsstore.h"
+#include "support/widgetsupport.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -17,15 +16,9 @@
 #include <QtTest>
 
 using namespace eb;
+using ebtest::rows;
 
 namespace {
-QStringList entries(const Form1& form) {
-    QStringList all;
-    for (int i = 1; i <= form.EntryCount(); ++i)
-        all << form.EntryText(i);
-    return all;
-}
-
 QString selectedText(const Form1& form) {
     const QList<QTreeWidgetItem*> s = form.ListView1->selectedItems();
     return s.isEmpty() ? QString() : s.first()->text(0);
@@ -75,12 +68,7 @@ private slots:
         QFile::remove(SettingsStore::fileName());
         QVERIFY(folder_.copyData(QStringLiteral("drag.ico")));
     }
-    void init() {
-        prompter_ = ebtest::ScriptedPrompter();
-        form_ = std::make_unique<Form1>(folder_.startup(), &prompter_);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    }
+    void init() { QVERIFY(ebtest::OpenWindow(form_, prompter_, folder_.startup())); }
     void cleanup() {
         form_.reset();
         qunsetenv("ECHOBATCH_SOX");
@@ -110,7 +98,7 @@ private slots:
         select(3);
         form_->ListView1->setFocus();
         QTest::keyClick(form_->ListView1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(entries(*form_), left);
+        QCOMPARE(rows(*form_), left);
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -157,7 +145,7 @@ private slots:
         mouse(*form_, QEvent::MouseButtonPress, at, Qt::LeftButton);
         mouse(*form_, QEvent::MouseButtonDblClick, at, Qt::LeftButton);
         mouse(*form_, QEvent::MouseButtonRelease, at, Qt::NoButton);
-        QCOMPARE(entries(*form_), QStringList({"/music/e1.mp3", "/music/e3.mp3", "/music/e4.mp3"}));
+        QCOMPARE(rows(*form_), QStringList({"/music/e1.mp3", "/music/e3.mp3", "/music/e4.mp3"}));
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -196,8 +184,8 @@ private slots:
         QVERIFY(!form_->HitItem.isValid());  // cleared after each step
         mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 3), Qt::NoButton);
 
-        QCOMPARE(entries(*form_), QStringList({"/music/e2.mp3", "/music/e3.mp3", "/music/e1.mp3",
-                                               "/music/e4.mp3", "/music/e5.mp3"}));
+        QCOMPARE(rows(*form_), QStringList({"/music/e2.mp3", "/music/e3.mp3", "/music/e1.mp3",
+                                            "/music/e4.mp3", "/music/e5.mp3"}));
         QCOMPARE(selectedText(*form_), QStringLiteral("/music/e1.mp3"));
         QCOMPARE(form_->ListView1->currentIndex().row(), 2);
         QCOMPARE(form_->DragItem.row(), 2);  // kept after the release
@@ -209,10 +197,10 @@ private slots:
     void reorderUpAndBack() {
         fill(4);
         dragAcross(*form_, 4, {3, 2});
-        QCOMPARE(entries(*form_),
+        QCOMPARE(rows(*form_),
                  QStringList({"/music/e1.mp3", "/music/e4.mp3", "/music/e2.mp3", "/music/e3.mp3"}));
         dragAcross(*form_, 2, {3, 4});
-        QCOMPARE(entries(*form_),
+        QCOMPARE(rows(*form_),
                  QStringList({"/music/e1.mp3", "/music/e2.mp3", "/music/e3.mp3", "/music/e4.mp3"}));
     }
 
@@ -224,7 +212,7 @@ private slots:
         mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
         mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 1), Qt::NoButton);
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 3), Qt::NoButton);
-        QCOMPARE(entries(*form_), QStringList({"/music/e1.mp3", "/music/e2.mp3", "/music/e3.mp3"}));
+        QCOMPARE(rows(*form_), QStringList({"/music/e1.mp3", "/music/e2.mp3", "/music/e3.mp3"}));
         QCOMPARE(form_->pointerState(), PointerState::Default);
         form_->setPointerState(PointerState::Busy);
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::NoButton);
@@ -260,7 +248,7 @@ private slots:
         QCOMPARE(plain.ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
         mouse(plain, QEvent::MouseMove, entryCentre(plain, 2), Qt::LeftButton);
         mouse(plain, QEvent::MouseButtonRelease, entryCentre(plain, 2), Qt::NoButton);
-        QCOMPARE(entries(plain), QStringList({"/b.mp3", "/a.mp3"}));
+        QCOMPARE(rows(plain), QStringList({"/b.mp3", "/a.mp3"}));
     }
 
     // Entries removed in the middle of a gesture leave no reference behind.
@@ -273,7 +261,7 @@ private slots:
         form_->AddEntry(QStringLiteral("/y.mp3"));
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
         mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 2), Qt::NoButton);
-        QCOMPARE(entries(*form_), QStringList({"/x.mp3", "/y.mp3"}));
+        QCOMPARE(rows(*form_), QStringList({"/x.mp3", "/y.mp3"}));
     }
 
     void scrollTarget_data() {
@@ -403,7 +391,7 @@ private slots:
             if (!moved && c == QStringLiteral("Please wait.. 2")) {
                 moved = true;
                 dragAcross(*form_, 1, {2, 3});
-                orderAfterMove = entries(*form_);
+                orderAfterMove = rows(*form_);
                 // A folder add during the batch leaves the batch its busy pointer.
                 prompter_.folderChoices << scratch_.path() + QStringLiteral("/none");
                 form_->PushButton3_Click();
@@ -421,7 +409,7 @@ private slots:
         QCOMPARE(prompter_.texts(), QStringList{"Done."});
         // After the batch the gesture works again.
         dragAcross(*form_, 1, {2, 3});
-        QCOMPARE(entries(*form_), QStringList({paths[1], paths[2], paths[0]}));
+        QCOMPARE(rows(*form_), QStringList({paths[1], paths[2], paths[0]}));
     }
 
 private:

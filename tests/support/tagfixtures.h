@@ -97,6 +97,13 @@ inline bool SaveTags(TagLib::MPEG::File& file, int tags, int id3v2Version = 4) {
                      TagLib::File::DoNotDuplicate);
 }
 
+// Gives the MP3 file at `path` an ID3v2 tag of that version with AddRichFrames, no other tag.
+inline bool TagRichly(const QString& path, int id3v2Version = 4) {
+    TagLib::MPEG::File f(QFile::encodeName(path).constData(), false);
+    AddRichFrames(*f.ID3v2Tag(true));
+    return SaveTags(f, TagLib::MPEG::File::ID3v2, id3v2Version);
+}
+
 struct FrameDump {
     QByteArray id;
     QByteArray bytes;  // the frame as TagLib renders it, header included

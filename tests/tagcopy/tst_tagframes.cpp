@@ -6,8 +6,8 @@
 #include "engine/conversionjob.h"
 #include "engine/tagcopyrun.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "id3bytes.h"
+#include "support/faketool.h"
+#include "support/id3bytes.h"
 #include "support/testsupport.h"
 
 #include <QJsonDocument>
@@ -76,7 +76,7 @@ class TestTagFrames : public QObject {
         });
         if (!stopWhen.isEmpty())
             poll.start(20);
-        ToolSet tools{{}, {}, InstalledSox(), false};
+        ToolSet tools = InstalledTool();
         if (job.plan(out_, DefaultEchoTexts(), {})) {
             if (async) {
                 QSignalSpy done(&job, &ConversionJob::finished);
@@ -197,10 +197,10 @@ private slots:
         QCOMPARE(checksum(in), inputSum);
 
         QByteArray json;
-        QCOMPARE(
-            run(kPython,
-                {sourceDir() + QStringLiteral("/tests/engine/id3referee.py"), in, r.output}, &json),
-            0);
+        QCOMPARE(run(kPython,
+                     {sourceDir() + QStringLiteral("/tests/tagcopy/id3referee.py"), in, r.output},
+                     &json),
+                 0);
         const QJsonObject referee = QJsonDocument::fromJson(json).object();
         QCOMPARE(referee[QStringLiteral("frames")].toArray().size(), seen);
         QCOMPARE(referee[QStringLiteral("outVersion")].toInt(), outVersion);

@@ -1,7 +1,8 @@
 // The adders' building blocks and the file dialog's result forms.
 #include <QtTest>
-#include "filelist/listadmission.h"
 #include "core/prompter.h"
+#include "filelist/listadmission.h"
+#include "support/testsupport.h"
 
 using namespace eb;
 
@@ -39,13 +40,16 @@ private slots:
 
     void selectionResultForms() {
         const QString nul(QChar(u'\0'));
-        QCOMPARE(SelectionResult(QStringLiteral("/m"), {"a.mp3"}, 30000),
+        QCOMPARE(SelectionResult(QStringLiteral("/m"), {"a.mp3"}, ebtest::kDialogResultCapacity),
                  QStringLiteral("/m/a.mp3"));
-        QCOMPARE(SelectionResult(QStringLiteral("/"), {"a.mp3"}, 30000), QStringLiteral("/a.mp3"));
+        QCOMPARE(SelectionResult(QStringLiteral("/"), {"a.mp3"}, ebtest::kDialogResultCapacity),
+                 QStringLiteral("/a.mp3"));
         QCOMPARE(
-            SelectionResult(QStringLiteral("/m"), {"a.mp3", "b.mp3"}, 30000),
+            SelectionResult(QStringLiteral("/m"), {"a.mp3", "b.mp3"},
+                            ebtest::kDialogResultCapacity),
             QStringLiteral("/m") + nul + QStringLiteral("a.mp3") + nul + QStringLiteral("b.mp3"));
-        QCOMPARE(SelectionResult(QStringLiteral("/m"), {}, 30000), QString());
+        QCOMPARE(SelectionResult(QStringLiteral("/m"), {}, ebtest::kDialogResultCapacity),
+                 QString());
         QCOMPARE(SelectionResult(QStringLiteral("/m"), {"a", "b"}, 6).size(), 6);
         QVERIFY_THROWS_EXCEPTION(SelectionTooLarge,
                                  SelectionResult(QStringLiteral("/m"), {"a", "b"}, 5));

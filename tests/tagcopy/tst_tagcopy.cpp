@@ -1,15 +1,14 @@
 // The input's tags on the converted file: real SoX, real MP3 files, tags written and read back
 // with TagLib and compared frame by frame; the failures that keep the audio and say so.
-#include "engine/batchhost.h"
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/conversionrun.h"
-#include "tagcopy/tagcopy.h"
 #include "engine/tooldeploy.h"
-#include "faketool.h"
-#include "core/prompter.h"
-#include "core/steps.h"
+#include "support/faketool.h"
+#include "support/scriptedbatchhost.h"
+#include "support/tagfixtures.h"
 #include "support/testsupport.h"
-#include "tagfixtures.h"
+#include "tagcopy/tagcopy.h"
 
 #include <QtTest>
 
@@ -20,30 +19,6 @@ using namespace eb;
 using namespace ebtest;
 
 namespace {
-
-// The window as far as a batch sees it: a fixed list, the default echo values, the messages.
-struct QuietWindow : BatchHost, Prompter, ErrorReporter {
-    QStringList entries;
-    QString folder;
-    QStringList messages;
-    int entryCount() override { return static_cast<int>(entries.size()); }
-    QString entryText(int i) override { return entries.value(i - 1); }
-    QString outputFolderText() override { return folder; }
-    EchoTexts echoTexts() override { return DefaultEchoTexts(); }
-    void setProgressValue(double) override {}
-    void setBusy(bool) override {}
-    void setProgressText(const QString&) override {}
-    Prompter& prompter() override { return *this; }
-    ErrorReporter& reporter() override { return *this; }
-    void message(const QString& text, Icon, const QString&) override { messages << text; }
-    bool askYesNo(const QString&) override { return true; }
-    QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&, const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
-    void ReportUnexpectedError(const QString&, int line, const QString& d) override {
-        messages << QStringLiteral("report %1 %2").arg(line).arg(d);
-    }
-};
 
 const QList<QByteArray> kToolFrames{"TLEN", "TSSE"};
 
@@ -102,15 +77,7 @@ class TestTagCopy : public QObject {
     QString out_, direct_, bogus_;
     QString file(const QString& name) { return dir_.filePath(name); }
 
-    ConversionResult convert(const QString& input) {
-        ConversionJob job(input);
-        if (job.plan(out_, DefaultEchoTexts(), {})) {
-            RecordingDisplay display;
-            ToolSet tools{{}, {}, InstalledSox(), false};
-            job.runAndWait(display, tools);
-        }
-        return job.result();
-    }
+    ConversionResult convert(const QString& input) { return ConvertNow(input, out_); }
     // What the tool alone makes of the input.
     QString toolAlone(const QString& input) {
         const EchoTexts e = DefaultEchoTexts();
@@ -149,11 +116,7 @@ private slots:
     void framesSurviveOneByOne() {
         QFETCH(int, version);
         const QString input = tone(QStringLiteral("rich%1.mp3").arg(version));
-        {
-            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
-            AddRichFrames(*f.ID3v2Tag(true));
-            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2, version));
-        }
+        QVERIFY(TagRichly(input, version));
         int inVersion = 0;
         const QList<FrameDump> before = FramesOf(input, &inVersion);
         QCOMPARE(inVersion, version);
@@ -285,11 +248,7 @@ private slots:
     // and leaves the tool's output as it was; a second try writes the same tags once.
     void failedWriteKeepsTheConvertedFile() {
         const QString input = tone(QStringLiteral("limited.mp3"));
-        {
-            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
-            AddRichFrames(*f.ID3v2Tag(true));
-            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2));
-        }
+        QVERIFY(TagRichly(input));
         const QString converted = toolAlone(input);
         const QByteArray convertedSum = checksum(converted);
         const QString tagged = file(QStringLiteral("limited-tagged.mp3"));
@@ -320,11 +279,7 @@ private slots:
     // with its pictures does not. The output is the tool's own, and nothing else is left.
     void fullDiskWhileTaggingKeepsTheToolsOutput() {
         const QString input = tone(QStringLiteral("fills.mp3"));
-        {
-            TagLib::MPEG::File f(QFile::encodeName(input).constData(), false);
-            AddRichFrames(*f.ID3v2Tag(true));
-            QVERIFY(SaveTags(f, TagLib::MPEG::File::ID3v2));
-        }
+        QVERIFY(TagRichly(input));
         const QString alone = toolAlone(input);
         QVERIFY(QFileInfo(alone).size() < 20000 && QFileInfo(input).size() > 20000);
         ConversionResult r;
@@ -341,11 +296,11 @@ private slots:
     }
 
     void windowSummaryNamesLostTags() {
-        QuietWindow window;
+        RecordingBatchHost window;
         window.folder = out_;
         window.entries = {tone(QStringLiteral("fine.mp3")), bogus_};
         ConversionRun().Run(window);
-        QCOMPARE(window.messages,
+        QCOMPARE(window.said,
                  QStringList{QStringLiteral("Done.\n\n1 of 2 files converted with a warning:\n"
                                             "bogus.mp3: tags not copied: the input's ID3v2 tag "
                                             "cannot be read")});
@@ -364,7 +319,7 @@ private slots:
         if (quiet)
             args.prepend(QStringLiteral("--quiet"));
         QByteArray err;
-        QCOMPARE(run(binDir() + QStringLiteral("/echobatch-cli"), args, nullptr, &err), 0);
+        QCOMPARE(run(cliProgram(), args, nullptr, &err), 0);
         const QString text = QString::fromUtf8(err);
         const QString why = QStringLiteral("tags not copied: the input's ID3v2 tag cannot be read");
         QVERIFY2(text.contains(QStringLiteral("echobatch-cli: 1 of 2 files converted with a "

@@ -1,10 +1,9 @@
 // Files and folders dropped on the list, sent as the real drag events a file manager causes.
-#include "adderssupport.h"
 #include "core/settingsstore.h"
+#include "support/widgetsupport.h"
 
 #include <QDropEvent>
 #include <QMimeData>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QtTest>
@@ -184,25 +183,21 @@ private slots:
     // A folder whose scan stops short is named with the reason; its files found before stay,
     // and the paths dropped after it are still taken.
     void folderScanFailureIsToldAndTheDropGoesOn() {
-        QTemporaryDir tmp;
-        const QString a = tmp.filePath("A");
-        QVERIFY(makeTree(a, {"a.txt", "B/b.txt", "B/D/d.txt", "C/c.txt", "C/E/e.txt"}));
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.scanYieldIntervalMs = 0;
-        VanishAfterListing vanish(a + "/C", a + "/C/E");
-        QVERIFY(vanish.watching());
+        VanishingTree tree(form, QStringLiteral(".txt"));
+        QVERIFY(tree.ready());
         QMimeData data;
-        data.setUrls(localUrls({a, at("song.mp3"), at("G")}));
+        data.setUrls(localUrls({tree.root, at("song.mp3"), at("G")}));
         QVERIFY(dragOnto(form, data).dropped);
         QCoreApplication::processEvents();
-        QVERIFY(vanish.deleted);
-        const QStringList expected = under(a, {"a.txt", "B/b.txt", "C/c.txt", "B/D/d.txt"}) +
-                                     QStringList{at("song.mp3"), at("G/g.mp3"), at("G/h.MP3")};
+        QVERIFY(tree.vanish->deleted);
+        const QStringList expected =
+            tree.survivors + QStringList{at("song.mp3"), at("G/g.mp3"), at("G/h.MP3")};
         QCOMPARE(rows(form), expected);
         QCOMPARE(prompter.boxes.size(), 1);
         QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);
-        QVERIFY2(prompter.boxes[0].text.contains("\"" + a + "\"") &&
+        QVERIFY2(prompter.boxes[0].text.contains("\"" + tree.root + "\"") &&
                      prompter.boxes[0].text.contains("Path not found"),
                  qPrintable(prompter.boxes[0].text));
         QCOMPARE(form.pointerState(), PointerState::Default);
@@ -216,15 +211,10 @@ private slots:
         form.setPointerState(PointerState::Custom);
         QMimeData data;
         data.setUrls(localUrls({at("F")}));
-        std::optional<PointerState> seen;
-        Qt::CursorShape shape = Qt::ArrowCursor;
-        QTimer::singleShot(0, &form, [&] {
-            seen = form.pointerState();
-            shape = form.ListView1->cursor().shape();
-        });
+        PointerProbe probe(form, form.ListView1);
         form.ListView1_OLEDragDrop(&data);
-        QCOMPARE(seen, std::optional(PointerState::Busy));
-        QCOMPARE(shape, Qt::WaitCursor);
+        QCOMPARE(probe.seen, std::optional(PointerState::Busy));
+        QCOMPARE(probe.shape, Qt::WaitCursor);
         QCOMPARE(form.EntryCount(), 4);
         QCOMPARE(form.pointerState(), PointerState::Default);
 
