@@ -1,11 +1,11 @@
 #include "cli/clioptions.h"
 
-#include "engine/encodingclass.h"
 #include "cli/listinput.h"
 #include "cli/shownname.h"
+#include "core/settingsstore.h"
+#include "engine/encodingclass.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
-#include "core/settingsstore.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -80,7 +80,8 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     const QCommandLineOption null(QStringList{QStringLiteral("null"), QStringLiteral("0")});
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
-    parser.addOptions({out, jobs, bitrate, keepTree, dryRun, quiet, json, from, null, help, version});
+    parser.addOptions(
+        {out, jobs, bitrate, keepTree, dryRun, quiet, json, from, null, help, version});
     for (const char* name : kEchoOptions)
         parser.addOption(
             QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
@@ -106,10 +107,9 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
         return UsageError(QStringLiteral("--null needs a list given with --from"));
     options.paths = parser.positionalArguments();
     for (const QString& list : parser.values(from)) {
-        QString error;
-        const std::optional<QStringList> listed = ReadPathList(list, parser.isSet(null), &error);
+        const Result<QStringList> listed = ReadPathList(list, parser.isSet(null));
         if (!listed)
-            return UsageError(error);
+            return UsageError(listed.error());
         options.paths += *listed;
     }
     if (options.paths.isEmpty())
