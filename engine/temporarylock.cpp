@@ -37,6 +37,32 @@ bool LooksLikeTemporary(const QByteArray& name) {
            name.mid(name.size() - kTail, marker.size()) == marker;
 }
 
+// Removes the entries of `folder` that `matches` names and that nobody uses any more: each is
+// opened with `flags`, must be of `type` and the running user's, is locked (so no live batch
+// holds it) and must still be the file under that name; then `remove(dirFd, name, fd)` removes
+// it and tells whether that worked. Returns how many went.
+template <typename Matches, typename Remove>
+int RemoveAbandoned(const QString& folder, int flags, mode_t type, Matches matches, Remove remove) {
+    const posix::DirStream dir = posix::DirStream::Open(QFile::encodeName(folder).constData());
+    if (!dir)
+        return 0;
+    const int dirFd = dir.fd();
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (!matches(QByteArray(entry->d_name)))
+            continue;
+        const posix::UniqueFd fd(::openat(dirFd, entry->d_name, flags | O_CLOEXEC));
+        struct stat opened {};
+        struct stat named {};
+        if (fd && ::fstat(fd.get(), &opened) == 0 && (opened.st_mode & S_IFMT) == type &&
+            opened.st_uid == ::geteuid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(opened, named) && remove(dirFd, entry->d_name, fd.get()))
+            ++removed;
+    }
+    return removed;
+}
+
 }  // namespace
 
 QByteArray CreateLockedTemporary(const QByteArray& pattern) {
@@ -79,52 +105,20 @@ void ReleaseUnlinkedTemporaries() {
 }
 
 int RemoveAbandonedTemporaries(const QString& folder) {
-    const posix::DirStream dir = posix::DirStream::Open(QFile::encodeName(folder).constData());
-    if (!dir)
-        return 0;
-    const int dirFd = dir.fd();
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const QByteArray name(entry->d_name);
-        if (!LooksLikeTemporary(name))
-            continue;
-        const posix::UniqueFd fd(::openat(
-            dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        struct stat opened {};
-        struct stat named {};
-        if (fd && ::fstat(fd.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
-            opened.st_uid == ::geteuid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(opened, named) && ::unlinkat(dirFd, entry->d_name, 0) == 0)
-            ++removed;
-    }
-    return removed;
+    return RemoveAbandoned(
+        folder, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, S_IFREG,
+        [](const QByteArray& name) { return LooksLikeTemporary(name); },
+        [](int dirFd, const char* name, int) { return ::unlinkat(dirFd, name, 0) == 0; });
 }
 
 int RemoveAbandonedToolFolders(const QString& temp) {
-    const posix::DirStream dir = posix::DirStream::Open(QFile::encodeName(temp).constData());
-    if (!dir)
-        return 0;
-    const int tempFd = dir.fd();
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const QByteArray name(entry->d_name);
-        if (name.size() != 16 || !name.startsWith("echobatch-"))
-            continue;
-        const posix::UniqueFd fd(
-            ::openat(tempFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        struct stat opened {};
-        struct stat named {};
-        if (fd && ::fstat(fd.get(), &opened) == 0 && opened.st_uid == ::geteuid() &&
-            ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(tempFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(opened, named)) {
-            ::unlinkat(fd.get(), "sox", 0);
-            if (::unlinkat(tempFd, entry->d_name, AT_REMOVEDIR) == 0)
-                ++removed;
-        }
-    }
-    return removed;
+    return RemoveAbandoned(
+        temp, O_RDONLY | O_DIRECTORY | O_NOFOLLOW, S_IFDIR,
+        [](const QByteArray& name) { return name.size() == 16 && name.startsWith("echobatch-"); },
+        [](int dirFd, const char* name, int fd) {
+            ::unlinkat(fd, "sox", 0);
+            return ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
+        });
 }
 
 }  // namespace eb
