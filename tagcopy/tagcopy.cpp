@@ -61,25 +61,21 @@ std::int64_t ApeSize(const unsigned char* footer) {
 struct AudioRange {
     std::int64_t start = 0;
     std::int64_t end = 0;
-    std::string error;
 };
 
-AudioRange FindAudio(int fd, std::int64_t fileSize) {
+BasicResult<AudioRange, std::string> FindAudio(int fd, std::int64_t fileSize) {
+    const std::string unreadable = "the converted file's own tag cannot be read";
     AudioRange range;
     range.end = fileSize;
     unsigned char header[kId3v2HeaderSize];
     while (range.end - range.start >= kId3v2HeaderSize) {
-        if (!ReadAt(fd, range.start, reinterpret_cast<char*>(header), kId3v2HeaderSize)) {
-            range.error = "cannot read the converted file: " + ErrnoText(errno);
-            return range;
-        }
+        if (!ReadAt(fd, range.start, reinterpret_cast<char*>(header), kId3v2HeaderSize))
+            return Failed{"cannot read the converted file: " + ErrnoText(errno)};
         if (std::memcmp(header, "ID3", 3) != 0)
             break;
         const std::int64_t size = id3::TagSize(header);
-        if (size < 0 || size > range.end - range.start) {
-            range.error = "the converted file's own tag cannot be read";
-            return range;
-        }
+        if (size < 0 || size > range.end - range.start)
+            return Failed{unreadable};
         range.start += size;
     }
     char tail[kId3v1Size];
@@ -91,14 +87,12 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
         ReadAt(fd, range.end - kApeFooterSize, reinterpret_cast<char*>(footer), kApeFooterSize) &&
         std::memcmp(footer, "APETAGEX", 8) == 0) {
         const std::int64_t size = ApeSize(footer);
-        if (size > range.end - range.start) {
-            range.error = "the converted file's own tag cannot be read";
-            return range;
-        }
+        if (size > range.end - range.start)
+            return Failed{unreadable};
         range.end -= size;
     }
     if (range.end <= range.start)
-        range.error = "the converted file holds no audio";
+        return Failed{std::string("the converted file holds no audio")};
     return range;
 }
 
@@ -310,9 +304,10 @@ TagSource::WriteResult TagSource::writeTagged(const std::string& converted,
     struct stat st {};
     if (from.get() < 0 || ::fstat(from.get(), &st) != 0)
         return Failed{"cannot read the converted file: " + ErrnoText(errno)};
-    const AudioRange audio = FindAudio(from.get(), st.st_size);
-    if (!audio.error.empty())
-        return Failed{audio.error};
+    const auto found = FindAudio(from.get(), st.st_size);
+    if (!found)
+        return Failed{found.error()};
+    const AudioRange& audio = *found;
 
     // The tool's length frame is kept even when the input has no ID3v2 tag: without it a
     // decoder plays the encoder's padding at the end as well.
