@@ -1,9 +1,9 @@
 // The conversion of one file: output names, the safety checks, the tool's arguments and
 // verdict, with the real SoX on generated MP3 files and with scripts for the faults.
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/tooldeploy.h"
 #include "faketool.h"
-#include "core/steps.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
