@@ -6,6 +6,7 @@
 //   listmemory_bench [PARENT]   builds the tree in a temporary folder under PARENT (default:
 //   TMPDIR)
 #include "filelist/folderscan.h"
+#include "posix/uniquefd.h"
 #include "shell/form1.h"
 
 #include <QApplication>
@@ -40,10 +41,9 @@ bool MakeTree(const QString& root) {
         const QByteArray raw = QFile::encodeName(folder);
         for (int i = 0; i < kFilesPerFolder; ++i) {
             const QByteArray path = raw + "/track " + QByteArray::number(i) + ".mp3";
-            const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-            if (fd < 0)
+            if (!eb::posix::UniqueFd(
+                    ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644)))
                 return false;
-            ::close(fd);
         }
     }
     return true;

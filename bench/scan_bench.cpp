@@ -4,6 +4,7 @@
 //   scan_bench [PARENT]   builds the tree in a temporary folder under PARENT (default: TMPDIR)
 #include "filelist/folderscan.h"
 #include "filelist/naturalsort.h"
+#include "posix/uniquefd.h"
 
 #include <QCollator>
 #include <QCoreApplication>
@@ -36,11 +37,8 @@ QTextStream& out() {
 }
 
 bool MakeFile(const QByteArray& path) {
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
+    return eb::posix::UniqueFd(::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644))
+        .valid();
 }
 
 // Fills the folder with files; every second one is an MP3 name, some in upper case.

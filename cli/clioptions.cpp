@@ -1,11 +1,11 @@
 #include "cli/clioptions.h"
 
-#include "engine/encodingclass.h"
 #include "cli/listinput.h"
 #include "cli/shownname.h"
+#include "core/settingsstore.h"
+#include "engine/encodingclass.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
-#include "core/settingsstore.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -108,10 +108,9 @@ std::optional<int> ReadPaths(const QCommandLineParser& parser, const OptionSet& 
                              CliOptions& options) {
     options.paths = parser.positionalArguments();
     for (const QString& list : parser.values(o.from)) {
-        QString error;
-        const std::optional<QStringList> listed = ReadPathList(list, parser.isSet(o.null), &error);
+        const Result<QStringList> listed = ReadPathList(list, parser.isSet(o.null));
         if (!listed)
-            return UsageError(error);
+            return UsageError(listed.error());
         options.paths += *listed;
     }
     if (options.paths.isEmpty())

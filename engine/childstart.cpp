@@ -1,5 +1,8 @@
 #include "engine/childstart.h"
 
+#include "posix/retry.h"
+#include "posix/uniquefd.h"
+
 #include <QByteArrayList>
 
 #include <fcntl.h>
@@ -72,12 +75,12 @@ int AboveStandard(int fd) {
 
 }  // namespace
 
-pid_t StartChild(const ChildSpec& launch, int* error) {
+pid_t StartChild(const ChildSpec& launch) {
     int status[2];
-    if (::pipe2(status, O_CLOEXEC) != 0) {
-        *error = errno;
+    if (::pipe2(status, O_CLOEXEC) != 0)
         return -1;
-    }
+    posix::UniqueFd statusRead(status[0]);
+    posix::UniqueFd statusWrite(status[1]);
     struct rlimit files {};
     const long fdLimit = ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < 65536
                              ? long(files.rlim_cur)
@@ -95,28 +98,24 @@ pid_t StartChild(const ChildSpec& launch, int* error) {
     // meanwhile; the child runs only the system calls in ChildMain and never returns.
     const pid_t pid = ::vfork();
     if (pid == 0)
-        ChildMain(launch, status[1], parent, fdLimit);
+        ChildMain(launch, statusWrite.get(), parent, fdLimit);
     const int forkError = errno;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    ::close(status[1]);
+    statusWrite.reset();
     if (pid < 0) {
-        ::close(status[0]);
-        *error = forkError;
+        errno = forkError;
         return -1;
     }
     int childError = 0;
-    ssize_t n;
-    do {
-        n = ::read(status[0], &childError, sizeof childError);
-    } while (n < 0 && errno == EINTR);
-    ::close(status[0]);
+    const ssize_t n = posix::RetryOnEintr(
+        [&] { return ::read(statusRead.get(), &childError, sizeof childError); });
+    statusRead.reset();
     if (n == 0)
         return pid;
     // The exec failed (or the child ended before it): reap it and say why.
     int ignored = 0;
-    while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
-    }
-    *error = n == sizeof childError && childError != 0 ? childError : ECHILD;
+    posix::RetryOnEintr([&] { return ::waitpid(pid, &ignored, 0); });
+    errno = n == sizeof childError && childError != 0 ? childError : ECHILD;
     return -1;
 }
 

@@ -18,9 +18,9 @@ struct ChildSpec {
 
 // The child runs in a process group of its own, with every signal's default disposition and
 // an empty signal mask, and is killed (SIGKILL) when the calling thread ends. Returns its pid,
-// or -1 with `*error` set when it could not be forked or its exec failed (the child is then
-// reaped already).
-pid_t StartChild(const ChildSpec& launch, int* error);
+// or -1 with errno set, as a system call does, when it could not be forked or its exec failed
+// (the child is then reaped already).
+pid_t StartChild(const ChildSpec& launch);
 
 // The file a bare program name stands for on PATH, as execvp would find it; empty when none.
 // A name with a "/" is returned as it is.

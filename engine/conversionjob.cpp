@@ -1,5 +1,8 @@
 #include "engine/conversionjob.h"
 
+#include "core/result.h"
+#include "core/steps.h"
+#include "core/systemerror.h"
 #include "engine/encodingclass.h"
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
@@ -7,7 +10,6 @@
 #include "engine/runandwait.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
-#include "core/steps.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,16 +20,11 @@
 #include <unistd.h>
 #include <array>
 #include <cerrno>
-#include <cstring>
 #include <exception>
 
 namespace eb {
 
 namespace {
-
-QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The process's file creation mask, read from /proc/self/status: setting it to read it would
 // change it for a moment under worker threads that create files. 022 where it cannot be read.
@@ -75,19 +72,16 @@ QString CreateError(int error) {
 }
 
 // Creates an empty hidden file beside the output, with the permissions a new output gets,
-// locked for as long as this job owns it (engine/temporarylock.h). Returns its name; an empty
-// name and `error` when it cannot be created.
-QString CreateTemporary(const QString& output, QString* error) {
+// locked for as long as this job owns it (engine/temporarylock.h). Returns its name.
+Result<QString> CreateTemporary(const QString& output) {
     const QByteArray pattern = CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
-    if (pattern.isEmpty()) {
-        *error = CreateError(errno);
-        return QString();
-    }
+    if (pattern.isEmpty())
+        return Failed{CreateError(errno)};
     if (::chmod(pattern.constData(), NewFileMode()) != 0) {
-        *error = CreateError(errno);
+        const QString why = CreateError(errno);
         ::unlink(pattern.constData());
         ReleaseTemporary(pattern);
-        return QString();
+        return Failed{why};
     }
     return QFile::decodeName(pattern);
 }
@@ -239,12 +233,12 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
     }
     const QString compression =
         CompressionFor(ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
-    QString error;
-    temp_ = CreateTemporary(result_.output, &error);
-    if (temp_.isEmpty()) {
-        fail(error);
+    const Result<QString> temp = CreateTemporary(result_.output);
+    if (!temp) {
+        fail(temp.error());
         return false;
     }
+    temp_ = *temp;
     args_ = ToolArguments(result_.input, temp_, echo, compression);
     return true;
 }
@@ -415,12 +409,12 @@ void ConversionJob::settle(QString reason) {
 bool ConversionJob::attachTags() {
     if (!MayHaveTags(AbsolutePath(result_.input)))
         return false;
-    QString error;
-    tagged_ = CreateTemporary(result_.output, &error);
-    if (tagged_.isEmpty()) {
-        addWarning(QStringLiteral("tags not copied: ") + error);
+    const Result<QString> tagged = CreateTemporary(result_.output);
+    if (!tagged) {
+        addWarning(QStringLiteral("tags not copied: ") + tagged.error());
         return false;
     }
+    tagged_ = *tagged;
     if (!tags_.start(AbsolutePath(result_.input), temp_, tagged_)) {
         takeTags();
         return false;

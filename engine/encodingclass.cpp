@@ -1,5 +1,7 @@
 #include "engine/encodingclass.h"
 
+#include "posix/uniquefd.h"
+
 #include <QFile>
 
 #include <taglib/audioproperties.h>
@@ -129,15 +131,14 @@ QByteArray AudioHead(int fd, off_t size) {
 InputEncoding ReadInputEncoding(const QString& path) {
     InputEncoding e;
     // Only a regular file is read: opening a FIFO or a device could block or consume it.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    const posix::UniqueFd fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
         return e;
     struct stat st {};
     QByteArray head;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-        head = AudioHead(fd, st.st_size);
-    ::close(fd);
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
+        head = AudioHead(fd.get(), st.st_size);
     if (head.isEmpty())
         return e;
     TagLib::ByteVector bytes(head.constData(), static_cast<unsigned int>(head.size()));

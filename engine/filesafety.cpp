@@ -1,18 +1,15 @@
 #include "engine/filesafety.h"
 
+#include "core/systemerror.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 
 namespace eb {
 
 namespace {
-
-QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 bool TrustedOwner(uid_t uid) {
     return uid == 0 || uid == ::geteuid();
@@ -44,23 +41,16 @@ QString NotRegularReason(const QByteArray& path) {
     return kind.isEmpty() ? QString() : QStringLiteral("not a regular file: ") + kind;
 }
 
-int OpenRegularFile(const QByteArray& path, QString* error) {
-    if (const QString why = NotRegularReason(path); !why.isEmpty()) {
-        *error = why;
-        return -1;
-    }
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        *error = ErrnoText(errno);
-        return -1;
-    }
+Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path) {
+    if (const QString why = NotRegularReason(path); !why.isEmpty())
+        return Failed{why};
+    posix::UniqueFd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd)
+        return Failed{ErrnoText(errno)};
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        *error = QStringLiteral("not a regular file: ") + KindOfMode(st.st_mode);
-        ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return Failed{QStringLiteral("not a regular file: ") + KindOfMode(st.st_mode)};
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

@@ -3,6 +3,9 @@
 // and whether other users could change a file or swap it through a folder above it.
 #pragma once
 
+#include "core/result.h"
+#include "posix/uniquefd.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -21,8 +24,7 @@ QString NotRegularReason(const QByteArray& path);
 
 // Opens a regular file read-only and close-on-exec without ever blocking: anything else is
 // refused before it is opened, and the open itself is non-blocking and checked with fstat.
-// Returns the descriptor, or -1 and `*error`.
-int OpenRegularFile(const QByteArray& path, QString* error);
+Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path);
 
 // True when a user other than root and the running user could replace or change the file at
 // the resolved, absolute `path`: the file or a folder above it is not owned by one of them,

@@ -1,5 +1,7 @@
 #include "engine/pathtext.h"
 
+#include "posix/dirstream.h"
+
 #include <QFile>
 
 #include <dirent.h>
@@ -130,9 +132,10 @@ QString LookAlikeDoubt(const QString& absolutePath) {
         if (part.isEmpty())
             continue;
         if (part.contains(QChar(0xFFFD))) {
-            if (DIR* dir = ::opendir(QFile::encodeName(folder).constData())) {
+            if (const posix::DirStream dir =
+                    posix::DirStream::Open(QFile::encodeName(folder).constData())) {
                 bool doubt = false;
-                while (const dirent* entry = ::readdir(dir)) {
+                while (const dirent* entry = ::readdir(dir.get())) {
                     const QByteArray raw(entry->d_name);
                     if (HasUndecodableBytes(DecodePathBytes(raw)) &&
                         QString::fromUtf8(raw) == part) {
@@ -140,7 +143,6 @@ QString LookAlikeDoubt(const QString& absolutePath) {
                         break;
                     }
                 }
-                ::closedir(dir);
                 if (doubt)
                     return QStringLiteral(
                                "the name \"%1\" in %2 may stand for another file: a name there "

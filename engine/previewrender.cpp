@@ -26,15 +26,14 @@ QStringList Trim() {
     return {QStringLiteral("trim"), QStringLiteral("0"), QString::number(PreviewRender::kSeconds)};
 }
 
-bool ReadSamples(const QString& path, PreviewAudio* audio, QString* error) {
+Result<PreviewAudio> ReadSamples(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read the rendered samples: ") + file.errorString();
-        return false;
-    }
-    audio->pcm = file.readAll();
-    audio->pcm.truncate(audio->frames() * PreviewAudio::kFrameBytes);
-    return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return Failed{QStringLiteral("cannot read the rendered samples: ") + file.errorString()};
+    PreviewAudio audio;
+    audio.pcm = file.readAll();
+    audio.pcm.truncate(audio.frames() * PreviewAudio::kFrameBytes);
+    return audio;
 }
 
 // Keeps the first failure of the tool's set-up for the preview's own line; the preview shows no
@@ -68,9 +67,8 @@ void PreviewRender::render(const QString& input, const EchoTexts& echo) {
     stop();
     input_ = input;
     echo_ = echo;
-    QString error;
-    if (!makeFolder(&error)) {
-        fail(Stage::Input, error);
+    if (const Result<> made = makeFolder(); !made) {
+        fail(Stage::Input, made.error());
         return;
     }
     if (!decodedPath_.isEmpty() && decodedInput_ == input) {
@@ -132,14 +130,14 @@ void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {
     if (stopping_ || stage_ == Stage::Idle)
         return;
     const Stage stage = stage_;
-    QString reason = ToolFailure(outcome, program_);
-    PreviewAudio audio;
-    if (reason.isEmpty())
-        ReadSamples(output_, &audio, &reason);
-    if (!reason.isEmpty()) {
-        fail(stage, reason);
+    const QString reason = ToolFailure(outcome, program_);
+    const Result<PreviewAudio> read =
+        reason.isEmpty() ? ReadSamples(output_) : Result<PreviewAudio>(Failed{reason});
+    if (!read) {
+        fail(stage, read.error());
         return;
     }
+    const PreviewAudio& audio = *read;
     stage_ = Stage::Idle;
     if (stage == Stage::Input) {
         decodedPath_ = output_;
@@ -157,19 +155,19 @@ void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {
 
 // The private folder is the one a batch makes for its tool (engine/tooldeploy.h): the tool is
 // copied there and run from its open file, and the samples are written beside it.
-bool PreviewRender::makeFolder(QString* error) {
+Result<> PreviewRender::makeFolder() {
     if (!tools_.folder.isEmpty())
-        return true;
+        return {};
     CollectedReport report;
     StepRunner steps(report, QStringLiteral("Preview"));
     tools_ = DeployTools(steps);
     if (!tools_.folder.isEmpty() && tools_.programFd() >= 0)
-        return true;
-    *error = !tools_.missing.isEmpty() ? tools_.missing
-             : report.first.isEmpty()  ? QStringLiteral("SoX could not be made ready")
-                                       : report.first;
+        return {};
+    const QString why = !tools_.missing.isEmpty() ? tools_.missing
+                        : report.first.isEmpty()  ? QStringLiteral("SoX could not be made ready")
+                                                  : report.first;
     DiscardTools(tools_);
-    return false;
+    return Failed{why};
 }
 
 void PreviewRender::fail(Stage stage, const QString& reason) {

@@ -9,6 +9,7 @@
 // all in it are removed when the object is destroyed.
 #pragma once
 
+#include "core/result.h"
 #include "engine/tooldeploy.h"
 #include "engine/toolrun.h"
 #include "options/echooptions.h"
@@ -69,7 +70,7 @@ signals:
 private:
     enum class Stage { Idle, Input, Echo };
 
-    bool makeFolder(QString* error);
+    Result<> makeFolder();
     void start(Stage stage, QStringList args);
     void startEcho();
     void onFinished(const ToolRun::Outcome& outcome);

@@ -1,5 +1,7 @@
 #include "engine/processsetup.h"
 
+#include "posix/uniquefd.h"
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -11,12 +13,11 @@ void PrepareProcess() {
     for (int fd = 0; fd <= 2; ++fd) {
         if (::fcntl(fd, F_GETFD) != -1)
             continue;
-        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-        if (opened >= 0 && opened != fd) {
-            // A lower number was free as well and is taken by now; keep looking from there.
-            ::dup2(opened, fd);
-            ::close(opened);
-        }
+        posix::UniqueFd opened(::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY));
+        if (opened.get() == fd)
+            opened.release();  // it fills the gap itself and stays open
+        else if (opened)       // a lower number was free as well and is taken by now
+            ::dup2(opened.get(), fd);
     }
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;

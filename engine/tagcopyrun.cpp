@@ -1,5 +1,9 @@
 #include "engine/tagcopyrun.h"
 
+#include "core/systemerror.h"
+#include "posix/fileio.h"
+#include "posix/uniquefd.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -42,19 +46,18 @@ void SetTagCopyProgram(const QString& program, int timeoutMs) {
 bool MayHaveTags(const QString& input) {
     if (!input.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
         return true;  // other formats: the helper asks TagLib
-    const int fd =
-        ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    const posix::UniqueFd fd(
+        ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
         return true;  // the helper names the reason
     struct stat st {};
     char head[3] = {};
     char tail[160] = {};
     const bool known =
-        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
         st.st_size >= static_cast<off_t>(sizeof tail) &&
-        ::pread(fd, head, sizeof head, 0) == sizeof head &&
-        ::pread(fd, tail, sizeof tail, st.st_size - static_cast<off_t>(sizeof tail)) == sizeof tail;
-    ::close(fd);
+        posix::ReadAt(fd.get(), 0, head, sizeof head) &&
+        posix::ReadAt(fd.get(), st.st_size - static_cast<off_t>(sizeof tail), tail, sizeof tail);
     if (!known)
         return true;
     return std::memcmp(head, "ID3", 3) == 0 || std::memcmp(tail + 32, "TAG", 3) == 0 ||
@@ -66,9 +69,8 @@ TagCopyRun::Result TagCopyRun::Interpret(const ToolRun::Outcome& outcome, bool t
     using Kind = Result::Kind;
     const QString last = LastLine(outcome.stderrTail);
     if (!outcome.started)
-        return {Kind::NotCopied,
-                QStringLiteral("the tag copy could not be started: %1")
-                    .arg(QString::fromLocal8Bit(std::strerror(outcome.startErrno)))};
+        return {Kind::NotCopied, QStringLiteral("the tag copy could not be started: %1")
+                                     .arg(ErrnoText(outcome.startErrno))};
     if (timedOut)
         return {Kind::NotCopied,
                 QStringLiteral("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0)};

@@ -1,7 +1,9 @@
 #include "engine/temporarylock.h"
 
+#include "posix/dirstream.h"
+#include "posix/uniquefd.h"
+
 #include <QFile>
-#include <QHash>
 #include <QMutex>
 
 #include <dirent.h>
@@ -11,14 +13,15 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
 
 namespace eb {
 
 namespace {
 
 QMutex g_mutex;
-QHash<QByteArray, int>& Held() {
-    static QHash<QByteArray, int> held;
+std::map<QByteArray, posix::UniqueFd>& Held() {
+    static std::map<QByteArray, posix::UniqueFd> held;
     return held;
 }
 
@@ -34,26 +37,51 @@ bool LooksLikeTemporary(const QByteArray& name) {
            name.mid(name.size() - kTail, marker.size()) == marker;
 }
 
+// Removes the entries of `folder` that `matches` names and that nobody uses any more: each is
+// opened with `flags`, must be of `type` and the running user's, is locked (so no live batch
+// holds it) and must still be the file under that name; then `remove(dirFd, name, fd)` removes
+// it and tells whether that worked. Returns how many went.
+template <typename Matches, typename Remove>
+int RemoveAbandoned(const QString& folder, int flags, mode_t type, Matches matches, Remove remove) {
+    const posix::DirStream dir = posix::DirStream::Open(QFile::encodeName(folder).constData());
+    if (!dir)
+        return 0;
+    const int dirFd = dir.fd();
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (!matches(QByteArray(entry->d_name)))
+            continue;
+        const posix::UniqueFd fd(::openat(dirFd, entry->d_name, flags | O_CLOEXEC));
+        struct stat opened {};
+        struct stat named {};
+        if (fd && ::fstat(fd.get(), &opened) == 0 && (opened.st_mode & S_IFMT) == type &&
+            opened.st_uid == ::geteuid() && ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            SameFile(opened, named) && remove(dirFd, entry->d_name, fd.get()))
+            ++removed;
+    }
+    return removed;
+}
+
 }  // namespace
 
 QByteArray CreateLockedTemporary(const QByteArray& pattern) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         QByteArray name = pattern;
-        const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
-        if (fd < 0)
+        posix::UniqueFd fd(::mkostemps(name.data(), 4, O_CLOEXEC));
+        if (!fd)
             return QByteArray();
         // A cleaner of another batch may have taken the lock before us and removed the name:
         // the file is ours only when it is still there under that name once locked.
         struct stat opened {};
         struct stat named {};
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 &&
             opened.st_nlink > 0 && ::lstat(name.constData(), &named) == 0 &&
             SameFile(opened, named)) {
             const QMutexLocker lock(&g_mutex);
-            Held().insert(name, fd);
+            Held()[name] = std::move(fd);
             return name;
         }
-        ::close(fd);
     }
     errno = EEXIST;
     return QByteArray();
@@ -61,19 +89,14 @@ QByteArray CreateLockedTemporary(const QByteArray& pattern) {
 
 void ReleaseTemporary(const QByteArray& name) {
     const QMutexLocker lock(&g_mutex);
-    const auto it = Held().find(name);
-    if (it == Held().end())
-        return;
-    ::close(it.value());
-    Held().erase(it);
+    Held().erase(name);
 }
 
 void ReleaseUnlinkedTemporaries() {
     const QMutexLocker lock(&g_mutex);
     for (auto it = Held().begin(); it != Held().end();) {
         struct stat st {};
-        if (::fstat(it.value(), &st) == 0 && st.st_nlink == 0) {
-            ::close(it.value());
+        if (::fstat(it->second.get(), &st) == 0 && st.st_nlink == 0) {
             it = Held().erase(it);
         } else {
             ++it;
@@ -82,70 +105,20 @@ void ReleaseUnlinkedTemporaries() {
 }
 
 int RemoveAbandonedTemporaries(const QString& folder) {
-    const int dirFd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd < 0)
-        return 0;
-    DIR* dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!LooksLikeTemporary(name))
-            continue;
-        const int fd = ::openat(dirFd, entry->d_name,
-                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat opened {};
-        struct stat named {};
-        if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(opened, named) && ::unlinkat(dirFd, entry->d_name, 0) == 0)
-            ++removed;
-        ::close(fd);
-    }
-    ::closedir(dir);
-    return removed;
+    return RemoveAbandoned(
+        folder, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, S_IFREG,
+        [](const QByteArray& name) { return LooksLikeTemporary(name); },
+        [](int dirFd, const char* name, int) { return ::unlinkat(dirFd, name, 0) == 0; });
 }
 
 int RemoveAbandonedToolFolders(const QString& temp) {
-    const int tempFd =
-        ::open(QFile::encodeName(temp).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (tempFd < 0)
-        return 0;
-    DIR* dir = ::fdopendir(tempFd);
-    if (!dir) {
-        ::close(tempFd);
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (name.size() != 16 || !name.startsWith("echobatch-"))
-            continue;
-        const int fd =
-            ::openat(tempFd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            continue;
-        struct stat opened {};
-        struct stat named {};
-        if (::fstat(fd, &opened) == 0 && opened.st_uid == ::geteuid() &&
-            ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-            ::fstatat(tempFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            SameFile(opened, named)) {
+    return RemoveAbandoned(
+        temp, O_RDONLY | O_DIRECTORY | O_NOFOLLOW, S_IFDIR,
+        [](const QByteArray& name) { return name.size() == 16 && name.startsWith("echobatch-"); },
+        [](int dirFd, const char* name, int fd) {
             ::unlinkat(fd, "sox", 0);
-            if (::unlinkat(tempFd, entry->d_name, AT_REMOVEDIR) == 0)
-                ++removed;
-        }
-        ::close(fd);
-    }
-    ::closedir(dir);
-    return removed;
+            return ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
+        });
 }
 
 }  // namespace eb

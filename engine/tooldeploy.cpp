@@ -1,10 +1,13 @@
 #include "engine/tooldeploy.h"
 
+#include "core/steps.h"
+#include "core/systemerror.h"
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
 #include "engine/temporarylock.h"
 #include "engine/toolrun.h"
-#include "core/steps.h"
+#include "posix/fileio.h"
+#include "posix/retry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,24 +21,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 
 namespace eb {
 
 namespace {
 
-QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 QString AbsoluteFrom(const QString& path) {
     return path.startsWith(QLatin1Char('/')) ? path : QDir::currentPath() + u'/' + path;
-}
-
-void CloseQuietly(int& fd) {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
 }
 
 QByteArray Resolved(const QByteArray& path) {
@@ -54,91 +46,78 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
         throw StepError(
             QStringLiteral("Cannot make a private folder in %1: %2").arg(parent, ErrnoText(errno)));
     }
-    const int fd = ::open(pattern.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    posix::UniqueFd fd(
+        ::open(pattern.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
     // Locked while the batch lives: a later batch removes it only once nobody holds it.
-    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() ||
-        (st.st_mode & 07777) != 0700 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (fd >= 0)
-            ::close(fd);
+    if (!fd || ::fstat(fd.get(), &st) != 0 || st.st_uid != ::geteuid() ||
+        (st.st_mode & 07777) != 0700 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         throw StepError(QStringLiteral("Cannot use the private folder %1: it was replaced")
                             .arg(QFile::decodeName(pattern)));
     }
     tools.folder = QFile::decodeName(pattern);
-    tools.folderFd = fd;
+    tools.folderFd = std::move(fd);
 }
 
 // Writes all of `data` to `fd`, gives it `mode` and closes it; the first error, or 0.
-int WriteAllAndClose(int fd, const QByteArray& data, mode_t mode) {
-    qsizetype done = 0;
+int WriteAllAndClose(posix::UniqueFd fd, const QByteArray& data, mode_t mode) {
     int error = 0;
-    while (done < data.size() && error == 0) {
-        const ssize_t n =
-            ::write(fd, data.constData() + done, static_cast<size_t>(data.size() - done));
-        if (n > 0)
-            done += n;
-        else if (n < 0 && errno != EINTR)
-            error = errno;
-    }
-    if (error == 0 && ::fchmod(fd, mode) != 0)
+    if (!posix::WriteAll(fd.get(), data.constData(), data.size()) || ::fchmod(fd.get(), mode) != 0)
         error = errno;
-    if (::close(fd) != 0 && error == 0)
+    if (!fd.close() && error == 0)
         error = errno;
     return error;
 }
 
 // Writes the tool into the private folder (through the folder's descriptor, so a renamed or
 // replaced path cannot redirect it) and returns the written file, open read-only.
-int WriteTool(const QByteArray& data, const ToolSet& tools, const QString& shown) {
+posix::UniqueFd WriteTool(const QByteArray& data, const ToolSet& tools, const QString& shown) {
     QCoreApplication::processEvents();
-    const int fd =
-        ::openat(tools.folderFd, "sox", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
-    if (fd < 0)
+    const int folder = tools.folderFd.get();
+    posix::UniqueFd fd(
+        ::openat(folder, "sox", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
+    if (!fd)
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(errno)));
-    int error = WriteAllAndClose(fd, data, 0700);
-    const int readable =
-        error == 0 ? ::openat(tools.folderFd, "sox", O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
-    if (error == 0 && readable < 0)
+    int error = WriteAllAndClose(std::move(fd), data, 0700);
+    posix::UniqueFd readable(error == 0 ? ::openat(folder, "sox", O_RDONLY | O_NOFOLLOW | O_CLOEXEC)
+                                        : -1);
+    if (error == 0 && !readable)
         error = errno;
     if (error != 0) {
-        ::unlinkat(tools.folderFd, "sox", 0);
+        ::unlinkat(folder, "sox", 0);
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(error)));
     }
     return readable;
 }
 
-// The installed SoX, open, and its bytes. The file opened must be the one that was checked.
-int OpenInstalledSox(QString* path) {
-    QString why;
-    *path = InstalledSox(&why);
-    if (path->isEmpty())
-        throw StepError(why);
-    QString error;
-    const int fd = OpenRegularFile(QFile::encodeName(*path), &error);
-    if (fd < 0)
-        throw StepError(QStringLiteral("Cannot read %1: %2").arg(*path, error));
+// The installed SoX, open. The file opened must be the one that was checked.
+posix::UniqueFd OpenInstalledSox(const QString& path) {
+    Result<posix::UniqueFd> fd = OpenRegularFile(QFile::encodeName(path));
+    if (!fd)
+        throw StepError(QStringLiteral("Cannot read %1: %2").arg(path, fd.error()));
     struct stat opened {};
     struct stat named {};
     if (qEnvironmentVariableIsEmpty("ECHOBATCH_SOX") &&
-        (::fstat(fd, &opened) != 0 || ::stat(QFile::encodeName(*path).constData(), &named) != 0 ||
+        (::fstat(fd->get(), &opened) != 0 ||
+         ::stat(QFile::encodeName(path).constData(), &named) != 0 ||
          opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)) {
-        ::close(fd);
         throw StepError(
-            QStringLiteral("Cannot read %1: it changed while it was checked").arg(*path));
+            QStringLiteral("Cannot read %1: it changed while it was checked").arg(path));
     }
-    return fd;
+    return std::move(*fd);
 }
 
 QByteArray ReadAll(int fd, const QString& path) {
     QByteArray bytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::pread(fd, buffer, sizeof buffer, bytes.size());
+        const ssize_t n =
+            posix::RetryOnEintr([&] { return ::pread(fd, buffer, sizeof buffer, bytes.size()); });
         if (n > 0)
             bytes.append(buffer, n);
         else if (n == 0)
             return bytes;
-        else if (errno != EINTR)
+        else
             throw StepError(QStringLiteral("Cannot read %1: %2").arg(path, ErrnoText(errno)));
     }
 }
@@ -150,7 +129,7 @@ QString ToolSet::program() const {
 }
 
 int ToolSet::programFd() const {
-    return runInstalled || deployed.isEmpty() ? installedFd : deployedFd;
+    return (runInstalled || deployed.isEmpty() ? installedFd : deployedFd).get();
 }
 
 bool ToolSet::fallBack() {
@@ -177,7 +156,7 @@ QString TemporaryFolder() {
     return temp.isEmpty() ? QDir::tempPath() : temp;
 }
 
-QString InstalledSox(QString* why) {
+Result<QString> FindInstalledSox() {
     const QString named = qEnvironmentVariable("ECHOBATCH_SOX");
     if (!named.isEmpty())
         return AbsoluteFrom(named);
@@ -199,15 +178,17 @@ QString InstalledSox(QString* why) {
         }
         return QFile::decodeName(file);
     }
-    if (why) {
-        *why = QStringLiteral("SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set")
-                   .arg(QFile::decodeName(path));
-        if (!passedOver.isEmpty())
-            *why += QStringLiteral("; passed over because other users could change them: ") +
-                    passedOver.join(QStringLiteral(", "));
-        *why += QStringLiteral(" (install the sox and libsox-fmt-mp3 packages)");
-    }
-    return QString();
+    QString why = QStringLiteral("SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set")
+                      .arg(QFile::decodeName(path));
+    if (!passedOver.isEmpty())
+        why += QStringLiteral("; passed over because other users could change them: ") +
+               passedOver.join(QStringLiteral(", "));
+    why += QStringLiteral(" (install the sox and libsox-fmt-mp3 packages)");
+    return Failed{why};
+}
+
+QString InstalledSox() {
+    return FindInstalledSox().valueOr(QString());
 }
 
 void WriteBytesIfAbsent(const QByteArray& data, const QString& path, int permissions) {
@@ -215,14 +196,15 @@ void WriteBytesIfAbsent(const QByteArray& data, const QString& path, int permiss
     if (FileExists(path))
         return;
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          static_cast<mode_t>(permissions));
-    if (fd < 0) {
+    posix::UniqueFd fd(::open(name.constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                              static_cast<mode_t>(permissions)));
+    if (!fd) {
         if (errno == EEXIST)
             return;
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(errno)));
     }
-    const int error = WriteAllAndClose(fd, data, static_cast<mode_t>(permissions));
+    const int error = WriteAllAndClose(std::move(fd), data, static_cast<mode_t>(permissions));
     if (error != 0) {
         ::unlink(name.constData());
         throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(error)));
@@ -234,15 +216,17 @@ ToolSet DeployTools(StepRunner& steps) {
     QByteArray bytes;
     const bool loaded = steps.step(104, [&] {
         try {
-            tools.installedFd = OpenInstalledSox(&tools.installed);
-            bytes = ReadAll(tools.installedFd, tools.installed);
+            const Result<QString> installed = FindInstalledSox();
+            if (!installed)
+                throw StepError(installed.error());
+            tools.installed = *installed;
+            tools.installedFd = OpenInstalledSox(tools.installed);
+            bytes = ReadAll(tools.installedFd.get(), tools.installed);
         } catch (const StepError& e) {
             // A tool that could not be checked and read is never run by its path either.
             tools.missing = e.description();
             tools.installed.clear();
-            if (tools.installedFd >= 0)
-                ::close(tools.installedFd);
-            tools.installedFd = -1;
+            tools.installedFd.reset();
             throw;
         }
     });
@@ -259,7 +243,7 @@ ToolSet DeployTools(StepRunner& steps) {
         });
     }
     struct statvfs vfs {};
-    if (tools.folderFd >= 0 && ::fstatvfs(tools.folderFd, &vfs) == 0 && (vfs.f_flag & ST_NOEXEC))
+    if (tools.folderFd && ::fstatvfs(tools.folderFd.get(), &vfs) == 0 && (vfs.f_flag & ST_NOEXEC))
         tools.runInstalled = true;
     return tools;
 }
@@ -269,20 +253,20 @@ namespace {
 // The copy, then its private folder (only when the path still leads to the folder that was
 // made).
 void RemoveToolFiles(const ToolSet& tools) {
-    if (tools.folderFd >= 0 && !tools.deployed.isEmpty())
-        ::unlinkat(tools.folderFd, "sox", 0);
+    if (tools.folderFd && !tools.deployed.isEmpty())
+        ::unlinkat(tools.folderFd.get(), "sox", 0);
     struct stat made {};
     struct stat named {};
-    if (tools.folderFd >= 0 && ::fstat(tools.folderFd, &made) == 0 &&
+    if (tools.folderFd && ::fstat(tools.folderFd.get(), &made) == 0 &&
         ::lstat(QFile::encodeName(tools.folder).constData(), &named) == 0 &&
         made.st_dev == named.st_dev && made.st_ino == named.st_ino)
         ::rmdir(QFile::encodeName(tools.folder).constData());
 }
 
 void CloseTools(ToolSet& tools) {
-    CloseQuietly(tools.folderFd);
-    CloseQuietly(tools.deployedFd);
-    CloseQuietly(tools.installedFd);
+    tools.folderFd.reset();
+    tools.deployedFd.reset();
+    tools.installedFd.reset();
     tools.deployed.clear();
     tools.folder.clear();
 }

@@ -2,6 +2,9 @@
 // private folder made fresh for the batch inside the temporary folder, and removed after it.
 #pragma once
 
+#include "core/result.h"
+#include "posix/uniquefd.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -22,14 +25,14 @@ struct ToolSet {
           installed(std::move(installedPath)),
           runInstalled(installedOnly) {}
 
-    QString folder;             // the private folder (mode 0700); empty when none could be made
-    QString deployed;           // folder + "/sox"; empty when it could not be written
-    QString installed;          // the installed SoX whose bytes were copied
-    bool runInstalled = false;  // the copy cannot be started: run the installed one directly
-    int folderFd = -1;          // the private folder, open
-    int deployedFd = -1;        // the copy, open read-only
-    int installedFd = -1;       // the installed SoX, open read-only
-    QString missing;            // why there is no tool at all (said once per file)
+    QString folder;               // the private folder (mode 0700); empty when none could be made
+    QString deployed;             // folder + "/sox"; empty when it could not be written
+    QString installed;            // the installed SoX whose bytes were copied
+    bool runInstalled = false;    // the copy cannot be started: run the installed one directly
+    posix::UniqueFd folderFd;     // the private folder, open
+    posix::UniqueFd deployedFd;   // the copy, open read-only
+    posix::UniqueFd installedFd;  // the installed SoX, open read-only
+    QString missing;              // why there is no tool at all (said once per file)
 
     // The program a conversion starts, and the open file that is executed for it (-1: none,
     // the path is run as it is).
@@ -51,9 +54,11 @@ QString TemporaryFolder();
 // The installed SoX: the file named by ECHOBATCH_SOX when that is set, else `sox` on PATH,
 // resolved through its links. On PATH, a `sox` that another user could change or replace is
 // passed over (see OthersMayChange; its own folder and the PATH folder must not be writable by
-// others at all), as are relative PATH entries, so a planted `sox` is never picked. Empty when
-// there is none; `why` then tells where it was looked for.
-QString InstalledSox(QString* why = nullptr);
+// others at all), as are relative PATH entries, so a planted `sox` is never picked. When there
+// is none, the failure tells where it was looked for.
+Result<QString> FindInstalledSox();
+// The same path, empty when there is none.
+QString InstalledSox();
 
 // Yields to the event queue once; then, unless a file exists at `path`, writes `data` to a
 // new file there (created exclusively, never through a link) with the given permissions.

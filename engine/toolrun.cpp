@@ -1,6 +1,7 @@
 #include "engine/toolrun.h"
 
 #include "engine/childstart.h"
+#include "posix/retry.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -30,12 +31,6 @@ int OpenPidFd(pid_t pid) {
     errno = ENOSYS;
     return -1;
 #endif
-}
-
-void closeQuietly(int& fd) {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
 }
 
 // Notifiers and timers may be retired from inside their own signal: switch them off now and
@@ -109,30 +104,31 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
         outcome_.startErrno = errno;
         return false;
     }
+    posix::UniqueFd errRead(errPipe[0]);
+    posix::UniqueFd errWrite(errPipe[1]);
     ChildSpec launch;
     launch.path = resolved.constData();
     launch.exeFd = exeFd_;
     launch.argv = argv.pointers();
-    launch.stderrFd = errPipe[1];
-    int error = 0;
-    const pid_t pid = StartChild(launch, &error);
-    ::close(errPipe[1]);
+    launch.stderrFd = errWrite.get();
+    const pid_t pid = StartChild(launch);
+    const int startErrno = errno;
+    errWrite.reset();
     if (pid < 0) {
-        ::close(errPipe[0]);
-        outcome_.startErrno = error;
+        outcome_.startErrno = startErrno;
         return false;
     }
 
     pid_ = pid;
     outcome_.started = true;
-    errFd_ = errPipe[0];
-    ::fcntl(errFd_, F_SETFL, ::fcntl(errFd_, F_GETFL) | O_NONBLOCK);
-    errNotifier_ = new QSocketNotifier(errFd_, QSocketNotifier::Read, this);
+    errFd_ = std::move(errRead);
+    ::fcntl(errFd_.get(), F_SETFL, ::fcntl(errFd_.get(), F_GETFL) | O_NONBLOCK);
+    errNotifier_ = new QSocketNotifier(errFd_.get(), QSocketNotifier::Read, this);
     connect(errNotifier_, &QSocketNotifier::activated, this, &ToolRun::readStderr);
 
-    pidfd_ = OpenPidFd(pid_);
-    if (pidfd_ >= 0) {
-        endNotifier_ = new QSocketNotifier(pidfd_, QSocketNotifier::Read, this);
+    pidfd_.reset(OpenPidFd(pid_));
+    if (pidfd_) {
+        endNotifier_ = new QSocketNotifier(pidfd_.get(), QSocketNotifier::Read, this);
         connect(endNotifier_, &QSocketNotifier::activated, this, &ToolRun::onChildEnded);
     } else {
         // Kernels before 5.3: ask often; each question is one cheap system call.
@@ -160,13 +156,9 @@ void ToolRun::terminateNow(int graceMs) {
     outcome_.cancelled = true;
     killGroup(SIGTERM);
     bool ended = false;
-    if (pidfd_ >= 0) {
-        pollfd p{pidfd_, POLLIN, 0};
-        int r;
-        do {
-            r = ::poll(&p, 1, graceMs);
-        } while (r < 0 && errno == EINTR);
-        ended = r > 0;
+    if (pidfd_) {
+        pollfd p{pidfd_.get(), POLLIN, 0};
+        ended = posix::RetryOnEintr([&] { return ::poll(&p, 1, graceMs); }) > 0;
     } else {
         for (int waited = 0; waited <= graceMs && !ended; waited += 10) {
             siginfo_t info{};
@@ -184,21 +176,20 @@ void ToolRun::terminateNow(int graceMs) {
 }
 
 void ToolRun::readStderr() {
-    if (errFd_ < 0)
+    if (!errFd_)
         return;
     char buffer[16384];
     for (;;) {
-        const ssize_t n = ::read(errFd_, buffer, sizeof buffer);
+        const ssize_t n =
+            posix::RetryOnEintr([&] { return ::read(errFd_.get(), buffer, sizeof buffer); });
         if (n > 0) {
             appendStderr(buffer, n);
             continue;
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0 || (n < 0 && errno != EAGAIN)) {
+        if (n == 0 || errno != EAGAIN) {
             // End of the stream (or a broken pipe): stop watching it.
             retire(errNotifier_);
-            closeQuietly(errFd_);
+            errFd_.reset();
         }
         return;
     }
@@ -229,10 +220,7 @@ void ToolRun::finish() {
 
 void ToolRun::reap() {
     int status = 0;
-    pid_t r;
-    do {
-        r = ::waitpid(pid_, &status, 0);
-    } while (r < 0 && errno == EINTR);
+    const pid_t r = posix::RetryOnEintr([&] { return ::waitpid(pid_, &status, 0); });
     if (r == pid_ && WIFEXITED(status)) {
         outcome_.exitCode = WEXITSTATUS(status);
     } else if (r == pid_ && WIFSIGNALED(status)) {
@@ -265,8 +253,8 @@ void ToolRun::closeFds() {
     retire(errNotifier_);
     retire(pollTimer_);
     retire(killTimer_);
-    closeQuietly(pidfd_);
-    closeQuietly(errFd_);
+    pidfd_.reset();
+    errFd_.reset();
 }
 
 }  // namespace eb

@@ -11,6 +11,8 @@
 // stop reaches everything it started.
 #pragma once
 
+#include "posix/uniquefd.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -77,8 +79,8 @@ private:
 
     pid_t pid_ = -1;
     int exeFd_ = -1;
-    int pidfd_ = -1;
-    int errFd_ = -1;
+    posix::UniqueFd pidfd_;
+    posix::UniqueFd errFd_;
     QSocketNotifier* endNotifier_ = nullptr;
     QSocketNotifier* errNotifier_ = nullptr;
     QTimer* pollTimer_ = nullptr;  // only when the kernel has no pidfd

@@ -60,19 +60,9 @@ QString WithoutTrailingSlashes(const QString& path) {
 
 }  // namespace
 
-struct PseudoFsTable::Mounts {
-    std::vector<unsigned long long> devices;
-};
-
-PseudoFsTable::PseudoFsTable() = default;
-
-PseudoFsTable::~PseudoFsTable() {
-    delete mounts_;
-}
-
 bool PseudoFsTable::isPseudo(unsigned long long device, const char* path) {
-    if (!mounts_) {
-        mounts_ = new Mounts;
+    if (!devices_) {
+        devices_.emplace();
         // Each line: id parent major:minor root mount-point options... - type source options.
         QFile table(QStringLiteral("/proc/self/mountinfo"));
         if (table.open(QIODevice::ReadOnly)) {
@@ -87,11 +77,11 @@ bool PseudoFsTable::isPseudo(unsigned long long device, const char* path) {
                 if (numbers.size() != 2 ||
                     !IsPseudoName(std::string_view(type.constData(), size_t(type.size()))))
                     continue;
-                mounts_->devices.push_back(makedev(numbers[0].toUInt(), numbers[1].toUInt()));
+                devices_->push_back(makedev(numbers[0].toUInt(), numbers[1].toUInt()));
             }
         }
     }
-    const auto& devices = mounts_->devices;
+    const auto& devices = *devices_;
     if (std::find(devices.begin(), devices.end(), device) != devices.end())
         return true;
     struct statfs fs {};

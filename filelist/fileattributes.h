@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace eb {
 
@@ -35,8 +36,7 @@ bool MayDescend(int attributes, bool isRoot);
 // first use, so a scan keeps one for its whole run.
 class PseudoFsTable {
 public:
-    PseudoFsTable();
-    ~PseudoFsTable();
+    PseudoFsTable() = default;
     PseudoFsTable(const PseudoFsTable&) = delete;
     PseudoFsTable& operator=(const PseudoFsTable&) = delete;
 
@@ -44,8 +44,8 @@ public:
     bool isPseudo(unsigned long long device, const char* path);
 
 private:
-    struct Mounts;
-    Mounts* mounts_ = nullptr;
+    // The devices of the pseudo file systems mounted, once the table has been read.
+    std::optional<std::vector<unsigned long long>> devices_;
 };
 
 // FileAttributes with a caller's table (so a scan does not read the mount table per folder).

@@ -5,10 +5,11 @@
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
 
+#include "core/steps.h"
 #include "engine/pathtext.h"
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
-#include "core/steps.h"
+#include "posix/dirstream.h"
 
 #include <QFile>
 #include <QHash>
@@ -69,21 +70,16 @@ QStringList ListPresentFiles(const QString& folder, const WildcardPattern& wildc
                              QStringList* passedOver = nullptr) {
     if (folder.isEmpty() || folder.contains(QChar(u'\0')))
         return {};
-    const int fd = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    posix::UniqueFd fd(
+        open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd)
         return {};
-    if (known) {
-        QStringList names = PresentMatches(fd, *known, wildcard, passedOver);
-        close(fd);
-        return names;
-    }
-    DIR* dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
+    if (known)
+        return PresentMatches(fd.get(), *known, wildcard, passedOver);
+    const posix::DirStream stream(std::move(fd));
+    if (!stream)
         return {};
-    }
-    const scan::DirStream stream(dir);
-    return PresentMatches(stream.fd(), ReadEntries(dir), wildcard, passedOver);
+    return PresentMatches(stream.fd(), ReadEntries(stream.get()), wildcard, passedOver);
 }
 
 struct Admitted {

@@ -1,8 +1,10 @@
 #include "filelist/folderscan.h"
 
+#include "core/steps.h"
+#include "core/systemerror.h"
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
-#include "core/steps.h"
+#include "posix/dirstream.h"
 
 #include <QFile>
 #include <QSet>
@@ -11,14 +13,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace eb {
 
 namespace {
 
-using scan::DirStream;
 using scan::IsDotOrDotDot;
 
 QString DescribeLookupFailure(int error) {
@@ -26,7 +26,7 @@ QString DescribeLookupFailure(int error) {
         return QStringLiteral("Path not found");
     if (error == EACCES || error == EPERM)
         return QStringLiteral("Permission denied");
-    return QString::fromLocal8Bit(std::strerror(error));
+    return ErrnoText(error);
 }
 
 class Collector {
@@ -97,15 +97,12 @@ private:
         if (!mayDescend(folder))
             return Outcome::NotEntered;
         const QByteArray raw = QFile::encodeName(folder);
-        const int fd = open(raw.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+        posix::UniqueFd fd(open(raw.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!fd)
             return errno == EACCES || errno == EPERM ? Outcome::Removed : Outcome::Entered;
-        DIR* dir = fdopendir(fd);
-        if (!dir) {
-            close(fd);
+        const posix::DirStream stream(std::move(fd));
+        if (!stream)
             return Outcome::Entered;
-        }
-        DirStream stream(dir);
         struct stat st {};
         if (fstat(stream.fd(), &st) != 0)
             return Outcome::Entered;

@@ -1,5 +1,7 @@
 #include "filelist/scansupport.h"
 
+#include "posix/uniquefd.h"
+
 #include <QCoreApplication>
 
 #include <fcntl.h>
@@ -18,11 +20,6 @@ void Pacer::tick() {
     timer_.start();
 }
 
-DirStream::~DirStream() {
-    if (dir_)
-        closedir(dir_);
-}
-
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -33,12 +30,8 @@ bool PresentAt(int dirFd, const char* name, bool knownRegular) {
         return false;
     // O_PATH asks for neither read nor write access: a file the user may not read is still
     // there (the batch then names it with its reason), and nothing is ever opened for I/O.
-    const int fd = openat(dirFd, name, O_PATH | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    close(fd);
-    return regular;
+    const posix::UniqueFd fd(openat(dirFd, name, O_PATH | O_CLOEXEC));
+    return fd && fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace eb::scan

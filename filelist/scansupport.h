@@ -22,21 +22,6 @@ private:
     QElapsedTimer timer_;
 };
 
-// Closes a directory stream on every way out.
-class DirStream {
-public:
-    explicit DirStream(DIR* dir) : dir_(dir) {}
-    ~DirStream();
-    DirStream(const DirStream&) = delete;
-    DirStream& operator=(const DirStream&) = delete;
-
-    DIR* get() const { return dir_; }
-    int fd() const { return dirfd(dir_); }
-
-private:
-    DIR* dir_;
-};
-
 bool IsDotOrDotDot(const char* name);
 
 // The presence test on `name` relative to the folder open as `dirFd` (or AT_FDCWD): the file is

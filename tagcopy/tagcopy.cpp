@@ -1,5 +1,8 @@
 #include "tagcopy/tagcopy.h"
 
+#include "posix/errnotext.h"
+#include "posix/fileio.h"
+#include "posix/uniquefd.h"
 #include "tagcopy/id3v2frames.h"
 
 #ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
@@ -39,9 +42,10 @@ bool IsOneOf(const std::string& id, const auto& ids) {
     return std::any_of(std::begin(ids), std::end(ids), [&](const char* x) { return id == x; });
 }
 
-std::string ErrnoText(int error) {
-    return std::strerror(error);
-}
+using posix::ErrnoText;
+using posix::ReadAt;
+using posix::UniqueFd;
+using posix::WriteAll;
 
 // An APEv2 footer's size of the whole tag: its items and footer, and its header when it has one.
 std::int64_t ApeSize(const unsigned char* footer) {
@@ -52,86 +56,26 @@ std::int64_t ApeSize(const unsigned char* footer) {
     return std::int64_t{le32(12)} + ((le32(20) & 0x80000000u) ? kApeFooterSize : 0);
 }
 
-// A file descriptor that closes itself.
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    // Closes now and tells whether the last writes reached the file system.
-    bool close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-// Reads exactly `size` bytes at `offset`; false on a read error or a short file.
-bool ReadAt(int fd, std::int64_t offset, char* buffer, std::int64_t size) {
-    std::int64_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, buffer + done, static_cast<size_t>(size - done),
-                                  static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const char* data, std::int64_t size) {
-    std::int64_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(fd, data + done, static_cast<size_t>(size - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
 // Where the audio of the tool's output lies: after its ID3v2 tags, before an APEv2 and an
 // ID3v1 tag at its end.
 struct AudioRange {
     std::int64_t start = 0;
     std::int64_t end = 0;
-    std::string error;
 };
 
-AudioRange FindAudio(int fd, std::int64_t fileSize) {
+BasicResult<AudioRange, std::string> FindAudio(int fd, std::int64_t fileSize) {
+    const std::string unreadable = "the converted file's own tag cannot be read";
     AudioRange range;
     range.end = fileSize;
     unsigned char header[kId3v2HeaderSize];
     while (range.end - range.start >= kId3v2HeaderSize) {
-        if (!ReadAt(fd, range.start, reinterpret_cast<char*>(header), kId3v2HeaderSize)) {
-            range.error = "cannot read the converted file: " + ErrnoText(errno);
-            return range;
-        }
+        if (!ReadAt(fd, range.start, reinterpret_cast<char*>(header), kId3v2HeaderSize))
+            return Failed{"cannot read the converted file: " + ErrnoText(errno)};
         if (std::memcmp(header, "ID3", 3) != 0)
             break;
         const std::int64_t size = id3::TagSize(header);
-        if (size < 0 || size > range.end - range.start) {
-            range.error = "the converted file's own tag cannot be read";
-            return range;
-        }
+        if (size < 0 || size > range.end - range.start)
+            return Failed{unreadable};
         range.start += size;
     }
     char tail[kId3v1Size];
@@ -143,14 +87,12 @@ AudioRange FindAudio(int fd, std::int64_t fileSize) {
         ReadAt(fd, range.end - kApeFooterSize, reinterpret_cast<char*>(footer), kApeFooterSize) &&
         std::memcmp(footer, "APETAGEX", 8) == 0) {
         const std::int64_t size = ApeSize(footer);
-        if (size > range.end - range.start) {
-            range.error = "the converted file's own tag cannot be read";
-            return range;
-        }
+        if (size > range.end - range.start)
+            return Failed{unreadable};
         range.end -= size;
     }
     if (range.end <= range.start)
-        range.error = "the converted file holds no audio";
+        return Failed{std::string("the converted file holds no audio")};
     return range;
 }
 
@@ -303,7 +245,7 @@ void TagSource::Data::readOther(const std::string& input) {
 
 TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
     // Never a blocking open: the input must be a regular file before anything reads it.
-    Fd fd(::open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const UniqueFd fd(::open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
         d_->error = "cannot read the input's tags: " + ErrnoText(errno);
@@ -354,16 +296,18 @@ std::string TagSource::notCarried() const {
     return text;
 }
 
-std::string TagSource::writeTagged(const std::string& converted, const std::string& tagged) {
+TagSource::WriteResult TagSource::writeTagged(const std::string& converted,
+                                              const std::string& tagged) {
     if (!d_->error.empty())
-        return d_->error;
-    Fd from(::open(converted.c_str(), O_RDONLY | O_CLOEXEC));
+        return Failed{d_->error};
+    const UniqueFd from(::open(converted.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (from.get() < 0 || ::fstat(from.get(), &st) != 0)
-        return "cannot read the converted file: " + ErrnoText(errno);
-    const AudioRange audio = FindAudio(from.get(), st.st_size);
-    if (!audio.error.empty())
-        return audio.error;
+        return Failed{"cannot read the converted file: " + ErrnoText(errno)};
+    const auto found = FindAudio(from.get(), st.st_size);
+    if (!found)
+        return Failed{found.error()};
+    const AudioRange& audio = *found;
 
     // The tool's length frame is kept even when the input has no ID3v2 tag: without it a
     // decoder plays the encoder's padding at the end as well.
@@ -380,14 +324,14 @@ std::string TagSource::writeTagged(const std::string& converted, const std::stri
     const std::string id3v2 =
         frames.empty() ? std::string() : id3::Render(version, frames, kPadding);
 
-    Fd to(::open(tagged.c_str(), O_RDWR | O_TRUNC | O_CLOEXEC));
+    UniqueFd to(::open(tagged.c_str(), O_RDWR | O_TRUNC | O_CLOEXEC));
     if (to.get() < 0)
-        return "cannot write the tagged file: " + ErrnoText(errno);
+        return Failed{"cannot write the tagged file: " + ErrnoText(errno)};
     if (!WriteAll(to.get(), id3v2.data(), static_cast<std::int64_t>(id3v2.size())) ||
         !CopyRange(from.get(), audio.start, audio.end, to.get()) ||
         !WriteAll(to.get(), d_->ape.data(), static_cast<std::int64_t>(d_->ape.size())) ||
         !WriteAll(to.get(), d_->id3v1.data(), static_cast<std::int64_t>(d_->id3v1.size())))
-        return "cannot write the tagged file: " + ErrnoText(errno);
+        return Failed{"cannot write the tagged file: " + ErrnoText(errno)};
 
     // What was written must read back as what was meant: the tags byte for byte, the length.
     const auto sizeOf = [](const std::string& s) { return static_cast<std::int64_t>(s.size()); };
@@ -400,10 +344,10 @@ std::string TagSource::writeTagged(const std::string& converted, const std::stri
     if (::fstat(to.get(), &written) != 0 || written.st_size != length ||
         !ReadText(to.get(), 0, sizeOf(id3v2), &head) || head != id3v2 ||
         !ReadText(to.get(), length - sizeOf(tail), sizeOf(tail), &end) || end != tail)
-        return "the tagged file does not read back as written";
+        return Failed{std::string("the tagged file does not read back as written")};
     if (!to.close())
-        return "cannot write the tagged file: " + ErrnoText(errno);
-    return std::string();
+        return Failed{"cannot write the tagged file: " + ErrnoText(errno)};
+    return {};
 }
 
 }  // namespace eb

@@ -15,6 +15,8 @@
 // so that a crafted tag can neither crash nor exhaust the batch.
 #pragma once
 
+#include "posix/result.h"
+
 #include <memory>
 #include <string>
 
@@ -42,9 +44,10 @@ public:
     std::string notCarried() const;
 
     // Writes the audio of `converted` (the tool's finished output, only read) with the input's
-    // tags into `tagged`, an existing file that is emptied first. Returns an empty text on
-    // success, otherwise why it failed; `tagged` then holds nothing usable.
-    std::string writeTagged(const std::string& converted, const std::string& tagged);
+    // tags into `tagged`, an existing file that is emptied first. On a failure `tagged` holds
+    // nothing usable.
+    using WriteResult = BasicResult<void, std::string>;
+    WriteResult writeTagged(const std::string& converted, const std::string& tagged);
 
 private:
     struct Data;

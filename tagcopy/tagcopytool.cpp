@@ -91,9 +91,8 @@ int main(int argc, char** argv) {
             return Say(11, source.error());
         if (!source.hasTags())
             return 10;
-        const std::string failed = source.writeTagged(argv[2], argv[3]);
-        if (!failed.empty())
-            return Say(11, failed);
+        if (const auto written = source.writeTagged(argv[2], argv[3]); !written)
+            return Say(11, written.error());
         const std::string lost = source.notCarried();
         return Say(0, lost.empty() ? lost : "frames not copied: " + lost);
     } catch (const std::bad_alloc&) {

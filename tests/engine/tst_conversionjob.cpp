@@ -258,7 +258,7 @@ private slots:
         const QString copy = writeScript(dir_.filePath(QStringLiteral("copy")), "exit 9");
         QFile::setPermissions(copy, QFile::ReadOwner);
         ToolSet tools{dir_.path(), copy, InstalledSox(), false};
-        const ConversionResult r = ConvertNow(tone_, out_, tools);
+        const ConversionResult r = ConvertNow(tone_, out_, std::move(tools));
         QVERIFY2(r.converted, qPrintable(r.reason));
         ToolSet async{dir_.path(), copy, InstalledSox(), false};
         ConversionJob job(tone_);
