@@ -160,8 +160,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const double paintMs = ElapsedMs(timer);
     const double longestStallMs = stall.stop();
-    if (form.EntryCount() != expected) {
-        out() << "listmemory_bench: " << form.EntryCount() << " entries, not " << expected
+    if (form.entryCount() != expected) {
+        out() << "listmemory_bench: " << form.entryCount() << " entries, not " << expected
               << Qt::endl;
         return 1;
     }
@@ -179,13 +179,13 @@ int main(int argc, char** argv) {
     form.ListView1->clear();
     QApplication::processEvents();
     timer.start();
-    form.AddEntries(files);
+    form.addEntries(files);
     const double insertMs = ElapsedMs(timer);
 
     out() << "window (offscreen) with " << expected
           << " entries added by PushButton3_Click:" << Qt::endl
           << "  add (scan + insert): " << QString::number(addMs, 'f', 1) << " ms" << Qt::endl
-          << "  insert alone (AddEntries): " << QString::number(insertMs, 'f', 1) << " ms"
+          << "  insert alone (addEntries): " << QString::number(insertMs, 'f', 1) << " ms"
           << Qt::endl
           << "  first paint of the full list: " << QString::number(paintMs, 'f', 1) << " ms"
           << Qt::endl

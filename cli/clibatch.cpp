@@ -5,6 +5,7 @@
 #include "cli/parallelbatch.h"
 #include "cli/progressprinter.h"
 #include "cli/shownname.h"
+#include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/encodingclass.h"
 #include "engine/outputpath.h"
@@ -12,7 +13,6 @@
 #include "engine/processsetup.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
-#include "core/steps.h"
 
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -104,10 +104,10 @@ int ExitStatus(const QList<ConversionResult>& results, bool interrupted) {
 }  // namespace
 
 QString ShellQuote(const QString& word) {
-    static const QString plain =
+    static const QString kPlain =
         QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_@%+=:,./-");
     if (!word.isEmpty() &&
-        std::all_of(word.cbegin(), word.cend(), [](QChar c) { return plain.contains(c); }))
+        std::all_of(word.cbegin(), word.cend(), [](QChar c) { return kPlain.contains(c); }))
         return word;
     const bool control = std::any_of(word.cbegin(), word.cend(), [](QChar c) {
         return c.unicode() < 0x20 || c.unicode() == 0x7f;

@@ -1,9 +1,9 @@
 #include "cli/parallelbatch.h"
 
 #include "cli/progressprinter.h"
+#include "core/steps.h"
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
-#include "core/steps.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -7,8 +7,8 @@
 namespace eb {
 
 QString ShownName(const QString& text) {
-    static const bool terminal = ::isatty(2) == 1;
-    return EscapedText(text, terminal);
+    static const bool kTerminal = ::isatty(2) == 1;
+    return EscapedText(text, kTerminal);
 }
 
 }  // namespace eb

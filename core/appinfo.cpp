@@ -5,13 +5,15 @@
 namespace eb {
 
 namespace {
-QString& titleStore() {
+QString& TitleStore() {
     static QString title;
     return title;
 }
 }  // namespace
 
-QString ProductName() { return QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"); }
+QString ProductName() {
+    return QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic");
+}
 
 QString AppTitleFrom(const QString& name) {
     QString title = name;
@@ -22,14 +24,18 @@ QString AppTitleFrom(const QString& name) {
     return title;
 }
 
-void SetAppTitle() { titleStore() = AppTitleFrom(ProductName()); }
-
-QString AppTitle() {
-    if (titleStore().isEmpty())
-        SetAppTitle();
-    return titleStore();
+void SetAppTitle() {
+    TitleStore() = AppTitleFrom(ProductName());
 }
 
-QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+QString AppTitle() {
+    if (TitleStore().isEmpty())
+        SetAppTitle();
+    return TitleStore();
+}
+
+QString ProgramFolder() {
+    return QCoreApplication::applicationDirPath();
+}
 
 }  // namespace eb

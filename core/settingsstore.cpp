@@ -11,18 +11,18 @@
 namespace eb {
 
 namespace {
-QSettings openStore() {
+QSettings OpenStore() {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quenforth"),
                      QStringLiteral("Quenforth"));
 }
 
 // A section or key name as the file spells it ("Output%20Folder" or "Output Folder").
-QString iniName(const QByteArray& spelled) {
+QString IniName(const QByteArray& spelled) {
     return QString::fromUtf8(QByteArray::fromPercentEncoding(spelled.trimmed()));
 }
 
 // What follows "=" on the last line of `key` in `section`, without the blanks around it.
-std::optional<QByteArray> valueAsWritten(const QString& file, const QString& section,
+std::optional<QByteArray> ValueAsWritten(const QString& file, const QString& section,
                                          const QString& key) {
     QFile ini(file);
     if (!ini.open(QIODevice::ReadOnly))
@@ -32,11 +32,11 @@ std::optional<QByteArray> valueAsWritten(const QString& file, const QString& sec
     while (!ini.atEnd()) {
         const QByteArray line = ini.readLine().trimmed();
         if (line.startsWith('[')) {
-            current = iniName(line.mid(1, line.indexOf(']') - 1));
+            current = IniName(line.mid(1, line.indexOf(']') - 1));
             continue;
         }
         const qsizetype equals = line.indexOf('=');
-        if (equals > 0 && current == section && iniName(line.left(equals)) == key)
+        if (equals > 0 && current == section && IniName(line.left(equals)) == key)
             found = line.mid(equals + 1).trimmed();
     }
     return found;
@@ -45,7 +45,7 @@ std::optional<QByteArray> valueAsWritten(const QString& file, const QString& sec
 // The text of a value as QSettings reads it (quotes and escapes), except that a comma outside
 // quotes stays part of the text instead of splitting it into a list: every unquoted run is put
 // in quotes and the result read back through QSettings itself.
-std::optional<QString> textOf(const QByteArray& written) {
+std::optional<QString> TextOf(const QByteArray& written) {
     QByteArray quoted;
     bool inQuotes = false;
     bool ownQuote = false;
@@ -80,11 +80,11 @@ std::optional<QString> textOf(const QByteArray& written) {
 
 // The stored text of a key of the open store's section. A text with a comma written without
 // quotes (by hand) reads as a list; its text is the one on its line.
-QString storedText(const QSettings& store, const QString& key, const QVariant& value) {
+QString StoredText(const QSettings& store, const QString& key, const QVariant& value) {
     if (value.typeId() != QMetaType::QStringList)
         return value.toString();
-    if (const auto written = valueAsWritten(store.fileName(), ProductName(), key)) {
-        if (const std::optional<QString> text = textOf(*written))
+    if (const auto written = ValueAsWritten(store.fileName(), ProductName(), key)) {
+        if (const std::optional<QString> text = TextOf(*written))
             return *text;
     }
     return value.toStringList().join(QLatin1Char(','));
@@ -92,27 +92,27 @@ QString storedText(const QSettings& store, const QString& key, const QVariant& v
 }  // namespace
 
 QString SettingsStore::read(const QString& key, const QString& fallback) {
-    QSettings store = openStore();
+    QSettings store = OpenStore();
     store.beginGroup(ProductName());
     const QVariant value = store.value(key);
-    return value.isValid() ? storedText(store, key, value) : fallback;
+    return value.isValid() ? StoredText(store, key, value) : fallback;
 }
 
 bool SettingsStore::contains(const QString& key) {
-    QSettings store = openStore();
+    QSettings store = OpenStore();
     store.beginGroup(ProductName());
     return store.contains(key);
 }
 
 void SettingsStore::write(const QString& key, const QString& value) {
-    QSettings store = openStore();
+    QSettings store = OpenStore();
     store.beginGroup(ProductName());
     // Writing rewrites the whole file, and a list would come back as "a, b": values read as
     // lists are written back as the texts they are first, while their lines are still there.
     for (const QString& other : store.childKeys()) {
         const QVariant stored = store.value(other);
         if (other != key && stored.typeId() == QMetaType::QStringList)
-            store.setValue(other, storedText(store, other, stored));
+            store.setValue(other, StoredText(store, other, stored));
     }
     store.setValue(key, value);
     store.endGroup();
@@ -120,7 +120,7 @@ void SettingsStore::write(const QString& key, const QString& value) {
 }
 
 QString SettingsStore::fileName() {
-    return openStore().fileName();
+    return OpenStore().fileName();
 }
 
 }  // namespace eb

@@ -4,7 +4,9 @@ namespace eb {
 
 StepError::StepError(const QString& description) : std::runtime_error(description.toStdString()) {}
 
-QString StepError::description() const { return QString::fromUtf8(what()); }
+QString StepError::description() const {
+    return QString::fromUtf8(what());
+}
 
 QString HandlerLabel(const QString& handler) {
     return QStringLiteral("in Rendula2016/11/03.Form1.") + handler + QLatin1Char(' ');

@@ -45,8 +45,8 @@ mode_t CurrentUmask() {
 
 // The permissions a newly created output gets, as the tool would have given it.
 mode_t NewFileMode() {
-    static const mode_t mask = CurrentUmask();
-    return static_cast<mode_t>(0666 & ~mask);
+    static const mode_t kMask = CurrentUmask();
+    return static_cast<mode_t>(0666 & ~kMask);
 }
 
 // The temporary name keeps the output's base name for the user's orientation, shortened so
@@ -127,13 +127,13 @@ QStringList ToolArguments(const QString& input, const QString& output, const Ech
 }
 
 qint64 ClippedSamples(const QByteArray& stderrText) {
-    static const QRegularExpression clipped(QStringLiteral("\\bclipped (\\d+) samples?\\b"));
+    static const QRegularExpression kClipped(QStringLiteral("\\bclipped (\\d+) samples?\\b"));
     qint64 total = 0;
     for (const QByteArray& line : stderrText.split('\n')) {
         const QList<QByteArray> words = line.trimmed().split(' ');
         if (words.size() < 2 || words[1] != "WARN")
             continue;
-        const QRegularExpressionMatch m = clipped.match(QString::fromLocal8Bit(line));
+        const QRegularExpressionMatch m = kClipped.match(QString::fromLocal8Bit(line));
         if (m.hasMatch())
             total += m.captured(1).toLongLong();
     }

@@ -115,7 +115,7 @@ private:
 }  // namespace
 
 // One batch from the tool's deployment to "Done.": the entries in list order, and the failures
-// and warnings gathered for the summary. Abort() may come from the event queue at any yield.
+// and warnings gathered for the summary. abort() may come from the event queue at any yield.
 class ActiveBatch {
 public:
     ActiveBatch(BatchHost& host, StepRunner& steps)
@@ -280,12 +280,12 @@ void ActiveBatch::finish(int count) {
     steps_.step(166, [&] { host_.prompter().message(Summary(failures_, warnings_, count)); });
 }
 
-void ConversionRun::Abort() {
+void ConversionRun::abort() {
     if (active_)
         active_->abort();
 }
 
-void ConversionRun::Run(BatchHost& host) {
+void ConversionRun::run(BatchHost& host) {
     if (active_) {
         host.prompter().message(QStringLiteral("A conversion is already running."),
                                 Prompter::Icon::Warning);

@@ -6,9 +6,9 @@ namespace eb {
 class BatchHost;
 class ActiveBatch;
 
-// The batch's running state belongs to its caller (the window holds one): a second Run() on the
-// same object while a batch runs is refused, and Abort() reaches the running one. The object
-// must outlive a running Run().
+// The batch's running state belongs to its caller (the window holds one): a second run() on the
+// same object while a batch runs is refused, and abort() reaches the running one. The object
+// must outlive a running run().
 class ConversionRun {
 public:
     ConversionRun() = default;
@@ -18,12 +18,12 @@ public:
     // PushButton2_Click's body: the two checks, the echo-text check, tool deployment, one
     // conversion per entry with the progress display, clean-up and "Done." with the failure
     // summary. A second call while a batch runs is refused with a message.
-    void Run(BatchHost& host);
+    void run(BatchHost& host);
     // True while a batch of this object runs.
-    bool IsRunning() const { return active_ != nullptr; }
+    bool isRunning() const { return active_ != nullptr; }
     // Stops the running tool, removes its unfinished output and the tool folder; the running
-    // Run() then returns without further conversions or messages. Used when the window closes.
-    void Abort();
+    // run() then returns without further conversions or messages. Used when the window closes.
+    void abort();
 
 private:
     ActiveBatch* active_ = nullptr;

@@ -6,7 +6,7 @@
 
 namespace eb {
 
-QString OutputClaims::KeyOf(const QString& output) {
+QString OutputClaims::keyOf(const QString& output) {
     const QString path = QDir::cleanPath(AbsolutePath(output));
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString folder = path.left(qMax<qsizetype>(slash, 1));
@@ -17,7 +17,7 @@ QString OutputClaims::KeyOf(const QString& output) {
 }
 
 QString OutputClaims::claim(const QString& output, const QString& entry) {
-    const QString key = KeyOf(output);
+    const QString key = keyOf(output);
     const auto it = owners_.constFind(key);
     if (it != owners_.constEnd())
         return *it;

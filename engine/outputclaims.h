@@ -21,7 +21,7 @@ public:
     // The output compared as the file it would be: the folder by its device and inode when it
     // exists (so links and other spellings of it count as the same folder), else by its
     // cleaned absolute path; then the file name.
-    static QString KeyOf(const QString& output);
+    static QString keyOf(const QString& output);
 
 private:
     QHash<QString, QString> owners_;

@@ -1,7 +1,7 @@
 #include "engine/outputpath.h"
 
-#include "engine/pathhelpers.h"
 #include "core/steps.h"
+#include "engine/pathhelpers.h"
 
 #include <QDir>
 

@@ -133,7 +133,7 @@ QString LookAlikeDoubt(const QString& absolutePath) {
             continue;
         if (part.contains(QChar(0xFFFD))) {
             if (const posix::DirStream dir =
-                    posix::DirStream::Open(QFile::encodeName(folder).constData())) {
+                    posix::DirStream::open(QFile::encodeName(folder).constData())) {
                 bool doubt = false;
                 while (const dirent* entry = ::readdir(dir.get())) {
                     const QByteArray raw(entry->d_name);

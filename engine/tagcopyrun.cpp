@@ -64,7 +64,7 @@ bool MayHaveTags(const QString& input) {
            std::memcmp(tail + 128, "APETAGEX", 8) == 0 || std::memcmp(tail, "APETAGEX", 8) == 0;
 }
 
-TagCopyRun::Result TagCopyRun::Interpret(const ToolRun::Outcome& outcome, bool timedOut,
+TagCopyRun::Result TagCopyRun::interpret(const ToolRun::Outcome& outcome, bool timedOut,
                                          int timeoutMs) {
     using Kind = Result::Kind;
     const QString last = LastLine(outcome.stderrTail);
@@ -104,7 +104,7 @@ bool TagCopyRun::start(const QString& input, const QString& converted, const QSt
     timedOut_ = false;
     timeoutMs_ = g_timeoutMs > 0 ? g_timeoutMs : kTimeoutMs;
     if (!run_.start(TagCopyProgram(), {input, converted, tagged})) {
-        result_ = Interpret(run_.outcome(), false, timeoutMs_);
+        result_ = interpret(run_.outcome(), false, timeoutMs_);
         return false;
     }
     timer_.start(timeoutMs_);
@@ -132,7 +132,7 @@ void TagCopyRun::terminateNow() {
 
 void TagCopyRun::onRunFinished() {
     timer_.stop();
-    result_ = Interpret(run_.outcome(), timedOut_, timeoutMs_);
+    result_ = interpret(run_.outcome(), timedOut_, timeoutMs_);
     emit finished();
 }
 

@@ -37,7 +37,7 @@ public:
         QString text;
     };
     // How the child's end reads.
-    static Result Interpret(const ToolRun::Outcome& outcome, bool timedOut, int timeoutMs);
+    static Result interpret(const ToolRun::Outcome& outcome, bool timedOut, int timeoutMs);
 
     explicit TagCopyRun(QObject* parent = nullptr);
 

@@ -31,10 +31,10 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 // ".<base>.echobatch-XXXXXX.mp3"
 bool LooksLikeTemporary(const QByteArray& name) {
-    static const QByteArray marker(".echobatch-");
+    static const QByteArray kMarker(".echobatch-");
     constexpr qsizetype kTail = 11 + 6 + 4;
     return name.startsWith('.') && name.endsWith(".mp3") && name.size() > kTail &&
-           name.mid(name.size() - kTail, marker.size()) == marker;
+           name.mid(name.size() - kTail, kMarker.size()) == kMarker;
 }
 
 // Removes the entries of `folder` that `matches` names and that nobody uses any more: each is
@@ -43,7 +43,7 @@ bool LooksLikeTemporary(const QByteArray& name) {
 // it and tells whether that worked. Returns how many went.
 template <typename Matches, typename Remove>
 int RemoveAbandoned(const QString& folder, int flags, mode_t type, Matches matches, Remove remove) {
-    const posix::DirStream dir = posix::DirStream::Open(QFile::encodeName(folder).constData());
+    const posix::DirStream dir = posix::DirStream::open(QFile::encodeName(folder).constData());
     if (!dir)
         return 0;
     const int dirFd = dir.fd();

@@ -35,7 +35,7 @@ int OpenPidFd(pid_t pid) {
 
 // Notifiers and timers may be retired from inside their own signal: switch them off now and
 // delete them once control is back in the event loop.
-void retire(QSocketNotifier*& notifier) {
+void Retire(QSocketNotifier*& notifier) {
     if (notifier) {
         notifier->setEnabled(false);
         notifier->deleteLater();
@@ -65,7 +65,7 @@ private:
     std::vector<char*> pointers_;
 };
 
-void retire(QTimer*& timer) {
+void Retire(QTimer*& timer) {
     if (timer) {
         timer->stop();
         timer->deleteLater();
@@ -188,7 +188,7 @@ void ToolRun::readStderr() {
         }
         if (n == 0 || errno != EAGAIN) {
             // End of the stream (or a broken pipe): stop watching it.
-            retire(errNotifier_);
+            Retire(errNotifier_);
             errFd_.reset();
         }
         return;
@@ -249,10 +249,10 @@ void ToolRun::killGroup(int sig) {
 }
 
 void ToolRun::closeFds() {
-    retire(endNotifier_);
-    retire(errNotifier_);
-    retire(pollTimer_);
-    retire(killTimer_);
+    Retire(endNotifier_);
+    Retire(errNotifier_);
+    Retire(pollTimer_);
+    Retire(killTimer_);
     pidfd_.reset();
     errFd_.reset();
 }

@@ -3,8 +3,9 @@
 namespace eb {
 
 EchoTexts DefaultEchoTexts() {
-    return {QString::fromLatin1(kEchoFields[0].fallback), QString::fromLatin1(kEchoFields[1].fallback),
-            QString::fromLatin1(kEchoFields[2].fallback), QString::fromLatin1(kEchoFields[3].fallback)};
+    return {
+        QString::fromLatin1(kEchoFields[0].fallback), QString::fromLatin1(kEchoFields[1].fallback),
+        QString::fromLatin1(kEchoFields[2].fallback), QString::fromLatin1(kEchoFields[3].fallback)};
 }
 
 bool IsNumericText(const QString& text) {

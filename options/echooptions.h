@@ -14,9 +14,9 @@ struct EchoTexts {
 };
 
 struct EchoField {
-    const char* control;  // "Text2" .. "Text5", also the settings key
-    const char* label;    // "Gain-In:" ..
-    const char* fallback; // "0.8" ..
+    const char* control;   // "Text2" .. "Text5", also the settings key
+    const char* label;     // "Gain-In:" ..
+    const char* fallback;  // "0.8" ..
 };
 
 inline constexpr std::array<EchoField, 4> kEchoFields{{

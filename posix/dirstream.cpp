@@ -5,7 +5,7 @@
 
 namespace eb::posix {
 
-DirStream DirStream::Open(const char* path) {
+DirStream DirStream::open(const char* path) {
     return DirStream(UniqueFd(::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
 }
 

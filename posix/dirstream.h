@@ -10,7 +10,7 @@ namespace eb::posix {
 class DirStream {
 public:
     // Opens the folder at `path` (close-on-exec, links followed) for listing.
-    static DirStream Open(const char* path);
+    static DirStream open(const char* path);
     // Lists the folder open as `folder`; the stream takes the descriptor over.
     explicit DirStream(UniqueFd folder);
     ~DirStream();

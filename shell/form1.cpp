@@ -12,7 +12,7 @@
 namespace eb {
 
 namespace {
-std::unique_ptr<Prompter> realPrompterUnless(Prompter* given, QWidget* owner) {
+std::unique_ptr<Prompter> RealPrompterUnless(Prompter* given, QWidget* owner) {
     if (given)
         return nullptr;
     return std::make_unique<WidgetPrompter>(owner);
@@ -20,7 +20,7 @@ std::unique_ptr<Prompter> realPrompterUnless(Prompter* given, QWidget* owner) {
 
 // Focus moves between controls of the window count; the window losing or regaining the
 // activation (another program, a message box, a menu) does not.
-bool movesWithinWindow(const QEvent* event) {
+bool MovesWithinWindow(const QEvent* event) {
     const auto reason = static_cast<const QFocusEvent*>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
@@ -30,22 +30,22 @@ Form1::Form1(Prompter* prompter, QWidget* parent) : Form1(Form1Startup{}, prompt
 
 Form1::Form1(const Form1Startup& startup, Prompter* prompter, QWidget* parent)
     : QWidget(parent),
-      ownPrompter_(realPrompterUnless(prompter, this)),
+      ownPrompter_(RealPrompterUnless(prompter, this)),
       prompter_(prompter ? prompter : ownPrompter_.get()),
       reporter_(*prompter_),
       startup_(startup) {
-    BuildControls();
-    ConnectHandlers();
-    ConnectFolderAdders();
-    ConnectPointerHandlers();
-    ConnectListEditing();
-    ConnectListMenu();
+    buildControls();
+    connectHandlers();
+    connectFolderAdders();
+    connectPointerHandlers();
+    connectListEditing();
+    connectListMenu();
     Form_Load();
 }
 
 Form1::~Form1() = default;
 
-void Form1::ConnectHandlers() {
+void Form1::connectHandlers() {
     connect(PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
     connect(PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
     connect(PushButton7, &QPushButton::clicked, this, [this] { PushButton7_Click(); });
@@ -59,9 +59,9 @@ void Form1::ConnectHandlers() {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && watched == Text1 && movesWithinWindow(event)) {
+    if (event->type() == QEvent::FocusIn && watched == Text1 && MovesWithinWindow(event)) {
         Text1_GotFocus();
-    } else if (event->type() == QEvent::FocusOut && movesWithinWindow(event)) {
+    } else if (event->type() == QEvent::FocusOut && MovesWithinWindow(event)) {
         focusLeftByMouse_ =
             static_cast<const QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
         if (watched == Text2)
@@ -87,7 +87,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 // left behind looking finished.
 void Form1::Form_Unload() {
     closing_ = true;  // a running folder scan ends at its next yield
-    conversion_.Abort();
+    conversion_.abort();
 }
 
 ScanYield Form1::scanYield() {

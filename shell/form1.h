@@ -15,11 +15,11 @@
 //   shell/form1_preview.cpp        the list's context menu and the echo preview
 #pragma once
 
-#include "filelist/folderscan.h"
 #include "core/boxreporter.h"
-#include "engine/conversionrun.h"
-#include "shell/form1startup.h"
 #include "core/prompter.h"
+#include "engine/conversionrun.h"
+#include "filelist/folderscan.h"
+#include "shell/form1startup.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>
@@ -97,9 +97,9 @@ public:
     void Text5_LostFocus();
 
     // The file list: 1-based entries, each holding a full path.
-    int EntryCount() const;
-    QString EntryText(int index) const;  // throws StepError for a position outside the list
-    void AddEntry(const QString& path);
+    int entryCount() const;
+    QString entryText(int index) const;  // throws StepError for a position outside the list
+    void addEntry(const QString& path);
 
     // The pointer state; Busy doubles as the "a long operation runs" flag.
     PointerState pointerState() const { return pointer_; }
@@ -114,7 +114,7 @@ public:
     void ListView1_OLEDragOver(const QMimeData* dragged, Qt::DropAction& effect);
     void ListView1_OLEDragDrop(const QMimeData* dragged);
     // Appends the paths in one insert, without a repaint per row.
-    void AddEntries(const QStringList& paths);
+    void addEntries(const QStringList& paths);
     // How often a folder scan serves the event queue, in milliseconds (0: at every chance).
     int scanYieldIntervalMs = 20;
     // The scan's yield: serves the event queue, and ends the scan with HandlerStopped once
@@ -122,12 +122,12 @@ public:
     ScanYield scanYield();
 
     // True while "Start Converting" runs its batch.
-    bool conversionRunning() const { return conversion_.IsRunning(); }
+    bool conversionRunning() const { return conversion_.isRunning(); }
 
 private:
     bool closing_ = false;
     ConversionRun conversion_;  // the window's batch; one runs at a time
-    void ConnectFolderAdders();
+    void connectFolderAdders();
 
 public:
     Prompter& prompter() { return *prompter_; }
@@ -138,11 +138,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildControls();
-    void ConnectHandlers();
-    void CheckEchoField(QLineEdit* field, int index);
+    void buildControls();
+    void connectHandlers();
+    void checkEchoField(QLineEdit* field, int index);
     bool focusLeftByMouse_ = false;  // the field being left lost the focus to a mouse press
-    void StoreEchoField(const QLineEdit* field, int index);
+    void storeEchoField(const QLineEdit* field, int index);
 
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_ = nullptr;
@@ -186,8 +186,8 @@ public:
     QPersistentModelIndex HitItem;   // the entry under the pointer during one move step
 
 private:
-    void ConnectPointerHandlers();
-    void ConnectListEditing();
+    void connectPointerHandlers();
+    void connectListEditing();
     Form1Startup startup_;
 
     // The list's context menu and the echo preview.
@@ -195,11 +195,11 @@ public:
     // Opens the menu for the selected entry at `at` (screen); nothing for a null point.
     void ListView1_ContextMenu(const QPoint& at, bool byKeyboard = false);
     // Shows the preview window for `path` (one window, switched to the new file).
-    void OpenPreview(const QString& path);
+    void openPreview(const QString& path);
     PreviewWindow* previewWindow() const;
 
 private:
-    void ConnectListMenu();
+    void connectListMenu();
     QPointer<QWidget> preview_;
 };
 

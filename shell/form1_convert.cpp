@@ -30,8 +30,8 @@ public:
             QObject::disconnect(c);
     }
 
-    int entryCount() override { return form_.EntryCount(); }
-    QString entryText(int index) override { return form_.EntryText(index); }
+    int entryCount() override { return form_.entryCount(); }
+    QString entryText(int index) override { return form_.entryText(index); }
     QString outputFolderText() override { return form_.Text1->text(); }
     EchoTexts echoTexts() override {
         return {form_.Text2->text(), form_.Text3->text(), form_.Text4->text(), form_.Text5->text()};
@@ -57,7 +57,7 @@ private:
 
 void Form1::PushButton2_Click() {
     WindowBatchHost host(*this);
-    conversion_.Run(host);
+    conversion_.run(host);
 }
 
 }  // namespace eb

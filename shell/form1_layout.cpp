@@ -14,49 +14,49 @@
 namespace eb {
 
 namespace {
-int px(int twips) {
+int Px(int twips) {
     return qRound(twips / 15.0);
 }
 
-void place(QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(px(left), px(top), px(width), px(height));
+void Place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(Px(left), Px(top), Px(width), Px(height));
 }
 
-QFont arialBold(double points) {
+QFont ArialBold(double points) {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(points);
     font.setBold(true);
     return font;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption) {
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
     auto* b = new QPushButton(QString::fromLatin1(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setFont(arialBold(11.25));
+    b->setFont(ArialBold(11.25));
     b->setAutoDefault(false);
     return b;
 }
 
-QLineEdit* field(QWidget* parent, const char* name) {
+QLineEdit* Field(QWidget* parent, const char* name) {
     auto* f = new QLineEdit(parent);
     f->setObjectName(QString::fromLatin1(name));
     return f;
 }
 // The window itself: a fixed size, bold Arial on white.
-void styleWindow(QWidget& window) {
+void StyleWindow(QWidget& window) {
     window.setObjectName(QStringLiteral("Form1"));
     window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint);
-    window.setFixedSize(px(8040), px(7905));
-    window.setFont(arialBold(9));
+    window.setFixedSize(Px(8040), Px(7905));
+    window.setFont(ArialBold(9));
     QPalette white = window.palette();
     white.setColor(QPalette::Window, Qt::white);
     window.setPalette(white);
     window.setAutoFillBackground(true);
 }
 
-QTreeWidget* fileList(QWidget* parent) {
+QTreeWidget* FileList(QWidget* parent) {
     auto* list = new QTreeWidget(parent);
     list->setObjectName(QStringLiteral("ListView1"));
     list->setRootIsDecorated(false);
@@ -67,12 +67,12 @@ QTreeWidget* fileList(QWidget* parent) {
     list->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
         "of window to reveal full names."));
-    place(list, 120, 120, 7800, 2535);
+    Place(list, 120, 120, 7800, 2535);
     return list;
 }
 
 // The echo options' four rows, each a caption and its field.
-std::array<QLineEdit*, 4> echoRows(QGroupBox* frame, std::array<QLabel*, 4>& labels) {
+std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& labels) {
     struct Row {
         const char* caption;
         int labelWidth;
@@ -87,55 +87,55 @@ std::array<QLineEdit*, 4> echoRows(QGroupBox* frame, std::array<QLabel*, 4>& lab
     for (std::size_t k = 0; k < rows.size(); ++k) {
         labels[k] = new QLabel(QString::fromLatin1(rows[k].caption), frame);
         labels[k]->setObjectName(QStringLiteral("Label1_%1").arg(k));
-        place(labels[k], 240, rows[k].top + 45, rows[k].labelWidth, 225);
+        Place(labels[k], 240, rows[k].top + 45, rows[k].labelWidth, 225);
         // The drawn widths leave no room for the captions as this font renders them ("Gain-In:"
         // would lose its colon); a caption may take the free space up to its field.
         const int needed = labels[k]->sizeHint().width();
         if (needed > labels[k]->width())
-            labels[k]->resize(qMin(needed, px(1080 - 240)), labels[k]->height());
-        echoFields[k] = field(frame, fieldNames[k]);
-        place(echoFields[k], 1080, rows[k].top, 6420, 345);
+            labels[k]->resize(qMin(needed, Px(1080 - 240)), labels[k]->height());
+        echoFields[k] = Field(frame, fieldNames[k]);
+        Place(echoFields[k], 1080, rows[k].top, 6420, 345);
     }
     return echoFields;
 }
 }  // namespace
 
-void Form1::BuildControls() {
-    styleWindow(*this);
+void Form1::buildControls() {
+    StyleWindow(*this);
 
-    Command1 = button(this, "Command1", "Command1");
-    place(Command1, -720, 2640, 615, 495);
+    Command1 = Button(this, "Command1", "Command1");
+    Place(Command1, -720, 2640, 615, 495);
 
-    ListView1 = fileList(this);
+    ListView1 = FileList(this);
 
     ProgressBar1 = new CaptionBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
-    place(ProgressBar1, 120, 7390, 7800, 405);
+    Place(ProgressBar1, 120, 7390, 7800, 405);
 
-    PushButton1 = button(this, "PushButton1", "Add MP3 File(s)");
-    place(PushButton1, 120, 2750, 3840, 405);
-    PushButton3 = button(this, "PushButton3", "Add All MP3 File(s) In Folder");
-    place(PushButton3, 4080, 2750, 3840, 405);
-    PushButton2 = button(this, "PushButton2", "Start Converting");
-    place(PushButton2, 120, 6870, 7800, 405);
-    PushButton4 = button(this, "PushButton4", "Clear List");
-    place(PushButton4, 120, 3260, 3840, 405);
-    PushButton5 = button(this, "PushButton5", "Load Sample/Example Files");
-    place(PushButton5, 4080, 3260, 3840, 405);
+    PushButton1 = Button(this, "PushButton1", "Add MP3 File(s)");
+    Place(PushButton1, 120, 2750, 3840, 405);
+    PushButton3 = Button(this, "PushButton3", "Add All MP3 File(s) In Folder");
+    Place(PushButton3, 4080, 2750, 3840, 405);
+    PushButton2 = Button(this, "PushButton2", "Start Converting");
+    Place(PushButton2, 120, 6870, 7800, 405);
+    PushButton4 = Button(this, "PushButton4", "Clear List");
+    Place(PushButton4, 120, 3260, 3840, 405);
+    PushButton5 = Button(this, "PushButton5", "Load Sample/Example Files");
+    Place(PushButton5, 4080, 3260, 3840, 405);
 
     Frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
-    place(Frame1, 120, 5940, 7800, 810);
-    Text1 = field(Frame1, "Text1");
-    place(Text1, 240, 300, 6660, 345);
-    PushButton7 = button(Frame1, "PushButton7", "...");
-    place(PushButton7, 6960, 300, 600, 345);
+    Place(Frame1, 120, 5940, 7800, 810);
+    Text1 = Field(Frame1, "Text1");
+    Place(Text1, 240, 300, 6660, 345);
+    PushButton7 = Button(Frame1, "PushButton7", "...");
+    Place(PushButton7, 6960, 300, 600, 345);
 
     Frame2 = new QGroupBox(QStringLiteral("Echo Options"), this);
     Frame2->setObjectName(QStringLiteral("Frame2"));
-    place(Frame2, 120, 3720, 7800, 2175);
-    const std::array<QLineEdit*, 4> echoFields = echoRows(Frame2, Label1);
+    Place(Frame2, 120, 3720, 7800, 2175);
+    const std::array<QLineEdit*, 4> echoFields = EchoRows(Frame2, Label1);
     Text2 = echoFields[0];
     Text3 = echoFields[1];
     Text4 = echoFields[2];

@@ -1,13 +1,13 @@
 // Form_Load: prepares the window before it is first shown. Each action is a numbered step; a
 // step that fails is reported and the sequence goes on with the next one, even one that
 // shares its line.
-#include "engine/pathhelpers.h"
-#include "options/echooptions.h"
 #include "core/appinfo.h"
 #include "core/desktopfolder.h"
+#include "core/settingsstore.h"
+#include "engine/pathhelpers.h"
+#include "options/echooptions.h"
 #include "shell/form1.h"
 #include "shell/pointer.h"
-#include "core/settingsstore.h"
 #include "shell/skin.h"
 
 #include <QIcon>
@@ -17,7 +17,7 @@
 namespace eb {
 
 namespace {
-QIcon programIcon() {
+QIcon ProgramIcon() {
     QIcon icon(QStringLiteral(":/echobatch/echobatch.png"));
     if (icon.isNull())
         throw StepError(QStringLiteral("The program icon is missing"));
@@ -40,7 +40,7 @@ void Form1::Form_Load() {
     steps.step(100, [&] { ApplySkin(*this, folder); });
 
     steps.step(104, [&] { setWindowTitle(ProductName()); });
-    steps.step(104, [&] { setWindowIcon(programIcon()); });
+    steps.step(104, [&] { setWindowIcon(ProgramIcon()); });
     steps.step(104, [&] { SetAppTitle(); });
 
     // Without the hand pointer the buttons show the ordinary arrow; that is not reported.

@@ -14,7 +14,7 @@
 namespace eb {
 
 namespace {
-void showUnlessBusy(Form1& form, PointerState state) {
+void ShowUnlessBusy(Form1& form, PointerState state) {
     if (form.pointerState() == PointerState::Busy || form.pointerState() == state)
         return;
     form.setPointerState(state);
@@ -57,7 +57,7 @@ private:
 };
 }  // namespace
 
-void Form1::ConnectPointerHandlers() {
+void Form1::connectPointerHandlers() {
     auto* hover = new PointerHover(*this);
     hover->watch(PushButton1, &Form1::PushButton1_MouseMove);
     hover->watch(PushButton2, &Form1::PushButton2_MouseMove);
@@ -72,34 +72,34 @@ void Form1::ConnectPointerHandlers() {
 }
 
 void Form1::PushButton1_MouseMove() {
-    showUnlessBusy(*this, PointerState::Custom);
+    ShowUnlessBusy(*this, PointerState::Custom);
 }
 void Form1::PushButton2_MouseMove() {
-    showUnlessBusy(*this, PointerState::Custom);
+    ShowUnlessBusy(*this, PointerState::Custom);
 }
 void Form1::PushButton3_MouseMove() {
-    showUnlessBusy(*this, PointerState::Custom);
+    ShowUnlessBusy(*this, PointerState::Custom);
 }
 void Form1::PushButton4_MouseMove() {
-    showUnlessBusy(*this, PointerState::Custom);
+    ShowUnlessBusy(*this, PointerState::Custom);
 }
 void Form1::PushButton5_MouseMove() {
-    showUnlessBusy(*this, PointerState::Custom);
+    ShowUnlessBusy(*this, PointerState::Custom);
 }
 void Form1::PushButton7_MouseMove() {
-    showUnlessBusy(*this, PointerState::Custom);
+    ShowUnlessBusy(*this, PointerState::Custom);
 }
 void Form1::Form_MouseMove() {
-    showUnlessBusy(*this, PointerState::Default);
+    ShowUnlessBusy(*this, PointerState::Default);
 }
 void Form1::Text1_MouseMove() {
-    showUnlessBusy(*this, PointerState::Default);
+    ShowUnlessBusy(*this, PointerState::Default);
 }
 void Form1::Frame1_MouseMove() {
-    showUnlessBusy(*this, PointerState::Default);
+    ShowUnlessBusy(*this, PointerState::Default);
 }
 void Form1::Frame2_MouseMove() {
-    showUnlessBusy(*this, PointerState::Default);
+    ShowUnlessBusy(*this, PointerState::Default);
 }
 
 }  // namespace eb

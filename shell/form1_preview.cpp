@@ -58,7 +58,7 @@ private:
 };
 }  // namespace
 
-void Form1::ConnectListMenu() {
+void Form1::connectListMenu() {
     new ListMenuRequests(*this);
     for (QLineEdit* field : {Text2, Text3, Text4, Text5}) {
         connect(field, &QLineEdit::textChanged, this, [this] {
@@ -80,7 +80,7 @@ void Form1::ListView1_ContextMenu(const QPoint& at, bool byKeyboard) {
     menu->setObjectName(QStringLiteral("ListView1Menu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     QAction* preview = menu->addAction(QStringLiteral("Preview Echo..."), this,
-                                       [this, path] { OpenPreview(path); });
+                                       [this, path] { openPreview(path); });
     QAction* remove = menu->addAction(QStringLiteral("Remove"), this,
                                       [this] { ListView1_KeyDown(Qt::Key_Delete); });
     remove->setEnabled(pointerState() != PointerState::Busy);
@@ -89,7 +89,7 @@ void Form1::ListView1_ContextMenu(const QPoint& at, bool byKeyboard) {
         menu->setActiveAction(preview);
 }
 
-void Form1::OpenPreview(const QString& path) {
+void Form1::openPreview(const QString& path) {
     PreviewWindow* window = previewWindow();
     if (!window) {
         window = new PreviewWindow(

@@ -12,7 +12,7 @@ namespace {
 // Pointer files are a few kilobytes; anything this large is not one.
 constexpr qint64 kMaxPointerFileBytes = 1 << 20;
 
-quint16 le16(const QByteArray& bytes, int at) {
+quint16 Le16(const QByteArray& bytes, int at) {
     return static_cast<quint16>(static_cast<quint8>(bytes[at]) |
                                 (static_cast<quint8>(bytes[at + 1]) << 8));
 }
@@ -21,9 +21,9 @@ quint16 le16(const QByteArray& bytes, int at) {
 std::optional<QPoint> CursorFileHotspot(const QByteArray& bytes) {
     // Header: reserved 0, type 2 (cursor), image count; then the first directory entry, whose
     // bytes 4..7 are the hotspot.
-    if (bytes.size() < 22 || le16(bytes, 0) != 0 || le16(bytes, 2) != 2 || le16(bytes, 4) == 0)
+    if (bytes.size() < 22 || Le16(bytes, 0) != 0 || Le16(bytes, 2) != 2 || Le16(bytes, 4) == 0)
         return std::nullopt;
-    return QPoint(le16(bytes, 10), le16(bytes, 12));
+    return QPoint(Le16(bytes, 10), Le16(bytes, 12));
 }
 
 QCursor LoadPointerFile(const QString& path) {

@@ -35,23 +35,23 @@ PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* pare
     setWindowTitle(QStringLiteral("Preview"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window still ends the program
-    FileName = new QLabel(this);
-    FileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Waveform = new WaveformView(this);
-    Status = new QLabel(this);
-    Status->setWordWrap(true);
-    Play = new QPushButton(QStringLiteral("Play"), this);
-    Stop = new QPushButton(QStringLiteral("Stop"), this);
-    Sound = new QLabel(this);
+    fileName = new QLabel(this);
+    fileName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    waveform = new WaveformView(this);
+    status = new QLabel(this);
+    status->setWordWrap(true);
+    play = new QPushButton(QStringLiteral("Play"), this);
+    stop = new QPushButton(QStringLiteral("Stop"), this);
+    sound = new QLabel(this);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Play);
-    buttons->addWidget(Stop);
-    buttons->addWidget(Sound, 1);
+    buttons->addWidget(play);
+    buttons->addWidget(stop);
+    buttons->addWidget(sound, 1);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(FileName);
-    layout->addWidget(Waveform, 1);
-    layout->addWidget(Status);
+    layout->addWidget(fileName);
+    layout->addWidget(waveform, 1);
+    layout->addWidget(status);
     layout->addLayout(buttons);
     resize(600, 340);
 
@@ -66,13 +66,13 @@ PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* pare
             [this](const QString& reason) { onFailed(true, reason); });
     connect(&render_, &PreviewRender::echoFailed, this,
             [this](const QString& reason) { onFailed(false, reason); });
-    connect(Play, &QPushButton::clicked, this, &PreviewWindow::startPlayback);
-    connect(Stop, &QPushButton::clicked, this, &PreviewWindow::stopPlayback);
+    connect(play, &QPushButton::clicked, this, &PreviewWindow::startPlayback);
+    connect(stop, &QPushButton::clicked, this, &PreviewWindow::stopPlayback);
     connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
 
     soundOutput_ = !QMediaDevices::defaultAudioOutput().isNull();
     if (!soundOutput_)
-        Sound->setText(QStringLiteral("No sound output found."));
+        sound->setText(QStringLiteral("No sound output found."));
     updateButtons();
 }
 
@@ -84,10 +84,10 @@ PreviewWindow::~PreviewWindow() {
 void PreviewWindow::showFile(const QString& path) {
     stopPlayback();
     path_ = path;
-    FileName->setText(FileNameOf(path));
-    FileName->setToolTip(path);
-    Waveform->setMessage(WaveformView::InputStrip, QString());
-    Waveform->setMessage(WaveformView::EchoStrip, QString());
+    fileName->setText(FileNameOf(path));
+    fileName->setToolTip(path);
+    waveform->setMessage(WaveformView::InputStrip, QString());
+    waveform->setMessage(WaveformView::EchoStrip, QString());
     settle_.stop();
     render_.forget();  // the file may have changed since it was shown
     renderEcho();
@@ -107,24 +107,24 @@ void PreviewWindow::renderEcho() {
     if (!failure.isEmpty()) {
         render_.stop();
         stopPlayback();
-        Waveform->setMessage(WaveformView::EchoStrip, failure);
-        Status->clear();
+        waveform->setMessage(WaveformView::EchoStrip, failure);
+        status->clear();
         updateButtons();
         emit rendered();
         return;
     }
-    Status->setText(QStringLiteral("Rendering..."));
+    status->setText(QStringLiteral("Rendering..."));
     render_.render(path_, texts);
 }
 
 void PreviewWindow::onInputReady(const PreviewAudio& audio) {
-    Waveform->setAudio(WaveformView::InputStrip, audio);
+    waveform->setAudio(WaveformView::InputStrip, audio);
 }
 
 void PreviewWindow::onEchoReady(const PreviewAudio& audio) {
     stopPlayback();
-    Waveform->setAudio(WaveformView::EchoStrip, audio);
-    Status->clear();
+    waveform->setAudio(WaveformView::EchoStrip, audio);
+    status->clear();
     updateButtons();
     emit rendered();
 }
@@ -132,9 +132,9 @@ void PreviewWindow::onEchoReady(const PreviewAudio& audio) {
 void PreviewWindow::onFailed(bool input, const QString& reason) {
     stopPlayback();
     if (input)
-        Waveform->setMessage(WaveformView::InputStrip, reason);
-    Waveform->setMessage(WaveformView::EchoStrip, input ? QString() : reason);
-    Status->setText(reason);
+        waveform->setMessage(WaveformView::InputStrip, reason);
+    waveform->setMessage(WaveformView::EchoStrip, input ? QString() : reason);
+    status->setText(reason);
     updateButtons();
     emit rendered();
 }
@@ -144,8 +144,8 @@ void PreviewWindow::startPlayback() {
     stopPlayback();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     soundOutput_ = !device.isNull();
-    Sound->setText(soundOutput_ ? QString() : QStringLiteral("No sound output found."));
-    const PreviewAudio& audio = Waveform->audio(WaveformView::EchoStrip);
+    sound->setText(soundOutput_ ? QString() : QStringLiteral("No sound output found."));
+    const PreviewAudio& audio = waveform->audio(WaveformView::EchoStrip);
     if (!soundOutput_ || audio.frames() == 0) {
         updateButtons();
         return;
@@ -159,11 +159,11 @@ void PreviewWindow::startPlayback() {
     });
     sink_->start(&playing_);
     if (sink_->error() != QAudio::NoError) {
-        Sound->setText(QStringLiteral("The sound output could not be opened."));
+        sound->setText(QStringLiteral("The sound output could not be opened."));
         stopPlayback();
         return;
     }
-    Waveform->setCursorSeconds(0);
+    waveform->setCursorSeconds(0);
     cursorTimer_.start();
     updateButtons();
 }
@@ -178,8 +178,8 @@ void PreviewWindow::stopPlayback() {
         sink->deleteLater();
     }
     playing_.close();
-    if (Waveform)
-        Waveform->setCursorSeconds(-1);
+    if (waveform)
+        waveform->setCursorSeconds(-1);
     updateButtons();
 }
 
@@ -189,15 +189,15 @@ void PreviewWindow::followPlayback() {
     // What has been handed to the output, less what still waits in its buffer.
     const qint64 waiting = sink_->format().durationForBytes(
         static_cast<qint32>(std::max<qsizetype>(0, sink_->bufferSize() - sink_->bytesFree())));
-    Waveform->setCursorSeconds(static_cast<double>(sink_->processedUSecs() - waiting) / 1e6);
+    waveform->setCursorSeconds(static_cast<double>(sink_->processedUSecs() - waiting) / 1e6);
 }
 
 void PreviewWindow::updateButtons() {
-    if (!Play)
+    if (!play)
         return;
-    Play->setEnabled(soundOutput_ && !sink_ &&
-                     Waveform->audio(WaveformView::EchoStrip).frames() > 0);
-    Stop->setEnabled(sink_ != nullptr);
+    play->setEnabled(soundOutput_ && !sink_ &&
+                     waveform->audio(WaveformView::EchoStrip).frames() > 0);
+    stop->setEnabled(sink_ != nullptr);
 }
 
 }  // namespace eb

@@ -41,12 +41,12 @@ public:
     bool soundOutputFound() const { return soundOutput_; }
     PreviewRender& render() { return render_; }
 
-    QLabel* FileName = nullptr;
-    WaveformView* Waveform = nullptr;
-    QLabel* Status = nullptr;  // the render's state or the tool's reason
-    QLabel* Sound = nullptr;   // "No sound output found." when there is none
-    QPushButton* Play = nullptr;
-    QPushButton* Stop = nullptr;
+    QLabel* fileName = nullptr;
+    WaveformView* waveform = nullptr;
+    QLabel* status = nullptr;  // the render's state or the tool's reason
+    QLabel* sound = nullptr;   // "No sound output found." when there is none
+    QPushButton* play = nullptr;
+    QPushButton* stop = nullptr;
 
 signals:
     // A render has ended (samples drawn or a reason shown).

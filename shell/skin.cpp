@@ -1,7 +1,7 @@
 #include "shell/skin.h"
 
-#include "filelist/fileattributes.h"
 #include "core/steps.h"
+#include "filelist/fileattributes.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -18,19 +18,19 @@ namespace {
 // A skin is a short text; a larger file is not one.
 constexpr qint64 kMaxSkinBytes = 4 << 20;
 
-void paintFace(QWidget& control, const QColor& face) {
+void PaintFace(QWidget& control, const QColor& face) {
     QPalette palette = control.palette();
     palette.setColor(QPalette::Window, face);
     control.setPalette(palette);
     control.setAutoFillBackground(true);
 }
 
-bool takesFaceColour(const QWidget* control) {
+bool TakesFaceColour(const QWidget* control) {
     return qobject_cast<const QGroupBox*>(control) || qobject_cast<const QLabel*>(control) ||
            qobject_cast<const QRadioButton*>(control) || qobject_cast<const QCheckBox*>(control);
 }
 
-QString readSkin(const QString& path) {
+QString ReadSkin(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw StepError(
@@ -48,10 +48,10 @@ QString readSkin(const QString& path) {
 // polished; the warnings are caught while the sheet is taken in.
 class SheetWarnings {
 public:
-    SheetWarnings() : previous_(qInstallMessageHandler(&SheetWarnings::handle)) { active_ = this; }
+    SheetWarnings() : previous_(qInstallMessageHandler(&SheetWarnings::handle)) { g_active = this; }
     ~SheetWarnings() {
         qInstallMessageHandler(previous_);
-        active_ = nullptr;
+        g_active = nullptr;
     }
     SheetWarnings(const SheetWarnings&) = delete;
     SheetWarnings& operator=(const SheetWarnings&) = delete;
@@ -60,7 +60,7 @@ public:
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        SheetWarnings* self = active_;
+        SheetWarnings* self = g_active;
         if (self && type == QtWarningMsg &&
             text.contains(QStringLiteral("Could not parse"), Qt::CaseInsensitive) &&
             text.contains(QStringLiteral("stylesheet"), Qt::CaseInsensitive)) {
@@ -71,7 +71,7 @@ private:
             self->previous_(type, context, text);
     }
 
-    static inline thread_local SheetWarnings* active_ = nullptr;
+    static inline thread_local SheetWarnings* g_active = nullptr;
     QtMessageHandler previous_;
     bool failed_ = false;
 };
@@ -93,13 +93,13 @@ void ApplySkin(QWidget& window, const QString& programFolder) {
         return;
 
     const QColor face = QGuiApplication::palette().color(QPalette::Button);
-    paintFace(window, face);
+    PaintFace(window, face);
     for (QWidget* control : window.findChildren<QWidget*>()) {
-        if (takesFaceColour(control))
-            paintFace(*control, face);
+        if (TakesFaceColour(control))
+            PaintFace(*control, face);
     }
 
-    const QString sheet = readSkin(path);
+    const QString sheet = ReadSkin(path);
     // The sheet is tried on a scratch widget first: a sheet put on the window and taken off
     // again does not give the controls back their own fonts, so a broken one never reaches it.
     bool failed = false;

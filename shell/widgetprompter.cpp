@@ -13,7 +13,7 @@
 namespace eb {
 
 namespace {
-void logUi(const QString& kind, const QString& title, const QString& text) {
+void LogUi(const QString& kind, const QString& title, const QString& text) {
     const QString logFile = qEnvironmentVariable("ECHOBATCH_UI_LOG");
     if (logFile.isEmpty())
         return;
@@ -27,45 +27,45 @@ void logUi(const QString& kind, const QString& title, const QString& text) {
         (kind + QLatin1Char('\t') + title + QLatin1Char('\t') + flat + QLatin1Char('\n')).toUtf8());
 }
 
-QString titleOrAppTitle(const QString& title) {
+QString TitleOrAppTitle(const QString& title) {
     return title.isEmpty() ? AppTitle() : title;
 }
 }  // namespace
 
 WidgetPrompter::WidgetPrompter(QWidget* owner) : owner_(owner) {
-    static const bool kept = [] {
-        KeepDialogStateOut();
+    static const bool kEpt = [] {
+        keepDialogStateOut();
         return true;
     }();
-    Q_UNUSED(kept);
+    Q_UNUSED(kEpt);
 }
 
 // A device, not a folder: no file can be made below it, whoever runs the program.
-QString WidgetPrompter::DialogStateFolder() {
+QString WidgetPrompter::dialogStateFolder() {
     return QStringLiteral("/dev/null");
 }
 
-void WidgetPrompter::KeepDialogStateOut() {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, DialogStateFolder());
+void WidgetPrompter::keepDialogStateOut() {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dialogStateFolder());
 }
 
 void WidgetPrompter::message(const QString& text, Icon icon, const QString& title) {
-    const QString shownTitle = titleOrAppTitle(title);
-    logUi(QStringLiteral("message"), shownTitle, text);
+    const QString shownTitle = TitleOrAppTitle(title);
+    LogUi(QStringLiteral("message"), shownTitle, text);
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, shownTitle,
                     text, QMessageBox::Ok, owner_);
     box.exec();
 }
 
 bool WidgetPrompter::askYesNo(const QString& text) {
-    logUi(QStringLiteral("question"), AppTitle(), text);
+    LogUi(QStringLiteral("question"), AppTitle(), text);
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
                     owner_);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 
-QString WidgetPrompter::QtNameFilters(const QString& filter) {
+QString WidgetPrompter::qtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -80,12 +80,12 @@ QString WidgetPrompter::QtNameFilters(const QString& filter) {
 }
 
 QString WidgetPrompter::openFiles(const QString& title, const QString& filter, int capacity) {
-    logUi(QStringLiteral("openFiles"), title, filter);
+    LogUi(QStringLiteral("openFiles"), title, filter);
     QFileDialog dialog(owner_, title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilter(QtNameFilters(filter));
+    dialog.setNameFilter(qtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();
@@ -98,13 +98,13 @@ QString WidgetPrompter::openFiles(const QString& title, const QString& filter, i
 }
 
 QString WidgetPrompter::pickFolder(const QString& prompt, const QString& startFolder) {
-    logUi(QStringLiteral("pickFolder"), prompt, startFolder);
+    LogUi(QStringLiteral("pickFolder"), prompt, startFolder);
     return QFileDialog::getExistingDirectory(
         owner_, prompt, startFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 bool WidgetPrompter::openExternally(const QString& target) {
-    logUi(QStringLiteral("open"), QString(), target);
+    LogUi(QStringLiteral("open"), QString(), target);
     const QUrl url =
         target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
     return QDesktopServices::openUrl(url);

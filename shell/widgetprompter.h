@@ -25,16 +25,16 @@ public:
     bool openExternally(const QString& target) override;
 
     // "MP3 File (*.mp3)|*.mp3|" (description, pattern, ...) in the form Qt's dialog takes.
-    static QString QtNameFilters(const QString& filter);
+    static QString qtNameFilters(const QString& filter);
 
     // Qt's file dialog saves its history, last folder and layout in the per-user settings of
     // "QtProject" whenever one closes, and no option of the dialog turns that off. Those
     // settings are the only ones this program opens in Qt's native settings format (its own
     // store is an INI file of its own), so that format's per-user folder is pointed at a path
     // under which nothing can be created: the dialog reads nothing and its writes fail quietly.
-    static void KeepDialogStateOut();
+    static void keepDialogStateOut();
     // Where that path is.
-    static QString DialogStateFolder();
+    static QString dialogStateFolder();
 
 private:
     QWidget* owner_;

@@ -7,7 +7,7 @@
 
 namespace eb {
 
-void Form1::AddEntries(const QStringList& paths) {
+void Form1::addEntries(const QStringList& paths) {
     if (paths.isEmpty())
         return;
     QList<QTreeWidgetItem*> rows;

@@ -40,7 +40,7 @@ void Form1::PushButton1_Click() {
     steps.step(116, [&] { parts = result.split(QChar(u'\0')); });
     if (parts.size() == 1) {
         // One file: its full path, unchanged.
-        steps.step(122, [&] { AddEntry(parts.front()); });
+        steps.step(122, [&] { addEntry(parts.front()); });
         return;
     }
     // Several files: part 0 is the folder, the rest are names.
@@ -48,7 +48,7 @@ void Form1::PushButton1_Click() {
         QString path;
         steps.step(136, [&] { path = parts.front() + QLatin1Char('/') + parts[i]; });
         steps.step(138, [&] { path = FixRootSeparator(path); });
-        steps.step(140, [&] { AddEntry(path); });
+        steps.step(140, [&] { addEntry(path); });
     }
 }
 

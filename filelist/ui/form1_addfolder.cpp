@@ -32,7 +32,7 @@ void Form1::PushButton3_Click() {
     if (steps.stopped())
         return;
     steps.step(132, [&] {
-        AddEntries(scan.files);
+        addEntries(scan.files);
         if (!scan.passedOver.isEmpty())
             prompter().message(PassedOverNote(scan.passedOver), Prompter::Icon::Warning);
     });

@@ -102,7 +102,7 @@ private:
 
 }  // namespace
 
-void Form1::ConnectFolderAdders() {
+void Form1::connectFolderAdders() {
     connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
     connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
     new DropTarget(*this);
@@ -126,13 +126,13 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
     QStringList passedOver;
     for (const QString& path : paths) {
         if (!IsFolder(path)) {
-            AddEntry(path);
+            addEntry(path);
             continue;
         }
         QString failure;
         try {
             FolderScan scan = ScanFolderFiles(path, QStringLiteral("*"), scanYield());
-            AddEntries(scan.files);
+            addEntries(scan.files);
             passedOver += scan.passedOver;
             failure = scan.failure;
         } catch (const HandlerStopped&) {

@@ -5,17 +5,17 @@
 
 namespace eb {
 
-int Form1::EntryCount() const {
+int Form1::entryCount() const {
     return ListView1->topLevelItemCount();
 }
 
-QString Form1::EntryText(int index) const {
-    if (index < 1 || index > EntryCount())
+QString Form1::entryText(int index) const {
+    if (index < 1 || index > entryCount())
         throw StepError(QStringLiteral("Index out of bounds"));
     return ListView1->topLevelItem(index - 1)->text(0);
 }
 
-void Form1::AddEntry(const QString& path) {
+void Form1::addEntry(const QString& path) {
     auto* row = new QTreeWidgetItem(ListView1);
     row->setText(0, path);
 }

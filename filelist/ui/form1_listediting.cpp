@@ -17,7 +17,7 @@ namespace eb {
 
 namespace {
 // Delete key and double-click: nothing while the window is busy or nothing is selected.
-void removeSelectedEntry(Form1& form) {
+void RemoveSelectedEntry(Form1& form) {
     if (form.pointerState() == PointerState::Busy)
         return;
     QTreeWidget* list = form.ListView1;
@@ -66,7 +66,7 @@ protected:
 };
 }  // namespace
 
-void Form1::ConnectListEditing() {
+void Form1::connectListEditing() {
     new ListGestures(*this);
     connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
     connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
@@ -74,11 +74,11 @@ void Form1::ConnectListEditing() {
 
 void Form1::ListView1_KeyDown(int key) {
     if (key == Qt::Key_Delete)  // whatever Shift, Ctrl and Alt are doing
-        removeSelectedEntry(*this);
+        RemoveSelectedEntry(*this);
 }
 
 void Form1::ListView1_DblClick() {
-    removeSelectedEntry(*this);
+    RemoveSelectedEntry(*this);
 }
 
 // "Clear List": no question and no busy test.
@@ -127,7 +127,7 @@ void Form1::ListView1_MouseMove(const QPoint& at) {
             ListView1->setCurrentItem(hit);
             DragItem = HitItem;
             const int target =
-                ReorderScrollTarget(QCursor::pos().y(), HitItem.row() + 1, EntryCount());
+                ReorderScrollTarget(QCursor::pos().y(), HitItem.row() + 1, entryCount());
             if (target > 0)
                 ListView1->scrollToItem(ListView1->topLevelItem(target - 1));
         }

@@ -17,7 +17,7 @@ void Form1::PushButton5_Click() {
         paths.reserve(names.size());
         for (const QString& name : std::as_const(names))
             paths.append(samples + QLatin1Char('/') + name);
-        AddEntries(paths);
+        addEntries(paths);
     });
 
     bool open = false;

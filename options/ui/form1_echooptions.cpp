@@ -1,8 +1,8 @@
 // The four echo fields: every change is stored at once under the field's key; leaving a
 // field with a text that is not a number warns and puts the default back.
+#include "core/settingsstore.h"
 #include "options/echooptions.h"
 #include "shell/form1.h"
-#include "core/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -34,12 +34,12 @@ protected:
 };
 }  // namespace
 
-void Form1::StoreEchoField(const QLineEdit* field, int index) {
+void Form1::storeEchoField(const QLineEdit* field, int index) {
     SettingsStore::write(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].control),
                          field->text());
 }
 
-void Form1::CheckEchoField(QLineEdit* field, int index) {
+void Form1::checkEchoField(QLineEdit* field, int index) {
     if (IsNumericText(field->text()))
         return;
     prompter().message(QStringLiteral("Numeric value required.") + QStringLiteral("\r\n") +
@@ -52,29 +52,29 @@ void Form1::CheckEchoField(QLineEdit* field, int index) {
 }
 
 void Form1::Text2_Change() {
-    StoreEchoField(Text2, 0);
+    storeEchoField(Text2, 0);
 }
 void Form1::Text3_Change() {
-    StoreEchoField(Text3, 1);
+    storeEchoField(Text3, 1);
 }
 void Form1::Text4_Change() {
-    StoreEchoField(Text4, 2);
+    storeEchoField(Text4, 2);
 }
 void Form1::Text5_Change() {
-    StoreEchoField(Text5, 3);
+    storeEchoField(Text5, 3);
 }
 
 void Form1::Text2_LostFocus() {
-    CheckEchoField(Text2, 0);
+    checkEchoField(Text2, 0);
 }
 void Form1::Text3_LostFocus() {
-    CheckEchoField(Text3, 1);
+    checkEchoField(Text3, 1);
 }
 void Form1::Text4_LostFocus() {
-    CheckEchoField(Text4, 2);
+    checkEchoField(Text4, 2);
 }
 void Form1::Text5_LostFocus() {
-    CheckEchoField(Text5, 3);
+    checkEchoField(Text5, 3);
 }
 
 }  // namespace eb

@@ -1,7 +1,7 @@
 // The output folder field and its "..." button. Every change is stored under "Output Folder";
 // a folder chosen with "..." always ends with "/".
-#include "shell/form1.h"
 #include "core/settingsstore.h"
+#include "shell/form1.h"
 
 #include <QLineEdit>
 

@@ -8,7 +8,8 @@ using namespace eb;
 namespace {
 struct Recorder : ErrorReporter {
     QStringList reports;
-    void ReportUnexpectedError(const QString& label, int line, const QString& description) override {
+    void ReportUnexpectedError(const QString& label, int line,
+                               const QString& description) override {
         reports << ComposeErrorReport(label, line, description);
     }
 };
@@ -20,9 +21,10 @@ private slots:
     void reportTextHasTheExactLayout() {
         const QString text = ComposeErrorReport(HandlerLabel(QStringLiteral("PushButton2_Click")),
                                                 156, QStringLiteral("File not found"));
-        QCOMPARE(text, QStringLiteral("File not found\r\nin Rendula2016/11/03.Form1.PushButton2_Click "
-                                      "at line 156\r\rPlease email screenshot of this message to ") +
-                           QStringLiteral(ECHOBATCH_SUPPORT_EMAIL));
+        QCOMPARE(text,
+                 QStringLiteral("File not found\r\nin Rendula2016/11/03.Form1.PushButton2_Click "
+                                "at line 156\r\rPlease email screenshot of this message to ") +
+                     QStringLiteral(ECHOBATCH_SUPPORT_EMAIL));
     }
 
     void stepsAfterAFailureStillRun() {
@@ -43,7 +45,8 @@ private slots:
     }
 
     void applicationTitleDropsWordsToFortyCharacters() {
-        QCOMPARE(AppTitleFrom(ProductName()), QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
+        QCOMPARE(AppTitleFrom(ProductName()),
+                 QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
         QCOMPARE(AppTitleFrom(ProductName()).size(), 37);
         QCOMPARE(AppTitleFrom(QStringLiteral("short name")), QStringLiteral("short"));
         QCOMPARE(AppTitleFrom(QString(30, u'a') + u' ' + QString(30, u'b') + QStringLiteral(" c")),

@@ -55,7 +55,7 @@ private slots:
         QVERIFY(writeFile(file("noext"), "x"));
     }
     void cleanup() {
-        QVERIFY(!run_.IsRunning());
+        QVERIFY(!run_.isRunning());
         QVERIFY(toolFolders(TemporaryFolder()).isEmpty());
         QVERIFY(leftovers(out_).isEmpty());
     }
@@ -85,7 +85,7 @@ private slots:
             host.entries << file("a.mp3");
         host.folder = folderExists ? out_ : file("missing");
         host.echo.gainIn = gainIn;
-        run_.Run(host);
+        run_.run(host);
         QCOMPARE(host.events, QStringList{shown});
         QVERIFY(QDir(out_).isEmpty());
     }
@@ -94,7 +94,7 @@ private slots:
         ScriptedHost host;
         host.entries << file("a.mp3") << file("b.mp3") << file("c.mp3");
         host.folder = out_;
-        run_.Run(host);
+        run_.run(host);
         QStringList expected;
         for (const char* name : {"a", "b", "c"}) {
             const int i = static_cast<int>(expected.size() / 5) + 1;
@@ -129,7 +129,7 @@ private slots:
             if (text == QStringLiteral("Processing: b.mp3"))
                 host.echo.delay = QStringLiteral("abc");
         };
-        run_.Run(host);
+        run_.run(host);
         QVERIFY(host.events.contains(
             "report 150 No output name can be formed: the file name has no \".\""));
         QStringList done = host.events.last().split(u'\n');
@@ -168,7 +168,7 @@ private slots:
             if (respell && text == QStringLiteral("Processing: b.mp3"))
                 host.folder = link + u'/';
         };
-        run_.Run(host);
+        run_.run(host);
         QCOMPARE(host.events.last(),
                  "message Done.\n\n1 of 3 files failed:\na.mp3: skipped: its output would "
                  "replace the output of " +
@@ -187,7 +187,7 @@ private slots:
             if (text == QStringLiteral("Processing: a.mp3"))
                 host.entries.clear();
         };
-        run_.Run(host);
+        run_.run(host);
         // One report for the cleared list, not one box per gone entry.
         QCOMPARE(host.events.filter("report"), QStringList({"report 144 Index out of bounds"}));
         QCOMPARE(host.events.last(),
@@ -203,11 +203,11 @@ private slots:
         QStringList foldersDuring;
         host.onText = [&](const QString& text) {
             if (text == QStringLiteral("Please wait.. 1")) {
-                run_.Run(host);
+                run_.run(host);
                 foldersDuring = toolFolders(TemporaryFolder());
             }
         };
-        run_.Run(host);
+        run_.run(host);
         QVERIFY(host.events.contains("warning A conversion is already running."));
         QCOMPARE(foldersDuring.size(), 1);
         QCOMPARE(host.events.last(), "message Done.");
@@ -223,11 +223,11 @@ private slots:
         QStringList leftAfterAbort;
         host.onText = [&](const QString& text) {
             if (text == QStringLiteral("Please wait.. 3")) {
-                run_.Abort();
+                run_.abort();
                 leftAfterAbort = leftovers(out_) + toolFolders(TemporaryFolder());
             }
         };
-        run_.Run(host);
+        run_.run(host);
         qunsetenv("ECHOBATCH_SOX");
         QCOMPARE(leftAfterAbort, QStringList());
         QVERIFY(!host.events.contains("text Processing: b.mp3"));

@@ -191,7 +191,7 @@ private slots:
         host.folder = out_;
         host.echo = {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("63"),
                      QStringLiteral("0.9")};
-        ConversionRun().Run(host);
+        ConversionRun().run(host);
         QCOMPARE(host.shown, clips ? QStringLiteral("Done.\n\n1 of 1 files converted with a "
                                                     "warning:\nwave.mp3: %1 samples clipped; "
                                                     "lower Gain-Out or Decay")

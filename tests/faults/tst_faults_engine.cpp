@@ -1,4 +1,4 @@
-// "Start Converting" under faults: ConversionRun::Run over a scripted window, hit from its own
+// "Start Converting" under faults: ConversionRun::run over a scripted window, hit from its own
 // progress display while the tool works. Every case ends with the same inspection: no input
 // or earlier result changed, no half-written file, no tool folder and no tool process left.
 #include "core/prompter.h"
@@ -88,7 +88,7 @@ private slots:
             std::optional<FileSizeCap> cap;
             if (fault == Fault::FileSizeLimit)
                 cap.emplace(256 * 1024);  // inherited by the tool
-            ConversionRun().Run(host);
+            ConversionRun().run(host);
         }
 
         const Damage damage = scene.inspect();

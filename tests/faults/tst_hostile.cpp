@@ -73,7 +73,7 @@ class TestHostile : public QObject {
             if (!line.isEmpty())
                 host.entries << QFile::decodeName(line);
         }
-        eb::ConversionRun().Run(host);
+        eb::ConversionRun().run(host);
         return host.said.join(u'\n').toUtf8();
     }
 

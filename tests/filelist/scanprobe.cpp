@@ -2,8 +2,8 @@
 //   scanprobe collect FOLDER          the collected folder set, one a line
 //   scanprobe scan FOLDER PATTERN     the admitted files, one a line ("failure: ..." first)
 //   scanprobe list FOLDER PATTERN     the names ListFolderFiles gives (the samples' listing)
-#include "filelist/folderscan.h"
 #include "core/steps.h"
+#include "filelist/folderscan.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,7 +1,7 @@
 // The folder scan on real trees: order, loops, bind mounts, hidden and unsafe names, the
 // admission of "Add All", pseudo file systems, a folder that vanishes mid-scan, event serving.
-#include "filelist/folderscan.h"
 #include "core/steps.h"
+#include "filelist/folderscan.h"
 #include "support/testsupport.h"
 
 #include <QDir>

@@ -39,8 +39,8 @@ private slots:
                                            << "cd10 track1";
         QTest::newRow("non-ASCII folded") << "\u00e9t\u00e9 2"
                                           << "\u00c9T\u00c9 10";
-        QTest::newRow("surrogate pair folded") << QString::fromUtf8("\xf0\x90\x90\xa8 2")
-                                               << QString::fromUtf8("\xf0\x90\x90\x80 10");
+        QTest::newRow("surrogate pair folded")
+            << QString::fromUtf8("\xf0\x90\x90\xa8 2") << QString::fromUtf8("\xf0\x90\x90\x80 10");
     }
     void naturalOrderOfPairs() {
         QFETCH(QString, first);

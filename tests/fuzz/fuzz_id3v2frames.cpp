@@ -1,8 +1,8 @@
 // The ID3v2 frame walk on any bytes after an ID3v2 header: it never crashes or reads outside
 // the tag, keeps within its bounds, and an ID3v2.3 tag it writes again reads back to the same
 // frames with nothing left out.
-#include "tagcopy/id3v2frames.h"
 #include "fuzzsupport.h"
+#include "tagcopy/id3v2frames.h"
 
 #include <string>
 

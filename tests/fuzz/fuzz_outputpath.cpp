@@ -1,10 +1,10 @@
 // The output-path rule on any folder text and input path: it fails only with StepError (when
 // the file name has no "."), and otherwise names a file directly inside the folder whose name
 // is the input's name up to its last "." followed by ".mp3".
+#include "core/steps.h"
 #include "engine/outputpath.h"
 #include "engine/pathhelpers.h"
 #include "fuzzsupport.h"
-#include "core/steps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The folder text ends at the first line break; the input path is the rest.

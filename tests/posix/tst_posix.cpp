@@ -169,7 +169,7 @@ private slots:
         QVERIFY(other.read.close());  // an empty owner closes nothing
 
         QTemporaryDir dir;
-        QVERIFY(DirStream::Open(QFile::encodeName(dir.path()).constData()));
+        QVERIFY(DirStream::open(QFile::encodeName(dir.path()).constData()));
         const QByteArray file = QFile::encodeName(dir.filePath(QStringLiteral("plain")));
         UniqueFd plain(::open(file.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
         const int plainFd = plain.get();

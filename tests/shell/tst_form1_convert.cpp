@@ -7,7 +7,6 @@
 #include "support/scriptedprompter.h"
 #include "support/testsupport.h"
 
-
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,7 +98,7 @@ private slots:
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
         for (int i = 0; i < files; ++i)
-            form.AddEntry(scratch_.path() + QStringLiteral("/missing%1.mp3").arg(i));
+            form.addEntry(scratch_.path() + QStringLiteral("/missing%1.mp3").arg(i));
         form.Text1->setText(folderExists ? scratch(QStringLiteral("out-checks"))
                                          : scratch_.path() + QStringLiteral("/no/such/folder"));
         const QStringList tempBefore = tempEntries();
@@ -130,7 +129,7 @@ private slots:
         Form1 form(&prompter);
         prompter.fileChoices << ebtest::FileChoice{in, names};
         QTest::mouseClick(form.PushButton1, Qt::LeftButton);
-        QCOMPARE(form.EntryCount(), 3);
+        QCOMPARE(form.entryCount(), 3);
         form.Text1->setText(out);  // no final "/": the output path adds one
         const QStringList tempBefore = tempEntries();
 
@@ -181,7 +180,7 @@ private slots:
             QVERIFY(ebtest::decodeSamples(out + QLatin1Char('/') + names[k]).size() > 2000);
         }
         QCOMPARE(tempEntries(), tempBefore);  // the tool folder is gone
-        QCOMPARE(form.EntryCount(), 3);       // the list stays
+        QCOMPARE(form.entryCount(), 3);       // the list stays
     }
 
     // The list is cleared while the first file converts: the next entry cannot be read. That
@@ -193,8 +192,8 @@ private slots:
         QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/b.mp3"), 0.3));
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(in + QStringLiteral("/a.mp3"));
-        form.AddEntry(in + QStringLiteral("/b.mp3"));
+        form.addEntry(in + QStringLiteral("/a.mp3"));
+        form.addEntry(in + QStringLiteral("/b.mp3"));
         form.Text1->setText(out + QLatin1Char('/'));
         connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
             if (c == QStringLiteral("Please wait.. 1"))
@@ -228,7 +227,7 @@ private slots:
         QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/solo.mp3"), 0.3));
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(in + QStringLiteral("/solo.mp3"));
+        form.addEntry(in + QStringLiteral("/solo.mp3"));
         form.Text1->setText(out);
         int presses = 0;
         connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
@@ -254,8 +253,8 @@ private slots:
         QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/next.mp3"), 0.3));
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(in + QStringLiteral("/long.mp3"));
-        form.AddEntry(in + QStringLiteral("/next.mp3"));
+        form.addEntry(in + QStringLiteral("/long.mp3"));
+        form.addEntry(in + QStringLiteral("/next.mp3"));
         form.Text1->setText(out);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

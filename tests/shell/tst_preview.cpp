@@ -92,7 +92,7 @@ class TestPreview : public QObject {
         return all;
     }
     PreviewWindow* previewOf(const QString& path) {
-        form_->OpenPreview(path);
+        form_->openPreview(path);
         PreviewWindow* window = form_->previewWindow();
         QSignalSpy rendered(window, &PreviewWindow::rendered);
         return rendered.wait(ebtest::kLongWaitMs) ? window : nullptr;
@@ -108,7 +108,7 @@ private slots:
     void init() {
         QVERIFY(ebtest::OpenWindow(form_, prompter_, folder_.startup()));
         for (const char* name : {"a.mp3", "b.mp3", "c.mp3"})
-            form_->AddEntry(scratch_.filePath(QString::fromLatin1(name)));
+            form_->addEntry(scratch_.filePath(QString::fromLatin1(name)));
     }
     void cleanup() { form_.reset(); }
 
@@ -120,8 +120,8 @@ private slots:
         QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove"}));
         QVERIFY(!form_->Dragging);  // the press does not start the reorder gesture
         menu->actions()[1]->trigger();
-        QCOMPARE(form_->EntryCount(), 2);
-        QCOMPARE(form_->EntryText(2), scratch_.filePath("c.mp3"));
+        QCOMPARE(form_->entryCount(), 2);
+        QCOMPARE(form_->entryText(2), scratch_.filePath("c.mp3"));
         menu->close();
         QTRY_VERIFY(!form_->findChild<QMenu*>());
 
@@ -129,7 +129,7 @@ private slots:
         menu = openMenuWithMouse(1);
         QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove (disabled)"}));
         form_->ListView1_KeyDown(Qt::Key_Delete);  // what "Remove" does
-        QCOMPARE(form_->EntryCount(), 2);
+        QCOMPARE(form_->entryCount(), 2);
         menu->close();
         form_->setPointerState(PointerState::Default);
         QTRY_VERIFY(!form_->findChild<QMenu*>());
@@ -153,7 +153,7 @@ private slots:
         PreviewWindow* window = form_->previewWindow();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Preview"));
-        QCOMPARE(window->FileName->text(), QStringLiteral("a.mp3"));
+        QCOMPARE(window->fileName->text(), QStringLiteral("a.mp3"));
         QCOMPARE(form_->size(), QSize(536, 527));  // the main window is as it was
     }
 
@@ -167,7 +167,7 @@ private slots:
         form_->Text5->setText("0.6");
         PreviewWindow* window = previewOf(impulse_);
         QVERIFY(window);
-        WaveformView& view = *window->Waveform;
+        WaveformView& view = *window->waveform;
         QCOMPARE(view.spanSeconds(), 15.0);
         QCOMPARE(Peaks(view, WaveformView::InputStrip), QList<int>{XOf(view, kImpulseAt)});
         const QList<int> expected{XOf(view, kImpulseAt), XOf(view, kImpulseAt + 4.0)};
@@ -181,8 +181,8 @@ private slots:
                      {XOf(view, kImpulseAt), XOf(view, kImpulseAt + 6.0)}));
 
         QCOMPARE(window->soundOutputFound(), false);
-        QCOMPARE(window->Sound->text(), QStringLiteral("No sound output found."));
-        QVERIFY(!window->Play->isEnabled());
+        QCOMPARE(window->sound->text(), QStringLiteral("No sound output found."));
+        QVERIFY(!window->play->isEnabled());
         QVERIFY(prompter_.boxes.isEmpty());
 
         // Closing the main window still ends the program, and its end takes the preview and
@@ -209,13 +209,13 @@ private slots:
         QSignalSpy rendered(window, &PreviewWindow::rendered);
         form_->Text4->setText("6o");
         QVERIFY(rendered.wait(ebtest::kShortWaitMs));
-        QCOMPARE(window->Waveform->message(WaveformView::EchoStrip),
+        QCOMPARE(window->waveform->message(WaveformView::EchoStrip),
                  QStringLiteral("Numeric value required.\nDelay: 6o"));
-        QVERIFY(Peaks(*window->Waveform, WaveformView::EchoStrip).isEmpty());
+        QVERIFY(Peaks(*window->waveform, WaveformView::EchoStrip).isEmpty());
         QVERIFY(prompter_.boxes.isEmpty());
         form_->Text4->setText("20");
         QVERIFY(rendered.wait(ebtest::kLongWaitMs));
-        QCOMPARE(Peaks(*window->Waveform, WaveformView::EchoStrip).size(), 1);  // 20 ms: one column
+        QCOMPARE(Peaks(*window->waveform, WaveformView::EchoStrip).size(), 1);  // 20 ms: one column
     }
 
     void unreadableFileShowsTheToolsReason() {
@@ -223,9 +223,9 @@ private slots:
         QVERIFY(ebtest::writeFile(bad, "plain text\n"));
         PreviewWindow* window = previewOf(bad);
         QVERIFY(window);
-        QVERIFY2(window->Status->text().startsWith(QStringLiteral("sox FAIL")),
-                 qPrintable(window->Status->text()));
-        QCOMPARE(window->Waveform->message(WaveformView::InputStrip), window->Status->text());
+        QVERIFY2(window->status->text().startsWith(QStringLiteral("sox FAIL")),
+                 qPrintable(window->status->text()));
+        QCOMPARE(window->waveform->message(WaveformView::InputStrip), window->status->text());
         QVERIFY(prompter_.boxes.isEmpty());
     }
 };

@@ -25,26 +25,26 @@ private slots:
         QVERIFY(ebtest::makeImpulseWav(input, 1.5, 0.5, 20000));
         ebtest::ScriptedPrompter prompter;
         Form1 form(folder_.startup(), &prompter);
-        form.OpenPreview(input);
+        form.openPreview(input);
         PreviewWindow* window = form.previewWindow();
         QSignalSpy rendered(window, &PreviewWindow::rendered);
         QVERIFY(rendered.wait(ebtest::kLongWaitMs));
         QVERIFY(window->soundOutputFound());
-        QCOMPARE(window->Sound->text(), QString());
-        WaveformView& view = *window->Waveform;
+        QCOMPARE(window->sound->text(), QString());
+        WaveformView& view = *window->waveform;
 
-        QVERIFY(window->Play->isEnabled());
-        window->Play->click();
-        QVERIFY(window->Stop->isEnabled());
+        QVERIFY(window->play->isEnabled());
+        window->play->click();
+        QVERIFY(window->stop->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(view.cursorSeconds() > 0.3, ebtest::kShortWaitMs);
-        window->Stop->click();
+        window->stop->click();
         QCOMPARE(view.cursorSeconds(), -1.0);
-        QVERIFY(window->Play->isEnabled());
+        QVERIFY(window->play->isEnabled());
 
-        window->Play->click();  // to the end: about 1.6 s
+        window->play->click();  // to the end: about 1.6 s
         QTRY_VERIFY_WITH_TIMEOUT(view.cursorSeconds() > 1.0, ebtest::kShortWaitMs);
         QTRY_COMPARE_WITH_TIMEOUT(view.cursorSeconds(), -1.0, ebtest::kShortWaitMs);
-        QVERIFY(!window->Stop->isEnabled());
+        QVERIFY(!window->stop->isEnabled());
         QVERIFY(prompter.boxes.isEmpty());
     }
 };

@@ -113,9 +113,9 @@ private slots:
     }
 
     void filterTextBecomesQtFilters() {
-        QCOMPARE(WidgetPrompter::QtNameFilters(QStringLiteral("MP3 File (*.mp3)|*.mp3|")),
+        QCOMPARE(WidgetPrompter::qtNameFilters(QStringLiteral("MP3 File (*.mp3)|*.mp3|")),
                  QStringLiteral("MP3 File (*.mp3)"));
-        QCOMPARE(WidgetPrompter::QtNameFilters(QStringLiteral("Sound|*.wav|All|*.*")),
+        QCOMPARE(WidgetPrompter::qtNameFilters(QStringLiteral("Sound|*.wav|All|*.*")),
                  QStringLiteral("Sound (*.wav);;All (*.*)"));
     }
 

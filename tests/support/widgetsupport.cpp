@@ -17,8 +17,8 @@ namespace ebtest {
 
 QStringList rows(const eb::Form1& form) {
     QStringList all;
-    for (int i = 1; i <= form.EntryCount(); ++i)
-        all << form.EntryText(i);
+    for (int i = 1; i <= form.entryCount(); ++i)
+        all << form.entryText(i);
     return all;
 }
 
@@ -87,7 +87,7 @@ PointerProbe::PointerProbe(eb::Form1& form, QWidget* widget) {
     QTimer::singleShot(0, &form, [this, &form, widget] {
         seen = form.pointerState();
         shape = widget->cursor().shape();
-        rowsSeen = form.EntryCount();
+        rowsSeen = form.entryCount();
     });
 }
 

@@ -300,7 +300,7 @@ private slots:
         RecordingBatchHost window;
         window.folder = out_;
         window.entries = {tone(QStringLiteral("fine.mp3")), bogus_};
-        ConversionRun().Run(window);
+        ConversionRun().run(window);
         QCOMPARE(window.said,
                  QStringList{QStringLiteral("Done.\n\n1 of 2 files converted with a warning:\n"
                                             "bogus.mp3: tags not copied: the input's ID3v2 tag "

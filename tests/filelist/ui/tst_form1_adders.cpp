@@ -47,7 +47,7 @@ private slots:
     void addAllTakesTheMp3FilesOfTheTree() {
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(QStringLiteral("/before.mp3"));
+        form.addEntry(QStringLiteral("/before.mp3"));
         prompter.folderChoices << music_;
         QTest::mouseClick(form.PushButton3, Qt::LeftButton);
         const QStringList tree =
@@ -67,7 +67,7 @@ private slots:
     void cancelChangesNothing() {
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(QStringLiteral("/kept.mp3"));
+        form.addEntry(QStringLiteral("/kept.mp3"));
         form.setPointerState(PointerState::Custom);
         form.PushButton3_Click();  // no folder chosen
         QCOMPARE(rows(form), QStringList{"/kept.mp3"});
@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(probe.seen, std::optional(PointerState::Busy));
         QCOMPARE(probe.shape, Qt::WaitCursor);
         QCOMPARE(probe.rowsSeen, 0);  // the rows come in one go after the scan
-        QCOMPARE(form.EntryCount(), 8);
+        QCOMPARE(form.entryCount(), 8);
         QCOMPARE(form.pointerState(), PointerState::Default);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     }
@@ -128,7 +128,7 @@ private slots:
         form.PushButton3_Click();
         QCOMPARE(prompter.texts().size(), 2);
         QCOMPARE(prompter.texts()[1], report(116, "Path not found"));
-        QCOMPARE(form.EntryCount(), 4);
+        QCOMPARE(form.entryCount(), 4);
         QCOMPARE(form.pointerState(), PointerState::Default);
     }
 
@@ -146,7 +146,7 @@ private slots:
         QTimer::singleShot(0, &form, &QWidget::close);
         form.PushButton3_Click();
         QVERIFY(!form.isVisible());
-        QCOMPARE(form.EntryCount(), 0);
+        QCOMPARE(form.entryCount(), 0);
         QVERIFY2(prompter.boxes.isEmpty(), qPrintable(prompter.texts().join(u'|')));
     }
 
@@ -178,7 +178,7 @@ private slots:
         Form1 form(Form1Startup{program.path(), {}, {}}, &prompter);
         prompter.yesNoAnswers << true;
         form.PushButton5_Click();
-        QCOMPARE(form.EntryCount(), 0);
+        QCOMPARE(form.entryCount(), 0);
         QCOMPARE(prompter.texts(), QStringList{kQuestion});
         QCOMPARE(prompter.opened, QStringList{program.path() + "/Samples/"});
     }

@@ -98,11 +98,11 @@ private slots:
 
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(QStringLiteral("/before.mp3"));
+        form.addEntry(QStringLiteral("/before.mp3"));
         prompter.fileChoices << ebtest::FileChoice{folder, names};
         form.PushButton1_Click();
         if (fits) {
-            QCOMPARE(form.EntryCount(), 1 + files);
+            QCOMPARE(form.entryCount(), 1 + files);
             QVERIFY(prompter.boxes.isEmpty());
             return;
         }
@@ -130,7 +130,7 @@ private slots:
                                 "PushButton1_Click at line 112\r\rPlease email screenshot of "
                                 "this message to ") +
                      QStringLiteral(ECHOBATCH_SUPPORT_EMAIL));
-        QCOMPARE(form.EntryCount(), 0);
+        QCOMPARE(form.entryCount(), 0);
         form.PushButton1_Click();
         QCOMPARE(rows(form), QStringList({"/m/a.mp3"}));
         QCOMPARE(prompter.boxes.size(), 1);

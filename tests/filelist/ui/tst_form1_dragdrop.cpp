@@ -105,14 +105,14 @@ private slots:
         QFETCH(QStringList, added);
         ScriptedPrompter prompter;
         Form1 form(&prompter);
-        form.AddEntry(QStringLiteral("/before.mp3"));
+        form.addEntry(QStringLiteral("/before.mp3"));
         QMimeData data;
         data.setUrls(localUrls(under(root_, dropped)));
         const Drag drag = dragOnto(form, data);
         QVERIFY(drag.entered && drag.moved && drag.dropped);
         QCOMPARE(drag.action, Qt::CopyAction);
         // The file manager is not kept waiting: the rows come once the drop has returned.
-        QCOMPARE(form.EntryCount(), 1);
+        QCOMPARE(form.entryCount(), 1);
         QCoreApplication::processEvents();
         QCOMPARE(rows(form), QStringList{"/before.mp3"} + under(root_, added));
         QVERIFY(prompter.boxes.isEmpty());
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(drag.action, Qt::IgnoreAction);
         QCoreApplication::processEvents();
         form.ListView1_OLEDragDrop(&data);  // and handed over directly
-        QCOMPARE(form.EntryCount(), 0);
+        QCOMPARE(form.entryCount(), 0);
         QVERIFY(prompter.boxes.isEmpty());
     }
 
@@ -215,12 +215,12 @@ private slots:
         form.ListView1_OLEDragDrop(&data);
         QCOMPARE(probe.seen, std::optional(PointerState::Busy));
         QCOMPARE(probe.shape, Qt::WaitCursor);
-        QCOMPARE(form.EntryCount(), 4);
+        QCOMPARE(form.entryCount(), 4);
         QCOMPARE(form.pointerState(), PointerState::Default);
 
         form.setPointerState(PointerState::Busy);
         form.ListView1_OLEDragDrop(&data);
-        QCOMPARE(form.EntryCount(), 8);
+        QCOMPARE(form.entryCount(), 8);
         QCOMPARE(form.pointerState(), PointerState::Busy);
     }
 };

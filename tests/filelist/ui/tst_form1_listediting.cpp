@@ -56,7 +56,7 @@ class TestForm1ListEditing : public QObject {
 
     void fill(int count) {
         for (int i = 1; i <= count; ++i)
-            form_->AddEntry(QStringLiteral("/music/e%1.mp3").arg(i));
+            form_->addEntry(QStringLiteral("/music/e%1.mp3").arg(i));
     }
     void select(int index) {
         form_->ListView1->setCurrentItem(form_->ListView1->topLevelItem(index - 1));
@@ -124,14 +124,14 @@ private slots:
             form_->ListView1_DblClick();
         else
             form_->ListView1_KeyDown(Qt::Key_Delete);
-        QCOMPARE(form_->EntryCount(), 3);
+        QCOMPARE(form_->entryCount(), 3);
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
     void removalOnAnEmptyList() {
         form_->ListView1_KeyDown(Qt::Key_Delete);
         form_->ListView1_DblClick();
-        QCOMPARE(form_->EntryCount(), 0);
+        QCOMPARE(form_->entryCount(), 0);
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -163,7 +163,7 @@ private slots:
         if (busy)
             form_->setPointerState(PointerState::Busy);
         QTest::mouseClick(form_->PushButton4, Qt::LeftButton);
-        QCOMPARE(form_->EntryCount(), 0);
+        QCOMPARE(form_->entryCount(), 0);
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
         QVERIFY(!form_->ListView1->dragEnabled());
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 1), Qt::LeftButton);  // itself
-        QCOMPARE(form_->EntryText(1), QStringLiteral("/music/e1.mp3"));
+        QCOMPARE(form_->entryText(1), QStringLiteral("/music/e1.mp3"));
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 3), Qt::LeftButton);
         QVERIFY(!form_->HitItem.isValid());  // cleared after each step
@@ -219,10 +219,10 @@ private slots:
         QCOMPARE(form_->pointerState(), PointerState::Busy);
 
         form_->setPointerState(PointerState::Default);
-        form_->AddEntry(QStringLiteral("/music/e1.mp3"));  // a duplicate as entry 4
+        form_->addEntry(QStringLiteral("/music/e1.mp3"));  // a duplicate as entry 4
         dragAcross(*form_, 1, {4});
-        QCOMPARE(form_->EntryText(1), QStringLiteral("/music/e1.mp3"));
-        QCOMPARE(form_->EntryText(4), QStringLiteral("/music/e1.mp3"));
+        QCOMPARE(form_->entryText(1), QStringLiteral("/music/e1.mp3"));
+        QCOMPARE(form_->entryText(4), QStringLiteral("/music/e1.mp3"));
     }
 
     // While the window is busy a press still shows "drag.ico" and the release the arrow.
@@ -242,8 +242,8 @@ private slots:
         Form1 plain(empty.startup(), &prompter_);
         plain.show();
         QVERIFY(QTest::qWaitForWindowExposed(&plain));
-        plain.AddEntry(QStringLiteral("/a.mp3"));
-        plain.AddEntry(QStringLiteral("/b.mp3"));
+        plain.addEntry(QStringLiteral("/a.mp3"));
+        plain.addEntry(QStringLiteral("/b.mp3"));
         mouse(plain, QEvent::MouseButtonPress, entryCentre(plain, 1), Qt::LeftButton);
         QCOMPARE(plain.ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
         mouse(plain, QEvent::MouseMove, entryCentre(plain, 2), Qt::LeftButton);
@@ -257,8 +257,8 @@ private slots:
         mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
         form_->PushButton4_Click();
         QVERIFY(!form_->DragItem.isValid());
-        form_->AddEntry(QStringLiteral("/x.mp3"));
-        form_->AddEntry(QStringLiteral("/y.mp3"));
+        form_->addEntry(QStringLiteral("/x.mp3"));
+        form_->addEntry(QStringLiteral("/y.mp3"));
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
         mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 2), Qt::NoButton);
         QCOMPARE(rows(*form_), QStringList({"/x.mp3", "/y.mp3"}));
@@ -303,7 +303,7 @@ private slots:
         if (QCursor::pos().y() != 700)
             QSKIP("the platform does not move the pointer");
         dragAcross(*form_, last - 1, {last});
-        QCOMPARE(form_->EntryText(last), QStringLiteral("/music/e%1.mp3").arg(last - 1));
+        QCOMPARE(form_->entryText(last), QStringLiteral("/music/e%1.mp3").arg(last - 1));
         QVERIFY(visible(last + 1));
 
         list->scrollToItem(list->topLevelItem(30), QAbstractItemView::PositionAtTop);
@@ -333,7 +333,7 @@ private slots:
         for (const QString& n : names) {
             QVERIFY(ebtest::makeToneMp3(in + u'/' + n, 0.3));
             sums << ebtest::checksum(in + u'/' + n);
-            form_->AddEntry(in + u'/' + n);
+            form_->addEntry(in + u'/' + n);
         }
         form_->Text1->setText(out);
         bool cleared = false;
@@ -347,7 +347,7 @@ private slots:
         form_->PushButton2_Click();
 
         QVERIFY(cleared);
-        QCOMPARE(form_->EntryCount(), 0);
+        QCOMPARE(form_->entryCount(), 0);
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"a.mp3"});
         QCOMPARE(calls(log), QStringList{in + QStringLiteral("/a.mp3")});
         for (int k = 0; k < names.size(); ++k)
@@ -381,7 +381,7 @@ private slots:
         for (const QString& n : names) {
             QVERIFY(ebtest::makeToneMp3(in + u'/' + n, 0.3));
             paths << in + u'/' + n;
-            form_->AddEntry(paths.last());
+            form_->addEntry(paths.last());
         }
         form_->Text1->setText(out);
         bool moved = false;
