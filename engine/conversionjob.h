@@ -13,6 +13,7 @@
 #include "engine/outputclaims.h"
 #include "engine/outputpath.h"
 #include "engine/tagcopyrun.h"
+#include "engine/toolcommand.h"
 #include "engine/toolrun.h"
 #include "options/echooptions.h"
 
@@ -36,26 +37,6 @@ struct ConversionResult {
     // "frames not copied: <frames>", "N samples clipped; ..." (several joined by "; ").
     QString warning;
 };
-
-// What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
-// wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
-// the output when given, then "echos" and the four texts exactly as they are.
-QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
-                          const QString& compression = QString());
-
-// The samples the tool reports as clipped ("sox WARN echos: echos clipped N samples; decrease
-// volume?"), summed over its warnings; 0 when none.
-qint64 ClippedSamples(const QByteArray& stderrText);
-// The effect part of those arguments: "echos" and the four texts exactly as they are.
-QStringList EchoArguments(const EchoTexts& echo);
-
-// Why a run of `program` that ended with `outcome` failed: stopped, not started, the tool's
-// "FAIL" line, the signal, or the last line of a non-zero exit. Empty for a clean exit.
-QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program);
-
-// The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
-// when there is none.
-QString FailLine(const QByteArray& stderrText);
 
 class ConversionJob : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "engine/tagcopyrun.h"
 
 #include "core/systemerror.h"
+#include "engine/toolcommand.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
 
@@ -24,11 +25,6 @@ constexpr int kNotCopied = 11;
 
 QString g_program;
 int g_timeoutMs = 0;
-
-QString LastLine(const QByteArray& text) {
-    const QList<QByteArray> lines = text.trimmed().split('\n');
-    return QString::fromUtf8(lines.last().trimmed());
-}
 
 }  // namespace
 

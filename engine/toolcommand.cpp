@@ -1,0 +1,83 @@
+#include "engine/toolcommand.h"
+
+#include "core/systemerror.h"
+#include "engine/outputpath.h"
+
+#include <QRegularExpression>
+
+#include <cstring>
+
+namespace eb {
+
+QString LastLine(const QByteArray& stderrText) {
+    const QList<QByteArray> lines = stderrText.split('\n');
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        const QByteArray line = it->trimmed();
+        if (!line.isEmpty())
+            return QString::fromLocal8Bit(line);
+    }
+    return QString();
+}
+
+QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
+                          const QString& compression) {
+    QStringList args{QStringLiteral("--no-glob"), AbsolutePath(input)};
+    if (!compression.isEmpty())
+        args << QStringLiteral("-C") << compression;
+    args << QStringLiteral("--no-glob") << AbsolutePath(output);
+    return args + EchoArguments(echo);
+}
+
+qint64 ClippedSamples(const QByteArray& stderrText) {
+    static const QRegularExpression kClipped(QStringLiteral("\\bclipped (\\d+) samples?\\b"));
+    qint64 total = 0;
+    for (const QByteArray& line : stderrText.split('\n')) {
+        const QList<QByteArray> words = line.trimmed().split(' ');
+        if (words.size() < 2 || words[1] != "WARN")
+            continue;
+        const QRegularExpressionMatch m = kClipped.match(QString::fromLocal8Bit(line));
+        if (m.hasMatch())
+            total += m.captured(1).toLongLong();
+    }
+    return total;
+}
+
+QStringList EchoArguments(const EchoTexts& echo) {
+    return {QStringLiteral("echos"), echo.gainIn, echo.gainOut, echo.delay, echo.decay};
+}
+
+QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program) {
+    if (outcome.cancelled)
+        return QStringLiteral("stopped");
+    if (!outcome.started)
+        return QStringLiteral("the tool could not be started: %1 (%2)")
+            .arg(ErrnoText(outcome.startErrno), program);
+    if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty())
+        return failLine;
+    if (outcome.crashed && outcome.signal == 0)
+        return QStringLiteral("the tool ended, but how it ended could not be learnt");
+    if (outcome.crashed)
+        return QStringLiteral("the tool was ended by signal %1 (%2)")
+            .arg(outcome.signal)
+            .arg(QString::fromLocal8Bit(strsignal(outcome.signal)));
+    if (outcome.exitCode != 0) {
+        const QString last = LastLine(outcome.stderrTail);
+        return last.isEmpty()
+                   ? QStringLiteral("the tool ended with exit code %1").arg(outcome.exitCode)
+                   : last;
+    }
+    return QString();
+}
+
+QString FailLine(const QByteArray& stderrText) {
+    const QList<QByteArray> lines = stderrText.split('\n');
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        // The tool's messages read "<program> <LEVEL> <where>: <text>".
+        const QList<QByteArray> words = it->trimmed().split(' ');
+        if (words.size() >= 2 && words[1] == "FAIL")
+            return QString::fromLocal8Bit(it->trimmed());
+    }
+    return QString();
+}
+
+}  // namespace eb

@@ -1,0 +1,37 @@
+// The tool's command line and what its messages on standard error say: the arguments of one
+// conversion, the reason a run failed, the samples it clipped.
+#pragma once
+
+#include "engine/toolrun.h"
+#include "options/echooptions.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace eb {
+
+// What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
+// wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
+// the output when given, then "echos" and the four texts exactly as they are.
+QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
+                          const QString& compression = QString());
+
+// The samples the tool reports as clipped ("sox WARN echos: echos clipped N samples; decrease
+// volume?"), summed over its warnings; 0 when none.
+qint64 ClippedSamples(const QByteArray& stderrText);
+// The effect part of those arguments: "echos" and the four texts exactly as they are.
+QStringList EchoArguments(const EchoTexts& echo);
+
+// Why a run of `program` that ended with `outcome` failed: stopped, not started, the tool's
+// "FAIL" line, the signal, or the last line of a non-zero exit. Empty for a clean exit.
+QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program);
+
+// The last line of a program's standard error that is not empty; empty when there is none.
+QString LastLine(const QByteArray& stderrText);
+
+// The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
+// when there is none.
+QString FailLine(const QByteArray& stderrText);
+
+}  // namespace eb
