@@ -155,8 +155,13 @@ InputEncoding ReadInputEncoding(const QString& path) {
     e.known = true;
     e.kbps = props->bitrate();
     e.sampleRate = props->sampleRate();
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()))
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) {
         ReadMpegDetails(*mpeg, e);
+    } else if (head.size() < st.st_size && props->lengthInMilliseconds() > 0) {
+        // Some formats (FLAC) give their bitrate as the bytes read over the length; only the
+        // head was read, so the whole file's average is taken where it is higher.
+        e.kbps = std::max(e.kbps, static_cast<int>(st.st_size * 8 / props->lengthInMilliseconds()));
+    }
     return e;
 }
 

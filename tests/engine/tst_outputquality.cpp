@@ -60,12 +60,13 @@ class TestOutputQuality : public QObject {
     // A sound made by SoX at the given rate, channels and output options.
     QString make(const QString& name, int rate, int channels, const QStringList& options,
                  const QString& synth = QStringLiteral("pinknoise"),
-                 const QString& volume = QStringLiteral("0.5")) {
+                 const QString& volume = QStringLiteral("0.5"),
+                 const QString& seconds = QStringLiteral("1.5")) {
         const QString path = dir_.filePath(name);
         const int rc = run(
             QStringLiteral("sox"),
             QStringList{"-R", "-n", "-r", QString::number(rate), "-c", QString::number(channels)} +
-                options + QStringList{path, "synth", "1.5", synth, "vol", volume});
+                options + QStringList{path, "synth", seconds, synth, "vol", volume});
         return rc == 0 ? path : QString();
     }
 
@@ -99,6 +100,9 @@ private slots:
             << 44100 << 2 << QStringList() << "wav" << 0 << 320;
         QTest::newRow("FLAC at 22.05 kHz: the highest at that rate")
             << 22050 << 1 << QStringList() << "flac" << 0 << 160;
+        // Longer than the first bytes the property read looks at: the whole file's average.
+        QTest::newRow("FLAC of 4 s: the highest")
+            << 44100 << 2 << QStringList() << "flac" << 0 << 320;
         QTest::newRow("fixed 96 over CBR 320")
             << 44100 << 2 << QStringList{"-C", "320"} << "mp3" << 96 << 96;
         QTest::newRow("fixed 128 over VBR")
@@ -113,7 +117,11 @@ private slots:
         QFETCH(QString, suffix);
         QFETCH(int, fixed);
         QFETCH(int, kbps);
-        const QString input = make(QStringLiteral("input.") + suffix, rate, channels, made);
+        const QString input = make(QStringLiteral("input.") + suffix, rate, channels, made,
+                                   QStringLiteral("pinknoise"), QStringLiteral("0.5"),
+                                   QString::fromLatin1(QTest::currentDataTag()).contains("4 s")
+                                       ? QStringLiteral("4")
+                                       : QStringLiteral("1.5"));
         QVERIFY(!input.isEmpty());
         ConversionJob job(input);
         job.setFixedBitrate(fixed);
