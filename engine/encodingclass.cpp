@@ -126,6 +126,19 @@ QByteArray AudioHead(int fd, off_t size) {
     return head;
 }
 
+// The first bytes as a stream as long as the whole file, for formats other than MP3: a WAV
+// whose audio chunk runs past the bytes read is still read, and a format whose bitrate is its
+// size over its length (FLAC) gets the whole file's. Reads past the bytes give nothing.
+class HeadStream : public TagLib::ByteVectorStream {
+public:
+    HeadStream(const TagLib::ByteVector& head, long fileLength)
+        : TagLib::ByteVectorStream(head), fileLength_(fileLength) {}
+    long length() override { return fileLength_; }
+
+private:
+    long fileLength_;
+};
+
 }  // namespace
 
 InputEncoding ReadInputEncoding(const QString& path) {
@@ -143,25 +156,21 @@ InputEncoding ReadInputEncoding(const QString& path) {
         return e;
     TagLib::ByteVector bytes(head.constData(), static_cast<unsigned int>(head.size()));
     TagLib::ByteVectorStream stream(bytes);
+    HeadStream whole(bytes, static_cast<long>(st.st_size));
     const bool mp3 = path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
     // The reference owns the file it is given.
     const TagLib::FileRef ref = mp3 ? TagLib::FileRef(new TagLib::MPEG::File(
                                           &stream, TagLib::ID3v2::FrameFactory::instance(), true,
                                           TagLib::AudioProperties::Fast))
-                                    : TagLib::FileRef(&stream, true, TagLib::AudioProperties::Fast);
+                                    : TagLib::FileRef(&whole, true, TagLib::AudioProperties::Fast);
     const TagLib::AudioProperties* props = ref.isNull() ? nullptr : ref.audioProperties();
     if (!props || props->sampleRate() <= 0)
         return e;
     e.known = true;
     e.kbps = props->bitrate();
     e.sampleRate = props->sampleRate();
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file())) {
+    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()))
         ReadMpegDetails(*mpeg, e);
-    } else if (head.size() < st.st_size && props->lengthInMilliseconds() > 0) {
-        // Some formats (FLAC) give their bitrate as the bytes read over the length; only the
-        // head was read, so the whole file's average is taken where it is higher.
-        e.kbps = std::max(e.kbps, static_cast<int>(st.st_size * 8 / props->lengthInMilliseconds()));
-    }
     return e;
 }
 

@@ -103,6 +103,8 @@ private slots:
         // Longer than the first bytes the property read looks at: the whole file's average.
         QTest::newRow("FLAC of 4 s: the highest")
             << 44100 << 2 << QStringList() << "flac" << 0 << 320;
+        QTest::newRow("WAV of 4 s, fixed 144: the nearest above")
+            << 44100 << 2 << QStringList() << "wav" << 144 << 160;
         QTest::newRow("fixed 96 over CBR 320")
             << 44100 << 2 << QStringList{"-C", "320"} << "mp3" << 96 << 96;
         QTest::newRow("fixed 128 over VBR")
