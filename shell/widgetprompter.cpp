@@ -30,6 +30,17 @@ void LogUi(const QString& kind, const QString& title, const QString& text) {
 QString TitleOrAppTitle(const QString& title) {
     return title.isEmpty() ? AppTitle() : title;
 }
+
+// The start folder, or the nearest folder above it that exists. Given a folder that is not
+// there (a desktop folder nobody made), Qt's dialog would open in the parent with the missing
+// name filled in as the choice, or, two levels down, in the working folder.
+QString ExistingFolderAtOrAbove(QString folder) {
+    while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+        const QString parent = QFileInfo(folder).path();
+        folder = parent == folder ? QString() : parent;
+    }
+    return folder;
+}
 }  // namespace
 
 WidgetPrompter::WidgetPrompter(QWidget* owner) : owner_(owner) {
@@ -100,7 +111,8 @@ QString WidgetPrompter::openFiles(const QString& title, const QString& filter, i
 QString WidgetPrompter::pickFolder(const QString& prompt, const QString& startFolder) {
     LogUi(QStringLiteral("pickFolder"), prompt, startFolder);
     return QFileDialog::getExistingDirectory(
-        owner_, prompt, startFolder, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        owner_, prompt, ExistingFolderAtOrAbove(startFolder),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
 bool WidgetPrompter::openExternally(const QString& target) {

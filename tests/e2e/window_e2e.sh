@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The window on a real X server (Xvfb): it starts with an empty settings folder, shows its
-# caption, stores the five defaults, a click on "Start Converting" shows "No files added.", and a
-# non-numeric Gain-In is reset when the field is left.
+# caption, stores the five defaults, a click on "Start Converting" shows "No files added.", a
+# click that leaves a non-numeric Delay warns and neither clicks nor leaves its button drawn
+# pressed, and a non-numeric Gain-In is reset when the field is left.
 # Screenshots go to the folder given as the second argument.
 #   window_e2e.sh <folder of echobatch> <screenshot folder>
 set -euo pipefail
@@ -11,7 +12,7 @@ set -euo pipefail
 bin=$1
 shots=$2
 
-e2e_require_tools Xvfb xdotool import
+e2e_require_tools Xvfb xdotool import compare
 
 e2e_begin
 e2e_start_xvfb
@@ -37,6 +38,11 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 
 sleep 1  # let the first paint finish before the picture
 import -window "$wid" "$shots/window.png"
+# "Add MP3 File(s)" spans 8..264 x 183..210 inside the window.
+add_button() { import -window "$wid" -crop 256x27+8+183 "$work/add-$1.png"; }
+xdotool mousemove --window "$wid" 500 20  # over the list, away from the buttons
+sleep 0.3
+add_button before
 
 # "Start Converting" spans 8..528 x 458..485 inside the window; click its middle.
 xdotool mousemove --window "$wid" 268 471 click 1
@@ -55,6 +61,26 @@ echo "box $box said \"No files added.\"; screenshots in $shots"
 xdotool key Return
 e2e_wait_box_closed || e2e_fail "the box did not close"
 
+# "abc" in Delay, then a click on "Add MP3 File(s)": the warning takes the click. Once the box
+# is closed the button is drawn as before (not pressed) and its dialog never opened.
+xdotool mousemove --window "$wid" 300 339 click 1
+xdotool key ctrl+a
+xdotool type abc
+xdotool mousemove --window "$wid" 136 197 click 1
+warning=$(printf 'message\t%s\tNumeric value required.\\r\\nValue set to default.' "$title")
+for _ in $(seq 50); do grep -qxF "$warning" "$work/ui.log" && break; sleep 0.1; done
+grep -qxF "$warning" "$work/ui.log" || e2e_fail "no numeric warning: $(cat "$work/ui.log")"
+sleep 0.3
+xdotool key Return
+e2e_wait_box_closed || e2e_fail "the warning did not close"
+xdotool mousemove --window "$wid" 500 20
+sleep 0.5
+add_button after
+changed=$(compare -metric AE "$work/add-before.png" "$work/add-after.png" null: 2>&1) ||
+  e2e_fail "\"Add MP3 File(s)\" is drawn pressed after the warning ($changed pixels differ)"
+! grep -q '^openFiles' "$work/ui.log" || e2e_fail "the click behind the warning went through"
+grep -qxF "Text4=63" "$ini" || e2e_fail "Delay was not reset: $(cat "$ini")"
+
 # Real focus events: "abc" typed into Gain-In is stored as typed; leaving the field with Tab
 # warns once and puts the default back.
 xdotool mousemove --window "$wid" 200 280 click 1
@@ -63,13 +89,12 @@ xdotool type abc
 for _ in $(seq 50); do grep -qxF "Text2=abc" "$ini" && break; sleep 0.1; done
 grep -qxF "Text2=abc" "$ini" || e2e_fail "typing did not store Text2=abc: $(cat "$ini")"
 xdotool key Tab
-warning=$(printf 'message\t%s\tNumeric value required.\\r\\nValue set to default.' "$title")
-for _ in $(seq 50); do grep -qxF "$warning" "$work/ui.log" && break; sleep 0.1; done
-grep -qxF "$warning" "$work/ui.log" || e2e_fail "no numeric warning: $(cat "$work/ui.log")"
+for _ in $(seq 50); do [ "$(grep -cxF "$warning" "$work/ui.log")" = 2 ] && break; sleep 0.1; done
+[ "$(grep -cxF "$warning" "$work/ui.log")" = 2 ] || e2e_fail "no numeric warning: $(cat "$work/ui.log")"
 xdotool key Return
 for _ in $(seq 50); do grep -qxF "Text2=0.8" "$ini" && break; sleep 0.1; done
 grep -qxF "Text2=0.8" "$ini" || e2e_fail "Gain-In was not reset: $(cat "$ini")"
-[ "$(wc -l <"$work/ui.log")" = 2 ] || e2e_fail "unexpected boxes: $(cat "$work/ui.log")"
+[ "$(wc -l <"$work/ui.log")" = 3 ] || e2e_fail "unexpected boxes: $(cat "$work/ui.log")"
 
 e2e_stop_app
 echo "PASS"

@@ -177,7 +177,8 @@ private slots:
                                ebtest::kDialogResultCapacity));
     }
 
-    // The picker opens at the folder it is given, with nothing chosen in it.
+    // The picker opens at the folder it is given, with nothing chosen in it; at the nearest
+    // existing folder above it when that folder is not there.
     void folderPicker() {
         const QString folder = dir_.path() + QStringLiteral("/chosen");
         const QString start = dir_.path() + QStringLiteral("/start");
@@ -201,6 +202,19 @@ private slots:
         whenModal([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); });
         QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:"), start), QString());
         QVERIFY(logLines().contains(QStringLiteral("pickFolder\tPlease select folder:\t") + start));
+        for (const QString& missing :
+             {start + QStringLiteral("/Desktop"), start + QStringLiteral("/Desktop/deeper")}) {
+            whenModal([&](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                openedAt = dialog->directory().absolutePath();
+                preselected = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+                dialog->reject();
+            });
+            QCOMPARE(prompter.pickFolder(QStringLiteral("Please select folder:"), missing),
+                     QString());
+            QCOMPARE(openedAt, start);
+            QCOMPARE(preselected, QString());
+        }
     }
 
     // Qt's dialogs leave nothing in the user's settings: no "QtProject" file with their history.
