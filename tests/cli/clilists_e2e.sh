@@ -134,6 +134,13 @@ cd "$in"
 listed=$(complete_words echobatch-cli "")
 grep -q -x -F plain.mp3 <<<"$listed" && grep -q -x -F sub <<<"$listed" &&
   ! grep -q -x -F noext <<<"$listed" || e2e_fail "path completion: $listed"
+# Only what exists: not the pieces of a name with a newline; "~/" stands for the home folder.
+while IFS= read -r entry; do
+  [ -e "$entry" ] || e2e_fail "path completion offers '$entry', which does not exist"
+done <<<"$listed"
+mkdir -p "$work/home/Music" && cp "$work/tone.mp3" "$work/home/tilde.mp3"
+tilde=$(HOME="$work/home" complete_words echobatch-cli '~/' | LC_ALL=C sort)
+[ "$tilde" = $'~/Music\n~/tilde.mp3' ] || e2e_fail "completion below ~/: $tilde"
 paths=$(complete_words echobatch-cli s; complete_words echobatch-cli --out "")
 [ "$paths" = $'sub\nsub' ] || e2e_fail "path completion: $paths"
 echo "PASS: $(echo "$options" | wc -w) options documented and completed; every status reported"

@@ -14,6 +14,8 @@ build=$1
 [ "$(id -u)" = 0 ] || { echo "SKIP: installing the package needs root"; exit 77; }
 e2e_require_tools Xvfb xdotool cpack apt-get dpkg-shlibdeps man desktop-file-validate \
   appstreamcli sox
+[ -f /usr/share/bash-completion/bash_completion ] ||
+  { echo "SKIP: bash-completion is not installed"; exit 77; }
 /usr/bin/python3 -c 'import mutagen' 2>/dev/null ||
   { echo "SKIP: /usr/bin/python3 with mutagen is not installed"; exit 77; }
 
@@ -57,8 +59,12 @@ desktop-file-validate /usr/share/applications/echobatch.desktop ||
   e2e_fail "desktop-file-validate"
 appstreamcli validate --no-net /usr/share/metainfo/org.echobatch.echobatch.metainfo.xml ||
   e2e_fail "appstreamcli validate"
-bash -c '. /usr/share/bash-completion/completions/echobatch-cli && complete -p echobatch-cli' \
-  >/dev/null || e2e_fail "the completion does not load"
+# The completion as an interactive shell gets it: loaded on demand by bash-completion.
+completed=$(cd /usr/share/bash-completion && bash -c '. ./bash_completion
+  _completion_loader echobatch-cli; complete -p echobatch-cli >/dev/null || exit 1
+  COMP_WORDS=(echobatch-cli --j); COMP_CWORD=1; _echobatch_cli; echo "${COMPREPLY[*]}"') ||
+  e2e_fail "the completion does not load"
+[ "$completed" = "--jobs --json" ] || e2e_fail "the completion of --j: $completed"
 MANWIDTH=80 MANPAGER=cat man --warnings echobatch-cli >"$work/man.txt" 2>"$work/man.err" ||
   e2e_fail "man echobatch-cli: $(cat "$work/man.err")"
 [ ! -s "$work/man.err" ] || e2e_fail "man echobatch-cli warns: $(cat "$work/man.err")"
