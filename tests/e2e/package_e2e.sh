@@ -80,10 +80,13 @@ env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
 /usr/bin/python3 -c 'import mutagen.mp3, sys; assert mutagen.mp3.MP3(sys.argv[1]).info.length > 0.3' \
   "$work/out/tone.mp3" || e2e_fail "the converted file does not decode"
 
-# The installed window comes up on X.
+# The installed window comes up on X and finds the samples beside the program behind its link.
+e2e_preset_output_folder "$work/out"
 e2e_start_xvfb
 e2e_start_app /usr/bin/echobatch
 e2e_wait_window
+sleep 1
+e2e_load_samples
 e2e_stop_app
 
 apt_get purge echobatch
