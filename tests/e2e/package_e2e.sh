@@ -35,6 +35,9 @@ package_cleanup() {
   e2e_cleanup
 }
 
+# One package test at a time on a machine: another run's purge would pull the package away.
+exec 9>/run/lock/echobatch-package-e2e.lock
+flock -w 240 9 || e2e_fail "another package test held the machine for 240 s"
 e2e_begin
 trap package_cleanup EXIT
 
