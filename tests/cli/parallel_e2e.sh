@@ -33,13 +33,18 @@ done
 total=$(find . -name '*.mp3' | wc -l)
 sha256sum ./*/*/*.mp3 ./misc/*.mp3 >"$work/sums"
 
-# As in the README, with "2/:" for "--sshlogin 8/host1,8/host2".
+# As in the README, with "2/:" for "--sshlogin 8/host1,8/host2"; the README must show the same
+# transfer options and job.
+transfer="--transferfile {} --return 'echoed/{//}/{/.}.mp3' --cleanup"
+job='mkdir -p echoed/{//} && echobatch-cli --jobs 1 --quiet --json --out echoed/{//} {}'
+for part in "find . -name '*.mp3' -print0 |" "parallel -0 --sshlogin" "$transfer" "'$job'"; do
+  grep -q -F -- "$part" "$src/README.md" || e2e_fail "the README's recipe lacks: $part"
+done
 export PATH="$bin:$PATH" HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp"
 start=$(date +%s%N)
 find . -name '*.mp3' -print0 |
   parallel -0 --will-cite --sshlogin 2/: --transferfile {} --return 'echoed/{//}/{/.}.mp3' \
-    --cleanup 'mkdir -p echoed/{//} && echobatch-cli --jobs 1 --quiet --json --out echoed/{//} {}' \
-    >"$work/report.jsonl" 2>"$work/parallel.log" ||
+    --cleanup "$job" >"$work/report.jsonl" 2>"$work/parallel.log" ||
   e2e_fail "parallel: $(tail -20 "$work/parallel.log")"
 milliseconds=$((($(date +%s%N) - start) / 1000000))
 

@@ -14,6 +14,8 @@ build=$1
 [ "$(id -u)" = 0 ] || { echo "SKIP: installing the package needs root"; exit 77; }
 e2e_require_tools Xvfb xdotool cpack apt-get dpkg-shlibdeps man desktop-file-validate \
   appstreamcli sox
+[ -f /usr/share/bash-completion/bash_completion ] ||
+  { echo "SKIP: bash-completion is not installed"; exit 77; }
 /usr/bin/python3 -c 'import mutagen' 2>/dev/null ||
   { echo "SKIP: /usr/bin/python3 with mutagen is not installed"; exit 77; }
 
@@ -33,6 +35,9 @@ package_cleanup() {
   e2e_cleanup
 }
 
+# One package test at a time on a machine: another run's purge would pull the package away.
+exec 9>/run/lock/echobatch-package-e2e.lock
+flock -w 240 9 || e2e_fail "another package test held the machine for 240 s"
 e2e_begin
 trap package_cleanup EXIT
 
@@ -57,8 +62,12 @@ desktop-file-validate /usr/share/applications/echobatch.desktop ||
   e2e_fail "desktop-file-validate"
 appstreamcli validate --no-net /usr/share/metainfo/org.echobatch.echobatch.metainfo.xml ||
   e2e_fail "appstreamcli validate"
-bash -c '. /usr/share/bash-completion/completions/echobatch-cli && complete -p echobatch-cli' \
-  >/dev/null || e2e_fail "the completion does not load"
+# The completion as an interactive shell gets it: loaded on demand by bash-completion.
+completed=$(cd /usr/share/bash-completion && bash -c '. ./bash_completion
+  _completion_loader echobatch-cli; complete -p echobatch-cli >/dev/null || exit 1
+  COMP_WORDS=(echobatch-cli --j); COMP_CWORD=1; _echobatch_cli; echo "${COMPREPLY[*]}"') ||
+  e2e_fail "the completion does not load"
+[ "$completed" = "--jobs --json" ] || e2e_fail "the completion of --j: $completed"
 MANWIDTH=80 MANPAGER=cat man --warnings echobatch-cli >"$work/man.txt" 2>"$work/man.err" ||
   e2e_fail "man echobatch-cli: $(cat "$work/man.err")"
 [ ! -s "$work/man.err" ] || e2e_fail "man echobatch-cli warns: $(cat "$work/man.err")"
@@ -74,10 +83,13 @@ env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
 /usr/bin/python3 -c 'import mutagen.mp3, sys; assert mutagen.mp3.MP3(sys.argv[1]).info.length > 0.3' \
   "$work/out/tone.mp3" || e2e_fail "the converted file does not decode"
 
-# The installed window comes up on X.
+# The installed window comes up on X and finds the samples beside the program behind its link.
+e2e_preset_output_folder "$work/out"
 e2e_start_xvfb
 e2e_start_app /usr/bin/echobatch
 e2e_wait_window
+sleep 1
+e2e_load_samples
 e2e_stop_app
 
 apt_get purge echobatch

@@ -5,8 +5,8 @@ parser, and the outputs it names with mutagen (an independent MP3 reader).
     jsonlines_check.py REPORT EXPECTED OUT_DIR [--ordered] [--tree]
 
 EXPECTED holds NUL-separated pairs: input path bytes, expected status (alternatives separated
-by "|": a name that is not UTF-8 may be refused or fail). Every expected input
-must have exactly one line and no other line may exist; --ordered also wants the lines in the
+by "|"). Every expected input must have exactly one line and no other line may exist;
+--ordered also wants the lines in the
 order of EXPECTED; --tree wants each output below OUT_DIR at its input's relative folder."""
 import base64
 import json
