@@ -122,7 +122,14 @@ ConversionJob::~ConversionJob() {
 }
 
 void ConversionJob::formOutputPath(const QString& outputFolderText) {
-    result_.output = OutputPathFor(outputFolderText, result_.input);
+    try {
+        result_.output = OutputPathFor(outputFolderText, result_.input);
+    } catch (const StepError&) {
+        // A name that is not UTF-8 (a folder given as a file, say) is refused for that first.
+        if (HasUndecodableBytes(result_.input))
+            throw StepError(RefusalOf(result_.input, QString(), true));
+        throw;
+    }
 }
 
 bool ConversionJob::checkOutputIsFree(const std::function<bool(const FileIdentity&)>& isListFile) {

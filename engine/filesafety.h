@@ -28,7 +28,8 @@ Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path);
 
 // True when a user other than root and the running user could replace or change the file at
 // the resolved, absolute `path`: the file or a folder above it is not owned by one of them,
-// others may write the file or its own folder, or a folder further up without the sticky bit.
+// others may write the file or its own folder, or a folder further up without the sticky bit
+// ("others": all users, or a group other than root's and the running user's own).
 bool OthersMayChange(const QByteArray& path);
 
 }  // namespace eb

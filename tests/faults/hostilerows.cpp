@@ -11,9 +11,26 @@ namespace ebtest {
 
 namespace {
 
-// A `sox` that only leaves a mark: if it ever runs, the wrong program was started.
+// `plant FOLDER [MODE]`: a `sox` that only leaves a mark: if it ever runs, the wrong program was
+// started. `craft KIND NAME`: SHORT under an ID3v2.4 tag built byte by byte to exhaust its reader:
+// 18,000 CHAP or CTOC frames each inside the one before, 3 million tiny frames, or a frame
+// whose size runs 256 MB past the end of its small tag.
 const char kPlant[] =
     R"(plant() { mkdir -p "$1"; printf '#!/bin/sh\ntouch %s/ran\n' "$CASE" > "$1/sox"; chmod "${2:-755}" "$1/sox"; }
+craft() { /usr/bin/python3 -c '
+import sys
+def ss(n): return bytes([n >> 21 & 127, n >> 14 & 127, n >> 7 & 127, n & 127])
+def fr(name, body, size=None): return name + ss(len(body) if size is None else size) + b"\0\0" + body
+kind = sys.argv[1]
+if kind in ("CHAP", "CTOC"):
+    lead = b"c\0" + bytes(16) if kind == "CHAP" else b"t\0\3\0"
+    inner = fr(b"TIT2", b"\0deep"); sizes = []; size = len(inner)
+    for _ in range(18000): size += len(lead); sizes.append(size); size += 10
+    body = b"".join(kind.encode() + ss(n) + b"\0\0" + lead for n in reversed(sizes)) + inner
+elif kind == "tiny": body = fr(b"TXXX", b"\0") * 3000000
+else: body = fr(b"APIC", b"x", 0x0fffffff) + fr(b"TIT2", b"\0Lost")
+sys.stdout.buffer.write(b"ID3\4\0\0" + ss(len(body) + 64) + body + bytes(64) + open(sys.argv[2], "rb").read())
+' "$1" "$SHORT" > "$IN/$2"; }
 )";
 
 void Row(const char* name, const char* front, const QByteArray& setup, const QByteArray& run,
@@ -41,6 +58,22 @@ void AddHostileRows() {
     QTest::addColumn<QStringList>("outputs");
     const QByteArray cli = R"("$CLI" --out "$OUT" )";
 
+    // Crafted tags: the file converts with SoX's own tags and a named warning, the next one too.
+    const char* const nests = "the input's ID3v2 tag nests chapters more than 16 levels deep";
+    const QList<std::pair<const char*, const char*>> crafted{
+        {"CHAP", nests},
+        {"CTOC", nests},
+        {"tiny", "the input's ID3v2 tag holds more than 100000 frames"},
+        {"past", "frames not copied: APIC (its size runs past the end of the tag)"}};
+    for (const auto& [kind, why] : crafted) {
+        Row(qPrintable(QStringLiteral("crafted tag: %1").arg(QLatin1String(kind))), "cli",
+            "craft " + QByteArray(kind) + " a.mp3; put b.mp3", cli + R"("$IN/a.mp3" "$IN/b.mp3")",
+            0, {"1 of 2 files converted with a warning", why}, {"a.mp3", "b.mp3"});
+    }
+    Row("window: crafted tag of nested chapters", "engine",
+        R"(craft CHAP a.mp3; put b.mp3; printf '%s\n' "$IN/a.mp3" "$IN/b.mp3" > "$CASE/entries")",
+        "", 0, {"1 of 2 files converted with a warning", nests}, {"a.mp3", "b.mp3"});
+
     // Names that are not UTF-8, each with a look-alike beside it.
     Row("non-UTF-8 name, look-alike beside it", "cli",
         R"(put $'bad\xff.mp3'; put $'bad\xef\xbf\xbd.mp3')", cli + R"("$IN"/$'bad\xff.mp3')", 1,
@@ -51,6 +84,10 @@ void AddHostileRows() {
     Row("Latin-1 folder", "cli", R"(mkdir "$IN"/$'Bj\xf6rk'; put $'Bj\xf6rk/a.mp3'; put b.mp3)",
         cli + R"("$IN"/$'Bj\xf6rk/a.mp3' "$IN/b.mp3")", 1,
         {"Bj\\xf6rk/a.mp3: skipped: the name is not valid UTF-8"}, {"b.mp3"});
+    Row("Latin-1 folder given as a folder", "cli",
+        R"(mkdir "$IN"/$'Bj\xf6rk'; put $'Bj\xf6rk/a.mp3'; put b.mp3)",
+        cli + R"("$IN"/$'Bj\xf6rk' "$IN/b.mp3")", 1,
+        {"Bj\\xf6rk: skipped: the name is not valid UTF-8"}, {"b.mp3"});
     Row("folder scan passes over a non-UTF-8 name", "cli",
         R"(for n in a b c d $'e\xe9'; do put "$n.mp3"; done)", cli + R"("$IN")", 1,
         {"1 of 5 files failed", "e\\xe9.mp3: skipped: the name is not valid UTF-8"},
@@ -74,16 +111,17 @@ void AddHostileRows() {
     for (const char* sig : {"QUIT", "USR1", "USR2"}) {
         Row(qPrintable(QStringLiteral("SIG%1 stops the run").arg(QLatin1String(sig))), "cli",
             R"(cp "$LONG" "$IN/long.mp3")", cli + R"("$IN/long.mp3" & pid=$!
-until ls -A "$OUT" | grep -q echobatch-; do sleep 0.05; done
+until ls -A "$OUT" | grep -q echobatch-; do kill -0 $pid || exit 97; sleep 0.05; done
 kill -)" + QByteArray(sig) + R"( $pid; wait $pid)",
             130, {"interrupted"}, {});
     }
     Row("front end killed (SIGKILL): no tool left, the next batch cleans up", "cli",
-        R"(cp "$LONG" "$IN/long.mp3"; put a.mp3)", cli + R"("$IN/long.mp3" & pid=$!
-until ls -A "$OUT" | grep -q echobatch-; do sleep 0.05; done
+        R"(cp "$LONG" "$IN/long.mp3"; put a.mp3)", cli + R"X("$IN/long.mp3" & pid=$!
+until ls -A "$OUT" | grep -q echobatch- && [ "$(pgrep -fc "$IN/long.mp3")" -ge 2 ]; do
+  kill -0 $pid || exit 97; sleep 0.05; done  # the front end and its SoX both run
 kill -KILL $pid; wait $pid; sleep 0.5
 pgrep -f "$IN/long.mp3" && exit 99
-)" + cli + R"("$IN/a.mp3")",
+)X" + cli + R"("$IN/a.mp3")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
 
     // Files that are not regular.
@@ -122,6 +160,12 @@ rm -rf "$shared"; exit $rc)",
     Row("PATH: safe folder inside a world-writable one", "cli",
         R"(put a.mp3; mkdir -m 0777 "$TOOLS/ww"; plant "$TOOLS/ww/bin")",
         R"(PATH="$TOOLS/ww/bin:$PATH" )" + cli + R"("$IN/a.mp3")", 0, {}, {"a.mp3"});
+    Row("PATH: sox in a folder another group may write to", "cli",
+        R"(put a.mp3; plant "$TOOLS/bin"; chgrp nogroup "$TOOLS/bin"; chmod 0775 "$TOOLS/bin")",
+        R"(PATH="$TOOLS/bin:$PATH" )" + cli + R"("$IN/a.mp3")", 0, {}, {"a.mp3"});
+    Row("PATH: sox that another group may write to", "cli",
+        R"(put a.mp3; plant "$TOOLS/bin" 775; chgrp nogroup "$TOOLS/bin/sox")",
+        R"(PATH="$TOOLS/bin:$PATH" )" + cli + R"("$IN/a.mp3")", 0, {}, {"a.mp3"});
     Row("no SoX at all", "cli", "put a.mp3", "PATH=/nonexistent " + cli + R"("$IN/a.mp3")", 1,
         {"SoX was not found on PATH (/nonexistent) and ECHOBATCH_SOX is not set"}, {});
     Row("window: no SoX at all", "engine",
