@@ -11,6 +11,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <map>
@@ -35,6 +36,30 @@ bool LooksLikeTemporary(const QByteArray& name) {
     constexpr qsizetype kTail = 11 + 6 + 4;
     return name.startsWith('.') && name.endsWith(".mp3") && name.size() > kTail &&
            name.mid(name.size() - kTail, kMarker.size()) == kMarker;
+}
+
+// What a private tool folder holds: the tool, and the preview's samples ("input-<n>.raw",
+// "echo-<n>.raw").
+bool LooksLikeToolFolderFile(const QByteArray& name) {
+    if (name == "sox")
+        return true;
+    const qsizetype dash = name.indexOf('-');
+    const QByteArray stage = name.left(dash);
+    const QByteArray number = name.mid(dash + 1, name.size() - dash - 5);
+    return (stage == "input" || stage == "echo") && name.endsWith(".raw") && !number.isEmpty() &&
+           std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Removes the files a tool folder holds (the folder open as `fd`); nothing else is touched.
+void RemoveToolFolderFiles(int fd) {
+    const posix::DirStream dir(
+        posix::UniqueFd(::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)));
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (LooksLikeToolFolderFile(QByteArray(entry->d_name)))
+            ::unlinkat(dir.fd(), entry->d_name, 0);
+    }
 }
 
 // Removes the entries of `folder` that `matches` names and that nobody uses any more: each is
@@ -116,7 +141,7 @@ int RemoveAbandonedToolFolders(const QString& temp) {
         temp, O_RDONLY | O_DIRECTORY | O_NOFOLLOW, S_IFDIR,
         [](const QByteArray& name) { return name.size() == 16 && name.startsWith("echobatch-"); },
         [](int dirFd, const char* name, int fd) {
-            ::unlinkat(fd, "sox", 0);
+            RemoveToolFolderFiles(fd);
             return ::unlinkat(dirFd, name, AT_REMOVEDIR) == 0;
         });
 }

@@ -118,6 +118,22 @@ private slots:
         QCOMPARE(Entries(temp), tempBefore);
     }
 
+    // A window that was killed (SIGTERM, SIGHUP) leaves its preview's folder with the decoded
+    // samples beside the tool; the next render, once nobody holds that folder, removes it.
+    void aKilledPreviewsFolderGoesWithTheNextRender() {
+        const QString left = TemporaryFolder() + QStringLiteral("/echobatch-Kil1ed");
+        QVERIFY(QDir().mkpath(left));
+        QVERIFY(
+            QFile::setPermissions(left, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        for (const char* name : {"sox", "input-4.raw", "echo-12.raw"})
+            QVERIFY(ebtest::writeFile(left + u'/' + QLatin1String(name), "x"));
+        PreviewRender render;
+        QSignalSpy echo(&render, &PreviewRender::echoReady);
+        render.render(impulse_, DefaultEchoTexts());
+        QVERIFY(echo.wait(ebtest::kLongWaitMs));
+        QVERIFY2(!QFileInfo::exists(left), qPrintable(Entries(left).join(u' ')));
+    }
+
     // A stand-in tool that never ends: the second render ends the first one's process, and the
     // first reports nothing.
     void aNewerRenderStopsTheOlder() {
