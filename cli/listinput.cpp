@@ -4,9 +4,18 @@
 
 #include <QFile>
 
+#include <climits>
 #include <cstdio>
 
 namespace eb {
+
+namespace {
+
+// No path the system can open is longer; a longer "entry" means the file is not a list of
+// paths (a binary file, /dev/zero), and reading on would only fill the memory.
+constexpr qsizetype kLongestEntry = PATH_MAX;
+
+}  // namespace
 
 Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
     QFile list;
@@ -14,17 +23,34 @@ Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
     const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
                                   : (list.setFileName(file), list.open(QIODevice::ReadOnly));
     const QString name = fromStdin ? QStringLiteral("standard input") : file;
+    const auto failed = [&name](const QString& why) {
+        return Failed{QStringLiteral("cannot read the list %1: %2").arg(name, why)};
+    };
     if (!opened)
-        return Failed{QStringLiteral("cannot read the list %1: %2").arg(name, list.errorString())};
-    // A folder opens but cannot be read: only a read that ends without an error counts.
-    const QByteArray bytes = list.readAll();
-    if (list.error() != QFileDevice::NoError)
-        return Failed{QStringLiteral("cannot read the list %1: %2").arg(name, list.errorString())};
+        return failed(list.errorString());
+    const char separator = nulSeparated ? '\0' : '\n';
     QStringList paths;
-    for (const QByteArray& entry : bytes.split(nulSeparated ? '\0' : '\n')) {
-        if (!entry.isEmpty())
-            paths << DecodePathBytes(entry);
+    QByteArray pending;
+    for (;;) {
+        const QByteArray chunk = list.read(1 << 16);
+        // A folder opens but cannot be read: only a read that ends without an error counts.
+        if (list.error() != QFileDevice::NoError)
+            return failed(list.errorString());
+        pending += chunk;
+        qsizetype start = 0;
+        for (qsizetype end; (end = pending.indexOf(separator, start)) >= 0; start = end + 1) {
+            if (end > start)
+                paths << DecodePathBytes(pending.sliced(start, end - start));
+        }
+        pending.remove(0, start);
+        if (pending.size() > kLongestEntry)
+            return failed(QStringLiteral("an entry is longer than %1 bytes; is it a list of paths?")
+                              .arg(kLongestEntry));
+        if (chunk.isEmpty())
+            break;
     }
+    if (!pending.isEmpty())
+        paths << DecodePathBytes(pending);
     return paths;
 }
 
