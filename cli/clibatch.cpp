@@ -11,18 +11,14 @@
 #include "engine/outputpath.h"
 #include "engine/pathtext.h"
 #include "engine/processsetup.h"
+#include "engine/stopsignals.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
 
-#include <QSocketNotifier>
 #include <QTextStream>
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
-#include <optional>
 
 namespace eb {
 
@@ -35,26 +31,6 @@ public:
         QTextStream(stderr) << "echobatch-cli: " << ShownName(description) << '\n';
     }
 };
-
-// SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1 and SIGUSR2 stop the batch cleanly: the handler only
-// writes a byte that the event loop reads.
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-}
-
-void CatchStopSignals() {
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2})
-        ::sigaction(sig, &action, nullptr);
-}
 
 IdentitySet IdentitiesOf(const QStringList& files) {
     IdentitySet set;
@@ -173,8 +149,9 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
 }
 
 int ConvertFiles(const CliOptions& options, const QStringList& files, const QStringList& folders) {
-    // From here on a stop signal is only noted, so the tool folder is always removed.
-    CatchStopSignals();
+    // From here on a stop signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2) is only
+    // noted and stops the batch cleanly, so the tool folder is always removed.
+    StopSignals stops;
     StderrReporter reporter;
     StepRunner steps(reporter, QStringLiteral("echobatch-cli"));
     ToolSet tools = DeployTools(steps);
@@ -190,18 +167,10 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
                         options.bitrate);
 
     bool interrupted = false;
-    // Without the signal pipe (pipe2 failed) the stop signals keep their default action.
-    std::optional<QSocketNotifier> stopNotifier;
-    if (g_signalPipe[0] >= 0) {
-        stopNotifier.emplace(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(&*stopNotifier, &QSocketNotifier::activated, [&] {
-            char byte;
-            while (::read(g_signalPipe[0], &byte, 1) > 0) {
-            }
-            interrupted = true;
-            batch.cancel();
-        });
-    }
+    QObject::connect(&stops, &StopSignals::received, [&] {
+        interrupted = true;
+        batch.cancel();
+    });
 
     std::vector<bool> reported(static_cast<size_t>(files.size()), false);
     if (options.json)

@@ -1,5 +1,6 @@
 // echobatch: the window.
 #include "engine/processsetup.h"
+#include "engine/stopsignals.h"
 #include "shell/form1.h"
 
 #include <QApplication>
@@ -21,5 +22,18 @@ int main(int argc, char* argv[]) {
         form.move(area.center() - form.rect().center());
     }
     form.show();
-    return QApplication::exec();
+    // A stop signal (a session that ends, Ctrl+C in the terminal, kill) closes the window as
+    // the user would: a running batch is stopped and its unfinished output and tool folder
+    // removed, the preview's files go with it. Open boxes are ended too. Exit status 128 + N.
+    eb::StopSignals stops;
+    int stoppedBy = 0;
+    QObject::connect(&stops, &eb::StopSignals::received, &form, [&form, &stoppedBy](int sig) {
+        if (stoppedBy != 0)
+            return;
+        stoppedBy = sig;
+        form.close();
+        QCoreApplication::exit(128 + sig);
+    });
+    const int status = QApplication::exec();
+    return stoppedBy != 0 ? 128 + stoppedBy : status;
 }

@@ -1,0 +1,55 @@
+#include "engine/stopsignals.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <csignal>
+
+namespace eb {
+
+namespace {
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2};
+
+// The handler only writes the signal's number into a pipe that the event loop reads.
+int g_signalWriteEnd = -1;
+
+void OnSignal(int signalNumber) {
+    const auto byte = static_cast<unsigned char>(signalNumber);
+    [[maybe_unused]] const ssize_t n = ::write(g_signalWriteEnd, &byte, 1);
+}
+
+void SetAction(void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int sig : kStopSignals)
+        ::sigaction(sig, &action, nullptr);
+}
+
+}  // namespace
+
+StopSignals::StopSignals(QObject* parent) : QObject(parent) {
+    int ends[2];
+    if (g_signalWriteEnd >= 0 || ::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    readEnd_.reset(ends[0]);
+    writeEnd_.reset(ends[1]);
+    g_signalWriteEnd = writeEnd_.get();
+    notifier_ = std::make_unique<QSocketNotifier>(readEnd_.get(), QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+        unsigned char byte = 0;
+        while (::read(readEnd_.get(), &byte, 1) > 0)
+            emit received(byte);
+    });
+    SetAction(OnSignal);
+}
+
+StopSignals::~StopSignals() {
+    if (!notifier_)
+        return;
+    SetAction(SIG_DFL);
+    g_signalWriteEnd = -1;
+}
+
+}  // namespace eb
