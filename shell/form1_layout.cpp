@@ -42,6 +42,12 @@ QLineEdit* Field(QWidget* parent, const char* name) {
     f->setObjectName(QString::fromLatin1(name));
     return f;
 }
+
+QGroupBox* Frame(QWidget* parent, const char* name, const char* caption) {
+    auto* f = new QGroupBox(QString::fromLatin1(caption), parent);
+    f->setObjectName(QString::fromLatin1(name));
+    return f;
+}
 // The window itself: a fixed size, bold Arial on white.
 void StyleWindow(QWidget& window) {
     window.setObjectName(QStringLiteral("Form1"));
@@ -124,16 +130,14 @@ void Form1::buildControls() {
     PushButton5 = Button(this, "PushButton5", "Load Sample/Example Files");
     Place(PushButton5, 4080, 3260, 3840, 405);
 
-    Frame1 = new QGroupBox(QStringLiteral("Save Results To This Folder"), this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = Frame(this, "Frame1", "Save Results To This Folder");
     Place(Frame1, 120, 5940, 7800, 810);
     Text1 = Field(Frame1, "Text1");
     Place(Text1, 240, 300, 6660, 345);
     PushButton7 = Button(Frame1, "PushButton7", "...");
     Place(PushButton7, 6960, 300, 600, 345);
 
-    Frame2 = new QGroupBox(QStringLiteral("Echo Options"), this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2 = Frame(this, "Frame2", "Echo Options");
     Place(Frame2, 120, 3720, 7800, 2175);
     const std::array<QLineEdit*, 4> echoFields = EchoRows(Frame2, Label1);
     Text2 = echoFields[0];
