@@ -16,9 +16,8 @@ e2e_require_tools sox
   { echo "SKIP: /usr/bin/python3 with mutagen is not installed"; exit 77; }
 e2e_begin
 
-cli() {
-  env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" "$bin/echobatch-cli" "$@"
-}
+run_cli=(env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" "$bin/echobatch-cli")
+cli() { "${run_cli[@]}" "$@"; }
 # expect NAME STATUS...: NUL-separated pairs for the checker.
 expect() { printf '%s\0%s\0' "$@" >>"$work/expected"; }
 
@@ -110,9 +109,8 @@ rm -rf "$out" && mkdir "$out"
 # /dev/zero never ends and has no separator: refused by its first overlong entry.
 for list in "$work/no such list" "$in" /dev/zero; do
   status=0
-  timeout 20 env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
-    "$bin/echobatch-cli" --out "$out" --from "$list" "$in/plain.mp3" >/dev/null 2>"$work/stderr" ||
-    status=$?
+  timeout 20 "${run_cli[@]}" --out "$out" --from "$list" "$in/plain.mp3" >/dev/null \
+    2>"$work/stderr" || status=$?
   [ "$status" = 2 ] || e2e_fail "--from '$list': exit $status"
   grep -q "cannot read the list" "$work/stderr" || e2e_fail "no reason: $(cat "$work/stderr")"
 done
