@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
 
 namespace eb {
@@ -13,9 +14,12 @@ constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUS
 // The handler only writes the signal's number into a pipe that the event loop reads.
 int g_signalWriteEnd = -1;
 
+// The interrupted code may be about to read errno, which the write can change: it is put back.
 void OnSignal(int signalNumber) {
+    const int savedErrno = errno;
     const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t n = ::write(g_signalWriteEnd, &byte, 1);
+    errno = savedErrno;
 }
 
 void SetAction(void (*handler)(int)) {
