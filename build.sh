@@ -24,7 +24,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
   clang libclang-rt-14-dev clang-format clang-tidy
-  dpkg-dev desktop-file-utils appstream man-db parallel bash-completion
+  dpkg-dev desktop-file-utils appstream man-db parallel bash-completion lintian
 )
 
 install_deps() {

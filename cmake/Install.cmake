@@ -12,9 +12,10 @@
 #   P/share/metainfo/org.echobatch.echobatch.metainfo.xml   the software-centre entry
 #   P/share/man/man1/echobatch.1.gz, echobatch-cli.1.gz
 #   P/share/bash-completion/completions/echobatch-cli
+#   P/share/doc/echobatch/copyright, changelog.gz   the licence and the changes
 #
-# Expects ECHOBATCH_DATA_DIR, ECHOBATCH_BESIDE_FILES, ECHOBATCH_METAINFO and ECHOBATCH_MAN_PAGES
-# from data/CMakeLists.txt.
+# Expects ECHOBATCH_DATA_DIR, ECHOBATCH_BESIDE_FILES, ECHOBATCH_METAINFO, ECHOBATCH_MAN_PAGES and
+# ECHOBATCH_PACKAGE_DOCS from data/CMakeLists.txt.
 
 set(ECHOBATCH_INSTALL_APPDIR lib/echobatch)
 
@@ -61,3 +62,4 @@ install(FILES ${ECHOBATCH_METAINFO} DESTINATION share/metainfo)
 install(FILES ${ECHOBATCH_MAN_PAGES} DESTINATION share/man/man1)
 install(FILES ${ECHOBATCH_DATA_DIR}/completion/echobatch-cli
   DESTINATION share/bash-completion/completions)
+install(FILES ${ECHOBATCH_PACKAGE_DOCS} DESTINATION share/doc/echobatch)
