@@ -101,8 +101,23 @@ std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& lab
             labels[k]->resize(qMin(needed, Px(1080 - 240)), labels[k]->height());
         echoFields[k] = Field(frame, fieldNames[k]);
         Place(echoFields[k], 1080, rows[k].top, 6420, 345);
+        // Tied to its caption, the field is spoken by the caption's words, without the colon.
+        labels[k]->setBuddy(echoFields[k]);
+        echoFields[k]->setAccessibleName(labels[k]->text().remove(QLatin1Char(':')).trimmed());
     }
     return echoFields;
+}
+
+// What a screen reader says for the controls whose text alone does not tell what they are.
+// Command1 holds the first focus without doing anything; it is announced as the place the
+// user is at rather than by its internal name.
+void NameForScreenReaders(Form1& form) {
+    form.Command1->setAccessibleName(QStringLiteral("Top of the window"));
+    form.Command1->setAccessibleDescription(QStringLiteral("Press Tab to reach the file list."));
+    form.ListView1->setAccessibleName(QStringLiteral("MP3 File(s)"));
+    form.ListView1->setAccessibleDescription(form.ListView1->toolTip());
+    form.Text1->setAccessibleName(form.Frame1->title());
+    form.PushButton7->setAccessibleName(QStringLiteral("Choose output folder"));
 }
 }  // namespace
 
@@ -154,6 +169,7 @@ void Form1::buildControls() {
     for (std::size_t k = 0; k + 1 < order.size(); ++k)
         setTabOrder(order[k], order[k + 1]);
     Command1->setFocus(Qt::OtherFocusReason);
+    NameForScreenReaders(*this);
 }
 
 }  // namespace eb

@@ -43,6 +43,10 @@ PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* pare
     play = new QPushButton(QStringLiteral("Play"), this);
     stop = new QPushButton(QStringLiteral("Stop"), this);
     sound = new QLabel(this);
+    fileName->setAccessibleDescription(QStringLiteral("The file shown"));
+    status->setAccessibleDescription(QStringLiteral("The state of the render"));
+    play->setAccessibleDescription(QStringLiteral("Play the file with the echo"));
+    stop->setAccessibleDescription(QStringLiteral("Stop playing"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(play);

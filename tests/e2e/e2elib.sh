@@ -80,13 +80,15 @@ e2e_preset_output_folder() {
   printf '%s\nOutput%%20Folder=%s/\n' "$section" "$1" >"$work/config/Quenforth/Quenforth.ini"
 }
 
-# Starts a program in the background with the private folders, on the xcb platform; NAME=value
-# arguments after the program add to (or override) that environment. Leaves its id in $app_pid.
+# Starts a program in the background with the private folders, on the xcb platform, in English
+# whatever the machine's locale; NAME=value arguments after the program add to (or override)
+# that environment. Leaves its id in $app_pid.
 e2e_start_app() {
   local program=$1
   shift
   env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    TEMP="$work/tmp" ECHOBATCH_UI_LOG="$work/ui.log" QT_QPA_PLATFORM=xcb "$@" \
+    TEMP="$work/tmp" ECHOBATCH_UI_LOG="$work/ui.log" QT_QPA_PLATFORM=xcb \
+    LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 "$@" \
     "$program" >"$work/app.log" 2>&1 &
   app_pid=$!
 }
