@@ -23,6 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${ECHOBATCH_WEB_URL})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "sox, libsox-fmt-mp3")
+# Qt's own translations give the buttons of a box the user's language too.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
 include(CPack)

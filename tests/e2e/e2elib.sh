@@ -55,6 +55,24 @@ e2e_cleanup() {
   exit "$status"
 }
 
+# Starts the calling script again under a session bus of its own, on which the accessibility
+# bus starts when a program or atspi_tree.py asks for it; skips without that bus or pyatspi.
+e2e_own_session_bus() {
+  e2e_require_tools dbus-run-session
+  /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is missing"; exit 77; }
+  [ -n "${ECHOBATCH_OWN_BUS:-}" ] || exec env ECHOBATCH_OWN_BUS=1 dbus-run-session -- "$0" "$@"
+}
+
+# Fails unless each pattern (grep -P) matches a line of the file, naming the first that does not.
+e2e_expect_lines() {
+  local file=$1 want
+  shift
+  for want in "$@"; do
+    grep -q -P -- "$want" "$file" || e2e_fail "nothing in $(basename "$file") matches $want:
+$(cat "$file")"
+  done
+}
+
 # The scratch folder $work with the program's private folders; cleaned up at the exit.
 e2e_begin() {
   work=$(mktemp -d)
