@@ -505,5 +505,165 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
         <source>Decay:</source>
         <translation>Abklingen:</translation>
     </message>
+    <message>
+        <source>cannot write into the output folder: </source>
+        <translation>in den Ausgabeordner kann nicht geschrieben werden: </translation>
+    </message>
+    <message>
+        <source>the name is not valid UTF-8 (%1); rename it</source>
+        <translation>der Name ist kein gültiges UTF-8 (%1); benennen Sie die Datei um</translation>
+    </message>
+    <message>
+        <source>the output would replace the input file itself</source>
+        <translation>die Ausgabe würde die Eingabedatei selbst ersetzen</translation>
+    </message>
+    <message>
+        <source>the output would replace another file of the list</source>
+        <translation>die Ausgabe würde eine andere Datei der Liste ersetzen</translation>
+    </message>
+    <message>
+        <source>SoX was not found</source>
+        <translation>SoX wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output</source>
+        <translation>das Werkzeug hat keine Ausgabe geschrieben</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output: </source>
+        <translation>das Werkzeug hat keine Ausgabe geschrieben: </translation>
+    </message>
+    <message>
+        <source>%1 samples clipped; lower Gain-Out or Decay</source>
+        <translation>%1 Samples übersteuert; Ausgangspegel oder Abklingen verringern</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>%1 kann nicht ersetzt werden: %2</translation>
+    </message>
+    <message>
+        <source>tags not copied: </source>
+        <translation>Tags nicht kopiert: </translation>
+    </message>
+    <message>
+        <source>a FIFO</source>
+        <translation>ein FIFO</translation>
+    </message>
+    <message>
+        <source>a character device</source>
+        <translation>ein zeichenorientiertes Gerät</translation>
+    </message>
+    <message>
+        <source>a block device</source>
+        <translation>ein blockorientiertes Gerät</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>ein Socket</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>keine Datei</translation>
+    </message>
+    <message>
+        <source>not a regular file: </source>
+        <translation>keine reguläre Datei: </translation>
+    </message>
+    <message>
+        <source>skipped: %1</source>
+        <translation>übersprungen: %1</translation>
+    </message>
+    <message>
+        <source>its output would replace the output of </source>
+        <translation>ihre Ausgabe würde die Ausgabe eines früheren Eintrags ersetzen: </translation>
+    </message>
+    <message>
+        <source>No output name can be formed: the file name has no &quot;.&quot;</source>
+        <translation>Es lässt sich kein Ausgabename bilden: Der Dateiname enthält keinen „.“</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; in %2 may stand for another file: a name there that is not valid UTF-8 reads the same</source>
+        <translation>der Name „%1“ in %2 kann für eine andere Datei stehen: Ein Name dort, der kein gültiges UTF-8 ist, liest sich gleich</translation>
+    </message>
+    <message>
+        <source>cannot read the rendered samples: </source>
+        <translation>die berechneten Samples können nicht gelesen werden: </translation>
+    </message>
+    <message>
+        <source>SoX could not be made ready</source>
+        <translation>SoX konnte nicht bereitgestellt werden</translation>
+    </message>
+    <message>
+        <source>the tag copy could not be started: %1</source>
+        <translation>das Kopieren der Tags konnte nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>the tag copy took longer than %1 s</source>
+        <translation>das Kopieren der Tags dauerte länger als %1 s</translation>
+    </message>
+    <message>
+        <source>the tag copy was ended by signal %1 (%2)</source>
+        <translation>das Kopieren der Tags wurde durch Signal %1 beendet (%2)</translation>
+    </message>
+    <message>
+        <source>the tag copy ended with exit code %1%2</source>
+        <translation>das Kopieren der Tags endete mit dem Rückgabewert %1%2</translation>
+    </message>
+    <message>
+        <source>the tool could not be started: %1 (%2)</source>
+        <translation>das Werkzeug konnte nicht gestartet werden: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended, but how it ended could not be learnt</source>
+        <translation>das Werkzeug wurde beendet, aber wie, ließ sich nicht feststellen</translation>
+    </message>
+    <message>
+        <source>the tool was ended by signal %1 (%2)</source>
+        <translation>das Werkzeug wurde durch Signal %1 beendet (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended with exit code %1</source>
+        <translation>das Werkzeug endete mit dem Rückgabewert %1</translation>
+    </message>
+    <message>
+        <source>Cannot make a private folder in %1: %2</source>
+        <translation>In %1 kann kein privater Ordner angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot use the private folder %1: it was replaced</source>
+        <translation>Der private Ordner %1 kann nicht verwendet werden: Er wurde ersetzt</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: it changed while it was checked</source>
+        <translation>%1 kann nicht gelesen werden: Die Datei hat sich während der Prüfung geändert</translation>
+    </message>
+    <message>
+        <source>SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set</source>
+        <translation>SoX wurde nicht in PATH (%1) gefunden, und ECHOBATCH_SOX ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>; passed over because other users could change them: </source>
+        <translation>; übergangen, weil andere Benutzer sie ändern könnten: </translation>
+    </message>
+    <message>
+        <source> (install the sox and libsox-fmt-mp3 packages)</source>
+        <translation> (installieren Sie die Pakete sox und libsox-fmt-mp3)</translation>
+    </message>
 </context>
 </TS>

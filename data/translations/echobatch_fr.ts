@@ -505,5 +505,165 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
         <source>Decay:</source>
         <translation>Atténuation :</translation>
     </message>
+    <message>
+        <source>cannot write into the output folder: </source>
+        <translation>impossible d&apos;écrire dans le dossier de sortie : </translation>
+    </message>
+    <message>
+        <source>the name is not valid UTF-8 (%1); rename it</source>
+        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide (%1) ; renommez le fichier</translation>
+    </message>
+    <message>
+        <source>the output would replace the input file itself</source>
+        <translation>la sortie remplacerait le fichier d&apos;entrée lui-même</translation>
+    </message>
+    <message>
+        <source>the output would replace another file of the list</source>
+        <translation>la sortie remplacerait un autre fichier de la liste</translation>
+    </message>
+    <message>
+        <source>SoX was not found</source>
+        <translation>SoX est introuvable</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output</source>
+        <translation>l&apos;outil n&apos;a rien écrit</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output: </source>
+        <translation>l&apos;outil n&apos;a rien écrit : </translation>
+    </message>
+    <message>
+        <source>%1 samples clipped; lower Gain-Out or Decay</source>
+        <translation>%1 échantillons écrêtés ; baissez le gain de sortie ou l&apos;atténuation</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>impossible de remplacer %1 : %2</translation>
+    </message>
+    <message>
+        <source>tags not copied: </source>
+        <translation>étiquettes non copiées : </translation>
+    </message>
+    <message>
+        <source>a FIFO</source>
+        <translation>un FIFO</translation>
+    </message>
+    <message>
+        <source>a character device</source>
+        <translation>un périphérique en mode caractère</translation>
+    </message>
+    <message>
+        <source>a block device</source>
+        <translation>un périphérique en mode bloc</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>un socket</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>un dossier</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>pas un fichier</translation>
+    </message>
+    <message>
+        <source>not a regular file: </source>
+        <translation>pas un fichier ordinaire : </translation>
+    </message>
+    <message>
+        <source>skipped: %1</source>
+        <translation>ignoré : %1</translation>
+    </message>
+    <message>
+        <source>its output would replace the output of </source>
+        <translation>sa sortie remplacerait celle d&apos;un élément précédent : </translation>
+    </message>
+    <message>
+        <source>No output name can be formed: the file name has no &quot;.&quot;</source>
+        <translation>Impossible de former un nom de sortie : le nom du fichier ne contient pas de « . »</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Dépassement de capacité</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; in %2 may stand for another file: a name there that is not valid UTF-8 reads the same</source>
+        <translation>le nom « %1 » dans %2 peut désigner un autre fichier : un nom qui s&apos;y trouve, en UTF-8 non valide, se lit de la même façon</translation>
+    </message>
+    <message>
+        <source>cannot read the rendered samples: </source>
+        <translation>impossible de lire les échantillons calculés : </translation>
+    </message>
+    <message>
+        <source>SoX could not be made ready</source>
+        <translation>SoX n&apos;a pas pu être préparé</translation>
+    </message>
+    <message>
+        <source>the tag copy could not be started: %1</source>
+        <translation>la copie des étiquettes n&apos;a pas pu démarrer : %1</translation>
+    </message>
+    <message>
+        <source>the tag copy took longer than %1 s</source>
+        <translation>la copie des étiquettes a duré plus de %1 s</translation>
+    </message>
+    <message>
+        <source>the tag copy was ended by signal %1 (%2)</source>
+        <translation>la copie des étiquettes a été arrêtée par le signal %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tag copy ended with exit code %1%2</source>
+        <translation>la copie des étiquettes s&apos;est terminée avec le code de sortie %1%2</translation>
+    </message>
+    <message>
+        <source>the tool could not be started: %1 (%2)</source>
+        <translation>l&apos;outil n&apos;a pas pu démarrer : %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended, but how it ended could not be learnt</source>
+        <translation>l&apos;outil s&apos;est arrêté, mais on n&apos;a pas pu savoir comment</translation>
+    </message>
+    <message>
+        <source>the tool was ended by signal %1 (%2)</source>
+        <translation>l&apos;outil a été arrêté par le signal %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended with exit code %1</source>
+        <translation>l&apos;outil s&apos;est terminé avec le code de sortie %1</translation>
+    </message>
+    <message>
+        <source>Cannot make a private folder in %1: %2</source>
+        <translation>Impossible de créer un dossier privé dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot use the private folder %1: it was replaced</source>
+        <translation>Impossible d&apos;utiliser le dossier privé %1 : il a été remplacé</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Impossible d&apos;écrire %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Impossible de lire %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: it changed while it was checked</source>
+        <translation>Impossible de lire %1 : le fichier a changé pendant la vérification</translation>
+    </message>
+    <message>
+        <source>SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set</source>
+        <translation>SoX est introuvable dans PATH (%1) et ECHOBATCH_SOX n&apos;est pas défini</translation>
+    </message>
+    <message>
+        <source>; passed over because other users could change them: </source>
+        <translation> ; écartés parce que d&apos;autres utilisateurs pourraient les modifier : </translation>
+    </message>
+    <message>
+        <source> (install the sox and libsox-fmt-mp3 packages)</source>
+        <translation> (installez les paquets sox et libsox-fmt-mp3)</translation>
+    </message>
 </context>
 </TS>

@@ -3,7 +3,8 @@
 # LANG) or LANGUAGE=fr, is read through AT-SPI (atspi_tree.py) for its translated controls and
 # echo fields that keep a point, and "Start Converting" on an empty list logs its box in the
 # language. echobatch-cli gives its messages in the language, while its exit status, its --json
-# keys and status words and its --dry-run commands stay exactly those of the C locale.
+# keys and status words (also of a skipped file, whose reason is translated) and its --dry-run
+# commands stay exactly those of the C locale.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -22,7 +23,7 @@ mkdir -p "$work/c" "$work/out"
 cli "$bin/echobatch-cli" --json --out "$work/c" "$work/tone.mp3" 2>/dev/null | sed 's/"seconds":[0-9.]*,//' >"$work/c.json"
 cli "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" >"$work/c.dry"
 
-check() {  # language, words in the tree, the empty list's box, the numeric message
+check() {  # language, words in the tree, the empty list's box, the numeric message, "skipped"
   local env=(LANGUAGE="$1") status=0
   [ "$1" = de ] && env+=(LANG=de_DE.UTF-8)
   rm -f "$work/ui.log" && e2e_start_app "$bin/echobatch" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "${env[@]}"
@@ -43,10 +44,14 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
     sed 's/"seconds":[0-9.]*,//' | cmp -s - "$work/c.json" || e2e_fail "$1: --json changed"
   cli "${env[@]}" "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" 2>/dev/null |
     cmp -s - "$work/c.dry" || e2e_fail "$1: --dry-run changed"
+  # An output that would replace its input: the reason in the language, the status as ever.
+  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" 2>/dev/null || true
+  grep -q "\"reason\":\"$5.*\"status\":\"skipped\"" "$work/skip.json" ||
+    e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json")"
 }
 check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0\.8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
-  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'"
+  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen
 check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0\.8$|tree\tFichier\(s\) MP3" \
-  'Aucun fichier ajouté.' 'Valeur numérique requise.'
+  'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré
 grep -q '"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
 echo "PASS: the window and the command line in German and French; --json and --dry-run unchanged"
