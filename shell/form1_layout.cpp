@@ -77,6 +77,23 @@ QTreeWidget* FileList(QWidget* parent) {
     return list;
 }
 
+// A translated caption wider than the room up to its field moves all four fields right (their
+// right edge stays), so that every caption is read whole and the fields stay aligned. The
+// English captions fit, and their fields keep the drawn place.
+void MakeRoomForCaptions(std::array<QLabel*, 4>& labels, std::array<QLineEdit*, 4>& fields) {
+    int widest = 0;
+    for (const QLabel* label : labels)
+        widest = qMax(widest, label->sizeHint().width());
+    if (widest <= Px(1080 - 240))
+        return;
+    const int left = Px(240) + widest + 4;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        labels[k]->resize(widest, labels[k]->height());
+        const QRect drawn = fields[k]->geometry();
+        fields[k]->setGeometry(left, drawn.top(), drawn.right() + 1 - left, drawn.height());
+    }
+}
+
 // The echo options' four rows, each a caption and its field.
 std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& labels) {
     struct Row {
@@ -105,6 +122,7 @@ std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& lab
         labels[k]->setBuddy(echoFields[k]);
         echoFields[k]->setAccessibleName(labels[k]->text().remove(QLatin1Char(':')).trimmed());
     }
+    MakeRoomForCaptions(labels, echoFields);
     return echoFields;
 }
 

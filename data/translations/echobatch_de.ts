@@ -17,7 +17,7 @@
     </message>
     <message>
         <source>Please try adding via the &quot;Add All&quot; button.</source>
-        <translation>Bitte fügen Sie sie über die Schaltfläche „Alle MP3-Dateien im Ordner hinzufügen“ hinzu.</translation>
+        <translation>Bitte fügen Sie sie über die Schaltfläche „Ordner mit MP3s hinzufügen“ hinzu.</translation>
     </message>
     <message>
         <source>Please select folder:</source>
@@ -89,7 +89,7 @@
     </message>
     <message>
         <source>Add All MP3 File(s) In Folder</source>
-        <translation>Alle MP3-Dateien im Ordner hinzufügen</translation>
+        <translation>Ordner mit MP3s hinzufügen</translation>
     </message>
     <message>
         <source>Start Converting</source>
