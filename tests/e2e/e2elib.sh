@@ -14,6 +14,10 @@
 # The program's output goes to $work/app.log, its boxes to $work/ui.log, its settings to
 # $work/config/Quenforth/Quenforth.ini. At the exit whatever is still running is ended.
 
+# Every program a script starts speaks English, whatever the machine's locale; a script that
+# wants another language says so for the program it starts.
+export LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8
+
 # The main window's caption and the title of its boxes.
 caption="Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"
 title="Tolvane Zemmik Oruth Vask Pellory Qub"
@@ -98,15 +102,13 @@ e2e_preset_output_folder() {
   printf '%s\nOutput%%20Folder=%s/\n' "$section" "$1" >"$work/config/Quenforth/Quenforth.ini"
 }
 
-# Starts a program in the background with the private folders, on the xcb platform, in English
-# whatever the machine's locale; NAME=value arguments after the program add to (or override)
-# that environment. Leaves its id in $app_pid.
+# Starts a program in the background with the private folders, on the xcb platform; NAME=value
+# arguments after the program add to (or override) that environment. Leaves its id in $app_pid.
 e2e_start_app() {
   local program=$1
   shift
   env HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
-    TEMP="$work/tmp" ECHOBATCH_UI_LOG="$work/ui.log" QT_QPA_PLATFORM=xcb \
-    LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 "$@" \
+    TEMP="$work/tmp" ECHOBATCH_UI_LOG="$work/ui.log" QT_QPA_PLATFORM=xcb "$@" \
     "$program" >"$work/app.log" 2>&1 &
   app_pid=$!
 }

@@ -18,7 +18,7 @@ e2e_own_session_bus "$@"
 e2e_begin
 e2e_start_xvfb
 sox -n -r 22050 -c 1 "$work/tone.mp3" synth 0.3 sine 330
-cli() { env LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 XDG_CONFIG_HOME="$work/config" "$@"; }
+cli() { env XDG_CONFIG_HOME="$work/config" "$@"; }
 mkdir -p "$work/c" "$work/out"
 cli "$bin/echobatch-cli" --json --out "$work/c" "$work/tone.mp3" 2>/dev/null | sed 's/"seconds":[0-9.]*,//' >"$work/c.json"
 cli "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" >"$work/c.dry"
