@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The window as a screen reader meets it, on Xvfb with a session bus of its own and the
-# accessibility bus: the tree read over AT-SPI (atspi_tree.py) names every control by what it
-# is, and a whole batch is done with keys alone: Tab to "Load Sample/Example Files", Space,
-# Escape for No, back to the list, the context-menu key and "Remove" for the first entry, Tab
-# to "Start Converting", Space, Enter on "Done."; four of the five samples are converted. Last
-# the context-menu key opens the preview, whose controls and drawing are named too.
+# The window as a screen reader reads it over AT-SPI (atspi_tree.py): every control named with
+# its role; a whole batch with keys alone (samples loaded, one removed through the context-menu
+# key, four converted, "Done." closed with Enter); the preview's drawing and buttons named.
 #   accessibility_e2e.sh <folder of echobatch>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -17,9 +14,7 @@ e2e_own_session_bus "$@"
 
 e2e_begin
 e2e_start_xvfb
-out="$work/out"
-mkdir -p "$out"
-e2e_preset_output_folder "$out"
+out="$work/out" && mkdir -p "$out" && e2e_preset_output_folder "$out"
 e2e_start_app "$bin/echobatch" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 e2e_wait_window
 sleep 1
@@ -34,8 +29,7 @@ e2e_expect_lines "$work/tree.txt" '^frame\tTolvane Zemmik Oruth Vask Pellory Qub
   '^tree\tMP3 File\(s\)\tDrag and drop files here\. Double-click item to remove it\.'
 ! grep -q -P '\tCommand1\t' "$work/tree.txt" || e2e_fail "an internal name is announced"
 
-xdotool windowfocus --sync "$wid"
-xdotool key --delay 120 Tab Tab Tab Tab Tab Tab space
+xdotool windowfocus --sync "$wid" key --delay 120 Tab Tab Tab Tab Tab Tab space
 for _ in $(seq 200); do grep -q "^question" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
 sleep 1
 /usr/bin/python3 "$tree" echobatch >"$work/box.txt"

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Both programs in German and French. The window, started with LANGUAGE=de (and a German
-# LANG) or LANGUAGE=fr, is read through AT-SPI (atspi_tree.py) for its translated controls and
-# echo fields that keep a point, and "Start Converting" on an empty list logs its box in the
-# language. echobatch-cli gives its messages in the language, while its exit status, its --json
-# keys and status words (also of a skipped file, whose reason is translated) and its --dry-run
+# Both programs in German and French: the window's controls read through AT-SPI, its echo
+# fields with a point, the empty list's box; echobatch-cli's messages and a skipped file's
+# reason translated, while its exit status, --json keys and status words and --dry-run
 # commands stay exactly those of the C locale.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
