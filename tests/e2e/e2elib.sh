@@ -59,12 +59,19 @@ e2e_cleanup() {
   exit "$status"
 }
 
-# Starts the calling script again under a session bus of its own, on which the accessibility
-# bus starts when a program or atspi_tree.py asks for it; skips without that bus or pyatspi.
+# Runs the calling script again under a session bus of its own, on which the accessibility bus
+# starts when a program or atspi_tree.py asks for it, and exits with its status; skips without
+# that bus or pyatspi. The accessibility bus puts its socket in the runtime folder, so each run
+# gets one of its own: two tests at once must not share (and remove) one socket.
 e2e_own_session_bus() {
   e2e_require_tools dbus-run-session
   /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is missing"; exit 77; }
-  [ -n "${ECHOBATCH_OWN_BUS:-}" ] || exec env ECHOBATCH_OWN_BUS=1 dbus-run-session -- "$0" "$@"
+  [ -z "${ECHOBATCH_OWN_BUS:-}" ] || return 0
+  local runtime status=0
+  runtime=$(mktemp -d)
+  env ECHOBATCH_OWN_BUS=1 XDG_RUNTIME_DIR="$runtime" dbus-run-session -- "$0" "$@" || status=$?
+  rm -rf "$runtime"
+  exit "$status"
 }
 
 # Fails unless each pattern (grep -P) matches a line of the file, naming the first that does not.
