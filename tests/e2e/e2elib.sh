@@ -59,10 +59,8 @@ e2e_cleanup() {
   exit "$status"
 }
 
-# Runs the calling script again under a session bus of its own, on which the accessibility bus
-# starts when a program or atspi_tree.py asks for it, and exits with its status; skips without
-# that bus or pyatspi. The accessibility bus puts its socket in the runtime folder, so each run
-# gets one of its own: two tests at once must not share (and remove) one socket.
+# Runs the calling script again, and exits with its status, under a session bus and a runtime
+# folder of its own (where the accessibility bus puts its socket); skips without pyatspi.
 e2e_own_session_bus() {
   e2e_require_tools dbus-run-session
   /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is missing"; exit 77; }
@@ -77,8 +75,7 @@ e2e_own_session_bus() {
 # Fails unless each pattern (grep -P) matches a line of the file, naming the first that does not.
 e2e_expect_lines() {
   local file=$1 want
-  shift
-  for want in "$@"; do
+  for want in "${@:2}"; do
     grep -q -P -- "$want" "$file" || e2e_fail "nothing in $(basename "$file") matches $want:
 $(cat "$file")"
   done
