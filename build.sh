@@ -24,7 +24,9 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
   clang libclang-rt-14-dev clang-format clang-tidy
-  dpkg-dev desktop-file-utils appstream man-db parallel bash-completion
+  dpkg-dev desktop-file-utils appstream man-db parallel bash-completion lintian
+  qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n
+  at-spi2-core dbus python3-pyatspi
 )
 
 install_deps() {

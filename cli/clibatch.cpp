@@ -6,6 +6,7 @@
 #include "cli/progressprinter.h"
 #include "cli/shownname.h"
 #include "core/steps.h"
+#include "core/usertext.h"
 #include "engine/conversionjob.h"
 #include "engine/encodingclass.h"
 #include "engine/outputpath.h"
@@ -53,8 +54,12 @@ int JobsWithinFileLimit(int jobs) {
         static_cast<int>(qBound(1L, (limit - kFilesReserved) / kFilesPerJob, 1024L));
     if (jobs <= allowed)
         return jobs;
-    QTextStream(stderr) << "echobatch-cli: --jobs " << jobs << " lowered to " << allowed
-                        << ": the open-file limit (" << limit << ") allows no more\n";
+    QTextStream(stderr) << UserText::tr(
+                               "echobatch-cli: --jobs %1 lowered to %2: the open-file "
+                               "limit (%3) allows no more\n")
+                               .arg(jobs)
+                               .arg(allowed)
+                               .arg(limit);
     return allowed;
 }
 
@@ -63,8 +68,10 @@ int JobsWithinFileLimit(int jobs) {
 void RemoveLeftTemporaries(const CliOptions& options) {
     if (const int removed = RemoveAbandonedTemporaries(options.outputFolder);
         removed > 0 && !options.quiet)
-        QTextStream(stderr) << "echobatch-cli: removed " << removed
-                            << " temporary file(s) left by a run that was ended\n";
+        QTextStream(stderr) << UserText::tr(
+                                   "echobatch-cli: removed %1 temporary file(s) left by a "
+                                   "run that was ended\n")
+                                   .arg(removed);
 }
 
 int ExitStatus(const QList<ConversionResult>& results, bool interrupted) {
@@ -115,7 +122,7 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         const QString& file = files[k];
         if (HasUndecodableBytes(file)) {
             err << "echobatch-cli: " << ShownName(file)
-                << ": skipped: the name is not valid UTF-8; rename it\n";
+                << UserText::tr(": skipped: the name is not valid UTF-8; rename it\n");
             ++skipped;
             continue;
         }

@@ -3,6 +3,7 @@
 #include "cli/listinput.h"
 #include "cli/shownname.h"
 #include "core/settingsstore.h"
+#include "core/usertext.h"
 #include "engine/encodingclass.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
@@ -20,7 +21,8 @@ namespace {
 
 const std::array<const char*, 4> kEchoOptions{"gain-in", "gain-out", "delay", "decay"};
 
-const char kUsage[] =
+const char kUsage[] = QT_TRANSLATE_NOOP(
+    "echobatch",
     "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]\n"
     "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]\n"
     "                     [--quiet] [--json] [--from FILE [--null]] [PATH...]\n"
@@ -52,7 +54,7 @@ const char kUsage[] =
     "output would replace the output of an earlier file of the same run is skipped.\n"
     "\n"
     "Exit status: 0 every file converted, 1 some file failed, 2 usage error,\n"
-    "130 interrupted.\n";
+    "130 interrupted.\n");
 
 void PrintError(const QString& text) {
     QTextStream(stderr) << "echobatch-cli: " << ShownName(text) << '\n';
@@ -60,7 +62,7 @@ void PrintError(const QString& text) {
 
 int UsageError(const QString& text) {
     PrintError(text);
-    QTextStream(stderr) << "Try 'echobatch-cli --help'.\n";
+    QTextStream(stderr) << UserText::tr("Try 'echobatch-cli --help'.") << '\n';
     return kExitUsage;
 }
 
@@ -97,9 +99,9 @@ std::optional<int> ReadSwitches(const QCommandLineParser& parser, const OptionSe
     options.keepTree = parser.isSet(o.keepTree);
     options.json = parser.isSet(o.json);
     if (options.json && options.dryRun)
-        return UsageError(QStringLiteral("--json and --dry-run both write to standard output"));
+        return UsageError(UserText::tr("--json and --dry-run both write to standard output"));
     if (parser.isSet(o.null) && !parser.isSet(o.from))
-        return UsageError(QStringLiteral("--null needs a list given with --from"));
+        return UsageError(UserText::tr("--null needs a list given with --from"));
     return std::nullopt;
 }
 
@@ -114,7 +116,7 @@ std::optional<int> ReadPaths(const QCommandLineParser& parser, const OptionSet& 
         options.paths += *listed;
     }
     if (options.paths.isEmpty())
-        return UsageError(QStringLiteral("no files given"));
+        return UsageError(UserText::tr("no files given"));
     return std::nullopt;
 }
 
@@ -126,7 +128,7 @@ std::optional<int> ReadJobs(const QCommandLineParser& parser, const OptionSet& o
     bool ok = false;
     const int n = parser.value(o.jobs).toInt(&ok);
     if (!ok || n < 0 || n > 1024)
-        return UsageError(QStringLiteral("--jobs needs a whole number from 0 to 1024, not '%1'")
+        return UsageError(UserText::tr("--jobs needs a whole number from 0 to 1024, not '%1'")
                               .arg(parser.value(o.jobs)));
     if (n > 0)
         options.jobs = n;
@@ -141,8 +143,8 @@ std::optional<int> ReadBitrate(const QCommandLineParser& parser, const OptionSet
     options.bitrate = parser.value(o.bitrate).toInt(&ok);
     if (!ok || !IsEncoderBitrate(options.bitrate))
         return UsageError(
-            QStringLiteral("--bitrate needs 'keep' or one of 8, 16, 24, 32, 40, 48, 56, 64, "
-                           "80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not '%1'")
+            UserText::tr("--bitrate needs 'keep' or one of 8, 16, 24, 32, 40, 48, 56, 64, "
+                         "80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not '%1'")
                 .arg(parser.value(o.bitrate)));
     return std::nullopt;
 }
@@ -155,16 +157,15 @@ std::optional<int> ReadOutputFolder(const QCommandLineParser& parser, const Opti
             ? parser.value(o.out)
             : SettingsStore::read(QString::fromLatin1(keys::kOutputFolder), QString());
     if (options.outputFolder.isEmpty())
-        return UsageError(QStringLiteral(
+        return UsageError(UserText::tr(
             "no output folder: give one with --out DIR (none is stored in the settings either)"));
     if (HasUndecodableBytes(options.outputFolder))
-        return UsageError(QStringLiteral("the output folder's name is not valid UTF-8 and cannot "
-                                         "be used as it is: %1")
+        return UsageError(UserText::tr("the output folder's name is not valid UTF-8 and cannot "
+                                       "be used as it is: %1")
                               .arg(EscapedText(options.outputFolder, true)));
     if (!IsFolder(options.outputFolder))
-        return UsageError(
-            QStringLiteral("Folder does not exist. Please select another folder. (%1)")
-                .arg(options.outputFolder));
+        return UsageError(UserText::tr("Folder does not exist. Please select another folder. (%1)")
+                              .arg(options.outputFolder));
     return std::nullopt;
 }
 
@@ -182,10 +183,10 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
                                               QString::fromLatin1(kEchoFields[k].fallback));
         if (!IsNumericText(*texts[k]))
             wrong += QStringLiteral("\n  %1 '%2' (--%3)")
-                         .arg(QString::fromLatin1(kEchoFields[k].label), *texts[k], name);
+                         .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);
     }
     if (!wrong.isEmpty())
-        return UsageError(QStringLiteral("Numeric value required.") + wrong);
+        return UsageError(UserText::tr("Numeric value required.") + wrong);
     return std::nullopt;
 }
 
@@ -199,7 +200,7 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(o.help)) {
-        std::fputs(kUsage, stdout);
+        std::fputs(UserText::tr(kUsage).toLocal8Bit().constData(), stdout);
         return kExitConverted;
     }
     if (parser.isSet(o.version)) {

@@ -1,5 +1,6 @@
 #include "cli/clipaths.h"
 
+#include "core/usertext.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
 
@@ -34,7 +35,7 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
         folderGiven = true;
         const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield);
         if (!scan.failure.isEmpty()) {
-            result.errors << QStringLiteral("%1: the folder could not be scanned completely: %2")
+            result.errors << UserText::tr("%1: the folder could not be scanned completely: %2")
                                  .arg(path, scan.failure);
             continue;
         }
@@ -47,7 +48,7 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
             result.subfolders << SubfolderOf(file, path);
     }
     if (folderGiven && result.files.isEmpty() && result.errors.isEmpty())
-        result.errors << QStringLiteral("no MP3 files found in the folders given");
+        result.errors << UserText::tr("no MP3 files found in the folders given");
     return result;
 }
 

@@ -1,5 +1,6 @@
 #include "cli/jsonreport.h"
 
+#include "engine/outputclaims.h"
 #include "engine/pathtext.h"
 
 #include <QJsonDocument>
@@ -22,7 +23,7 @@ void AddPath(QJsonObject& line, const QString& key, const QString& path) {
 QString ReportStatus(const ConversionResult& result) {
     if (result.converted)
         return result.warning.isEmpty() ? QStringLiteral("converted") : QStringLiteral("warning");
-    if (result.output.isEmpty() || result.reason.startsWith(QStringLiteral("skipped")))
+    if (result.output.isEmpty() || IsSkippedReason(result.reason))
         return QStringLiteral("skipped");
     return QStringLiteral("failed");
 }

@@ -1,5 +1,6 @@
 #include "cli/listinput.h"
 
+#include "core/usertext.h"
 #include "engine/pathtext.h"
 
 #include <QFile>
@@ -22,9 +23,9 @@ Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
     const bool fromStdin = file == QStringLiteral("-");
     const bool opened = fromStdin ? list.open(stdin, QIODevice::ReadOnly)
                                   : (list.setFileName(file), list.open(QIODevice::ReadOnly));
-    const QString name = fromStdin ? QStringLiteral("standard input") : file;
+    const QString name = fromStdin ? UserText::tr("standard input") : file;
     const auto failed = [&name](const QString& why) {
-        return Failed{QStringLiteral("cannot read the list %1: %2").arg(name, why)};
+        return Failed{UserText::tr("cannot read the list %1: %2").arg(name, why)};
     };
     if (!opened)
         return failed(list.errorString());
@@ -44,7 +45,7 @@ Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
         }
         pending.remove(0, start);
         if (pending.size() > kLongestEntry)
-            return failed(QStringLiteral("an entry is longer than %1 bytes; is it a list of paths?")
+            return failed(UserText::tr("an entry is longer than %1 bytes; is it a list of paths?")
                               .arg(kLongestEntry));
         if (chunk.isEmpty())
             break;

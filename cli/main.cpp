@@ -3,6 +3,7 @@
 #include "cli/clioptions.h"
 #include "cli/clipaths.h"
 #include "cli/shownname.h"
+#include "core/usertext.h"
 #include "engine/pathtext.h"
 #include "engine/processsetup.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     eb::PrepareProcess();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("echobatch-cli"));
+    eb::InstallTranslations();
 
     // The arguments exactly as given: a byte that is not UTF-8 is kept recognisable (Qt's own
     // list would turn it into U+FFFD, which names another file).

@@ -1,5 +1,6 @@
 #include "cli/progressprinter.h"
 
+#include "core/usertext.h"
 #include "engine/pathtext.h"
 
 #include <unistd.h>
@@ -30,10 +31,10 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
     print(result.converted
-              ? QStringLiteral("%1 converted  %2 -> %3").arg(position, result.input, result.output)
-              : QStringLiteral("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
+              ? UserText::tr("%1 converted  %2 -> %3").arg(position, result.input, result.output)
+              : UserText::tr("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
     if (result.converted && !result.warning.isEmpty())
-        print(QStringLiteral("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
+        print(UserText::tr("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
 
 void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {
@@ -52,7 +53,7 @@ void ProgressPrinter::summary(const QList<ConversionResult>& results, bool inter
     const auto tellWarnings = [&] {
         if (warned.isEmpty())
             return;
-        print(QStringLiteral("echobatch-cli: %1 of %2 files converted with a warning:")
+        print(UserText::tr("echobatch-cli: %1 of %2 files converted with a warning:")
                   .arg(warned.size())
                   .arg(results.size()));
         for (const ConversionResult* r : warned)
@@ -60,7 +61,7 @@ void ProgressPrinter::summary(const QList<ConversionResult>& results, bool inter
     };
     const qsizetype converted = results.size() - failed.size();
     if (interrupted) {
-        print(QStringLiteral("echobatch-cli: interrupted; %1 of %2 files converted")
+        print(UserText::tr("echobatch-cli: interrupted; %1 of %2 files converted")
                   .arg(converted)
                   .arg(results.size()));
         tellWarnings();
@@ -68,12 +69,12 @@ void ProgressPrinter::summary(const QList<ConversionResult>& results, bool inter
     }
     if (failed.isEmpty()) {
         if (!quiet_)
-            print(QStringLiteral("echobatch-cli: %1 of %1 files converted").arg(results.size()));
+            print(UserText::tr("echobatch-cli: %1 of %1 files converted").arg(results.size()));
         tellWarnings();
         return;
     }
     tellWarnings();
-    print(QStringLiteral("echobatch-cli: %1 of %2 files failed:")
+    print(UserText::tr("echobatch-cli: %1 of %2 files failed:")
               .arg(failed.size())
               .arg(results.size()));
     for (const ConversionResult* r : failed)
@@ -101,11 +102,9 @@ void ProgressPrinter::drawBar() {
         return;
     const int filled = done_ * kBarWidth / total_;
     const QString bar = QString(filled, u'#') + QString(kBarWidth - filled, u'-');
-    const QString text = QStringLiteral("\r\x1b[K[%1] %2/%3 done, %4 running")
-                             .arg(bar)
-                             .arg(done_)
-                             .arg(total_)
-                             .arg(running_);
+    const QString text =
+        QStringLiteral("\r\x1b[K") +
+        UserText::tr("[%1] %2/%3 done, %4 running").arg(bar).arg(done_).arg(total_).arg(running_);
     std::fputs(text.toLocal8Bit().constData(), stream_);
     std::fflush(stream_);
 }

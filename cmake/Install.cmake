@@ -4,7 +4,8 @@
 #                           echobatch-tagcopy-formats, which they start from their own
 #                           folder) with everything that lies beside them (Samples/,
 #                           HAND-M.CUR, drag.ico, help.html, skins/, echobatch.png), so that
-#                           the program finds them in its own folder
+#                           the program finds them in its own folder; translations/ with
+#                           the compiled translations
 #   P/bin/echobatch         relative symbolic links into lib/echobatch; the program's folder is
 #   P/bin/echobatch-cli     the folder of the resolved executable, so the links find the data
 #   P/share/applications/echobatch.desktop
@@ -12,9 +13,10 @@
 #   P/share/metainfo/org.echobatch.echobatch.metainfo.xml   the software-centre entry
 #   P/share/man/man1/echobatch.1.gz, echobatch-cli.1.gz
 #   P/share/bash-completion/completions/echobatch-cli
+#   P/share/doc/echobatch/copyright, changelog.gz   the licence and the changes
 #
-# Expects ECHOBATCH_DATA_DIR, ECHOBATCH_BESIDE_FILES, ECHOBATCH_METAINFO and ECHOBATCH_MAN_PAGES
-# from data/CMakeLists.txt.
+# Expects ECHOBATCH_DATA_DIR, ECHOBATCH_BESIDE_FILES, ECHOBATCH_METAINFO, ECHOBATCH_MAN_PAGES,
+# ECHOBATCH_TRANSLATIONS and ECHOBATCH_PACKAGE_DOCS from data/CMakeLists.txt.
 
 set(ECHOBATCH_INSTALL_APPDIR lib/echobatch)
 
@@ -40,6 +42,8 @@ foreach(rel IN LISTS ECHOBATCH_BESIDE_FILES)
     DESTINATION ${ECHOBATCH_INSTALL_APPDIR}/${rel_dir})
 endforeach()
 
+install(FILES ${ECHOBATCH_TRANSLATIONS} DESTINATION ${ECHOBATCH_INSTALL_APPDIR}/translations)
+
 # The launchers: relative links, so the tree can be moved or staged with DESTDIR.
 foreach(program IN LISTS echobatch_installed_programs)
   install(CODE "
@@ -61,3 +65,4 @@ install(FILES ${ECHOBATCH_METAINFO} DESTINATION share/metainfo)
 install(FILES ${ECHOBATCH_MAN_PAGES} DESTINATION share/man/man1)
 install(FILES ${ECHOBATCH_DATA_DIR}/completion/echobatch-cli
   DESTINATION share/bash-completion/completions)
+install(FILES ${ECHOBATCH_PACKAGE_DOCS} DESTINATION share/doc/echobatch)

@@ -1,5 +1,7 @@
 #include "core/steps.h"
 
+#include "core/usertext.h"
+
 namespace eb {
 
 StepError::StepError(const QString& description) : std::runtime_error(description.toStdString()) {}
@@ -13,9 +15,9 @@ QString HandlerLabel(const QString& handler) {
 }
 
 QString ComposeErrorReport(const QString& label, int line, const QString& description) {
-    return description + QStringLiteral("\r\n") + label + QStringLiteral("at line ") +
+    return description + QStringLiteral("\r\n") + label + UserText::tr("at line ") +
            QString::number(line) + QStringLiteral("\r\r") +
-           QStringLiteral("Please email screenshot of this message to ") +
+           UserText::tr("Please email screenshot of this message to ") +
            QStringLiteral(ECHOBATCH_SUPPORT_EMAIL);
 }
 

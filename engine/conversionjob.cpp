@@ -3,6 +3,7 @@
 #include "core/result.h"
 #include "core/steps.h"
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/encodingclass.h"
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
@@ -67,7 +68,7 @@ QString CreateError(int error) {
                    "cannot open another file: %1 (a limit of this process or system, "
                    "not of the output folder)")
             .arg(ErrnoText(error));
-    return QStringLiteral("cannot write into the output folder: ") + ErrnoText(error);
+    return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
 }
 
 // Creates an empty hidden file beside the output, with the permissions a new output gets,
@@ -91,16 +92,16 @@ Result<QString> CreateTemporary(const QString& output) {
 QString RefusalOf(const QString& input, const QString& output, bool exactNames) {
     for (const QString& path : {input, output}) {
         if (HasUndecodableBytes(path))
-            return QStringLiteral("skipped: the name is not valid UTF-8 (%1); rename it")
-                .arg(EscapedText(path, true));
+            return SkippedReason(UserText::tr("the name is not valid UTF-8 (%1); rename it")
+                                     .arg(EscapedText(path, true)));
         if (!exactNames) {
             if (const QString doubt = LookAlikeDoubt(AbsolutePath(path)); !doubt.isEmpty())
-                return QStringLiteral("skipped: ") + doubt;
+                return SkippedReason(doubt);
         }
     }
     const QString why = NotRegularReason(QFile::encodeName(AbsolutePath(input)));
-    if (why.startsWith(QStringLiteral("not a regular file")))
-        return QStringLiteral("skipped: ") + why;
+    if (why.startsWith(NotRegularPrefix()))
+        return SkippedReason(why);
     return QString();
 }
 
@@ -137,11 +138,11 @@ bool ConversionJob::checkOutputIsFree(const std::function<bool(const FileIdentit
     if (!existing)
         return true;
     if (IdentityOf(result_.input) == existing) {
-        fail(QStringLiteral("skipped: the output would replace the input file itself"));
+        fail(SkippedReason(UserText::tr("the output would replace the input file itself")));
         return false;
     }
     if (isListFile && isListFile(*existing)) {
-        fail(QStringLiteral("skipped: the output would replace another file of the list"));
+        fail(SkippedReason(UserText::tr("the output would replace another file of the list")));
         return false;
     }
     return true;
@@ -232,7 +233,7 @@ bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
     if (!tools.program().isEmpty())
         return false;
     // Said in the same words as the deployment's report.
-    fail(tools.missing.isEmpty() ? QStringLiteral("SoX was not found") : tools.missing);
+    fail(tools.missing.isEmpty() ? UserText::tr("SoX was not found") : tools.missing);
     return true;
 }
 
@@ -289,8 +290,8 @@ QString NoOutputWritten(const RunEnd& end) {
     if (::stat(QFile::encodeName(end.temporary).constData(), &st) == 0 && st.st_size > 0)
         return {};
     const QString last = LastLine(end.outcome.stderrTail);
-    return last.isEmpty() ? QStringLiteral("the tool wrote no output")
-                          : QStringLiteral("the tool wrote no output: ") + last;
+    return last.isEmpty() ? UserText::tr("the tool wrote no output")
+                          : UserText::tr("the tool wrote no output: ") + last;
 }
 
 // Why a finished run converted nothing: the first of these checks that gives a reason, in
@@ -311,7 +312,7 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     const QString reason = RunFailure({outcome, program, temp_});
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
-            addWarning(QStringLiteral("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
+            addWarning(UserText::tr("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
         if (attachTags())
             return;  // the tag copy runs on and settles the file when it ends
     }
@@ -323,7 +324,7 @@ void ConversionJob::settle(QString reason) {
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
-        reason = QStringLiteral("cannot replace %1: %2").arg(result_.output, ErrnoText(errno));
+        reason = UserText::tr("cannot replace %1: %2").arg(result_.output, ErrnoText(errno));
     }
     ReleaseUnlinkedTemporaries();
     if (reason.isEmpty()) {
@@ -346,7 +347,7 @@ bool ConversionJob::attachTags() {
         return false;
     const Result<QString> tagged = CreateTemporary(result_.output);
     if (!tagged) {
-        addWarning(QStringLiteral("tags not copied: ") + tagged.error());
+        addWarning(UserText::tr("tags not copied: ") + tagged.error());
         return false;
     }
     tagged_ = *tagged;
@@ -383,7 +384,7 @@ void ConversionJob::takeTags() {
     if (tags.kind == Kind::Stopped)
         fail(QStringLiteral("stopped"));
     else if (tags.kind == Kind::NotCopied)
-        addWarning(QStringLiteral("tags not copied: ") + tags.text);
+        addWarning(UserText::tr("tags not copied: ") + tags.text);
     else if (!tags.text.isEmpty())
         addWarning(tags.text);
 }

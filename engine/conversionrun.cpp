@@ -2,6 +2,7 @@
 
 #include "core/prompter.h"
 #include "core/steps.h"
+#include "core/usertext.h"
 #include "engine/batchhost.h"
 #include "engine/conversionjob.h"
 #include "engine/pathhelpers.h"
@@ -36,12 +37,12 @@ QString Listed(const QList<Failure>& list) {
 // not be copied, samples were clipped: the audio is there, but the user must know what it
 // lacks).
 QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total) {
-    QString text = QStringLiteral("Done.");
+    QString text = UserText::tr("Done.");
     if (!failures.isEmpty())
-        text += QStringLiteral("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total) +
+        text += UserText::tr("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total) +
                 Listed(failures);
     if (!warnings.isEmpty())
-        text += QStringLiteral("\n\n%1 of %2 files converted with a warning:")
+        text += UserText::tr("\n\n%1 of %2 files converted with a warning:")
                     .arg(warnings.size())
                     .arg(total) +
                 Listed(warnings);
@@ -58,14 +59,14 @@ bool MayStart(BatchHost& host, StepRunner& steps) {
     bool empty = false;
     steps.step(100, [&] { empty = host.entryCount() <= 0; });
     if (empty) {
-        host.prompter().message(QStringLiteral("No files added."));
+        host.prompter().message(UserText::tr("No files added."));
         return false;
     }
     bool folder = false;
     steps.step(102, [&] { folder = IsFolder(host.outputFolderText()); });
     if (!folder) {
         host.prompter().message(
-            QStringLiteral("Folder does not exist. Please select another folder."));
+            UserText::tr("Folder does not exist. Please select another folder."));
         return false;
     }
     QString wrongTexts;
@@ -186,11 +187,11 @@ bool ActiveBatch::convertEntry(int i) {
         return true;
     showProgress(i);
     QString input;
-    const QString entry = QStringLiteral("entry %1").arg(i);
+    const QString entry = UserText::tr("entry %1").arg(i);
     if (!fileStep(144, entry, [&] { input = host_.entryText(i); }))
         return true;
     const QString name = FileNameOf(input);
-    steps_.step(146, [&] { host_.setProgressText(QStringLiteral("Processing: ") + name); });
+    steps_.step(146, [&] { host_.setProgressText(UserText::tr("Processing: ") + name); });
     steps_.step(148, [] { QCoreApplication::processEvents(); });
     if (aborted_)
         return false;
@@ -209,9 +210,9 @@ bool ActiveBatch::stillListed(int i) {
         return true;
     }
     if (!goneReported_)
-        steps_.step(144, [] { throw StepError(QStringLiteral("Index out of bounds")); });
+        steps_.step(144, [] { throw StepError(UserText::tr("Index out of bounds")); });
     goneReported_ = true;
-    failures_.append({QStringLiteral("entry %1").arg(i), QStringLiteral("no longer in the list")});
+    failures_.append({UserText::tr("entry %1").arg(i), UserText::tr("no longer in the list")});
     return false;
 }
 
@@ -219,7 +220,7 @@ void ActiveBatch::showProgress(int i) {
     steps_.step(142, [&] {
         const int now = host_.entryCount();
         if (now == 0)
-            throw StepError(QStringLiteral("Division by zero"));
+            throw StepError(UserText::tr("Division by zero"));
         host_.setProgressValue(static_cast<double>(i) / static_cast<double>(now) * 100.0);
     });
 }
@@ -276,7 +277,7 @@ void ActiveBatch::finish(int count) {
         return;
     steps_.step(160, [&] { host_.setBusy(false); });
     steps_.step(162, [&] { host_.setProgressValue(0); });
-    steps_.step(164, [&] { host_.setProgressText(QStringLiteral("Progress Bar")); });
+    steps_.step(164, [&] { host_.setProgressText(UserText::tr("Progress Bar")); });
     steps_.step(166, [&] { host_.prompter().message(Summary(failures_, warnings_, count)); });
 }
 
@@ -287,7 +288,7 @@ void ConversionRun::abort() {
 
 void ConversionRun::run(BatchHost& host) {
     if (active_) {
-        host.prompter().message(QStringLiteral("A conversion is already running."),
+        host.prompter().message(UserText::tr("A conversion is already running."),
                                 Prompter::Icon::Warning);
         return;
     }

@@ -1,6 +1,7 @@
 #include "engine/filesafety.h"
 
 #include "core/systemerror.h"
+#include "core/usertext.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,16 +29,20 @@ QString KindOfMode(mode_t mode) {
     if (S_ISREG(mode))
         return QString();
     if (S_ISFIFO(mode))
-        return QStringLiteral("a FIFO");
+        return UserText::tr("a FIFO");
     if (S_ISCHR(mode))
-        return QStringLiteral("a character device");
+        return UserText::tr("a character device");
     if (S_ISBLK(mode))
-        return QStringLiteral("a block device");
+        return UserText::tr("a block device");
     if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
+        return UserText::tr("a socket");
     if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
-    return QStringLiteral("not a file");
+        return UserText::tr("a folder");
+    return UserText::tr("not a file");
+}
+
+QString NotRegularPrefix() {
+    return UserText::tr("not a regular file: ");
 }
 
 QString NotRegularReason(const QByteArray& path) {
@@ -45,7 +50,7 @@ QString NotRegularReason(const QByteArray& path) {
     if (::stat(path.constData(), &st) != 0)
         return ErrnoText(errno);
     const QString kind = KindOfMode(st.st_mode);
-    return kind.isEmpty() ? QString() : QStringLiteral("not a regular file: ") + kind;
+    return kind.isEmpty() ? QString() : NotRegularPrefix() + kind;
 }
 
 Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path) {
@@ -56,7 +61,7 @@ Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path) {
         return Failed{ErrnoText(errno)};
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return Failed{QStringLiteral("not a regular file: ") + KindOfMode(st.st_mode)};
+        return Failed{NotRegularPrefix() + KindOfMode(st.st_mode)};
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     return fd;
 }

@@ -17,6 +17,9 @@ namespace eb {
 // regular file.
 QString KindOfMode(mode_t mode);
 
+// The start of every reason that a path is not a regular file, in the user's language.
+QString NotRegularPrefix();
+
 // Why the path cannot be taken as a regular file ("not a regular file: a FIFO"), or the
 // system's reason when it cannot be looked at; empty when it names a regular file (links
 // followed). Opens nothing.

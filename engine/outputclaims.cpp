@@ -1,5 +1,6 @@
 #include "engine/outputclaims.h"
 
+#include "core/usertext.h"
 #include "engine/outputpath.h"
 
 #include <QDir>
@@ -38,8 +39,16 @@ QStringList EarlierOwners(const QStringList& entries, const QStringList& outputs
     return owners;
 }
 
+QString SkippedReason(const QString& why) {
+    return UserText::tr("skipped: %1").arg(why);
+}
+
+bool IsSkippedReason(const QString& reason) {
+    return reason.startsWith(SkippedReason(QString()));
+}
+
 QString ReplacesEarlierOutput(const QString& earlierEntry) {
-    return QStringLiteral("skipped: its output would replace the output of ") + earlierEntry;
+    return SkippedReason(UserText::tr("its output would replace the output of ") + earlierEntry);
 }
 
 }  // namespace eb

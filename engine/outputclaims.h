@@ -36,4 +36,9 @@ QStringList EarlierOwners(const QStringList& entries, const QStringList& outputs
 // The reason an entry is skipped for an earlier entry's output.
 QString ReplacesEarlierOutput(const QString& earlierEntry);
 
+// A file left alone on purpose says so first: "skipped: <why>" in the user's language.
+// IsSkippedReason tells such a reason from a failure in whatever language it was made.
+QString SkippedReason(const QString& why);
+bool IsSkippedReason(const QString& reason);
+
 }  // namespace eb

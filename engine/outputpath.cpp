@@ -1,6 +1,7 @@
 #include "engine/outputpath.h"
 
 #include "core/steps.h"
+#include "core/usertext.h"
 #include "engine/pathhelpers.h"
 
 #include <QDir>
@@ -12,7 +13,7 @@ QString OutputPathFor(const QString& outputFolderText, const QString& inputPath)
     try {
         base = StripExtension(FileNameOf(inputPath));
     } catch (const StepError&) {
-        throw StepError(QStringLiteral("No output name can be formed: the file name has no \".\""));
+        throw StepError(UserText::tr("No output name can be formed: the file name has no \".\""));
     }
     QString path = outputFolderText;
     if (!path.endsWith(QLatin1Char('/')))

@@ -1,6 +1,7 @@
 #include "engine/pathhelpers.h"
 
 #include "core/steps.h"
+#include "core/usertext.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -19,7 +20,7 @@ QString StripExtension(const QString& name) {
     if (dot < 0)
         throw StepError(QString::fromLatin1(kInvalidArgument));
     if (dot + 1 > 32767)
-        throw StepError(QStringLiteral("Overflow"));
+        throw StepError(UserText::tr("Overflow"));
     return name.left(dot);
 }
 

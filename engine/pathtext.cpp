@@ -1,5 +1,6 @@
 #include "engine/pathtext.h"
 
+#include "core/usertext.h"
 #include "posix/dirstream.h"
 
 #include <QFile>
@@ -144,7 +145,7 @@ QString LookAlikeDoubt(const QString& absolutePath) {
                     }
                 }
                 if (doubt)
-                    return QStringLiteral(
+                    return UserText::tr(
                                "the name \"%1\" in %2 may stand for another file: a name there "
                                "that is not valid UTF-8 reads the same")
                         .arg(part, folder);

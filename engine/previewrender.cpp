@@ -1,5 +1,6 @@
 #include "engine/previewrender.h"
 
+#include "core/usertext.h"
 #include "engine/conversionjob.h"
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
@@ -29,7 +30,7 @@ QStringList Trim() {
 Result<PreviewAudio> ReadSamples(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Failed{QStringLiteral("cannot read the rendered samples: ") + file.errorString()};
+        return Failed{UserText::tr("cannot read the rendered samples: ") + file.errorString()};
     PreviewAudio audio;
     audio.pcm = file.readAll();
     audio.pcm.truncate(audio.frames() * PreviewAudio::kFrameBytes);
@@ -164,7 +165,7 @@ Result<> PreviewRender::makeFolder() {
     if (!tools_.folder.isEmpty() && tools_.programFd() >= 0)
         return {};
     const QString why = !tools_.missing.isEmpty() ? tools_.missing
-                        : report.first.isEmpty()  ? QStringLiteral("SoX could not be made ready")
+                        : report.first.isEmpty()  ? UserText::tr("SoX could not be made ready")
                                                   : report.first;
     DiscardTools(tools_);
     return Failed{why};

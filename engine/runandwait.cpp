@@ -1,5 +1,6 @@
 #include "engine/runandwait.h"
 
+#include "core/usertext.h"
 #include "engine/batchhost.h"
 
 #include <QEventLoop>
@@ -53,7 +54,7 @@ int RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
     };
 
     int counter = 1;
-    show(QStringLiteral("Please wait.. ") + QString::number(counter));
+    show(UserText::tr("Please wait.. ") + QString::number(counter));
 
     if (run.isRunning()) {
         QEventLoop loop;
@@ -61,7 +62,7 @@ int RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
         QObject::connect(&pass, &QTimer::timeout, &loop, [&] {
             if (counter < INT32_MAX)
                 ++counter;
-            show(QStringLiteral("Please wait.. ") + QString::number(counter));
+            show(UserText::tr("Please wait.. ") + QString::number(counter));
         });
         QObject::connect(&run, &ToolRun::finished, &loop, &QEventLoop::quit);
         pass.start(kPassMs);
@@ -69,7 +70,7 @@ int RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
             loop.exec();
     }
 
-    show(QStringLiteral("Progress Bar"));
+    show(UserText::tr("Progress Bar"));
     if (outcome)
         *outcome = run.outcome();
     if (displayFailure)

@@ -1,6 +1,7 @@
 #include "engine/tagcopyrun.h"
 
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/toolcommand.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
@@ -65,15 +66,15 @@ TagCopyRun::Result TagCopyRun::interpret(const ToolRun::Outcome& outcome, bool t
     using Kind = Result::Kind;
     const QString last = LastLine(outcome.stderrTail);
     if (!outcome.started)
-        return {Kind::NotCopied, QStringLiteral("the tag copy could not be started: %1")
+        return {Kind::NotCopied, UserText::tr("the tag copy could not be started: %1")
                                      .arg(ErrnoText(outcome.startErrno))};
     if (timedOut)
         return {Kind::NotCopied,
-                QStringLiteral("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0)};
+                UserText::tr("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0)};
     if (outcome.cancelled)
         return {Kind::Stopped, QString()};
     if (outcome.crashed)
-        return {Kind::NotCopied, QStringLiteral("the tag copy was ended by signal %1 (%2)")
+        return {Kind::NotCopied, UserText::tr("the tag copy was ended by signal %1 (%2)")
                                      .arg(outcome.signal)
                                      .arg(QString::fromLocal8Bit(strsignal(outcome.signal)))};
     if (outcome.exitCode == 0)
@@ -82,7 +83,7 @@ TagCopyRun::Result TagCopyRun::interpret(const ToolRun::Outcome& outcome, bool t
         return {Kind::NoTags, QString()};
     if (outcome.exitCode == kNotCopied && !last.isEmpty())
         return {Kind::NotCopied, last};
-    return {Kind::NotCopied, QStringLiteral("the tag copy ended with exit code %1%2")
+    return {Kind::NotCopied, UserText::tr("the tag copy ended with exit code %1%2")
                                  .arg(outcome.exitCode)
                                  .arg(last.isEmpty() ? QString() : QStringLiteral(": ") + last)};
 }

@@ -1,6 +1,7 @@
 #include "engine/toolcommand.h"
 
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/outputpath.h"
 
 #include <QRegularExpression>
@@ -50,20 +51,20 @@ QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program) {
     if (outcome.cancelled)
         return QStringLiteral("stopped");
     if (!outcome.started)
-        return QStringLiteral("the tool could not be started: %1 (%2)")
+        return UserText::tr("the tool could not be started: %1 (%2)")
             .arg(ErrnoText(outcome.startErrno), program);
     if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty())
         return failLine;
     if (outcome.crashed && outcome.signal == 0)
-        return QStringLiteral("the tool ended, but how it ended could not be learnt");
+        return UserText::tr("the tool ended, but how it ended could not be learnt");
     if (outcome.crashed)
-        return QStringLiteral("the tool was ended by signal %1 (%2)")
+        return UserText::tr("the tool was ended by signal %1 (%2)")
             .arg(outcome.signal)
             .arg(QString::fromLocal8Bit(strsignal(outcome.signal)));
     if (outcome.exitCode != 0) {
         const QString last = LastLine(outcome.stderrTail);
         return last.isEmpty()
-                   ? QStringLiteral("the tool ended with exit code %1").arg(outcome.exitCode)
+                   ? UserText::tr("the tool ended with exit code %1").arg(outcome.exitCode)
                    : last;
     }
     return QString();

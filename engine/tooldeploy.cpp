@@ -2,6 +2,7 @@
 
 #include "core/steps.h"
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
 #include "engine/temporarylock.h"
@@ -44,7 +45,7 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
     pattern += "echobatch-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw StepError(
-            QStringLiteral("Cannot make a private folder in %1: %2").arg(parent, ErrnoText(errno)));
+            UserText::tr("Cannot make a private folder in %1: %2").arg(parent, ErrnoText(errno)));
     }
     posix::UniqueFd fd(
         ::open(pattern.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -52,7 +53,7 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
     // Locked while the batch lives: a later batch removes it only once nobody holds it.
     if (!fd || ::fstat(fd.get(), &st) != 0 || st.st_uid != ::geteuid() ||
         (st.st_mode & 07777) != 0700 || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
-        throw StepError(QStringLiteral("Cannot use the private folder %1: it was replaced")
+        throw StepError(UserText::tr("Cannot use the private folder %1: it was replaced")
                             .arg(QFile::decodeName(pattern)));
     }
     tools.folder = QFile::decodeName(pattern);
@@ -77,7 +78,7 @@ posix::UniqueFd WriteTool(const QByteArray& data, const ToolSet& tools, const QS
     posix::UniqueFd fd(
         ::openat(folder, "sox", O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700));
     if (!fd)
-        throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(errno)));
+        throw StepError(UserText::tr("Cannot write %1: %2").arg(shown, ErrnoText(errno)));
     int error = WriteAllAndClose(std::move(fd), data, 0700);
     posix::UniqueFd readable(error == 0 ? ::openat(folder, "sox", O_RDONLY | O_NOFOLLOW | O_CLOEXEC)
                                         : -1);
@@ -85,7 +86,7 @@ posix::UniqueFd WriteTool(const QByteArray& data, const ToolSet& tools, const QS
         error = errno;
     if (error != 0) {
         ::unlinkat(folder, "sox", 0);
-        throw StepError(QStringLiteral("Cannot write %1: %2").arg(shown, ErrnoText(error)));
+        throw StepError(UserText::tr("Cannot write %1: %2").arg(shown, ErrnoText(error)));
     }
     return readable;
 }
@@ -94,15 +95,14 @@ posix::UniqueFd WriteTool(const QByteArray& data, const ToolSet& tools, const QS
 posix::UniqueFd OpenInstalledSox(const QString& path) {
     Result<posix::UniqueFd> fd = OpenRegularFile(QFile::encodeName(path));
     if (!fd)
-        throw StepError(QStringLiteral("Cannot read %1: %2").arg(path, fd.error()));
+        throw StepError(UserText::tr("Cannot read %1: %2").arg(path, fd.error()));
     struct stat opened {};
     struct stat named {};
     if (qEnvironmentVariableIsEmpty("ECHOBATCH_SOX") &&
         (::fstat(fd->get(), &opened) != 0 ||
          ::stat(QFile::encodeName(path).constData(), &named) != 0 ||
          opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)) {
-        throw StepError(
-            QStringLiteral("Cannot read %1: it changed while it was checked").arg(path));
+        throw StepError(UserText::tr("Cannot read %1: it changed while it was checked").arg(path));
     }
     return std::move(*fd);
 }
@@ -118,7 +118,7 @@ QByteArray ReadAll(int fd, const QString& path) {
         else if (n == 0)
             return bytes;
         else
-            throw StepError(QStringLiteral("Cannot read %1: %2").arg(path, ErrnoText(errno)));
+            throw StepError(UserText::tr("Cannot read %1: %2").arg(path, ErrnoText(errno)));
     }
 }
 
@@ -178,12 +178,12 @@ Result<QString> FindInstalledSox() {
         }
         return QFile::decodeName(file);
     }
-    QString why = QStringLiteral("SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set")
+    QString why = UserText::tr("SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set")
                       .arg(QFile::decodeName(path));
     if (!passedOver.isEmpty())
-        why += QStringLiteral("; passed over because other users could change them: ") +
+        why += UserText::tr("; passed over because other users could change them: ") +
                passedOver.join(QStringLiteral(", "));
-    why += QStringLiteral(" (install the sox and libsox-fmt-mp3 packages)");
+    why += UserText::tr(" (install the sox and libsox-fmt-mp3 packages)");
     return Failed{why};
 }
 
@@ -202,12 +202,12 @@ void WriteBytesIfAbsent(const QByteArray& data, const QString& path, int permiss
     if (!fd) {
         if (errno == EEXIST)
             return;
-        throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(errno)));
+        throw StepError(UserText::tr("Cannot write %1: %2").arg(path, ErrnoText(errno)));
     }
     const int error = WriteAllAndClose(std::move(fd), data, static_cast<mode_t>(permissions));
     if (error != 0) {
         ::unlink(name.constData());
-        throw StepError(QStringLiteral("Cannot write %1: %2").arg(path, ErrnoText(error)));
+        throw StepError(UserText::tr("Cannot write %1: %2").arg(path, ErrnoText(error)));
     }
 }
 

@@ -2,6 +2,7 @@
 // the admission of a folder add. The folders of a set are listed by worker threads (opening
 // every file is most of a scan's cost) while the calling thread serves the event queue; the
 // result is put together in the set's order, so it never depends on the threads' timing.
+#include "core/usertext.h"
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
 
@@ -196,7 +197,7 @@ FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const 
     FolderScan scan;
     // An empty folder would make "/" and scan the whole root: it names no folder.
     if (folder.isEmpty()) {
-        scan.failure = QStringLiteral("Path not found");
+        scan.failure = UserText::tr("Path not found");
         return scan;
     }
     FolderSet set{folder + QLatin1Char('/')};

@@ -2,6 +2,7 @@
 
 #include "core/steps.h"
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
 #include "posix/dirstream.h"
@@ -23,9 +24,9 @@ using scan::IsDotOrDotDot;
 
 QString DescribeLookupFailure(int error) {
     if (error == ENOENT || error == ENOTDIR)
-        return QStringLiteral("Path not found");
+        return UserText::tr("Path not found");
     if (error == EACCES || error == EPERM)
-        return QStringLiteral("Permission denied");
+        return UserText::tr("Permission denied");
     return ErrnoText(error);
 }
 

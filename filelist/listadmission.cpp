@@ -1,5 +1,6 @@
 #include "filelist/listadmission.h"
 
+#include "core/usertext.h"
 #include "engine/pathtext.h"
 
 namespace eb {
@@ -21,7 +22,7 @@ bool PassesAttributeTest(int attributes) {
 QString PassedOverNote(const QStringList& passedOver) {
     if (passedOver.isEmpty())
         return QString();
-    QString text = QStringLiteral(
+    QString text = UserText::tr(
                        "%1 file(s) not added: their names are not valid UTF-8, so "
                        "they cannot be named exactly. Rename them to add them:")
                        .arg(passedOver.size());

@@ -1,5 +1,7 @@
 #include "options/echooptions.h"
 
+#include <QCoreApplication>
+
 namespace eb {
 
 EchoTexts DefaultEchoTexts() {
@@ -46,10 +48,13 @@ QString CheckEchoTexts(const EchoTexts& texts) {
     QString failing;
     for (std::size_t k = 0; k < values.size(); ++k) {
         if (!IsNumericText(*values[k]))
-            failing += QLatin1Char('\n') + QString::fromLatin1(kEchoFields[k].label) +
+            failing += QLatin1Char('\n') +
+                       QCoreApplication::translate("echobatch", kEchoFields[k].label) +
                        QLatin1Char(' ') + *values[k];
     }
-    return failing.isEmpty() ? QString() : QStringLiteral("Numeric value required.") + failing;
+    return failing.isEmpty()
+               ? QString()
+               : QCoreApplication::translate("echobatch", "Numeric value required.") + failing;
 }
 
 }  // namespace eb

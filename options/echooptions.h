@@ -15,15 +15,15 @@ struct EchoTexts {
 
 struct EchoField {
     const char* control;   // "Text2" .. "Text5", also the settings key
-    const char* label;     // "Gain-In:" ..
+    const char* label;     // "Gain-In:" .., translated where it is shown
     const char* fallback;  // "0.8" ..
 };
 
 inline constexpr std::array<EchoField, 4> kEchoFields{{
-    {"Text2", "Gain-In:", "0.8"},
-    {"Text3", "Gain-Out:", "0.7"},
-    {"Text4", "Delay:", "63"},
-    {"Text5", "Decay:", "0.3"},
+    {"Text2", QT_TRANSLATE_NOOP("echobatch", "Gain-In:"), "0.8"},
+    {"Text3", QT_TRANSLATE_NOOP("echobatch", "Gain-Out:"), "0.7"},
+    {"Text4", QT_TRANSLATE_NOOP("echobatch", "Delay:"), "63"},
+    {"Text5", QT_TRANSLATE_NOOP("echobatch", "Decay:"), "0.3"},
 }};
 
 EchoTexts DefaultEchoTexts();

@@ -11,6 +11,7 @@ CaptionBar::CaptionBar(QWidget* parent) : QProgressBar(parent) {
 
 void CaptionBar::setCaption(const QString& caption) {
     setFormat(caption);
+    setAccessibleName(caption);  // a screen reader names the bar by its caption
     emit captionChanged(caption);
 }
 

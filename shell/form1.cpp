@@ -1,5 +1,6 @@
 #include "shell/form1.h"
 
+#include "shell/accessibleroles.h"
 #include "shell/captionbar.h"
 #include "shell/widgetprompter.h"
 
@@ -34,6 +35,7 @@ Form1::Form1(const Form1Startup& startup, Prompter* prompter, QWidget* parent)
       prompter_(prompter ? prompter : ownPrompter_.get()),
       reporter_(*prompter_),
       startup_(startup) {
+    InstallAccessibleRoles();
     buildControls();
     connectHandlers();
     connectFolderAdders();

@@ -20,7 +20,7 @@ namespace {
 QIcon ProgramIcon() {
     QIcon icon(QStringLiteral(":/echobatch/echobatch.png"));
     if (icon.isNull())
-        throw StepError(QStringLiteral("The program icon is missing"));
+        throw StepError(Form1::tr("The program icon is missing"));
     return icon;
 }
 }  // namespace
@@ -56,7 +56,7 @@ void Form1::Form_Load() {
             if (!draw.open) {
                 draw.open = [this](const QString& address) {
                     if (!prompter().openExternally(address))
-                        throw StepError(QStringLiteral("Cannot open ") + address);
+                        throw StepError(tr("Cannot open ") + address);
                 };
             }
             MaybeOpenHomePage(draw, HomePageAddress(folder));
@@ -65,7 +65,7 @@ void Form1::Form_Load() {
 
     steps.step(128, [&] {
         ListView1->setColumnCount(1);
-        ListView1->setHeaderLabels({QStringLiteral("MP3 File(s)")});
+        ListView1->setHeaderLabels({tr("MP3 File(s)")});
     });
     steps.step(130, [&] { ListView1->setColumnWidth(0, qRound(7000 / 15.0)); });
 

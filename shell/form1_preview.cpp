@@ -82,11 +82,11 @@ void Form1::ListView1_ContextMenu(const QPoint& at, bool byKeyboard) {
     // The chosen item's work runs once the menu has finished with the click that chose it: the
     // preview yields to the event queue while it deploys the tool, and a menu must not meet its
     // own click's further events, or its deletion, halfway through handling that click.
-    QAction* preview = menu->addAction(QStringLiteral("Preview Echo..."));
+    QAction* preview = menu->addAction(tr("Preview Echo..."));
     connect(
         preview, &QAction::triggered, this, [this, path] { openPreview(path); },
         Qt::QueuedConnection);
-    QAction* remove = menu->addAction(QStringLiteral("Remove"));
+    QAction* remove = menu->addAction(tr("Remove"));
     connect(
         remove, &QAction::triggered, this, [this] { ListView1_KeyDown(Qt::Key_Delete); },
         Qt::QueuedConnection);

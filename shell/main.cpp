@@ -1,4 +1,5 @@
 // echobatch: the window.
+#include "core/usertext.h"
 #include "engine/processsetup.h"
 #include "engine/stopsignals.h"
 #include "shell/form1.h"
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
     eb::PrepareProcess();
     QApplication app(argc, argv);
+    eb::InstallTranslations();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     eb::Form1Startup startup;
     // A run driven by a test harness (which logs every box) never opens a browser.

@@ -1,6 +1,7 @@
 #include "shell/pointer.h"
 
 #include "core/steps.h"
+#include "core/usertext.h"
 
 #include <QFile>
 #include <QImage>
@@ -31,11 +32,11 @@ QCursor LoadPointerFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw StepError(file.errorString());
     if (file.size() > kMaxPointerFileBytes)
-        throw StepError(QStringLiteral("The pointer file is too large: ") + path);
+        throw StepError(UserText::tr("The pointer file is too large: ") + path);
     const QByteArray bytes = file.read(kMaxPointerFileBytes);
     const QImage image = QImage::fromData(bytes);
     if (image.isNull())
-        throw StepError(QStringLiteral("The pointer file holds no image: ") + path);
+        throw StepError(UserText::tr("The pointer file holds no image: ") + path);
     const QPixmap pixmap = QPixmap::fromImage(image);
     const std::optional<QPoint> hotspot = CursorFileHotspot(bytes);
     if (hotspot && image.rect().contains(*hotspot))

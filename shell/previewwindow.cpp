@@ -32,7 +32,7 @@ QAudioFormat PreviewFormat() {
 PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* parent)
     : QWidget(parent, Qt::Window), echoTexts_(std::move(echoTexts)) {
     setObjectName(QStringLiteral("PreviewWindow"));
-    setWindowTitle(QStringLiteral("Preview"));
+    setWindowTitle(tr("Preview"));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window still ends the program
     fileName = new QLabel(this);
@@ -40,9 +40,13 @@ PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* pare
     waveform = new WaveformView(this);
     status = new QLabel(this);
     status->setWordWrap(true);
-    play = new QPushButton(QStringLiteral("Play"), this);
-    stop = new QPushButton(QStringLiteral("Stop"), this);
+    play = new QPushButton(tr("Play"), this);
+    stop = new QPushButton(tr("Stop"), this);
     sound = new QLabel(this);
+    fileName->setAccessibleDescription(tr("The file shown"));
+    status->setAccessibleDescription(tr("The state of the render"));
+    play->setAccessibleDescription(tr("Play the file with the echo"));
+    stop->setAccessibleDescription(tr("Stop playing"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(play);
@@ -72,7 +76,7 @@ PreviewWindow::PreviewWindow(std::function<EchoTexts()> echoTexts, QWidget* pare
 
     soundOutput_ = !QMediaDevices::defaultAudioOutput().isNull();
     if (!soundOutput_)
-        sound->setText(QStringLiteral("No sound output found."));
+        sound->setText(tr("No sound output found."));
     updateButtons();
 }
 
@@ -113,7 +117,7 @@ void PreviewWindow::renderEcho() {
         emit rendered();
         return;
     }
-    status->setText(QStringLiteral("Rendering..."));
+    status->setText(tr("Rendering..."));
     render_.render(path_, texts);
 }
 
@@ -144,7 +148,7 @@ void PreviewWindow::startPlayback() {
     stopPlayback();
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     soundOutput_ = !device.isNull();
-    sound->setText(soundOutput_ ? QString() : QStringLiteral("No sound output found."));
+    sound->setText(soundOutput_ ? QString() : tr("No sound output found."));
     const PreviewAudio& audio = waveform->audio(WaveformView::EchoStrip);
     if (!soundOutput_ || audio.frames() == 0) {
         updateButtons();
@@ -159,7 +163,7 @@ void PreviewWindow::startPlayback() {
     });
     sink_->start(&playing_);
     if (sink_->error() != QAudio::NoError) {
-        sound->setText(QStringLiteral("The sound output could not be opened."));
+        sound->setText(tr("The sound output could not be opened."));
         stopPlayback();
         return;
     }

@@ -1,6 +1,7 @@
 #include "shell/skin.h"
 
 #include "core/steps.h"
+#include "core/usertext.h"
 #include "filelist/fileattributes.h"
 
 #include <QCheckBox>
@@ -33,14 +34,12 @@ bool TakesFaceColour(const QWidget* control) {
 QString ReadSkin(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw StepError(
-            QStringLiteral("Cannot read the skin %1: %2").arg(path, file.errorString()));
+        throw StepError(UserText::tr("Cannot read the skin %1: %2").arg(path, file.errorString()));
     if (file.size() > kMaxSkinBytes)
-        throw StepError(QStringLiteral("The skin %1 is too large").arg(path));
+        throw StepError(UserText::tr("The skin %1 is too large").arg(path));
     const QByteArray bytes = file.read(kMaxSkinBytes);
     if (file.error() != QFileDevice::NoError)
-        throw StepError(
-            QStringLiteral("Cannot read the skin %1: %2").arg(path, file.errorString()));
+        throw StepError(UserText::tr("Cannot read the skin %1: %2").arg(path, file.errorString()));
     return QString::fromUtf8(bytes);
 }
 
@@ -112,7 +111,7 @@ void ApplySkin(QWidget& window, const QString& programFolder) {
         failed = warnings.failed();
     }
     if (failed)
-        throw StepError(QStringLiteral("The skin %1 is not a valid style sheet").arg(path));
+        throw StepError(UserText::tr("The skin %1 is not a valid style sheet").arg(path));
     window.setStyleSheet(sheet);
     window.ensurePolished();
 }

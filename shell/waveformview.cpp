@@ -1,5 +1,7 @@
 #include "shell/waveformview.h"
 
+#include "shell/accessibleroles.h"
+
 #include <QPainter>
 #include <QPalette>
 
@@ -24,7 +26,10 @@ double TickStep(double pixelsPerSecond) {
 }  // namespace
 
 WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
+    InstallAccessibleRoles();
     setMinimumSize(240, 160);
+    setAccessibleName(tr("Waveforms of the input and with echo"));
+    describeStrips();
 }
 
 void WaveformView::setAudio(StripIndex strip, const PreviewAudio& audio) {
@@ -59,7 +64,21 @@ QRect WaveformView::stripRect(StripIndex strip) const {
 void WaveformView::invalidate() {
     for (Strip& strip : strips_)
         strip.columns.clear();
+    describeStrips();
     update();
+}
+
+// The description says what each strip holds: its length, or the text shown in its place.
+void WaveformView::describeStrips() {
+    const auto told = [](const Strip& strip) {
+        if (!strip.message.isEmpty())
+            return strip.message;
+        if (strip.audio.frames() == 0)
+            return tr("empty");
+        return tr("%1 seconds").arg(strip.audio.seconds(), 0, 'f', 1);
+    };
+    setAccessibleDescription(
+        tr("Input: %1. With echo: %2.").arg(told(strips_[InputStrip]), told(strips_[EchoStrip])));
 }
 
 void WaveformView::resizeEvent(QResizeEvent* event) {

@@ -59,6 +59,7 @@ private:
     void drawAxis(QPainter& painter);
     void computeColumns(Strip& strip, int width) const;
     void invalidate();
+    void describeStrips();
     int xAt(double seconds) const;
 
     std::array<Strip, 2> strips_;

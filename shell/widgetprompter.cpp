@@ -65,6 +65,7 @@ void WidgetPrompter::message(const QString& text, Icon icon, const QString& titl
     LogUi(QStringLiteral("message"), shownTitle, text);
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, shownTitle,
                     text, QMessageBox::Ok, owner_);
+    box.setAccessibleDescription(text);
     box.exec();
 }
 
@@ -73,6 +74,7 @@ bool WidgetPrompter::askYesNo(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
                     owner_);
     box.setDefaultButton(QMessageBox::Yes);
+    box.setAccessibleDescription(text);
     return box.exec() == QMessageBox::Yes;
 }
 

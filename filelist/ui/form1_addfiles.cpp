@@ -16,9 +16,8 @@ void Form1::PushButton1_Click() {
     QString result;
     bool tooMany = false;
 
-    steps.step(108,
-               [&] { title = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files"); });
-    steps.step(110, [&] { filter = QStringLiteral("MP3 File (*.mp3)|*.mp3|"); });
+    steps.step(108, [&] { title = tr("Add File(s) - Hold Ctrl to select multiple files"); });
+    steps.step(110, [&] { filter = tr("MP3 File (*.mp3)|*.mp3|"); });
     steps.step(112, [&] {
         try {
             result = prompter().openFiles(title, filter, kResultCapacity);
@@ -28,9 +27,8 @@ void Form1::PushButton1_Click() {
     });
     if (tooMany) {
         // Nothing of an overflowing selection is added, not even the names that would fit.
-        prompter().message(QStringLiteral("You've selected too many files to add.") +
-                           QStringLiteral("\r\r") +
-                           QStringLiteral("Please try adding via the \"Add All\" button."));
+        prompter().message(tr("You've selected too many files to add.") + QStringLiteral("\r\r") +
+                           tr("Please try adding via the \"Add All\" button."));
         return;
     }
     if (result.isEmpty())

@@ -14,9 +14,8 @@ void Form1::PushButton3_Click() {
     steps.step(100, [&] { extension = QStringLiteral("mp3"); });
 
     QString folder;
-    steps.step(104, [&] {
-        folder = prompter().pickFolder(QStringLiteral("Please select folder:"), desktopPath());
-    });
+    steps.step(104,
+               [&] { folder = prompter().pickFolder(tr("Please select folder:"), desktopPath()); });
     if (folder.isEmpty())
         return;
 

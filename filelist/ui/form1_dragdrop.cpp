@@ -141,8 +141,8 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
             failure = QString::fromUtf8(e.what());
         }
         if (!failure.isEmpty())
-            prompter().message(QStringLiteral("The folder \"%1\" could not be scanned completely "
-                                              "(%2). Only the files found before that were added.")
+            prompter().message(tr("The folder \"%1\" could not be scanned completely "
+                                  "(%2). Only the files found before that were added.")
                                    .arg(path, failure),
                                Prompter::Icon::Warning);
     }

@@ -11,7 +11,7 @@ int Form1::entryCount() const {
 
 QString Form1::entryText(int index) const {
     if (index < 1 || index > entryCount())
-        throw StepError(QStringLiteral("Index out of bounds"));
+        throw StepError(tr("Index out of bounds"));
     return ListView1->topLevelItem(index - 1)->text(0);
 }
 

@@ -22,7 +22,7 @@ void Form1::PushButton5_Click() {
 
     bool open = false;
     steps.step(106, [&] {
-        open = prompter().askYesNo(QStringLiteral(
+        open = prompter().askYesNo(tr(
             "Would you like this software to open the folder where these sample files are stored "
             "(so that you can view them before working with them)?"));
     });

@@ -42,9 +42,9 @@ void Form1::storeEchoField(const QLineEdit* field, int index) {
 void Form1::checkEchoField(QLineEdit* field, int index) {
     if (IsNumericText(field->text()))
         return;
-    prompter().message(QStringLiteral("Numeric value required.") + QStringLiteral("\r\n") +
-                           QStringLiteral("Value set to default."),
-                       Prompter::Icon::Warning);
+    prompter().message(
+        tr("Numeric value required.") + QStringLiteral("\r\n") + tr("Value set to default."),
+        Prompter::Icon::Warning);
     if (focusLeftByMouse_)
         PendingPressEater::install();
     // The assignment is a change, so the default is stored too.

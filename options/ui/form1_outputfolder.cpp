@@ -19,9 +19,8 @@ void Form1::Text1_GotFocus() {
 void Form1::PushButton7_Click() {
     StepRunner steps(reporter(), QStringLiteral("PushButton7_Click"));
     QString folder;
-    steps.step(100, [&] {
-        folder = prompter().pickFolder(QStringLiteral("Please select folder:"), desktopPath());
-    });
+    steps.step(100,
+               [&] { folder = prompter().pickFolder(tr("Please select folder:"), desktopPath()); });
     if (folder.isEmpty())
         return;
     bool endsWithSeparator = false;

@@ -14,6 +14,10 @@
 # The program's output goes to $work/app.log, its boxes to $work/ui.log, its settings to
 # $work/config/Quenforth/Quenforth.ini. At the exit whatever is still running is ended.
 
+# Every program a script starts speaks English, whatever the machine's locale; a script that
+# wants another language says so for the program it starts.
+export LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8
+
 # The main window's caption and the title of its boxes.
 caption="Tolvane Zemmik Oruth Vask Pellory Qub Ambrotic"
 title="Tolvane Zemmik Oruth Vask Pellory Qub"
@@ -53,6 +57,28 @@ e2e_cleanup() {
     rm -rf "$work"
   fi
   exit "$status"
+}
+
+# Runs the calling script again, and exits with its status, under a session bus and a runtime
+# folder of its own (where the accessibility bus puts its socket); skips without pyatspi.
+e2e_own_session_bus() {
+  e2e_require_tools dbus-run-session
+  /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is missing"; exit 77; }
+  [ -z "${ECHOBATCH_OWN_BUS:-}" ] || return 0
+  local runtime status=0
+  runtime=$(mktemp -d)
+  env ECHOBATCH_OWN_BUS=1 XDG_RUNTIME_DIR="$runtime" dbus-run-session -- "$0" "$@" || status=$?
+  rm -rf "$runtime"
+  exit "$status"
+}
+
+# Fails unless each pattern (grep -P) matches a line of the file, naming the first that does not.
+e2e_expect_lines() {
+  local file=$1 want
+  for want in "${@:2}"; do
+    grep -q -P -- "$want" "$file" || e2e_fail "nothing in $(basename "$file") matches $want:
+$(cat "$file")"
+  done
 }
 
 # The scratch folder $work with the program's private folders; cleaned up at the exit.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package on this machine: packed from the build with cpack, installed with
 # apt-get (an echobatch package already there is purged first), its desktop entry and
-# metainfo validated, a file converted with /usr/bin/echobatch-cli, /usr/bin/echobatch shown on
-# Xvfb, `man echobatch-cli` rendered, the completion loaded; then purged, after which nothing of
-# it may be left in /usr. Needs root (CI runs as root); skipped otherwise.
+# metainfo validated, lintian content with it, a file converted with /usr/bin/echobatch-cli,
+# its German messages found, /usr/bin/echobatch shown on Xvfb, `man echobatch-cli` rendered,
+# the completion loaded; then purged, after which nothing of it may be left in /usr. Needs
+# root (CI runs as root); skipped otherwise.
 #   package_e2e.sh <build folder>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -13,7 +14,7 @@ build=$1
 
 [ "$(id -u)" = 0 ] || { echo "SKIP: installing the package needs root"; exit 77; }
 e2e_require_tools Xvfb xdotool cpack apt-get dpkg-shlibdeps man desktop-file-validate \
-  appstreamcli sox
+  appstreamcli sox lintian
 [ -f /usr/share/bash-completion/bash_completion ] ||
   { echo "SKIP: bash-completion is not installed"; exit 77; }
 /usr/bin/python3 -c 'import mutagen' 2>/dev/null ||
@@ -49,6 +50,9 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for want in sox libsox-fmt-mp3 libqt6core6 libqt6widgets6 libc6; do
   grep -q -E "(^|, )$want( |,|$)" <<<"$depends" || e2e_fail "Depends lacks $want: $depends"
 done
+# No lintian error or warning; its informational notes may stay.
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+  e2e_fail "lintian: $(cat "$work/lintian.log")"
 
 if installed; then apt_get purge echobatch; fi
 apt_get install --no-install-recommends "$deb"
@@ -82,6 +86,9 @@ env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
   e2e_fail "echobatch-cli: $(cat "$work/cli.log")"
 /usr/bin/python3 -c 'import mutagen.mp3, sys; assert mutagen.mp3.MP3(sys.argv[1]).info.length > 0.3' \
   "$work/out/tone.mp3" || e2e_fail "the converted file does not decode"
+# The translations lie where the installed program looks for them.
+LANGUAGE=de /usr/bin/echobatch-cli --out /nonexistent "$work/tone.mp3" >"$work/de.log" 2>&1 || true
+grep -q "Der Ordner existiert nicht" "$work/de.log" || e2e_fail "no German: $(cat "$work/de.log")"
 
 # The installed window comes up on X and finds the samples beside the program behind its link.
 e2e_preset_output_folder "$work/out"

@@ -1,0 +1,669 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>eb::Form1</name>
+    <message>
+        <source>Add File(s) - Hold Ctrl to select multiple files</source>
+        <translation>Datei(en) hinzufügen - Strg gedrückt halten, um mehrere Dateien auszuwählen</translation>
+    </message>
+    <message>
+        <source>MP3 File (*.mp3)|*.mp3|</source>
+        <translation>MP3-Datei (*.mp3)|*.mp3|</translation>
+    </message>
+    <message>
+        <source>You&apos;ve selected too many files to add.</source>
+        <translation>Sie haben zu viele Dateien zum Hinzufügen ausgewählt.</translation>
+    </message>
+    <message>
+        <source>Please try adding via the &quot;Add All&quot; button.</source>
+        <translation>Bitte fügen Sie sie über die Schaltfläche „Ordner mit MP3s hinzufügen“ hinzu.</translation>
+    </message>
+    <message>
+        <source>Please select folder:</source>
+        <translation>Bitte Ordner auswählen:</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; could not be scanned completely (%2). Only the files found before that were added.</source>
+        <translation>Der Ordner „%1“ konnte nicht vollständig durchsucht werden (%2). Nur die bis dahin gefundenen Dateien wurden hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>Index out of bounds</source>
+        <translation>Index außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
+        <translation>Soll dieses Programm den Ordner öffnen, in dem die Beispieldateien liegen (damit Sie sie ansehen können, bevor Sie mit ihnen arbeiten)?</translation>
+    </message>
+    <message>
+        <source>Numeric value required.</source>
+        <translation>Ein Zahlenwert ist erforderlich.</translation>
+    </message>
+    <message>
+        <source>Value set to default.</source>
+        <translation>Der Wert wurde auf die Voreinstellung zurückgesetzt.</translation>
+    </message>
+    <message>
+        <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
+        <translation>Dateien hierher ziehen und ablegen. Doppelklick auf einen Eintrag entfernt ihn. Die Linie | nach rechts aus dem Fenster ziehen, um die vollen Namen zu sehen.</translation>
+    </message>
+    <message>
+        <source>Gain-In:</source>
+        <translation>Eingangspegel:</translation>
+    </message>
+    <message>
+        <source>Gain-Out:</source>
+        <translation>Ausgangspegel:</translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation>Verzögerung:</translation>
+    </message>
+    <message>
+        <source>Decay:</source>
+        <translation>Abklingen:</translation>
+    </message>
+    <message>
+        <source>Top of the window</source>
+        <translation>Anfang des Fensters</translation>
+    </message>
+    <message>
+        <source>Press Tab to reach the file list.</source>
+        <translation>Mit Tab gelangen Sie zur Dateiliste.</translation>
+    </message>
+    <message>
+        <source>MP3 File(s)</source>
+        <translation>MP3-Datei(en)</translation>
+    </message>
+    <message>
+        <source>Choose output folder</source>
+        <translation>Ausgabeordner wählen</translation>
+    </message>
+    <message>
+        <source>Progress Bar</source>
+        <translation>Fortschrittsbalken</translation>
+    </message>
+    <message>
+        <source>Add MP3 File(s)</source>
+        <translation>MP3-Datei(en) hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add All MP3 File(s) In Folder</source>
+        <translation>Ordner mit MP3s hinzufügen</translation>
+    </message>
+    <message>
+        <source>Start Converting</source>
+        <translation>Umwandlung starten</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>Liste leeren</translation>
+    </message>
+    <message>
+        <source>Load Sample/Example Files</source>
+        <translation>Beispieldateien laden</translation>
+    </message>
+    <message>
+        <source>Save Results To This Folder</source>
+        <translation>Ergebnisse in diesem Ordner speichern</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Echo Options</source>
+        <translation>Echo-Optionen</translation>
+    </message>
+    <message>
+        <source>The program icon is missing</source>
+        <translation>Das Programmsymbol fehlt</translation>
+    </message>
+    <message>
+        <source>Cannot open </source>
+        <translation>Kann nicht geöffnet werden: </translation>
+    </message>
+    <message>
+        <source>Preview Echo...</source>
+        <translation>Echo-Vorschau...</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+</context>
+<context>
+    <name>eb::PreviewWindow</name>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>The file shown</source>
+        <translation>Die angezeigte Datei</translation>
+    </message>
+    <message>
+        <source>The state of the render</source>
+        <translation>Der Stand der Berechnung</translation>
+    </message>
+    <message>
+        <source>Play the file with the echo</source>
+        <translation>Die Datei mit dem Echo abspielen</translation>
+    </message>
+    <message>
+        <source>Stop playing</source>
+        <translation>Wiedergabe anhalten</translation>
+    </message>
+    <message>
+        <source>No sound output found.</source>
+        <translation>Keine Tonausgabe gefunden.</translation>
+    </message>
+    <message>
+        <source>Rendering...</source>
+        <translation>Wird berechnet...</translation>
+    </message>
+    <message>
+        <source>The sound output could not be opened.</source>
+        <translation>Die Tonausgabe konnte nicht geöffnet werden.</translation>
+    </message>
+</context>
+<context>
+    <name>eb::WaveformView</name>
+    <message>
+        <source>Waveforms of the input and with echo</source>
+        <translation>Wellenformen der Eingabe und mit Echo</translation>
+    </message>
+    <message>
+        <source>empty</source>
+        <translation>leer</translation>
+    </message>
+    <message>
+        <source>%1 seconds</source>
+        <translation>%1 Sekunden</translation>
+    </message>
+    <message>
+        <source>Input: %1. With echo: %2.</source>
+        <translation>Eingabe: %1. Mit Echo: %2.</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>Eingabe</translation>
+    </message>
+    <message>
+        <source>With echo</source>
+        <translation>Mit Echo</translation>
+    </message>
+</context>
+<context>
+    <name>echobatch</name>
+    <message>
+        <source>Application Error</source>
+        <translation>Programmfehler</translation>
+    </message>
+    <message>
+        <source>at line </source>
+        <translation>in Zeile </translation>
+    </message>
+    <message>
+        <source>Please email screenshot of this message to </source>
+        <translation>Bitte senden Sie ein Bildschirmfoto dieser Meldung per E-Mail an </translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Fertig.</translation>
+    </message>
+    <message>
+        <source>
+
+%1 of %2 files failed:</source>
+        <translation>
+
+%1 von %2 Dateien sind fehlgeschlagen:</translation>
+    </message>
+    <message>
+        <source>
+
+%1 of %2 files converted with a warning:</source>
+        <translation>
+
+%1 von %2 Dateien wurden mit einer Warnung umgewandelt:</translation>
+    </message>
+    <message>
+        <source>No files added.</source>
+        <translation>Keine Dateien hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>Folder does not exist. Please select another folder.</source>
+        <translation>Der Ordner existiert nicht. Bitte wählen Sie einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>entry %1</source>
+        <translation>Eintrag %1</translation>
+    </message>
+    <message>
+        <source>Processing: </source>
+        <translation>Verarbeitung: </translation>
+    </message>
+    <message>
+        <source>Index out of bounds</source>
+        <translation>Index außerhalb des gültigen Bereichs</translation>
+    </message>
+    <message>
+        <source>no longer in the list</source>
+        <translation>nicht mehr in der Liste</translation>
+    </message>
+    <message>
+        <source>Division by zero</source>
+        <translation>Division durch null</translation>
+    </message>
+    <message>
+        <source>Progress Bar</source>
+        <translation>Fortschrittsbalken</translation>
+    </message>
+    <message>
+        <source>A conversion is already running.</source>
+        <translation>Eine Umwandlung läuft bereits.</translation>
+    </message>
+    <message>
+        <source>Please wait.. </source>
+        <translation>Bitte warten.. </translation>
+    </message>
+    <message>
+        <source>Path not found</source>
+        <translation>Pfad nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>%1 file(s) not added: their names are not valid UTF-8, so they cannot be named exactly. Rename them to add them:</source>
+        <translation>%1 Datei(en) nicht hinzugefügt: Ihre Namen sind kein gültiges UTF-8 und lassen sich daher nicht genau benennen. Benennen Sie sie um, um sie hinzuzufügen:</translation>
+    </message>
+    <message>
+        <source>Numeric value required.</source>
+        <translation>Ein Zahlenwert ist erforderlich.</translation>
+    </message>
+    <message>
+        <source>The pointer file is too large: </source>
+        <translation>Die Zeigerdatei ist zu groß: </translation>
+    </message>
+    <message>
+        <source>The pointer file holds no image: </source>
+        <translation>Die Zeigerdatei enthält kein Bild: </translation>
+    </message>
+    <message>
+        <source>Cannot read the skin %1: %2</source>
+        <translation>Die Oberfläche %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The skin %1 is too large</source>
+        <translation>Die Oberfläche %1 ist zu groß</translation>
+    </message>
+    <message>
+        <source>The skin %1 is not a valid style sheet</source>
+        <translation>Die Oberfläche %1 ist kein gültiges Style Sheet</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: --jobs %1 lowered to %2: the open-file limit (%3) allows no more
+</source>
+        <translation>echobatch-cli: --jobs %1 auf %2 gesenkt: Die Grenze offener Dateien (%3) erlaubt nicht mehr
+</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: removed %1 temporary file(s) left by a run that was ended
+</source>
+        <translation>echobatch-cli: %1 temporäre Datei(en) eines abgebrochenen Laufs entfernt
+</translation>
+    </message>
+    <message>
+        <source>: skipped: the name is not valid UTF-8; rename it
+</source>
+        <translation>: übersprungen: Der Name ist kein gültiges UTF-8; benennen Sie die Datei um
+</translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
+                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same base name with
+the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder)
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are named
+  --json          a JSON object per file on standard output as it ends
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
+echo clipped samples, is still converted, and named in a warning. A file whose
+output would replace the output of an earlier file of the same run is skipped.
+
+Exit status: 0 every file converted, 1 some file failed, 2 usage error,
+130 interrupted.
+</source>
+        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
+                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis unter demselben
+Grundnamen mit der Endung .mp3 in den Ausgabeordner.
+
+  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte Ausgabeordner)
+  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0.8)
+  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0.7)
+  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert, sonst 63)
+  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0.3)
+  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je Prozessorkern)
+  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die nächste
+                  Bitrate, die die Abtastrate der Datei erlaubt); Vorgabe &apos;keep&apos;: jede
+                  Datei behält die Bitrate ihrer Eingabe, und VBR bleibt VBR
+  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in denselben
+                  relativen Ordner unterhalb des Ausgabeordners (bei Bedarf angelegt)
+  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts umwandeln
+  --quiet         kein Fortschritt; nur Fehler und Warnungen werden genannt
+  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie fertig ist
+  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je Zeile
+                  (&apos;-&apos;: Standardeingabe)
+  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
+                  Zeilenumbruch
+  --help          dieser Text
+  --version       die Version
+
+Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht kopiert werden
+können oder deren Echo Samples übersteuert, wird trotzdem umgewandelt und in einer Warnung
+genannt. Eine Datei, deren Ausgabe die Ausgabe einer früheren Datei desselben Laufs ersetzen
+würde, wird übersprungen.
+
+Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffehler,
+130 unterbrochen.
+</translation>
+    </message>
+    <message>
+        <source>Try &apos;echobatch-cli --help&apos;.</source>
+        <translation>Siehe &apos;echobatch-cli --help&apos;.</translation>
+    </message>
+    <message>
+        <source>--json and --dry-run both write to standard output</source>
+        <translation>--json und --dry-run schreiben beide auf die Standardausgabe</translation>
+    </message>
+    <message>
+        <source>--null needs a list given with --from</source>
+        <translation>--null braucht eine mit --from angegebene Liste</translation>
+    </message>
+    <message>
+        <source>no files given</source>
+        <translation>keine Dateien angegeben</translation>
+    </message>
+    <message>
+        <source>--jobs needs a whole number from 0 to 1024, not &apos;%1&apos;</source>
+        <translation>--jobs braucht eine ganze Zahl von 0 bis 1024, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--bitrate needs &apos;keep&apos; or one of 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not &apos;%1&apos;</source>
+        <translation>--bitrate braucht &apos;keep&apos; oder einen der Werte 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>no output folder: give one with --out DIR (none is stored in the settings either)</source>
+        <translation>kein Ausgabeordner: Geben Sie einen mit --out ORDNER an (auch in den Einstellungen ist keiner gespeichert)</translation>
+    </message>
+    <message>
+        <source>the output folder&apos;s name is not valid UTF-8 and cannot be used as it is: %1</source>
+        <translation>der Name des Ausgabeordners ist kein gültiges UTF-8 und kann so nicht verwendet werden: %1</translation>
+    </message>
+    <message>
+        <source>Folder does not exist. Please select another folder. (%1)</source>
+        <translation>Der Ordner existiert nicht. Bitte wählen Sie einen anderen Ordner. (%1)</translation>
+    </message>
+    <message>
+        <source>%1: the folder could not be scanned completely: %2</source>
+        <translation>%1: Der Ordner konnte nicht vollständig durchsucht werden: %2</translation>
+    </message>
+    <message>
+        <source>no MP3 files found in the folders given</source>
+        <translation>in den angegebenen Ordnern wurden keine MP3-Dateien gefunden</translation>
+    </message>
+    <message>
+        <source>standard input</source>
+        <translation>Standardeingabe</translation>
+    </message>
+    <message>
+        <source>cannot read the list %1: %2</source>
+        <translation>die Liste %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>an entry is longer than %1 bytes; is it a list of paths?</source>
+        <translation>ein Eintrag ist länger als %1 Bytes; ist das eine Liste von Pfaden?</translation>
+    </message>
+    <message>
+        <source>%1 converted  %2 -&gt; %3</source>
+        <translation>%1 umgewandelt %2 -&gt; %3</translation>
+    </message>
+    <message>
+        <source>%1 FAILED     %2: %3</source>
+        <translation>%1 FEHLER      %2: %3</translation>
+    </message>
+    <message>
+        <source>%1 WARNING    %2: %3</source>
+        <translation>%1 WARNUNG     %2: %3</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: %1 of %2 files converted with a warning:</source>
+        <translation>echobatch-cli: %1 von %2 Dateien mit einer Warnung umgewandelt:</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: interrupted; %1 of %2 files converted</source>
+        <translation>echobatch-cli: unterbrochen; %1 von %2 Dateien umgewandelt</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: %1 of %1 files converted</source>
+        <translation>echobatch-cli: %1 von %1 Dateien umgewandelt</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: %1 of %2 files failed:</source>
+        <translation>echobatch-cli: %1 von %2 Dateien fehlgeschlagen:</translation>
+    </message>
+    <message>
+        <source>[%1] %2/%3 done, %4 running</source>
+        <translation>[%1] %2/%3 fertig, %4 laufen</translation>
+    </message>
+    <message>
+        <source>Gain-In:</source>
+        <translation>Eingangspegel:</translation>
+    </message>
+    <message>
+        <source>Gain-Out:</source>
+        <translation>Ausgangspegel:</translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation>Verzögerung:</translation>
+    </message>
+    <message>
+        <source>Decay:</source>
+        <translation>Abklingen:</translation>
+    </message>
+    <message>
+        <source>cannot write into the output folder: </source>
+        <translation>in den Ausgabeordner kann nicht geschrieben werden: </translation>
+    </message>
+    <message>
+        <source>the name is not valid UTF-8 (%1); rename it</source>
+        <translation>der Name ist kein gültiges UTF-8 (%1); benennen Sie die Datei um</translation>
+    </message>
+    <message>
+        <source>the output would replace the input file itself</source>
+        <translation>die Ausgabe würde die Eingabedatei selbst ersetzen</translation>
+    </message>
+    <message>
+        <source>the output would replace another file of the list</source>
+        <translation>die Ausgabe würde eine andere Datei der Liste ersetzen</translation>
+    </message>
+    <message>
+        <source>SoX was not found</source>
+        <translation>SoX wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output</source>
+        <translation>das Werkzeug hat keine Ausgabe geschrieben</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output: </source>
+        <translation>das Werkzeug hat keine Ausgabe geschrieben: </translation>
+    </message>
+    <message>
+        <source>%1 samples clipped; lower Gain-Out or Decay</source>
+        <translation>%1 Samples übersteuert; Ausgangspegel oder Abklingen verringern</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>%1 kann nicht ersetzt werden: %2</translation>
+    </message>
+    <message>
+        <source>tags not copied: </source>
+        <translation>Tags nicht kopiert: </translation>
+    </message>
+    <message>
+        <source>a FIFO</source>
+        <translation>ein FIFO</translation>
+    </message>
+    <message>
+        <source>a character device</source>
+        <translation>ein zeichenorientiertes Gerät</translation>
+    </message>
+    <message>
+        <source>a block device</source>
+        <translation>ein blockorientiertes Gerät</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>ein Socket</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>keine Datei</translation>
+    </message>
+    <message>
+        <source>not a regular file: </source>
+        <translation>keine reguläre Datei: </translation>
+    </message>
+    <message>
+        <source>skipped: %1</source>
+        <translation>übersprungen: %1</translation>
+    </message>
+    <message>
+        <source>its output would replace the output of </source>
+        <translation>ihre Ausgabe würde die Ausgabe eines früheren Eintrags ersetzen: </translation>
+    </message>
+    <message>
+        <source>No output name can be formed: the file name has no &quot;.&quot;</source>
+        <translation>Es lässt sich kein Ausgabename bilden: Der Dateiname enthält keinen „.“</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Überlauf</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; in %2 may stand for another file: a name there that is not valid UTF-8 reads the same</source>
+        <translation>der Name „%1“ in %2 kann für eine andere Datei stehen: Ein Name dort, der kein gültiges UTF-8 ist, liest sich gleich</translation>
+    </message>
+    <message>
+        <source>cannot read the rendered samples: </source>
+        <translation>die berechneten Samples können nicht gelesen werden: </translation>
+    </message>
+    <message>
+        <source>SoX could not be made ready</source>
+        <translation>SoX konnte nicht bereitgestellt werden</translation>
+    </message>
+    <message>
+        <source>the tag copy could not be started: %1</source>
+        <translation>das Kopieren der Tags konnte nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>the tag copy took longer than %1 s</source>
+        <translation>das Kopieren der Tags dauerte länger als %1 s</translation>
+    </message>
+    <message>
+        <source>the tag copy was ended by signal %1 (%2)</source>
+        <translation>das Kopieren der Tags wurde durch Signal %1 beendet (%2)</translation>
+    </message>
+    <message>
+        <source>the tag copy ended with exit code %1%2</source>
+        <translation>das Kopieren der Tags endete mit dem Rückgabewert %1%2</translation>
+    </message>
+    <message>
+        <source>the tool could not be started: %1 (%2)</source>
+        <translation>das Werkzeug konnte nicht gestartet werden: %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended, but how it ended could not be learnt</source>
+        <translation>das Werkzeug wurde beendet, aber wie, ließ sich nicht feststellen</translation>
+    </message>
+    <message>
+        <source>the tool was ended by signal %1 (%2)</source>
+        <translation>das Werkzeug wurde durch Signal %1 beendet (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended with exit code %1</source>
+        <translation>das Werkzeug endete mit dem Rückgabewert %1</translation>
+    </message>
+    <message>
+        <source>Cannot make a private folder in %1: %2</source>
+        <translation>In %1 kann kein privater Ordner angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot use the private folder %1: it was replaced</source>
+        <translation>Der private Ordner %1 kann nicht verwendet werden: Er wurde ersetzt</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: it changed while it was checked</source>
+        <translation>%1 kann nicht gelesen werden: Die Datei hat sich während der Prüfung geändert</translation>
+    </message>
+    <message>
+        <source>SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set</source>
+        <translation>SoX wurde nicht in PATH (%1) gefunden, und ECHOBATCH_SOX ist nicht gesetzt</translation>
+    </message>
+    <message>
+        <source>; passed over because other users could change them: </source>
+        <translation>; übergangen, weil andere Benutzer sie ändern könnten: </translation>
+    </message>
+    <message>
+        <source> (install the sox and libsox-fmt-mp3 packages)</source>
+        <translation> (installieren Sie die Pakete sox und libsox-fmt-mp3)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,669 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr">
+<context>
+    <name>eb::Form1</name>
+    <message>
+        <source>Add File(s) - Hold Ctrl to select multiple files</source>
+        <translation>Ajouter des fichiers - maintenez Ctrl pour en choisir plusieurs</translation>
+    </message>
+    <message>
+        <source>MP3 File (*.mp3)|*.mp3|</source>
+        <translation>Fichier MP3 (*.mp3)|*.mp3|</translation>
+    </message>
+    <message>
+        <source>You&apos;ve selected too many files to add.</source>
+        <translation>Vous avez choisi trop de fichiers à ajouter.</translation>
+    </message>
+    <message>
+        <source>Please try adding via the &quot;Add All&quot; button.</source>
+        <translation>Essayez de les ajouter avec le bouton « Ajouter tous les MP3 d&apos;un dossier ».</translation>
+    </message>
+    <message>
+        <source>Please select folder:</source>
+        <translation>Veuillez choisir un dossier :</translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; could not be scanned completely (%2). Only the files found before that were added.</source>
+        <translation>Le dossier « %1 » n&apos;a pas pu être parcouru entièrement (%2). Seuls les fichiers trouvés jusque-là ont été ajoutés.</translation>
+    </message>
+    <message>
+        <source>Index out of bounds</source>
+        <translation>Indice hors limites</translation>
+    </message>
+    <message>
+        <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
+        <translation>Voulez-vous que ce logiciel ouvre le dossier où sont rangés ces fichiers d&apos;exemple (pour les consulter avant de travailler avec eux) ?</translation>
+    </message>
+    <message>
+        <source>Numeric value required.</source>
+        <translation>Valeur numérique requise.</translation>
+    </message>
+    <message>
+        <source>Value set to default.</source>
+        <translation>La valeur par défaut a été rétablie.</translation>
+    </message>
+    <message>
+        <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
+        <translation>Glissez-déposez des fichiers ici. Double-cliquez sur un élément pour le retirer. Tirez la ligne | vers la droite hors de la fenêtre pour voir les noms complets.</translation>
+    </message>
+    <message>
+        <source>Gain-In:</source>
+        <translation>Gain d&apos;entrée :</translation>
+    </message>
+    <message>
+        <source>Gain-Out:</source>
+        <translation>Gain de sortie :</translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation>Délai :</translation>
+    </message>
+    <message>
+        <source>Decay:</source>
+        <translation>Atténuation :</translation>
+    </message>
+    <message>
+        <source>Top of the window</source>
+        <translation>Haut de la fenêtre</translation>
+    </message>
+    <message>
+        <source>Press Tab to reach the file list.</source>
+        <translation>Appuyez sur Tab pour atteindre la liste des fichiers.</translation>
+    </message>
+    <message>
+        <source>MP3 File(s)</source>
+        <translation>Fichier(s) MP3</translation>
+    </message>
+    <message>
+        <source>Choose output folder</source>
+        <translation>Choisir le dossier de sortie</translation>
+    </message>
+    <message>
+        <source>Progress Bar</source>
+        <translation>Barre de progression</translation>
+    </message>
+    <message>
+        <source>Add MP3 File(s)</source>
+        <translation>Ajouter des fichiers MP3</translation>
+    </message>
+    <message>
+        <source>Add All MP3 File(s) In Folder</source>
+        <translation>Ajouter tous les MP3 d&apos;un dossier</translation>
+    </message>
+    <message>
+        <source>Start Converting</source>
+        <translation>Lancer la conversion</translation>
+    </message>
+    <message>
+        <source>Clear List</source>
+        <translation>Vider la liste</translation>
+    </message>
+    <message>
+        <source>Load Sample/Example Files</source>
+        <translation>Charger les fichiers d&apos;exemple</translation>
+    </message>
+    <message>
+        <source>Save Results To This Folder</source>
+        <translation>Enregistrer les résultats dans ce dossier</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Echo Options</source>
+        <translation>Options d&apos;écho</translation>
+    </message>
+    <message>
+        <source>The program icon is missing</source>
+        <translation>L&apos;icône du programme est absente</translation>
+    </message>
+    <message>
+        <source>Cannot open </source>
+        <translation>Impossible d&apos;ouvrir </translation>
+    </message>
+    <message>
+        <source>Preview Echo...</source>
+        <translation>Aperçu de l&apos;écho...</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Retirer</translation>
+    </message>
+</context>
+<context>
+    <name>eb::PreviewWindow</name>
+    <message>
+        <source>Preview</source>
+        <translation>Aperçu</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Lire</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>The file shown</source>
+        <translation>Le fichier affiché</translation>
+    </message>
+    <message>
+        <source>The state of the render</source>
+        <translation>L&apos;état du calcul</translation>
+    </message>
+    <message>
+        <source>Play the file with the echo</source>
+        <translation>Lire le fichier avec l&apos;écho</translation>
+    </message>
+    <message>
+        <source>Stop playing</source>
+        <translation>Arrêter la lecture</translation>
+    </message>
+    <message>
+        <source>No sound output found.</source>
+        <translation>Aucune sortie audio trouvée.</translation>
+    </message>
+    <message>
+        <source>Rendering...</source>
+        <translation>Calcul en cours...</translation>
+    </message>
+    <message>
+        <source>The sound output could not be opened.</source>
+        <translation>La sortie audio n&apos;a pas pu être ouverte.</translation>
+    </message>
+</context>
+<context>
+    <name>eb::WaveformView</name>
+    <message>
+        <source>Waveforms of the input and with echo</source>
+        <translation>Formes d&apos;onde de l&apos;entrée et avec l&apos;écho</translation>
+    </message>
+    <message>
+        <source>empty</source>
+        <translation>vide</translation>
+    </message>
+    <message>
+        <source>%1 seconds</source>
+        <translation>%1 secondes</translation>
+    </message>
+    <message>
+        <source>Input: %1. With echo: %2.</source>
+        <translation>Entrée : %1. Avec écho : %2.</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>Entrée</translation>
+    </message>
+    <message>
+        <source>With echo</source>
+        <translation>Avec écho</translation>
+    </message>
+</context>
+<context>
+    <name>echobatch</name>
+    <message>
+        <source>Application Error</source>
+        <translation>Erreur de l&apos;application</translation>
+    </message>
+    <message>
+        <source>at line </source>
+        <translation>à la ligne </translation>
+    </message>
+    <message>
+        <source>Please email screenshot of this message to </source>
+        <translation>Veuillez envoyer une capture d&apos;écran de ce message par e-mail à </translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>Terminé.</translation>
+    </message>
+    <message>
+        <source>
+
+%1 of %2 files failed:</source>
+        <translation>
+
+%1 fichier(s) sur %2 en échec :</translation>
+    </message>
+    <message>
+        <source>
+
+%1 of %2 files converted with a warning:</source>
+        <translation>
+
+%1 fichier(s) sur %2 convertis avec un avertissement :</translation>
+    </message>
+    <message>
+        <source>No files added.</source>
+        <translation>Aucun fichier ajouté.</translation>
+    </message>
+    <message>
+        <source>Folder does not exist. Please select another folder.</source>
+        <translation>Le dossier n&apos;existe pas. Veuillez en choisir un autre.</translation>
+    </message>
+    <message>
+        <source>entry %1</source>
+        <translation>élément %1</translation>
+    </message>
+    <message>
+        <source>Processing: </source>
+        <translation>Traitement : </translation>
+    </message>
+    <message>
+        <source>Index out of bounds</source>
+        <translation>Indice hors limites</translation>
+    </message>
+    <message>
+        <source>no longer in the list</source>
+        <translation>n&apos;est plus dans la liste</translation>
+    </message>
+    <message>
+        <source>Division by zero</source>
+        <translation>Division par zéro</translation>
+    </message>
+    <message>
+        <source>Progress Bar</source>
+        <translation>Barre de progression</translation>
+    </message>
+    <message>
+        <source>A conversion is already running.</source>
+        <translation>Une conversion est déjà en cours.</translation>
+    </message>
+    <message>
+        <source>Please wait.. </source>
+        <translation>Veuillez patienter.. </translation>
+    </message>
+    <message>
+        <source>Path not found</source>
+        <translation>Chemin introuvable</translation>
+    </message>
+    <message>
+        <source>Permission denied</source>
+        <translation>Permission refusée</translation>
+    </message>
+    <message>
+        <source>%1 file(s) not added: their names are not valid UTF-8, so they cannot be named exactly. Rename them to add them:</source>
+        <translation>%1 fichier(s) non ajouté(s) : leur nom n&apos;est pas de l&apos;UTF-8 valide et ne peut donc pas être désigné exactement. Renommez-les pour les ajouter :</translation>
+    </message>
+    <message>
+        <source>Numeric value required.</source>
+        <translation>Valeur numérique requise.</translation>
+    </message>
+    <message>
+        <source>The pointer file is too large: </source>
+        <translation>Le fichier du pointeur est trop grand : </translation>
+    </message>
+    <message>
+        <source>The pointer file holds no image: </source>
+        <translation>Le fichier du pointeur ne contient aucune image : </translation>
+    </message>
+    <message>
+        <source>Cannot read the skin %1: %2</source>
+        <translation>Impossible de lire l&apos;habillage %1 : %2</translation>
+    </message>
+    <message>
+        <source>The skin %1 is too large</source>
+        <translation>L&apos;habillage %1 est trop grand</translation>
+    </message>
+    <message>
+        <source>The skin %1 is not a valid style sheet</source>
+        <translation>L&apos;habillage %1 n&apos;est pas une feuille de style valide</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: --jobs %1 lowered to %2: the open-file limit (%3) allows no more
+</source>
+        <translation>echobatch-cli: --jobs %1 ramené à %2 : la limite de fichiers ouverts (%3) n&apos;en permet pas plus
+</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: removed %1 temporary file(s) left by a run that was ended
+</source>
+        <translation>echobatch-cli: %1 fichier(s) temporaire(s) laissé(s) par une exécution interrompue supprimé(s)
+</translation>
+    </message>
+    <message>
+        <source>: skipped: the name is not valid UTF-8; rename it
+</source>
+        <translation> : ignoré : le nom n&apos;est pas de l&apos;UTF-8 valide ; renommez le fichier
+</translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
+                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same base name with
+the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder)
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are named
+  --json          a JSON object per file on standard output as it ends
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
+echo clipped samples, is still converted, and named in a warning. A file whose
+output would replace the output of an earlier file of the same run is skipped.
+
+Exit status: 0 every file converted, 1 some file failed, 2 usage error,
+130 interrupted.
+</source>
+        <translation>Usage : echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
+                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même nom de base
+avec l&apos;extension .mp3, dans le dossier de sortie.
+
+  --out DIR       dossier de sortie (par défaut : celui enregistré par la fenêtre)
+  --gain-in T     gain d&apos;entrée (par défaut : valeur enregistrée, sinon 0.8)
+  --gain-out T    gain de sortie (par défaut : valeur enregistrée, sinon 0.7)
+  --delay T       délai en millisecondes (par défaut : valeur enregistrée, sinon 63)
+  --decay T       atténuation (par défaut : valeur enregistrée, sinon 0.3)
+  --jobs N        conversions simultanées (par défaut et 0 : une par cœur de processeur)
+  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320 ; le débit le plus
+                  proche que permet la fréquence d&apos;échantillonnage) ; par défaut &apos;keep&apos; :
+                  chaque fichier garde le débit de son entrée, et le VBR reste VBR
+  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le même
+                  dossier relatif sous le dossier de sortie (créé au besoin)
+  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans rien convertir
+  --quiet         pas de progression ; seuls les échecs et avertissements sont nommés
+  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il est fini
+  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
+                  (&apos;-&apos; : entrée standard)
+  -0, --null      les chemins de la liste finissent par un octet NUL au lieu d&apos;un
+                  saut de ligne
+  --help          ce texte
+  --version       la version
+
+Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les étiquettes ne
+peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons, est tout de même converti
+et nommé dans un avertissement. Un fichier dont la sortie remplacerait celle d&apos;un fichier
+précédent de la même exécution est ignoré.
+
+Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreur d&apos;usage,
+130 interrompu.
+</translation>
+    </message>
+    <message>
+        <source>Try &apos;echobatch-cli --help&apos;.</source>
+        <translation>Essayez « echobatch-cli --help ».</translation>
+    </message>
+    <message>
+        <source>--json and --dry-run both write to standard output</source>
+        <translation>--json et --dry-run écrivent tous deux sur la sortie standard</translation>
+    </message>
+    <message>
+        <source>--null needs a list given with --from</source>
+        <translation>--null demande une liste donnée avec --from</translation>
+    </message>
+    <message>
+        <source>no files given</source>
+        <translation>aucun fichier donné</translation>
+    </message>
+    <message>
+        <source>--jobs needs a whole number from 0 to 1024, not &apos;%1&apos;</source>
+        <translation>--jobs demande un nombre entier de 0 à 1024, pas « %1 »</translation>
+    </message>
+    <message>
+        <source>--bitrate needs &apos;keep&apos; or one of 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not &apos;%1&apos;</source>
+        <translation>--bitrate demande &apos;keep&apos; ou l&apos;une des valeurs 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, pas « %1 »</translation>
+    </message>
+    <message>
+        <source>no output folder: give one with --out DIR (none is stored in the settings either)</source>
+        <translation>aucun dossier de sortie : indiquez-en un avec --out DOSSIER (les réglages n&apos;en contiennent pas non plus)</translation>
+    </message>
+    <message>
+        <source>the output folder&apos;s name is not valid UTF-8 and cannot be used as it is: %1</source>
+        <translation>le nom du dossier de sortie n&apos;est pas de l&apos;UTF-8 valide et ne peut pas être utilisé tel quel : %1</translation>
+    </message>
+    <message>
+        <source>Folder does not exist. Please select another folder. (%1)</source>
+        <translation>Le dossier n&apos;existe pas. Veuillez en choisir un autre. (%1)</translation>
+    </message>
+    <message>
+        <source>%1: the folder could not be scanned completely: %2</source>
+        <translation>%1 : le dossier n&apos;a pas pu être parcouru entièrement : %2</translation>
+    </message>
+    <message>
+        <source>no MP3 files found in the folders given</source>
+        <translation>aucun fichier MP3 trouvé dans les dossiers donnés</translation>
+    </message>
+    <message>
+        <source>standard input</source>
+        <translation>entrée standard</translation>
+    </message>
+    <message>
+        <source>cannot read the list %1: %2</source>
+        <translation>impossible de lire la liste %1 : %2</translation>
+    </message>
+    <message>
+        <source>an entry is longer than %1 bytes; is it a list of paths?</source>
+        <translation>une entrée dépasse %1 octets ; s&apos;agit-il bien d&apos;une liste de chemins ?</translation>
+    </message>
+    <message>
+        <source>%1 converted  %2 -&gt; %3</source>
+        <translation>%1 converti    %2 -&gt; %3</translation>
+    </message>
+    <message>
+        <source>%1 FAILED     %2: %3</source>
+        <translation>%1 ÉCHEC       %2 : %3</translation>
+    </message>
+    <message>
+        <source>%1 WARNING    %2: %3</source>
+        <translation>%1 ATTENTION   %2 : %3</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: %1 of %2 files converted with a warning:</source>
+        <translation>echobatch-cli: %1 fichier(s) sur %2 convertis avec un avertissement :</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: interrupted; %1 of %2 files converted</source>
+        <translation>echobatch-cli: interrompu ; %1 fichier(s) sur %2 convertis</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: %1 of %1 files converted</source>
+        <translation>echobatch-cli: %1 fichier(s) sur %1 convertis</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: %1 of %2 files failed:</source>
+        <translation>echobatch-cli: %1 fichier(s) sur %2 en échec :</translation>
+    </message>
+    <message>
+        <source>[%1] %2/%3 done, %4 running</source>
+        <translation>[%1] %2/%3 terminés, %4 en cours</translation>
+    </message>
+    <message>
+        <source>Gain-In:</source>
+        <translation>Gain d&apos;entrée :</translation>
+    </message>
+    <message>
+        <source>Gain-Out:</source>
+        <translation>Gain de sortie :</translation>
+    </message>
+    <message>
+        <source>Delay:</source>
+        <translation>Délai :</translation>
+    </message>
+    <message>
+        <source>Decay:</source>
+        <translation>Atténuation :</translation>
+    </message>
+    <message>
+        <source>cannot write into the output folder: </source>
+        <translation>impossible d&apos;écrire dans le dossier de sortie : </translation>
+    </message>
+    <message>
+        <source>the name is not valid UTF-8 (%1); rename it</source>
+        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide (%1) ; renommez le fichier</translation>
+    </message>
+    <message>
+        <source>the output would replace the input file itself</source>
+        <translation>la sortie remplacerait le fichier d&apos;entrée lui-même</translation>
+    </message>
+    <message>
+        <source>the output would replace another file of the list</source>
+        <translation>la sortie remplacerait un autre fichier de la liste</translation>
+    </message>
+    <message>
+        <source>SoX was not found</source>
+        <translation>SoX est introuvable</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output</source>
+        <translation>l&apos;outil n&apos;a rien écrit</translation>
+    </message>
+    <message>
+        <source>the tool wrote no output: </source>
+        <translation>l&apos;outil n&apos;a rien écrit : </translation>
+    </message>
+    <message>
+        <source>%1 samples clipped; lower Gain-Out or Decay</source>
+        <translation>%1 échantillons écrêtés ; baissez le gain de sortie ou l&apos;atténuation</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>impossible de remplacer %1 : %2</translation>
+    </message>
+    <message>
+        <source>tags not copied: </source>
+        <translation>étiquettes non copiées : </translation>
+    </message>
+    <message>
+        <source>a FIFO</source>
+        <translation>un FIFO</translation>
+    </message>
+    <message>
+        <source>a character device</source>
+        <translation>un périphérique en mode caractère</translation>
+    </message>
+    <message>
+        <source>a block device</source>
+        <translation>un périphérique en mode bloc</translation>
+    </message>
+    <message>
+        <source>a socket</source>
+        <translation>un socket</translation>
+    </message>
+    <message>
+        <source>a folder</source>
+        <translation>un dossier</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>pas un fichier</translation>
+    </message>
+    <message>
+        <source>not a regular file: </source>
+        <translation>pas un fichier ordinaire : </translation>
+    </message>
+    <message>
+        <source>skipped: %1</source>
+        <translation>ignoré : %1</translation>
+    </message>
+    <message>
+        <source>its output would replace the output of </source>
+        <translation>sa sortie remplacerait celle d&apos;un élément précédent : </translation>
+    </message>
+    <message>
+        <source>No output name can be formed: the file name has no &quot;.&quot;</source>
+        <translation>Impossible de former un nom de sortie : le nom du fichier ne contient pas de « . »</translation>
+    </message>
+    <message>
+        <source>Overflow</source>
+        <translation>Dépassement de capacité</translation>
+    </message>
+    <message>
+        <source>the name &quot;%1&quot; in %2 may stand for another file: a name there that is not valid UTF-8 reads the same</source>
+        <translation>le nom « %1 » dans %2 peut désigner un autre fichier : un nom qui s&apos;y trouve, en UTF-8 non valide, se lit de la même façon</translation>
+    </message>
+    <message>
+        <source>cannot read the rendered samples: </source>
+        <translation>impossible de lire les échantillons calculés : </translation>
+    </message>
+    <message>
+        <source>SoX could not be made ready</source>
+        <translation>SoX n&apos;a pas pu être préparé</translation>
+    </message>
+    <message>
+        <source>the tag copy could not be started: %1</source>
+        <translation>la copie des étiquettes n&apos;a pas pu démarrer : %1</translation>
+    </message>
+    <message>
+        <source>the tag copy took longer than %1 s</source>
+        <translation>la copie des étiquettes a duré plus de %1 s</translation>
+    </message>
+    <message>
+        <source>the tag copy was ended by signal %1 (%2)</source>
+        <translation>la copie des étiquettes a été arrêtée par le signal %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tag copy ended with exit code %1%2</source>
+        <translation>la copie des étiquettes s&apos;est terminée avec le code de sortie %1%2</translation>
+    </message>
+    <message>
+        <source>the tool could not be started: %1 (%2)</source>
+        <translation>l&apos;outil n&apos;a pas pu démarrer : %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended, but how it ended could not be learnt</source>
+        <translation>l&apos;outil s&apos;est arrêté, mais on n&apos;a pas pu savoir comment</translation>
+    </message>
+    <message>
+        <source>the tool was ended by signal %1 (%2)</source>
+        <translation>l&apos;outil a été arrêté par le signal %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the tool ended with exit code %1</source>
+        <translation>l&apos;outil s&apos;est terminé avec le code de sortie %1</translation>
+    </message>
+    <message>
+        <source>Cannot make a private folder in %1: %2</source>
+        <translation>Impossible de créer un dossier privé dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot use the private folder %1: it was replaced</source>
+        <translation>Impossible d&apos;utiliser le dossier privé %1 : il a été remplacé</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Impossible d&apos;écrire %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>Impossible de lire %1 : %2</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: it changed while it was checked</source>
+        <translation>Impossible de lire %1 : le fichier a changé pendant la vérification</translation>
+    </message>
+    <message>
+        <source>SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set</source>
+        <translation>SoX est introuvable dans PATH (%1) et ECHOBATCH_SOX n&apos;est pas défini</translation>
+    </message>
+    <message>
+        <source>; passed over because other users could change them: </source>
+        <translation> ; écartés parce que d&apos;autres utilisateurs pourraient les modifier : </translation>
+    </message>
+    <message>
+        <source> (install the sox and libsox-fmt-mp3 packages)</source>
+        <translation> (installez les paquets sox et libsox-fmt-mp3)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Both programs in German and French: the window's controls read through AT-SPI, its echo
+# fields with a point, the empty list's box; echobatch-cli's messages and a skipped file's
+# reason translated, while its exit status, --json keys and status words and --dry-run
+# commands stay exactly those of the C locale.
+#   translation_e2e.sh <folder of echobatch>
+set -euo pipefail
+# shellcheck source=e2elib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/e2elib.sh"
+
+bin=$1
+tree=$(dirname "${BASH_SOURCE[0]}")/atspi_tree.py
+e2e_require_tools Xvfb xdotool sox
+e2e_own_session_bus "$@"
+
+e2e_begin
+e2e_start_xvfb
+sox -n -r 22050 -c 1 "$work/tone.mp3" synth 0.3 sine 330
+cli() { env XDG_CONFIG_HOME="$work/config" "$@"; }
+mkdir -p "$work/c" "$work/out"
+cli "$bin/echobatch-cli" --json --out "$work/c" "$work/tone.mp3" 2>/dev/null | sed 's/"seconds":[0-9.]*,//' >"$work/c.json"
+cli "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" >"$work/c.dry"
+
+check() {  # language, words in the tree, the empty list's box, the numeric message, "skipped"
+  local env=(LANGUAGE="$1") status=0
+  [ "$1" = de ] && env+=(LANG=de_DE.UTF-8)
+  rm -f "$work/ui.log" && e2e_start_app "$bin/echobatch" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "${env[@]}"
+  e2e_wait_window
+  /usr/bin/python3 "$tree" echobatch >"$work/tree.txt" || e2e_fail "no tree: $(cat "$work/app.log")"
+  IFS='|' read -ra words <<<"$2"
+  e2e_expect_lines "$work/tree.txt" "${words[@]}"
+  xdotool windowfocus --sync "$wid" key --delay 120 Tab Tab Tab Tab space
+  for _ in $(seq 100); do grep -q "^message" "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
+  grep -q -P "^message\t.*\t$3\$" "$work/ui.log" || e2e_fail "$1: the box: $(cat "$work/ui.log")"
+  xdotool key Return
+  e2e_stop_app
+
+  cli "${env[@]}" "$bin/echobatch-cli" --gain-in abc --out "$work/out" "$work/tone.mp3" \
+    2>"$work/err.txt" || status=$?
+  [ "$status" = 2 ] && grep -q -F "$4" "$work/err.txt" || e2e_fail "$1: cli ($status): $(cat "$work/err.txt")"
+  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work/c" "$work/tone.mp3" 2>/dev/null |
+    sed 's/"seconds":[0-9.]*,//' | cmp -s - "$work/c.json" || e2e_fail "$1: --json changed"
+  cli "${env[@]}" "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" 2>/dev/null |
+    cmp -s - "$work/c.dry" || e2e_fail "$1: --dry-run changed"
+  # An output that would replace its input: the reason in the language, the status as ever.
+  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" 2>/dev/null || true
+  grep -q "\"reason\":\"$5.*\"status\":\"skipped\"" "$work/skip.json" ||
+    e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json")"
+}
+check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0\.8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
+  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen
+check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0\.8$|tree\tFichier\(s\) MP3" \
+  'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré
+grep -q '"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
+echo "PASS: the window and the command line in German and French; --json and --dry-run unchanged"
