@@ -21,9 +21,13 @@ QString SubfolderOf(const QString& file, QString folder) {
 
 }  // namespace
 
-CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
+CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield,
+                        const QString& outputFolder) {
     CliPaths result;
     bool folderGiven = false;
+    IdentitySet passOver;
+    if (const auto out = IdentityOf(outputFolder))
+        passOver.insert(*out);
     for (const QString& path : arguments) {
         // A name that is not UTF-8 is taken as a file: its conversion refuses it by name.
         if (HasUndecodableBytes(path) || !IsFolder(path)) {
@@ -32,7 +36,12 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
             continue;
         }
         folderGiven = true;
-        const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield);
+        const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield, passOver);
+        for (QString passed : scan.passedOverFolders) {
+            if (passed.size() > 1 && passed.endsWith(u'/'))
+                passed.chop(1);
+            result.notes << QStringLiteral("%1: passed over: it is the output folder").arg(passed);
+        }
         if (!scan.failure.isEmpty()) {
             result.errors << QStringLiteral("%1: the folder could not be scanned completely: %2")
                                  .arg(path, scan.failure);

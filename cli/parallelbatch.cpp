@@ -2,10 +2,10 @@
 
 #include "cli/progressprinter.h"
 #include "core/steps.h"
+#include "engine/outputtree.h"
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
 
-#include <QDir>
 #include <QEventLoop>
 
 #include <algorithm>
@@ -38,6 +38,7 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
             // The job itself reports why when its turn comes.
         }
         outputs_ << output;
+        existed_.push_back(!output.isEmpty() && IdentityOf(output).has_value());
         pending_.push_back(static_cast<int>(k));
     }
     earlierOwners_ = EarlierOwners(files_, outputs_, listFiles_);
@@ -84,19 +85,36 @@ void ParallelBatch::startMore() {
         loop_->quit();
 }
 
+// Why the file is not given to a job at all: an earlier file writes its output, its output is
+// up to date (--update), or its folder below the output folder cannot be had.
+QString ParallelBatch::refusalBeforeStart(int index) const {
+    if (!earlierOwners_[index].isEmpty())
+        return ReplacesEarlierOutput(earlierOwners_[index]);
+    if (update_ && existed_[index] && IsNewerThan(outputs_[index], files_[index]))
+        return QStringLiteral("up to date");
+    const QString& folder = folders_[index];
+    if (folder != outputFolder_ && IsFolder(outputFolder_))
+        return MakeOutputSubfolder(outputFolder_, folder);
+    return QString();
+}
+
+void ParallelBatch::finishWithout(int index, const QString& reason) {
+    // Named as a job names it; a name without "." has none.
+    results_[index].output =
+        outputs_[index].isEmpty() ? QString() : OutputPathFor(folders_[index], files_[index]);
+    results_[index].reason = reason;
+    results_[index].upToDate = reason == QLatin1String("up to date");
+    printer_.fileFinished(index, results_[index]);
+    emit fileDone(index, results_[index], static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
+}
+
 bool ParallelBatch::startFile(int index) {
     clocks_[index].start();
-    if (!earlierOwners_[index].isEmpty()) {
-        results_[index].output = outputs_[index];
-        results_[index].reason = ReplacesEarlierOutput(earlierOwners_[index]);
-        printer_.fileFinished(index, results_[index]);
-        emit fileDone(index, results_[index],
-                      static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
+    if (const QString refusal = refusalBeforeStart(index); !refusal.isEmpty()) {
+        finishWithout(index, refusal);
         return false;
     }
     const QString& folder = folders_[index];
-    if (folder != outputFolder_ && IsFolder(outputFolder_))
-        QDir().mkpath(folder);  // a failure is told when the output cannot be created there
     auto job = std::make_unique<ConversionJob>(files_[index]);
     job->setFixedBitrate(fixedKbps_);
     if (!job->plan(folder, echo_, listFiles_)) {
@@ -118,6 +136,7 @@ bool ParallelBatch::startFile(int index) {
 void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     retired_.clear();  // jobs of earlier signals, safe to delete now
     results_[index] = job->result();
+    results_[index].replaced = results_[index].converted && existed_[index];
     busyOutputs_.remove(outputs_[index]);
     printer_.fileFinished(index, results_[index]);
     emit fileDone(index, results_[index], static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);

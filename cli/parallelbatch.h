@@ -33,6 +33,9 @@ public:
                   const QStringList& folders = {}, int fixedKbps = 0);
     ~ParallelBatch() override;
 
+    // With `update`, a file whose output is there and newer than the file is passed over as
+    // up to date.
+    void setUpdate(bool update) { update_ = update; }
     // Converts every file; returns when all have finished or, after cancel(), stopped.
     void run();
     // Starts nothing more and stops the running conversions.
@@ -48,6 +51,8 @@ signals:
 private:
     void startMore();
     bool startFile(int index);
+    QString refusalBeforeStart(int index) const;
+    void finishWithout(int index, const QString& reason);
     void fileFinished(int index, ConversionJob* job);
 
     QStringList files_;
@@ -67,6 +72,8 @@ private:
     std::vector<std::unique_ptr<ConversionJob>> retired_;
     QList<ConversionResult> results_;
     std::vector<QElapsedTimer> clocks_;  // per file, from its start
+    std::vector<bool> existed_;          // per file: its output was there before the batch
+    bool update_ = false;
     QEventLoop* loop_ = nullptr;
     bool cancelled_ = false;
 };

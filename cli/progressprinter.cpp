@@ -3,12 +3,27 @@
 #include "engine/pathtext.h"
 
 #include <unistd.h>
+#include <algorithm>
 
 namespace eb {
 
 namespace {
+
 constexpr int kBarWidth = 30;
+
+// ", 2 replaced an existing file, 3 up to date" (the parts that are not zero).
+QString CountsTail(const QList<ConversionResult>& results, qsizetype upToDate) {
+    const qsizetype replaced =
+        std::count_if(results.begin(), results.end(), [](const auto& r) { return r.replaced; });
+    QString tail;
+    if (replaced > 0)
+        tail += QStringLiteral(", %1 replaced an existing file").arg(replaced);
+    if (upToDate > 0)
+        tail += QStringLiteral(", %1 up to date").arg(upToDate);
+    return tail;
 }
+
+}  // namespace
 
 ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
     : stream_(stream),
@@ -29,9 +44,15 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
     if (quiet_)
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
-    print(result.converted
-              ? QStringLiteral("%1 converted  %2 -> %3").arg(position, result.input, result.output)
-              : QStringLiteral("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
+    if (result.upToDate)
+        print(QStringLiteral("%1 up to date %2 -> %3").arg(position, result.input, result.output));
+    else if (!result.converted)
+        print(QStringLiteral("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
+    else
+        print(
+            QStringLiteral("%1 converted  %2 -> %3%4")
+                .arg(position, result.input, result.output,
+                     result.replaced ? QStringLiteral(" (replaced an existing file)") : QString()));
     if (result.converted && !result.warning.isEmpty())
         print(QStringLiteral("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
@@ -39,10 +60,14 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
 void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {
     clearBar();
     live_ = false;
+    if (!quiet_) {
+        for (const QString& note : std::as_const(notes_))
+            print(QStringLiteral("echobatch-cli: ") + note);
+    }
     QList<const ConversionResult*> failed;
     QList<const ConversionResult*> warned;
     for (const ConversionResult& r : results) {
-        if (!r.converted)
+        if (!r.converted && !r.upToDate)
             failed << &r;
         else if (!r.warning.isEmpty())
             warned << &r;
@@ -58,21 +83,33 @@ void ProgressPrinter::summary(const QList<ConversionResult>& results, bool inter
         for (const ConversionResult* r : warned)
             print(QStringLiteral("  %1: %2").arg(r->input, r->warning));
     };
-    const qsizetype converted = results.size() - failed.size();
+    const qsizetype upToDate =
+        std::count_if(results.begin(), results.end(), [](const auto& r) { return r.upToDate; });
+    const qsizetype converted = results.size() - failed.size() - upToDate;
+    const QString counts = CountsTail(results, upToDate);
     if (interrupted) {
-        print(QStringLiteral("echobatch-cli: interrupted; %1 of %2 files converted")
+        print(QStringLiteral("echobatch-cli: interrupted; %1 of %2 files converted%3")
                   .arg(converted)
-                  .arg(results.size()));
+                  .arg(results.size())
+                  .arg(counts));
         tellWarnings();
         return;
     }
     if (failed.isEmpty()) {
         if (!quiet_)
-            print(QStringLiteral("echobatch-cli: %1 of %1 files converted").arg(results.size()));
+            print(QStringLiteral("echobatch-cli: %1 of %2 files converted%3")
+                      .arg(converted)
+                      .arg(results.size())
+                      .arg(counts));
         tellWarnings();
         return;
     }
     tellWarnings();
+    if (!counts.isEmpty())
+        print(QStringLiteral("echobatch-cli: %1 of %2 files converted%3")
+                  .arg(converted)
+                  .arg(results.size())
+                  .arg(counts));
     print(QStringLiteral("echobatch-cli: %1 of %2 files failed:")
               .arg(failed.size())
               .arg(results.size()));

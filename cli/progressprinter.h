@@ -5,6 +5,7 @@
 #include "engine/conversionjob.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -16,7 +17,10 @@ public:
 
     void fileStarted();
     void fileFinished(int index, const ConversionResult& result);
-    // Names every failure with its reason; says how many converted.
+    // Lines the summary says first (unless quiet), once.
+    void setNotes(const QStringList& notes) { notes_ = notes; }
+    // Names every failure with its reason; says how many converted, how many of them replaced
+    // an existing file and how many were up to date.
     void summary(const QList<ConversionResult>& results, bool interrupted);
     // True when the stream could not be written (EPIPE, EFBIG, ...).
     bool broken() const { return broken_; }
@@ -34,6 +38,7 @@ private:
     bool broken_ = false;  // a write failed: the stream is no longer written
     int running_ = 0;
     int done_ = 0;
+    QStringList notes_;
 };
 
 }  // namespace eb

@@ -1,19 +1,36 @@
 #include "engine/outputclaims.h"
 
 #include "engine/outputpath.h"
+#include "engine/outputtree.h"
+#include "posix/uniquefd.h"
 
-#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
 
 namespace eb {
 
 QString OutputClaims::keyOf(const QString& output) {
-    const QString path = QDir::cleanPath(AbsolutePath(output));
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const QString folder = path.left(qMax<qsizetype>(slash, 1));
-    const QString name = path.mid(slash + 1);
-    if (const auto id = IdentityOf(folder))
-        return QStringLiteral("%1:%2/").arg(id->device).arg(id->inode) + name;
-    return path;
+    const QString path = ResolvedPath(AbsolutePath(output));
+    if (const auto id = IdentityOf(path))
+        return QStringLiteral("%1:%2").arg(id->device).arg(id->inode);
+    // The deepest folder on the way that exists, by identity, then the names still to be made.
+    QString folder = path;
+    QString rest;
+    std::optional<FileIdentity> id;
+    while (!id && folder.size() > 1) {
+        const qsizetype slash = folder.lastIndexOf(u'/');
+        rest = folder.mid(slash + 1) + (rest.isEmpty() ? QString() : u'/' + rest);
+        folder = folder.left(qMax<qsizetype>(slash, 1));
+        id = IdentityOf(folder);
+    }
+    if (!id)
+        return path;
+    const posix::UniqueFd fd(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd && FoldsCase(fd.get()))
+        rest = rest.toCaseFolded();
+    return QStringLiteral("%1:%2/").arg(id->device).arg(id->inode) + rest;
 }
 
 QString OutputClaims::claim(const QString& output, const QString& entry) {
