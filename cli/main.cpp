@@ -26,13 +26,15 @@ int main(int argc, char** argv) {
     eb::CliOptions options;
     if (const std::optional<int> exit = eb::ParseCliOptions(arguments, options))
         return *exit;
-    const eb::CliPaths paths = eb::ExpandCliPaths(options.paths, {}, options.outputFolder);
+    eb::CliPaths paths = eb::ExpandCliPaths(options.paths, {}, options.outputFolder);
+    options.paths.clear();  // the files hold them now: a long list is held once
     if (!paths.errors.isEmpty()) {
         for (const QString& error : paths.errors)
             QTextStream(stderr) << "echobatch-cli: " << eb::ShownName(error) << '\n';
         return eb::kExitUsage;
     }
     const QStringList folders = eb::OutputFoldersFor(paths, options.outputFolder, options.keepTree);
+    paths.subfolders.clear();
     return options.dryRun ? eb::DryRun(options, paths.files, folders, paths.notes)
                           : eb::ConvertFiles(options, paths.files, folders, paths.notes);
 }

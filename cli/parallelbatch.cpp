@@ -87,9 +87,15 @@ void ParallelBatch::startMore() {
 
 // Why the file is not given to a job at all: an earlier file writes its output, its output is
 // up to date (--update), or its folder below the output folder cannot be had.
-QString ParallelBatch::refusalBeforeStart(int index) const {
-    if (!earlierOwners_[index].isEmpty())
-        return ReplacesEarlierOutput(earlierOwners_[index]);
+QString ParallelBatch::refusalBeforeStart(int index) {
+    if (const QString& owner = earlierOwners_[index]; !owner.isEmpty()) {
+        // One text for all the files an earlier one keeps from its output (a list of a million
+        // copies of one name holds it once).
+        QString& reason = ownerReasons_[owner];
+        if (reason.isEmpty())
+            reason = ReplacesEarlierOutput(owner);
+        return reason;
+    }
     if (update_ && existed_[index] && IsNewerThan(outputs_[index], files_[index]))
         return QStringLiteral("up to date");
     const QString& folder = folders_[index];
@@ -99,9 +105,7 @@ QString ParallelBatch::refusalBeforeStart(int index) const {
 }
 
 void ParallelBatch::finishWithout(int index, const QString& reason) {
-    // Named as a job names it; a name without "." has none.
-    results_[index].output =
-        outputs_[index].isEmpty() ? QString() : OutputPathFor(folders_[index], files_[index]);
+    results_[index].output = outputs_[index];
     results_[index].reason = reason;
     results_[index].upToDate = reason == QLatin1String("up to date");
     printer_.fileFinished(index, results_[index]);

@@ -7,11 +7,13 @@
 #include "options/echooptions.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -51,7 +53,7 @@ signals:
 private:
     void startMore();
     bool startFile(int index);
-    QString refusalBeforeStart(int index) const;
+    QString refusalBeforeStart(int index);
     void finishWithout(int index, const QString& reason);
     void fileFinished(int index, ConversionJob* job);
 
@@ -66,7 +68,8 @@ private:
     IdentitySet listFiles_;
     QStringList outputs_;        // per file; empty when none can be formed
     QStringList earlierOwners_;  // per file: the earlier file with the same output, if any
-    std::vector<int> pending_;   // list positions not started yet, in order
+    std::deque<int> pending_;    // list positions not started yet, in order
+    QHash<QString, QString> ownerReasons_;  // earlier file -> the reason it gives later ones
     QSet<QString> busyOutputs_;  // outputs of the running conversions
     std::vector<std::unique_ptr<ConversionJob>> running_;
     std::vector<std::unique_ptr<ConversionJob>> retired_;
