@@ -69,10 +69,11 @@ void RemoveLeftTemporaries(const CliOptions& options, const QStringList& files) 
                             << " temporary file(s) left by a run that was ended\n";
 }
 
-int ExitStatus(const QList<ConversionResult>& results, bool interrupted) {
+int ExitStatus(const ParallelBatch& batch, bool interrupted) {
     if (interrupted)
         return kExitInterrupted;
-    for (const ConversionResult& r : results) {
+    for (qsizetype k = 0; k < batch.size(); ++k) {
+        const ConversionResult r = batch.result(k);
         if (!r.converted && !r.upToDate)
             return kExitFailed;
     }
@@ -196,12 +197,13 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
     batch.run();
     RemoveTools(steps, tools);
     // Files a stop kept from starting get their line too, so the report names every file.
-    for (qsizetype k = 0; options.json && k < batch.results().size(); ++k) {
+    for (qsizetype k = 0; options.json && k < batch.size(); ++k) {
         if (!reported[static_cast<size_t>(k)])
-            WriteReportLine(ReportLine(batch.results()[k], 0.0, false));
+            WriteReportLine(ReportLine(batch.result(k), 0.0, false));
     }
-    printer.summary(batch.results(), interrupted);
-    return FinishStandardOutput(ExitStatus(batch.results(), interrupted));
+    printer.summary(
+        batch.size(), [&batch](qsizetype k) { return batch.result(k); }, interrupted);
+    return FinishStandardOutput(ExitStatus(batch, interrupted));
 }
 
 }  // namespace eb

@@ -31,8 +31,7 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield,
     for (const QString& path : arguments) {
         // A name that is not UTF-8 is taken as a file: its conversion refuses it by name.
         if (HasUndecodableBytes(path) || !IsFolder(path)) {
-            result.files << path;
-            result.subfolders << QString();
+            result.files << path;  // in no subfolder: the list of those may stay short
             continue;
         }
         folderGiven = true;
@@ -47,6 +46,7 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield,
                                  .arg(path, scan.failure);
             continue;
         }
+        result.subfolders.resize(result.files.size());
         result.files += scan.files;
         for (const QString& file : scan.files)
             result.subfolders << SubfolderOf(file, path);
@@ -62,6 +62,8 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield,
 
 QStringList OutputFoldersFor(const CliPaths& paths, const QString& outputFolder, bool keepTree) {
     QStringList folders;
+    if (!keepTree)
+        return folders;
     for (qsizetype k = 0; k < paths.files.size(); ++k) {
         const QString sub = keepTree ? paths.subfolders.value(k) : QString();
         if (sub.isEmpty())

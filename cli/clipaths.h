@@ -13,7 +13,8 @@ struct CliPaths {
     QStringList errors;  // one line per argument that cannot be used
     // Per file: the folder it lies in relative to the folder argument it was found through
     // ("live/1999" for music/live/1999/a.mp3 found through "music"); empty for a file given
-    // as it is or lying in the folder argument itself.
+    // as it is or lying in the folder argument itself. It may end before `files` does: the
+    // files past its end lie in no subfolder.
     QStringList subfolders;
     // What the summary names once: the output folder met inside a folder argument and passed
     // over.
@@ -30,8 +31,8 @@ struct CliPaths {
 CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield = {},
                         const QString& outputFolder = {});
 
-// The output folder of each file: `outputFolder`, or with `keepTree` the file's subfolder
-// below it.
+// The output folder of each file with `keepTree`: the file's subfolder below `outputFolder`.
+// Without it none (every file goes to `outputFolder`).
 QStringList OutputFoldersFor(const CliPaths& paths, const QString& outputFolder, bool keepTree);
 
 }  // namespace eb

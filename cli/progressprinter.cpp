@@ -3,25 +3,12 @@
 #include "engine/pathtext.h"
 
 #include <unistd.h>
-#include <algorithm>
 
 namespace eb {
 
 namespace {
 
 constexpr int kBarWidth = 30;
-
-// ", 2 replaced an existing file, 3 up to date" (the parts that are not zero).
-QString CountsTail(const QList<ConversionResult>& results, qsizetype upToDate) {
-    const qsizetype replaced =
-        std::count_if(results.begin(), results.end(), [](const auto& r) { return r.replaced; });
-    QString tail;
-    if (replaced > 0)
-        tail += QStringLiteral(", %1 replaced an existing file").arg(replaced);
-    if (upToDate > 0)
-        tail += QStringLiteral(", %1 up to date").arg(upToDate);
-    return tail;
-}
 
 }  // namespace
 
@@ -57,64 +44,73 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
         print(QStringLiteral("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
 
-void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {
+ProgressPrinter::Tally ProgressPrinter::tally(qsizetype total, const ResultOf& resultOf) {
+    Tally t;
+    t.total = total;
+    for (qsizetype k = 0; k < total; ++k) {
+        const ConversionResult r = resultOf(k);
+        t.upToDate += r.upToDate ? 1 : 0;
+        t.replaced += r.replaced ? 1 : 0;
+        if (!r.converted && !r.upToDate)
+            t.failed << k;
+        else if (!r.warning.isEmpty())
+            t.warned << k;
+    }
+    return t;
+}
+
+// "N of M files converted", with ", K replaced an existing file, J up to date" where not zero.
+QString ProgressPrinter::Tally::convertedText() const {
+    QString text =
+        QStringLiteral("%1 of %2 files converted").arg(total - failed.size() - upToDate).arg(total);
+    if (replaced > 0)
+        text += QStringLiteral(", %1 replaced an existing file").arg(replaced);
+    if (upToDate > 0)
+        text += QStringLiteral(", %1 up to date").arg(upToDate);
+    return text;
+}
+
+// A file converted with a warning counts as converted (its audio is there), but the warning is
+// told even when the tool is asked to be quiet.
+void ProgressPrinter::tellWarnings(const Tally& t, const ResultOf& resultOf) {
+    if (t.warned.isEmpty())
+        return;
+    print(QStringLiteral("echobatch-cli: %1 of %2 files converted with a warning:")
+              .arg(t.warned.size())
+              .arg(t.total));
+    for (const qsizetype k : t.warned) {
+        const ConversionResult r = resultOf(k);
+        print(QStringLiteral("  %1: %2").arg(r.input, r.warning));
+    }
+}
+
+void ProgressPrinter::summary(qsizetype total, const ResultOf& resultOf, bool interrupted) {
     clearBar();
     live_ = false;
     if (!quiet_) {
         for (const QString& note : std::as_const(notes_))
             print(QStringLiteral("echobatch-cli: ") + note);
     }
-    QList<const ConversionResult*> failed;
-    QList<const ConversionResult*> warned;
-    for (const ConversionResult& r : results) {
-        if (!r.converted && !r.upToDate)
-            failed << &r;
-        else if (!r.warning.isEmpty())
-            warned << &r;
-    }
-    // A file converted with a warning counts as converted (its audio is there), but the
-    // warning is told even when the tool is asked to be quiet.
-    const auto tellWarnings = [&] {
-        if (warned.isEmpty())
-            return;
-        print(QStringLiteral("echobatch-cli: %1 of %2 files converted with a warning:")
-                  .arg(warned.size())
-                  .arg(results.size()));
-        for (const ConversionResult* r : warned)
-            print(QStringLiteral("  %1: %2").arg(r->input, r->warning));
-    };
-    const qsizetype upToDate =
-        std::count_if(results.begin(), results.end(), [](const auto& r) { return r.upToDate; });
-    const qsizetype converted = results.size() - failed.size() - upToDate;
-    const QString counts = CountsTail(results, upToDate);
+    const Tally t = tally(total, resultOf);
     if (interrupted) {
-        print(QStringLiteral("echobatch-cli: interrupted; %1 of %2 files converted%3")
-                  .arg(converted)
-                  .arg(results.size())
-                  .arg(counts));
-        tellWarnings();
+        print(QStringLiteral("echobatch-cli: interrupted; ") + t.convertedText());
+        tellWarnings(t, resultOf);
         return;
     }
-    if (failed.isEmpty()) {
+    if (t.failed.isEmpty()) {
         if (!quiet_)
-            print(QStringLiteral("echobatch-cli: %1 of %2 files converted%3")
-                      .arg(converted)
-                      .arg(results.size())
-                      .arg(counts));
-        tellWarnings();
+            print(QStringLiteral("echobatch-cli: ") + t.convertedText());
+        tellWarnings(t, resultOf);
         return;
     }
-    tellWarnings();
-    if (!counts.isEmpty())
-        print(QStringLiteral("echobatch-cli: %1 of %2 files converted%3")
-                  .arg(converted)
-                  .arg(results.size())
-                  .arg(counts));
-    print(QStringLiteral("echobatch-cli: %1 of %2 files failed:")
-              .arg(failed.size())
-              .arg(results.size()));
-    for (const ConversionResult* r : failed)
-        print(QStringLiteral("  %1: %2").arg(r->input, r->reason));
+    tellWarnings(t, resultOf);
+    if (t.replaced + t.upToDate > 0)
+        print(QStringLiteral("echobatch-cli: ") + t.convertedText());
+    print(QStringLiteral("echobatch-cli: %1 of %2 files failed:").arg(t.failed.size()).arg(total));
+    for (const qsizetype k : t.failed) {
+        const ConversionResult r = resultOf(k);
+        print(QStringLiteral("  %1: %2").arg(r.input, r.reason));
+    }
 }
 
 // Names may hold bytes that are not UTF-8 and, on a terminal, control characters: both are

@@ -42,15 +42,20 @@ QString OutputClaims::claim(const QString& output, const QString& entry) {
     return QString();
 }
 
-QStringList EarlierOwners(const QStringList& entries, const QStringList& outputs,
-                          const IdentitySet& listFiles) {
-    OutputClaims claims;
-    QStringList owners;
-    for (qsizetype k = 0; k < entries.size(); ++k) {
-        const auto existing = outputs[k].isEmpty() ? std::nullopt : IdentityOf(outputs[k]);
-        const bool claimable =
-            !outputs[k].isEmpty() && !(existing && listFiles.contains(*existing));
-        owners << (claimable ? claims.claim(outputs[k], entries[k]) : QString());
+std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsizetype)>& outputOf,
+                               const IdentitySet& listFiles) {
+    QHash<QString, int> claimed;
+    std::vector<int> owners(static_cast<size_t>(count), -1);
+    for (qsizetype k = 0; k < count; ++k) {
+        const QString output = outputOf(k);
+        const auto existing = output.isEmpty() ? std::nullopt : IdentityOf(output);
+        if (output.isEmpty() || (existing && listFiles.contains(*existing)))
+            continue;
+        const QString key = OutputClaims::keyOf(output);
+        if (const auto it = claimed.constFind(key); it != claimed.constEnd())
+            owners[static_cast<size_t>(k)] = *it;
+        else
+            claimed.insert(key, static_cast<int>(k));
     }
     return owners;
 }

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 namespace eb {
 
 class OutputClaims {
@@ -29,11 +32,12 @@ private:
     QHash<QString, QString> owners_;
 };
 
-// For a whole batch at once, in list order: per entry, the earlier entry whose output its
-// output would replace, or an empty text. An empty output (none could be formed) and an output
-// that is a file of the list (`listFiles`; such an entry is skipped anyway) claim nothing.
-QStringList EarlierOwners(const QStringList& entries, const QStringList& outputs,
-                          const IdentitySet& listFiles);
+// For a whole batch at once, in list order: per entry, the position of the earlier entry whose
+// output its output would replace, or -1. `outputOf(k)` is entry k's output; an empty output
+// (none could be formed) and an output that is a file of the list (`listFiles`; such an entry
+// is skipped anyway) claim nothing. Only the outputs' keys are kept meanwhile, not the outputs.
+std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsizetype)>& outputOf,
+                               const IdentitySet& listFiles);
 
 // The reason an entry is skipped for an earlier entry's output.
 QString ReplacesEarlierOutput(const QString& earlierEntry);
