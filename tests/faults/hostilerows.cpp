@@ -153,6 +153,19 @@ kill -KILL $pid; wait $pid; sleep 0.3
     Row("--keep-tree: no output through a link into the output tree", "cli",
         R"(mkdir "$IN/b" "$OUT/a"; put b/x.mp3; ln -s a "$OUT/b")", cli + R"(--keep-tree "$IN")", 1,
         {"is a symbolic link into the output folder"}, {});
+    Row("--keep-tree: a bind mount in the output tree makes two outputs one", "cli",
+        R"(mkdir "$IN/a" "$IN/b" "$OUT/a" "$OUT/b"; put a/x.mp3; put b/x.mp3)",
+        R"(unshare -m bash -c 'mount --bind "$OUT/a" "$OUT/b" && )" + cli +
+            R"(--jobs 1 --keep-tree "$IN"')",
+        1, {"b/x.mp3: skipped: its output would replace the output of"}, {"a/x.mp3"});
+    Row("--keep-tree: a read-only output folder says why", "cli",
+        R"(mkdir "$IN/sub"; put sub/q.mp3; put t.mp3)",
+        R"(unshare -m bash -c 'mount -t tmpfs -o ro,size=1m tmpfs "$OUT" && )" + cli +
+            R"(--keep-tree "$IN"')",
+        1,
+        {"t.mp3: cannot write into the output folder: Read-only file system",
+         "q.mp3: cannot make the output folder", "/sub: Read-only file system"},
+        {});
     Row("the output folder inside a folder argument is passed over", "cli", "put a.mp3",
         cli + R"("$CASE" && )" + cli + R"("$CASE")", 0,
         {"out: passed over: it is the output folder", "1 of 1 files converted, 1 replaced"},

@@ -102,8 +102,9 @@ private slots:
         QFETCH(int, exit);
         QFETCH(QStringList, says);
         QFETCH(QStringList, outputs);
-        if ((run.contains("setpriv") || setup.contains("chgrp")) && ::geteuid() != 0)
-            QSKIP("a second user or another group needs root");
+        if ((run.contains("setpriv") || run.contains("unshare") || setup.contains("chgrp")) &&
+            ::geteuid() != 0)
+            QSKIP("a second user, another group or a mount needs root");
         QTemporaryDir dir;
         const QString root = dir.path();
         // Qt cannot remove names that are not UTF-8.
