@@ -11,10 +11,10 @@
 namespace eb {
 
 QString OutputClaims::keyOf(const QString& output) {
-    const QString path = ResolvedPath(AbsolutePath(output));
-    if (const auto id = IdentityOf(path))
-        return QStringLiteral("%1:%2").arg(id->device).arg(id->inode);
     // The deepest folder on the way that exists, by identity, then the names still to be made.
+    // Never the file's own identity: the key must not change once an earlier entry wrote it,
+    // and a rename replaces the name, not the file.
+    const QString path = ResolvedPath(AbsolutePath(output));
     QString folder = path;
     QString rest;
     std::optional<FileIdentity> id;

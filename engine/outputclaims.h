@@ -22,10 +22,9 @@ public:
     QString claim(const QString& output, const QString& entry);
 
     // The output compared as the file it would be, its path resolved through links and ".."
-    // (ResolvedPath): an existing file by its device and inode; else the deepest existing
-    // folder on the way by its device and inode (so links, bind mounts and other spellings
-    // count as the same folder), then the names below it, letter case folded where that
-    // folder's file system folds it.
+    // (ResolvedPath): the deepest existing folder on the way by its device and inode (so links,
+    // bind mounts and other spellings count as the same folder), then the names below it,
+    // letter case folded where that folder's file system folds it.
     static QString keyOf(const QString& output);
 
 private:
