@@ -5,15 +5,17 @@
 #include "cli/parallelbatch.h"
 #include "cli/progressprinter.h"
 #include "cli/shownname.h"
+#include "cli/standardoutput.h"
 #include "core/steps.h"
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
 #include "engine/encodingclass.h"
 #include "engine/outputpath.h"
+#include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
 #include "engine/processsetup.h"
+#include "engine/runrecord.h"
 #include "engine/stopsignals.h"
-#include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
 
 #include <QTextStream>
@@ -43,9 +45,9 @@ IdentitySet IdentitiesOf(const QStringList& files) {
 }
 
 // Each conversion holds a few descriptors (the tool's standard error and end, its temporary
-// outputs and their locks, the tag copy's files): the jobs are capped by the open-file limit,
-// raised to the hard limit first.
-constexpr long kFilesPerJob = 12;
+// outputs with their locks and folders, the tag copy's files): the jobs are capped by the open-file
+// limit, raised to the hard limit first.
+constexpr long kFilesPerJob = 14;
 constexpr long kFilesReserved = 64;
 
 int JobsWithinFileLimit(int jobs) {
@@ -63,10 +65,10 @@ int JobsWithinFileLimit(int jobs) {
     return allowed;
 }
 
-// Hidden temporaries that a killed run left in the output folder; only those whose lock
-// nobody holds any more.
-void RemoveLeftTemporaries(const CliOptions& options) {
-    if (const int removed = RemoveAbandonedTemporaries(options.outputFolder);
+// Hidden temporaries that a killed run made and left; only those whose lock nobody holds any
+// more, and never a file of the list.
+void RemoveLeftTemporaries(const CliOptions& options, const QStringList& files) {
+    if (const int removed = SweepAbandoned(MadeKind::Temporary, IdentitiesOf(files));
         removed > 0 && !options.quiet)
         QTextStream(stderr) << UserText::tr(
                                    "echobatch-cli: removed %1 temporary file(s) left by a "
@@ -74,11 +76,12 @@ void RemoveLeftTemporaries(const CliOptions& options) {
                                    .arg(removed);
 }
 
-int ExitStatus(const QList<ConversionResult>& results, bool interrupted) {
+int ExitStatus(const ParallelBatch& batch, bool interrupted) {
     if (interrupted)
         return kExitInterrupted;
-    for (const ConversionResult& r : results) {
-        if (!r.converted)
+    for (qsizetype k = 0; k < batch.size(); ++k) {
+        const ConversionResult r = batch.result(k);
+        if (!r.converted && !r.upToDate)
             return kExitFailed;
     }
     return kExitConverted;
@@ -109,36 +112,45 @@ QString ShellQuote(const QString& word) {
     return quoted + u'\'';
 }
 
-int DryRun(const CliOptions& options, const QStringList& files, const QStringList& folders) {
+namespace {
+
+// Why the dry run names the file instead of printing its command; empty when it prints it.
+QString DryRunSkip(const CliOptions& options, ConversionJob& job, const QString& folder,
+                   const IdentitySet& listFiles, OutputClaims& claims) {
+    if (HasUndecodableBytes(job.input()))
+        return SkippedReason(UserText::tr("the name is not valid UTF-8; rename it"));
+    try {
+        job.formOutputPath(folder);
+    } catch (const StepError& e) {
+        return e.description();
+    }
+    if (!job.checkOutputIsFree([&](const FileIdentity& id) { return listFiles.contains(id); }) ||
+        !job.claimOutput(claims))
+        return job.result().reason;
+    if (options.update && IsNewerThan(job.output(), job.input()))
+        return UpToDateReason();
+    return QString();
+}
+
+}  // namespace
+
+int DryRun(const CliOptions& options, const QStringList& files, const QStringList& folders,
+           const QStringList& notes) {
     const IdentitySet listFiles = IdentitiesOf(files);
     QString program = InstalledSox();
     if (program.isEmpty())
         program = QStringLiteral("sox");
-    QTextStream out(stdout);
     QTextStream err(stderr);
     int skipped = 0;
     OutputClaims claims;
     for (qsizetype k = 0; k < files.size(); ++k) {
         const QString& file = files[k];
-        if (HasUndecodableBytes(file)) {
-            err << "echobatch-cli: " << ShownName(file)
-                << UserText::tr(": skipped: the name is not valid UTF-8; rename it\n");
-            ++skipped;
-            continue;
-        }
         ConversionJob job(file);
-        try {
-            job.formOutputPath(folders.value(k, options.outputFolder));
-        } catch (const StepError& e) {
-            err << "echobatch-cli: " << ShownName(file) << ": " << e.description() << '\n';
-            ++skipped;
-            continue;
-        }
-        if (!job.checkOutputIsFree(
-                [&](const FileIdentity& id) { return listFiles.contains(id); }) ||
-            !job.claimOutput(claims)) {
-            err << "echobatch-cli: " << ShownName(file) << ": " << job.result().reason << '\n';
-            ++skipped;
+        if (const QString why =
+                DryRunSkip(options, job, folders.value(k, options.outputFolder), listFiles, claims);
+            !why.isEmpty()) {
+            err << "echobatch-cli: " << ShownName(file) << ": " << why << '\n';
+            skipped += why == UpToDateReason() ? 0 : 1;
             continue;
         }
         const QString compression =
@@ -146,16 +158,16 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         QStringList words{ShellQuote(program)};
         for (const QString& a : ToolArguments(file, job.output(), options.echo, compression))
             words << ShellQuote(a);
-        out << words.join(u' ') << '\n';
+        WriteStandardOutput((words.join(u' ') + u'\n').toUtf8(), false);
     }
-    out.flush();
+    for (const QString& note : notes)
+        err << "echobatch-cli: " << ShownName(note) << '\n';
     // A reader that went away before the last line is an error, not a signal.
-    if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0 || std::ferror(stdout))
-        return kExitFailed;
-    return skipped == 0 ? kExitConverted : kExitFailed;
+    return FinishStandardOutput(skipped == 0 ? kExitConverted : kExitFailed);
 }
 
-int ConvertFiles(const CliOptions& options, const QStringList& files, const QStringList& folders) {
+int ConvertFiles(const CliOptions& options, const QStringList& files, const QStringList& folders,
+                 const QStringList& notes) {
     // From here on a stop signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2) is only
     // noted and stops the batch cleanly, so the tool folder is always removed.
     StopSignals stops;
@@ -167,11 +179,13 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
         return kExitFailed;
     }
 
-    RemoveLeftTemporaries(options);
+    RemoveLeftTemporaries(options, files);
     ProgressPrinter printer(static_cast<int>(files.size()), options.quiet);
     ParallelBatch batch(files, options.outputFolder, options.echo,
                         JobsWithinFileLimit(options.jobs), tools, printer, folders,
                         options.bitrate);
+    batch.setUpdate(options.update);
+    printer.setNotes(notes);
 
     bool interrupted = false;
     QObject::connect(&stops, &StopSignals::received, [&] {
@@ -190,12 +204,13 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
     batch.run();
     RemoveTools(steps, tools);
     // Files a stop kept from starting get their line too, so the report names every file.
-    for (qsizetype k = 0; options.json && k < batch.results().size(); ++k) {
+    for (qsizetype k = 0; options.json && k < batch.size(); ++k) {
         if (!reported[static_cast<size_t>(k)])
-            WriteReportLine(ReportLine(batch.results()[k], 0.0, false));
+            WriteReportLine(ReportLine(batch.result(k), 0.0, false));
     }
-    printer.summary(batch.results(), interrupted);
-    return ExitStatus(batch.results(), interrupted);
+    printer.summary(
+        batch.size(), [&batch](qsizetype k) { return batch.result(k); }, interrupted);
+    return FinishStandardOutput(ExitStatus(batch, interrupted));
 }
 
 }  // namespace eb

@@ -2,6 +2,7 @@
 
 #include "cli/listinput.h"
 #include "cli/shownname.h"
+#include "cli/standardoutput.h"
 #include "core/settingsstore.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
@@ -24,7 +25,7 @@ const std::array<const char*, 4> kEchoOptions{"gain-in", "gain-out", "delay", "d
 const char kUsage[] = QT_TRANSLATE_NOOP(
     "echobatch",
     "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]\n"
-    "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]\n"
+    "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]\n"
     "                     [--quiet] [--json] [--from FILE [--null]] [PATH...]\n"
     "\n"
     "Adds an echo to each MP3 file given and writes the result, under the same base name with\n"
@@ -41,10 +42,14 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "                  file keeps its input's bitrate, and VBR stays VBR\n"
     "  --keep-tree     a file found in a folder given as PATH goes to the same\n"
     "                  relative folder below the output folder (made as needed)\n"
+    "  --update        pass over a file whose output is there already and newer than\n"
+    "                  the file (named 'up to date'); without it an existing output\n"
+    "                  is replaced\n"
     "  --dry-run       print the tool's command for each file, convert nothing\n"
     "  --quiet         no progress; only failures and warnings are named\n"
     "  --json          a JSON object per file on standard output as it ends\n"
     "  --from FILE     also convert the paths listed in FILE, one a line ('-': standard input)\n"
+    "                  (a CR ending a line is dropped, empty lines are passed over)\n"
     "  -0, --null      the list's paths end with a NUL byte instead of a newline\n"
     "  --help          this text\n"
     "  --version       the version\n"
@@ -72,6 +77,7 @@ struct OptionSet {
     QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
     QCommandLineOption bitrate{QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS")};
     QCommandLineOption keepTree{QStringLiteral("keep-tree")};
+    QCommandLineOption update{QStringLiteral("update")};
     QCommandLineOption dryRun{QStringLiteral("dry-run")};
     QCommandLineOption quiet{QStringLiteral("quiet")};
     QCommandLineOption json{QStringLiteral("json")};
@@ -82,7 +88,7 @@ struct OptionSet {
 
     void addTo(QCommandLineParser& parser) const {
         parser.addOptions(
-            {out, jobs, bitrate, keepTree, dryRun, quiet, json, from, null, help, version});
+            {out, jobs, bitrate, keepTree, update, dryRun, quiet, json, from, null, help, version});
         for (const char* name : kEchoOptions)
             parser.addOption(
                 QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
@@ -97,6 +103,7 @@ std::optional<int> ReadSwitches(const QCommandLineParser& parser, const OptionSe
     options.dryRun = parser.isSet(o.dryRun);
     options.quiet = parser.isSet(o.quiet);
     options.keepTree = parser.isSet(o.keepTree);
+    options.update = parser.isSet(o.update);
     options.json = parser.isSet(o.json);
     if (options.json && options.dryRun)
         return UsageError(UserText::tr("--json and --dry-run both write to standard output"));
@@ -200,12 +207,12 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(o.help)) {
-        std::fputs(UserText::tr(kUsage).toLocal8Bit().constData(), stdout);
-        return kExitConverted;
+        WriteStandardOutput(UserText::tr(kUsage).toLocal8Bit());
+        return FinishStandardOutput(kExitConverted);
     }
     if (parser.isSet(o.version)) {
-        std::printf("echobatch-cli %s\n", ECHOBATCH_VERSION);
-        return kExitConverted;
+        WriteStandardOutput(QByteArray("echobatch-cli ") + ECHOBATCH_VERSION + '\n');
+        return FinishStandardOutput(kExitConverted);
     }
     // In this order: the first usage error is the one reported.
     constexpr std::array<Reader, 6> kReaders{&ReadSwitches, &ReadPaths,        &ReadJobs,

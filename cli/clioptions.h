@@ -19,6 +19,7 @@ struct CliOptions {
     int bitrate = 0;        // a fixed CBR bitrate in kbps; 0 keeps each input's encoding class
     bool keepTree = false;  // files found in a folder go below the output folder as in it
     bool json = false;      // a JSON line per file on standard output
+    bool update = false;    // a file whose output is newer than it is passed over, "up to date"
     QStringList paths;      // the command line's, then those of the --from list
 };
 

@@ -22,23 +22,32 @@ QString SubfolderOf(const QString& file, QString folder) {
 
 }  // namespace
 
-CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
+CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield,
+                        const QString& outputFolder) {
     CliPaths result;
     bool folderGiven = false;
+    IdentitySet passOver;
+    if (const auto out = IdentityOf(outputFolder))
+        passOver.insert(*out);
     for (const QString& path : arguments) {
         // A name that is not UTF-8 is taken as a file: its conversion refuses it by name.
         if (HasUndecodableBytes(path) || !IsFolder(path)) {
-            result.files << path;
-            result.subfolders << QString();
+            result.files << path;  // in no subfolder: the list of those may stay short
             continue;
         }
         folderGiven = true;
-        const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield);
+        const FolderScan scan = ScanFolderFiles(path, QStringLiteral("*.mp3"), yield, passOver);
+        for (QString passed : scan.passedOverFolders) {
+            if (passed.size() > 1 && passed.endsWith(u'/'))
+                passed.chop(1);
+            result.notes << UserText::tr("%1: passed over: it is the output folder").arg(passed);
+        }
         if (!scan.failure.isEmpty()) {
             result.errors << UserText::tr("%1: the folder could not be scanned completely: %2")
                                  .arg(path, scan.failure);
             continue;
         }
+        result.subfolders.resize(result.files.size());
         result.files += scan.files;
         for (const QString& file : scan.files)
             result.subfolders << SubfolderOf(file, path);
@@ -54,6 +63,8 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield) {
 
 QStringList OutputFoldersFor(const CliPaths& paths, const QString& outputFolder, bool keepTree) {
     QStringList folders;
+    if (!keepTree)
+        return folders;
     for (qsizetype k = 0; k < paths.files.size(); ++k) {
         const QString sub = keepTree ? paths.subfolders.value(k) : QString();
         if (sub.isEmpty())

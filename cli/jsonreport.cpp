@@ -1,5 +1,6 @@
 #include "cli/jsonreport.h"
 
+#include "cli/standardoutput.h"
 #include "engine/outputclaims.h"
 #include "engine/pathtext.h"
 
@@ -23,7 +24,7 @@ void AddPath(QJsonObject& line, const QString& key, const QString& path) {
 QString ReportStatus(const ConversionResult& result) {
     if (result.converted)
         return result.warning.isEmpty() ? QStringLiteral("converted") : QStringLiteral("warning");
-    if (result.output.isEmpty() || IsSkippedReason(result.reason))
+    if (result.output.isEmpty() || result.upToDate || IsSkippedReason(result.reason))
         return QStringLiteral("skipped");
     return QStringLiteral("failed");
 }
@@ -39,6 +40,8 @@ QJsonObject ReportLine(const ConversionResult& result, double seconds, bool star
     line.insert(QStringLiteral("status"), status);
     if (!result.converted)
         line.insert(QStringLiteral("reason"), ReplacedText(result.reason));
+    if (result.converted && result.replaced)
+        line.insert(QStringLiteral("note"), QStringLiteral("replaced an existing file"));
     if (!result.warning.isEmpty())
         line.insert(QStringLiteral("warning"), ReplacedText(result.warning));
     line.insert(QStringLiteral("seconds"), std::round(seconds * 1000.0) / 1000.0);
@@ -48,8 +51,7 @@ QJsonObject ReportLine(const ConversionResult& result, double seconds, bool star
 void WriteReportLine(const QJsonObject& line, std::FILE* stream) {
     QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact);
     bytes += '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    WriteStandardOutput(bytes, true, stream);
 }
 
 }  // namespace eb

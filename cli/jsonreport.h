@@ -11,16 +11,19 @@
 namespace eb {
 
 // "converted", "warning" (converted, with something to know), "skipped" (never given to the
-// tool: no output name, or the output would replace a file of the list) or "failed".
+// tool: no output name, the output would replace a file of the list, or it is up to date) or
+// "failed".
 QString ReportStatus(const ConversionResult& result);
 
-// The object for one file: input, output, status, reason or warning, seconds. A path that is
-// not valid UTF-8 is given with U+FFFD in place of each such byte, and its exact bytes in
+// The object for one file: input, output, status, reason or warning, seconds; "note":
+// "replaced an existing file" for a converted file whose output was there before the batch. A path
+// that is not valid UTF-8 is given with U+FFFD in place of each such byte, and its exact bytes in
 // "input_base64" / "output_base64" (standard base64). A file that was never `started` (a stop
 // came first) is "skipped".
 QJsonObject ReportLine(const ConversionResult& result, double seconds, bool started = true);
 
-// Writes one line, flushed at once so a reader sees each file as it ends.
+// Writes one line, flushed at once so a reader sees each file as it ends (a failure is said
+// once, see WriteStandardOutput).
 void WriteReportLine(const QJsonObject& line, std::FILE* stream = stdout);
 
 }  // namespace eb

@@ -16,6 +16,18 @@ namespace {
 // paths (a binary file, /dev/zero), and reading on would only fill the memory.
 constexpr qsizetype kLongestEntry = PATH_MAX;
 
+// More entries than this are refused before they fill the memory (each costs a few hundred
+// bytes on its way through the batch).
+constexpr qsizetype kMostEntries = 10'000'000;
+
+// One entry of a newline-separated list: a CR before the newline (a list written on Windows)
+// is not part of the name.
+QByteArrayView EntryOf(QByteArrayView line, bool nulSeparated) {
+    if (!nulSeparated && line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
 }  // namespace
 
 Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
@@ -37,12 +49,21 @@ Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
         // A folder opens but cannot be read: only a read that ends without an error counts.
         if (list.error() != QFileDevice::NoError)
             return failed(list.errorString());
+        if (!nulSeparated && chunk.contains('\0'))
+            return failed(
+                UserText::tr("it holds NUL bytes; give -0 (--null) for a list whose "
+                             "paths end with a NUL byte"));
         pending += chunk;
         qsizetype start = 0;
         for (qsizetype end; (end = pending.indexOf(separator, start)) >= 0; start = end + 1) {
-            if (end > start)
-                paths << DecodePathBytes(pending.sliced(start, end - start));
+            const QByteArrayView entry =
+                EntryOf(QByteArrayView(pending).sliced(start, end - start), nulSeparated);
+            if (!entry.isEmpty())
+                paths << DecodePathBytes(entry.toByteArray());
         }
+        if (paths.size() > kMostEntries)
+            return failed(
+                UserText::tr("it holds more than %1 entries; split it").arg(kMostEntries));
         pending.remove(0, start);
         if (pending.size() > kLongestEntry)
             return failed(UserText::tr("an entry is longer than %1 bytes; is it a list of paths?")
@@ -50,8 +71,8 @@ Result<QStringList> ReadPathList(const QString& file, bool nulSeparated) {
         if (chunk.isEmpty())
             break;
     }
-    if (!pending.isEmpty())
-        paths << DecodePathBytes(pending);
+    if (const QByteArrayView entry = EntryOf(pending, nulSeparated); !entry.isEmpty())
+        paths << DecodePathBytes(entry.toByteArray());
     return paths;
 }
 

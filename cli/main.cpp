@@ -6,12 +6,16 @@
 #include "core/usertext.h"
 #include "engine/pathtext.h"
 #include "engine/processsetup.h"
+#include "engine/stopsignals.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
 
 int main(int argc, char** argv) {
     eb::PrepareProcess();
+    // Until the batch catches them, stop signals end the program at once: a list being read
+    // from a pipe or a folder being scanned has nothing to undo.
+    eb::ExitOnStopSignals(eb::kExitInterrupted, "echobatch-cli: interrupted\n");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("echobatch-cli"));
     eb::InstallTranslations();
@@ -24,13 +28,15 @@ int main(int argc, char** argv) {
     eb::CliOptions options;
     if (const std::optional<int> exit = eb::ParseCliOptions(arguments, options))
         return *exit;
-    const eb::CliPaths paths = eb::ExpandCliPaths(options.paths);
+    eb::CliPaths paths = eb::ExpandCliPaths(options.paths, {}, options.outputFolder);
+    options.paths.clear();  // the files hold them now: a long list is held once
     if (!paths.errors.isEmpty()) {
         for (const QString& error : paths.errors)
             QTextStream(stderr) << "echobatch-cli: " << eb::ShownName(error) << '\n';
         return eb::kExitUsage;
     }
     const QStringList folders = eb::OutputFoldersFor(paths, options.outputFolder, options.keepTree);
-    return options.dryRun ? eb::DryRun(options, paths.files, folders)
-                          : eb::ConvertFiles(options, paths.files, folders);
+    paths.subfolders.clear();
+    return options.dryRun ? eb::DryRun(options, paths.files, folders, paths.notes)
+                          : eb::ConvertFiles(options, paths.files, folders, paths.notes);
 }

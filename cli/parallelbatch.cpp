@@ -2,10 +2,11 @@
 
 #include "cli/progressprinter.h"
 #include "core/steps.h"
+#include "core/usertext.h"
+#include "engine/outputtree.h"
 #include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
 
-#include <QDir>
 #include <QEventLoop>
 
 #include <algorithm>
@@ -23,24 +24,40 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
       fixedKbps_(fixedKbps),
       tools_(tools),
       printer_(printer) {
-    results_.resize(files_.size());
     if (folders_.size() != files_.size())
-        folders_ = QStringList(files_.size(), outputFolder_);
-    clocks_.resize(files_.size());
+        folders_.clear();  // all go to the output folder itself
     for (qsizetype k = 0; k < files_.size(); ++k) {
-        results_[k].input = files_[k];
         if (const auto id = IdentityOf(files_[k]))
             listFiles_.insert(*id);
-        QString output;
-        try {
-            output = AbsolutePath(OutputPathFor(folders_[k], files_[k]));
-        } catch (const StepError&) {
-            // The job itself reports why when its turn comes.
-        }
-        outputs_ << output;
+    }
+    earlierOwners_ = EarlierOwners(
+        files_.size(), [this](qsizetype k) { return outputOf(k); }, listFiles_);
+    kept_.resize(static_cast<size_t>(files_.size()));
+    clock_.start();
+    starts_.resize(static_cast<size_t>(files_.size()));
+    for (qsizetype k = 0; k < files_.size(); ++k) {
+        const QString output = outputOf(k);
+        existed_.push_back(!output.isEmpty() && IdentityOf(output).has_value());
         pending_.push_back(static_cast<int>(k));
     }
-    earlierOwners_ = EarlierOwners(files_, outputs_, listFiles_);
+}
+
+// Formed anew when needed rather than held, so a long list costs less; empty when the name has
+// no "." (the job itself reports why when its turn comes).
+QString ParallelBatch::outputOf(qsizetype index) const {
+    try {
+        return AbsolutePath(OutputPathFor(folderOf(index), files_[index]));
+    } catch (const StepError&) {
+        return QString();
+    }
+}
+
+double ParallelBatch::secondsOf(int index) const {
+    return static_cast<double>(clock_.nsecsElapsed() - starts_[static_cast<size_t>(index)]) / 1e9;
+}
+
+const QString& ParallelBatch::folderOf(qsizetype index) const {
+    return folders_.isEmpty() ? outputFolder_ : folders_[index];
 }
 
 ParallelBatch::~ParallelBatch() = default;
@@ -57,9 +74,7 @@ void ParallelBatch::run() {
 void ParallelBatch::cancel() {
     cancelled_ = true;
     for (int index : pending_) {
-        results_[index].converted = false;
-        results_[index].reason = QStringLiteral("stopped");
-        results_[index].output = outputs_[index];
+        kept_[static_cast<size_t>(index)] = {QStringLiteral("stopped"), 0};
     }
     pending_.clear();
     for (auto& job : running_)
@@ -72,7 +87,8 @@ void ParallelBatch::startMore() {
         const int index = *it;
         // A file waits while an earlier file with the same output runs; a later one with
         // that output waits behind it, so the results land in list order.
-        if (!outputs_[index].isEmpty() && busyOutputs_.contains(outputs_[index])) {
+        if (const QString output = outputOf(index);
+            !output.isEmpty() && busyOutputs_.contains(output)) {
             ++it;
             continue;
         }
@@ -84,31 +100,75 @@ void ParallelBatch::startMore() {
         loop_->quit();
 }
 
+QString UpToDateReason() {
+    return UserText::tr("up to date");
+}
+
+// Why the file is not given to a job at all: an earlier file writes its output, its output is
+// up to date (--update), or its folder below the output folder cannot be had.
+QString ParallelBatch::refusalBeforeStart(int index) {
+    if (const int owner = earlierOwners_[static_cast<size_t>(index)]; owner >= 0) {
+        // One text for all the files an earlier one keeps from its output (a list of a million
+        // copies of one name holds it once).
+        QString& reason = ownerReasons_[owner];
+        if (reason.isEmpty())
+            reason = ReplacesEarlierOutput(files_[owner]);
+        return reason;
+    }
+    if (update_ && existed_[index] && IsNewerThan(outputOf(index), files_[index]))
+        return UpToDateReason();
+    const QString& folder = folderOf(index);
+    if (folder != outputFolder_ && IsFolder(outputFolder_))
+        return MakeOutputSubfolder(outputFolder_, folder);
+    return QString();
+}
+
+void ParallelBatch::finishWithout(int index, const QString& reason) {
+    ConversionResult r;
+    r.input = files_[index];
+    r.output = outputOf(index);
+    r.reason = reason;
+    r.upToDate = reason == UpToDateReason();
+    tell(index, r);
+}
+
+// The file's end told to the printer and the listeners; what the summary needs is kept.
+void ParallelBatch::tell(int index, const ConversionResult& r) {
+    printer_.fileFinished(index, r);
+    emit fileDone(index, r, secondsOf(index));
+    const quint8 state = (r.converted ? kConverted : 0) | (r.replaced ? kReplaced : 0) |
+                         (r.upToDate ? kUpToDate : 0);
+    kept_[static_cast<size_t>(index)] = {r.converted ? r.warning : r.reason, state};
+}
+
+ConversionResult ParallelBatch::result(qsizetype index) const {
+    const Kept& kept = kept_[static_cast<size_t>(index)];
+    ConversionResult r;
+    r.input = files_[index];
+    r.output = outputOf(index);
+    r.converted = (kept.state & kConverted) != 0;
+    r.replaced = (kept.state & kReplaced) != 0;
+    r.upToDate = (kept.state & kUpToDate) != 0;
+    (r.converted ? r.warning : r.reason) = kept.text;
+    return r;
+}
+
 bool ParallelBatch::startFile(int index) {
-    clocks_[index].start();
-    if (!earlierOwners_[index].isEmpty()) {
-        results_[index].output = outputs_[index];
-        results_[index].reason = ReplacesEarlierOutput(earlierOwners_[index]);
-        printer_.fileFinished(index, results_[index]);
-        emit fileDone(index, results_[index],
-                      static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
+    starts_[static_cast<size_t>(index)] = clock_.nsecsElapsed();
+    if (const QString refusal = refusalBeforeStart(index); !refusal.isEmpty()) {
+        finishWithout(index, refusal);
         return false;
     }
-    const QString& folder = folders_[index];
-    if (folder != outputFolder_ && IsFolder(outputFolder_))
-        QDir().mkpath(folder);  // a failure is told when the output cannot be created there
+    const QString& folder = folderOf(index);
     auto job = std::make_unique<ConversionJob>(files_[index]);
     job->setFixedBitrate(fixedKbps_);
     if (!job->plan(folder, echo_, listFiles_)) {
-        results_[index] = job->result();
-        printer_.fileFinished(index, results_[index]);
-        emit fileDone(index, results_[index],
-                      static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
+        tell(index, job->result());
         return false;
     }
     ConversionJob* raw = job.get();
     connect(raw, &ConversionJob::finished, this, [this, index, raw] { fileFinished(index, raw); });
-    busyOutputs_.insert(outputs_[index]);
+    busyOutputs_.insert(outputOf(index));
     running_.push_back(std::move(job));
     printer_.fileStarted();
     raw->start(tools_);
@@ -117,10 +177,10 @@ bool ParallelBatch::startFile(int index) {
 
 void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     retired_.clear();  // jobs of earlier signals, safe to delete now
-    results_[index] = job->result();
-    busyOutputs_.remove(outputs_[index]);
-    printer_.fileFinished(index, results_[index]);
-    emit fileDone(index, results_[index], static_cast<double>(clocks_[index].nsecsElapsed()) / 1e9);
+    ConversionResult r = job->result();
+    r.replaced = r.converted && existed_[index];
+    busyOutputs_.remove(outputOf(index));
+    tell(index, r);
     auto it = std::find_if(running_.begin(), running_.end(),
                            [job](const auto& p) { return p.get() == job; });
     if (it != running_.end()) {

@@ -7,11 +7,13 @@
 #include "options/echooptions.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
 #include <QStringList>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -21,6 +23,9 @@ namespace eb {
 
 class ProgressPrinter;
 struct ToolSet;
+
+// The reason of a file passed over by --update, in the user's language.
+QString UpToDateReason();
 
 class ParallelBatch : public QObject {
     Q_OBJECT
@@ -33,13 +38,19 @@ public:
                   const QStringList& folders = {}, int fixedKbps = 0);
     ~ParallelBatch() override;
 
+    // With `update`, a file whose output is there and newer than the file is passed over as
+    // up to date.
+    void setUpdate(bool update) { update_ = update; }
     // Converts every file; returns when all have finished or, after cancel(), stopped.
     void run();
     // Starts nothing more and stops the running conversions.
     void cancel();
 
-    // One result per file, in list order.
-    const QList<ConversionResult>& results() const { return results_; }
+    // The number of files, and one file's result (once it has ended, or been stopped): its
+    // input, output, verdict and reason or warning. Only what a summary needs is kept per
+    // file, so a list of a million files costs little more than its names.
+    qsizetype size() const { return files_.size(); }
+    ConversionResult result(qsizetype index) const;
 
 signals:
     // A file has ended (converted, failed or skipped), `seconds` after it was taken up.
@@ -48,25 +59,42 @@ signals:
 private:
     void startMore();
     bool startFile(int index);
+    QString refusalBeforeStart(int index);
+    QString outputOf(qsizetype index) const;
+    const QString& folderOf(qsizetype index) const;
+    double secondsOf(int index) const;
+    void finishWithout(int index, const QString& reason);
+    void tell(int index, const ConversionResult& r);
     void fileFinished(int index, ConversionJob* job);
 
     QStringList files_;
     QString outputFolder_;
-    QStringList folders_;  // per file
+    QStringList folders_;  // per file; empty when all go to the output folder
     EchoTexts echo_;
     int jobs_;
     int fixedKbps_;
     ToolSet& tools_;
     ProgressPrinter& printer_;
     IdentitySet listFiles_;
-    QStringList outputs_;        // per file; empty when none can be formed
-    QStringList earlierOwners_;  // per file: the earlier file with the same output, if any
-    std::vector<int> pending_;   // list positions not started yet, in order
-    QSet<QString> busyOutputs_;  // outputs of the running conversions
+    std::vector<int> earlierOwners_;    // per file: the earlier file with its output, or -1
+    std::deque<int> pending_;           // list positions not started yet, in order
+    QHash<int, QString> ownerReasons_;  // earlier file -> the reason it gives later ones
+    QSet<QString> busyOutputs_;         // outputs of the running conversions
     std::vector<std::unique_ptr<ConversionJob>> running_;
     std::vector<std::unique_ptr<ConversionJob>> retired_;
-    QList<ConversionResult> results_;
-    std::vector<QElapsedTimer> clocks_;  // per file, from its start
+    // Per file: the reason (or, converted, the warning) and its verdict.
+    static constexpr quint8 kConverted = 1;
+    static constexpr quint8 kReplaced = 2;
+    static constexpr quint8 kUpToDate = 4;
+    struct Kept {
+        QString text;
+        quint8 state = 0;
+    };
+    std::vector<Kept> kept_;
+    QElapsedTimer clock_;         // from the batch's start
+    std::vector<qint64> starts_;  // per file: when it was taken up, on clock_
+    std::vector<bool> existed_;   // per file: its output was there before the batch
+    bool update_ = false;
     QEventLoop* loop_ = nullptr;
     bool cancelled_ = false;
 };

@@ -8,8 +8,10 @@
 namespace eb {
 
 namespace {
+
 constexpr int kBarWidth = 30;
-}
+
+}  // namespace
 
 ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
     : stream_(stream),
@@ -30,55 +32,85 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
     if (quiet_)
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
-    print(result.converted
-              ? UserText::tr("%1 converted  %2 -> %3").arg(position, result.input, result.output)
-              : UserText::tr("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
+    if (result.upToDate)
+        print(UserText::tr("%1 up to date %2 -> %3").arg(position, result.input, result.output));
+    else if (!result.converted)
+        print(UserText::tr("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
+    else
+        print(UserText::tr("%1 converted  %2 -> %3%4")
+                  .arg(position, result.input, result.output,
+                       result.replaced ? UserText::tr(" (replaced an existing file)") : QString()));
     if (result.converted && !result.warning.isEmpty())
         print(UserText::tr("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
 
-void ProgressPrinter::summary(const QList<ConversionResult>& results, bool interrupted) {
+ProgressPrinter::Tally ProgressPrinter::tally(qsizetype total, const ResultOf& resultOf) {
+    Tally t;
+    t.total = total;
+    for (qsizetype k = 0; k < total; ++k) {
+        const ConversionResult r = resultOf(k);
+        t.upToDate += r.upToDate ? 1 : 0;
+        t.replaced += r.replaced ? 1 : 0;
+        if (!r.converted && !r.upToDate)
+            t.failed << k;
+        else if (!r.warning.isEmpty())
+            t.warned << k;
+    }
+    return t;
+}
+
+// "N of M files converted", with ", K replaced an existing file, J up to date" where not zero.
+QString ProgressPrinter::Tally::convertedText() const {
+    QString text =
+        UserText::tr("%1 of %2 files converted").arg(total - failed.size() - upToDate).arg(total);
+    if (replaced > 0)
+        text += UserText::tr(", %1 replaced an existing file").arg(replaced);
+    if (upToDate > 0)
+        text += UserText::tr(", %1 up to date").arg(upToDate);
+    return text;
+}
+
+// A file converted with a warning counts as converted (its audio is there), but the warning is
+// told even when the tool is asked to be quiet.
+void ProgressPrinter::tellWarnings(const Tally& t, const ResultOf& resultOf) {
+    if (t.warned.isEmpty())
+        return;
+    print(UserText::tr("echobatch-cli: %1 of %2 files converted with a warning:")
+              .arg(t.warned.size())
+              .arg(t.total));
+    for (const qsizetype k : t.warned) {
+        const ConversionResult r = resultOf(k);
+        print(QStringLiteral("  %1: %2").arg(r.input, r.warning));
+    }
+}
+
+void ProgressPrinter::summary(qsizetype total, const ResultOf& resultOf, bool interrupted) {
     clearBar();
     live_ = false;
-    QList<const ConversionResult*> failed;
-    QList<const ConversionResult*> warned;
-    for (const ConversionResult& r : results) {
-        if (!r.converted)
-            failed << &r;
-        else if (!r.warning.isEmpty())
-            warned << &r;
+    if (!quiet_) {
+        for (const QString& note : std::as_const(notes_))
+            print(QStringLiteral("echobatch-cli: ") + note);
     }
-    // A file converted with a warning counts as converted (its audio is there), but the
-    // warning is told even when the tool is asked to be quiet.
-    const auto tellWarnings = [&] {
-        if (warned.isEmpty())
-            return;
-        print(UserText::tr("echobatch-cli: %1 of %2 files converted with a warning:")
-                  .arg(warned.size())
-                  .arg(results.size()));
-        for (const ConversionResult* r : warned)
-            print(QStringLiteral("  %1: %2").arg(r->input, r->warning));
-    };
-    const qsizetype converted = results.size() - failed.size();
+    const Tally t = tally(total, resultOf);
     if (interrupted) {
-        print(UserText::tr("echobatch-cli: interrupted; %1 of %2 files converted")
-                  .arg(converted)
-                  .arg(results.size()));
-        tellWarnings();
+        print(UserText::tr("echobatch-cli: interrupted; ") + t.convertedText());
+        tellWarnings(t, resultOf);
         return;
     }
-    if (failed.isEmpty()) {
+    if (t.failed.isEmpty()) {
         if (!quiet_)
-            print(UserText::tr("echobatch-cli: %1 of %1 files converted").arg(results.size()));
-        tellWarnings();
+            print(QStringLiteral("echobatch-cli: ") + t.convertedText());
+        tellWarnings(t, resultOf);
         return;
     }
-    tellWarnings();
-    print(UserText::tr("echobatch-cli: %1 of %2 files failed:")
-              .arg(failed.size())
-              .arg(results.size()));
-    for (const ConversionResult* r : failed)
-        print(QStringLiteral("  %1: %2").arg(r->input, r->reason));
+    tellWarnings(t, resultOf);
+    if (t.replaced + t.upToDate > 0)
+        print(QStringLiteral("echobatch-cli: ") + t.convertedText());
+    print(UserText::tr("echobatch-cli: %1 of %2 files failed:").arg(t.failed.size()).arg(total));
+    for (const qsizetype k : t.failed) {
+        const ConversionResult r = resultOf(k);
+        print(QStringLiteral("  %1: %2").arg(r.input, r.reason));
+    }
 }
 
 // Names may hold bytes that are not UTF-8 and, on a terminal, control characters: both are

@@ -5,8 +5,10 @@
 #include "engine/conversionjob.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <cstdio>
+#include <functional>
 
 namespace eb {
 
@@ -16,12 +18,26 @@ public:
 
     void fileStarted();
     void fileFinished(int index, const ConversionResult& result);
-    // Names every failure with its reason; says how many converted.
-    void summary(const QList<ConversionResult>& results, bool interrupted);
+    // Lines the summary says first (unless quiet), once.
+    void setNotes(const QStringList& notes) { notes_ = notes; }
+    // Names every failure with its reason; says how many converted, how many of them replaced
+    // an existing file and how many were up to date. `resultOf(k)` is file k's result.
+    using ResultOf = std::function<ConversionResult(qsizetype)>;
+    void summary(qsizetype total, const ResultOf& resultOf, bool interrupted);
     // True when the stream could not be written (EPIPE, EFBIG, ...).
     bool broken() const { return broken_; }
 
 private:
+    struct Tally {
+        qsizetype total = 0;
+        qsizetype upToDate = 0;
+        qsizetype replaced = 0;
+        QList<qsizetype> failed;
+        QList<qsizetype> warned;
+        QString convertedText() const;
+    };
+    static Tally tally(qsizetype total, const ResultOf& resultOf);
+    void tellWarnings(const Tally& t, const ResultOf& resultOf);
     void print(const QString& line);
     void drawBar();
     void clearBar();
@@ -34,6 +50,7 @@ private:
     bool broken_ = false;  // a write failed: the stream is no longer written
     int running_ = 0;
     int done_ = 0;
+    QStringList notes_;
 };
 
 }  // namespace eb

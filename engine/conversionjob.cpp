@@ -79,8 +79,7 @@ Result<QString> CreateTemporary(const QString& output) {
         return Failed{CreateError(errno)};
     if (::chmod(pattern.constData(), NewFileMode()) != 0) {
         const QString why = CreateError(errno);
-        ::unlink(pattern.constData());
-        ReleaseTemporary(pattern);
+        RemoveTemporary(pattern);
         return Failed{why};
     }
     return QFile::decodeName(pattern);
@@ -376,8 +375,7 @@ void ConversionJob::takeTags() {
     const TagCopyRun::Result& tags = tags_.result();
     const bool copied = tags.kind == Kind::Copied;
     const QByteArray gone = QFile::encodeName(copied ? temp_ : tagged_);
-    ::unlink(gone.constData());
-    ReleaseTemporary(gone);
+    RemoveTemporary(gone);
     if (copied)
         temp_ = tagged_;
     tagged_.clear();
@@ -391,10 +389,8 @@ void ConversionJob::takeTags() {
 
 void ConversionJob::removeTemporary() {
     for (QString* name : {&temp_, &tagged_}) {
-        if (!name->isEmpty()) {
-            ::unlink(QFile::encodeName(*name).constData());
-            ReleaseTemporary(QFile::encodeName(*name));
-        }
+        if (!name->isEmpty())
+            RemoveTemporary(QFile::encodeName(*name));
         name->clear();
     }
 }

@@ -36,6 +36,8 @@ struct ConversionResult {
     // Converted, but with something the user must know: "tags not copied: <why>",
     // "frames not copied: <frames>", "N samples clipped; ..." (several joined by "; ").
     QString warning;
+    bool replaced = false;  // converted over an output that was there before the batch
+    bool upToDate = false;  // passed over, its output newer than it (not a failure)
 };
 
 class ConversionJob : public QObject {

@@ -6,7 +6,7 @@
 #include "engine/batchhost.h"
 #include "engine/conversionjob.h"
 #include "engine/pathhelpers.h"
-#include "engine/temporarylock.h"
+#include "engine/runrecord.h"
 #include "engine/tooldeploy.h"
 
 #include <QCoreApplication>
@@ -86,13 +86,15 @@ class ListIdentities {
 public:
     explicit ListIdentities(BatchHost& host) : host_(host) {}
 
-    bool contains(const FileIdentity& id) {
+    bool contains(const FileIdentity& id) { return all().contains(id); }
+
+    const IdentitySet& all() {
         const quint64 generation = host_.listGeneration();
         if (generation_ != generation) {
             reload();
             generation_ = generation;
         }
-        return files_.contains(id);
+        return files_;
     }
 
 private:
@@ -161,8 +163,8 @@ void ActiveBatch::abort() {
 void ActiveBatch::run() {
     ToolSet tools = DeployTools(steps_);
     tools_ = &tools;
-    // Hidden temporaries that a killed run left in the output folder, provably unowned.
-    RemoveAbandonedTemporaries(host_.outputFolderText());
+    // Hidden temporaries that a killed run made and left, provably unowned; never an entry.
+    SweepAbandoned(MadeKind::Temporary, listFiles_.all());
     if (aborted_) {  // stopped while deploying, before abort() knew the tool
         RemoveTools(steps_, tools);
         return;

@@ -2,19 +2,36 @@
 
 #include "core/usertext.h"
 #include "engine/outputpath.h"
+#include "engine/outputtree.h"
+#include "posix/uniquefd.h"
 
-#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
 
 namespace eb {
 
 QString OutputClaims::keyOf(const QString& output) {
-    const QString path = QDir::cleanPath(AbsolutePath(output));
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const QString folder = path.left(qMax<qsizetype>(slash, 1));
-    const QString name = path.mid(slash + 1);
-    if (const auto id = IdentityOf(folder))
-        return QStringLiteral("%1:%2/").arg(id->device).arg(id->inode) + name;
-    return path;
+    // The deepest folder on the way that exists, by identity, then the names still to be made.
+    // Never the file's own identity: the key must not change once an earlier entry wrote it,
+    // and a rename replaces the name, not the file.
+    const QString path = ResolvedPath(AbsolutePath(output));
+    QString folder = path;
+    QString rest;
+    std::optional<FileIdentity> id;
+    while (!id && folder.size() > 1) {
+        const qsizetype slash = folder.lastIndexOf(u'/');
+        rest = folder.mid(slash + 1) + (rest.isEmpty() ? QString() : u'/' + rest);
+        folder = folder.left(qMax<qsizetype>(slash, 1));
+        id = IdentityOf(folder);
+    }
+    if (!id)
+        return path;
+    const posix::UniqueFd fd(
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd && FoldsCase(fd.get()))
+        rest = rest.toCaseFolded();
+    return QStringLiteral("%1:%2/").arg(id->device).arg(id->inode) + rest;
 }
 
 QString OutputClaims::claim(const QString& output, const QString& entry) {
@@ -26,15 +43,20 @@ QString OutputClaims::claim(const QString& output, const QString& entry) {
     return QString();
 }
 
-QStringList EarlierOwners(const QStringList& entries, const QStringList& outputs,
-                          const IdentitySet& listFiles) {
-    OutputClaims claims;
-    QStringList owners;
-    for (qsizetype k = 0; k < entries.size(); ++k) {
-        const auto existing = outputs[k].isEmpty() ? std::nullopt : IdentityOf(outputs[k]);
-        const bool claimable =
-            !outputs[k].isEmpty() && !(existing && listFiles.contains(*existing));
-        owners << (claimable ? claims.claim(outputs[k], entries[k]) : QString());
+std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsizetype)>& outputOf,
+                               const IdentitySet& listFiles) {
+    QHash<QString, int> claimed;
+    std::vector<int> owners(static_cast<size_t>(count), -1);
+    for (qsizetype k = 0; k < count; ++k) {
+        const QString output = outputOf(k);
+        const auto existing = output.isEmpty() ? std::nullopt : IdentityOf(output);
+        if (output.isEmpty() || (existing && listFiles.contains(*existing)))
+            continue;
+        const QString key = OutputClaims::keyOf(output);
+        if (const auto it = claimed.constFind(key); it != claimed.constEnd())
+            owners[static_cast<size_t>(k)] = *it;
+        else
+            claimed.insert(key, static_cast<int>(k));
     }
     return owners;
 }

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 namespace eb {
 
 class OutputClaims {
@@ -18,20 +21,22 @@ public:
     // same file already, returns that entry instead and claims nothing.
     QString claim(const QString& output, const QString& entry);
 
-    // The output compared as the file it would be: the folder by its device and inode when it
-    // exists (so links and other spellings of it count as the same folder), else by its
-    // cleaned absolute path; then the file name.
+    // The output compared as the file it would be, its path resolved through links and ".."
+    // (ResolvedPath): the deepest existing folder on the way by its device and inode (so links,
+    // bind mounts and other spellings count as the same folder), then the names below it,
+    // letter case folded where that folder's file system folds it.
     static QString keyOf(const QString& output);
 
 private:
     QHash<QString, QString> owners_;
 };
 
-// For a whole batch at once, in list order: per entry, the earlier entry whose output its
-// output would replace, or an empty text. An empty output (none could be formed) and an output
-// that is a file of the list (`listFiles`; such an entry is skipped anyway) claim nothing.
-QStringList EarlierOwners(const QStringList& entries, const QStringList& outputs,
-                          const IdentitySet& listFiles);
+// For a whole batch at once, in list order: per entry, the position of the earlier entry whose
+// output its output would replace, or -1. `outputOf(k)` is entry k's output; an empty output
+// (none could be formed) and an output that is a file of the list (`listFiles`; such an entry
+// is skipped anyway) claim nothing. Only the outputs' keys are kept meanwhile, not the outputs.
+std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsizetype)>& outputOf,
+                               const IdentitySet& listFiles);
 
 // The reason an entry is skipped for an earlier entry's output.
 QString ReplacesEarlierOutput(const QString& earlierEntry);

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace eb {
 
 bool FileExists(const QString& path) {
@@ -39,6 +41,16 @@ void DeleteFileQuiet(const QString& path) {
     if (path.isEmpty() || path.contains(QChar(u'\0')) || QFileInfo(path).isDir())
         return;
     QFile::remove(path);
+}
+
+bool IsNewerThan(const QString& path, const QString& other) {
+    struct stat a {};
+    struct stat b {};
+    if (::stat(QFile::encodeName(path).constData(), &a) != 0 ||
+        ::stat(QFile::encodeName(other).constData(), &b) != 0)
+        return false;
+    return a.st_mtim.tv_sec != b.st_mtim.tv_sec ? a.st_mtim.tv_sec > b.st_mtim.tv_sec
+                                                : a.st_mtim.tv_nsec > b.st_mtim.tv_nsec;
 }
 
 }  // namespace eb

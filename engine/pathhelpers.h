@@ -21,6 +21,10 @@ QString FileNameOf(const QString& path);
 // True when the path names a folder, with or without a final "/". Never throws.
 bool IsFolder(const QString& path);
 
+// True when both files are there and `path` was modified later than `other` (to the
+// nanosecond the file system keeps). Never throws.
+bool IsNewerThan(const QString& path, const QString& other);
+
 // Yields to the event queue once, then deletes exactly the named file, ignoring every failure.
 void DeleteFileQuiet(const QString& path);
 

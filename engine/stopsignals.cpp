@@ -4,6 +4,8 @@
 #include <unistd.h>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <iterator>
 
 namespace eb {
 
@@ -22,13 +24,23 @@ void OnSignal(int signalNumber) {
     errno = savedErrno;
 }
 
-void SetAction(void (*handler)(int)) {
+void SetAction(void (*handler)(int), struct sigaction* previous = nullptr) {
     struct sigaction action {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int sig : kStopSignals)
-        ::sigaction(sig, &action, nullptr);
+    for (std::size_t k = 0; k < std::size(kStopSignals); ++k)
+        ::sigaction(kStopSignals[k], &action, previous ? &previous[k] : nullptr);
+}
+
+// Before the work starts: nothing to stop or remove yet, so the process ends at once.
+int g_exitStatus = 0;
+const char* g_exitMessage = "";
+
+void ExitAtOnce(int) {
+    [[maybe_unused]] const ssize_t n =
+        ::write(STDERR_FILENO, g_exitMessage, std::strlen(g_exitMessage));
+    ::_exit(g_exitStatus);
 }
 
 }  // namespace
@@ -46,14 +58,21 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {
         while (::read(readEnd_.get(), &byte, 1) > 0)
             emit received(byte);
     });
-    SetAction(OnSignal);
+    SetAction(OnSignal, previous_.data());
 }
 
 StopSignals::~StopSignals() {
     if (!notifier_)
         return;
-    SetAction(SIG_DFL);
+    for (std::size_t k = 0; k < std::size(kStopSignals); ++k)
+        ::sigaction(kStopSignals[k], &previous_[k], nullptr);
     g_signalWriteEnd = -1;
+}
+
+void ExitOnStopSignals(int status, const char* message) {
+    g_exitStatus = status;
+    g_exitMessage = message;
+    SetAction(ExitAtOnce);
 }
 
 }  // namespace eb

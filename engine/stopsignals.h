@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QSocketNotifier>
 
+#include <array>
+#include <csignal>
 #include <memory>
 
 namespace eb {
@@ -19,7 +21,7 @@ public:
     // kept and delivered once it does. Where the handler cannot be set up (no pipe), the
     // signals keep their default action. One instance at a time.
     explicit StopSignals(QObject* parent = nullptr);
-    // Gives the signals their default action back.
+    // Gives the signals the actions they had before back.
     ~StopSignals() override;
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -32,6 +34,13 @@ private:
     posix::UniqueFd readEnd_;
     posix::UniqueFd writeEnd_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::array<struct sigaction, 6> previous_{};
 };
+
+// Until a StopSignals takes over (and again after it), a stop signal writes `message` (a text
+// that lives as long as the process) on standard error and ends the process with `status`: for
+// the moments before any work has begun that would need undoing (a list being read, a folder
+// being scanned) and after all of it is done.
+void ExitOnStopSignals(int status, const char* message);
 
 }  // namespace eb

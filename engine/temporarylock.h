@@ -1,7 +1,7 @@
 // Hidden temporary outputs (".<base>.echobatch-XXXXXX.mp3") carry an advisory lock (flock)
 // for as long as the run that made them lives: the lock goes when the run ends in any way, a
 // SIGKILL included. A later batch may therefore remove such a file exactly when it can take
-// its lock, and never by its name or age alone.
+// its lock and the run recorded it as made (engine/runrecord.h), never by its name or age.
 #pragma once
 
 #include <QByteArray>
@@ -20,13 +20,9 @@ void ReleaseTemporary(const QByteArray& name);
 // Closes the locks of temporaries that have been removed meanwhile (no name left).
 void ReleaseUnlinkedTemporaries();
 
-// Removes the files in `folder` named like a hidden temporary of this program, owned by the
-// running user, that no live run holds locked; touches nothing else. Returns how many.
-int RemoveAbandonedTemporaries(const QString& folder);
-
-// The same for the private tool folders ("echobatch-XXXXXX") in the temporary folder: a batch
-// holds its folder locked while it lives; a folder of the running user's that nobody holds
-// loses its "sox" and is removed when that leaves it empty. Returns how many.
-int RemoveAbandonedToolFolders(const QString& temp);
+// Removes a temporary this process made and still holds, and closes its lock: the file goes
+// only while it is still the one that was made, found in its folder also after the folder was
+// renamed. Nothing when none is held under that name.
+void RemoveTemporary(const QByteArray& name);
 
 }  // namespace eb

@@ -5,7 +5,7 @@
 #include "core/usertext.h"
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
-#include "engine/temporarylock.h"
+#include "engine/runrecord.h"
 #include "engine/toolrun.h"
 #include "posix/fileio.h"
 #include "posix/retry.h"
@@ -56,6 +56,8 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
         throw StepError(UserText::tr("Cannot use the private folder %1: it was replaced")
                             .arg(QFile::decodeName(pattern)));
     }
+    RecordMade(MadeKind::ToolFolder, fd.get(),
+               QFile::encodeName(AbsoluteFrom(QFile::decodeName(pattern))));
     tools.folder = QFile::decodeName(pattern);
     tools.folderFd = std::move(fd);
 }
@@ -233,7 +235,7 @@ ToolSet DeployTools(StepRunner& steps) {
     QString temp;
     steps.step(106, [&] {
         temp = TemporaryFolder();
-        RemoveAbandonedToolFolders(temp);
+        SweepAbandoned(MadeKind::ToolFolder);
     });
     if (loaded) {
         steps.step(108, [&] {

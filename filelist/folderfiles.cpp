@@ -193,7 +193,8 @@ QStringList AdmittedFolderFiles(const FolderSet& set, const QString& pattern,
     return pool.collect(set, yield);
 }
 
-FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const ScanYield& yield) {
+FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const ScanYield& yield,
+                           const IdentitySet& passOver) {
     FolderScan scan;
     // An empty folder would make "/" and scan the whole root: it names no folder.
     if (folder.isEmpty()) {
@@ -204,10 +205,12 @@ FolderScan ScanFolderFiles(const QString& folder, const QString& pattern, const 
     AdmissionPool pool(pattern);
     try {
         // Each folder's files are looked at as soon as the folder has been entered.
-        scan::CollectSubfoldersNotifying(set, yield,
-                                         [&pool](const QString& entry, scan::RawEntries&& files) {
-                                             pool.submit(entry, std::move(files));
-                                         });
+        scan::CollectSubfoldersNotifying(
+            set, yield,
+            [&pool](const QString& entry, scan::RawEntries&& files) {
+                pool.submit(entry, std::move(files));
+            },
+            passOver, &scan.passedOverFolders);
     } catch (const StepError& e) {
         scan.failure = e.description();
     }

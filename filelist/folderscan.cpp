@@ -32,8 +32,12 @@ QString DescribeLookupFailure(int error) {
 
 class Collector {
 public:
-    Collector(const ScanYield& yield, scan::EnteredFn onEntered)
-        : pacer_(yield), onEntered_(std::move(onEntered)) {}
+    Collector(const ScanYield& yield, scan::EnteredFn onEntered, IdentitySet passOver = {},
+              QStringList* passed = nullptr)
+        : pacer_(yield),
+          onEntered_(std::move(onEntered)),
+          passOver_(std::move(passOver)),
+          passed_(passed) {}
 
     void run(FolderSet& set, bool recurse) {
         std::vector<QStringList> deeper;  // levels 1, 2, ... as far as they were examined
@@ -107,6 +111,12 @@ private:
         struct stat st {};
         if (fstat(stream.fd(), &st) != 0)
             return Outcome::Entered;
+        // A folder to pass over (the batch's own output folder) leaves the set, named.
+        if (passOver_.contains({quint64(st.st_dev), quint64(st.st_ino)})) {
+            if (passed_)
+                passed_->append(folder);
+            return Outcome::Removed;
+        }
         // A second path to a folder already entered (a link loop, a bind mount) leaves the set.
         if (entered_.contains({quint64(st.st_dev), quint64(st.st_ino)}))
             return Outcome::Removed;
@@ -158,6 +168,8 @@ private:
     scan::EnteredFn onEntered_;
     PseudoFsTable table_;
     QSet<QPair<quint64, quint64>> entered_;
+    IdentitySet passOver_;
+    QStringList* passed_;
 };
 
 }  // namespace
@@ -168,9 +180,9 @@ void CollectSubfolders(FolderSet& set, bool recurse, const ScanYield& yield) {
 
 namespace scan {
 
-void CollectSubfoldersNotifying(FolderSet& set, const ScanYield& yield,
-                                const EnteredFn& onEntered) {
-    Collector(yield, onEntered).run(set, true);
+void CollectSubfoldersNotifying(FolderSet& set, const ScanYield& yield, const EnteredFn& onEntered,
+                                const IdentitySet& passOver, QStringList* passed) {
+    Collector(yield, onEntered, passOver, passed).run(set, true);
 }
 
 }  // namespace scan

@@ -3,6 +3,7 @@
 // tell whether a path names a file that can really be opened.
 #pragma once
 
+#include "engine/fileidentity.h"
 #include "filelist/fileattributes.h"
 #include "filelist/namematch.h"
 
@@ -70,13 +71,17 @@ struct FolderScan {
     // Qt's could name them: their full paths with those bytes kept as DecodePathBytes keeps
     // them (engine/pathtext.h), for the caller to count and name.
     QStringList passedOver;
+    // Folders of the tree that were not entered because the caller asked for them to be passed
+    // over (see ScanFolderFiles), as the scan met them.
+    QStringList passedOverFolders;
 };
 
 // A whole folder add: CollectSubfolders from `folder` (recursive), then AdmittedFolderFiles.
 // When the collection fails, the files of the folders collected so far are still returned
 // together with the failure; the caller decides what to do with them. An empty `folder` names
 // no folder (it is not taken as the root).
+// Folders in `passOver` (by identity) are neither entered nor listed, nor anything below them.
 FolderScan ScanFolderFiles(const QString& folder, const QString& pattern,
-                           const ScanYield& yield = {});
+                           const ScanYield& yield = {}, const IdentitySet& passOver = {});
 
 }  // namespace eb

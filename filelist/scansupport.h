@@ -1,6 +1,8 @@
 // Pieces shared by the folder scan's collection and listing (not for use elsewhere).
 #pragma once
 
+#include "engine/fileidentity.h"
+
 #include "filelist/folderscan.h"
 
 #include <QByteArray>
@@ -46,6 +48,9 @@ using EnteredFn = std::function<void(const QString& folder, RawEntries&& files)>
 
 // CollectSubfolders (recursive) that reports each folder as it is entered, so its files can be
 // looked at while the scan goes on, without reading the folder a second time.
-void CollectSubfoldersNotifying(FolderSet& set, const ScanYield& yield, const EnteredFn& onEntered);
+// Folders in `passOver` (and so everything below them) are not entered; each met is appended to
+// `passed`.
+void CollectSubfoldersNotifying(FolderSet& set, const ScanYield& yield, const EnteredFn& onEntered,
+                                const IdentitySet& passOver = {}, QStringList* passed = nullptr);
 
 }  // namespace eb::scan

@@ -10,6 +10,10 @@
 
 int main(int argc, char* argv[]) {
     eb::PrepareProcess();
+    // Without a session bus (over SSH, in a container) D-Bus would start one of its own for the
+    // window, which outlives it: the address is set to one that starts nothing, only when unset.
+    if (!qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS"))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     QApplication app(argc, argv);
     eb::InstallTranslations();
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -15,6 +15,7 @@ e2e_require_tools sox
 [ -x /usr/bin/python3 ] && /usr/bin/python3 -c 'import mutagen' 2>/dev/null ||
   { echo "SKIP: /usr/bin/python3 with mutagen is not installed"; exit 77; }
 e2e_begin
+export XDG_STATE_HOME="$work/state"  # the runs' records, away from the home folder
 
 run_cli=(env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" "$bin/echobatch-cli")
 cli() { "${run_cli[@]}" "$@"; }

@@ -118,20 +118,33 @@ private slots:
         QCOMPARE(Entries(temp), tempBefore);
     }
 
-    // A window that was killed (SIGTERM, SIGHUP) leaves its preview's folder with the decoded
-    // samples beside the tool; the next render, once nobody holds that folder, removes it.
-    void aKilledPreviewsFolderGoesWithTheNextRender() {
-        const QString left = TemporaryFolder() + QStringLiteral("/echobatch-Kil1ed");
-        QVERIFY(QDir().mkpath(left));
-        QVERIFY(
-            QFile::setPermissions(left, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    // A run that was killed leaves its private folder; the next render, once nobody holds that
+    // folder, removes it. A folder of someone else's that only looks like one stays.
+    void aKilledRunsFolderGoesWithTheNextRenderALookAlikeStays() {
+        const QString temp = TemporaryFolder();
+        const QString lookAlike = temp + QStringLiteral("/echobatch-Kil1ed");
+        QVERIFY(QDir().mkpath(lookAlike));
         for (const char* name : {"sox", "input-4.raw", "echo-12.raw"})
-            QVERIFY(ebtest::writeFile(left + u'/' + QLatin1String(name), "x"));
-        PreviewRender render;
-        QSignalSpy echo(&render, &PreviewRender::echoReady);
-        render.render(impulse_, DefaultEchoTexts());
-        QVERIFY(echo.wait(ebtest::kLongWaitMs));
-        QVERIFY2(!QFileInfo::exists(left), qPrintable(Entries(left).join(u' ')));
+            QVERIFY(ebtest::writeFile(lookAlike + u'/' + QLatin1String(name), "x"));
+        QTemporaryDir out;
+        const QStringList before = Entries(temp);
+        QProcess killed;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ECHOBATCH_SOX"),
+                   ebtest::writeScript(scratch_.filePath(QStringLiteral("hang")), "exec sleep 60"));
+        killed.setProcessEnvironment(env);
+        killed.start(ebtest::cliProgram(), {QStringLiteral("--out"), out.path(), impulse_});
+        QTRY_VERIFY(!QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        ::kill(static_cast<pid_t>(killed.processId()), SIGKILL);
+        QVERIFY(killed.waitForFinished());
+        {
+            PreviewRender render;
+            QSignalSpy echo(&render, &PreviewRender::echoReady);
+            render.render(impulse_, DefaultEchoTexts());
+            QVERIFY(echo.wait(ebtest::kLongWaitMs));
+        }
+        QCOMPARE(Entries(temp), before);
+        QCOMPARE(Entries(lookAlike).size(), 3);
     }
 
     // A stand-in tool that never ends: the second render ends the first one's process, and the

@@ -124,6 +124,97 @@ pgrep -f "$IN/long.mp3" && exit 99
 )X" + cli + R"("$IN/a.mp3")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
 
+    // What the user owns is never removed by its name: look-alikes of a temporary and of a
+    // tool folder, an input named like a temporary; a killed run's leftovers go, in subfolders too.
+    const QByteArray lookAlikes =
+        R"(put a.mp3; echo hi > "$OUT/.my song.echobatch-backup.mp3"; echo t > "$OUT/.n.echobatch-2024q1.mp3"
+cp "$SHORT" "$OUT/.p.echobatch-ABCDEF.mp3"; mkdir "$TEMP/echobatch-mywork"; echo s > "$TEMP/echobatch-mywork/sox"
+echo r > "$TEMP/echobatch-mywork/input-1.raw"; chown nobody "$OUT/.n.echobatch-2024q1.mp3"
+printf '%s\n' "$OUT/.p.echobatch-ABCDEF.mp3" "$IN/a.mp3" > "$CASE/entries")";
+    Row("look-alikes of our files and an input named like one survive", "cli", lookAlikes,
+        cli + R"("$OUT/.p.echobatch-ABCDEF.mp3" "$IN/a.mp3")", 1,
+        {"p.echobatch-ABCDEF.mp3: skipped: the output would replace the input file itself"},
+        {"a.mp3"});
+    Row("window: look-alikes of our files and an input named like one survive", "engine",
+        lookAlikes, "", 0, {"the output would replace the input file itself"}, {"a.mp3"});
+    Row("--keep-tree: a killed run's temporary in a subfolder goes with the next batch", "cli",
+        R"(mkdir "$IN/sub"; cp "$LONG" "$IN/sub/L.mp3"; put a.mp3)",
+        cli + R"X(--jobs 1 --keep-tree "$IN" & pid=$!
+until ls -A "$OUT/sub" 2>/dev/null | grep -q echobatch-; do kill -0 $pid || exit 97; sleep 0.05; done
+kill -KILL $pid; wait $pid; sleep 0.3
+)X" + cli + R"("$IN/a.mp3" && rmdir "$OUT/sub")",
+        0, {"removed 1 temporary file"}, {"a.mp3"});
+
+    // Outputs compared as the files they are; the scan passes over the output folder.
+    Row("--keep-tree: a link in the output tree makes two outputs one", "cli",
+        R"(mkdir "$IN/a" "$IN/b"; put a/x.mp3; put b/x.mp3; ln -s a "$OUT/b")",
+        cli + R"(--jobs 1 --keep-tree "$IN")", 1,
+        {"b/x.mp3: skipped: its output would replace the output of"}, {"a/x.mp3"});
+    Row("--keep-tree: no output through a link into the output tree", "cli",
+        R"(mkdir "$IN/b" "$OUT/a"; put b/x.mp3; ln -s a "$OUT/b")", cli + R"(--keep-tree "$IN")", 1,
+        {"is a symbolic link into the output folder"}, {});
+    Row("--keep-tree: a bind mount in the output tree makes two outputs one", "cli",
+        R"(mkdir "$IN/a" "$IN/b" "$OUT/a" "$OUT/b"; put a/x.mp3; put b/x.mp3)",
+        R"(unshare -m bash -c 'mount --bind "$OUT/a" "$OUT/b" && )" + cli +
+            R"(--jobs 1 --keep-tree "$IN"')",
+        1, {"b/x.mp3: skipped: its output would replace the output of"}, {"a/x.mp3"});
+    Row("--keep-tree: a read-only output folder says why", "cli",
+        R"(mkdir "$IN/sub"; put sub/q.mp3; put t.mp3)",
+        R"(unshare -m bash -c 'mount -t tmpfs -o ro,size=1m tmpfs "$OUT" && )" + cli +
+            R"(--keep-tree "$IN"')",
+        1,
+        {"t.mp3: cannot write into the output folder: Read-only file system",
+         "q.mp3: cannot make the output folder", "/sub: Read-only file system"},
+        {});
+    Row("the output folder inside a folder argument is passed over", "cli", "put a.mp3",
+        cli + R"("$CASE" && )" + cli + R"("$CASE")", 0,
+        {"out: passed over: it is the output folder", "1 of 1 files converted, 1 replaced"},
+        {"a.mp3"});
+
+    // Every failure named; lists as other programs write them.
+    Row("--json into a full device", "cli", "put a.mp3", cli + R"(--json "$IN/a.mp3" >/dev/full)",
+        1, {"echobatch-cli: write error: No space left on device"}, {"a.mp3"});
+    Row("--dry-run into a full device", "cli", "put a.mp3",
+        cli + R"(--dry-run "$IN/a.mp3" >/dev/full)", 1,
+        {"echobatch-cli: write error: No space left on device"}, {});
+    Row("a list with NUL bytes read without -0", "cli", "put a.mp3",
+        R"(printf '%s\0' "$IN/a.mp3" | )" + cli + "--from -", 2, {"give -0 (--null)"}, {});
+    Row("a CRLF list with empty lines", "cli", "put a.mp3; put b.mp3",
+        R"(printf '%s\r\n\r\n' "$IN/a.mp3" "$IN/b.mp3" | )" + cli + "--from -", 0,
+        {"2 of 2 files converted"}, {"a.mp3", "b.mp3"});
+    Row("an endless list under a memory limit", "cli", "put a.mp3",
+        R"(cd "$IN" && yes a.mp3 | prlimit --as=3000000000 )" + cli + "--from -", 2,
+        {"more than 10000000 entries"}, {});
+    for (const char* sig : {"TERM", "HUP"}) {
+        Row(qPrintable(QStringLiteral("SIG%1 while the list is read").arg(QLatin1String(sig))),
+            "cli", R"(mkfifo "$TOOLS/list")",
+            cli + R"(--from "$TOOLS/list" & pid=$!
+exec 3>"$TOOLS/list"; sleep 0.3; kill -)" +
+                QByteArray(sig) + R"( $pid; wait $pid)",
+            130, {"echobatch-cli: interrupted\n"}, {});
+    }
+    Row("SIGTERM while a folder is scanned", "cli",
+        R"(for i in {1..30}; do mkdir -p "$IN/$i"/{1..30}/{1..30}; done)",
+        cli + R"("$IN" & pid=$! ; sleep 0.2; kill -TERM $pid; wait $pid)", 130,
+        {"echobatch-cli: interrupted\n"}, {});
+
+    // --update passes over what is up to date; a replaced output is named.
+    Row("--update", "cli",
+        R"(put a.mp3; put b.mp3; touch -d 2001-01-01 "$IN/a.mp3"; cp "$SHORT" "$OUT/a.mp3")",
+        cli + R"(--update "$IN/a.mp3" "$IN/b.mp3")", 0,
+        {"[1/2] up to date", "1 of 2 files converted, 1 up to date"}, {"b.mp3"});
+    Row("an existing output replaced is named", "cli", "put a.mp3",
+        R"(cp "$SHORT" "$OUT/a.mp3"; )" + cli + R"(--json "$IN/a.mp3")", 0,
+        {R"("note":"replaced an existing file")", "1 replaced an existing file"}, {"a.mp3"});
+
+    // No process of ours outlives the window, started without a session bus and killed.
+    Row("window without a session bus, killed: nothing of it left", "cli", "",
+        R"X(h=$(mktemp -d); xvfb-run -a env -u DBUS_SESSION_BUS_ADDRESS HOME="$h" ECHOBATCH_UI_LOG="$h/log" \
+  EB_MARK="$CASE" bash -c '"$WINDOW" & pid=$!; sleep 3; kill -0 $pid || exit 97; kill -KILL $pid'
+rc=$?; sleep 0.5; rm -rf "$h"; left=$(grep -lsa "EB_MARK=$CASE" /proc/[0-9]*/environ); echo "left: $left"
+[ $rc -eq 0 ] && [ -z "$left" ])X",
+        0, {"left: \n"}, {});
+
     // Files that are not regular.
     Row("FIFO input", "cli", R"(mkfifo "$IN/pipe.mp3"; put a.mp3)",
         cli + R"("$IN/pipe.mp3" "$IN/a.mp3")", 1, {"pipe.mp3: skipped: not a regular file: a FIFO"},

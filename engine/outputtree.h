@@ -1,0 +1,25 @@
+// Where an output really goes: its path with every symbolic link and ".." resolved, also through
+// folders that are not made yet, and the folders below the output folder made one by one with
+// the reason when one cannot be.
+#pragma once
+
+#include <QString>
+
+namespace eb {
+
+// The absolute `path` as the system will follow it: each symbolic link on the way replaced by
+// its target (also a link to a folder not made yet), "." and ".." taken after the links, as the
+// system takes them. Components that do not exist are kept as they are.
+QString ResolvedPath(const QString& path);
+
+// True when names in the folder open as `folderFd` are compared without regard to letter case
+// (FAT, exFAT, NTFS, or a case-folding ext4 folder).
+bool FoldsCase(int folderFd);
+
+// Makes `folder`, which lies below `outputFolder`, and the folders between as needed. A
+// symbolic link on the way that leads back into the output folder's tree is refused (an
+// output written through it would land on another one), as is one that leads nowhere. Returns
+// why the folder cannot be had; empty when it is there.
+QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
+
+}  // namespace eb
