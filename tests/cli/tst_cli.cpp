@@ -175,8 +175,10 @@ private slots:
 
     void settingsAreReadButNeverWritten() {
         emptyFolder(out_);
-        eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/');
-        eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120"));
+        QVERIFY(
+            eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/'));
+        QVERIFY(
+            eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120")));
         const QString ini = eb::SettingsStore::fileName();
         const QByteArray before = checksum(ini);
         const QDateTime changed = QFileInfo(ini).lastModified();

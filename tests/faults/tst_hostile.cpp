@@ -3,6 +3,7 @@
 // "Start Converting" over a scripted window) and ends with the same inspection: every input
 // unchanged (SHA-256 over the raw names), the expected outputs complete, nothing else left in
 // the case's folder or its TEMP, no tool process left, and what the run said.
+#include "core/settingsstore.h"
 #include "engine/conversionrun.h"
 #include "faultfiles.h"
 #include "faultscene.h"
@@ -77,6 +78,19 @@ class TestHostile : public QObject {
         return host.said.join(u'\n').toUtf8();
     }
 
+    // The window's settings store, kept in the case's folder: one read and one write of the
+    // output folder, and what each said.
+    static QByteArray runStore(const QString& root) {
+        Environment env;
+        env.set("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+        const QString key = QString::fromLatin1(eb::keys::kOutputFolder);
+        const eb::Result<QString> read = eb::SettingsStore::read(key, QString());
+        const eb::Result<> written = eb::SettingsStore::write(key, QStringLiteral("/srv/out/"));
+        return ("read: " + (read ? QStringLiteral("ok") : read.error()) +
+                "\nwritten: " + (written ? QStringLiteral("ok") : written.error()))
+            .toUtf8();
+    }
+
 private slots:
     void initTestCase() {
         Material m;
@@ -101,7 +115,9 @@ private slots:
         QFETCH(int, exit);
         QFETCH(QStringList, says);
         QFETCH(QStringList, outputs);
-        if ((run.contains("setpriv") || setup.contains("chgrp")) && ::geteuid() != 0)
+        if ((run.contains("setpriv") || setup.contains("chgrp") || setup.contains("chown") ||
+             setup.contains("mknod")) &&
+            ::geteuid() != 0)
             QSKIP("a second user or another group needs root");
         QTemporaryDir dir;
         const QString root = dir.path();
@@ -118,8 +134,15 @@ private slots:
         QCOMPARE(bash(setup, &said), 0);
         const QMap<QByteArray, QByteArray> before = EntriesBelow(root);
 
-        const int code =
-            front == QLatin1String("cli") ? bash(run, &said) : (said = runEngine(root), 0);
+        int code = 0;  // a store row's run script then checks what the store's link leads to
+        if (front == QLatin1String("cli")) {
+            code = bash(run, &said);
+        } else if (front == QLatin1String("engine")) {
+            said = runEngine(root);
+        } else {
+            said = runStore(root);
+            code = bash(run);
+        }
         QVERIFY2(code == exit, qPrintable(QStringLiteral("exit %1: ").arg(code) + said));
         for (const QString& text : says)
             QVERIFY2(said.contains(text.toUtf8()),
