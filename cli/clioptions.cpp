@@ -50,7 +50,8 @@ const char kUsage[] =
     "\n"
     "Each output gets the input's tags. A file whose tags cannot be copied, or whose\n"
     "echo clipped samples, is still converted, and named in a warning. A file whose\n"
-    "output would replace the output of an earlier file of the same run is skipped.\n"
+    "output would replace the output of an earlier, other file of the same run is\n"
+    "skipped; a file given twice is converted twice.\n"
     "\n"
     "Exit status: 0 every file converted, 1 some file failed, 2 usage error,\n"
     "130 interrupted.\n";

@@ -139,6 +139,8 @@ private slots:
         QTest::newRow("in list order") << QStringList{"--jobs", "1", a, b} << 1 << flat;
         QTest::newRow("two jobs") << QStringList{"--jobs", "2", a, b} << 1 << flat;
         QTest::newRow("dry run") << QStringList{"--dry-run", a, b} << 1 << QStringList();
+        QTest::newRow("a folder given twice: each file converted twice")
+            << QStringList{"--jobs", "2", a, a} << 0 << QStringList{"deep.mp3", "intro.mp3"};
         QTest::newRow("tree kept")
             << QStringList{"--keep-tree", "--jobs", "2", file("music")} << 0
             << QStringList{"a/intro.mp3", "a/x/y/deep.mp3", "b/intro.mp3", "b/outro.mp3"};
