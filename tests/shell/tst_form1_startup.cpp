@@ -93,10 +93,7 @@ class TestForm1Startup : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() {
-        QDir(SettingsStore::fileName()).removeRecursively();
-        QFile::remove(SettingsStore::fileName());
-    }
+    void init() { QFile::remove(SettingsStore::fileName()); }
 
     void emptyStoreGivesTheDefaultsAndStoresThem() {
         ebtest::ProgramFolder folder;
@@ -374,6 +371,7 @@ private slots:
                  ComposeErrorReport(HandlerLabel(QStringLiteral("Text1_Change")), 100,
                                     QStringLiteral("The settings cannot be written to ") + why)}));
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
+        QVERIFY(QDir(SettingsStore::fileName()).removeRecursively());
     }
 
     void drawNumber_data() {
