@@ -113,8 +113,10 @@ QString WidgetPrompter::openFiles(const QString& title, const QString& filter, i
     // its failure): the mode that takes any name, with the lists' multiple selection of
     // existing files put back.
     dialog.setFileMode(QFileDialog::AnyFile);
-    for (auto* view : dialog.findChildren<QAbstractItemView*>())
-        view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    for (const char* name : {"listView", "treeView"}) {
+        if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name)))
+            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(qtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted)
