@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdio>
+#include <utility>
 
 namespace eb {
 
@@ -56,13 +57,24 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "\n"
     "Each output gets the input's tags. A file whose tags cannot be copied, or whose\n"
     "echo clipped samples, is still converted, and named in a warning. A file whose\n"
-    "output would replace the output of an earlier file of the same run is skipped.\n"
+    "output would replace the output of an earlier, other file of the same run is\n"
+    "skipped; a file given twice is converted twice.\n"
     "\n"
     "Exit status: 0 every file converted, 1 some file failed, 2 usage error,\n"
     "130 interrupted.\n");
 
 void PrintError(const QString& text) {
     QTextStream(stderr) << "echobatch-cli: " << ShownName(text) << '\n';
+}
+
+// A stored value, or `fallback` when it is absent. A store that cannot be read (not a regular
+// file, larger than 1 MB) is named once, and every value then counts as absent.
+QString StoredOr(const char* key, const QString& fallback) {
+    static bool named = false;
+    const Result<QString> stored = SettingsStore::read(QString::fromLatin1(key), fallback);
+    if (!stored && !std::exchange(named, true))
+        PrintError(stored.error() + QStringLiteral("; its values are not used"));
+    return stored.valueOr(fallback);
 }
 
 int UsageError(const QString& text) {
@@ -160,9 +172,7 @@ std::optional<int> ReadBitrate(const QCommandLineParser& parser, const OptionSet
 std::optional<int> ReadOutputFolder(const QCommandLineParser& parser, const OptionSet& o,
                                     CliOptions& options) {
     options.outputFolder =
-        parser.isSet(o.out)
-            ? parser.value(o.out)
-            : SettingsStore::read(QString::fromLatin1(keys::kOutputFolder), QString());
+        parser.isSet(o.out) ? parser.value(o.out) : StoredOr(keys::kOutputFolder, QString());
     if (options.outputFolder.isEmpty())
         return UsageError(UserText::tr(
             "no output folder: give one with --out DIR (none is stored in the settings either)"));
@@ -184,10 +194,9 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
     QString wrong;
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const QString name = QString::fromLatin1(kEchoOptions[k]);
-        *texts[k] = parser.isSet(name)
-                        ? parser.value(name)
-                        : SettingsStore::read(QString::fromLatin1(kEchoFields[k].control),
-                                              QString::fromLatin1(kEchoFields[k].fallback));
+        *texts[k] = parser.isSet(name) ? parser.value(name)
+                                       : StoredOr(kEchoFields[k].control,
+                                                  QString::fromLatin1(kEchoFields[k].fallback));
         if (!IsNumericText(*texts[k]))
             wrong += QStringLiteral("\n  %1 '%2' (--%3)")
                          .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);

@@ -5,6 +5,7 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
+#include "core/regularfile.h"
 #include "engine/filesafety.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"

@@ -34,11 +34,22 @@ QString OutputClaims::keyOf(const QString& output) {
     return QStringLiteral("%1:%2/").arg(id->device).arg(id->inode) + rest;
 }
 
+namespace {
+// Two entries of the same file (the same path, or another spelling of it): each is converted,
+// the later writing the same output again.
+bool SameInput(const QString& a, const QString& b) {
+    if (a == b)
+        return true;
+    const auto id = IdentityOf(a);
+    return id && id == IdentityOf(b);
+}
+}  // namespace
+
 QString OutputClaims::claim(const QString& output, const QString& entry) {
     const QString key = keyOf(output);
     const auto it = owners_.constFind(key);
     if (it != owners_.constEnd())
-        return *it;
+        return SameInput(*it, entry) ? QString() : *it;
     owners_.insert(key, entry);
     return QString();
 }

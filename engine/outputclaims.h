@@ -1,6 +1,7 @@
 // The outputs that the entries of one batch write. An entry whose output would replace the
-// result of an earlier entry of the same batch (two "intro.mp3" from different folders) is
-// skipped and named, so the earlier result stays and no result vanishes unnoticed. An output
+// result of an earlier entry of another file (two "intro.mp3" from different folders) is
+// skipped and named, so the earlier result stays and no result vanishes unnoticed. A file listed
+// twice is converted twice: the later result replaces the earlier, identical one. An output
 // left by an earlier batch is not claimed and is still replaced.
 #pragma once
 
@@ -17,8 +18,8 @@ namespace eb {
 
 class OutputClaims {
 public:
-    // Claims `output` for `entry` and returns an empty text; when an earlier entry claimed the
-    // same file already, returns that entry instead and claims nothing.
+    // Claims `output` for `entry` and returns an empty text; when an earlier entry of another
+    // file claimed the same output already, returns that entry instead and claims nothing.
     QString claim(const QString& output, const QString& entry);
 
     // The output compared as the file it would be, its path resolved through links and ".."

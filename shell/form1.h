@@ -143,6 +143,11 @@ private:
     void checkEchoField(QLineEdit* field, int index);
     bool focusLeftByMouse_ = false;  // the field being left lost the focus to a mouse press
     void storeEchoField(const QLineEdit* field, int index);
+    // The settings store at start-up and on every change (shell/form1_load.cpp).
+    QString storedValue(StepRunner& steps, int line, const QString& key, const QString& fallback);
+    void storeSetting(const QString& handler, const QString& key, const QString& value);
+    bool storeReadReported_ = false;
+    bool storeWriteReported_ = false;
 
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "core/appinfo.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
@@ -25,6 +27,17 @@ void LogUi(const QString& kind, const QString& title, const QString& text) {
         .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
     file.write(
         (kind + QLatin1Char('\t') + title + QLatin1Char('\t') + flat + QLatin1Char('\n')).toUtf8());
+}
+
+// Boxes show their text as written, never as rich text (a name holding "<b>" stays as it is),
+// with its line breaks. A box of the shown window is centred over it; one that comes before the
+// window is shown (at start-up) has no parent, so it is centred on the screen.
+void ShowAsPlainText(QMessageBox& box) {
+    box.setTextFormat(Qt::PlainText);
+}
+
+QWidget* BoxParent(QWidget* owner) {
+    return owner && owner->window()->isVisible() ? owner : nullptr;
 }
 
 QString TitleOrAppTitle(const QString& title) {
@@ -64,7 +77,8 @@ void WidgetPrompter::message(const QString& text, Icon icon, const QString& titl
     const QString shownTitle = TitleOrAppTitle(title);
     LogUi(QStringLiteral("message"), shownTitle, text);
     QMessageBox box(icon == Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, shownTitle,
-                    text, QMessageBox::Ok, owner_);
+                    text, QMessageBox::Ok, BoxParent(owner_));
+    ShowAsPlainText(box);
     box.setAccessibleDescription(text);
     box.exec();
 }
@@ -72,7 +86,8 @@ void WidgetPrompter::message(const QString& text, Icon icon, const QString& titl
 bool WidgetPrompter::askYesNo(const QString& text) {
     LogUi(QStringLiteral("question"), AppTitle(), text);
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                    owner_);
+                    BoxParent(owner_));
+    ShowAsPlainText(box);
     box.setDefaultButton(QMessageBox::Yes);
     box.setAccessibleDescription(text);
     return box.exec() == QMessageBox::Yes;
@@ -96,7 +111,14 @@ QString WidgetPrompter::openFiles(const QString& title, const QString& filter, i
     LogUi(QStringLiteral("openFiles"), title, filter);
     QFileDialog dialog(owner_, title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
+    // A typed name is taken as written, whether or not the file exists (the batch then names
+    // its failure): the mode that takes any name, with the lists' multiple selection of
+    // existing files put back.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    for (const char* name : {"listView", "treeView"}) {
+        if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name)))
+            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(qtNameFilters(filter));
     if (dialog.exec() != QDialog::Accepted)
@@ -112,9 +134,25 @@ QString WidgetPrompter::openFiles(const QString& title, const QString& filter, i
 
 QString WidgetPrompter::pickFolder(const QString& prompt, const QString& startFolder) {
     LogUi(QStringLiteral("pickFolder"), prompt, startFolder);
-    return QFileDialog::getExistingDirectory(
-        owner_, prompt, ExistingFolderAtOrAbove(startFolder),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    // Only folders of the file system, read-only: no name to type, no new folder, and no
+    // rename or delete in the lists' menu.
+    QFileDialog dialog(owner_, prompt, ExistingFolderAtOrAbove(startFolder));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog |
+                      QFileDialog::ReadOnly);
+    for (const char* name : {"fileNameLabel", "fileNameEdit", "newFolderButton"}) {
+        if (auto* widget = dialog.findChild<QWidget*>(QLatin1String(name)))
+            widget->hide();
+    }
+    for (auto* action : dialog.findChildren<QAction*>()) {
+        const QString name = action->objectName();
+        if (name == QLatin1String("qt_new_folder_action") ||
+            name == QLatin1String("qt_rename_action") || name == QLatin1String("qt_delete_action"))
+            action->setVisible(false);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().front();
 }
 
 bool WidgetPrompter::openExternally(const QString& target) {

@@ -114,15 +114,13 @@ void Form1::ListView1_OLEDragOver(const QMimeData* dragged, Qt::DropAction& effe
 }
 
 // Each dropped path in turn; whatever goes wrong with one of them, the entries added before
-// stay and the next path is still taken. A folder whose scan stops short is named in a
-// message: its files found until then are added, the rest are not.
+// stay and the next path is still taken. The pointer stays as it is, so the Delete key and
+// double-click still remove rows while a dropped folder is scanned. A folder whose scan stops short
+// is named in a message: its files found until then are added, the rest are not.
 void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
     const QStringList paths = DroppedPaths(dragged);
     if (paths.isEmpty())
         return;
-    const PointerState after =
-        pointerState() == PointerState::Busy ? PointerState::Busy : PointerState::Default;
-    setPointerState(PointerState::Busy);
     QStringList passedOver;
     for (const QString& path : paths) {
         if (!IsFolder(path)) {
@@ -148,7 +146,6 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
     }
     if (!passedOver.isEmpty())
         prompter().message(PassedOverNote(passedOver), Prompter::Icon::Warning);
-    setPointerState(after);
 }
 
 }  // namespace eb

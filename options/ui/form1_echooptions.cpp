@@ -1,6 +1,5 @@
 // The four echo fields: every change is stored at once under the field's key; leaving a
 // field with a text that is not a number warns and puts the default back.
-#include "core/settingsstore.h"
 #include "options/echooptions.h"
 #include "shell/form1.h"
 
@@ -35,8 +34,9 @@ protected:
 }  // namespace
 
 void Form1::storeEchoField(const QLineEdit* field, int index) {
-    SettingsStore::write(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].control),
-                         field->text());
+    const char* const key = kEchoFields[static_cast<std::size_t>(index)].control;
+    storeSetting(QString::fromLatin1(key) + QStringLiteral("_Change"), QString::fromLatin1(key),
+                 field->text());
 }
 
 void Form1::checkEchoField(QLineEdit* field, int index) {

@@ -8,7 +8,8 @@
 namespace eb {
 
 void Form1::Text1_Change() {
-    SettingsStore::write(QString::fromLatin1(keys::kOutputFolder), Text1->text());
+    storeSetting(QStringLiteral("Text1_Change"), QString::fromLatin1(keys::kOutputFolder),
+                 Text1->text());
 }
 
 // Typing replaces the old path.

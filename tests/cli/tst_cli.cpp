@@ -139,6 +139,8 @@ private slots:
         QTest::newRow("in list order") << QStringList{"--jobs", "1", a, b} << 1 << flat;
         QTest::newRow("two jobs") << QStringList{"--jobs", "2", a, b} << 1 << flat;
         QTest::newRow("dry run") << QStringList{"--dry-run", a, b} << 1 << QStringList();
+        QTest::newRow("a folder given twice: each file converted twice")
+            << QStringList{"--jobs", "2", a, a} << 0 << QStringList{"deep.mp3", "intro.mp3"};
         QTest::newRow("tree kept")
             << QStringList{"--keep-tree", "--jobs", "2", file("music")} << 0
             << QStringList{"a/intro.mp3", "a/x/y/deep.mp3", "b/intro.mp3", "b/outro.mp3"};
@@ -175,8 +177,10 @@ private slots:
 
     void settingsAreReadButNeverWritten() {
         emptyFolder(out_);
-        eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/');
-        eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120"));
+        QVERIFY(
+            eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/'));
+        QVERIFY(
+            eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120")));
         const QString ini = eb::SettingsStore::fileName();
         const QByteArray before = checksum(ini);
         const QDateTime changed = QFileInfo(ini).lastModified();

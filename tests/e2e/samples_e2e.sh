@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The sample files on a real X server (Xvfb), driven with real input: the window starts with
-# only an output folder in its settings, "Load Sample/Example Files" lists every sample, the
+# only an output folder in its settings, "Load Sample/Example Files" lists every sample twice, the
 # offer to open their folder is answered No, "Start Converting" runs, "Done." is closed, and
 # every sample is found converted in the output folder and decodes with SoX.
 # Screenshots go to the folder given as the second argument.
@@ -51,6 +51,10 @@ import -window root "$shots/samples-question.png"
 # No (Escape answers a Yes/No box with No): the folder is not opened.
 xdotool key Escape
 e2e_wait_box_closed || e2e_fail "the question did not close"
+# Loaded twice: every sample stands in two rows, and each row is converted.
+xdotool mousemove --window "$wid" 400 230 click 1
+timeout 20 xdotool search --sync --onlyvisible --name "^${title}\$" >/dev/null && xdotool key Escape
+e2e_wait_box_closed || e2e_fail "the second question did not close"
 sleep 0.5
 import -window "$wid" "$shots/samples-listed.png"
 grep -q "^open" "$work/ui.log" &&
@@ -68,7 +72,7 @@ sleep 0.5
 import -window root "$shots/samples-done.png"
 xdotool key Return
 e2e_wait_box_closed || e2e_fail "\"Done.\" did not close"
-[ "$(wc -l <"$work/ui.log")" = 2 ] || e2e_fail "unexpected boxes: $(cat "$work/ui.log")"
+[ "$(wc -l <"$work/ui.log")" = 3 ] || e2e_fail "unexpected boxes: $(cat "$work/ui.log")"
 
 # Every sample converted: its name without the extension, ".mp3", decodable, longer than
 # nothing, and not a copy of the input.

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <tuple>
+
 namespace ebtest {
 
 namespace {
@@ -268,6 +270,44 @@ rm -rf "$shared"; exit $rc)",
     Row("window: TEMP unusable: reported at 108, the installed SoX runs", "engine",
         R"(put a.mp3; printf '%s\n' "$IN/a.mp3" > "$CASE/entries"; touch "$TOOLS/file"; printf 'TEMP=%s\n' "$TOOLS/file" > "$CASE/env")",
         "", 0, {"line 108: Cannot make a private folder"}, {"a.mp3"});
+
+    // The window's settings store ("store": one read and one write through the store's code)
+    // linked to what is not a file of the user's own: never opened, never replaced, both named.
+    const QByteArray store =
+        R"(store() { mkdir -p "$CASE/config/Quenforth"; ln -s "$1" "$CASE/config/Quenforth/Quenforth.ini"; stat -Lc '%F %i' "$1" > "$TOOLS/was"; }
+)";
+    const QByteArray same = R"X([ "$(stat -Lc '%F %i' "$TOOLS/it")" = "$(cat "$TOOLS/was")" ])X";
+    const QList<std::tuple<const char*, const char*, QStringList>> stores{
+        {"FIFO",
+         R"(mkfifo "$TOOLS/it")",
+         {"ini: not a regular file: a FIFO", "ini: not a regular file: a link to a FIFO"}},
+        {"character device",
+         R"(mknod "$TOOLS/it" c 1 5)",
+         {"ini: not a regular file: a character device", "a link to a character device"}},
+        {"folder",
+         R"(mkdir "$TOOLS/it")",
+         {"cannot be read from", "ini: not a regular file: a folder", "cannot be written to",
+          "ini: not a regular file: a link to a folder"}},
+        {"file in another user's folder",
+         R"(mkdir "$TOOLS/f"; echo x > "$TOOLS/f/it"; chown nobody "$TOOLS/f"; ln -s f/it "$TOOLS/it")",
+         {"read: ok", "ini: not a regular file: a link into a folder of another user"}}};
+    for (const auto& [what, make, says] : stores) {
+        Row(qPrintable(QStringLiteral("settings store linked to a %1").arg(QLatin1String(what))),
+            "store", store + make + R"(; store "$TOOLS/it")", same, 0, says, {});
+    }
+    Row("settings store linked to the user's own file: written through, link kept", "store",
+        store +
+            R"(printf '[x]\ny=1\n' > "$TOOLS/own"; cp "$TOOLS/own" "$TOOLS/copy"; store "$TOOLS/own")",
+        R"([ -L "$CASE/config/Quenforth/Quenforth.ini" ] && grep -q '^y=1' "$TOOLS/own" && grep -q 'Folder=/srv/out/' "$TOOLS/own" && cp "$TOOLS/copy" "$TOOLS/own")",
+        0, {"read: ok", "written: ok"}, {});
+    Row("settings store linked to a FIFO, read by the command line", "cli",
+        store + R"(put a.mp3; mkfifo "$TOOLS/it"; store "$TOOLS/it")",
+        R"(XDG_CONFIG_HOME="$CASE/config" )" + cli + R"("$IN/a.mp3" && )" + same, 0,
+        {"/Quenforth.ini: not a regular file: a FIFO; its values are not used"}, {"a.mp3"});
+    Row("settings store over 1 MB, read by the command line", "cli",
+        R"(put a.mp3; mkdir -p "$CASE/config/Quenforth"; yes Text4=1 | head -c 1100000 > "$CASE/config/Quenforth/Quenforth.ini")",
+        R"(XDG_CONFIG_HOME="$CASE/config" )" + cli + R"("$IN/a.mp3")", 0,
+        {"larger than 1 MB (1100000 bytes)"}, {"a.mp3"});
 
     // The terminal.
     Row("a name with ESC on a terminal", "cli", R"(put $'a\e[2Jb.mp3')",

@@ -3,8 +3,9 @@
 
 namespace ebtest {
 
-// Columns: front ("cli" or "engine"), setup, run (shell scripts), exit (cli), says (texts the
-// run must say), outputs (names that must come out complete in the output folder).
+// Columns: front ("cli", "engine" or "store"), setup, run (shell scripts; for "store" the check
+// after the store's read and write), exit, says (texts the run must say), outputs (names that
+// must come out complete in the output folder).
 void AddHostileRows();
 
 }  // namespace ebtest

@@ -3,6 +3,7 @@
 // "Start Converting" over a scripted window) and ends with the same inspection: every input
 // unchanged (SHA-256 over the raw names), the expected outputs complete, nothing else left in
 // the case's folder or its TEMP, no tool process left, and what the run said.
+#include "core/settingsstore.h"
 #include "engine/conversionrun.h"
 #include "faultfiles.h"
 #include "faultscene.h"
@@ -77,6 +78,19 @@ class TestHostile : public QObject {
         return host.said.join(u'\n').toUtf8();
     }
 
+    // The window's settings store, kept in the case's folder: one read and one write of the
+    // output folder, and what each said.
+    static QByteArray runStore(const QString& root) {
+        Environment env;
+        env.set("XDG_CONFIG_HOME", QFile::encodeName(root + QStringLiteral("/config")));
+        const QString key = QString::fromLatin1(eb::keys::kOutputFolder);
+        const eb::Result<QString> read = eb::SettingsStore::read(key, QString());
+        const eb::Result<> written = eb::SettingsStore::write(key, QStringLiteral("/srv/out/"));
+        return ("read: " + (read ? QStringLiteral("ok") : read.error()) +
+                "\nwritten: " + (written ? QStringLiteral("ok") : written.error()))
+            .toUtf8();
+    }
+
 private slots:
     void initTestCase() {
         Material m;
@@ -102,9 +116,11 @@ private slots:
         QFETCH(int, exit);
         QFETCH(QStringList, says);
         QFETCH(QStringList, outputs);
-        if ((run.contains("setpriv") || run.contains("unshare") || setup.contains("chgrp")) &&
+        if (QRegularExpression("setpriv|unshare|chgrp|chown|mknod")
+                .match(QString::fromLatin1(run + setup))
+                .hasMatch() &&
             ::geteuid() != 0)
-            QSKIP("a second user, another group or a mount needs root");
+            QSKIP("a second user, another group, a device or a mount needs root");
         QTemporaryDir dir;
         const QString root = dir.path();
         // Qt cannot remove names that are not UTF-8.
@@ -120,8 +136,10 @@ private slots:
         QCOMPARE(bash(setup, &said), 0);
         const QMap<QByteArray, QByteArray> before = EntriesBelow(root);
 
+        if (front != QLatin1String("cli"))  // a store row's run then checks the link's target
+            said = front == QLatin1String("engine") ? runEngine(root) : runStore(root);
         const int code =
-            front == QLatin1String("cli") ? bash(run, &said) : (said = runEngine(root), 0);
+            front == QLatin1String("engine") ? 0 : bash(run, front == "cli" ? &said : nullptr);
         QVERIFY2(code == exit, qPrintable(QStringLiteral("exit %1: ").arg(code) + said));
         for (const QString& text : says)
             QVERIFY2(said.contains(text.toUtf8()),

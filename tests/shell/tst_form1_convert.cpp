@@ -150,7 +150,7 @@ private slots:
         });
         QString text3WhenDone;
         prompter.onMessage = [&](const ebtest::Box&) {
-            text3WhenDone = SettingsStore::read(QStringLiteral("Text3"), QString());
+            text3WhenDone = SettingsStore::read(QStringLiteral("Text3"), QString()).valueOr({});
         };
 
         QTest::mouseClick(form.PushButton2, Qt::LeftButton);

@@ -110,10 +110,11 @@ private slots:
     // Stored texts are shown as stored, without any test; also a decimal comma written into
     // the file by hand, without quotes.
     void storedValuesAreShownUnchanged() {
-        SettingsStore::write(QStringLiteral("Output Folder"), QStringLiteral("/no/such/folder"));
-        SettingsStore::write(QStringLiteral("Text2"), QStringLiteral(" 0.5 "));
-        SettingsStore::write(QStringLiteral("Text3"), QString());
-        SettingsStore::write(QStringLiteral("Text4"), QStringLiteral("abc"));
+        QVERIFY(SettingsStore::write(QStringLiteral("Output Folder"),
+                                     QStringLiteral("/no/such/folder")));
+        QVERIFY(SettingsStore::write(QStringLiteral("Text2"), QStringLiteral(" 0.5 ")));
+        QVERIFY(SettingsStore::write(QStringLiteral("Text3"), QString()));
+        QVERIFY(SettingsStore::write(QStringLiteral("Text4"), QStringLiteral("abc")));
         QFile ini(SettingsStore::fileName());
         QVERIFY(ini.open(QIODevice::Append) && ini.write("Text5=0,3\n") > 0);
         ini.close();
@@ -130,7 +131,7 @@ private slots:
     // The default is formed before the store is read: without a desktop path line 132 fails
     // and the field stays empty even though a folder is stored. The other fields are set.
     void desktopWithoutPathFailsTheOutputFolderLine() {
-        SettingsStore::write(QStringLiteral("Output Folder"), QStringLiteral("/srv/out/"));
+        QVERIFY(SettingsStore::write(QStringLiteral("Output Folder"), QStringLiteral("/srv/out/")));
         ebtest::ProgramFolder folder;
         ebtest::ScriptedPrompter prompter;
         Form1 form(folder.startup(QString()), &prompter);
@@ -350,14 +351,27 @@ private slots:
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
     }
 
-    // Two failing actions in one start show two reports, in the order of their lines.
+    // Failing actions in one start show one report each, in the order of their lines. A store
+    // that is a folder is reported once, at its first read (every field then shows its
+    // default), and once by the first write, the change handler's.
     void everyFailureIsReportedInOrder() {
         ebtest::ProgramFolder folder;
         QVERIFY(folder.write(QStringLiteral("x/o.cjs"), "{{{"));
         QVERIFY(folder.write(QStringLiteral("HAND-M.CUR"), "not a cursor"));
+        QVERIFY(QDir().mkpath(SettingsStore::fileName()));
         ebtest::ScriptedPrompter prompter;
-        Form1 form(folder.startup(QString()), &prompter);
+        Form1 form(folder.startup(), &prompter);
         QCOMPARE(reportedLines(prompter), QList<int>({100, 108, 132}));
+        const QString why =
+            SettingsStore::fileName() + QStringLiteral(": not a regular file: a folder");
+        QCOMPARE(
+            prompter.texts().mid(2),
+            QStringList(
+                {report(132, QStringLiteral("The settings cannot be read from ") + why),
+                 ComposeErrorReport(HandlerLabel(QStringLiteral("Text1_Change")), 100,
+                                    QStringLiteral("The settings cannot be written to ") + why)}));
+        verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
+        QVERIFY(QDir(SettingsStore::fileName()).removeRecursively());
     }
 
     void drawNumber_data() {

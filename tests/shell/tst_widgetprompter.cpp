@@ -3,11 +3,14 @@
 #include "shell/widgetprompter.h"
 #include "support/testsupport.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -64,37 +67,48 @@ private slots:
         QTest::addColumn<int>("icon");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("shownTitle");
+        QTest::addColumn<bool>("windowShown");  // the box centred over it, else on the screen
         QTest::newRow("untitled") << int(Prompter::Icon::None) << QString()
-                                  << QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub");
+                                  << QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub")
+                                  << true;
         QTest::newRow("report") << int(Prompter::Icon::Warning)
                                 << QStringLiteral("Application Error")
-                                << QStringLiteral("Application Error");
+                                << QStringLiteral("Application Error") << false;
     }
     void messageBoxBearsTheTitleAndIcon() {
         QFETCH(int, icon);
         QFETCH(QString, title);
         QFETCH(QString, shownTitle);
-        WidgetPrompter prompter(nullptr);
+        QFETCH(bool, windowShown);
+        QWidget window;
+        window.setGeometry(40, 30, 500, 400);
+        window.setVisible(windowShown);
+        WidgetPrompter prompter(&window);
         QString seenTitle;
         QString seenText;
         QMessageBox::Icon seenIcon = QMessageBox::Question;
         int buttons = 0;
+        QPoint offCentre;
         whenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box);
             seenTitle = box->windowTitle();
-            seenText = box->text();
+            seenText = box->textFormat() == Qt::PlainText ? box->text() : QString();
             seenIcon = box->icon();
             buttons = static_cast<int>(box->buttons().size());
+            offCentre = box->geometry().center() -
+                        (windowShown ? window.geometry().center()
+                                     : box->screen()->availableGeometry().center());
             box->button(QMessageBox::Ok)->click();
         });
-        prompter.message(QStringLiteral("Line one\r\nLine two"), Prompter::Icon(icon), title);
+        prompter.message(QStringLiteral("Line <b>one\r\nLine two"), Prompter::Icon(icon), title);
         QCOMPARE(seenTitle, shownTitle);
-        QCOMPARE(seenText, QStringLiteral("Line one\r\nLine two"));
+        QCOMPARE(seenText, QStringLiteral("Line <b>one\r\nLine two"));
+        QVERIFY2(offCentre.manhattanLength() < 20, qPrintable(QString::number(offCentre.x())));
         QCOMPARE(seenIcon, icon ? QMessageBox::Warning : QMessageBox::NoIcon);
         QCOMPARE(buttons, 1);
         QCOMPARE(logLines(), QStringList{QStringLiteral("message\t") + shownTitle +
-                                         QStringLiteral("\tLine one\\r\\nLine two")});
+                                         QStringLiteral("\tLine <b>one\\r\\nLine two")});
     }
 
     void questionDefaultsToYes() {
@@ -130,7 +144,8 @@ private slots:
             dialogTitle = modal->windowTitle();
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(dialog);
-            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+            QCOMPARE(dialog->findChild<QAbstractItemView*>("listView")->selectionMode(),
+                     QAbstractItemView::ExtendedSelection);
             QCOMPARE(dialog->nameFilters(), QStringList{"MP3 File (*.mp3)"});
             dialog->setDirectory(folder);
             typeAndAccept(modal, QStringLiteral("\"a.mp3\" \"b c.mp3\""));
@@ -142,14 +157,16 @@ private slots:
         QCOMPARE(several, folder + QChar(u'\0') + QStringLiteral("a.mp3") + QChar(u'\0') +
                               QStringLiteral("b c.mp3"));
 
-        whenModal([&](QWidget* modal) {
-            qobject_cast<QFileDialog*>(modal)->setDirectory(folder);
-            typeAndAccept(modal, QStringLiteral("b c.mp3"));
-        });
-        QCOMPARE(
-            prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
-                               ebtest::kDialogResultCapacity),
-            folder + QStringLiteral("/b c.mp3"));
+        for (const QString name : {"b c.mp3", "missing.mp3"}) {  // typed: taken even if missing
+            whenModal([&](QWidget* modal) {
+                qobject_cast<QFileDialog*>(modal)->setDirectory(folder);
+                typeAndAccept(modal, name);
+            });
+            QCOMPARE(
+                prompter.openFiles(QStringLiteral("Add"), QStringLiteral("MP3 File (*.mp3)|*.mp3|"),
+                                   ebtest::kDialogResultCapacity),
+                folder + u'/' + name);
+        }
 
         whenModal([](QWidget* modal) { qobject_cast<QFileDialog*>(modal)->reject(); });
         QCOMPARE(
@@ -190,6 +207,11 @@ private slots:
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             QVERIFY(dialog);
             QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
+            QVERIFY(dialog->testOption(QFileDialog::ReadOnly));  // no rename or delete
+            for (const char* name : {"fileNameEdit", "newFolderButton"})
+                QVERIFY(dialog->findChild<QWidget*>(name)->isHidden());
+            for (const QAction* action : dialog->findChildren<QAction*>())
+                QVERIFY(!action->isVisible() || !action->objectName().contains("folder"));
             openedAt = dialog->directory().absolutePath();
             preselected = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
             dialog->setDirectory(folder);

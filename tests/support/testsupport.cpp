@@ -164,7 +164,8 @@ void UseBuiltTagCopy() {
 Q_COREAPP_STARTUP_FUNCTION(UseBuiltTagCopy)
 
 QString stored(const QString& key) {
-    return eb::SettingsStore::read(key, QStringLiteral("<absent>"));
+    return eb::SettingsStore::read(key, QStringLiteral("<absent>"))
+        .valueOr(QStringLiteral("<unreadable>"));
 }
 
 QString cliProgram() {

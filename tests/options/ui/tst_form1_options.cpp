@@ -47,8 +47,9 @@ private slots:
     // Stored texts come back as stored, tested only when the field is next left.
     void storedTextsAreShownUnchecked() {
         form_.reset();
-        SettingsStore::write(QString::fromLatin1(keys::kText4), QStringLiteral("abc"));
-        SettingsStore::write(QString::fromLatin1(keys::kOutputFolder), QStringLiteral(" /gone/ "));
+        QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kText4), QStringLiteral("abc")));
+        QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kOutputFolder),
+                                     QStringLiteral(" /gone/ ")));
         form_ = std::make_unique<Form1>(&prompter_);
         QCOMPARE(form_->Text4->text(), QStringLiteral("abc"));
         QCOMPARE(form_->Text1->text(), QStringLiteral(" /gone/ "));
