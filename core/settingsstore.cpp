@@ -2,6 +2,7 @@
 
 #include "core/appinfo.h"
 #include "core/storefile.h"
+#include "core/usertext.h"
 
 #include <QFile>
 #include <QSettings>
@@ -15,12 +16,12 @@ namespace eb {
 namespace {
 
 QString Unreadable(const QString& reason) {
-    return QStringLiteral("The settings cannot be read from %1: %2")
+    return UserText::tr("The settings cannot be read from %1: %2")
         .arg(SettingsStore::fileName(), reason);
 }
 
 QString Unwritable(const QString& reason) {
-    return QStringLiteral("The settings cannot be written to %1: %2")
+    return UserText::tr("The settings cannot be written to %1: %2")
         .arg(SettingsStore::fileName(), reason);
 }
 
@@ -30,20 +31,20 @@ template <typename Use>
 Result<QByteArray> OnPrivateCopy(const QByteArray& ini, Use&& use) {
     const QTemporaryDir scratch;
     if (!scratch.isValid())
-        return Failed{QStringLiteral("no scratch folder: ") + scratch.errorString()};
+        return Failed{UserText::tr("no scratch folder: ") + scratch.errorString()};
     QFile copy(scratch.filePath(QStringLiteral("settings.ini")));
     if (!copy.open(QIODevice::WriteOnly) || copy.write(ini) != ini.size() || !copy.flush())
-        return Failed{QStringLiteral("no scratch copy: ") + copy.errorString()};
+        return Failed{UserText::tr("no scratch copy: ") + copy.errorString()};
     copy.close();
     {
         QSettings settings(copy.fileName(), QSettings::IniFormat);
         use(settings);
         settings.sync();
         if (settings.status() == QSettings::AccessError)
-            return Failed{QStringLiteral("no scratch copy")};
+            return Failed{UserText::tr("no scratch copy")};
     }
     if (!copy.open(QIODevice::ReadOnly))
-        return Failed{QStringLiteral("no scratch copy: ") + copy.errorString()};
+        return Failed{UserText::tr("no scratch copy: ") + copy.errorString()};
     return copy.readAll();
 }
 

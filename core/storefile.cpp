@@ -2,6 +2,7 @@
 
 #include "core/regularfile.h"
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "posix/fileio.h"
 #include "posix/retry.h"
 #include "posix/uniquefd.h"
@@ -24,11 +25,11 @@ namespace eb {
 namespace {
 
 QString TooLarge(qint64 size, qint64 maxBytes) {
-    return QStringLiteral("larger than %1 MB (%2 bytes)").arg(maxBytes / (1024 * 1024)).arg(size);
+    return UserText::tr("larger than %1 MB (%2 bytes)").arg(maxBytes / (1024 * 1024)).arg(size);
 }
 
 QString NotRegular(const QString& kind) {
-    return QStringLiteral("not a regular file: ") + kind;
+    return NotRegularPrefix() + kind;
 }
 
 // The final target of a link, when it is a regular file of the user's own in a folder of the
@@ -36,19 +37,19 @@ QString NotRegular(const QString& kind) {
 Result<QByteArray> OwnLinkTarget(const QByteArray& link) {
     char resolved[PATH_MAX];
     if (!::realpath(link.constData(), resolved))
-        return Failed{errno == ENOENT ? NotRegular(QStringLiteral("a link to nothing"))
+        return Failed{errno == ENOENT ? NotRegular(UserText::tr("a link to nothing"))
                                       : ErrnoText(errno)};
     const QByteArray target(resolved);
     struct stat st {};
     if (::stat(target.constData(), &st) != 0)
         return Failed{ErrnoText(errno)};
     if (!S_ISREG(st.st_mode))
-        return Failed{NotRegular(QStringLiteral("a link to ") + KindOfMode(st.st_mode))};
+        return Failed{NotRegular(UserText::tr("a link to ") + KindOfMode(st.st_mode))};
     if (st.st_uid != ::geteuid())
-        return Failed{NotRegular(QStringLiteral("a link to a file of another user"))};
+        return Failed{NotRegular(UserText::tr("a link to a file of another user"))};
     const QByteArray folder = target.left(qMax<qsizetype>(target.lastIndexOf('/'), 1));
     if (::stat(folder.constData(), &st) != 0 || st.st_uid != ::geteuid())
-        return Failed{NotRegular(QStringLiteral("a link into a folder of another user"))};
+        return Failed{NotRegular(UserText::tr("a link into a folder of another user"))};
     return target;
 }
 
@@ -91,7 +92,7 @@ Result<QByteArray> StoreWriteTarget(const QByteArray& path) {
         if (errno != ENOENT)
             return Failed{ErrnoText(errno)};
         if (!QDir().mkpath(QFileInfo(QFile::decodeName(path)).path()))
-            return Failed{QStringLiteral("its folder cannot be made")};
+            return Failed{UserText::tr("its folder cannot be made")};
         return path;
     }
     if (S_ISREG(st.st_mode))
