@@ -8,6 +8,7 @@
 #include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/encodingclass.h"
+#include "engine/gaplessinput.h"
 #include "engine/outputpath.h"
 #include "engine/pathtext.h"
 #include "engine/processsetup.h"
@@ -134,10 +135,22 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
             ++skipped;
             continue;
         }
-        const QString compression =
-            CompressionFor(ReadInputEncoding(AbsolutePath(file)), options.bitrate);
+        const InputPlan plan = PlanInput(AbsolutePath(file));
+        if (!plan.refusal.isEmpty()) {
+            err << "echobatch-cli: " << ShownName(file) << ": " << plan.refusal << '\n';
+            ++skipped;
+            continue;
+        }
+        const QString compression = CompressionFor(
+            plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
+        // An MP3 input is read from a prepared copy of its audio in the batch's private folder,
+        // whose random name is only made when the batch runs.
+        const QString read = plan.mp3 ? TemporaryFolder() +
+                                            QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3")
+                                      : file;
         QStringList words{ShellQuote(program)};
-        for (const QString& a : ToolArguments(file, job.output(), options.echo, compression))
+        for (const QString& a : ToolArguments(read, job.output(), options.echo, compression,
+                                              TrimArguments(plan)))
             words << ShellQuote(a);
         out << words.join(u' ') << '\n';
     }

@@ -5,6 +5,7 @@
 #include "core/systemerror.h"
 #include "engine/encodingclass.h"
 #include "engine/filesafety.h"
+#include "engine/gaplessoutput.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
 #include "engine/runandwait.h"
@@ -166,15 +167,22 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         fail(refusal);
         return false;
     }
-    const QString compression =
-        CompressionFor(ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
+    plan_ = PlanInput(AbsolutePath(result_.input));
+    if (!plan_.refusal.isEmpty()) {
+        fail(plan_.refusal);
+        return false;
+    }
+    const QString compression = CompressionFor(
+        plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
+    if (plan_.mp3)
+        fed_ = plan_.music + EchoTailSamples(echo.delay, plan_.sampleRate);
     const Result<QString> temp = CreateTemporary(result_.output);
     if (!temp) {
         fail(temp.error());
         return false;
     }
     temp_ = *temp;
-    args_ = ToolArguments(result_.input, temp_, echo, compression);
+    args_ = ToolArguments(result_.input, temp_, echo, compression, TrimArguments(plan_));
     return true;
 }
 
@@ -194,6 +202,7 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
 void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
     if (refuseWithoutTool(tools))
         return;
+    prepareCopy(tools);
     QString program = tools.program();
     ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
@@ -222,6 +231,7 @@ void ConversionJob::start(ToolSet& tools) {
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
         return;
     }
+    prepareCopy(tools);
     if (!StartTool(run_, tools, args_, &program_)) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
@@ -308,7 +318,10 @@ QString RunFailure(const RunEnd& end) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
-    const QString reason = RunFailure({outcome, program, temp_});
+    removeCopy();
+    QString reason = RunFailure({outcome, program, temp_});
+    if (reason.isEmpty())
+        reason = FinishOutput(temp_, {plan_.mp3 ? plan_.music : -1, fed_});
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
             addWarning(QStringLiteral("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
@@ -388,7 +401,26 @@ void ConversionJob::takeTags() {
         addWarning(tags.text);
 }
 
+// The tool reads a prepared copy of an MP3 input's audio, made in the batch's private
+// folder. Without that folder, or when it cannot be written, it reads the input itself.
+void ConversionJob::prepareCopy(const ToolSet& tools) {
+    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 3)
+        return;
+    const Result<QString> copy = WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);
+    if (!copy)
+        return;
+    copy_ = *copy;
+    args_[2] = copy_;  // after "--ignore-length --no-glob"
+}
+
+void ConversionJob::removeCopy() {
+    if (!copy_.isEmpty())
+        ::unlink(QFile::encodeName(copy_).constData());
+    copy_.clear();
+}
+
 void ConversionJob::removeTemporary() {
+    removeCopy();
     for (QString* name : {&temp_, &tagged_}) {
         if (!name->isEmpty()) {
             ::unlink(QFile::encodeName(*name).constData());

@@ -1,0 +1,114 @@
+#include "engine/gaplessoutput.h"
+
+#include "core/systemerror.h"
+#include "engine/mp3frames.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace eb {
+
+namespace {
+
+// The encoder's delay before the music in every file it writes.
+constexpr int kEncoderDelay = 576;
+
+void PutBigEndian32(unsigned char* p, std::uint32_t v) {
+    p[0] = static_cast<unsigned char>(v >> 24);
+    p[1] = static_cast<unsigned char>(v >> 16);
+    p[2] = static_cast<unsigned char>(v >> 8);
+    p[3] = static_cast<unsigned char>(v);
+}
+
+QString Seconds(std::int64_t samples, int rate) {
+    return QString::number(rate > 0 ? static_cast<double>(samples) / rate : 0.0, 'f', 2) +
+           QStringLiteral(" s");
+}
+
+// The LAME extension after the Info header that starts at `x` in `f`.
+void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
+    auto* p = reinterpret_cast<unsigned char*>(f.data());
+    const int e = x + 120;  // "Info", flags, frames, bytes, the seek table, the quality
+    std::memcpy(p + e, "LAME3.100", 9);
+    p[e + 9] = 1;  // revision 0, constant bitrate
+    p[e + 20] = static_cast<unsigned char>(std::min(m.first.kbps, 255));
+    p[e + 21] = static_cast<unsigned char>(kEncoderDelay >> 4);
+    p[e + 22] = static_cast<unsigned char>(((kEncoderDelay & 0x0f) << 4) | (padding >> 8));
+    p[e + 23] = static_cast<unsigned char>(padding & 0xff);
+    const int rate = m.first.sampleRate;
+    p[e + 24] = static_cast<unsigned char>((rate > 48000 ? 3 : rate == 48000 ? 2 : rate == 44100 ? 1 : 0) << 6);
+    PutBigEndian32(p + e + 28, static_cast<std::uint32_t>(f.size() + m.audioBytes));
+    const std::uint16_t tagCrc = LameCrc({p, static_cast<std::size_t>(e + 34)});
+    p[e + 34] = static_cast<unsigned char>(tagCrc >> 8);
+    p[e + 35] = static_cast<unsigned char>(tagCrc & 0xff);
+}
+
+// An Info frame for the CBR audio `m` of `bytes`: the first frame's header without padding
+// or CRC, empty side information (a decoder gives silence or passes it over), "Info" with the
+// frame and byte counts, a linear seek table, and the LAME extension.
+QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
+    const auto* audio = reinterpret_cast<const unsigned char*>(bytes.constData()) + m.audioStart;
+    const int size = (m.first.version == 10 ? 144000 : 72000) * m.first.kbps / m.first.sampleRate;
+    QByteArray f(size, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(f.data());
+    std::memcpy(p, audio, 4);
+    p[1] |= 1;     // no CRC
+    p[2] &= 0xfd;  // no padding slot
+    const int x = 4 + m.first.sideInfoBytes;
+    std::memcpy(p + x, "Info", 4);
+    PutBigEndian32(p + x + 4, 0x0f);
+    PutBigEndian32(p + x + 8, static_cast<std::uint32_t>(m.frames));
+    PutBigEndian32(p + x + 12, static_cast<std::uint32_t>(size + m.audioBytes));
+    for (int i = 0; i < 100; ++i)
+        p[x + 16 + i] = static_cast<unsigned char>(i * 256 / 100);
+    const std::uint16_t musicCrc = LameCrc({audio, static_cast<std::size_t>(m.audioEnd - m.audioStart)});
+    p[x + 120 + 32] = static_cast<unsigned char>(musicCrc >> 8);
+    p[x + 120 + 33] = static_cast<unsigned char>(musicCrc & 0xff);
+    PutLameExtension(f, x, m, padding);
+    return f;
+}
+
+QString Shorter(std::int64_t got, std::int64_t want, int rate) {
+    return QStringLiteral("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
+        .arg(Seconds(got, rate), Seconds(want, rate))
+        .arg(got)
+        .arg(want);
+}
+
+QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m, int padding) {
+    // The tags the tool wrote before and after the audio stay where they are.
+    const QByteArray rest = InfoFrame(bytes, m, padding) + bytes.mid(m.audioStart);
+    if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
+        return QStringLiteral("cannot write the output's Info frame: ") + file.errorString();
+    return {};
+}
+
+}  // namespace
+
+QString FinishOutput(const QString& path, const OutputExpectation& expected) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return QStringLiteral("cannot read the tool's output: ") + file.errorString();
+    const QByteArray bytes = file.readAll();
+    const Mp3Frames m = ScanMp3Frames(
+        {reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    if (!m.valid)
+        return QStringLiteral("the tool's output holds no MP3 audio");
+    const int rate = m.first.sampleRate;
+    // What its frames can hold: with the encoder's header its own count, else every frame
+    // less the encoder's delay.
+    const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples() - kEncoderDelay;
+    if (expected.inputMusic > 0 && holds < expected.inputMusic)
+        return Shorter(holds, expected.inputMusic, rate);
+    if (m.headerFrame >= 0 || expected.fed < 0)
+        return {};
+    const std::int64_t padding = m.decodedSamples() - kEncoderDelay - expected.fed;
+    if (padding < 0)
+        return Shorter(m.decodedSamples() - kEncoderDelay, expected.fed, rate);
+    if (padding > 0x0fff)
+        return {};  // not the encoder's usual end: leave it without a header rather than wrong
+    return WriteInfoFrame(file, bytes, m, static_cast<int>(padding));
+}
+
+}  // namespace eb
