@@ -99,8 +99,11 @@ InputPlan PlanInput(const QString& path) {
 QStringList TrimArguments(const InputPlan& plan) {
     if (!plan.mp3)
         return {};
-    return {QStringLiteral("trim"), QStringLiteral("%1s").arg(plan.skip),
-            QStringLiteral("%1s").arg(plan.music)};
+    // The end first, then the start: a first trim that starts later makes the tool seek in
+    // the input, and its MP3 seek is not exact (one frame off at the lower sample rates).
+    return {QStringLiteral("trim"), QStringLiteral("0s"),
+            QStringLiteral("%1s").arg(plan.skip + plan.music), QStringLiteral("trim"),
+            QStringLiteral("%1s").arg(plan.skip)};
 }
 
 Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,

@@ -35,7 +35,8 @@ struct InputPlan {
 // input `mp3` stays false and the encoding class comes from ReadInputEncoding.
 InputPlan PlanInput(const QString& path);
 
-// The effect before "echos": "trim <skip>s <music>s". Empty when the input is not planned.
+// The effects before "echos": "trim 0s <skip + music>s trim <skip>s". Empty when the input
+// is not planned.
 QStringList TrimArguments(const InputPlan& plan);
 
 // Writes the prepared copy of `input` into `folder` (a new file, mode 0600). Returns its name.

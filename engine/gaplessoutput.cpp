@@ -45,17 +45,28 @@ void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
 }
 
 // An Info frame for the CBR audio `m` of `bytes`: the first frame's header without padding
-// or CRC, empty side information (a decoder gives silence or passes it over), "Info" with the
-// frame and byte counts, a linear seek table, and the LAME extension.
+// or CRC, at the lowest bitrate whose frame holds the header (at low bitrates the encoder does
+// the same), empty side information (a decoder gives silence or passes it over), "Info" with
+// the frame and byte counts, a linear seek table, and the LAME extension.
 QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
     const auto* audio = reinterpret_cast<const unsigned char*>(bytes.constData()) + m.audioStart;
-    const int size = (m.first.version == 10 ? 144000 : 72000) * m.first.kbps / m.first.sampleRate;
-    QByteArray f(size, '\0');
-    auto* p = reinterpret_cast<unsigned char*>(f.data());
-    std::memcpy(p, audio, 4);
-    p[1] |= 1;     // no CRC
-    p[2] &= 0xfd;  // no padding slot
+    unsigned char head[4];
+    std::memcpy(head, audio, 4);
+    head[1] |= 1;     // no CRC
+    head[2] &= 0x0d;  // no padding slot, the bitrate chosen below
     const int x = 4 + m.first.sideInfoBytes;
+    FrameHeader h;
+    for (int index = 1; index < 15; ++index) {
+        head[2] = static_cast<unsigned char>((head[2] & 0x0f) | (index << 4));
+        if (ParseFrameHeader(head, h) && h.bytes >= x + 156)
+            break;
+    }
+    if (h.bytes < x + 156)
+        return {};
+    QByteArray f(h.bytes, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(f.data());
+    std::memcpy(p, head, 4);
+    const int size = h.bytes;
     std::memcpy(p + x, "Info", 4);
     PutBigEndian32(p + x + 4, 0x0f);
     PutBigEndian32(p + x + 8, static_cast<std::uint32_t>(m.frames));
@@ -78,7 +89,10 @@ QString Shorter(std::int64_t got, std::int64_t want, int rate) {
 
 QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m, int padding) {
     // The tags the tool wrote before and after the audio stay where they are.
-    const QByteArray rest = InfoFrame(bytes, m, padding) + bytes.mid(m.audioStart);
+    const QByteArray info = InfoFrame(bytes, m, padding);
+    if (info.isEmpty())
+        return {};  // no frame of this version holds the header
+    const QByteArray rest = info + bytes.mid(m.audioStart);
     if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
         return QStringLiteral("cannot write the output's Info frame: ") + file.errorString();
     return {};
