@@ -172,10 +172,12 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         fail(plan_.refusal);
         return false;
     }
-    const QString compression = CompressionFor(
-        plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
-    if (plan_.mp3)
-        fed_ = plan_.music + EchoTailSamples(echo.delay, plan_.sampleRate);
+    const InputEncoding encoding =
+        plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input));
+    const QString compression = CompressionFor(encoding, fixedKbps_);
+    music_ = plan_.mp3 ? plan_.music : encoding.samples;
+    if (music_ >= 0)
+        fed_ = music_ + EchoTailSamples(echo.delay, encoding.sampleRate);
     const Result<QString> temp = CreateTemporary(result_.output);
     if (!temp) {
         fail(temp.error());
@@ -321,7 +323,7 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     removeCopy();
     QString reason = RunFailure({outcome, program, temp_});
     if (reason.isEmpty())
-        reason = FinishOutput(temp_, {plan_.mp3 ? plan_.music : -1, fed_});
+        reason = FinishOutput(temp_, {music_, fed_});
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
             addWarning(QStringLiteral("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));

@@ -16,6 +16,7 @@ struct InputEncoding {
     int kbps = 0;         // CBR: the frames' bitrate; VBR and other formats: the average
     int sampleRate = 0;   // Hz
     int vbrQuality = -1;  // the encoder's VBR quality (0 best to 9), when its tag tells it
+    long long samples = -1;  // WAV, AIFF and FLAC: the samples per channel; -1: not known
 };
 
 // Reads the input's audio properties with TagLib, quickly (no scan of the whole file), from its
