@@ -143,14 +143,15 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         }
         const QString compression = CompressionFor(
             plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
+        QStringList args =
+            ToolArguments(file, job.output(), options.echo, compression, TrimArguments(plan));
         // An MP3 input is read from a prepared copy of its audio in the batch's private folder,
         // whose random name is only made when the batch runs.
-        const QString read = plan.mp3 ? TemporaryFolder() +
-                                            QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3")
-                                      : file;
+        if (plan.mp3)
+            UsePreparedCopy(
+                args, TemporaryFolder() + QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3"));
         QStringList words{ShellQuote(program)};
-        for (const QString& a : ToolArguments(read, job.output(), options.echo, compression,
-                                              TrimArguments(plan)))
+        for (const QString& a : args)
             words << ShellQuote(a);
         out << words.join(u' ') << '\n';
     }

@@ -406,13 +406,14 @@ void ConversionJob::takeTags() {
 // The tool reads a prepared copy of an MP3 input's audio, made in the batch's private
 // folder. Without that folder, or when it cannot be written, it reads the input itself.
 void ConversionJob::prepareCopy(const ToolSet& tools) {
-    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 3)
+    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2)
         return;
-    const Result<QString> copy = WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);
+    const Result<QString> copy =
+        WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);
     if (!copy)
         return;
     copy_ = *copy;
-    args_[2] = copy_;  // after "--ignore-length --no-glob"
+    UsePreparedCopy(args_, copy_);
 }
 
 void ConversionJob::removeCopy() {

@@ -102,10 +102,10 @@ private:
     void removeCopy();
 
     QString temp_;
-    InputPlan plan_;  // where an MP3 input's music lies (engine/gaplessinput.h)
+    InputPlan plan_;           // where an MP3 input's music lies (engine/gaplessinput.h)
     std::int64_t music_ = -1;  // the input's samples of music; -1: unknown
     std::int64_t fed_ = -1;    // the samples the encoder is given; -1: unknown
-    QString copy_;    // the prepared copy the tool reads while it runs
+    QString copy_;             // the prepared copy the tool reads while it runs
     QStringList args_;
     QString program_;
     bool async_ = false;

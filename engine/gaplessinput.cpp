@@ -101,9 +101,11 @@ QStringList TrimArguments(const InputPlan& plan) {
         return {};
     // The end first, then the start: a first trim that starts later makes the tool seek in
     // the input, and its MP3 seek is not exact (one frame off at the lower sample rates).
-    return {QStringLiteral("trim"), QStringLiteral("0s"),
-            QStringLiteral("%1s").arg(plan.skip + plan.music), QStringLiteral("trim"),
-            QStringLiteral("%1s").arg(plan.skip)};
+    QStringList trim{QStringLiteral("trim"), QStringLiteral("0s"),
+                     QStringLiteral("%1s").arg(plan.skip + plan.music)};
+    if (plan.skip > 0)
+        trim << QStringLiteral("trim") << QStringLiteral("%1s").arg(plan.skip);
+    return trim;
 }
 
 Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
@@ -125,6 +127,11 @@ Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
         return Failed{QStringLiteral("cannot prepare the input for the tool: ") + why};
     }
     return QFile::decodeName(name);
+}
+
+void UsePreparedCopy(QStringList& toolArguments, const QString& copy) {
+    toolArguments[0] = QStringLiteral("--ignore-length");
+    toolArguments[1] = copy;
 }
 
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate) {

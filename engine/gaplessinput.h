@@ -22,11 +22,11 @@
 namespace eb {
 
 struct InputPlan {
-    QString refusal;  // why the file is not converted (its sample rate or channels change)
+    QString refusal;   // why the file is not converted (its sample rate or channels change)
     bool mp3 = false;  // its frames were read: a prepared copy and the trim below are used
     std::int64_t audioStart = 0, audioEnd = 0;  // the bytes the copy takes
-    std::int64_t skip = 0;    // samples the tool's decoder gives before the music
-    std::int64_t music = 0;   // samples of music (per channel)
+    std::int64_t skip = 0;                      // samples the tool's decoder gives before the music
+    std::int64_t music = 0;                     // samples of music (per channel)
     int sampleRate = 0;
     InputEncoding encoding;  // the encoding class, from the frames themselves
 };
@@ -35,13 +35,18 @@ struct InputPlan {
 // input `mp3` stays false and the encoding class comes from ReadInputEncoding.
 InputPlan PlanInput(const QString& path);
 
-// The effects before "echos": "trim 0s <skip + music>s trim <skip>s". Empty when the input
-// is not planned.
+// The effects before "echos": "trim 0s <skip + music>s", then "trim <skip>s" when there is a
+// start to drop. Empty when the input is not planned.
 QStringList TrimArguments(const InputPlan& plan);
 
 // Writes the prepared copy of `input` into `folder` (a new file, mode 0600). Returns its name.
+// UsePreparedCopy then puts it in place of the input in the tool's arguments, after
+// "--ignore-length" instead of "--no-glob" (its own name holds no wildcard): without a header,
+// the tool would end the music at a length it estimates in whole milliseconds.
 Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
                                   const QString& folder);
+
+void UsePreparedCopy(QStringList& toolArguments, const QString& copy);
 
 // The samples the echo adds after the input: its delay (ms) at the rate, as the tool counts it.
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate);

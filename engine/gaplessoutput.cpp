@@ -37,7 +37,11 @@ void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
     p[e + 22] = static_cast<unsigned char>(((kEncoderDelay & 0x0f) << 4) | (padding >> 8));
     p[e + 23] = static_cast<unsigned char>(padding & 0xff);
     const int rate = m.first.sampleRate;
-    p[e + 24] = static_cast<unsigned char>((rate > 48000 ? 3 : rate == 48000 ? 2 : rate == 44100 ? 1 : 0) << 6);
+    p[e + 24] = static_cast<unsigned char>((rate > 48000    ? 3
+                                            : rate == 48000 ? 2
+                                            : rate == 44100 ? 1
+                                                            : 0)
+                                           << 6);
     PutBigEndian32(p + e + 28, static_cast<std::uint32_t>(f.size() + m.audioBytes));
     const std::uint16_t tagCrc = LameCrc({p, static_cast<std::size_t>(e + 34)});
     p[e + 34] = static_cast<unsigned char>(tagCrc >> 8);
@@ -73,7 +77,8 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
     PutBigEndian32(p + x + 12, static_cast<std::uint32_t>(size + m.audioBytes));
     for (int i = 0; i < 100; ++i)
         p[x + 16 + i] = static_cast<unsigned char>(i * 256 / 100);
-    const std::uint16_t musicCrc = LameCrc({audio, static_cast<std::size_t>(m.audioEnd - m.audioStart)});
+    const std::uint16_t musicCrc =
+        LameCrc({audio, static_cast<std::size_t>(m.audioEnd - m.audioStart)});
     p[x + 120 + 32] = static_cast<unsigned char>(musicCrc >> 8);
     p[x + 120 + 33] = static_cast<unsigned char>(musicCrc & 0xff);
     PutLameExtension(f, x, m, padding);
@@ -101,27 +106,28 @@ QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m,
 }  // namespace
 
 QString FinishOutput(const QString& path, const OutputExpectation& expected) {
+    if (expected.inputMusic < 0 && expected.fed < 0)
+        return {};  // an input of unknown length: nothing to check or to write
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return QStringLiteral("cannot read the tool's output: ") + file.errorString();
     const QByteArray bytes = file.readAll();
-    const Mp3Frames m = ScanMp3Frames(
-        {reinterpret_cast<const unsigned char*>(bytes.constData()), static_cast<std::size_t>(bytes.size())});
+    const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                       static_cast<std::size_t>(bytes.size())});
     if (!m.valid)
         return QStringLiteral("the tool's output holds no MP3 audio");
     const int rate = m.first.sampleRate;
-    // What its frames can hold: with the encoder's header its own count, else every frame
-    // less the encoder's delay.
-    const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples() - kEncoderDelay;
+    // What its frames hold: with the encoder's header its own count, else every frame.
+    const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples();
     if (expected.inputMusic > 0 && holds < expected.inputMusic)
         return Shorter(holds, expected.inputMusic, rate);
     if (m.headerFrame >= 0 || expected.fed < 0)
         return {};
+    // Frames that hold less than the encoder was given (the input's music is there, the echo's
+    // end is not) or far more are not the encoder's usual end: no header rather than a wrong one.
     const std::int64_t padding = m.decodedSamples() - kEncoderDelay - expected.fed;
-    if (padding < 0)
-        return Shorter(m.decodedSamples() - kEncoderDelay, expected.fed, rate);
-    if (padding > 0x0fff)
-        return {};  // not the encoder's usual end: leave it without a header rather than wrong
+    if (padding < 0 || padding > 0x0fff)
+        return {};
     return WriteInfoFrame(file, bytes, m, static_cast<int>(padding));
 }
 

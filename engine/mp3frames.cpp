@@ -9,8 +9,10 @@ namespace eb {
 
 namespace {
 
-constexpr std::array<int, 15> kMpeg1Kbps{0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<int, 15> kMpeg2Kbps{0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+constexpr std::array<int, 15> kMpeg1Kbps{0,   32,  40,  48,  56,  64,  80, 96,
+                                         112, 128, 160, 192, 224, 256, 320};
+constexpr std::array<int, 15> kMpeg2Kbps{0,  8,  16, 24,  32,  40,  48, 56,
+                                         64, 80, 96, 112, 128, 144, 160};
 constexpr std::array<int, 3> kMpeg1Rates{44100, 48000, 32000};
 
 std::uint32_t BigEndian32(const unsigned char* p) {
@@ -25,8 +27,8 @@ std::int64_t Id3v2Size(std::span<const unsigned char> bytes, std::int64_t at) {
     const unsigned char* h = bytes.data() + at;
     if (std::memcmp(h, "ID3", 3) != 0 || ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
         return 0;
-    const std::int64_t size = (std::int64_t{h[6]} << 21) | (std::int64_t{h[7]} << 14) |
-                              (std::int64_t{h[8]} << 7) | h[9];
+    const std::int64_t size =
+        (std::int64_t{h[6]} << 21) | (std::int64_t{h[7]} << 14) | (std::int64_t{h[8]} << 7) | h[9];
     return 10 + size + ((h[5] & 0x10) ? 10 : 0);
 }
 
@@ -57,7 +59,8 @@ bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, cons
         m.vbri = true;
         return true;
     }
-    if (h.bytes < x + 8 || (std::memcmp(f + x, "Xing", 4) != 0 && std::memcmp(f + x, "Info", 4) != 0))
+    if (h.bytes < x + 8 ||
+        (std::memcmp(f + x, "Xing", 4) != 0 && std::memcmp(f + x, "Info", 4) != 0))
         return false;
     m.xing = f[x] == 'X';
     m.info = !m.xing;
@@ -65,8 +68,9 @@ bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, cons
     int e = x + 8 + ((flags & 1) ? 4 : 0) + ((flags & 2) ? 4 : 0) + ((flags & 4) ? 100 : 0);
     const int quality = (flags & 8) && e + 4 <= h.bytes ? static_cast<int>(BigEndian32(f + e)) : -1;
     e += (flags & 8) ? 4 : 0;
-    if (e + 36 > h.bytes || !(std::memcmp(f + e, "LAME", 4) == 0 || std::memcmp(f + e, "Lav", 3) == 0 ||
-                              std::memcmp(f + e, "L3.9", 4) == 0))
+    if (e + 36 > h.bytes ||
+        !(std::memcmp(f + e, "LAME", 4) == 0 || std::memcmp(f + e, "Lav", 3) == 0 ||
+          std::memcmp(f + e, "L3.9", 4) == 0))
         return true;
     m.lame = true;
     m.lameMethod = f[e + 9] & 0x0f;
@@ -164,7 +168,8 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
         } else {
             ++perKbps[h.kbps];
         }
-        if (m.changeAt == 0 && (h.sampleRate != m.first.sampleRate || h.channels != m.first.channels)) {
+        if (m.changeAt == 0 &&
+            (h.sampleRate != m.first.sampleRate || h.channels != m.first.channels)) {
             m.changeAt = std::max<std::int64_t>(position - std::max(m.encoderDelay, 0), 1);
             m.changedRate = h.sampleRate;
             m.changedChannels = h.channels;
@@ -191,7 +196,8 @@ std::uint16_t LameCrc(std::span<const unsigned char> bytes, std::uint16_t crc) {
     for (const unsigned char byte : bytes) {
         crc ^= byte;
         for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xa001) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xa001)
+                            : static_cast<std::uint16_t>(crc >> 1);
     }
     return crc;
 }

@@ -17,33 +17,33 @@ struct FrameHeader {
     int kbps = 0;
     int sampleRate = 0;
     int channels = 0;
-    int bytes = 0;            // the whole frame with its header
-    int samples = 0;          // per channel: 1152 (MPEG-1) or 576
-    int sideInfoBytes = 0;    // what follows the 4 header bytes (and the CRC, when present)
+    int bytes = 0;          // the whole frame with its header
+    int samples = 0;        // per channel: 1152 (MPEG-1) or 576
+    int sideInfoBytes = 0;  // what follows the 4 header bytes (and the CRC, when present)
     bool crc = false;
 };
 // False when the four bytes are no layer III header.
 bool ParseFrameHeader(const unsigned char* p, FrameHeader& h);
 
 struct Mp3Frames {
-    bool valid = false;           // at least one audio frame was found
-    std::int64_t audioStart = 0;  // the first audio frame (after the header frame)
-    std::int64_t audioEnd = 0;    // the end of the last whole frame
+    bool valid = false;             // at least one audio frame was found
+    std::int64_t audioStart = 0;    // the first audio frame (after the header frame)
+    std::int64_t audioEnd = 0;      // the end of the last whole frame
     std::int64_t headerFrame = -1;  // the Xing, Info or VBRI frame; -1: none
     int headerFrameBytes = 0;
     bool xing = false;  // "Xing": the encoder wrote it variable
     bool info = false;  // "Info": the same header for a constant bitrate
     bool vbri = false;
-    bool lame = false;       // the LAME extension is present
-    int encoderDelay = -1;   // samples, from the LAME extension
+    bool lame = false;      // the LAME extension is present
+    int encoderDelay = -1;  // samples, from the LAME extension
     int encoderPadding = -1;
-    int lameMethod = -1;     // 1, 8: CBR; 2, 9: ABR; 3 to 6: VBR
-    int lameQuality = -1;    // 0 best to 9, for a VBR method
-    FrameHeader first;       // the first audio frame
+    int lameMethod = -1;      // 1, 8: CBR; 2, 9: ABR; 3 to 6: VBR
+    int lameQuality = -1;     // 0 best to 9, for a VBR method
+    FrameHeader first;        // the first audio frame
     std::int64_t frames = 0;  // audio frames, the header frame not counted
     std::int64_t audioBytes = 0;
     int minKbps = 0, maxKbps = 0;
-    int commonKbps = 0;        // the bitrate most frames have (the first frame not counted)
+    int commonKbps = 0;  // the bitrate most frames have (the first frame not counted)
     std::int64_t commonFrames = 0;
     // The first place where the sample rate or the channel count changes (0: none), in samples
     // of music from the start.

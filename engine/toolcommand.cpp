@@ -21,10 +21,7 @@ QString LastLine(const QByteArray& stderrText) {
 
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
                           const QString& compression, const QStringList& trim) {
-    QStringList args;
-    if (!trim.isEmpty())
-        args << QStringLiteral("--ignore-length");
-    args << QStringLiteral("--no-glob") << AbsolutePath(input);
+    QStringList args{QStringLiteral("--no-glob"), AbsolutePath(input)};
     if (!compression.isEmpty())
         args << QStringLiteral("-C") << compression;
     args << QStringLiteral("--no-glob") << AbsolutePath(output);

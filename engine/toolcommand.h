@@ -13,9 +13,9 @@ namespace eb {
 
 // What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
 // wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
-// the output when given, then the `trim` effect that places an MP3 input's music
-// (engine/gaplessinput.h) with "--ignore-length" before the input (the tool would trust a
-// length tag), then "echos" and the four texts exactly as they are.
+// the output when given, then the `trim` effects that place an MP3 input's music
+// (engine/gaplessinput.h), then "echos" and the four texts exactly as they are. The input's
+// place may then take a prepared copy (UsePreparedCopy).
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
                           const QString& compression = QString(),
                           const QStringList& trim = QStringList());
