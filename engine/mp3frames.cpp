@@ -193,12 +193,18 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
 }
 
 std::uint16_t LameCrc(std::span<const unsigned char> bytes, std::uint16_t crc) {
-    for (const unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xa001)
-                            : static_cast<std::uint16_t>(crc >> 1);
-    }
+    static const std::array<std::uint16_t, 256> kTable = [] {
+        std::array<std::uint16_t, 256> table{};
+        for (unsigned int n = 0; n < 256; ++n) {
+            unsigned int c = n;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) ? (c >> 1) ^ 0xa001 : c >> 1;
+            table[n] = static_cast<std::uint16_t>(c);
+        }
+        return table;
+    }();
+    for (const unsigned char byte : bytes)
+        crc = static_cast<std::uint16_t>((crc >> 8) ^ kTable[(crc ^ byte) & 0xff]);
     return crc;
 }
 
