@@ -404,9 +404,12 @@ void ConversionJob::takeTags() {
 }
 
 // The tool reads a prepared copy of an MP3 input's audio, made in the batch's private
-// folder. Without that folder, or when it cannot be written, it reads the input itself.
+// folder. Without that folder, when it cannot be written, or when another user could rename
+// it away and put another in its place (a temporary folder that others may write to, without
+// the sticky bit), the tool reads the input itself.
 void ConversionJob::prepareCopy(const ToolSet& tools) {
-    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2)
+    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2 ||
+        OthersMayChange(QFile::encodeName(tools.folder)))
         return;
     const Result<QString> copy =
         WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,6 +111,8 @@ QStringList TrimArguments(const InputPlan& plan) {
 
 Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
                                   const QString& folder) {
+    if (!WithinFileSizeLimit(plan.audioEnd - plan.audioStart + kGuardBytes))
+        return Failed{QStringLiteral("the prepared input would pass the file-size limit")};
     const MappedFile file(input);
     const std::span<const unsigned char> bytes = file.bytes();
     if (static_cast<std::int64_t>(bytes.size()) < plan.audioEnd)
@@ -127,6 +130,12 @@ Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
         return Failed{QStringLiteral("cannot prepare the input for the tool: ") + why};
     }
     return QFile::decodeName(name);
+}
+
+bool WithinFileSizeLimit(std::int64_t bytes) {
+    struct rlimit limit {};
+    return ::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+           static_cast<rlim_t>(bytes) <= limit.rlim_cur;
 }
 
 void UsePreparedCopy(QStringList& toolArguments, const QString& copy) {

@@ -48,6 +48,10 @@ Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
 
 void UsePreparedCopy(QStringList& toolArguments, const QString& copy);
 
+// False when a file of `bytes` would pass the process's file-size limit: writing it would end
+// the process (SIGXFSZ), so the copy or the Info frame is then left out.
+bool WithinFileSizeLimit(std::int64_t bytes);
+
 // The samples the echo adds after the input: its delay (ms) at the rate, as the tool counts it.
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate);
 

@@ -1,6 +1,7 @@
 #include "engine/gaplessoutput.h"
 
 #include "core/systemerror.h"
+#include "engine/gaplessinput.h"
 #include "engine/mp3frames.h"
 
 #include <QFile>
@@ -95,8 +96,8 @@ QString Shorter(std::int64_t got, std::int64_t want, int rate) {
 QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m, int padding) {
     // The tags the tool wrote before and after the audio stay where they are.
     const QByteArray info = InfoFrame(bytes, m, padding);
-    if (info.isEmpty())
-        return {};  // no frame of this version holds the header
+    if (info.isEmpty() || !WithinFileSizeLimit(bytes.size() + info.size()))
+        return {};  // no frame of this version holds the header, or the file may not grow
     const QByteArray rest = info + bytes.mid(m.audioStart);
     if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
         return QStringLiteral("cannot write the output's Info frame: ") + file.errorString();

@@ -82,9 +82,14 @@ bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, cons
 }
 
 // The next frame at or after `at` (junk between frames is passed over); -1 at a tag at the
-// end or when there is none.
-std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h) {
+// end or when there is none. A whole frame right where the one before ended is taken as it
+// is; elsewhere the frame after it must be one too (or the end), so that junk never passes
+// for a frame.
+std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
+                       bool synced) {
     const auto size = static_cast<std::int64_t>(bytes.size());
+    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h) && at + h.bytes <= size)
+        return at;
     for (; at + 4 <= size; ++at) {
         if (StartsWith(bytes, at, "APETAGEX") || StartsWith(bytes, at, "LYRICSBEGIN") ||
             (at + 128 == size && StartsWith(bytes, at, "TAG")))
@@ -150,17 +155,17 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
     while (const std::int64_t tag = Id3v2Size(bytes, at))
         at += tag;
     FrameHeader h;
-    at = NextFrame(bytes, at, h);
+    at = NextFrame(bytes, at, h, false);
     if (at < 0)
         return m;
     if (ReadHeaderFrame(bytes, at, h, m)) {
         m.headerFrame = at;
         m.headerFrameBytes = h.bytes;
-        at = NextFrame(bytes, at + h.bytes, h);
+        at = NextFrame(bytes, at + h.bytes, h, true);
     }
     std::map<int, std::int64_t> perKbps;
     std::int64_t position = 0;
-    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h)) {
+    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h, true)) {
         if (m.frames == 0) {
             m.first = h;
             m.audioStart = at;
