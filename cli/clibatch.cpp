@@ -10,6 +10,7 @@
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
 #include "engine/encodingclass.h"
+#include "engine/gaplessinput.h"
 #include "engine/outputpath.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
@@ -153,10 +154,23 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
             skipped += why == UpToDateReason() ? 0 : 1;
             continue;
         }
-        const QString compression =
-            CompressionFor(ReadInputEncoding(AbsolutePath(file)), options.bitrate);
+        const InputPlan plan = PlanInput(AbsolutePath(file));
+        if (!plan.refusal.isEmpty()) {
+            err << "echobatch-cli: " << ShownName(file) << ": " << plan.refusal << '\n';
+            ++skipped;
+            continue;
+        }
+        const QString compression = CompressionFor(
+            plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
+        QStringList args =
+            ToolArguments(file, job.output(), options.echo, compression, TrimArguments(plan));
+        // An MP3 input is read from a prepared copy of its audio in the batch's private folder,
+        // whose random name is only made when the batch runs.
+        if (plan.mp3)
+            UsePreparedCopy(
+                args, TemporaryFolder() + QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3"));
         QStringList words{ShellQuote(program)};
-        for (const QString& a : ToolArguments(file, job.output(), options.echo, compression))
+        for (const QString& a : args)
             words << ShellQuote(a);
         WriteStandardOutput((words.join(u' ') + u'\n').toUtf8(), false);
     }

@@ -7,6 +7,7 @@
 #include "engine/encodingclass.h"
 #include "core/regularfile.h"
 #include "engine/filesafety.h"
+#include "engine/gaplessoutput.h"
 #include "engine/pathhelpers.h"
 #include "engine/pathtext.h"
 #include "engine/runandwait.h"
@@ -167,15 +168,24 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         fail(refusal);
         return false;
     }
-    const QString compression =
-        CompressionFor(ReadInputEncoding(AbsolutePath(result_.input)), fixedKbps_);
+    plan_ = PlanInput(AbsolutePath(result_.input));
+    if (!plan_.refusal.isEmpty()) {
+        fail(plan_.refusal);
+        return false;
+    }
+    const InputEncoding encoding =
+        plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input));
+    const QString compression = CompressionFor(encoding, fixedKbps_);
+    music_ = plan_.mp3 ? plan_.music : encoding.samples;
+    if (music_ >= 0)
+        fed_ = music_ + EchoTailSamples(echo.delay, encoding.sampleRate);
     const Result<QString> temp = CreateTemporary(result_.output);
     if (!temp) {
         fail(temp.error());
         return false;
     }
     temp_ = *temp;
-    args_ = ToolArguments(result_.input, temp_, echo, compression);
+    args_ = ToolArguments(result_.input, temp_, echo, compression, TrimArguments(plan_));
     return true;
 }
 
@@ -195,6 +205,7 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
 void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
     if (refuseWithoutTool(tools))
         return;
+    prepareCopy(tools);
     QString program = tools.program();
     ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
@@ -223,6 +234,7 @@ void ConversionJob::start(ToolSet& tools) {
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
         return;
     }
+    prepareCopy(tools);
     if (!StartTool(run_, tools, args_, &program_)) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
@@ -309,7 +321,10 @@ QString RunFailure(const RunEnd& end) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
-    const QString reason = RunFailure({outcome, program, temp_});
+    removeCopy();
+    QString reason = RunFailure({outcome, program, temp_});
+    if (reason.isEmpty())
+        reason = FinishOutput(temp_, {music_, fed_});
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
             addWarning(UserText::tr("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
@@ -388,7 +403,30 @@ void ConversionJob::takeTags() {
         addWarning(tags.text);
 }
 
+// The tool reads a prepared copy of an MP3 input's audio, made in the batch's private
+// folder. Without that folder, when it cannot be written, or when another user could rename
+// it away and put another in its place (a temporary folder that others may write to, without
+// the sticky bit), the tool reads the input itself.
+void ConversionJob::prepareCopy(const ToolSet& tools) {
+    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2 ||
+        OthersMayChange(QFile::encodeName(tools.folder)))
+        return;
+    const Result<QString> copy =
+        WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);
+    if (!copy)
+        return;
+    copy_ = *copy;
+    UsePreparedCopy(args_, copy_);
+}
+
+void ConversionJob::removeCopy() {
+    if (!copy_.isEmpty())
+        ::unlink(QFile::encodeName(copy_).constData());
+    copy_.clear();
+}
+
 void ConversionJob::removeTemporary() {
+    removeCopy();
     for (QString* name : {&temp_, &tagged_}) {
         if (!name->isEmpty())
             RemoveTemporary(QFile::encodeName(*name));

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "engine/fileidentity.h"
+#include "engine/gaplessinput.h"
 #include "engine/outputclaims.h"
 #include "engine/outputpath.h"
 #include "engine/tagcopyrun.h"
@@ -99,8 +100,14 @@ private:
     void onTagsFinished();
     void takeTags();
     void removeTemporary();
+    void prepareCopy(const ToolSet& tools);
+    void removeCopy();
 
     QString temp_;
+    InputPlan plan_;           // where an MP3 input's music lies (engine/gaplessinput.h)
+    std::int64_t music_ = -1;  // the input's samples of music; -1: unknown
+    std::int64_t fed_ = -1;    // the samples the encoder is given; -1: unknown
+    QString copy_;             // the prepared copy the tool reads while it runs
     QStringList args_;
     QString program_;
     bool async_ = false;

@@ -11,6 +11,11 @@
 #include <taglib/mpegheader.h>
 #include <taglib/mpegproperties.h>
 #include <taglib/tbytevectorstream.h>
+#include <taglib/wavproperties.h>
+
+// These need the tag library's own types declared first.
+#include <taglib/aiffproperties.h>
+#include <taglib/flacproperties.h>
 #include <taglib/xingheader.h>
 
 #include <fcntl.h>
@@ -139,6 +144,17 @@ private:
     long fileLength_;
 };
 
+// The exact length of the formats whose header gives it.
+long long SampleFrames(const TagLib::AudioProperties* props) {
+    if (const auto* wav = dynamic_cast<const TagLib::RIFF::WAV::Properties*>(props))
+        return wav->sampleFrames();
+    if (const auto* aiff = dynamic_cast<const TagLib::RIFF::AIFF::Properties*>(props))
+        return aiff->sampleFrames();
+    if (const auto* flac = dynamic_cast<const TagLib::FLAC::Properties*>(props))
+        return flac->sampleFrames() > 0 ? static_cast<long long>(flac->sampleFrames()) : -1;
+    return -1;
+}
+
 }  // namespace
 
 InputEncoding ReadInputEncoding(const QString& path) {
@@ -171,6 +187,7 @@ InputEncoding ReadInputEncoding(const QString& path) {
     e.sampleRate = props->sampleRate();
     if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()))
         ReadMpegDetails(*mpeg, e);
+    e.samples = SampleFrames(props);
     return e;
 }
 

@@ -10,12 +10,13 @@
 namespace eb {
 
 struct InputEncoding {
-    bool known = false;   // the input's audio properties could be read
-    bool mp3 = false;     // MPEG layer 3
-    bool vbr = false;     // variable bitrate (a Xing or VBRI header says so)
-    int kbps = 0;         // CBR: the frames' bitrate; VBR and other formats: the average
-    int sampleRate = 0;   // Hz
-    int vbrQuality = -1;  // the encoder's VBR quality (0 best to 9), when its tag tells it
+    bool known = false;      // the input's audio properties could be read
+    bool mp3 = false;        // MPEG layer 3
+    bool vbr = false;        // variable bitrate (a Xing or VBRI header says so)
+    int kbps = 0;            // CBR: the frames' bitrate; VBR and other formats: the average
+    int sampleRate = 0;      // Hz
+    int vbrQuality = -1;     // the encoder's VBR quality (0 best to 9), when its tag tells it
+    long long samples = -1;  // WAV, AIFF and FLAC: the samples per channel; -1: not known
 };
 
 // Reads the input's audio properties with TagLib, quickly (no scan of the whole file), from its

@@ -76,10 +76,10 @@ void OpenJournal(Journal& journal, MadeKind kind) {
     }
 }
 
-// What the folders of our own hold: the tool, and the preview's samples ("input-<n>.raw",
-// "echo-<n>.raw").
+// What the folders of our own hold: the tool, the preview's samples ("input-<n>.raw",
+// "echo-<n>.raw") and the prepared copies of MP3 inputs ("input-XXXXXX.mp3").
 bool LooksLikeToolFolderFile(const QByteArray& name) {
-    if (name == "sox")
+    if (name == "sox" || (name.size() == 16 && name.startsWith("input-") && name.endsWith(".mp3")))
         return true;
     const qsizetype dash = name.indexOf('-');
     const QByteArray stage = name.left(dash);

@@ -21,12 +21,12 @@ QString LastLine(const QByteArray& stderrText) {
 }
 
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
-                          const QString& compression) {
+                          const QString& compression, const QStringList& trim) {
     QStringList args{QStringLiteral("--no-glob"), AbsolutePath(input)};
     if (!compression.isEmpty())
         args << QStringLiteral("-C") << compression;
     args << QStringLiteral("--no-glob") << AbsolutePath(output);
-    return args + EchoArguments(echo);
+    return args + trim + EchoArguments(echo);
 }
 
 qint64 ClippedSamples(const QByteArray& stderrText) {

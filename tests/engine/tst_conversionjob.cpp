@@ -226,8 +226,9 @@ private slots:
             << "sox FAIL mp3: disk full";
         QTest::newRow("no output") << QByteArray("exit 0") << "wrote no output";
         QTest::newRow("signal") << QByteArray("echo out > \"$6\"; kill -TERM $$") << "signal 15";
-        QTest::newRow("FAIL only in a name")
-            << QByteArray("echo out > \"$6\"; echo 'sox WARN FAIL.mp3: clipped' >&2") << QString();
+        QTest::newRow("FAIL only in a name")  // the input's frames: not shorter than the input
+            << QByteArray("cat \"$2\" > \"$6\"; echo 'sox WARN FAIL.mp3: clipped' >&2")
+            << QString();
     }
     void verdictOfTheTool() {
         QFETCH(QByteArray, body);
@@ -236,8 +237,8 @@ private slots:
         const ConversionResult r = ConvertNow(tone_, out_, fake(body));
         QCOMPARE(r.converted, reason.isEmpty());
         QVERIFY2(r.reason.contains(reason), qPrintable(r.reason));
-        QCOMPARE(readFile(out_ + QStringLiteral("/tone.mp3")),
-                 reason.isEmpty() ? QByteArray("out\n") : QByteArray("earlier result"));
+        QCOMPARE(readFile(out_ + QStringLiteral("/tone.mp3")) == "earlier result",
+                 !reason.isEmpty());
         QVERIFY(leftovers(out_).isEmpty());
     }
 

@@ -1,7 +1,7 @@
 // A fast stand-in for the tool where thousands of files must run in seconds: it takes the
-// tool's arguments (--no-glob INPUT [-C C] --no-glob OUTPUT echos and four texts), copies the
-// input's bytes to the output and speaks like the tool when it fails ("<name> FAIL <where>:
-// <text>", exit 2).
+// tool's arguments (--no-glob or --ignore-length, INPUT, [-C C] --no-glob OUTPUT [effects] echos
+// and four texts), copies the input's bytes to the output and speaks like the tool when it
+// fails ("<name> FAIL <where>: <text>", exit 2).
 //
 // COPYTOOL_DELAY_MS: wait this long before opening anything (a slow conversion).
 // COPYTOOL_ARGS: append the arguments to this file, one a line.
@@ -47,7 +47,10 @@ int main(int argc, char** argv) {
         nanosleep(&pause, nullptr);
     }
     const char* input = argv[2];
-    const char* output = argv[argc - 6];
+    int at = 3;  // the output follows the next --no-glob
+    while (at < argc - 1 && std::strcmp(argv[at], "--no-glob") != 0)
+        ++at;
+    const char* output = argv[at + 1];
     const int in = ::open(input, O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return Fail("input", input);

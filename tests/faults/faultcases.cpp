@@ -3,6 +3,7 @@
 
 #include "faultfiles.h"
 
+#include "engine/gaplessinput.h"
 #include "options/echooptions.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"
@@ -201,8 +202,13 @@ void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool ac
     const QString in = tmp.filePath(QStringLiteral("a.mp3"));
     writeFile(in, m.shortMp3);
     QByteArray err;
+    // SoX as the program runs it: on the prepared copy of the audio, the music trimmed.
+    const eb::InputPlan plan = eb::PlanInput(in);
     run(m.sox,
-        QStringList{in, tmp.filePath(QStringLiteral("b.mp3")), QStringLiteral("echos")} + fields,
+        QStringList{QStringLiteral("--ignore-length"),
+                    eb::WritePreparedCopy(plan, in, tmp.path()).valueOr(in),
+                    tmp.filePath(QStringLiteral("b.mp3"))} +
+            eb::TrimArguments(plan) + QStringList{QStringLiteral("echos")} + fields,
         nullptr, &err);
     QString verdict;
     for (const QByteArray& line : err.split('\n')) {

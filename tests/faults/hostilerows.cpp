@@ -119,10 +119,10 @@ kill -)" + QByteArray(sig) + R"( $pid; wait $pid)",
     }
     Row("front end killed (SIGKILL): no tool left, the next batch cleans up", "cli",
         R"(cp "$LONG" "$IN/long.mp3"; put a.mp3)", cli + R"X("$IN/long.mp3" & pid=$!
-until ls -A "$OUT" | grep -q echobatch- && [ "$(pgrep -fc "$IN/long.mp3")" -ge 2 ]; do
+until ls -A "$OUT" | grep -q echobatch- && pgrep -f "$OUT/.long.echobatch-" >/dev/null; do
   kill -0 $pid || exit 97; sleep 0.05; done  # the front end and its SoX both run
 kill -KILL $pid; wait $pid; sleep 0.5
-pgrep -f "$IN/long.mp3" && exit 99
+pgrep -f "$OUT/.long.echobatch-" && exit 99
 )X" + cli + R"("$IN/a.mp3")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
 

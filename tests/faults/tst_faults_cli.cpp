@@ -45,8 +45,7 @@ class TestFaultsCli : public QObject {
             case Fault::ToolKilled: {
                 if (!ToolIsWriting(scene.out))
                     return false;
-                QList<pid_t> tools =
-                    ProcessesMentioning({scene.entries[0], QStringLiteral("echos")});
+                QList<pid_t> tools = ProcessesMentioning({scene.out, QStringLiteral("echos")});
                 tools.removeAll(static_cast<pid_t>(cli.processId()));
                 for (pid_t pid : tools)
                     ::kill(pid, SIGKILL);

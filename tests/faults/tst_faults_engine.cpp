@@ -75,7 +75,7 @@ private slots:
             if (fault == Fault::ToolKilled && shown.startsWith(QStringLiteral("Please wait.. ")) &&
                 ToolIsWriting(scene.out)) {
                 const QList<pid_t> tools =
-                    ProcessesMentioning({scene.entries[0], QStringLiteral("echos")});
+                    ProcessesMentioning({scene.out, QStringLiteral("echos")});
                 for (pid_t pid : tools)
                     ::kill(pid, SIGKILL);
                 acted = !tools.isEmpty();

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The cost of keeping the music in place: one 3-minute CBR 192 MP3 converted by echobatch-cli
+# (frame walk, prepared copy of the audio, trim, output check and Info frame) against the bare
+# `sox in.mp3 -C 192 out.mp3 echos ...` on the same file. The two alternate for BENCH_ROUNDS
+# rounds; the best wall time and the best processor time (user and system, children included)
+# of each are compared. On a shared machine the wall time follows the other load, so the
+# target (at most 1.05) is judged on the processor time; both ratios are shown.
+set -euo pipefail
+cli=$1
+rounds=${BENCH_ROUNDS:-5}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/config" "$work/out"
+export XDG_CONFIG_HOME=$work/config
+
+sox -R -n -r 44100 -c 2 "$work/in.wav" synth 180 pinknoise vol 0.3 tremolo 1.3 60
+lame --quiet -b 192 "$work/in.wav" "$work/in.mp3"
+rm "$work/in.wav"
+
+run_sox() { sox "$work/in.mp3" -C 192 "$work/out/sox.mp3" echos 0.8 0.7 63 0.3 2>/dev/null; }
+run_cli() {
+  "$cli" --quiet --jobs 1 --out "$work/out" --gain-in 0.8 --gain-out 0.7 --delay 63 \
+    --decay 0.3 "$work/in.mp3"
+}
+# "<wall> <user+sys>" of one run.
+measure() {
+  local TIMEFORMAT='%R %U %S'
+  { time "$1" >/dev/null; } 2>&1 | awk '{printf "%s %.3f\n", $1, $2 + $3}'
+}
+for _ in $(seq "$rounds"); do
+  echo "sox $(measure run_sox)" >>"$work/times"
+  echo "cli $(measure run_cli)" >>"$work/times"
+done
+awk '
+  { if (!($1 in wall) || $2 < wall[$1]) wall[$1] = $2
+    if (!($1 in cpu) || $3 < cpu[$1]) cpu[$1] = $3 }
+  END {
+    printf "3-minute CBR 192, best of each: sox alone %.2f s wall, %.2f s processor; " \
+           "echobatch-cli %.2f s wall, %.2f s processor\n", wall["sox"], cpu["sox"], wall["cli"], cpu["cli"]
+    printf "ratio: wall %.3f, processor %.3f (target <= 1.05)\n", wall["cli"] / wall["sox"], cpu["cli"] / cpu["sox"]
+    exit !(cpu["cli"] <= 1.05 * cpu["sox"])
+  }' "$work/times" || { echo "bench: over the target" >&2; exit 1; }

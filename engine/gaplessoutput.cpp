@@ -1,0 +1,135 @@
+#include "engine/gaplessoutput.h"
+
+#include "core/systemerror.h"
+#include "engine/gaplessinput.h"
+#include "engine/mp3frames.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace eb {
+
+namespace {
+
+// The encoder's delay before the music in every file it writes.
+constexpr int kEncoderDelay = 576;
+
+void PutBigEndian32(unsigned char* p, std::uint32_t v) {
+    p[0] = static_cast<unsigned char>(v >> 24);
+    p[1] = static_cast<unsigned char>(v >> 16);
+    p[2] = static_cast<unsigned char>(v >> 8);
+    p[3] = static_cast<unsigned char>(v);
+}
+
+QString Seconds(std::int64_t samples, int rate) {
+    return QString::number(rate > 0 ? static_cast<double>(samples) / rate : 0.0, 'f', 2) +
+           QStringLiteral(" s");
+}
+
+// The LAME extension after the Info header that starts at `x` in `f`.
+void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
+    auto* p = reinterpret_cast<unsigned char*>(f.data());
+    const int e = x + 120;  // "Info", flags, frames, bytes, the seek table, the quality
+    std::memcpy(p + e, "LAME3.100", 9);
+    p[e + 9] = 1;  // revision 0, constant bitrate
+    p[e + 20] = static_cast<unsigned char>(std::min(m.first.kbps, 255));
+    p[e + 21] = static_cast<unsigned char>(kEncoderDelay >> 4);
+    p[e + 22] = static_cast<unsigned char>(((kEncoderDelay & 0x0f) << 4) | (padding >> 8));
+    p[e + 23] = static_cast<unsigned char>(padding & 0xff);
+    const int rate = m.first.sampleRate;
+    p[e + 24] = static_cast<unsigned char>((rate > 48000    ? 3
+                                            : rate == 48000 ? 2
+                                            : rate == 44100 ? 1
+                                                            : 0)
+                                           << 6);
+    PutBigEndian32(p + e + 28, static_cast<std::uint32_t>(f.size() + m.audioBytes));
+    const std::uint16_t tagCrc = LameCrc({p, static_cast<std::size_t>(e + 34)});
+    p[e + 34] = static_cast<unsigned char>(tagCrc >> 8);
+    p[e + 35] = static_cast<unsigned char>(tagCrc & 0xff);
+}
+
+// An Info frame for the CBR audio `m` of `bytes`: the first frame's header without padding
+// or CRC, at the lowest bitrate whose frame holds the header (at low bitrates the encoder does
+// the same), empty side information (a decoder gives silence or passes it over), "Info" with
+// the frame and byte counts, a linear seek table, and the LAME extension.
+QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
+    const auto* audio = reinterpret_cast<const unsigned char*>(bytes.constData()) + m.audioStart;
+    unsigned char head[4];
+    std::memcpy(head, audio, 4);
+    head[1] |= 1;     // no CRC
+    head[2] &= 0x0d;  // no padding slot, the bitrate chosen below
+    const int x = 4 + m.first.sideInfoBytes;
+    FrameHeader h;
+    for (int index = 1; index < 15; ++index) {
+        head[2] = static_cast<unsigned char>((head[2] & 0x0f) | (index << 4));
+        if (ParseFrameHeader(head, h) && h.bytes >= x + 156)
+            break;
+    }
+    if (h.bytes < x + 156)
+        return {};
+    QByteArray f(h.bytes, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(f.data());
+    std::memcpy(p, head, 4);
+    const int size = h.bytes;
+    std::memcpy(p + x, "Info", 4);
+    PutBigEndian32(p + x + 4, 0x0f);
+    PutBigEndian32(p + x + 8, static_cast<std::uint32_t>(m.frames));
+    PutBigEndian32(p + x + 12, static_cast<std::uint32_t>(size + m.audioBytes));
+    for (int i = 0; i < 100; ++i)
+        p[x + 16 + i] = static_cast<unsigned char>(i * 256 / 100);
+    const std::uint16_t musicCrc =
+        LameCrc({audio, static_cast<std::size_t>(m.audioEnd - m.audioStart)});
+    p[x + 120 + 32] = static_cast<unsigned char>(musicCrc >> 8);
+    p[x + 120 + 33] = static_cast<unsigned char>(musicCrc & 0xff);
+    PutLameExtension(f, x, m, padding);
+    return f;
+}
+
+QString Shorter(std::int64_t got, std::int64_t want, int rate) {
+    return QStringLiteral("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
+        .arg(Seconds(got, rate), Seconds(want, rate))
+        .arg(got)
+        .arg(want);
+}
+
+QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m, int padding) {
+    // The tags the tool wrote before and after the audio stay where they are.
+    const QByteArray info = InfoFrame(bytes, m, padding);
+    if (info.isEmpty() || !WithinFileSizeLimit(bytes.size() + info.size()))
+        return {};  // no frame of this version holds the header, or the file may not grow
+    const QByteArray rest = info + bytes.mid(m.audioStart);
+    if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
+        return QStringLiteral("cannot write the output's Info frame: ") + file.errorString();
+    return {};
+}
+
+}  // namespace
+
+QString FinishOutput(const QString& path, const OutputExpectation& expected) {
+    if (expected.inputMusic < 0 && expected.fed < 0)
+        return {};  // an input of unknown length: nothing to check or to write
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return QStringLiteral("cannot read the tool's output: ") + file.errorString();
+    const QByteArray bytes = file.readAll();
+    const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                       static_cast<std::size_t>(bytes.size())});
+    if (!m.valid)
+        return QStringLiteral("the tool's output holds no MP3 audio");
+    const int rate = m.first.sampleRate;
+    // What its frames hold: with the encoder's header its own count, else every frame.
+    const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples();
+    if (expected.inputMusic > 0 && holds < expected.inputMusic)
+        return Shorter(holds, expected.inputMusic, rate);
+    if (m.headerFrame >= 0 || expected.fed < 0)
+        return {};
+    // Frames that hold less than the encoder was given (the input's music is there, the echo's
+    // end is not) or far more are not the encoder's usual end: no header rather than a wrong one.
+    const std::int64_t padding = m.decodedSamples() - kEncoderDelay - expected.fed;
+    if (padding < 0 || padding > 0x0fff)
+        return {};
+    return WriteInfoFrame(file, bytes, m, static_cast<int>(padding));
+}
+
+}  // namespace eb

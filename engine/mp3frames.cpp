@@ -1,0 +1,216 @@
+#include "engine/mp3frames.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+
+namespace eb {
+
+namespace {
+
+constexpr std::array<int, 15> kMpeg1Kbps{0,   32,  40,  48,  56,  64,  80, 96,
+                                         112, 128, 160, 192, 224, 256, 320};
+constexpr std::array<int, 15> kMpeg2Kbps{0,  8,  16, 24,  32,  40,  48, 56,
+                                         64, 80, 96, 112, 128, 144, 160};
+constexpr std::array<int, 3> kMpeg1Rates{44100, 48000, 32000};
+
+std::uint32_t BigEndian32(const unsigned char* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           p[3];
+}
+
+// The size of the ID3v2 tag at `p` (with its footer), 0 when there is none.
+std::int64_t Id3v2Size(std::span<const unsigned char> bytes, std::int64_t at) {
+    if (at + 10 > static_cast<std::int64_t>(bytes.size()))
+        return 0;
+    const unsigned char* h = bytes.data() + at;
+    if (std::memcmp(h, "ID3", 3) != 0 || ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
+        return 0;
+    const std::int64_t size =
+        (std::int64_t{h[6]} << 21) | (std::int64_t{h[7]} << 14) | (std::int64_t{h[8]} << 7) | h[9];
+    return 10 + size + ((h[5] & 0x10) ? 10 : 0);
+}
+
+bool StartsWith(std::span<const unsigned char> bytes, std::int64_t at, const char* text) {
+    const auto n = static_cast<std::int64_t>(std::strlen(text));
+    return at + n <= static_cast<std::int64_t>(bytes.size()) &&
+           std::memcmp(bytes.data() + at, text, static_cast<std::size_t>(n)) == 0;
+}
+
+// True for a whole frame at `at` whose follower is a frame too, or the end of the bytes.
+bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h) {
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    if (at + 4 > size || !ParseFrameHeader(bytes.data() + at, h) || at + h.bytes > size)
+        return false;
+    FrameHeader next;
+    const std::int64_t after = at + h.bytes;
+    return after + 4 > size || ParseFrameHeader(bytes.data() + after, next) ||
+           StartsWith(bytes, after, "TAG") || StartsWith(bytes, after, "APETAGEX") ||
+           StartsWith(bytes, after, "LYRICS") || StartsWith(bytes, after, "ID3");
+}
+
+// Reads the Xing, Info or VBRI header with its LAME extension from the frame at `at`.
+bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, const FrameHeader& h,
+                     Mp3Frames& m) {
+    const unsigned char* f = bytes.data() + at;
+    const int x = 4 + (h.crc ? 2 : 0) + h.sideInfoBytes;
+    if (h.bytes >= 4 + 32 + 26 && std::memcmp(f + 36, "VBRI", 4) == 0) {
+        m.vbri = true;
+        return true;
+    }
+    if (h.bytes < x + 8 ||
+        (std::memcmp(f + x, "Xing", 4) != 0 && std::memcmp(f + x, "Info", 4) != 0))
+        return false;
+    m.xing = f[x] == 'X';
+    m.info = !m.xing;
+    const std::uint32_t flags = BigEndian32(f + x + 4);
+    int e = x + 8 + ((flags & 1) ? 4 : 0) + ((flags & 2) ? 4 : 0) + ((flags & 4) ? 100 : 0);
+    const int quality = (flags & 8) && e + 4 <= h.bytes ? static_cast<int>(BigEndian32(f + e)) : -1;
+    e += (flags & 8) ? 4 : 0;
+    if (e + 36 > h.bytes ||
+        !(std::memcmp(f + e, "LAME", 4) == 0 || std::memcmp(f + e, "Lav", 3) == 0 ||
+          std::memcmp(f + e, "L3.9", 4) == 0))
+        return true;
+    m.lame = true;
+    m.lameMethod = f[e + 9] & 0x0f;
+    m.encoderDelay = (f[e + 21] << 4) | (f[e + 22] >> 4);
+    m.encoderPadding = ((f[e + 22] & 0x0f) << 8) | f[e + 23];
+    if (m.lameMethod >= 3 && m.lameMethod <= 6 && quality >= 0 && quality <= 100)
+        m.lameQuality = std::clamp((100 - quality) / 10, 0, 9);
+    return true;
+}
+
+// The next frame at or after `at` (junk between frames is passed over); -1 at a tag at the
+// end or when there is none. A whole frame right where the one before ended is taken as it
+// is; elsewhere the frame after it must be one too (or the end), so that junk never passes
+// for a frame.
+std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
+                       bool synced) {
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h) && at + h.bytes <= size)
+        return at;
+    for (; at + 4 <= size; ++at) {
+        if (StartsWith(bytes, at, "APETAGEX") || StartsWith(bytes, at, "LYRICSBEGIN") ||
+            (at + 128 == size && StartsWith(bytes, at, "TAG")))
+            return -1;
+        if (const std::int64_t tag = Id3v2Size(bytes, at); tag > 0) {
+            at += tag - 1;
+            continue;
+        }
+        if (bytes[at] == 0xff && FrameAt(bytes, at, h))
+            return at;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool ParseFrameHeader(const unsigned char* p, FrameHeader& h) {
+    if (p[0] != 0xff || (p[1] & 0xe0) != 0xe0 || ((p[1] >> 1) & 3) != 1)
+        return false;
+    const int versionBits = (p[1] >> 3) & 3;
+    const int bitrateIndex = p[2] >> 4;
+    const int rateIndex = (p[2] >> 2) & 3;
+    if (versionBits == 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+        return false;
+    const bool mpeg1 = versionBits == 3;
+    h.version = mpeg1 ? 10 : versionBits == 2 ? 20 : 25;
+    h.kbps = mpeg1 ? kMpeg1Kbps[bitrateIndex] : kMpeg2Kbps[bitrateIndex];
+    h.sampleRate = kMpeg1Rates[rateIndex] / (mpeg1 ? 1 : versionBits == 2 ? 2 : 4);
+    h.channels = (p[3] >> 6) == 3 ? 1 : 2;
+    h.samples = mpeg1 ? 1152 : 576;
+    h.bytes = (mpeg1 ? 144000 : 72000) * h.kbps / h.sampleRate + ((p[2] >> 1) & 1);
+    h.sideInfoBytes = mpeg1 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
+    h.crc = (p[1] & 1) == 0;
+    return true;
+}
+
+std::int64_t Mp3Frames::musicSamples() const {
+    std::int64_t n = decodedSamples();
+    if (encoderDelay >= 0)
+        n -= encoderDelay + encoderPadding;
+    return std::max<std::int64_t>(n, 0);
+}
+
+int Mp3Frames::averageKbps() const {
+    const std::int64_t samples = decodedSamples();
+    if (samples <= 0 || first.sampleRate <= 0)
+        return 0;
+    return static_cast<int>((audioBytes * 8 * first.sampleRate / samples + 500) / 1000);
+}
+
+bool Mp3Frames::variable() const {
+    if (xing || vbri)
+        return true;
+    if (info)
+        return false;
+    // Without a header: constant when nearly every frame after the first shares one bitrate.
+    return frames > 1 && commonFrames * 10 < (frames - 1) * 9;
+}
+
+Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
+    Mp3Frames m;
+    std::int64_t at = 0;
+    while (const std::int64_t tag = Id3v2Size(bytes, at))
+        at += tag;
+    FrameHeader h;
+    at = NextFrame(bytes, at, h, false);
+    if (at < 0)
+        return m;
+    if (ReadHeaderFrame(bytes, at, h, m)) {
+        m.headerFrame = at;
+        m.headerFrameBytes = h.bytes;
+        at = NextFrame(bytes, at + h.bytes, h, true);
+    }
+    std::map<int, std::int64_t> perKbps;
+    std::int64_t position = 0;
+    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h, true)) {
+        if (m.frames == 0) {
+            m.first = h;
+            m.audioStart = at;
+            m.minKbps = m.maxKbps = h.kbps;
+        } else {
+            ++perKbps[h.kbps];
+        }
+        if (m.changeAt == 0 &&
+            (h.sampleRate != m.first.sampleRate || h.channels != m.first.channels)) {
+            m.changeAt = std::max<std::int64_t>(position - std::max(m.encoderDelay, 0), 1);
+            m.changedRate = h.sampleRate;
+            m.changedChannels = h.channels;
+        }
+        m.minKbps = std::min(m.minKbps, h.kbps);
+        m.maxKbps = std::max(m.maxKbps, h.kbps);
+        m.audioBytes += h.bytes;
+        m.audioEnd = at + h.bytes;
+        position += h.samples;
+        ++m.frames;
+    }
+    m.valid = m.frames > 0;
+    m.commonKbps = m.first.kbps;
+    for (const auto& [kbps, count] : perKbps) {
+        if (count > m.commonFrames) {
+            m.commonKbps = kbps;
+            m.commonFrames = count;
+        }
+    }
+    return m;
+}
+
+std::uint16_t LameCrc(std::span<const unsigned char> bytes, std::uint16_t crc) {
+    static const std::array<std::uint16_t, 256> kTable = [] {
+        std::array<std::uint16_t, 256> table{};
+        for (unsigned int n = 0; n < 256; ++n) {
+            unsigned int c = n;
+            for (int bit = 0; bit < 8; ++bit)
+                c = (c & 1) ? (c >> 1) ^ 0xa001 : c >> 1;
+            table[n] = static_cast<std::uint16_t>(c);
+        }
+        return table;
+    }();
+    for (const unsigned char byte : bytes)
+        crc = static_cast<std::uint16_t>((crc >> 8) ^ kTable[(crc ^ byte) & 0xff]);
+    return crc;
+}
+
+}  // namespace eb

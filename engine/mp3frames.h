@@ -1,0 +1,70 @@
+// The frames of an MP3 file, walked without a decoder: where its audio lies between the tags,
+// how many frames it holds at which bitrates, what its Xing, Info or VBRI header says (with
+// the encoder's delay and padding from the LAME extension), how many samples of music it
+// holds, and where its sample rate or channel count changes. Plain C++ over a byte range, so
+// it serves the input's reading, the tool's prepared input and the check of the output alike.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace eb {
+
+// One frame header of MPEG audio layer III. Free-format frames (bitrate index 0) are refused.
+struct FrameHeader {
+    int version = 0;  // 10: MPEG-1, 20: MPEG-2, 25: MPEG-2.5
+    int kbps = 0;
+    int sampleRate = 0;
+    int channels = 0;
+    int bytes = 0;          // the whole frame with its header
+    int samples = 0;        // per channel: 1152 (MPEG-1) or 576
+    int sideInfoBytes = 0;  // what follows the 4 header bytes (and the CRC, when present)
+    bool crc = false;
+};
+// False when the four bytes are no layer III header.
+bool ParseFrameHeader(const unsigned char* p, FrameHeader& h);
+
+struct Mp3Frames {
+    bool valid = false;             // at least one audio frame was found
+    std::int64_t audioStart = 0;    // the first audio frame (after the header frame)
+    std::int64_t audioEnd = 0;      // the end of the last whole frame
+    std::int64_t headerFrame = -1;  // the Xing, Info or VBRI frame; -1: none
+    int headerFrameBytes = 0;
+    bool xing = false;  // "Xing": the encoder wrote it variable
+    bool info = false;  // "Info": the same header for a constant bitrate
+    bool vbri = false;
+    bool lame = false;      // the LAME extension is present
+    int encoderDelay = -1;  // samples, from the LAME extension
+    int encoderPadding = -1;
+    int lameMethod = -1;      // 1, 8: CBR; 2, 9: ABR; 3 to 6: VBR
+    int lameQuality = -1;     // 0 best to 9, for a VBR method
+    FrameHeader first;        // the first audio frame
+    std::int64_t frames = 0;  // audio frames, the header frame not counted
+    std::int64_t audioBytes = 0;
+    int minKbps = 0, maxKbps = 0;
+    int commonKbps = 0;  // the bitrate most frames have (the first frame not counted)
+    std::int64_t commonFrames = 0;
+    // The first place where the sample rate or the channel count changes (0: none), in samples
+    // of music from the start.
+    std::int64_t changeAt = 0;
+    int changedRate = 0, changedChannels = 0;
+
+    // Samples per channel that the frames decode to, without the header frame.
+    std::int64_t decodedSamples() const { return frames * first.samples; }
+    // The music: the decoded samples less the encoder's delay and padding when they are known.
+    std::int64_t musicSamples() const;
+    // Average bitrate of the audio frames, kbps.
+    int averageKbps() const;
+    // Variable when a Xing or VBRI header says so, else when the frames differ in bitrate.
+    bool variable() const;
+};
+
+// Walks `bytes`: ID3v2 tags at the start are passed over by their sizes; the walk ends at the
+// first bytes that are no frame (an ID3v1, APEv2 or Lyrics3 tag, junk) once frames have begun.
+Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes);
+
+// The 16-bit CRC the LAME extension uses (polynomial 0x8005, reflected, start 0).
+std::uint16_t LameCrc(std::span<const unsigned char> bytes, std::uint16_t crc = 0);
+
+}  // namespace eb
