@@ -404,19 +404,21 @@ void ConversionJob::takeTags() {
 }
 
 // The tool reads a prepared copy of an MP3 input's audio, made in the batch's private
-// folder. Without that folder, when it cannot be written, or when another user could rename
-// it away and put another in its place (a temporary folder that others may write to, without
-// the sticky bit), the tool reads the input itself.
+// folder. Without that folder, when the copy cannot be written, or when another user could
+// swap it (a folder on its way that others may write to without the sticky bit; the usual
+// /tmp has it, and the private folder is the user's alone), the tool reads the input itself.
 void ConversionJob::prepareCopy(const ToolSet& tools) {
-    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2 ||
-        OthersMayChange(QFile::encodeName(tools.folder)))
+    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2)
         return;
     const Result<QString> copy =
         WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);
     if (!copy)
         return;
     copy_ = *copy;
-    UsePreparedCopy(args_, copy_);
+    if (OthersMayChange(QFile::encodeName(copy_)))
+        removeCopy();
+    else
+        UsePreparedCopy(args_, copy_);
 }
 
 void ConversionJob::removeCopy() {

@@ -21,8 +21,9 @@ e2e_start_xvfb
 out="$work/out"
 mkdir -p "$out" "$shots"
 e2e_preset_output_folder "$out"
-# The tool's arguments are --no-glob INPUT -C C --no-glob OUTPUT echos ...
-printf '#!/bin/sh\nprintf "%%s\\n" "$2" >> "%s/calls.log"\nexec "%s" "$@"\n' \
+# The tool notes the base name of each output's hidden temporary (.<base>.echobatch-XXXXXX.mp3);
+# its input may be a prepared copy of the audio.
+printf '#!/bin/sh\nfor a; do case $a in */.*.echobatch-*.mp3) b=${a##*/.}; printf "%%s\\n" "${b%%.echobatch-*}";; esac; done >> "%s/calls.log"\nexec "%s" "$@"\n' \
   "$work" "$(command -v sox)" >"$work/sox"
 chmod 700 "$work/sox"
 
@@ -63,8 +64,7 @@ xdotool mousemove --window "$wid" 268 471 click 1
 for _ in $(seq 1200); do grep -q "	Done\." "$work/ui.log" 2>/dev/null && break; sleep 0.1; done
 grep -qxF "$(printf 'message\t%s\tDone.' "$title")" "$work/ui.log" ||
   e2e_fail "the batch did not end with a plain \"Done.\": $(cat "$work/ui.log")"
-expected=$(printf '%s\n' "$bin/Samples/${samples[2]}" "$bin/Samples/${samples[0]}" \
-  "$bin/Samples/${samples[3]}")
+expected=$(printf '%s\n' "${samples[2]%.*}" "${samples[0]%.*}" "${samples[3]%.*}")
 [ "$(cat "$work/calls.log")" = "$expected" ] ||
   e2e_fail "converted in the wrong order or the wrong files:
 $(cat "$work/calls.log")

@@ -1,7 +1,11 @@
 #include "testsupport.h"
 
 #include "core/settingsstore.h"
+#include "engine/gaplessinput.h"
+#include "engine/gaplessoutput.h"
 #include "engine/tagcopyrun.h"
+#include "engine/toolcommand.h"
+#include "engine/tooldeploy.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -136,6 +140,16 @@ void DeleteAfterListing::operator()() {
     char events[4096];
     if (!deleted && read(inotify_, events, sizeof events) > 0)
         deleted = QDir(victim_).removeRecursively();
+}
+
+bool convertWithoutTags(const QString& input, const QString& output) {
+    const eb::EchoTexts e = eb::DefaultEchoTexts();
+    const eb::InputPlan plan = eb::PlanInput(input);
+    if (run(eb::InstalledSox(), eb::ToolArguments(input, output, e, {}, eb::TrimArguments(plan))) !=
+        0)
+        return false;
+    const qint64 fed = plan.music + eb::EchoTailSamples(e.delay, plan.sampleRate);
+    return eb::FinishOutput(output, {plan.music, fed}).isEmpty();
 }
 
 QByteArray checksum(const QString& path) {

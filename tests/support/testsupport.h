@@ -62,6 +62,11 @@ private:
     QString victim_;
 };
 
+// What a conversion of `input` into `output` without a private tool folder (so the tool reads
+// the input itself) makes, the tag copy left out: the tool with the program's own arguments and
+// trims, then the output's Info frame. False when a step fails.
+bool convertWithoutTags(const QString& input, const QString& output);
+
 // SHA-256 of a file's contents, hex; empty when it cannot be read.
 QByteArray checksum(const QString& path);
 
