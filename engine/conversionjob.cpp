@@ -1,11 +1,11 @@
 #include "engine/conversionjob.h"
 
+#include "core/regularfile.h"
 #include "core/result.h"
 #include "core/steps.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
-#include "core/regularfile.h"
 #include "engine/filesafety.h"
 #include "engine/gaplessoutput.h"
 #include "engine/pathhelpers.h"
@@ -438,10 +438,10 @@ void ConversionJob::measureReplayGain() {
     own.setInputs({result_.input});
     const bool complete =
         (ledger_ ? ledger_ : &own)->albumComplete(AbsolutePath(result_.input), replayGain_);
-    const std::shared_ptr<Loudness> loudness = Loudness::Measure(temp_);
+    const std::shared_ptr<Loudness> loudness = Loudness::measure(temp_);
     const QString failed =
-        loudness ? WriteReplayGain(temp_, replayGain_,
-                                   GainFor(loudness->lufs(), loudness->peak()), std::nullopt)
+        loudness ? WriteReplayGain(temp_, replayGain_, GainFor(loudness->lufs(), loudness->peak()),
+                                   std::nullopt)
                  : UserText::tr("the output cannot be decoded");
     if (!failed.isEmpty()) {
         addWarning(UserText::tr("ReplayGain not measured: ") + failed);
@@ -450,8 +450,8 @@ void ConversionJob::measureReplayGain() {
     if (complete)
         loudness_ = loudness;
     else if (replayGain_.albumValues)
-        addWarning(UserText::tr(
-            "album ReplayGain removed: not every file of the album was converted"));
+        addWarning(
+            UserText::tr("album ReplayGain removed: not every file of the album was converted"));
 }
 
 void ConversionJob::removeCopy() {

@@ -126,7 +126,7 @@ private:
     ConversionResult result_;
     bool done_ = false;
     AlbumLedger* ledger_ = nullptr;
-    ReplayGainPlaces replayGain_;          // where the converted file keeps ReplayGain values
+    ReplayGainPlaces replayGain_;         // where the converted file keeps ReplayGain values
     std::shared_ptr<Loudness> loudness_;  // its measured loudness, for its album
 };
 

@@ -34,7 +34,8 @@ bool IsReplayGainKey(const TagLib::String& key) {
 }
 
 bool IsAlbumKey(const TagLib::String& key) {
-    return QString::fromStdString(key.to8Bit(true)).startsWith(u"replaygain_album", Qt::CaseInsensitive);
+    return QString::fromStdString(key.to8Bit(true))
+        .startsWith(u"replaygain_album", Qt::CaseInsensitive);
 }
 
 TagLib::FileName NameOf(const QByteArray& bytes) {
@@ -51,7 +52,8 @@ ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
         return places;
     if (TagLib::ID3v2::Tag* id3 = file.ID3v2Tag(false)) {
         for (const TagLib::ID3v2::Frame* frame : id3->frameList("TXXX")) {
-            const auto* text = dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
+            const auto* text =
+                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
             if (text && IsReplayGainKey(text->description())) {
                 places.txxx = true;
                 places.albumValues |= IsAlbumKey(text->description());
@@ -76,6 +78,7 @@ ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
 
 struct Loudness::State {
     ebur128_state* meter = nullptr;
+    float peak = 0;  // the highest sample's magnitude, found here: cheaper than the meter's
     ~State() {
         if (meter)
             ebur128_destroy(&meter);
@@ -116,7 +119,7 @@ Decoder OpenDecoder(const QString& path) {
 
 }  // namespace
 
-std::shared_ptr<Loudness> Loudness::Measure(const QString& path) {
+std::shared_ptr<Loudness> Loudness::measure(const QString& path) {
     Decoder decoder = OpenDecoder(path);
     long rate = 0;
     int channels = 0, encoding = 0;
@@ -124,14 +127,18 @@ std::shared_ptr<Loudness> Loudness::Measure(const QString& path) {
         return nullptr;
     std::shared_ptr<Loudness> loudness(new Loudness);
     loudness->d_ = std::make_unique<State>();
-    loudness->d_->meter = ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned>(rate),
-                                       EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK);
+    loudness->d_->meter =
+        ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned>(rate), EBUR128_MODE_I);
     if (!loudness->d_->meter)
         return nullptr;
     std::vector<float> buffer(static_cast<size_t>(channels) * 8192);
     for (;;) {
         size_t bytes = 0;
-        const int rc = mpg123_read(decoder.get(), buffer.data(), buffer.size() * sizeof(float), &bytes);
+        const int rc =
+            mpg123_read(decoder.get(), buffer.data(), buffer.size() * sizeof(float), &bytes);
+        const auto got = static_cast<std::ptrdiff_t>(bytes / sizeof(float));
+        for (std::ptrdiff_t k = 0; k < got; ++k)
+            loudness->d_->peak = std::max(loudness->d_->peak, std::fabs(buffer[size_t(k)]));
         if (bytes > 0)
             ebur128_add_frames_float(loudness->d_->meter, buffer.data(),
                                      bytes / sizeof(float) / static_cast<size_t>(channels));
@@ -149,16 +156,10 @@ double Loudness::lufs() const {
 }
 
 double Loudness::peak() const {
-    double highest = 0;
-    for (unsigned ch = 0; ch < d_->meter->channels; ++ch) {
-        double value = 0;
-        if (ebur128_sample_peak(d_->meter, ch, &value) == EBUR128_SUCCESS)
-            highest = std::max(highest, value);
-    }
-    return highest;
+    return d_->peak;
 }
 
-double Loudness::LufsOf(const std::vector<std::shared_ptr<Loudness>>& parts) {
+double Loudness::lufsOf(const std::vector<std::shared_ptr<Loudness>>& parts) {
     std::vector<ebur128_state*> meters;
     for (const auto& part : parts)
         meters.push_back(part->d_->meter);
@@ -195,8 +196,9 @@ void SetTxxx(TagLib::ID3v2::Tag* id3, const char* key, const TagLib::String* val
     const TagLib::ID3v2::FrameList frames = id3->frameList("TXXX");
     for (TagLib::ID3v2::Frame* frame : frames) {
         auto* text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (!text || !QString::fromStdString(text->description().to8Bit(true))
-                          .startsWith(QLatin1String(key), Qt::CaseInsensitive) ||
+        if (!text ||
+            !QString::fromStdString(text->description().to8Bit(true))
+                 .startsWith(QLatin1String(key), Qt::CaseInsensitive) ||
             QString::fromStdString(text->description().to8Bit(true)).size() != int(strlen(key)))
             continue;
         if (value && !set)
@@ -278,8 +280,8 @@ void WriteValues(TagLib::MPEG::File& file, const ReplayGainPlaces& places, const
 
 }  // namespace
 
-QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places, const GainValues& track,
-                        const std::optional<GainValues>& album) {
+QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
+                        const GainValues& track, const std::optional<GainValues>& album) {
     const QByteArray name = QFile::encodeName(path);
     TagLib::MPEG::File file(NameOf(name), false);
     if (!file.isValid())
@@ -308,9 +310,9 @@ namespace {
 // output is never seen half-written.
 void RewriteInPlace(const QString& output, const std::function<QString(const QString&)>& edit) {
     const QFileInfo info(output);
-    const QByteArray name = CreateLockedTemporary(QFile::encodeName(
-        info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
-        QStringLiteral(".echobatch-XXXXXX.mp3")));
+    const QByteArray name = CreateLockedTemporary(
+        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
+                          QStringLiteral(".echobatch-XXXXXX.mp3")));
     if (name.isEmpty())
         return;
     QFile from(output);
@@ -382,7 +384,7 @@ void AlbumLedger::converted(const QString& input, const QString& output,
         parts.push_back(m.loudness);
         peak = std::max(peak, m.loudness->peak());
     }
-    const GainValues album = GainFor(Loudness::LufsOf(parts), peak);
+    const GainValues album = GainFor(Loudness::lufsOf(parts), peak);
     for (const Member& m : done) {
         if (m.places.albumValues)
             RewriteInPlace(m.output, [&](const QString& copy) {

@@ -22,7 +22,7 @@ struct ReplayGainPlaces {
     bool rva2 = false;
     bool ape = false;
     bool albumValues = false;  // album gain or peak among them
-    QString album;  // the album tag; empty without one
+    QString album;             // the album tag; empty without one
     bool any() const { return txxx || rva2 || ape; }
 };
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
@@ -30,7 +30,7 @@ ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
 // One decoded file's loudness; null when the file cannot be decoded.
 class Loudness {
 public:
-    static std::shared_ptr<Loudness> Measure(const QString& path);
+    static std::shared_ptr<Loudness> measure(const QString& path);
     ~Loudness();
     Loudness(const Loudness&) = delete;
     Loudness& operator=(const Loudness&) = delete;
@@ -38,7 +38,7 @@ public:
     double lufs() const;
     double peak() const;
     // The loudness of several files taken together, as if played one after another.
-    static double LufsOf(const std::vector<std::shared_ptr<Loudness>>& parts);
+    static double lufsOf(const std::vector<std::shared_ptr<Loudness>>& parts);
 
 private:
     Loudness() = default;
@@ -54,8 +54,8 @@ GainValues GainFor(double lufs, double peak);
 
 // Writes the track values into `path` (album values when given, else they are removed), in
 // the places the file has. Returns why it failed, or empty.
-QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places, const GainValues& track,
-                        const std::optional<GainValues>& album);
+QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
+                        const GainValues& track, const std::optional<GainValues>& album);
 
 // The batch's albums: a file whose folder holds other files of its album with ReplayGain
 // waits for them; when every one of them is in the batch and converted, the album's values
@@ -81,9 +81,9 @@ private:
     };
     QStringList membersOf(const QString& input, const QString& album);
 
-    QHash<QString, bool> batch_;                    // absolute inputs
-    QHash<QString, QStringList> albums_;            // folder + album -> its files with ReplayGain
-    QHash<QString, std::vector<Member>> done_;      // folder + album -> converted members
+    QHash<QString, bool> batch_;                // absolute inputs
+    QHash<QString, QStringList> albums_;        // folder + album -> its files with ReplayGain
+    QHash<QString, std::vector<Member>> done_;  // folder + album -> converted members
 };
 
 }  // namespace eb

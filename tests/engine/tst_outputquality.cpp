@@ -253,12 +253,13 @@ private slots:
         QByteArray said;
         const EchoTexts e = DefaultEchoTexts();
         run("/usr/bin/python3",
-            QStringList{sourceDir() + "/tests/engine/musicreferee.py", input, output, e.gainIn, e.gainOut,
-             e.delay, e.decay, QString::number(passes)} +
+            QStringList{sourceDir() + "/tests/engine/musicreferee.py", input, output, e.gainIn,
+                        e.gainOut, e.delay, e.decay, QString::number(passes)} +
                 (rg.isEmpty() ? QStringList() : QStringList{rg} + album),
             &said);
         const QList<QByteArray> v = said.simplified().split(' ');
-        QVERIFY2(v.size() == (rg.isEmpty() ? 6 : 7) && v.value(6, "ok") == "ok" && qAbs(v[0].toInt()) <= 1 && qAbs(v[1].toInt()) <= 1 &&
+        QVERIFY2(v.size() == (rg.isEmpty() ? 6 : 7) && v.value(6, "ok") == "ok" &&
+                     qAbs(v[0].toInt()) <= 1 && qAbs(v[1].toInt()) <= 1 &&
                      qAbs(v[2].toInt()) <= 1 && v[3] == "576",
                  said);
         QVERIFY2(kbps != 0 || qAbs(v[5].toInt() - v[4].toInt()) * 3 <= v[4].toInt(), said);
