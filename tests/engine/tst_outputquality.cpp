@@ -207,11 +207,13 @@ private slots:
         QTemporaryDir toolFolder;
         ToolSet tools{toolFolder.path(), {}, InstalledSox(), false};
         // An album of two: the second file, the same but for its name, converted alone or not.
-        const QString rg = made.last().section(u' ', 1, 1), side = dir_.filePath("side.mp3");
+        const bool alone = made.value(made.size() - 1).endsWith("alone");
+        const QString rg = made.value(made.size() - 1).section(u' ', 1, 1);
+        const QString side = dir_.filePath("side.mp3");
         QFile::remove(side);
         QVERIFY(rg != "album" || QFile::copy(input, side));
         AlbumLedger ledger;
-        ledger.setInputs({input, made.last().endsWith("alone") ? input : side});
+        ledger.setInputs({input, alone ? input : side});
         QString output = input;
         const int passes =
             QString::fromLatin1(QTest::currentDataTag()).contains("3 passes") ? 3 : 1;
@@ -229,11 +231,11 @@ private slots:
             RecordingDisplay display;
             job.runAndWait(display, tools);
             QVERIFY2(job.result().converted, qPrintable(job.result().reason));
-            QCOMPARE(job.result().warning.startsWith("album"), made.last().endsWith("alone"));
+            QCOMPARE(job.result().warning.startsWith("album"), alone);
             output = job.output();
         }
         QStringList album;
-        if (rg == "album" && !made.last().endsWith("alone")) {
+        if (rg == "album" && !alone) {
             ConversionJob job(side);
             job.setAlbumLedger(&ledger);
             QVERIFY(job.plan(out_ + "1", DefaultEchoTexts(), {}));
