@@ -196,10 +196,8 @@ void SetTxxx(TagLib::ID3v2::Tag* id3, const char* key, const TagLib::String* val
     const TagLib::ID3v2::FrameList frames = id3->frameList("TXXX");
     for (TagLib::ID3v2::Frame* frame : frames) {
         auto* text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (!text ||
-            !QString::fromStdString(text->description().to8Bit(true))
-                 .startsWith(QLatin1String(key), Qt::CaseInsensitive) ||
-            QString::fromStdString(text->description().to8Bit(true)).size() != int(strlen(key)))
+        if (!text || QString::fromStdString(text->description().to8Bit(true))
+                             .compare(QLatin1String(key), Qt::CaseInsensitive) != 0)
             continue;
         if (value && !set)
             text->setText(*value);
