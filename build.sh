@@ -20,7 +20,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-multimedia-dev pulseaudio
   sox libsox-fmt-mp3
-  libtag1-dev python3-mutagen
+  libtag1-dev python3-mutagen libebur128-dev libmpg123-dev
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
   clang libclang-rt-14-dev clang-format clang-tidy

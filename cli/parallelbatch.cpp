@@ -26,6 +26,7 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
       printer_(printer) {
     if (folders_.size() != files_.size())
         folders_.clear();  // all go to the output folder itself
+    albums_.setInputs(files_);
     for (qsizetype k = 0; k < files_.size(); ++k) {
         if (const auto id = IdentityOf(files_[k]))
             listFiles_.insert(*id);
@@ -163,6 +164,7 @@ bool ParallelBatch::startFile(int index) {
     const QString& folder = folderOf(index);
     auto job = std::make_unique<ConversionJob>(files_[index]);
     job->setFixedBitrate(fixedKbps_);
+    job->setAlbumLedger(&albums_);
     if (!job->plan(folder, echo_, listFiles_)) {
         tell(index, job->result());
         return false;

@@ -68,6 +68,7 @@ private:
     void fileFinished(int index, ConversionJob* job);
 
     QStringList files_;
+    AlbumLedger albums_;  // the album ReplayGain of the batch's files
     QString outputFolder_;
     QStringList folders_;  // per file; empty when all go to the output folder
     EchoTexts echo_;

@@ -1,11 +1,11 @@
 #include "engine/conversionjob.h"
 
+#include "core/regularfile.h"
 #include "core/result.h"
 #include "core/steps.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
-#include "core/regularfile.h"
 #include "engine/filesafety.h"
 #include "engine/gaplessoutput.h"
 #include "engine/pathhelpers.h"
@@ -336,6 +336,8 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
 
 // The converted file takes the output's name, or the file is failed.
 void ConversionJob::settle(QString reason) {
+    if (reason.isEmpty())
+        measureReplayGain();
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
@@ -345,6 +347,12 @@ void ConversionJob::settle(QString reason) {
     if (reason.isEmpty()) {
         ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
+        if (loudness_) {
+            AlbumLedger own;
+            own.setInputs({result_.input});
+            (ledger_ ? ledger_ : &own)
+                ->converted(result_.input, AbsolutePath(result_.output), replayGain_, loudness_);
+        }
         result_.converted = true;
         result_.reason.clear();
         done_ = true;
@@ -419,6 +427,33 @@ void ConversionJob::prepareCopy(const ToolSet& tools) {
         removeCopy();
     else
         UsePreparedCopy(args_, copy_);
+}
+
+// The tags copied the input's ReplayGain values, which the echo has made wrong: the track's
+// are measured on the output and replace them; the album's go until the album's last file
+// is done (the ledger writes them then), and for good when not all of the album is converted.
+void ConversionJob::measureReplayGain() {
+    replayGain_ = ReadReplayGainPlaces(temp_);
+    if (!replayGain_.any())
+        return;
+    AlbumLedger own;
+    own.setInputs({result_.input});
+    const bool complete =
+        (ledger_ ? ledger_ : &own)->albumComplete(AbsolutePath(result_.input), replayGain_);
+    const std::shared_ptr<Loudness> loudness = Loudness::measure(temp_);
+    const QString failed =
+        loudness ? WriteReplayGain(temp_, replayGain_, GainFor(loudness->lufs(), loudness->peak()),
+                                   std::nullopt)
+                 : UserText::tr("the output cannot be decoded");
+    if (!failed.isEmpty()) {
+        addWarning(UserText::tr("ReplayGain not measured: ") + failed);
+        return;
+    }
+    if (complete)
+        loudness_ = loudness;
+    else if (replayGain_.albumValues)
+        addWarning(
+            UserText::tr("album ReplayGain removed: not every file of the album was converted"));
 }
 
 void ConversionJob::removeCopy() {

@@ -13,6 +13,7 @@
 #include "engine/gaplessinput.h"
 #include "engine/outputclaims.h"
 #include "engine/outputpath.h"
+#include "engine/replaygain.h"
 #include "engine/tagcopyrun.h"
 #include "engine/toolcommand.h"
 #include "engine/toolrun.h"
@@ -23,6 +24,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace eb {
 
@@ -58,6 +60,9 @@ public:
     bool claimOutput(OutputClaims& claims);
     // A fixed CBR bitrate for the output instead of the input's encoding class (0: keep it).
     void setFixedBitrate(int kbps) { fixedKbps_ = kbps; }
+    // The batch's albums, for the album ReplayGain (engine/replaygain.h); without one the file
+    // is taken as the batch's only file.
+    void setAlbumLedger(AlbumLedger* ledger) { ledger_ = ledger; }
     // Line 154: checks the echo texts and the names, creates the temporary output and forms the
     // arguments. False when that fails: the job is then done, not converted. A name that is
     // not valid UTF-8, an input that is not a regular file, and (unless the names came exactly
@@ -102,6 +107,7 @@ private:
     void removeTemporary();
     void prepareCopy(const ToolSet& tools);
     void removeCopy();
+    void measureReplayGain();
 
     QString temp_;
     InputPlan plan_;           // where an MP3 input's music lies (engine/gaplessinput.h)
@@ -119,6 +125,9 @@ private:
     QString tagged_;  // the tag copy's hidden file while it runs
     ConversionResult result_;
     bool done_ = false;
+    AlbumLedger* ledger_ = nullptr;
+    ReplayGainPlaces replayGain_;         // where the converted file keeps ReplayGain values
+    std::shared_ptr<Loudness> loudness_;  // its measured loudness, for its album
 };
 
 }  // namespace eb

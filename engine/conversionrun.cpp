@@ -117,6 +117,19 @@ private:
 
 }  // namespace
 
+// The entries as the batch starts: the files whose albums the batch may complete.
+QStringList BatchInputs(BatchHost& host, int count) {
+    QStringList inputs;
+    for (int i = 1; i <= count; ++i) {
+        try {
+            inputs << host.entryText(i);
+        } catch (const StepError&) {
+            break;  // the list shrank meanwhile
+        }
+    }
+    return inputs;
+}
+
 // One batch from the tool's deployment to "Done.": the entries in list order, and the failures
 // and warnings gathered for the summary. abort() may come from the event queue at any yield.
 class ActiveBatch {
@@ -148,6 +161,7 @@ private:
     QList<Failure> failures_;
     QList<Failure> warnings_;
     bool goneReported_ = false;
+    AlbumLedger albums_;  // the album ReplayGain of the batch's files
 };
 
 void ActiveBatch::abort() {
@@ -172,6 +186,7 @@ void ActiveBatch::run() {
     steps_.step(134, [&] { tools.program(); });
     int count = 0;
     steps_.step(136, [&] { count = host_.entryCount(); });
+    albums_.setInputs(BatchInputs(host_, count));
     for (int i = 1; i <= count; ++i) {
         if (!convertEntry(i))
             return;
@@ -231,6 +246,7 @@ void ActiveBatch::showProgress(int i) {
 // was aborted meanwhile.
 void ActiveBatch::convertFile(const QString& input, const QString& name) {
     ConversionJob job(input);
+    job.setAlbumLedger(&albums_);
     job_ = &job;
     struct Forget {
         ConversionJob*& job;

@@ -6,12 +6,18 @@ out[n] = gain_out * (gain_in * x[n] + decay * x[n - delay]) (found by cross-corr
 decodings, within 2000 samples either way), its decoded length less that model's, the output's length as
 mutagen reads it from the Info/Xing frame less the decoded length, and the encoder delay mutagen
 reads from the LAME extension (-1 without one), and the input's and the output's average
-bitrates in kbps (the file's bytes over the decoded length).
+bitrates in kbps (the file's bytes over the decoded length). With KIND (txxx, rva2, ape, album)
+and the album's outputs after it, a seventh word: "ok" when the output's ReplayGain values
+(read by mutagen) match ffmpeg's EBU R128 measurement within 0.2 dB and 3 % of the peak and
+the album values match the album's outputs together (or are gone without them), else what not.
 """
 import os
+import re
 import subprocess
 import sys
 
+import mutagen.apev2
+import mutagen.id3
 import mutagen.mp3
 import numpy as np
 from mutagen.mp3._util import XingHeader, XingHeaderError
@@ -40,6 +46,34 @@ def encoder_delay(path, info):
     return -1 if lame is None else lame.encoder_delay_start
 
 
+def loudness(paths):
+    inputs = [arg for p in paths for arg in ("-i", p)]
+    graph = f"concat=n={len(paths)}:v=0:a=1,ebur128=peak=sample"
+    err = subprocess.run(["ffmpeg", "-nostats", *inputs, "-filter_complex", graph, "-f", "null",
+                          "-"], capture_output=True, text=True).stderr
+    summary = err[err.rindex("Summary:"):]
+    lufs, peak = (float(re.search(p, summary).group(1)) for p in
+                  (r"I:\s+(-?[\d.]+) LUFS", r"Peak:\s+(-?[\d.]+) dBFS"))
+    return -18 - lufs, 10 ** (peak / 20)
+
+
+def replaygain_faults(path, kind, album):
+    if kind == "ape":
+        tags = {k.lower(): str(v) for k, v in mutagen.apev2.APEv2(path).items()}
+    else:
+        id3 = mutagen.id3.ID3(path)
+        tags = {f.desc.lower(): f.text[0] for f in id3.getall("TXXX")}
+        for f in id3.getall("RVA2"):
+            tags[f"replaygain_{f.desc}_gain"], tags[f"replaygain_{f.desc}_peak"] = f.gain, f.peak
+    wanted = dict(zip(("track_gain", "track_peak"), loudness([path])))
+    if album:
+        wanted.update(zip(("album_gain", "album_peak"), loudness(album)))
+    faults = [k for k, v in wanted.items() if f"replaygain_{k}" not in tags or
+              abs(float(str(tags[f"replaygain_{k}"]).split()[0]) - v) > (
+                  0.2 if k.endswith("gain") else 0.03 * v)]
+    return faults + ["album left"] * (not album and any("album" in k for k in tags))
+
+
 a, b = decode(sys.argv[1]), decode(sys.argv[2])
 info = mutagen.mp3.MP3(sys.argv[2]).info
 gain_in, gain_out, delay, decay = map(float, sys.argv[3:7])
@@ -50,4 +84,6 @@ for _ in range(int(sys.argv[7])):
 kbps = [round(os.path.getsize(p) * 8 * info.sample_rate / len(x) / 1000)
         for p, x in ((sys.argv[1], a), (sys.argv[2], b))]
 print(shift(model, b), len(b) - len(model),
-      round(info.length * info.sample_rate) - len(b), encoder_delay(sys.argv[2], info), *kbps)
+      round(info.length * info.sample_rate) - len(b), encoder_delay(sys.argv[2], info), *kbps,
+      *([",".join(replaygain_faults(sys.argv[2], sys.argv[8], sys.argv[9:])) or "ok"]
+        if len(sys.argv) > 8 else []))

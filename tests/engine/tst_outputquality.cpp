@@ -5,6 +5,7 @@
 #include "engine/conversionjob.h"
 #include "engine/conversionrun.h"
 #include "engine/encodingclass.h"
+#include "engine/replaygain.h"
 #include "engine/tooldeploy.h"
 #include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
@@ -60,7 +61,8 @@ class TestOutputQuality : public QObject {
 
     // A sound made by SoX at the given rate, channels and output options, or by "lame ..." or
     // "ffmpeg ..." from SoX's WAV. A last "+tlen" gives it a length tag of one second, "+tags"
-    // APEv2 and ID3v1 tags at its end, "+48k" a second part at 48 kHz.
+    // APEv2 and ID3v1 tags at its end, "+48k" a second part at 48 kHz, "+rg KIND" ReplayGain
+    // values in TXXX, RVA2 or APEv2 ("album": TXXX with an album tag and album values).
     QString make(const QString& name, int rate, int channels, QStringList options,
                  const QString& synth = QStringLiteral("pinknoise"),
                  const QString& volume = QStringLiteral("0.5"),
@@ -86,6 +88,17 @@ class TestOutputQuality : public QObject {
                              "sox -n -r 48000 -c 2 -C 128 \"$1\".2.mp3 synth 1 sine 440 && cat "
                              "\"$1\".2.mp3 >> \"$1\"",
                              "-", path});
+        if (step.startsWith("+rg"))
+            rc |= run("/usr/bin/python3",
+                      {"-c",
+                       "import sys, mutagen.id3 as i, mutagen.apev2 as a\np, k = sys.argv[1:]\n"
+                       "t = a.APEv2() if k == 'ape' else i.ID3()\nif k == 'ape': "
+                       "t['REPLAYGAIN_TRACK_GAIN'] = '+1 dB'\nelif k == 'rva2': "
+                       "t.add(i.RVA2(desc='track', channel=1, gain=1, peak=0.5))\nelse: "
+                       "t.add(i.TXXX(desc='REPLAYGAIN_TRACK_GAIN', text='+1 dB'))\nif k == "
+                       "'album': t.add(i.TALB(text='A')); "
+                       "t.add(i.TXXX(desc='replaygain_album_gain', text='+1 dB'))\nt.save(p)",
+                       path, step.section(u' ', 1, 1)});
         if (step == "+tlen" || step == "+tags")
             rc |=
                 run("/usr/bin/python3",
@@ -171,6 +184,10 @@ private slots:
             << 44100 << 2 << QStringList{"lame", "-b", "192", "+tlen"} << "mp3" << 0 << 192;
         QTest::newRow("APEv2 and ID3v1 at the end")
             << 44100 << 2 << QStringList{"lame", "-V", "2", "+tags"} << "mp3" << 0 << 0;
+        for (const char* kind : {"txxx", "rva2", "ape", "album", "album alone"})
+            QTest::addRow("ReplayGain %s", kind)
+                << 44100 << 2 << QStringList{"lame", "-b", "128", QStringLiteral("+rg ") + kind}
+                << "mp3" << 0 << 128;
         QTest::newRow("44.1 then 48 kHz")
             << 44100 << 2 << QStringList{"lame", "-b", "128", "+48k"} << "mp3" << 0 << -1;
     }
@@ -189,12 +206,21 @@ private slots:
         QVERIFY(!input.isEmpty());
         QTemporaryDir toolFolder;
         ToolSet tools{toolFolder.path(), {}, InstalledSox(), false};
+        // An album of two: the second file, the same but for its name, converted alone or not.
+        const bool alone = made.value(made.size() - 1).endsWith("alone");
+        const QString rg = made.value(made.size() - 1).section(u' ', 1, 1);
+        const QString side = dir_.filePath("side.mp3");
+        QFile::remove(side);
+        QVERIFY(rg != "album" || QFile::copy(input, side));
+        AlbumLedger ledger;
+        ledger.setInputs({input, alone ? input : side});
         QString output = input;
         const int passes =
             QString::fromLatin1(QTest::currentDataTag()).contains("3 passes") ? 3 : 1;
         for (int pass = 1; pass <= passes; ++pass) {
             ConversionJob job(output);
             job.setFixedBitrate(fixed);
+            job.setAlbumLedger(&ledger);
             const bool planned = job.plan(out_ + QString::number(pass), DefaultEchoTexts(), {});
             if (kbps < 0)
                 QCOMPARE(job.result().reason,
@@ -205,7 +231,17 @@ private slots:
             RecordingDisplay display;
             job.runAndWait(display, tools);
             QVERIFY2(job.result().converted, qPrintable(job.result().reason));
+            QCOMPARE(job.result().warning.startsWith("album"), alone);
             output = job.output();
+        }
+        QStringList album;
+        if (rg == "album" && !alone) {
+            ConversionJob job(side);
+            job.setAlbumLedger(&ledger);
+            QVERIFY(job.plan(out_ + "1", DefaultEchoTexts(), {}));
+            RecordingDisplay display;
+            job.runAndWait(display, tools);
+            album = QStringList{output, job.output()};
         }
         QVERIFY(QDir(toolFolder.path()).isEmpty());  // the prepared copy is gone
         const Mp3Info got = ReadWithMutagen(output);
@@ -215,15 +251,17 @@ private slots:
         if (kbps != 0)
             QCOMPARE(got.kbps, kbps);
         // Shift and length against the echo's model, mutagen's length less ffmpeg's, the encoder
-        // delay, the average kbps of input and output.
+        // delay, the average kbps of input and output, and the ReplayGain values.
         QByteArray said;
         const EchoTexts e = DefaultEchoTexts();
         run("/usr/bin/python3",
-            {sourceDir() + "/tests/engine/musicreferee.py", input, output, e.gainIn, e.gainOut,
-             e.delay, e.decay, QString::number(passes)},
+            QStringList{sourceDir() + "/tests/engine/musicreferee.py", input, output, e.gainIn,
+                        e.gainOut, e.delay, e.decay, QString::number(passes)} +
+                (rg.isEmpty() ? QStringList() : QStringList{rg} + album),
             &said);
         const QList<QByteArray> v = said.simplified().split(' ');
-        QVERIFY2(v.size() == 6 && qAbs(v[0].toInt()) <= 1 && qAbs(v[1].toInt()) <= 1 &&
+        QVERIFY2(v.size() == (rg.isEmpty() ? 6 : 7) && v.value(6, "ok") == "ok" &&
+                     qAbs(v[0].toInt()) <= 1 && qAbs(v[1].toInt()) <= 1 &&
                      qAbs(v[2].toInt()) <= 1 && v[3] == "576",
                  said);
         QVERIFY2(kbps != 0 || qAbs(v[5].toInt() - v[4].toInt()) * 3 <= v[4].toInt(), said);
