@@ -755,7 +755,7 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     </message>
     <message>
         <source>, %1 replaced an existing file</source>
-        <translation>, %1 haben eine vorhandene Datei ersetzt</translation>
+        <translation>, davon %1 anstelle einer vorhandenen Datei</translation>
     </message>
     <message>
         <source>, %1 up to date</source>

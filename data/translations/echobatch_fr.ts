@@ -755,7 +755,7 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     </message>
     <message>
         <source>, %1 replaced an existing file</source>
-        <translation>, %1 ont remplacé un fichier existant</translation>
+        <translation>, dont %1 à la place d&apos;un fichier existant</translation>
     </message>
     <message>
         <source>, %1 up to date</source>
