@@ -31,7 +31,8 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
             listFiles_.insert(*id);
     }
     earlierOwners_ = EarlierOwners(
-        files_.size(), [this](qsizetype k) { return outputOf(k); }, listFiles_);
+        files_.size(), [this](qsizetype k) { return outputOf(k); },
+        [this](qsizetype k) { return files_[k]; }, listFiles_);
     kept_.resize(static_cast<size_t>(files_.size()));
     clock_.start();
     starts_.resize(static_cast<size_t>(files_.size()));

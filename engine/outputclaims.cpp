@@ -55,6 +55,7 @@ QString OutputClaims::claim(const QString& output, const QString& entry) {
 }
 
 std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsizetype)>& outputOf,
+                               const std::function<QString(qsizetype)>& inputOf,
                                const IdentitySet& listFiles) {
     QHash<QString, int> claimed;
     std::vector<int> owners(static_cast<size_t>(count), -1);
@@ -64,10 +65,12 @@ std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsiz
         if (output.isEmpty() || (existing && listFiles.contains(*existing)))
             continue;
         const QString key = OutputClaims::keyOf(output);
-        if (const auto it = claimed.constFind(key); it != claimed.constEnd())
-            owners[static_cast<size_t>(k)] = *it;
-        else
+        if (const auto it = claimed.constFind(key); it != claimed.constEnd()) {
+            if (!SameInput(inputOf(*it), inputOf(k)))
+                owners[static_cast<size_t>(k)] = *it;
+        } else {
             claimed.insert(key, static_cast<int>(k));
+        }
     }
     return owners;
 }
