@@ -1,11 +1,11 @@
 #include "engine/conversionjob.h"
 
+#include "core/regularfile.h"
 #include "core/result.h"
 #include "core/steps.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
-#include "core/regularfile.h"
 #include "engine/filesafety.h"
 #include "engine/gaplessoutput.h"
 #include "engine/pathhelpers.h"
