@@ -73,7 +73,7 @@ QString StoredOr(const char* key, const QString& fallback) {
     static bool named = false;
     const Result<QString> stored = SettingsStore::read(QString::fromLatin1(key), fallback);
     if (!stored && !std::exchange(named, true))
-        PrintError(stored.error() + QStringLiteral("; its values are not used"));
+        PrintError(stored.error() + UserText::tr("; its values are not used"));
     return stored.valueOr(fallback);
 }
 

@@ -1,5 +1,6 @@
 #include "cli/standardoutput.h"
 
+#include "core/usertext.h"
 #include "posix/errnotext.h"
 
 #include <unistd.h>
@@ -16,7 +17,8 @@ void NoteFailure(int error) {
     if (g_failed)
         return;
     g_failed = true;
-    const std::string line = "echobatch-cli: write error: " + posix::ErrnoText(error) + '\n';
+    const std::string line = "echobatch-cli: " + UserText::tr("write error: ").toStdString() +
+                             posix::ErrnoText(error) + '\n';
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
 }

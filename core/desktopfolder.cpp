@@ -14,7 +14,7 @@ QString GetSpecialFolderPath(int id) {
 
 QString DesktopFolderFrom(const QString& path) {
     if (path.isEmpty())
-        throw StepError(QString::fromLatin1(kInvalidArgument));
+        throw StepError(UserText::tr(kInvalidArgument));
     return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
 }
 

@@ -28,7 +28,7 @@ QString HomePageAddress(const QString& programFolder) {
 
 bool MaybeOpenHomePage(const HomePageDraw& draw, const QString& address) {
     if (!draw.secondsSinceMidnight || !draw.firstDraw || !draw.open)
-        throw StepError(QString::fromLatin1(kInvalidArgument));
+        throw StepError(UserText::tr(kInvalidArgument));
     const int seconds = draw.secondsSinceMidnight();
     const int n = DrawNumber(draw.firstDraw(static_cast<quint32>(seconds)));
     if (n != kHomePageNumber)

@@ -36,7 +36,7 @@ inline constexpr int kSelectionTooLargeError = 20476;
 // StepError, so a handler that does not expect it still reports it like any other failure.
 class SelectionTooLarge : public StepError {
 public:
-    SelectionTooLarge() : StepError(QStringLiteral("The file name buffer is too small")) {}
+    SelectionTooLarge() : StepError(UserText::tr("The file name buffer is too small")) {}
     int code() const { return kSelectionTooLargeError; }
 };
 

@@ -5,6 +5,8 @@
 // line, and the handler goes on with its next step.
 #pragma once
 
+#include "core/usertext.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -25,7 +27,8 @@ public:
 };
 
 // The platform's wording for a call given an argument it cannot take.
-inline constexpr const char* kInvalidArgument = "Invalid procedure call or argument";
+inline constexpr const char* kInvalidArgument =
+    QT_TRANSLATE_NOOP("echobatch", "Invalid procedure call or argument");
 
 // Handler labels, e.g. HandlerLabel("PushButton2_Click") is
 // "in Rendula2016/11/03.Form1.PushButton2_Click " (with its trailing blank).
@@ -59,7 +62,7 @@ public:
         } catch (const std::exception& e) {
             report(line, QString::fromUtf8(e.what()));
         } catch (...) {
-            report(line, QStringLiteral("Unknown error"));
+            report(line, UserText::tr("Unknown error"));
         }
         return false;
     }

@@ -1,6 +1,7 @@
 #include "engine/gaplessinput.h"
 
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/mp3frames.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
@@ -112,22 +113,22 @@ QStringList TrimArguments(const InputPlan& plan) {
 Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
                                   const QString& folder) {
     if (!WithinFileSizeLimit(plan.audioEnd - plan.audioStart + kGuardBytes))
-        return Failed{QStringLiteral("the prepared input would pass the file-size limit")};
+        return Failed{UserText::tr("the prepared input would pass the file-size limit")};
     const MappedFile file(input);
     const std::span<const unsigned char> bytes = file.bytes();
     if (static_cast<std::int64_t>(bytes.size()) < plan.audioEnd)
-        return Failed{QStringLiteral("the input changed while it was read")};
+        return Failed{UserText::tr("the input changed while it was read")};
     QByteArray name = QFile::encodeName(folder + QStringLiteral("/input-XXXXXX.mp3"));
     const posix::UniqueFd fd(::mkostemps(name.data(), 4, O_CLOEXEC));
     if (!fd)
-        return Failed{QStringLiteral("cannot prepare the input for the tool: ") + ErrnoText(errno)};
+        return Failed{UserText::tr("cannot prepare the input for the tool: ") + ErrnoText(errno)};
     const QByteArray guard(kGuardBytes, '\0');
     const auto* audio = reinterpret_cast<const char*>(bytes.data() + plan.audioStart);
     if (!posix::WriteAll(fd.get(), audio, plan.audioEnd - plan.audioStart) ||
         !posix::WriteAll(fd.get(), guard.constData(), guard.size())) {
         const QString why = ErrnoText(errno);
         ::unlink(name.constData());
-        return Failed{QStringLiteral("cannot prepare the input for the tool: ") + why};
+        return Failed{UserText::tr("cannot prepare the input for the tool: ") + why};
     }
     return QFile::decodeName(name);
 }
@@ -153,11 +154,11 @@ QString StreamChangeText(int fromRate, int toRate, int fromChannels, int toChann
                          std::int64_t atSample) {
     const QString at = TimeText(atSample, fromRate);
     if (fromRate != toRate)
-        return QStringLiteral("the sample rate changes from %1 to %2 Hz at %3")
+        return UserText::tr("the sample rate changes from %1 to %2 Hz at %3")
             .arg(fromRate)
             .arg(toRate)
             .arg(at);
-    return QStringLiteral("the channels change from %1 to %2 at %3")
+    return UserText::tr("the channels change from %1 to %2 at %3")
         .arg(fromChannels)
         .arg(toChannels)
         .arg(at);

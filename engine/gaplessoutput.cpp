@@ -1,6 +1,7 @@
 #include "engine/gaplessoutput.h"
 
 #include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/gaplessinput.h"
 #include "engine/mp3frames.h"
 
@@ -87,7 +88,7 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
 }
 
 QString Shorter(std::int64_t got, std::int64_t want, int rate) {
-    return QStringLiteral("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
+    return UserText::tr("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
         .arg(Seconds(got, rate), Seconds(want, rate))
         .arg(got)
         .arg(want);
@@ -100,7 +101,7 @@ QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m,
         return {};  // no frame of this version holds the header, or the file may not grow
     const QByteArray rest = info + bytes.mid(m.audioStart);
     if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
-        return QStringLiteral("cannot write the output's Info frame: ") + file.errorString();
+        return UserText::tr("cannot write the output's Info frame: ") + file.errorString();
     return {};
 }
 
@@ -111,12 +112,12 @@ QString FinishOutput(const QString& path, const OutputExpectation& expected) {
         return {};  // an input of unknown length: nothing to check or to write
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        return QStringLiteral("cannot read the tool's output: ") + file.errorString();
+        return UserText::tr("cannot read the tool's output: ") + file.errorString();
     const QByteArray bytes = file.readAll();
     const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(bytes.constData()),
                                        static_cast<std::size_t>(bytes.size())});
     if (!m.valid)
-        return QStringLiteral("the tool's output holds no MP3 audio");
+        return UserText::tr("the tool's output holds no MP3 audio");
     const int rate = m.first.sampleRate;
     // What its frames hold: with the encoder's header its own count, else every frame.
     const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples();

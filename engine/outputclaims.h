@@ -35,8 +35,8 @@ private:
 // For a whole batch at once, in list order: per entry, the position of the earlier entry whose
 // output its output would replace, or -1. `outputOf(k)` is entry k's output; an empty output
 // (none could be formed) and an output that is a file of the list (`listFiles`; such an entry
-// is skipped anyway) claim nothing, and a later entry of the same file (`inputOf`) is no
-// collision. Only the outputs' keys are kept meanwhile, not the outputs.
+// is skipped anyway) claim nothing. An entry of the same file as the earlier one (`inputOf`) is
+// converted again, as the window does. Only the outputs' keys are kept meanwhile.
 std::vector<int> EarlierOwners(qsizetype count, const std::function<QString(qsizetype)>& outputOf,
                                const std::function<QString(qsizetype)>& inputOf,
                                const IdentitySet& listFiles);

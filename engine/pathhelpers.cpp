@@ -20,7 +20,7 @@ bool FileExists(const QString& path) {
 QString StripExtension(const QString& name) {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     if (dot < 0)
-        throw StepError(QString::fromLatin1(kInvalidArgument));
+        throw StepError(UserText::tr(kInvalidArgument));
     if (dot + 1 > 32767)
         throw StepError(UserText::tr("Overflow"));
     return name.left(dot);

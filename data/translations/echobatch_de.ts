@@ -325,83 +325,6 @@
 </translation>
     </message>
     <message>
-        <source>: skipped: the name is not valid UTF-8; rename it
-</source>
-        <translation>: übersprungen: Der Name ist kein gültiges UTF-8; benennen Sie die Datei um
-</translation>
-    </message>
-    <message>
-        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
-                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Adds an echo to each MP3 file given and writes the result, under the same base name with
-the extension .mp3, into the output folder.
-
-  --out DIR       output folder (default: the window&apos;s stored output folder)
-  --gain-in T     gain in (default: stored value, else 0.8)
-  --gain-out T    gain out (default: stored value, else 0.7)
-  --delay T       delay in milliseconds (default: stored value, else 63)
-  --decay T       decay (default: stored value, else 0.3)
-  --jobs N        conversions at once (default and 0: one per processor core)
-  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
-                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
-                  file keeps its input&apos;s bitrate, and VBR stays VBR
-  --keep-tree     a file found in a folder given as PATH goes to the same
-                  relative folder below the output folder (made as needed)
-  --dry-run       print the tool&apos;s command for each file, convert nothing
-  --quiet         no progress; only failures and warnings are named
-  --json          a JSON object per file on standard output as it ends
-  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
-  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
-  --help          this text
-  --version       the version
-
-Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
-echo clipped samples, is still converted, and named in a warning. A file whose
-output would replace the output of an earlier file of the same run is skipped.
-
-Exit status: 0 every file converted, 1 some file failed, 2 usage error,
-130 interrupted.
-</source>
-        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
-                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis unter demselben
-Grundnamen mit der Endung .mp3 in den Ausgabeordner.
-
-  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte Ausgabeordner)
-  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0.8)
-  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0.7)
-  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert, sonst 63)
-  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0.3)
-  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je Prozessorkern)
-  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die nächste
-                  Bitrate, die die Abtastrate der Datei erlaubt); Vorgabe &apos;keep&apos;: jede
-                  Datei behält die Bitrate ihrer Eingabe, und VBR bleibt VBR
-  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in denselben
-                  relativen Ordner unterhalb des Ausgabeordners (bei Bedarf angelegt)
-  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts umwandeln
-  --quiet         kein Fortschritt; nur Fehler und Warnungen werden genannt
-  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie fertig ist
-  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je Zeile
-                  (&apos;-&apos;: Standardeingabe)
-  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
-                  Zeilenumbruch
-  --help          dieser Text
-  --version       die Version
-
-Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht kopiert werden
-können oder deren Echo Samples übersteuert, wird trotzdem umgewandelt und in einer Warnung
-genannt. Eine Datei, deren Ausgabe die Ausgabe einer früheren Datei desselben Laufs ersetzen
-würde, wird übersprungen.
-
-Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffehler,
-130 unterbrochen.
-</translation>
-    </message>
-    <message>
         <source>Try &apos;echobatch-cli --help&apos;.</source>
         <translation>Siehe &apos;echobatch-cli --help&apos;.</translation>
     </message>
@@ -458,10 +381,6 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
         <translation>ein Eintrag ist länger als %1 Bytes; ist das eine Liste von Pfaden?</translation>
     </message>
     <message>
-        <source>%1 converted  %2 -&gt; %3</source>
-        <translation>%1 umgewandelt %2 -&gt; %3</translation>
-    </message>
-    <message>
         <source>%1 FAILED     %2: %3</source>
         <translation>%1 FEHLER      %2: %3</translation>
     </message>
@@ -472,14 +391,6 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     <message>
         <source>echobatch-cli: %1 of %2 files converted with a warning:</source>
         <translation>echobatch-cli: %1 von %2 Dateien mit einer Warnung umgewandelt:</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: interrupted; %1 of %2 files converted</source>
-        <translation>echobatch-cli: unterbrochen; %1 von %2 Dateien umgewandelt</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: %1 of %1 files converted</source>
-        <translation>echobatch-cli: %1 von %1 Dateien umgewandelt</translation>
     </message>
     <message>
         <source>echobatch-cli: %1 of %2 files failed:</source>
@@ -664,6 +575,251 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     <message>
         <source> (install the sox and libsox-fmt-mp3 packages)</source>
         <translation> (installieren Sie die Pakete sox und libsox-fmt-mp3)</translation>
+    </message>
+    <message>
+        <source>The settings cannot be read from %1: %2</source>
+        <translation>Die Einstellungen können nicht aus %1 gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>The settings cannot be written to %1: %2</source>
+        <translation>Die Einstellungen können nicht in %1 geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>no scratch folder: </source>
+        <translation>kein temporärer Ordner: </translation>
+    </message>
+    <message>
+        <source>no scratch copy: </source>
+        <translation>keine temporäre Kopie: </translation>
+    </message>
+    <message>
+        <source>no scratch copy</source>
+        <translation>keine temporäre Kopie</translation>
+    </message>
+    <message>
+        <source>larger than %1 MB (%2 bytes)</source>
+        <translation>größer als %1 MB (%2 Bytes)</translation>
+    </message>
+    <message>
+        <source>a link to nothing</source>
+        <translation>ein Link ins Leere</translation>
+    </message>
+    <message>
+        <source>a link to </source>
+        <translation>ein Link mit dem Ziel: </translation>
+    </message>
+    <message>
+        <source>a link to a file of another user</source>
+        <translation>ein Link auf eine Datei eines anderen Benutzers</translation>
+    </message>
+    <message>
+        <source>a link into a folder of another user</source>
+        <translation>ein Link in einen Ordner eines anderen Benutzers</translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation>ihr Ordner kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link that leads to no folder</source>
+        <translation>%1 ist ein symbolischer Link, der zu keinem Ordner führt</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link into the output folder; an output written through it could replace another</source>
+        <translation>%1 ist ein symbolischer Link in den Ausgabeordner; eine durch ihn geschriebene Ausgabe könnte eine andere ersetzen</translation>
+    </message>
+    <message>
+        <source>cannot make the output folder %1: %2</source>
+        <translation>der Ausgabeordner %1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot make the output folder %1: a file of that name is there</source>
+        <translation>der Ausgabeordner %1 kann nicht angelegt werden: Dort liegt eine Datei dieses Namens</translation>
+    </message>
+    <message>
+        <source>the name is not valid UTF-8; rename it</source>
+        <translation>der Name ist kein gültiges UTF-8; benennen Sie die Datei um</translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
+                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same base name with
+the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder)
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --update        pass over a file whose output is there already and newer than
+                  the file (named &apos;up to date&apos;); without it an existing output
+                  is replaced
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are named
+  --json          a JSON object per file on standard output as it ends
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
+                  (a CR ending a line is dropped, empty lines are passed over)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
+echo clipped samples, is still converted, and named in a warning. A file whose
+output would replace the output of an earlier, other file of the same run is
+skipped; a file given twice is converted twice.
+
+Exit status: 0 every file converted, 1 some file failed, 2 usage error,
+130 interrupted.
+</source>
+        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
+                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis unter demselben
+Grundnamen mit der Endung .mp3 in den Ausgabeordner.
+
+  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte Ausgabeordner)
+  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0.8)
+  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0.7)
+  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert, sonst 63)
+  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0.3)
+  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je Prozessorkern)
+  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die nächste
+                  Bitrate, die die Abtastrate der Datei erlaubt); Vorgabe &apos;keep&apos;: jede
+                  Datei behält die Bitrate ihrer Eingabe, und VBR bleibt VBR
+  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in denselben
+                  relativen Ordner unterhalb des Ausgabeordners (bei Bedarf angelegt)
+  --update        eine Datei übergehen, deren Ausgabe schon vorhanden und neuer als die
+                  Datei ist (&apos;bereits aktuell&apos;); ohne diese Option wird eine vorhandene
+                  Ausgabe ersetzt
+  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts umwandeln
+  --quiet         kein Fortschritt; nur Fehler und Warnungen werden genannt
+  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie fertig ist
+  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je Zeile
+                  (&apos;-&apos;: Standardeingabe; ein CR am Zeilenende wird entfernt, leere
+                  Zeilen werden übergangen)
+  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
+                  Zeilenumbruch
+  --help          dieser Text
+  --version       die Version
+
+Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht kopiert werden
+können oder deren Echo Samples übersteuert, wird trotzdem umgewandelt und in einer Warnung
+genannt. Eine Datei, deren Ausgabe die Ausgabe einer früheren, anderen Datei desselben
+Laufs ersetzen würde, wird übersprungen; eine zweimal angegebene Datei wird zweimal
+umgewandelt.
+
+Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffehler,
+130 unterbrochen.
+</translation>
+    </message>
+    <message>
+        <source>%1: passed over: it is the output folder</source>
+        <translation>%1: übergangen: Das ist der Ausgabeordner</translation>
+    </message>
+    <message>
+        <source>it holds NUL bytes; give -0 (--null) for a list whose paths end with a NUL byte</source>
+        <translation>sie enthält NUL-Bytes; geben Sie -0 (--null) für eine Liste an, deren Pfade mit einem NUL-Byte enden</translation>
+    </message>
+    <message>
+        <source>it holds more than %1 entries; split it</source>
+        <translation>sie enthält mehr als %1 Einträge; teilen Sie sie auf</translation>
+    </message>
+    <message>
+        <source>up to date</source>
+        <translation>bereits aktuell</translation>
+    </message>
+    <message>
+        <source>%1 up to date %2 -&gt; %3</source>
+        <translation>%1 aktuell     %2 -&gt; %3</translation>
+    </message>
+    <message>
+        <source>%1 converted  %2 -&gt; %3%4</source>
+        <translation>%1 umgewandelt %2 -&gt; %3%4</translation>
+    </message>
+    <message>
+        <source> (replaced an existing file)</source>
+        <translation> (vorhandene Datei ersetzt)</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files converted</source>
+        <translation>%1 von %2 Dateien umgewandelt</translation>
+    </message>
+    <message>
+        <source>, %1 replaced an existing file</source>
+        <translation>, davon %1 anstelle einer vorhandenen Datei</translation>
+    </message>
+    <message>
+        <source>, %1 up to date</source>
+        <translation>, %1 bereits aktuell</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: interrupted; </source>
+        <translation>echobatch-cli: unterbrochen; </translation>
+    </message>
+    <message>
+        <source>The file name buffer is too small</source>
+        <translation>Der Puffer für die Dateinamen ist zu klein</translation>
+    </message>
+    <message>
+        <source>Invalid procedure call or argument</source>
+        <translation>Unzulässiger Prozeduraufruf oder ungültiges Argument</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>the prepared input would pass the file-size limit</source>
+        <translation>die vorbereitete Eingabe würde die Grenze der Dateigröße überschreiten</translation>
+    </message>
+    <message>
+        <source>the input changed while it was read</source>
+        <translation>die Eingabe hat sich beim Lesen geändert</translation>
+    </message>
+    <message>
+        <source>cannot prepare the input for the tool: </source>
+        <translation>die Eingabe kann nicht für das Werkzeug vorbereitet werden: </translation>
+    </message>
+    <message>
+        <source>the sample rate changes from %1 to %2 Hz at %3</source>
+        <translation>die Abtastrate wechselt bei %3 von %1 auf %2 Hz</translation>
+    </message>
+    <message>
+        <source>the channels change from %1 to %2 at %3</source>
+        <translation>die Zahl der Kanäle wechselt bei %3 von %1 auf %2</translation>
+    </message>
+    <message>
+        <source>the output is shorter than the input: %1 of %2 (%3 of %4 samples)</source>
+        <translation>die Ausgabe ist kürzer als die Eingabe: %1 von %2 (%3 von %4 Samples)</translation>
+    </message>
+    <message>
+        <source>cannot write the output&apos;s Info frame: </source>
+        <translation>der Info-Frame der Ausgabe kann nicht geschrieben werden: </translation>
+    </message>
+    <message>
+        <source>cannot read the tool&apos;s output: </source>
+        <translation>die Ausgabe des Werkzeugs kann nicht gelesen werden: </translation>
+    </message>
+    <message>
+        <source>the tool&apos;s output holds no MP3 audio</source>
+        <translation>die Ausgabe des Werkzeugs enthält kein MP3-Audio</translation>
+    </message>
+    <message>
+        <source>; its values are not used</source>
+        <translation>; ihre Werte werden nicht verwendet</translation>
+    </message>
+    <message>
+        <source>write error: </source>
+        <translation>Schreibfehler: </translation>
     </message>
 </context>
 </TS>

@@ -325,83 +325,6 @@
 </translation>
     </message>
     <message>
-        <source>: skipped: the name is not valid UTF-8; rename it
-</source>
-        <translation> : ignoré : le nom n&apos;est pas de l&apos;UTF-8 valide ; renommez le fichier
-</translation>
-    </message>
-    <message>
-        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
-                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Adds an echo to each MP3 file given and writes the result, under the same base name with
-the extension .mp3, into the output folder.
-
-  --out DIR       output folder (default: the window&apos;s stored output folder)
-  --gain-in T     gain in (default: stored value, else 0.8)
-  --gain-out T    gain out (default: stored value, else 0.7)
-  --delay T       delay in milliseconds (default: stored value, else 63)
-  --decay T       decay (default: stored value, else 0.3)
-  --jobs N        conversions at once (default and 0: one per processor core)
-  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
-                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
-                  file keeps its input&apos;s bitrate, and VBR stays VBR
-  --keep-tree     a file found in a folder given as PATH goes to the same
-                  relative folder below the output folder (made as needed)
-  --dry-run       print the tool&apos;s command for each file, convert nothing
-  --quiet         no progress; only failures and warnings are named
-  --json          a JSON object per file on standard output as it ends
-  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
-  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
-  --help          this text
-  --version       the version
-
-Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
-echo clipped samples, is still converted, and named in a warning. A file whose
-output would replace the output of an earlier file of the same run is skipped.
-
-Exit status: 0 every file converted, 1 some file failed, 2 usage error,
-130 interrupted.
-</source>
-        <translation>Usage : echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--dry-run]
-                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même nom de base
-avec l&apos;extension .mp3, dans le dossier de sortie.
-
-  --out DIR       dossier de sortie (par défaut : celui enregistré par la fenêtre)
-  --gain-in T     gain d&apos;entrée (par défaut : valeur enregistrée, sinon 0.8)
-  --gain-out T    gain de sortie (par défaut : valeur enregistrée, sinon 0.7)
-  --delay T       délai en millisecondes (par défaut : valeur enregistrée, sinon 63)
-  --decay T       atténuation (par défaut : valeur enregistrée, sinon 0.3)
-  --jobs N        conversions simultanées (par défaut et 0 : une par cœur de processeur)
-  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320 ; le débit le plus
-                  proche que permet la fréquence d&apos;échantillonnage) ; par défaut &apos;keep&apos; :
-                  chaque fichier garde le débit de son entrée, et le VBR reste VBR
-  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le même
-                  dossier relatif sous le dossier de sortie (créé au besoin)
-  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans rien convertir
-  --quiet         pas de progression ; seuls les échecs et avertissements sont nommés
-  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il est fini
-  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
-                  (&apos;-&apos; : entrée standard)
-  -0, --null      les chemins de la liste finissent par un octet NUL au lieu d&apos;un
-                  saut de ligne
-  --help          ce texte
-  --version       la version
-
-Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les étiquettes ne
-peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons, est tout de même converti
-et nommé dans un avertissement. Un fichier dont la sortie remplacerait celle d&apos;un fichier
-précédent de la même exécution est ignoré.
-
-Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreur d&apos;usage,
-130 interrompu.
-</translation>
-    </message>
-    <message>
         <source>Try &apos;echobatch-cli --help&apos;.</source>
         <translation>Essayez « echobatch-cli --help ».</translation>
     </message>
@@ -458,10 +381,6 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
         <translation>une entrée dépasse %1 octets ; s&apos;agit-il bien d&apos;une liste de chemins ?</translation>
     </message>
     <message>
-        <source>%1 converted  %2 -&gt; %3</source>
-        <translation>%1 converti    %2 -&gt; %3</translation>
-    </message>
-    <message>
         <source>%1 FAILED     %2: %3</source>
         <translation>%1 ÉCHEC       %2 : %3</translation>
     </message>
@@ -472,14 +391,6 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     <message>
         <source>echobatch-cli: %1 of %2 files converted with a warning:</source>
         <translation>echobatch-cli: %1 fichier(s) sur %2 convertis avec un avertissement :</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: interrupted; %1 of %2 files converted</source>
-        <translation>echobatch-cli: interrompu ; %1 fichier(s) sur %2 convertis</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: %1 of %1 files converted</source>
-        <translation>echobatch-cli: %1 fichier(s) sur %1 convertis</translation>
     </message>
     <message>
         <source>echobatch-cli: %1 of %2 files failed:</source>
@@ -664,6 +575,251 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     <message>
         <source> (install the sox and libsox-fmt-mp3 packages)</source>
         <translation> (installez les paquets sox et libsox-fmt-mp3)</translation>
+    </message>
+    <message>
+        <source>The settings cannot be read from %1: %2</source>
+        <translation>Impossible de lire les réglages depuis %1 : %2</translation>
+    </message>
+    <message>
+        <source>The settings cannot be written to %1: %2</source>
+        <translation>Impossible d&apos;écrire les réglages dans %1 : %2</translation>
+    </message>
+    <message>
+        <source>no scratch folder: </source>
+        <translation>aucun dossier temporaire : </translation>
+    </message>
+    <message>
+        <source>no scratch copy: </source>
+        <translation>aucune copie temporaire : </translation>
+    </message>
+    <message>
+        <source>no scratch copy</source>
+        <translation>aucune copie temporaire</translation>
+    </message>
+    <message>
+        <source>larger than %1 MB (%2 bytes)</source>
+        <translation>plus de %1 Mo (%2 octets)</translation>
+    </message>
+    <message>
+        <source>a link to nothing</source>
+        <translation>un lien qui ne mène nulle part</translation>
+    </message>
+    <message>
+        <source>a link to </source>
+        <translation>un lien vers </translation>
+    </message>
+    <message>
+        <source>a link to a file of another user</source>
+        <translation>un lien vers un fichier d&apos;un autre utilisateur</translation>
+    </message>
+    <message>
+        <source>a link into a folder of another user</source>
+        <translation>un lien vers le dossier d&apos;un autre utilisateur</translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation>son dossier ne peut pas être créé</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link that leads to no folder</source>
+        <translation>%1 est un lien symbolique qui ne mène à aucun dossier</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link into the output folder; an output written through it could replace another</source>
+        <translation>%1 est un lien symbolique vers le dossier de sortie ; une sortie écrite à travers lui pourrait en remplacer une autre</translation>
+    </message>
+    <message>
+        <source>cannot make the output folder %1: %2</source>
+        <translation>impossible de créer le dossier de sortie %1 : %2</translation>
+    </message>
+    <message>
+        <source>cannot make the output folder %1: a file of that name is there</source>
+        <translation>impossible de créer le dossier de sortie %1 : un fichier de ce nom existe déjà</translation>
+    </message>
+    <message>
+        <source>the name is not valid UTF-8; rename it</source>
+        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide ; renommez le fichier</translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
+                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same base name with
+the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder)
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --update        pass over a file whose output is there already and newer than
+                  the file (named &apos;up to date&apos;); without it an existing output
+                  is replaced
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are named
+  --json          a JSON object per file on standard output as it ends
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
+                  (a CR ending a line is dropped, empty lines are passed over)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
+echo clipped samples, is still converted, and named in a warning. A file whose
+output would replace the output of an earlier, other file of the same run is
+skipped; a file given twice is converted twice.
+
+Exit status: 0 every file converted, 1 some file failed, 2 usage error,
+130 interrupted.
+</source>
+        <translation>Usage : echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
+                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même nom de base
+avec l&apos;extension .mp3, dans le dossier de sortie.
+
+  --out DIR       dossier de sortie (par défaut : celui enregistré par la fenêtre)
+  --gain-in T     gain d&apos;entrée (par défaut : valeur enregistrée, sinon 0.8)
+  --gain-out T    gain de sortie (par défaut : valeur enregistrée, sinon 0.7)
+  --delay T       délai en millisecondes (par défaut : valeur enregistrée, sinon 63)
+  --decay T       atténuation (par défaut : valeur enregistrée, sinon 0.3)
+  --jobs N        conversions simultanées (par défaut et 0 : une par cœur de processeur)
+  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320 ; le débit le plus
+                  proche que permet la fréquence d&apos;échantillonnage) ; par défaut &apos;keep&apos; :
+                  chaque fichier garde le débit de son entrée, et le VBR reste VBR
+  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le même
+                  dossier relatif sous le dossier de sortie (créé au besoin)
+  --update        écarter un fichier dont la sortie existe déjà et est plus récente que
+                  lui (« déjà à jour ») ; sans cette option, une sortie existante est
+                  remplacée
+  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans rien convertir
+  --quiet         pas de progression ; seuls les échecs et avertissements sont nommés
+  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il est fini
+  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
+                  (&apos;-&apos; : entrée standard ; un CR en fin de ligne est retiré, les
+                  lignes vides sont écartées)
+  -0, --null      les chemins de la liste finissent par un octet NUL au lieu d&apos;un
+                  saut de ligne
+  --help          ce texte
+  --version       la version
+
+Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les étiquettes ne
+peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons, est tout de même converti
+et nommé dans un avertissement. Un fichier dont la sortie remplacerait celle d&apos;un autre
+fichier, traité plus tôt dans la même exécution, est ignoré ; un fichier donné deux fois
+est converti deux fois.
+
+Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreur d&apos;usage,
+130 interrompu.
+</translation>
+    </message>
+    <message>
+        <source>%1: passed over: it is the output folder</source>
+        <translation>%1 : écarté : c&apos;est le dossier de sortie</translation>
+    </message>
+    <message>
+        <source>it holds NUL bytes; give -0 (--null) for a list whose paths end with a NUL byte</source>
+        <translation>elle contient des octets NUL ; indiquez -0 (--null) pour une liste dont les chemins finissent par un octet NUL</translation>
+    </message>
+    <message>
+        <source>it holds more than %1 entries; split it</source>
+        <translation>elle contient plus de %1 entrées ; découpez-la</translation>
+    </message>
+    <message>
+        <source>up to date</source>
+        <translation>déjà à jour</translation>
+    </message>
+    <message>
+        <source>%1 up to date %2 -&gt; %3</source>
+        <translation>%1 à jour      %2 -&gt; %3</translation>
+    </message>
+    <message>
+        <source>%1 converted  %2 -&gt; %3%4</source>
+        <translation>%1 converti    %2 -&gt; %3%4</translation>
+    </message>
+    <message>
+        <source> (replaced an existing file)</source>
+        <translation> (fichier existant remplacé)</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files converted</source>
+        <translation>%1 fichier(s) sur %2 convertis</translation>
+    </message>
+    <message>
+        <source>, %1 replaced an existing file</source>
+        <translation>, dont %1 à la place d&apos;un fichier existant</translation>
+    </message>
+    <message>
+        <source>, %1 up to date</source>
+        <translation>, %1 déjà à jour</translation>
+    </message>
+    <message>
+        <source>echobatch-cli: interrupted; </source>
+        <translation>echobatch-cli: interrompu ; </translation>
+    </message>
+    <message>
+        <source>The file name buffer is too small</source>
+        <translation>La mémoire tampon des noms de fichiers est trop petite</translation>
+    </message>
+    <message>
+        <source>Invalid procedure call or argument</source>
+        <translation>Appel de procédure ou argument incorrect</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Erreur inconnue</translation>
+    </message>
+    <message>
+        <source>the prepared input would pass the file-size limit</source>
+        <translation>l&apos;entrée préparée dépasserait la limite de taille des fichiers</translation>
+    </message>
+    <message>
+        <source>the input changed while it was read</source>
+        <translation>l&apos;entrée a changé pendant sa lecture</translation>
+    </message>
+    <message>
+        <source>cannot prepare the input for the tool: </source>
+        <translation>impossible de préparer l&apos;entrée pour l&apos;outil : </translation>
+    </message>
+    <message>
+        <source>the sample rate changes from %1 to %2 Hz at %3</source>
+        <translation>la fréquence d&apos;échantillonnage passe de %1 à %2 Hz à %3</translation>
+    </message>
+    <message>
+        <source>the channels change from %1 to %2 at %3</source>
+        <translation>le nombre de canaux passe de %1 à %2 à %3</translation>
+    </message>
+    <message>
+        <source>the output is shorter than the input: %1 of %2 (%3 of %4 samples)</source>
+        <translation>la sortie est plus courte que l&apos;entrée : %1 sur %2 (%3 échantillons sur %4)</translation>
+    </message>
+    <message>
+        <source>cannot write the output&apos;s Info frame: </source>
+        <translation>impossible d&apos;écrire la trame Info de la sortie : </translation>
+    </message>
+    <message>
+        <source>cannot read the tool&apos;s output: </source>
+        <translation>impossible de lire la sortie de l&apos;outil : </translation>
+    </message>
+    <message>
+        <source>the tool&apos;s output holds no MP3 audio</source>
+        <translation>la sortie de l&apos;outil ne contient aucun son MP3</translation>
+    </message>
+    <message>
+        <source>; its values are not used</source>
+        <translation> ; leurs valeurs ne sont pas utilisées</translation>
+    </message>
+    <message>
+        <source>write error: </source>
+        <translation>erreur d&apos;écriture : </translation>
     </message>
 </context>
 </TS>

@@ -18,10 +18,13 @@ e2e_start_xvfb
 sox -n -r 22050 -c 1 "$work/tone.mp3" synth 0.3 sine 330
 cli() { env XDG_CONFIG_HOME="$work/config" "$@"; }
 mkdir -p "$work/c" "$work/out"
+# The C report of an output written over, as every later run's is: its note stays English too.
+cli "$bin/echobatch-cli" --out "$work/c" "$work/tone.mp3" 2>/dev/null
 cli "$bin/echobatch-cli" --json --out "$work/c" "$work/tone.mp3" 2>/dev/null | sed 's/"seconds":[0-9.]*,//' >"$work/c.json"
 cli "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" >"$work/c.dry"
 
-check() {  # language, words in the tree, the empty list's box, the numeric message, "skipped"
+check() {  # language, words in the tree, the empty list's box, the numeric message, "skipped",
+           # the summary of a file passed over as up to date
   local env=(LANGUAGE="$1") status=0
   [ "$1" = de ] && env+=(LANG=de_DE.UTF-8)
   rm -f "$work/ui.log" && e2e_start_app "$bin/echobatch" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "${env[@]}"
@@ -38,7 +41,6 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
   cli "${env[@]}" "$bin/echobatch-cli" --gain-in abc --out "$work/out" "$work/tone.mp3" \
     2>"$work/err.txt" || status=$?
   [ "$status" = 2 ] && grep -q -F "$4" "$work/err.txt" || e2e_fail "$1: cli ($status): $(cat "$work/err.txt")"
-  rm -f "$work/c/tone.mp3"  # the same report as the C run's: no existing output replaced
   cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work/c" "$work/tone.mp3" 2>/dev/null |
     sed 's/"seconds":[0-9.]*,//' | cmp -s - "$work/c.json" || e2e_fail "$1: --json changed"
   cli "${env[@]}" "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" 2>/dev/null |
@@ -47,10 +49,14 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
   cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" 2>/dev/null || true
   grep -q "\"reason\":\"$5.*\"status\":\"skipped\"" "$work/skip.json" ||
     e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json")"
+  cli "${env[@]}" "$bin/echobatch-cli" --update --out "$work/c" "$work/tone.mp3" 2>"$work/up.txt" || true
+  grep -q -F "$6" "$work/up.txt" || e2e_fail "$1: --update: $(cat "$work/up.txt")"
 }
 check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0\.8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
-  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen
+  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
+  '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
 check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0\.8$|tree\tFichier\(s\) MP3" \
-  'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré
-grep -q '"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
+  'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré \
+  '0 fichier(s) sur 1 convertis, 1 déjà à jour'
+grep -q '"note":"replaced an existing file","output":.*"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
 echo "PASS: the window and the command line in German and French; --json and --dry-run unchanged"
