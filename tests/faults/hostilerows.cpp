@@ -184,9 +184,13 @@ kill -KILL $pid; wait $pid; sleep 0.3
     Row("a CRLF list with empty lines", "cli", "put a.mp3; put b.mp3",
         R"(printf '%s\r\n\r\n' "$IN/a.mp3" "$IN/b.mp3" | )" + cli + "--from -", 0,
         {"2 of 2 files converted"}, {"a.mp3", "b.mp3"});
+    // AddressSanitizer reserves terabytes of address space: under it only the list's own bound
+    // is tried.
     Row("an endless list under a memory limit", "cli", "put a.mp3",
-        R"(cd "$IN" && yes a.mp3 | prlimit --as=3000000000 )" + cli + "--from -", 2,
-        {"more than 10000000 entries"}, {});
+        R"(cd "$IN" && lim="prlimit --as=3000000000"; ldd "$CLI" | grep -q libasan && lim=
+yes a.mp3 | $lim )" +
+            cli + "--from -",
+        2, {"more than 10000000 entries"}, {});
     for (const char* sig : {"TERM", "HUP"}) {
         Row(qPrintable(QStringLiteral("SIG%1 while the list is read").arg(QLatin1String(sig))),
             "cli", R"(mkfifo "$TOOLS/list")",
