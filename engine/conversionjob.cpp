@@ -206,6 +206,7 @@ void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
     if (refuseWithoutTool(tools))
         return;
     prepareCopy(tools);
+    followLoudness();
     QString program = tools.program();
     ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
@@ -235,6 +236,7 @@ void ConversionJob::start(ToolSet& tools) {
         return;
     }
     prepareCopy(tools);
+    followLoudness();
     if (!StartTool(run_, tools, args_, &program_)) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
@@ -272,6 +274,7 @@ void ConversionJob::onRunFinished() {
 }
 
 void ConversionJob::fail(const QString& reason) {
+    follower_.reset();
     removeTemporary();
     result_.converted = false;
     result_.reason = reason;
@@ -323,6 +326,8 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     outcome_ = outcome;
     removeCopy();
     QString reason = RunFailure({outcome, program, temp_});
+    followed_ = reason.isEmpty() && follower_ ? follower_->finish() : nullptr;
+    follower_.reset();  // before the output is rewritten below
     if (reason.isEmpty())
         reason = FinishOutput(temp_, {music_, fed_});
     if (reason.isEmpty()) {
@@ -429,6 +434,13 @@ void ConversionJob::prepareCopy(const ToolSet& tools) {
         UsePreparedCopy(args_, copy_);
 }
 
+// An input with ReplayGain values gets its output measured while the tool writes it, on a core
+// of its own; what it cannot follow is measured when the file is finished.
+void ConversionJob::followLoudness() {
+    if (fed_ > 0 && !temp_.isEmpty() && ReadReplayGainPlaces(AbsolutePath(result_.input)).any())
+        follower_ = std::make_unique<LoudnessFollower>(temp_, fed_);
+}
+
 // The tags copied the input's ReplayGain values, which the echo has made wrong: the track's
 // are measured on the output and replace them; the album's go until the album's last file
 // is done (the ledger writes them then), and for good when not all of the album is converted.
@@ -440,7 +452,7 @@ void ConversionJob::measureReplayGain() {
     own.setInputs({result_.input});
     const bool complete =
         (ledger_ ? ledger_ : &own)->albumComplete(AbsolutePath(result_.input), replayGain_);
-    const std::shared_ptr<Loudness> loudness = Loudness::measure(temp_);
+    const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temp_);
     const QString failed =
         loudness ? WriteReplayGain(temp_, replayGain_, GainFor(loudness->lufs(), loudness->peak()),
                                    std::nullopt)
