@@ -62,16 +62,23 @@ LoudnessFollower::LoudnessFollower(const QString& path, std::int64_t music)
         failed_ = true;
 }
 
-LoudnessFollower::~LoudnessFollower() {
-    stop_ = true;
+// The flags are set under the lock, so that a thread about to wait cannot miss the wake.
+void LoudnessFollower::raise(std::atomic<bool>& flag) {
+    {
+        const std::lock_guard lock(mutex_);
+        flag = true;
+    }
     wake_.notify_all();
+}
+
+LoudnessFollower::~LoudnessFollower() {
+    raise(stop_);
     if (thread_.joinable())
         thread_.join();
 }
 
 std::shared_ptr<Loudness> LoudnessFollower::finish() {
-    writerEnded_ = true;
-    wake_.notify_all();
+    raise(writerEnded_);
     if (thread_.joinable())
         thread_.join();
     return !failed_ && loudness_ && decoded_ >= kDelaySamples + music_ ? loudness_ : nullptr;

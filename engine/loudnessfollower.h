@@ -37,6 +37,7 @@ public:
     std::shared_ptr<Loudness> finish();
 
 private:
+    void raise(std::atomic<bool>& flag);
     void follow();
     bool consume(std::span<const unsigned char> bytes);
     bool startStream();
