@@ -9,15 +9,15 @@
 // hidden file of the same kind that then takes its place.
 #pragma once
 
-#include "engine/fileidentity.h"
 #include "engine/gaplessinput.h"
 #include "engine/outputclaims.h"
 #include "engine/outputpath.h"
 #include "engine/replaygain.h"
 #include "engine/tagcopyrun.h"
 #include "engine/toolcommand.h"
-#include "engine/toolrun.h"
 #include "options/echooptions.h"
+#include "paths/fileidentity.h"
+#include "process/toolrun.h"
 
 #include <QObject>
 #include <QString>
