@@ -44,10 +44,11 @@ install_deps() {
 
 # The layers: what each folder of the program may include besides itself (docs/architecture.md).
 layers=(
-  "tagcopy:posix" "core:posix" "options:posix" "engine:posix core options"
-  "filelist:posix core engine" "filelist/ui:core engine filelist shell"
-  "options/ui:core options shell" "shell:posix core engine filelist options"
-  "cli:posix core engine filelist options" "posix:"
+  "tagcopy:posix" "core:posix" "options:posix" "process:posix core" "paths:posix core"
+  "engine:posix core options process paths" "filelist:posix core paths"
+  "filelist/ui:core filelist paths shell" "options/ui:core options shell"
+  "shell:posix core engine filelist options process paths"
+  "cli:posix core engine filelist options process paths" "posix:"
 )
 
 check_layers() {
@@ -111,14 +112,14 @@ case "$cmd" in
     install_deps
     # clang-tidy reads the compile commands and the generated headers of a configured build.
     configure_and_build build -DECHOBATCH_WERROR=$werror
-    mapfile -d '' sources < <(find core engine filelist options shell cli tagcopy posix tests bench \
+    mapfile -d '' sources < <(find core process paths engine filelist options shell cli tagcopy posix tests bench \
       \( -name '*.cpp' -o -name '*.h' \) -print0 2>/dev/null)
     check_layers && echo "build.sh: include lines follow the layers" >&2
     clang-format --dry-run --Werror "${sources[@]}"
     echo "build.sh: format checked in ${#sources[@]} files" >&2
     # Names and function lengths: the program's own sources; each header is checked through the
     # files that include it.
-    find core engine filelist options shell cli tagcopy posix -name '*.cpp' -print0 2>/dev/null |
+    find core process paths engine filelist options shell cli tagcopy posix -name '*.cpp' -print0 2>/dev/null |
       xargs -0 -P "$(jobs)" -n 4 clang-tidy -p build --quiet 2> >(grep -v 'warnings\? generated' >&2)
     echo "build.sh: names and function lengths checked" >&2 ;;
   bench)

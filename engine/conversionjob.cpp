@@ -6,13 +6,13 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
-#include "engine/filesafety.h"
 #include "engine/gaplessoutput.h"
-#include "engine/pathhelpers.h"
-#include "engine/pathtext.h"
-#include "engine/runandwait.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
+#include "paths/filesafety.h"
+#include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
+#include "process/runandwait.h"
 
 #include <QDir>
 #include <QFile>
@@ -208,23 +208,23 @@ void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
     prepareCopy(tools);
     followLoudness();
     QString program = tools.program();
-    ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
+    // How the child ended is read from the runner, which keeps it also when the display failed.
     auto attempt = [&] {
         try {
             run_.setExecutable(tools.programFd());
-            RunAndWait(display, run_, program, args_, 0, &outcome);
+            RunAndWait(display, run_, program, args_, 0);
         } catch (...) {
             displayFailure = std::current_exception();
         }
     };
     attempt();
-    if (!outcome.started && !outcome.cancelled && !done_ && tools.fallBack()) {
+    if (!run_.outcome().started && !run_.outcome().cancelled && !done_ && tools.fallBack()) {
         program = tools.program();
         attempt();
     }
     if (!done_)
-        conclude(outcome, program);
+        conclude(run_.outcome(), program);
     if (displayFailure)
         std::rethrow_exception(displayFailure);
 }
@@ -237,7 +237,9 @@ void ConversionJob::start(ToolSet& tools) {
     }
     prepareCopy(tools);
     followLoudness();
-    if (!StartTool(run_, tools, args_, &program_)) {
+    const ToolStart started = StartTool(run_, tools, args_);
+    program_ = started.program;
+    if (!started.started) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
     }
@@ -431,7 +433,7 @@ void ConversionJob::prepareCopy(const ToolSet& tools) {
     if (OthersMayChange(QFile::encodeName(copy_)))
         removeCopy();
     else
-        UsePreparedCopy(args_, copy_);
+        args_ = WithPreparedCopy(args_, copy_);
 }
 
 // An input with ReplayGain values gets its output measured while the tool writes it, on a core

@@ -9,7 +9,6 @@
 // hidden file of the same kind that then takes its place.
 #pragma once
 
-#include "engine/fileidentity.h"
 #include "engine/gaplessinput.h"
 #include "engine/loudnessfollower.h"
 #include "engine/outputclaims.h"
@@ -17,8 +16,9 @@
 #include "engine/replaygain.h"
 #include "engine/tagcopyrun.h"
 #include "engine/toolcommand.h"
-#include "engine/toolrun.h"
 #include "options/echooptions.h"
+#include "paths/fileidentity.h"
+#include "process/toolrun.h"
 
 #include <QObject>
 #include <QString>

@@ -2,8 +2,8 @@
 
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
-#include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
+#include "paths/pathhelpers.h"
 
 #include "core/steps.h"
 
@@ -104,7 +104,9 @@ void PreviewRender::start(Stage stage, QStringList args) {
         return;
     }
     stage_ = stage;
-    if (!StartTool(run_, tools_, args, &program_))
+    const ToolStart started = StartTool(run_, tools_, args);
+    program_ = started.program;
+    if (!started.started)
         fail(stage, ToolFailure(run_.outcome(), program_));
 }
 

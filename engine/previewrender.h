@@ -11,8 +11,8 @@
 
 #include "core/result.h"
 #include "engine/tooldeploy.h"
-#include "engine/toolrun.h"
 #include "options/echooptions.h"
+#include "process/toolrun.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "shell/previewwindow.h"
 
-#include "engine/pathhelpers.h"
+#include "paths/pathhelpers.h"
 #include "shell/waveformview.h"
 
 #include <QAudioDevice>

@@ -1,9 +1,9 @@
 // ListView1_OLEDragOver and ListView1_OLEDragDrop: files and folders dropped from a file
 // manager onto the list. A dropped file is added as it is; a dropped folder is scanned with all
 // folders below it and every admitted file of it is added, each folder scan on its own.
-#include "engine/pathhelpers.h"
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
+#include "paths/pathhelpers.h"
 #include "shell/form1.h"
 
 #include <QDropEvent>

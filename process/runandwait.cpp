@@ -1,7 +1,6 @@
-#include "engine/runandwait.h"
+#include "process/runandwait.h"
 
 #include "core/usertext.h"
-#include "engine/batchhost.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -23,23 +22,20 @@ int StartFailureCode(int error) {
 
 }  // namespace
 
-int RunAndWait(ProgressDisplay& display, const QString& program, const QStringList& args,
-               int windowStyle, ToolRun::Outcome* outcome) {
+WaitResult RunAndWait(ProgressDisplay& display, const QString& program, const QStringList& args,
+                      int windowStyle) {
     ToolRun run;
-    return RunAndWait(display, run, program, args, windowStyle, outcome);
+    return RunAndWait(display, run, program, args, windowStyle);
 }
 
-int RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
-               const QStringList& args, int windowStyle, ToolRun::Outcome* outcome) {
+WaitResult RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
+                      const QStringList& args, int windowStyle) {
     if (windowStyle < 0 || windowStyle > 6)
         windowStyle = 6;
     Q_UNUSED(windowStyle)
 
-    if (!run.start(program, args)) {
-        if (outcome)
-            *outcome = run.outcome();
-        return StartFailureCode(run.outcome().startErrno);
-    }
+    if (!run.start(program, args))
+        return {StartFailureCode(run.outcome().startErrno), run.outcome()};
 
     // The display may fail; the child is waited for all the same, and the first failure is
     // passed on afterwards.
@@ -71,12 +67,11 @@ int RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
     }
 
     show(UserText::tr("Progress Bar"));
-    if (outcome)
-        *outcome = run.outcome();
     if (displayFailure)
         std::rethrow_exception(displayFailure);
     // A child ended by a signal answers as a shell would: 128 plus the signal.
-    return run.outcome().crashed ? 128 + run.outcome().signal : run.outcome().exitCode;
+    const ToolRun::Outcome& outcome = run.outcome();
+    return {outcome.crashed ? 128 + outcome.signal : outcome.exitCode, outcome};
 }
 
 }  // namespace eb

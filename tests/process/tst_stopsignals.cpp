@@ -1,6 +1,6 @@
 // Stop signals reach the event loop as a Qt signal, one for each, and get their earlier action
 // back when the catcher goes.
-#include "engine/stopsignals.h"
+#include "process/stopsignals.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
-#include "engine/toolrun.h"
+#include "process/toolrun.h"
 
-#include "engine/childstart.h"
 #include "posix/retry.h"
+#include "process/childstart.h"
 
 #include <QFile>
 #include <QSocketNotifier>

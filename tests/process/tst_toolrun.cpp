@@ -1,8 +1,8 @@
 // The process runner and RunAndWait on real child processes.
 #include "core/steps.h"
 #include "engine/conversionjob.h"
-#include "engine/runandwait.h"
-#include "engine/toolrun.h"
+#include "process/runandwait.h"
+#include "process/toolrun.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"
 
@@ -42,11 +42,11 @@ private slots:
         QVERIFY(!run.start(program, {}));
         QCOMPARE(run.outcome().startErrno, error);
         RecordingDisplay display;
-        ToolRun::Outcome outcome;
-        QCOMPARE(RunAndWait(display, program, {}, 0, &outcome), error + kStartFailureBase);
-        QCOMPARE(RunAndWait(display, program, {}), error + ebtest::kStartFailureCode);
+        const WaitResult waited = RunAndWait(display, program, {}, 0);
+        QCOMPARE(waited.code, error + kStartFailureBase);
+        QCOMPARE(RunAndWait(display, program, {}).code, error + ebtest::kStartFailureCode);
         QVERIFY(display.texts.isEmpty());
-        QVERIFY(!outcome.started);
+        QVERIFY(!waited.outcome.started);
     }
 
     void endingIsReported_data() {
@@ -68,8 +68,9 @@ private slots:
         QFETCH(int, signal);
         QFETCH(QByteArray, stderrText);
         RecordingDisplay display;
-        ToolRun::Outcome outcome;
-        QCOMPARE(RunAndWait(display, script("end", body), {}, 7, &outcome), result);
+        const WaitResult waited = RunAndWait(display, script("end", body), {}, 7);
+        const ToolRun::Outcome& outcome = waited.outcome;
+        QCOMPARE(waited.code, result);
         QVERIFY(outcome.started);
         QCOMPARE(outcome.crashed, signal != 0);
         QCOMPARE(outcome.signal, signal);
@@ -81,14 +82,14 @@ private slots:
 
     void immediateExitCountsOnce() {
         RecordingDisplay display;
-        QCOMPARE(RunAndWait(display, QStringLiteral("true"), {}), 0);
+        QCOMPARE(RunAndWait(display, QStringLiteral("true"), {}).code, 0);
         QCOMPARE(display.texts,
                  QStringList({QStringLiteral("Please wait.. 1"), QStringLiteral("Progress Bar")}));
     }
 
     void oneSecondChildCountsToAboutTen() {
         RecordingDisplay display;
-        QCOMPARE(RunAndWait(display, QStringLiteral("sleep"), {QStringLiteral("1")}), 0);
+        QCOMPARE(RunAndWait(display, QStringLiteral("sleep"), {QStringLiteral("1")}).code, 0);
         QCOMPARE(display.texts.last(), QStringLiteral("Progress Bar"));
         for (int k = 0; k + 1 < display.texts.size(); ++k)
             QCOMPARE(display.texts[k], QStringLiteral("Please wait.. %1").arg(k + 1));
@@ -161,13 +162,12 @@ private slots:
                 throw StepError(QStringLiteral("bar"));
             }
         } display;
-        ToolRun::Outcome outcome;
+        ToolRun run;
         QVERIFY_THROWS_EXCEPTION(
-            StepError,
-            RunAndWait(display, QStringLiteral("sh"),
-                       {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 5")}, 6, &outcome));
-        QVERIFY(outcome.started);
-        QCOMPARE(outcome.exitCode, 5);
+            StepError, RunAndWait(display, run, QStringLiteral("sh"),
+                                  {QStringLiteral("-c"), QStringLiteral("sleep 0.3; exit 5")}));
+        QVERIFY(run.outcome().started);
+        QCOMPARE(run.outcome().exitCode, 5);
     }
 
     // The open file is what runs, whatever its path leads to by then; a file that may not be
@@ -181,7 +181,7 @@ private slots:
         ToolRun run;
         run.setExecutable(fd);
         RecordingDisplay display;
-        QCOMPARE(RunAndWait(display, run, path, {}), 7);
+        QCOMPARE(RunAndWait(display, run, path, {}).code, 7);
         QVERIFY(::fchmod(fd, 0600) == 0);
         QVERIFY(!run.start(path, {}));
         QCOMPARE(run.outcome().startErrno, EACCES);
@@ -195,7 +195,7 @@ private slots:
         ignore.sa_handler = SIG_IGN;
         ::sigaction(SIGPIPE, &ignore, &before);
         RecordingDisplay display;
-        const int result = RunAndWait(display, script("pipe", "kill -PIPE $$; exit 0"), {});
+        const int result = RunAndWait(display, script("pipe", "kill -PIPE $$; exit 0"), {}).code;
         ::sigaction(SIGPIPE, &before, nullptr);
         QCOMPARE(result, 128 + SIGPIPE);
     }

@@ -1,4 +1,4 @@
-#include "engine/stopsignals.h"
+#include "process/stopsignals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include "core/usertext.h"
 #include "posix/dirstream.h"

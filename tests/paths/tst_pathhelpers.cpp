@@ -1,6 +1,6 @@
 #include "core/steps.h"
-#include "engine/pathhelpers.h"
-#include "engine/pathtext.h"
+#include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
 #include "support/testsupport.h"
 
 #include <QTemporaryDir>

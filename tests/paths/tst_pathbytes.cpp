@@ -1,6 +1,6 @@
 // File names as bytes: every name survives the trip into text and back, byte for byte, and
 // only the bytes that are not valid UTF-8 are held as escaped bytes.
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "engine/fileidentity.h"
+#include "paths/fileidentity.h"
 
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "engine/pathhelpers.h"
+#include "paths/pathhelpers.h"
 
 #include "core/steps.h"
 #include "core/usertext.h"

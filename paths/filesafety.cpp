@@ -1,4 +1,4 @@
-#include "engine/filesafety.h"
+#include "paths/filesafety.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "engine/processsetup.h"
+#include "process/processsetup.h"
 
 #include "posix/uniquefd.h"
 

@@ -1,4 +1,4 @@
-#include "engine/childstart.h"
+#include "process/childstart.h"
 
 #include "posix/retry.h"
 #include "posix/uniquefd.h"
