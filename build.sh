@@ -46,7 +46,8 @@ install_deps() {
 layers=(
   "tagcopy:posix" "core:posix" "options:posix" "engine:posix core options"
   "filelist:posix core engine" "filelist/ui:core engine filelist shell"
-  "options/ui:core options shell" "shell:posix core engine filelist options"
+  "options/ui:core options shell" "preview:posix core engine options"
+  "preview/ui:core engine options preview shell" "shell:posix core engine filelist options"
   "cli:posix core engine filelist options" "posix:"
 )
 

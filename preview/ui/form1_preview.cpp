@@ -3,7 +3,7 @@
 // selected entry.
 #include "shell/form1.h"
 #include "shell/listeventfilter.h"
-#include "shell/previewwindow.h"
+#include "preview/ui/previewwindow.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

@@ -4,8 +4,8 @@
 // file SoX cannot read, and the missing sound output.
 #include "core/settingsstore.h"
 #include "shell/form1.h"
-#include "shell/previewwindow.h"
-#include "shell/waveformview.h"
+#include "preview/ui/previewwindow.h"
+#include "preview/ui/waveformview.h"
 #include "support/widgetsupport.h"
 
 #include <QContextMenuEvent>

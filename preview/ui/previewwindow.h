@@ -4,7 +4,7 @@
 // stops the render and the sound and removes every file the render made.
 #pragma once
 
-#include "engine/previewrender.h"
+#include "preview/previewrender.h"
 #include "options/echooptions.h"
 
 #include <QBuffer>
