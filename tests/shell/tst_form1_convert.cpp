@@ -99,8 +99,9 @@ private slots:
         Form1 form(&prompter);
         for (int i = 0; i < files; ++i)
             form.addEntry(scratch_.path() + QStringLiteral("/missing%1.mp3").arg(i));
-        form.controls().Text1->setText(folderExists ? scratch(QStringLiteral("out-checks"))
-                                         : scratch_.path() + QStringLiteral("/no/such/folder"));
+        form.controls().Text1->setText(folderExists
+                                           ? scratch(QStringLiteral("out-checks"))
+                                           : scratch_.path() + QStringLiteral("/no/such/folder"));
         const QStringList tempBefore = tempEntries();
         QSignalSpy values(form.controls().ProgressBar1, &QProgressBar::valueChanged);
         QSignalSpy captions(form.controls().ProgressBar1, &CaptionBar::captionChanged);
@@ -137,17 +138,18 @@ private slots:
         QStringList captions;
         QList<PointerState> pointers;
         bool editQueued = false;
-        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            captions << c;
-            pointers << form.pointerState();
-            if (!editQueued && c.startsWith(QStringLiteral("Please wait"))) {
-                // The window stays live: an edit made now is handled during the batch.
-                editQueued = true;
-                QMetaObject::invokeMethod(
-                    &form, [&] { form.controls().Text3->setText(QStringLiteral("0.6")); },
-                    Qt::QueuedConnection);
-            }
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    captions << c;
+                    pointers << form.pointerState();
+                    if (!editQueued && c.startsWith(QStringLiteral("Please wait"))) {
+                        // The window stays live: an edit made now is handled during the batch.
+                        editQueued = true;
+                        QMetaObject::invokeMethod(
+                            &form, [&] { form.controls().Text3->setText(QStringLiteral("0.6")); },
+                            Qt::QueuedConnection);
+                    }
+                });
         QString text3WhenDone;
         prompter.onMessage = [&](const ebtest::Box&) {
             text3WhenDone = SettingsStore::read(QStringLiteral("Text3"), QString()).valueOr({});
@@ -195,10 +197,11 @@ private slots:
         form.addEntry(in + QStringLiteral("/a.mp3"));
         form.addEntry(in + QStringLiteral("/b.mp3"));
         form.controls().Text1->setText(out + QLatin1Char('/'));
-        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (c == QStringLiteral("Please wait.. 1"))
-                form.controls().ListView1->clear();
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (c == QStringLiteral("Please wait.. 1"))
+                        form.controls().ListView1->clear();
+                });
 
         form.PushButton2_Click();
 
@@ -230,11 +233,12 @@ private slots:
         form.addEntry(in + QStringLiteral("/solo.mp3"));
         form.controls().Text1->setText(out);
         int presses = 0;
-        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (c == QStringLiteral("Please wait.. 1") && presses++ == 0)
-                QMetaObject::invokeMethod(form.controls().PushButton2, &QPushButton::click,
-                                          Qt::QueuedConnection);
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (c == QStringLiteral("Please wait.. 1") && presses++ == 0)
+                        QMetaObject::invokeMethod(form.controls().PushButton2, &QPushButton::click,
+                                                  Qt::QueuedConnection);
+                });
         form.PushButton2_Click();
         QCOMPARE(prompter.boxes.size(), 2);
         QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);  // refused while running
@@ -259,10 +263,11 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QStringList tempBefore = tempEntries();
-        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (c == QStringLiteral("Please wait.. 3"))
-                QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (c == QStringLiteral("Please wait.. 3"))
+                        QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
+                });
 
         // As in the program: the click arrives through the event loop, which the last
         // window's closing ends. A loop still running after a minute fails the test.

@@ -100,9 +100,11 @@ private slots:
         QCOMPARE(form_->controls().Command1->text(), QStringLiteral("Command1"));
         QCOMPARE(form_->controls().PushButton1->text(), QStringLiteral("Add MP3 File(s)"));
         QCOMPARE(form_->controls().PushButton2->text(), QStringLiteral("Start Converting"));
-        QCOMPARE(form_->controls().PushButton3->text(), QStringLiteral("Add All MP3 File(s) In Folder"));
+        QCOMPARE(form_->controls().PushButton3->text(),
+                 QStringLiteral("Add All MP3 File(s) In Folder"));
         QCOMPARE(form_->controls().PushButton4->text(), QStringLiteral("Clear List"));
-        QCOMPARE(form_->controls().PushButton5->text(), QStringLiteral("Load Sample/Example Files"));
+        QCOMPARE(form_->controls().PushButton5->text(),
+                 QStringLiteral("Load Sample/Example Files"));
         QCOMPARE(form_->controls().PushButton7->text(), QStringLiteral("..."));
         QCOMPARE(form_->controls().Frame1->title(), QStringLiteral("Save Results To This Folder"));
         QCOMPARE(form_->controls().Frame2->title(), QStringLiteral("Echo Options"));
@@ -119,7 +121,8 @@ private slots:
     void fontsAreArialBold() {
         for (QWidget* w : form_->findChildren<QWidget*>()) {
             if (!qobject_cast<QPushButton*>(w) && !qobject_cast<QLineEdit*>(w) &&
-                !qobject_cast<QLabel*>(w) && !qobject_cast<QGroupBox*>(w) && w != form_->controls().ListView1)
+                !qobject_cast<QLabel*>(w) && !qobject_cast<QGroupBox*>(w) &&
+                w != form_->controls().ListView1)
                 continue;
             const bool isButton = qobject_cast<QPushButton*>(w) != nullptr;
             QCOMPARE(w->font().family(), QStringLiteral("Arial"));
@@ -157,7 +160,8 @@ private slots:
 
     void captionShowsPercentSignsAsTheyAre() {
         form_->controls().ProgressBar1->setCaption(QStringLiteral("Processing: 100%p %v mix.mp3"));
-        QCOMPARE(form_->controls().ProgressBar1->text(), QStringLiteral("Processing: 100%p %v mix.mp3"));
+        QCOMPARE(form_->controls().ProgressBar1->text(),
+                 QStringLiteral("Processing: 100%p %v mix.mp3"));
         form_->controls().ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
     }
 

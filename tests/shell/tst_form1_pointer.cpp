@@ -126,8 +126,9 @@ private slots:
     void statesAreShownOverTheWholeWindow() {
         const QCursor hand = LoadPointerFile(folder_.file(QStringLiteral("HAND-M.CUR")));
         hover(form_->controls().PushButton1);
-        for (QWidget* w : std::initializer_list<QWidget*>{form_.get(), form_->controls().PushButton3,
-                                                          form_->controls().Text2, form_->controls().Frame2}) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{form_.get(), form_->controls().PushButton3,
+                                             form_->controls().Text2, form_->controls().Frame2}) {
             QCOMPARE(w->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(w->cursor().hotSpot(), hand.hotSpot());
         }

@@ -104,7 +104,8 @@ private slots:
                  ebtest::defaultFields(QStringLiteral("/home/someone/Desktop/")));
         QVERIFY(prompter.boxes.isEmpty());
         QCOMPARE(form.styleSheet(), QString());
-        QCOMPARE(background(form.controls().Frame1), QColor(Qt::white));  // no skin: the design colour
+        QCOMPARE(background(form.controls().Frame1),
+                 QColor(Qt::white));  // no skin: the design colour
     }
 
     // Stored texts are shown as stored, without any test; also a decimal comma written into
@@ -165,9 +166,11 @@ private slots:
         const QColor face = QGuiApplication::palette().color(QPalette::Button);
         QVERIFY(face != QColor(Qt::white));
         for (const QWidget* w : std::initializer_list<const QWidget*>{
-                 &form, form.controls().Frame1, form.controls().Frame2, form.controls().Label1[0], form.controls().Label1[3]})
+                 &form, form.controls().Frame1, form.controls().Frame2, form.controls().Label1[0],
+                 form.controls().Label1[3]})
             QCOMPARE(background(w), face);
-        QCOMPARE(form.controls().PushButton1->palette().color(QPalette::ButtonText), QColor(0x20, 0x30, 0x40));
+        QCOMPARE(form.controls().PushButton1->palette().color(QPalette::ButtonText),
+                 QColor(0x20, 0x30, 0x40));
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
     }
 
@@ -246,7 +249,8 @@ private slots:
         QVERIFY2(prompter.boxes[0].text.contains(why), qPrintable(prompter.boxes[0].text));
         QCOMPARE(prompter.boxes[0].title, QStringLiteral("Application Error"));
         QCOMPARE(form.styleSheet(), QString());
-        QCOMPARE(background(form.controls().Frame1), QGuiApplication::palette().color(QPalette::Button));
+        QCOMPARE(background(form.controls().Frame1),
+                 QGuiApplication::palette().color(QPalette::Button));
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));

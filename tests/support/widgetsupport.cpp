@@ -23,7 +23,8 @@ QStringList rows(const eb::Form1& form) {
 }
 
 QStringList shownFields(const eb::Form1& form) {
-    return {form.controls().Text1->text(), form.controls().Text2->text(), form.controls().Text3->text(), form.controls().Text4->text(),
+    return {form.controls().Text1->text(), form.controls().Text2->text(),
+            form.controls().Text3->text(), form.controls().Text4->text(),
             form.controls().Text5->text()};
 }
 

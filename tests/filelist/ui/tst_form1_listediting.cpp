@@ -26,7 +26,9 @@ QString selectedText(const Form1& form) {
 
 // The centre of entry `index` (1-based) in the list's entry area.
 QPoint entryCentre(const Form1& form, int index) {
-    return form.controls().ListView1->visualItemRect(form.controls().ListView1->topLevelItem(index - 1)).center();
+    return form.controls()
+        .ListView1->visualItemRect(form.controls().ListView1->topLevelItem(index - 1))
+        .center();
 }
 
 void mouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
@@ -59,7 +61,8 @@ class TestForm1ListEditing : public QObject {
             form_->addEntry(QStringLiteral("/music/e%1.mp3").arg(i));
     }
     void select(int index) {
-        form_->controls().ListView1->setCurrentItem(form_->controls().ListView1->topLevelItem(index - 1));
+        form_->controls().ListView1->setCurrentItem(
+            form_->controls().ListView1->topLevelItem(index - 1));
     }
 
 private slots:
@@ -97,7 +100,8 @@ private slots:
         fill(5);
         select(3);
         form_->controls().ListView1->setFocus();
-        QTest::keyClick(form_->controls().ListView1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTest::keyClick(form_->controls().ListView1, Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
         QCOMPARE(rows(*form_), left);
         QVERIFY(prompter_.boxes.isEmpty());
     }
@@ -337,12 +341,13 @@ private slots:
         }
         form_->controls().Text1->setText(out);
         bool cleared = false;
-        connect(form_->controls().ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (!cleared && c == QStringLiteral("Please wait.. 1")) {
-                cleared = true;
-                QTimer::singleShot(0, form_->controls().PushButton4, &QPushButton::click);
-            }
-        });
+        connect(form_->controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (!cleared && c == QStringLiteral("Please wait.. 1")) {
+                        cleared = true;
+                        QTimer::singleShot(0, form_->controls().PushButton4, &QPushButton::click);
+                    }
+                });
 
         form_->PushButton2_Click();
 
@@ -387,17 +392,18 @@ private slots:
         bool moved = false;
         QStringList orderAfterMove;
         std::optional<PointerState> afterAdd;
-        connect(form_->controls().ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (!moved && c == QStringLiteral("Please wait.. 2")) {
-                moved = true;
-                dragAcross(*form_, 1, {2, 3});
-                orderAfterMove = rows(*form_);
-                // A folder add during the batch leaves the batch its busy pointer.
-                prompter_.folderChoices << scratch_.path() + QStringLiteral("/none");
-                form_->PushButton3_Click();
-                afterAdd = form_->pointerState();
-            }
-        });
+        connect(form_->controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (!moved && c == QStringLiteral("Please wait.. 2")) {
+                        moved = true;
+                        dragAcross(*form_, 1, {2, 3});
+                        orderAfterMove = rows(*form_);
+                        // A folder add during the batch leaves the batch its busy pointer.
+                        prompter_.folderChoices << scratch_.path() + QStringLiteral("/none");
+                        form_->PushButton3_Click();
+                        afterAdd = form_->pointerState();
+                    }
+                });
 
         form_->PushButton2_Click();
 

@@ -25,7 +25,8 @@ class TestForm1Options : public QObject {
     std::unique_ptr<Form1> form_;
 
     QLineEdit* echoField(int n) {
-        return std::array<QLineEdit*, 4>{form_->controls().Text2, form_->controls().Text3, form_->controls().Text4,
+        return std::array<QLineEdit*, 4>{form_->controls().Text2, form_->controls().Text3,
+                                         form_->controls().Text4,
                                          form_->controls().Text5}[static_cast<std::size_t>(n - 2)];
     }
 

@@ -3,9 +3,9 @@
 // the delay puts it (read from the drawn pixels), the live re-render, the numeric failure, a
 // file SoX cannot read, and the missing sound output.
 #include "core/settingsstore.h"
-#include "shell/form1.h"
 #include "preview/ui/previewwindow.h"
 #include "preview/ui/waveformview.h"
+#include "shell/form1.h"
 #include "support/widgetsupport.h"
 
 #include <QContextMenuEvent>
@@ -78,7 +78,9 @@ class TestPreview : public QObject {
     QMenu* openMenuWithMouse(int index) {
         QWidget* area = form_->controls().ListView1->viewport();
         const QPoint at =
-            form_->controls().ListView1->visualItemRect(form_->controls().ListView1->topLevelItem(index - 1)).center();
+            form_->controls()
+                .ListView1->visualItemRect(form_->controls().ListView1->topLevelItem(index - 1))
+                .center();
         QTest::mousePress(area, Qt::RightButton, {}, at);
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, area->mapToGlobal(at));
         QApplication::sendEvent(area, &request);
@@ -118,8 +120,8 @@ private slots:
         QMenu* menu = openMenuWithMouse(2);
         QVERIFY(menu);
         QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove"}));
-        QVERIFY(!form_->listDrag().Dragging);      // the press does not start the reorder gesture
-        menu->actions()[1]->trigger();  // the work runs once the menu is done with the click
+        QVERIFY(!form_->listDrag().Dragging);  // the press does not start the reorder gesture
+        menu->actions()[1]->trigger();         // the work runs once the menu is done with the click
         QTRY_COMPARE(form_->entryCount(), 2);
         QCOMPARE(form_->entryText(2), scratch_.filePath("c.mp3"));
         menu->close();
@@ -136,7 +138,8 @@ private slots:
 
         for (const auto& [key, modifiers] :
              {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
-            form_->controls().ListView1->setCurrentItem(form_->controls().ListView1->topLevelItem(1));
+            form_->controls().ListView1->setCurrentItem(
+                form_->controls().ListView1->topLevelItem(1));
             QTest::keyClick(form_->controls().ListView1, key, modifiers);
             menu = form_->findChild<QMenu*>(QStringLiteral("ListView1Menu"));
             QVERIFY2(menu, qPrintable(QKeySequence(key | modifiers).toString()));
