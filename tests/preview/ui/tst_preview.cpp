@@ -3,9 +3,9 @@
 // the delay puts it (read from the drawn pixels), the live re-render, the numeric failure, a
 // file SoX cannot read, and the missing sound output.
 #include "core/settingsstore.h"
+#include "preview/ui/previewwindow.h"
+#include "preview/ui/waveformview.h"
 #include "shell/form1.h"
-#include "shell/previewwindow.h"
-#include "shell/waveformview.h"
 #include "support/widgetsupport.h"
 
 #include <QContextMenuEvent>
@@ -76,9 +76,11 @@ class TestPreview : public QObject {
     std::unique_ptr<Form1> form_;
 
     QMenu* openMenuWithMouse(int index) {
-        QWidget* area = form_->ListView1->viewport();
+        QWidget* area = form_->controls().ListView1->viewport();
         const QPoint at =
-            form_->ListView1->visualItemRect(form_->ListView1->topLevelItem(index - 1)).center();
+            form_->controls()
+                .ListView1->visualItemRect(form_->controls().ListView1->topLevelItem(index - 1))
+                .center();
         QTest::mousePress(area, Qt::RightButton, {}, at);
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, area->mapToGlobal(at));
         QApplication::sendEvent(area, &request);
@@ -118,8 +120,8 @@ private slots:
         QMenu* menu = openMenuWithMouse(2);
         QVERIFY(menu);
         QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove"}));
-        QVERIFY(!form_->Dragging);      // the press does not start the reorder gesture
-        menu->actions()[1]->trigger();  // the work runs once the menu is done with the click
+        QVERIFY(!form_->listDrag().Dragging);  // the press does not start the reorder gesture
+        menu->actions()[1]->trigger();         // the work runs once the menu is done with the click
         QTRY_COMPARE(form_->entryCount(), 2);
         QCOMPARE(form_->entryText(2), scratch_.filePath("c.mp3"));
         menu->close();
@@ -136,8 +138,9 @@ private slots:
 
         for (const auto& [key, modifiers] :
              {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
-            form_->ListView1->setCurrentItem(form_->ListView1->topLevelItem(1));
-            QTest::keyClick(form_->ListView1, key, modifiers);
+            form_->controls().ListView1->setCurrentItem(
+                form_->controls().ListView1->topLevelItem(1));
+            QTest::keyClick(form_->controls().ListView1, key, modifiers);
             menu = form_->findChild<QMenu*>(QStringLiteral("ListView1Menu"));
             QVERIFY2(menu, qPrintable(QKeySequence(key | modifiers).toString()));
             QCOMPARE(texts(menu), (QStringList{"Preview Echo...", "Remove"}));
@@ -145,7 +148,7 @@ private slots:
             menu->close();
             QTRY_VERIFY(!form_->findChild<QMenu*>());
         }
-        QTest::keyClick(form_->ListView1, Qt::Key_F10);  // without Shift: no menu
+        QTest::keyClick(form_->controls().ListView1, Qt::Key_F10);  // without Shift: no menu
         QVERIFY(!form_->findChild<QMenu*>(QStringLiteral("ListView1Menu")));
 
         // Chosen with a real click on the menu: the preview, which yields to the event queue
@@ -165,10 +168,10 @@ private slots:
     // delay; a changed delay is drawn after the pause. Without a sound output the preview
     // says so and still draws.
     void stripsShowTheRepeatAtTheDelay() {
-        form_->Text2->setText("1");
-        form_->Text3->setText("0.9");
-        form_->Text4->setText("4000");
-        form_->Text5->setText("0.6");
+        form_->controls().Text2->setText("1");
+        form_->controls().Text3->setText("0.9");
+        form_->controls().Text4->setText("4000");
+        form_->controls().Text5->setText("0.6");
         PreviewWindow* window = previewOf(impulse_);
         QVERIFY(window);
         WaveformView& view = *window->waveform;
@@ -179,7 +182,7 @@ private slots:
                  qPrintable(Describe(Peaks(view, WaveformView::EchoStrip))));
 
         QSignalSpy rendered(window, &PreviewWindow::rendered);
-        form_->Text4->setText("6000");
+        form_->controls().Text4->setText("6000");
         QVERIFY(rendered.wait(ebtest::kLongWaitMs));
         QVERIFY(Near(Peaks(view, WaveformView::EchoStrip),
                      {XOf(view, kImpulseAt), XOf(view, kImpulseAt + 6.0)}));
@@ -211,13 +214,13 @@ private slots:
         PreviewWindow* window = previewOf(impulse_);
         QVERIFY(window);
         QSignalSpy rendered(window, &PreviewWindow::rendered);
-        form_->Text4->setText("6o");
+        form_->controls().Text4->setText("6o");
         QVERIFY(rendered.wait(ebtest::kShortWaitMs));
         QCOMPARE(window->waveform->message(WaveformView::EchoStrip),
                  QStringLiteral("Numeric value required.\nDelay: 6o"));
         QVERIFY(Peaks(*window->waveform, WaveformView::EchoStrip).isEmpty());
         QVERIFY(prompter_.boxes.isEmpty());
-        form_->Text4->setText("20");
+        form_->controls().Text4->setText("20");
         QVERIFY(rendered.wait(ebtest::kLongWaitMs));
         QCOMPARE(Peaks(*window->waveform, WaveformView::EchoStrip).size(), 1);  // 20 ms: one column
     }

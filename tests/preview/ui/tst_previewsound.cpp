@@ -1,8 +1,8 @@
 // The preview's sound on a real PulseAudio server whose only output is a null sink: Play moves
 // the cursor line over the strips, Stop ends it, and a played-out render ends by itself.
+#include "preview/ui/previewwindow.h"
+#include "preview/ui/waveformview.h"
 #include "shell/form1.h"
-#include "shell/previewwindow.h"
-#include "shell/waveformview.h"
 #include "support/widgetsupport.h"
 
 #include <QLabel>

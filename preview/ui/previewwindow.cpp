@@ -1,7 +1,7 @@
-#include "shell/previewwindow.h"
+#include "preview/ui/previewwindow.h"
 
 #include "paths/pathhelpers.h"
-#include "shell/waveformview.h"
+#include "preview/ui/waveformview.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>

@@ -4,8 +4,8 @@
 // stops the render and the sound and removes every file the render made.
 #pragma once
 
-#include "engine/previewrender.h"
 #include "options/echooptions.h"
+#include "preview/previewrender.h"
 
 #include <QBuffer>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "engine/previewrender.h"
+#include "preview/previewrender.h"
 
 #include "core/usertext.h"
 #include "engine/conversionjob.h"

@@ -4,7 +4,7 @@
 // position.
 #pragma once
 
-#include "engine/previewrender.h"
+#include "preview/previewrender.h"
 
 #include <QColor>
 #include <QRect>

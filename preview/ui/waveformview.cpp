@@ -1,4 +1,4 @@
-#include "shell/waveformview.h"
+#include "preview/ui/waveformview.h"
 
 #include "shell/accessibleroles.h"
 
