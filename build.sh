@@ -47,7 +47,7 @@ install_deps() {
 face="shell/form1.h shell/form1controls.h"
 layers=(
   "tagcopy:posix" "core:posix" "options:posix" "process:posix core" "paths:posix core"
-  "engine:posix core options process paths" "filelist:posix core paths"
+  "engine:posix core options process paths tagcopy" "filelist:posix core paths"
   "filelist/ui:core filelist paths $face" "options/ui:core options $face"
   "preview:posix core engine options process paths"
   "preview/ui:core engine options paths preview $face shell/accessibleroles.h"

@@ -30,52 +30,11 @@ namespace {
 
 constexpr double kReferenceLufs = -18.0;
 
-bool IsReplayGainKey(const TagLib::String& key) {
-    return QString::fromStdString(key.to8Bit(true)).startsWith(u"replaygain_", Qt::CaseInsensitive);
-}
-
-bool IsAlbumKey(const TagLib::String& key) {
-    return QString::fromStdString(key.to8Bit(true))
-        .startsWith(u"replaygain_album", Qt::CaseInsensitive);
-}
-
 TagLib::FileName NameOf(const QByteArray& bytes) {
     return bytes.constData();
 }
 
 }  // namespace
-
-ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
-    ReplayGainPlaces places;
-    const QByteArray name = QFile::encodeName(path);
-    TagLib::MPEG::File file(NameOf(name), false);
-    if (!file.isValid())
-        return places;
-    if (TagLib::ID3v2::Tag* id3 = file.ID3v2Tag(false)) {
-        for (const TagLib::ID3v2::Frame* frame : id3->frameList("TXXX")) {
-            const auto* text =
-                dynamic_cast<const TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-            if (text && IsReplayGainKey(text->description())) {
-                places.txxx = true;
-                places.albumValues |= IsAlbumKey(text->description());
-            }
-        }
-        for (const TagLib::ID3v2::Frame* frame : id3->frameList("RVA2")) {
-            const auto* rva = dynamic_cast<const TagLib::ID3v2::RelativeVolumeFrame*>(frame);
-            places.rva2 = places.rva2 || rva;
-            places.albumValues |= rva && rva->identification().upper() == "ALBUM";
-        }
-    }
-    if (TagLib::APE::Tag* ape = file.APETag(false)) {
-        for (const auto& item : ape->itemListMap()) {
-            places.ape = places.ape || IsReplayGainKey(item.first);
-            places.albumValues |= IsAlbumKey(item.first);
-        }
-    }
-    if (places.any() && file.tag())
-        places.album = QString::fromStdString(file.tag()->album().to8Bit(true));
-    return places;
-}
 
 struct Loudness::State {
     ebur128_state* meter = nullptr;

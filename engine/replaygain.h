@@ -6,6 +6,8 @@
 // album: AlbumLedger collects the batch's measurements and writes them when the last is done.
 #pragma once
 
+#include "engine/replaygainplaces.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -16,17 +18,6 @@
 #include <vector>
 
 namespace eb {
-
-// Where a file keeps ReplayGain values, and the album it belongs to.
-struct ReplayGainPlaces {
-    bool txxx = false;
-    bool rva2 = false;
-    bool ape = false;
-    bool albumValues = false;  // album gain or peak among them
-    QString album;             // the album tag; empty without one
-    bool any() const { return txxx || rva2 || ape; }
-};
-ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
 
 // One decoded file's loudness; null when the file cannot be decoded.
 class Loudness {

@@ -313,6 +313,18 @@ Tag Parse(const std::string& bytes) {
     return tag;
 }
 
+std::optional<std::string> Content(const Frame& frame, int version) {
+    const bool v4 = version == 4;
+    if ((frame.flags & (v4 ? 0x000c : 0x00c0)) != 0)
+        return std::nullopt;
+    const std::size_t skip = ((frame.flags & (v4 ? 0x0040 : 0x0020)) != 0 ? 1 : 0) +
+                             (v4 && (frame.flags & 0x0001) != 0 ? 4 : 0);
+    if (skip > frame.body.size())
+        return std::nullopt;
+    const std::string_view body = std::string_view(frame.body).substr(skip);
+    return v4 && (frame.flags & 0x0002) != 0 ? Resynch(body) : std::string(body);
+}
+
 std::string Render(int version, const std::vector<Frame>& frames, std::size_t padding) {
     std::string body;
     for (const Frame& f : frames) {

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ std::int64_t TagSize(const unsigned char* header);
 
 // Reads one whole tag, `bytes` starting with its header.
 Tag Parse(const std::string& bytes);
+
+// What a frame of a `version` tag (3 or 4) holds, its flags undone: the group byte and length
+// indicator dropped, unsynchronisation reversed. Nothing for a compressed or encrypted frame.
+std::optional<std::string> Content(const Frame& frame, int version);
 
 // A tag of `version` (3 or 4) holding `frames`, followed by `padding` zero bytes; no
 // unsynchronisation, no extended header.

@@ -72,6 +72,12 @@ void AddHostileRows() {
             "craft " + QByteArray(kind) + " a.mp3; put b.mp3", cli + R"("$IN/a.mp3" "$IN/b.mp3")",
             0, {"1 of 2 files converted with a warning", why}, {"a.mp3", "b.mp3"});
     }
+    // The album's other files are looked for beside an input with album ReplayGain.
+    Row("crafted tag beside an album's file", "cli",
+        R"(craft CHAP a.mp3; put b.mp3; /usr/bin/python3 -c 'import sys, mutagen.id3 as i
+t = i.ID3(); t.add(i.TALB(text="A")); t.add(i.TXXX(desc="replaygain_album_gain", text="+1 dB"))
+t.save(sys.argv[1])' "$IN/b.mp3")",
+        cli + R"("$IN/b.mp3")", 0, {}, {"b.mp3"});
     Row("window: crafted tag of nested chapters", "engine",
         R"(craft CHAP a.mp3; put b.mp3; printf '%s\n' "$IN/a.mp3" "$IN/b.mp3" > "$CASE/entries")",
         "", 0, {"1 of 2 files converted with a warning", nests}, {"a.mp3", "b.mp3"});

@@ -1,0 +1,23 @@
+// Where a file keeps ReplayGain values, read without a tag library: the file may be anyone's
+// (an input, or a file beside it that may belong to the same album), and a crafted tag can
+// exhaust a parser's stack. ID3v2 goes through the bounded frame walk of the tag copy; the
+// APEv2 and ID3v1 tags at the end are flat and read here.
+#pragma once
+
+#include <QString>
+
+namespace eb {
+
+struct ReplayGainPlaces {
+    bool txxx = false;
+    bool rva2 = false;
+    bool ape = false;
+    bool albumValues = false;  // album gain or peak among them
+    QString album;             // the album tag (ID3v2, else APEv2, else ID3v1); empty without one
+    bool any() const { return txxx || rva2 || ape; }
+};
+
+// Nothing for a file that is not a regular file or cannot be read.
+ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
+
+}  // namespace eb
