@@ -1,7 +1,6 @@
 // RunAndWait learns a child's end at once: a batch of short children must not pay a pass of
 // 100 ms each. Runs `true` many times and fails when the mean wait comes near one pass.
-#include "engine/batchhost.h"
-#include "engine/runandwait.h"
+#include "process/runandwait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,7 +22,7 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     for (int k = 0; k < kRuns; ++k) {
-        if (eb::RunAndWait(display, QStringLiteral("true"), {}) != 0) {
+        if (eb::RunAndWait(display, QStringLiteral("true"), {}).code != 0) {
             std::fprintf(stderr, "bench: `true` did not end with 0\n");
             return 1;
         }

@@ -3,9 +3,10 @@
 # (frame walk, prepared copy of the audio, trim, output check and Info frame) against the bare
 # `sox in.mp3 -C 192 out.mp3 echos ...` on the same file. The two alternate for BENCH_ROUNDS
 # rounds; the best wall time and the best processor time (user and system, children included)
-# of each are compared. On a shared machine the wall time follows the other load, so the
-# target (at most 1.05) is judged on the processor time; both ratios are shown. The same file
-# with ReplayGain values (TXXX), whose output is decoded and measured, may cost at most 1.15.
+# of each are compared. The target is the wall time the user waits: at most 1.05, and 1.15 for
+# the same file with ReplayGain values (TXXX), whose output is measured while SoX writes it, on
+# the second core. The processor time is shown beside it: on a machine whose other load takes
+# that core the measurement is no longer free.
 set -euo pipefail
 cli=$1
 rounds=${BENCH_ROUNDS:-5}
@@ -45,8 +46,8 @@ awk '
   END {
     printf "3-minute CBR 192, best of each: sox alone %.2f s wall, %.2f s processor; " \
            "echobatch-cli %.2f s wall, %.2f s processor\n", wall["sox"], cpu["sox"], wall["cli"], cpu["cli"]
-    printf "ratio: wall %.3f, processor %.3f (target <= 1.05)\n", wall["cli"] / wall["sox"], cpu["cli"] / cpu["sox"]
-    printf "with ReplayGain measured: %.2f s wall, %.2f s processor; ratio: wall %.3f, " \
-           "processor %.3f (target <= 1.15)\n", wall["rg"], cpu["rg"], wall["rg"] / wall["sox"], cpu["rg"] / cpu["sox"]
-    exit !(cpu["cli"] <= 1.05 * cpu["sox"] && cpu["rg"] <= 1.15 * cpu["sox"])
+    printf "ratio: wall %.3f (target <= 1.05), processor %.3f\n", wall["cli"] / wall["sox"], cpu["cli"] / cpu["sox"]
+    printf "with ReplayGain measured: %.2f s wall, %.2f s processor; ratio: wall %.3f " \
+           "(target <= 1.15), processor %.3f\n", wall["rg"], cpu["rg"], wall["rg"] / wall["sox"], cpu["rg"] / cpu["sox"]
+    exit !(wall["cli"] <= 1.05 * wall["sox"] && wall["rg"] <= 1.15 * wall["sox"])
   }' "$work/times" || { echo "bench: over the target" >&2; exit 1; }

@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
     form.PushButton3_Click();
     const double addMs = ElapsedMs(timer);
     timer.start();
-    form.ListView1->repaint();
+    form.controls().ListView1->repaint();
     QApplication::processEvents();
     const double paintMs = ElapsedMs(timer);
     const double longestStallMs = stall.stop();
@@ -169,14 +169,14 @@ int main(int argc, char** argv) {
     const long heldKb = StatusKb("VmRSS:");
 
     timer.start();
-    form.ListView1->scrollToBottom();
-    form.ListView1->repaint();
+    form.controls().ListView1->scrollToBottom();
+    form.controls().ListView1->repaint();
     QApplication::processEvents();
     const double scrollMs = ElapsedMs(timer);
 
     // The insert alone, into the emptied list, from a finished scan.
     const QStringList files = eb::ScanFolderFiles(temp.path(), QStringLiteral("*.mp3")).files;
-    form.ListView1->clear();
+    form.controls().ListView1->clear();
     QApplication::processEvents();
     timer.start();
     form.addEntries(files);

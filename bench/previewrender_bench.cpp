@@ -2,7 +2,7 @@
 // (decode, then echo) of a file shown first, and the echo alone after a field changed. Prints
 // the median and the slowest of several runs; fails when the median of the whole render
 // reaches half a second.
-#include "engine/previewrender.h"
+#include "preview/previewrender.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -12,12 +12,12 @@
 #include "engine/encodingclass.h"
 #include "engine/gaplessinput.h"
 #include "engine/outputpath.h"
-#include "engine/pathhelpers.h"
-#include "engine/pathtext.h"
-#include "engine/processsetup.h"
 #include "engine/runrecord.h"
-#include "engine/stopsignals.h"
 #include "engine/tooldeploy.h"
+#include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
+#include "process/processsetup.h"
+#include "process/stopsignals.h"
 
 #include <QTextStream>
 
@@ -167,7 +167,7 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         // An MP3 input is read from a prepared copy of its audio in the batch's private folder,
         // whose random name is only made when the batch runs.
         if (plan.mp3)
-            UsePreparedCopy(
+            args = WithPreparedCopy(
                 args, TemporaryFolder() + QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3"));
         QStringList words{ShellQuote(program)};
         for (const QString& a : args)

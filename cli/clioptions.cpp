@@ -6,8 +6,8 @@
 #include "core/settingsstore.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
-#include "engine/pathhelpers.h"
-#include "engine/pathtext.h"
+#include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>

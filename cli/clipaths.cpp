@@ -1,8 +1,8 @@
 #include "cli/clipaths.h"
 
 #include "core/usertext.h"
-#include "engine/pathhelpers.h"
-#include "engine/pathtext.h"
+#include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
 
 namespace eb {
 

@@ -2,7 +2,7 @@
 
 #include "cli/standardoutput.h"
 #include "engine/outputclaims.h"
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include <QJsonDocument>
 

@@ -1,7 +1,7 @@
 #include "cli/listinput.h"
 
 #include "core/usertext.h"
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include <QFile>
 

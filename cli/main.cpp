@@ -4,9 +4,9 @@
 #include "cli/clipaths.h"
 #include "cli/shownname.h"
 #include "core/usertext.h"
-#include "engine/pathtext.h"
-#include "engine/processsetup.h"
-#include "engine/stopsignals.h"
+#include "paths/pathtext.h"
+#include "process/processsetup.h"
+#include "process/stopsignals.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -4,8 +4,8 @@
 #include "core/steps.h"
 #include "core/usertext.h"
 #include "engine/outputtree.h"
-#include "engine/pathhelpers.h"
 #include "engine/tooldeploy.h"
+#include "paths/pathhelpers.h"
 
 #include <QEventLoop>
 

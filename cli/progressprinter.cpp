@@ -1,7 +1,7 @@
 #include "cli/progressprinter.h"
 
 #include "core/usertext.h"
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include <unistd.h>
 

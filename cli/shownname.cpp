@@ -1,6 +1,6 @@
 #include "cli/shownname.h"
 
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 #include <unistd.h>
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "options/echooptions.h"
+#include "process/runandwait.h"
 
 #include <QString>
 
@@ -10,13 +11,6 @@ namespace eb {
 
 class Prompter;
 class ErrorReporter;
-
-// Where RunAndWait shows "Please wait.. N" and "Progress Bar".
-class ProgressDisplay {
-public:
-    virtual ~ProgressDisplay() = default;
-    virtual void setProgressText(const QString& text) = 0;
-};
 
 class BatchHost : public ProgressDisplay {
 public:

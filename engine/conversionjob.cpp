@@ -6,13 +6,13 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/encodingclass.h"
-#include "engine/filesafety.h"
 #include "engine/gaplessoutput.h"
-#include "engine/pathhelpers.h"
-#include "engine/pathtext.h"
-#include "engine/runandwait.h"
 #include "engine/temporarylock.h"
 #include "engine/tooldeploy.h"
+#include "paths/filesafety.h"
+#include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
+#include "process/runandwait.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,24 +206,25 @@ void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
     if (refuseWithoutTool(tools))
         return;
     prepareCopy(tools);
+    followLoudness();
     QString program = tools.program();
-    ToolRun::Outcome outcome;
     std::exception_ptr displayFailure;
+    // How the child ended is read from the runner, which keeps it also when the display failed.
     auto attempt = [&] {
         try {
             run_.setExecutable(tools.programFd());
-            RunAndWait(display, run_, program, args_, 0, &outcome);
+            RunAndWait(display, run_, program, args_, 0);
         } catch (...) {
             displayFailure = std::current_exception();
         }
     };
     attempt();
-    if (!outcome.started && !outcome.cancelled && !done_ && tools.fallBack()) {
+    if (!run_.outcome().started && !run_.outcome().cancelled && !done_ && tools.fallBack()) {
         program = tools.program();
         attempt();
     }
     if (!done_)
-        conclude(outcome, program);
+        conclude(run_.outcome(), program);
     if (displayFailure)
         std::rethrow_exception(displayFailure);
 }
@@ -235,7 +236,10 @@ void ConversionJob::start(ToolSet& tools) {
         return;
     }
     prepareCopy(tools);
-    if (!StartTool(run_, tools, args_, &program_)) {
+    followLoudness();
+    const ToolStart started = StartTool(run_, tools, args_);
+    program_ = started.program;
+    if (!started.started) {
         conclude(run_.outcome(), program_);
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
     }
@@ -272,6 +276,7 @@ void ConversionJob::onRunFinished() {
 }
 
 void ConversionJob::fail(const QString& reason) {
+    follower_.reset();
     removeTemporary();
     result_.converted = false;
     result_.reason = reason;
@@ -323,6 +328,8 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
     outcome_ = outcome;
     removeCopy();
     QString reason = RunFailure({outcome, program, temp_});
+    followed_ = reason.isEmpty() && follower_ ? follower_->finish() : nullptr;
+    follower_.reset();  // before the output is rewritten below
     if (reason.isEmpty())
         reason = FinishOutput(temp_, {music_, fed_});
     if (reason.isEmpty()) {
@@ -426,7 +433,14 @@ void ConversionJob::prepareCopy(const ToolSet& tools) {
     if (OthersMayChange(QFile::encodeName(copy_)))
         removeCopy();
     else
-        UsePreparedCopy(args_, copy_);
+        args_ = WithPreparedCopy(args_, copy_);
+}
+
+// An input with ReplayGain values gets its output measured while the tool writes it, on a core
+// of its own; what it cannot follow is measured when the file is finished.
+void ConversionJob::followLoudness() {
+    if (fed_ > 0 && !temp_.isEmpty() && ReadReplayGainPlaces(AbsolutePath(result_.input)).any())
+        follower_ = std::make_unique<LoudnessFollower>(temp_, fed_);
 }
 
 // The tags copied the input's ReplayGain values, which the echo has made wrong: the track's
@@ -440,7 +454,7 @@ void ConversionJob::measureReplayGain() {
     own.setInputs({result_.input});
     const bool complete =
         (ledger_ ? ledger_ : &own)->albumComplete(AbsolutePath(result_.input), replayGain_);
-    const std::shared_ptr<Loudness> loudness = Loudness::measure(temp_);
+    const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temp_);
     const QString failed =
         loudness ? WriteReplayGain(temp_, replayGain_, GainFor(loudness->lufs(), loudness->peak()),
                                    std::nullopt)

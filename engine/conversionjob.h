@@ -9,15 +9,16 @@
 // hidden file of the same kind that then takes its place.
 #pragma once
 
-#include "engine/fileidentity.h"
 #include "engine/gaplessinput.h"
+#include "engine/loudnessfollower.h"
 #include "engine/outputclaims.h"
 #include "engine/outputpath.h"
 #include "engine/replaygain.h"
 #include "engine/tagcopyrun.h"
 #include "engine/toolcommand.h"
-#include "engine/toolrun.h"
 #include "options/echooptions.h"
+#include "paths/fileidentity.h"
+#include "process/toolrun.h"
 
 #include <QObject>
 #include <QString>
@@ -107,6 +108,7 @@ private:
     void removeTemporary();
     void prepareCopy(const ToolSet& tools);
     void removeCopy();
+    void followLoudness();
     void measureReplayGain();
 
     QString temp_;
@@ -128,6 +130,8 @@ private:
     AlbumLedger* ledger_ = nullptr;
     ReplayGainPlaces replayGain_;         // where the converted file keeps ReplayGain values
     std::shared_ptr<Loudness> loudness_;  // its measured loudness, for its album
+    std::unique_ptr<LoudnessFollower> follower_;  // measures the output while the tool writes
+    std::shared_ptr<Loudness> followed_;          // what it measured; null: measure the file
 };
 
 }  // namespace eb

@@ -5,9 +5,9 @@
 #include "core/usertext.h"
 #include "engine/batchhost.h"
 #include "engine/conversionjob.h"
-#include "engine/pathhelpers.h"
 #include "engine/runrecord.h"
 #include "engine/tooldeploy.h"
+#include "paths/pathhelpers.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -183,7 +183,6 @@ void ActiveBatch::run() {
         RemoveTools(steps_, tools);
         return;
     }
-    steps_.step(134, [&] { tools.program(); });
     int count = 0;
     steps_.step(136, [&] { count = host_.entryCount(); });
     albums_.setInputs(BatchInputs(host_, count));

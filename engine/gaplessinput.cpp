@@ -139,9 +139,10 @@ bool WithinFileSizeLimit(std::int64_t bytes) {
            static_cast<rlim_t>(bytes) <= limit.rlim_cur;
 }
 
-void UsePreparedCopy(QStringList& toolArguments, const QString& copy) {
+QStringList WithPreparedCopy(QStringList toolArguments, const QString& copy) {
     toolArguments[0] = QStringLiteral("--ignore-length");
     toolArguments[1] = copy;
+    return toolArguments;
 }
 
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate) {

@@ -40,13 +40,13 @@ InputPlan PlanInput(const QString& path);
 QStringList TrimArguments(const InputPlan& plan);
 
 // Writes the prepared copy of `input` into `folder` (a new file, mode 0600). Returns its name.
-// UsePreparedCopy then puts it in place of the input in the tool's arguments, after
+// WithPreparedCopy then returns the tool's arguments with it in place of the input, after
 // "--ignore-length" instead of "--no-glob" (its own name holds no wildcard): without a header,
 // the tool would end the music at a length it estimates in whole milliseconds.
 Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
                                   const QString& folder);
 
-void UsePreparedCopy(QStringList& toolArguments, const QString& copy);
+QStringList WithPreparedCopy(QStringList toolArguments, const QString& copy);
 
 // False when a file of `bytes` would pass the process's file-size limit: writing it would end
 // the process (SIGXFSZ), so the copy or the Info frame is then left out.

@@ -5,7 +5,7 @@
 // left by an earlier batch is not claimed and is still replaced.
 #pragma once
 
-#include "engine/fileidentity.h"
+#include "paths/fileidentity.h"
 
 #include <QHash>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "core/steps.h"
 #include "core/usertext.h"
-#include "engine/pathhelpers.h"
+#include "paths/pathhelpers.h"
 
 #include <QDir>
 

@@ -2,8 +2,8 @@
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/fileidentity.h"
 #include "engine/outputclaims.h"
+#include "paths/fileidentity.h"
 #include "posix/uniquefd.h"
 
 #include <QFile>

@@ -1,5 +1,6 @@
 #include "engine/replaygain.h"
 
+#include "engine/mp3decoder.h"
 #include "engine/temporarylock.h"
 
 #include <QDir>
@@ -78,6 +79,7 @@ ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
 
 struct Loudness::State {
     ebur128_state* meter = nullptr;
+    int channels = 0;
     float peak = 0;  // the highest sample's magnitude, found here: cheaper than the meter's
     ~State() {
         if (meter)
@@ -87,61 +89,38 @@ struct Loudness::State {
 
 Loudness::~Loudness() = default;
 
-namespace {
-
-struct DecoderDeleter {
-    void operator()(mpg123_handle* h) const {
-        mpg123_close(h);
-        mpg123_delete(h);
-    }
-};
-using Decoder = std::unique_ptr<mpg123_handle, DecoderDeleter>;
-
-// A decoder that gives float samples at the file's own rate, without the encoder's delay and
-// padding.
-Decoder OpenDecoder(const QString& path) {
-    int error = 0;
-    Decoder decoder(mpg123_new(nullptr, &error));
-    if (!decoder)
-        return nullptr;
-    mpg123_handle* h = decoder.get();
-    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0);
-    mpg123_format_none(h);
-    const long* rates = nullptr;
-    size_t count = 0;
-    mpg123_rates(&rates, &count);
-    for (size_t k = 0; k < count; ++k)
-        mpg123_format(h, rates[k], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_open(h, QFile::encodeName(path).constData()) != MPG123_OK)
-        return nullptr;
-    return decoder;
+std::shared_ptr<Loudness> Loudness::create(int channels, long rate) {
+    std::shared_ptr<Loudness> loudness(new Loudness);
+    loudness->d_ = std::make_unique<State>();
+    loudness->d_->channels = channels;
+    loudness->d_->meter = ebur128_init(static_cast<unsigned>(channels),
+                                       static_cast<unsigned long>(rate), EBUR128_MODE_I);
+    return loudness->d_->meter ? loudness : nullptr;
 }
 
-}  // namespace
+void Loudness::add(const float* samples, std::size_t frames) {
+    const std::size_t count = frames * static_cast<std::size_t>(d_->channels);
+    for (std::size_t k = 0; k < count; ++k)
+        d_->peak = std::max(d_->peak, std::fabs(samples[k]));
+    if (frames > 0)
+        ebur128_add_frames_float(d_->meter, samples, frames);
+}
 
 std::shared_ptr<Loudness> Loudness::measure(const QString& path) {
-    Decoder decoder = OpenDecoder(path);
+    const Mp3Decoder decoder = OpenMp3File(path);
     long rate = 0;
     int channels = 0, encoding = 0;
     if (!decoder || mpg123_getformat(decoder.get(), &rate, &channels, &encoding) != MPG123_OK)
         return nullptr;
-    std::shared_ptr<Loudness> loudness(new Loudness);
-    loudness->d_ = std::make_unique<State>();
-    loudness->d_->meter =
-        ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned>(rate), EBUR128_MODE_I);
-    if (!loudness->d_->meter)
+    std::shared_ptr<Loudness> loudness = create(channels, rate);
+    if (!loudness)
         return nullptr;
     std::vector<float> buffer(static_cast<size_t>(channels) * 8192);
     for (;;) {
         size_t bytes = 0;
         const int rc =
             mpg123_read(decoder.get(), buffer.data(), buffer.size() * sizeof(float), &bytes);
-        const auto got = static_cast<std::ptrdiff_t>(bytes / sizeof(float));
-        for (std::ptrdiff_t k = 0; k < got; ++k)
-            loudness->d_->peak = std::max(loudness->d_->peak, std::fabs(buffer[size_t(k)]));
-        if (bytes > 0)
-            ebur128_add_frames_float(loudness->d_->meter, buffer.data(),
-                                     bytes / sizeof(float) / static_cast<size_t>(channels));
+        loudness->add(buffer.data(), bytes / sizeof(float) / static_cast<size_t>(channels));
         if (rc == MPG123_DONE)
             return loudness;
         if (rc != MPG123_OK)

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -31,6 +32,10 @@ ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
 class Loudness {
 public:
     static std::shared_ptr<Loudness> measure(const QString& path);
+    // An empty meter for float samples of `channels` at `rate`; null when none can be made.
+    static std::shared_ptr<Loudness> create(int channels, long rate);
+    // Meters `frames` interleaved frames.
+    void add(const float* samples, std::size_t frames);
     ~Loudness();
     Loudness(const Loudness&) = delete;
     Loudness& operator=(const Loudness&) = delete;

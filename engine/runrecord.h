@@ -12,7 +12,7 @@
 // then the record goes too.
 #pragma once
 
-#include "engine/fileidentity.h"
+#include "paths/fileidentity.h"
 
 #include <QByteArray>
 #include <QString>

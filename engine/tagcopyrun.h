@@ -7,7 +7,7 @@
 // why.
 #pragma once
 
-#include "engine/toolrun.h"
+#include "process/toolrun.h"
 
 #include <QObject>
 #include <QString>

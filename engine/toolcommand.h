@@ -2,8 +2,8 @@
 // conversion, the reason a run failed, the samples it clipped.
 #pragma once
 
-#include "engine/toolrun.h"
 #include "options/echooptions.h"
+#include "process/toolrun.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,7 +15,7 @@ namespace eb {
 // wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
 // the output when given, then the `trim` effects that place an MP3 input's music
 // (engine/gaplessinput.h), then "echos" and the four texts exactly as they are. The input's
-// place may then take a prepared copy (UsePreparedCopy).
+// place may then take a prepared copy (WithPreparedCopy).
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
                           const QString& compression = QString(),
                           const QStringList& trim = QStringList());

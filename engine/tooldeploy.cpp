@@ -3,12 +3,12 @@
 #include "core/steps.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/filesafety.h"
-#include "engine/pathhelpers.h"
 #include "engine/runrecord.h"
-#include "engine/toolrun.h"
+#include "paths/filesafety.h"
+#include "paths/pathhelpers.h"
 #include "posix/fileio.h"
 #include "posix/retry.h"
+#include "process/toolrun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -141,16 +141,16 @@ bool ToolSet::fallBack() {
     return true;
 }
 
-bool StartTool(ToolRun& run, ToolSet& tools, const QStringList& args, QString* program) {
-    *program = tools.program();
+ToolStart StartTool(ToolRun& run, ToolSet& tools, const QStringList& args) {
+    ToolStart start{tools.program()};
     run.setExecutable(tools.programFd());
-    if (run.start(*program, args))
-        return true;
-    if (!tools.fallBack())
-        return false;
-    *program = tools.program();
+    start.started = run.start(start.program, args);
+    if (start.started || !tools.fallBack())
+        return start;
+    start.program = tools.program();
     run.setExecutable(tools.programFd());
-    return run.start(*program, args);
+    start.started = run.start(start.program, args);
+    return start;
 }
 
 QString TemporaryFolder() {

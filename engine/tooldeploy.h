@@ -43,10 +43,15 @@ struct ToolSet {
     bool fallBack();
 };
 
+// What StartTool did: the program it tried last, and whether that one started.
+struct ToolStart {
+    QString program;
+    bool started = false;
+};
+
 // Starts the set's program on `run` with `args`, from its open file, and the installed SoX when
-// the copy cannot start. `program` is the one last tried. False when neither started
-// (run.outcome() tells why).
-bool StartTool(ToolRun& run, ToolSet& tools, const QStringList& args, QString* program);
+// the copy cannot start. When neither started, run.outcome() tells why.
+ToolStart StartTool(ToolRun& run, ToolSet& tools, const QStringList& args);
 
 // "TEMP" when set and not empty, else the system's temporary folder.
 QString TemporaryFolder();

@@ -7,9 +7,9 @@
 #include "filelist/listadmission.h"
 
 #include "core/steps.h"
-#include "engine/pathtext.h"
 #include "filelist/naturalsort.h"
 #include "filelist/scansupport.h"
+#include "paths/pathtext.h"
 #include "posix/dirstream.h"
 
 #include <QFile>

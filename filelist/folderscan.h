@@ -3,9 +3,9 @@
 // tell whether a path names a file that can really be opened.
 #pragma once
 
-#include "engine/fileidentity.h"
 #include "filelist/fileattributes.h"
 #include "filelist/namematch.h"
+#include "paths/fileidentity.h"
 
 #include <QString>
 #include <QStringList>
@@ -69,7 +69,7 @@ struct FolderScan {
     QString failure;    // empty when the whole tree was scanned, else what stopped the scan
     // Files that would have been taken but whose names are not valid UTF-8, so no text of
     // Qt's could name them: their full paths with those bytes kept as DecodePathBytes keeps
-    // them (engine/pathtext.h), for the caller to count and name.
+    // them (paths/pathtext.h), for the caller to count and name.
     QStringList passedOver;
     // Folders of the tree that were not entered because the caller asked for them to be passed
     // over (see ScanFolderFiles), as the scan met them.

@@ -1,7 +1,7 @@
 #include "filelist/listadmission.h"
 
 #include "core/usertext.h"
-#include "engine/pathtext.h"
+#include "paths/pathtext.h"
 
 namespace eb {
 

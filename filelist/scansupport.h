@@ -1,7 +1,7 @@
 // Pieces shared by the folder scan's collection and listing (not for use elsewhere).
 #pragma once
 
-#include "engine/fileidentity.h"
+#include "paths/fileidentity.h"
 
 #include "filelist/folderscan.h"
 

@@ -1,11 +1,13 @@
 // PushButton2_Click, "Start Converting": the batch itself is the engine's; the window lends
 // it its controls through a BatchHost. The window stays live while the batch runs.
 #include "engine/batchhost.h"
+#include "engine/conversionrun.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 
 #include <QAbstractItemModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTreeWidget>
 
 namespace eb {
@@ -15,7 +17,7 @@ class WindowBatchHost : public BatchHost {
 public:
     explicit WindowBatchHost(Form1& form) : form_(form) {
         // Any change of the list's rows or texts starts a new generation.
-        const QAbstractItemModel* model = form_.ListView1->model();
+        const QAbstractItemModel* model = form_.controls().ListView1->model();
         auto bump = [this] { ++generation_; };
         for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
             connections_.append(QObject::connect(model, signal, model, bump));
@@ -32,15 +34,15 @@ public:
 
     int entryCount() override { return form_.entryCount(); }
     QString entryText(int index) override { return form_.entryText(index); }
-    QString outputFolderText() override { return form_.Text1->text(); }
+    QString outputFolderText() override { return ui_.Text1->text(); }
     EchoTexts echoTexts() override {
-        return {form_.Text2->text(), form_.Text3->text(), form_.Text4->text(), form_.Text5->text()};
+        return {ui_.Text2->text(), ui_.Text3->text(), ui_.Text4->text(), ui_.Text5->text()};
     }
     // The bar holds whole percents: 33.33... shows as 33, 66.66... as 67.
     void setProgressValue(double percent) override {
-        form_.ProgressBar1->setValue(percent > 100.0 ? 100 : percent > 0.0 ? qRound(percent) : 0);
+        ui_.ProgressBar1->setValue(percent > 100.0 ? 100 : percent > 0.0 ? qRound(percent) : 0);
     }
-    void setProgressText(const QString& text) override { form_.ProgressBar1->setCaption(text); }
+    void setProgressText(const QString& text) override { ui_.ProgressBar1->setCaption(text); }
     void setBusy(bool busy) override {
         form_.setPointerState(busy ? PointerState::Busy : PointerState::Default);
     }
@@ -50,14 +52,38 @@ public:
 
 private:
     Form1& form_;
+    const Form1Controls& ui_ = form_.controls();
     quint64 generation_ = 0;
     QList<QMetaObject::Connection> connections_;
 };
 }  // namespace
 
+// The window's batch; one runs at a time.
+class WindowBatch : public QObject {
+public:
+    ConversionRun run;
+};
+
+void Form1::connectBatch() {
+    batch_ = adopt(std::make_unique<WindowBatch>());
+    connect(ui_.PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+}
+
 void Form1::PushButton2_Click() {
     WindowBatchHost host(*this);
-    conversion_.run(host);
+    batch_->run.run(host);
+}
+
+bool Form1::conversionRunning() const {
+    return batch_->run.isRunning();
+}
+
+// Closing the window ends the program at once. A running batch is stopped first: its tool is
+// ended, the unfinished output and the tool folder are removed, so no half-written MP3 is
+// left behind looking finished. A running folder scan ends at its next yield.
+void Form1::Form_Unload() {
+    closing_ = true;
+    batch_->run.abort();
 }
 
 }  // namespace eb

@@ -129,65 +129,66 @@ std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& lab
 // What a screen reader says for the controls whose text alone does not tell what they are.
 // Command1 holds the first focus without doing anything; it is announced as the place the
 // user is at rather than by its internal name.
-void NameForScreenReaders(Form1& form) {
-    form.Command1->setAccessibleName(Form1::tr("Top of the window"));
-    form.Command1->setAccessibleDescription(Form1::tr("Press Tab to reach the file list."));
-    form.ListView1->setAccessibleName(Form1::tr("MP3 File(s)"));
-    form.ListView1->setAccessibleDescription(form.ListView1->toolTip());
-    form.Text1->setAccessibleName(form.Frame1->title());
-    form.PushButton7->setAccessibleName(Form1::tr("Choose output folder"));
+void NameForScreenReaders(const Form1Controls& ui) {
+    ui.Command1->setAccessibleName(Form1::tr("Top of the window"));
+    ui.Command1->setAccessibleDescription(Form1::tr("Press Tab to reach the file list."));
+    ui.ListView1->setAccessibleName(Form1::tr("MP3 File(s)"));
+    ui.ListView1->setAccessibleDescription(ui.ListView1->toolTip());
+    ui.Text1->setAccessibleName(ui.Frame1->title());
+    ui.PushButton7->setAccessibleName(Form1::tr("Choose output folder"));
 }
 }  // namespace
 
 void Form1::buildControls() {
     StyleWindow(*this);
 
-    Command1 = Button(this, "Command1", QStringLiteral("Command1"));
-    Place(Command1, -720, 2640, 615, 495);
+    ui_.Command1 = Button(this, "Command1", QStringLiteral("Command1"));
+    Place(ui_.Command1, -720, 2640, 615, 495);
 
-    ListView1 = FileList(this);
+    ui_.ListView1 = FileList(this);
 
-    ProgressBar1 = new CaptionBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setCaption(tr("Progress Bar"));
-    Place(ProgressBar1, 120, 7390, 7800, 405);
+    ui_.ProgressBar1 = new CaptionBar(this);
+    ui_.ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ui_.ProgressBar1->setCaption(tr("Progress Bar"));
+    Place(ui_.ProgressBar1, 120, 7390, 7800, 405);
 
-    PushButton1 = Button(this, "PushButton1", tr("Add MP3 File(s)"));
-    Place(PushButton1, 120, 2750, 3840, 405);
-    PushButton3 = Button(this, "PushButton3", tr("Add All MP3 File(s) In Folder"));
-    Place(PushButton3, 4080, 2750, 3840, 405);
-    PushButton2 = Button(this, "PushButton2", tr("Start Converting"));
-    Place(PushButton2, 120, 6870, 7800, 405);
-    PushButton4 = Button(this, "PushButton4", tr("Clear List"));
-    Place(PushButton4, 120, 3260, 3840, 405);
-    PushButton5 = Button(this, "PushButton5", tr("Load Sample/Example Files"));
-    Place(PushButton5, 4080, 3260, 3840, 405);
+    ui_.PushButton1 = Button(this, "PushButton1", tr("Add MP3 File(s)"));
+    Place(ui_.PushButton1, 120, 2750, 3840, 405);
+    ui_.PushButton3 = Button(this, "PushButton3", tr("Add All MP3 File(s) In Folder"));
+    Place(ui_.PushButton3, 4080, 2750, 3840, 405);
+    ui_.PushButton2 = Button(this, "PushButton2", tr("Start Converting"));
+    Place(ui_.PushButton2, 120, 6870, 7800, 405);
+    ui_.PushButton4 = Button(this, "PushButton4", tr("Clear List"));
+    Place(ui_.PushButton4, 120, 3260, 3840, 405);
+    ui_.PushButton5 = Button(this, "PushButton5", tr("Load Sample/Example Files"));
+    Place(ui_.PushButton5, 4080, 3260, 3840, 405);
 
-    Frame1 = Frame(this, "Frame1", tr("Save Results To This Folder"));
-    Place(Frame1, 120, 5940, 7800, 810);
-    Text1 = Field(Frame1, "Text1");
-    Place(Text1, 240, 300, 6660, 345);
-    PushButton7 = Button(Frame1, "PushButton7", tr("..."));
-    Place(PushButton7, 6960, 300, 600, 345);
+    ui_.Frame1 = Frame(this, "Frame1", tr("Save Results To This Folder"));
+    Place(ui_.Frame1, 120, 5940, 7800, 810);
+    ui_.Text1 = Field(ui_.Frame1, "Text1");
+    Place(ui_.Text1, 240, 300, 6660, 345);
+    ui_.PushButton7 = Button(ui_.Frame1, "PushButton7", tr("..."));
+    Place(ui_.PushButton7, 6960, 300, 600, 345);
 
-    Frame2 = Frame(this, "Frame2", tr("Echo Options"));
-    Place(Frame2, 120, 3720, 7800, 2175);
-    const std::array<QLineEdit*, 4> echoFields = EchoRows(Frame2, Label1);
-    Text2 = echoFields[0];
-    Text3 = echoFields[1];
-    Text4 = echoFields[2];
-    Text5 = echoFields[3];
+    ui_.Frame2 = Frame(this, "Frame2", tr("Echo Options"));
+    Place(ui_.Frame2, 120, 3720, 7800, 2175);
+    const std::array<QLineEdit*, 4> echoFields = EchoRows(ui_.Frame2, ui_.Label1);
+    ui_.Text2 = echoFields[0];
+    ui_.Text3 = echoFields[1];
+    ui_.Text4 = echoFields[2];
+    ui_.Text5 = echoFields[3];
 
     // Tab order as drawn; frames, labels and the bar take no focus. Command1 lies off the
     // visible area and holds the first focus, so no visible control shows a caret at start.
-    ProgressBar1->setFocusPolicy(Qt::NoFocus);
+    ui_.ProgressBar1->setFocusPolicy(Qt::NoFocus);
     const std::array<QWidget*, 13> order{
-        Command1, ListView1,   PushButton1, PushButton3, PushButton2, PushButton4, PushButton5,
-        Text1,    PushButton7, Text2,       Text3,       Text4,       Text5};
+        ui_.Command1,    ui_.ListView1,   ui_.PushButton1, ui_.PushButton3, ui_.PushButton2,
+        ui_.PushButton4, ui_.PushButton5, ui_.Text1,       ui_.PushButton7, ui_.Text2,
+        ui_.Text3,       ui_.Text4,       ui_.Text5};
     for (std::size_t k = 0; k + 1 < order.size(); ++k)
         setTabOrder(order[k], order[k + 1]);
-    Command1->setFocus(Qt::OtherFocusReason);
-    NameForScreenReaders(*this);
+    ui_.Command1->setFocus(Qt::OtherFocusReason);
+    NameForScreenReaders(ui_);
 }
 
 }  // namespace eb

@@ -1,7 +1,7 @@
 // echobatch: the window.
 #include "core/usertext.h"
-#include "engine/processsetup.h"
-#include "engine/stopsignals.h"
+#include "process/processsetup.h"
+#include "process/stopsignals.h"
 #include "shell/form1.h"
 
 #include <QApplication>

@@ -14,10 +14,10 @@ void Form1::addEntries(const QStringList& paths) {
     rows.reserve(paths.size());
     for (const QString& path : paths)
         rows.append(new QTreeWidgetItem(QStringList{path}));
-    const bool updating = ListView1->updatesEnabled();
-    ListView1->setUpdatesEnabled(false);
-    ListView1->addTopLevelItems(rows);
-    ListView1->setUpdatesEnabled(updating);
+    const bool updating = ui_.ListView1->updatesEnabled();
+    ui_.ListView1->setUpdatesEnabled(false);
+    ui_.ListView1->addTopLevelItems(rows);
+    ui_.ListView1->setUpdatesEnabled(updating);
 }
 
 }  // namespace eb

@@ -4,42 +4,49 @@
 // appended in one go after the scan.
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
-#include "shell/form1.h"
+#include "filelist/ui/listadders.h"
 
 namespace eb {
 
-void Form1::PushButton3_Click() {
-    StepRunner steps(reporter(), QStringLiteral("PushButton3_Click"));
+void ListAdders::addFolder() {
+    StepRunner steps(form_.reporter(), QStringLiteral("PushButton3_Click"));
     QString extension;
     steps.step(100, [&] { extension = QStringLiteral("mp3"); });
 
     QString folder;
-    steps.step(104,
-               [&] { folder = prompter().pickFolder(tr("Please select folder:"), desktopPath()); });
+    steps.step(104, [&] {
+        folder =
+            form_.prompter().pickFolder(Form1::tr("Please select folder:"), form_.desktopPath());
+    });
     if (folder.isEmpty())
         return;
 
-    steps.step(112, [&] { setPointerState(PointerState::Busy); });
+    steps.step(112, [&] { form_.setPointerState(PointerState::Busy); });
 
     // The files of the folders collected before a failure are still added after its report.
     FolderScan scan;
     steps.step(116, [&] {
-        scan = ScanFolderFiles(folder, QStringLiteral("*.") + extension, scanYield());
+        scan = ScanFolderFiles(folder, QStringLiteral("*.") + extension, form_.scanYield());
         if (!scan.failure.isEmpty())
             throw StepError(scan.failure);
     });
     if (steps.stopped())
         return;
     steps.step(132, [&] {
-        addEntries(scan.files);
+        form_.addEntries(scan.files);
         if (!scan.passedOver.isEmpty())
-            prompter().message(PassedOverNote(scan.passedOver), Prompter::Icon::Warning);
+            form_.prompter().message(PassedOverNote(scan.passedOver), Prompter::Icon::Warning);
     });
     // The default pointer comes back, whatever showed before; only a batch that still runs
     // keeps its busy pointer, which is what keeps entries from being removed under it.
     steps.step(136, [&] {
-        setPointerState(conversionRunning() ? PointerState::Busy : PointerState::Default);
+        form_.setPointerState(form_.conversionRunning() ? PointerState::Busy
+                                                        : PointerState::Default);
     });
+}
+
+void Form1::PushButton3_Click() {
+    adders_->addFolder();
 }
 
 }  // namespace eb

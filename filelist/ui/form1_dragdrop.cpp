@@ -1,11 +1,12 @@
 // ListView1_OLEDragOver and ListView1_OLEDragDrop: files and folders dropped from a file
 // manager onto the list. A dropped file is added as it is; a dropped folder is scanned with all
 // folders below it and every admitted file of it is added, each folder scan on its own.
-#include "engine/pathhelpers.h"
 #include "filelist/folderscan.h"
 #include "filelist/listadmission.h"
-#include "shell/form1.h"
+#include "filelist/ui/listadders.h"
+#include "paths/pathhelpers.h"
 
+#include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
@@ -49,10 +50,11 @@ Qt::DropAction SafeAction(Qt::DropActions possible) {
 // large folder is scanned.
 class DropTarget : public QObject {
 public:
-    explicit DropTarget(Form1& form) : QObject(&form), form_(form) {
-        form.ListView1->setAcceptDrops(true);
-        form.ListView1->viewport()->setAcceptDrops(true);
-        form.ListView1->viewport()->installEventFilter(this);
+    DropTarget(Form1& form, QObject* owner) : QObject(owner), form_(form) {
+        QTreeWidget* list = form.controls().ListView1;
+        list->setAcceptDrops(true);
+        list->viewport()->setAcceptDrops(true);
+        list->viewport()->installEventFilter(this);
     }
 
 protected:
@@ -102,13 +104,41 @@ private:
 
 }  // namespace
 
+ListAdders::ListAdders(Form1& form) : form_(form) {
+    new DropTarget(form, this);
+}
+
 void Form1::connectFolderAdders() {
-    connect(PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
-    connect(PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
-    new DropTarget(*this);
+    adders_ = adopt(std::make_unique<ListAdders>(*this));
+    connect(ui_.PushButton1, &QPushButton::clicked, this, [this] { PushButton1_Click(); });
+    connect(ui_.PushButton3, &QPushButton::clicked, this, [this] { PushButton3_Click(); });
+    connect(ui_.PushButton5, &QPushButton::clicked, this, [this] { PushButton5_Click(); });
 }
 
 void Form1::ListView1_OLEDragOver(const QMimeData* dragged, Qt::DropAction& effect) {
+    adders_->dragOver(dragged, effect);
+}
+void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
+    adders_->drop(dragged);
+}
+
+ScanYield Form1::scanYield() {
+    return adders_->scanYield();
+}
+void Form1::setScanYieldInterval(int intervalMs) {
+    adders_->scanYieldIntervalMs = intervalMs;
+}
+
+ScanYield ListAdders::scanYield() {
+    return ScanYield{[this] {
+                         QCoreApplication::processEvents();
+                         if (form_.isClosing())
+                             throw HandlerStopped();
+                     },
+                     scanYieldIntervalMs};
+}
+
+void ListAdders::dragOver(const QMimeData* dragged, Qt::DropAction& effect) {
     if (DroppedPaths(dragged).isEmpty())
         effect = Qt::IgnoreAction;
 }
@@ -117,20 +147,20 @@ void Form1::ListView1_OLEDragOver(const QMimeData* dragged, Qt::DropAction& effe
 // stay and the next path is still taken. The pointer stays as it is, so the Delete key and
 // double-click still remove rows while a dropped folder is scanned. A folder whose scan stops short
 // is named in a message: its files found until then are added, the rest are not.
-void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
+void ListAdders::drop(const QMimeData* dragged) {
     const QStringList paths = DroppedPaths(dragged);
     if (paths.isEmpty())
         return;
     QStringList passedOver;
     for (const QString& path : paths) {
         if (!IsFolder(path)) {
-            addEntry(path);
+            form_.addEntry(path);
             continue;
         }
         QString failure;
         try {
             FolderScan scan = ScanFolderFiles(path, QStringLiteral("*"), scanYield());
-            addEntries(scan.files);
+            form_.addEntries(scan.files);
             passedOver += scan.passedOver;
             failure = scan.failure;
         } catch (const HandlerStopped&) {
@@ -139,13 +169,13 @@ void Form1::ListView1_OLEDragDrop(const QMimeData* dragged) {
             failure = QString::fromUtf8(e.what());
         }
         if (!failure.isEmpty())
-            prompter().message(tr("The folder \"%1\" could not be scanned completely "
-                                  "(%2). Only the files found before that were added.")
-                                   .arg(path, failure),
-                               Prompter::Icon::Warning);
+            form_.prompter().message(Form1::tr("The folder \"%1\" could not be scanned completely "
+                                               "(%2). Only the files found before that were added.")
+                                         .arg(path, failure),
+                                     Prompter::Icon::Warning);
     }
     if (!passedOver.isEmpty())
-        prompter().message(PassedOverNote(passedOver), Prompter::Icon::Warning);
+        form_.prompter().message(PassedOverNote(passedOver), Prompter::Icon::Warning);
 }
 
 }  // namespace eb

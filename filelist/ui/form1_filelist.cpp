@@ -6,17 +6,17 @@
 namespace eb {
 
 int Form1::entryCount() const {
-    return ListView1->topLevelItemCount();
+    return ui_.ListView1->topLevelItemCount();
 }
 
 QString Form1::entryText(int index) const {
     if (index < 1 || index > entryCount())
         throw StepError(tr("Index out of bounds"));
-    return ListView1->topLevelItem(index - 1)->text(0);
+    return ui_.ListView1->topLevelItem(index - 1)->text(0);
 }
 
 void Form1::addEntry(const QString& path) {
-    auto* row = new QTreeWidgetItem(ListView1);
+    auto* row = new QTreeWidgetItem(ui_.ListView1);
     row->setText(0, path);
 }
 

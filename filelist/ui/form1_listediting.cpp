@@ -3,8 +3,6 @@
 // changing places with it.
 #include "filelist/listediting.h"
 #include "shell/form1.h"
-#include "shell/listeventfilter.h"
-#include "shell/pointer.h"
 
 #include <QCursor>
 #include <QEvent>
@@ -15,124 +13,151 @@
 
 namespace eb {
 
-namespace {
-// Delete key and double-click: nothing while the window is busy or nothing is selected.
-void RemoveSelectedEntry(Form1& form) {
-    if (form.pointerState() == PointerState::Busy)
-        return;
-    QTreeWidget* list = form.ListView1;
-    if (list->topLevelItemCount() == 0)
-        return;
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    if (selected.isEmpty())
-        return;
-    delete list->takeTopLevelItem(list->indexOfTopLevelItem(selected.first()));
-}
-
-// The list's key presses and the mouse on its entries (the viewport) reach the handlers.
-class ListGestures : public ListEventFilter {
+// The list's editing and its reorder gesture. The list's key presses and the mouse on its
+// entries (the viewport) reach the window's handlers, which come back here.
+class ListGestures : public QObject {
 public:
-    explicit ListGestures(Form1& form) : ListEventFilter(form) {
-        form.ListView1->viewport()->setMouseTracking(true);
+    explicit ListGestures(Form1& form) : form_(form), list_(*form.controls().ListView1) {
+        list_.installEventFilter(this);
+        list_.viewport()->installEventFilter(this);
+        list_.viewport()->setMouseTracking(true);
+    }
+
+    const ListDragState& drag() const { return drag_; }
+
+    // Delete key and double-click: nothing while the window is busy or nothing is selected.
+    void removeSelected() {
+        if (form_.pointerState() == PointerState::Busy || list_.topLevelItemCount() == 0)
+            return;
+        const QList<QTreeWidgetItem*> selected = list_.selectedItems();
+        if (selected.isEmpty())
+            return;
+        delete list_.takeTopLevelItem(list_.indexOfTopLevelItem(selected.first()));
+    }
+
+    // A press on an entry: it becomes the moved entry, and the list shows the "drag.ico"
+    // pointer (read afresh each time; the arrow when it cannot be read), also while the window
+    // is busy.
+    void takeEntry() {
+        list_.viewport()->setCursor(form_.pointerImage(QStringLiteral("drag.ico")));
+        list_.setDragEnabled(false);  // entries are never dragged out of the list
+        const QList<QTreeWidgetItem*> selected = list_.selectedItems();
+        drag_.DragItem = selected.isEmpty() ? QPersistentModelIndex()
+                                            : QPersistentModelIndex(list_.model()->index(
+                                                  list_.indexOfTopLevelItem(selected.first()), 0));
+    }
+
+    void press() { drag_.Dragging = true; }
+
+    void release() {
+        drag_.Dragging = false;
+        list_.viewport()->setCursor(Qt::ArrowCursor);
+    }
+
+    // One step of the gesture. While a batch converts, the entries keep their places: the
+    // batch takes the entries by position, so a swap would make it convert one file twice and
+    // pass over another.
+    void move(const QPoint& at) {
+        if (form_.pointerState() != PointerState::Busy &&
+            form_.pointerState() != PointerState::Default)
+            form_.setPointerState(PointerState::Default);
+        if (!drag_.Dragging)
+            return;
+        drag_.HitItem = QPersistentModelIndex(list_.indexAt(at).siblingAtColumn(0));
+        if (drag_.HitItem.isValid() && drag_.DragItem.isValid() && !form_.conversionRunning())
+            swapWithHit();
+        drag_.HitItem = QPersistentModelIndex();
     }
 
 protected:
-    bool handle(Form1& form, bool onList, QEvent* event) override {
-        if (onList) {
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &list_) {
             if (event->type() == QEvent::KeyPress)
-                form.ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
+                form_.ListView1_KeyDown(static_cast<QKeyEvent*>(event)->key());
             return false;
         }
         switch (event->type()) {
             case QEvent::MouseButtonPress:
-                form.ListView1_MouseDown();
+                form_.ListView1_MouseDown();
                 break;
             case QEvent::MouseMove:
-                form.ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+                form_.ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
                 break;
             case QEvent::MouseButtonRelease:
-                form.ListView1_MouseUp();
+                form_.ListView1_MouseUp();
                 break;
             case QEvent::MouseButtonDblClick:
                 // The double-click removes; the list must not treat it as a new press on the
                 // entry that moved up into the removed one's place.
-                form.ListView1_DblClick();
+                form_.ListView1_DblClick();
                 return true;
             default:
                 break;
         }
         return false;
     }
+
+private:
+    void swapWithHit() {
+        QTreeWidgetItem* hit = list_.topLevelItem(drag_.HitItem.row());
+        QTreeWidgetItem* moved = list_.topLevelItem(drag_.DragItem.row());
+        if (!hit || !moved || hit->text(0) == moved->text(0))
+            return;
+        const QString kept = moved->text(0);
+        moved->setText(0, hit->text(0));
+        hit->setText(0, kept);
+        list_.setCurrentItem(hit);
+        drag_.DragItem = drag_.HitItem;
+        const int target =
+            ReorderScrollTarget(QCursor::pos().y(), drag_.HitItem.row() + 1, form_.entryCount());
+        if (target > 0)
+            list_.scrollToItem(list_.topLevelItem(target - 1));
+    }
+
+    Form1& form_;
+    QTreeWidget& list_;
+    ListDragState drag_;
 };
-}  // namespace
 
 void Form1::connectListEditing() {
-    new ListGestures(*this);
-    connect(ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
-    connect(PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+    gestures_ = adopt(std::make_unique<ListGestures>(*this));
+    connect(ui_.ListView1, &QAbstractItemView::pressed, this, [this] { ListView1_ItemClick(); });
+    connect(ui_.PushButton4, &QPushButton::clicked, this, [this] { PushButton4_Click(); });
+}
+
+const ListDragState& Form1::listDrag() const {
+    return gestures_->drag();
 }
 
 void Form1::ListView1_KeyDown(int key) {
     if (key == Qt::Key_Delete)  // whatever Shift, Ctrl and Alt are doing
-        RemoveSelectedEntry(*this);
+        gestures_->removeSelected();
 }
 
 void Form1::ListView1_DblClick() {
-    RemoveSelectedEntry(*this);
+    gestures_->removeSelected();
 }
 
 // "Clear List": no question and no busy test.
 void Form1::PushButton4_Click() {
     StepRunner steps(reporter(), QStringLiteral("PushButton4_Click"));
-    steps.step(100, [&] { ListView1->clear(); });
+    steps.step(100, [&] { ui_.ListView1->clear(); });
 }
 
-// A press on an entry: it becomes the moved entry, and the list shows the "drag.ico" pointer
-// (read afresh each time; the arrow when it cannot be read), also while the window is busy.
 void Form1::ListView1_ItemClick() {
-    ListView1->viewport()->setCursor(
-        PointerFileOrArrow(programFolder() + QStringLiteral("/drag.ico")));
-    ListView1->setDragEnabled(false);  // entries are never dragged out of the list
-    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
-    DragItem = selected.isEmpty() ? QPersistentModelIndex()
-                                  : QPersistentModelIndex(ListView1->model()->index(
-                                        ListView1->indexOfTopLevelItem(selected.first()), 0));
+    gestures_->takeEntry();
 }
 
 void Form1::ListView1_MouseDown() {
-    Dragging = true;
+    gestures_->press();
 }
 
 void Form1::ListView1_MouseUp() {
-    Dragging = false;
-    ListView1->viewport()->setCursor(Qt::ArrowCursor);
+    gestures_->release();
 }
 
-// One step of the gesture. While a batch converts, the entries keep their places: the batch
-// takes the entries by position, so a swap would make it convert one file twice and pass
-// over another.
 void Form1::ListView1_MouseMove(const QPoint& at) {
-    if (pointerState() != PointerState::Busy && pointerState() != PointerState::Default)
-        setPointerState(PointerState::Default);
-    if (!Dragging)
-        return;
-    HitItem = QPersistentModelIndex(ListView1->indexAt(at).siblingAtColumn(0));
-    if (HitItem.isValid() && DragItem.isValid() && !conversionRunning()) {
-        QTreeWidgetItem* hit = ListView1->topLevelItem(HitItem.row());
-        QTreeWidgetItem* moved = ListView1->topLevelItem(DragItem.row());
-        if (hit && moved && hit->text(0) != moved->text(0)) {
-            const QString kept = moved->text(0);
-            moved->setText(0, hit->text(0));
-            hit->setText(0, kept);
-            ListView1->setCurrentItem(hit);
-            DragItem = HitItem;
-            const int target =
-                ReorderScrollTarget(QCursor::pos().y(), HitItem.row() + 1, entryCount());
-            if (target > 0)
-                ListView1->scrollToItem(ListView1->topLevelItem(target - 1));
-        }
-    }
-    HitItem = QPersistentModelIndex();
+    gestures_->move(at);
 }
 
 }  // namespace eb

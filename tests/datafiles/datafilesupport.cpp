@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QWidget>
 #include <QtEndian>
 
 namespace ebtest {
@@ -33,25 +32,6 @@ IconHeader readIconHeader(const QByteArray& bytes) {
     h.field1 = qFromLittleEndian<quint16>(bytes.constData() + 10);
     h.field2 = qFromLittleEndian<quint16>(bytes.constData() + 12);
     return h;
-}
-
-namespace {
-QStringList g_messages;
-void collectMessage(QtMsgType, const QMessageLogContext&, const QString& text) {
-    g_messages << text;
-}
-}  // namespace
-
-QStringList applySheet(QWidget* form, const QString& sheet) {
-    g_messages.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
-    form->setStyleSheet(sheet);
-    form->ensurePolished();
-    for (QWidget* child : form->findChildren<QWidget*>())
-        child->ensurePolished();
-    form->grab();
-    qInstallMessageHandler(previous);
-    return g_messages;
 }
 
 int installBuild(const QString& prefix, const QString& destDir, QByteArray* log) {

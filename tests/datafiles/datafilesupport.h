@@ -1,12 +1,10 @@
 // Helpers for the data file tests: where the files are, the fixed header of icon and cursor
-// files, applying a style sheet while catching Qt's messages, and installing the build tree.
+// files, and installing the build tree.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-class QWidget;
 
 namespace ebtest {
 
@@ -25,10 +23,6 @@ struct IconHeader {
     int field2 = -1;
 };
 IconHeader readIconHeader(const QByteArray& bytes);
-
-// Applies a style sheet to the window and lets every control take it; returns the messages
-// Qt logged meanwhile.
-QStringList applySheet(QWidget* form, const QString& sheet);
 
 // Runs `cmake --install` on this build tree into `prefix`, staged under `destDir` when it is
 // not empty; returns the exit code (-1 when cmake did not run or crashed) and its output.

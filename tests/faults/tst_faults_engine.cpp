@@ -5,8 +5,8 @@
 #include "core/steps.h"
 #include "engine/batchhost.h"
 #include "engine/conversionrun.h"
-#include "engine/pathhelpers.h"
 #include "faultscene.h"
+#include "paths/pathhelpers.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

@@ -3,8 +3,8 @@
 // is the input's name up to its last "." followed by ".mp3".
 #include "core/steps.h"
 #include "engine/outputpath.h"
-#include "engine/pathhelpers.h"
 #include "fuzzsupport.h"
+#include "paths/pathhelpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The folder text ends at the first line break; the input path is the rest.

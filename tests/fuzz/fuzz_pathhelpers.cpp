@@ -1,8 +1,8 @@
 // The text path helpers on any text: FileNameOf is the part after the last "/" and never
 // throws; StripExtension cuts at the last "." or throws StepError with the platform's wording.
 #include "core/steps.h"
-#include "engine/pathhelpers.h"
 #include "fuzzsupport.h"
+#include "paths/pathhelpers.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = ebfuzz::Text(ebfuzz::Bytes(data, size));

@@ -3,9 +3,9 @@
 // give the same bytes back) or holds a control character, a C1 control or "?". The lossless
 // reading of names keeps every byte: encoding it back gives the same bytes, and it marks
 // exactly the names that are not well-formed.
-#include "engine/pathtext.h"
 #include "filelist/namematch.h"
 #include "fuzzsupport.h"
+#include "paths/pathtext.h"
 
 #include <QList>
 #include <QStringDecoder>

@@ -99,13 +99,14 @@ private slots:
         Form1 form(&prompter);
         for (int i = 0; i < files; ++i)
             form.addEntry(scratch_.path() + QStringLiteral("/missing%1.mp3").arg(i));
-        form.Text1->setText(folderExists ? scratch(QStringLiteral("out-checks"))
-                                         : scratch_.path() + QStringLiteral("/no/such/folder"));
+        form.controls().Text1->setText(folderExists
+                                           ? scratch(QStringLiteral("out-checks"))
+                                           : scratch_.path() + QStringLiteral("/no/such/folder"));
         const QStringList tempBefore = tempEntries();
-        QSignalSpy values(form.ProgressBar1, &QProgressBar::valueChanged);
-        QSignalSpy captions(form.ProgressBar1, &CaptionBar::captionChanged);
+        QSignalSpy values(form.controls().ProgressBar1, &QProgressBar::valueChanged);
+        QSignalSpy captions(form.controls().ProgressBar1, &CaptionBar::captionChanged);
 
-        QTest::mouseClick(form.PushButton2, Qt::LeftButton);
+        QTest::mouseClick(form.controls().PushButton2, Qt::LeftButton);
 
         QCOMPARE(prompter.texts(), QStringList{message});
         QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::None);
@@ -128,32 +129,33 @@ private slots:
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
         prompter.fileChoices << ebtest::FileChoice{in, names};
-        QTest::mouseClick(form.PushButton1, Qt::LeftButton);
+        QTest::mouseClick(form.controls().PushButton1, Qt::LeftButton);
         QCOMPARE(form.entryCount(), 3);
-        form.Text1->setText(out);  // no final "/": the output path adds one
+        form.controls().Text1->setText(out);  // no final "/": the output path adds one
         const QStringList tempBefore = tempEntries();
 
-        QSignalSpy values(form.ProgressBar1, &QProgressBar::valueChanged);
+        QSignalSpy values(form.controls().ProgressBar1, &QProgressBar::valueChanged);
         QStringList captions;
         QList<PointerState> pointers;
         bool editQueued = false;
-        connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            captions << c;
-            pointers << form.pointerState();
-            if (!editQueued && c.startsWith(QStringLiteral("Please wait"))) {
-                // The window stays live: an edit made now is handled during the batch.
-                editQueued = true;
-                QMetaObject::invokeMethod(
-                    &form, [&] { form.Text3->setText(QStringLiteral("0.6")); },
-                    Qt::QueuedConnection);
-            }
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    captions << c;
+                    pointers << form.pointerState();
+                    if (!editQueued && c.startsWith(QStringLiteral("Please wait"))) {
+                        // The window stays live: an edit made now is handled during the batch.
+                        editQueued = true;
+                        QMetaObject::invokeMethod(
+                            &form, [&] { form.controls().Text3->setText(QStringLiteral("0.6")); },
+                            Qt::QueuedConnection);
+                    }
+                });
         QString text3WhenDone;
         prompter.onMessage = [&](const ebtest::Box&) {
             text3WhenDone = SettingsStore::read(QStringLiteral("Text3"), QString()).valueOr({});
         };
 
-        QTest::mouseClick(form.PushButton2, Qt::LeftButton);
+        QTest::mouseClick(form.controls().PushButton2, Qt::LeftButton);
 
         QList<int> seen;
         for (const auto& v : values)
@@ -168,8 +170,8 @@ private slots:
         QVERIFY(countsOk);
         QCOMPARE(pointers.first(), PointerState::Busy);
         QCOMPARE(form.pointerState(), PointerState::Default);
-        QCOMPARE(form.ProgressBar1->value(), 0);
-        QCOMPARE(form.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form.controls().ProgressBar1->value(), 0);
+        QCOMPARE(form.controls().ProgressBar1->text(), QStringLiteral("Progress Bar"));
         QCOMPARE(prompter.texts(), QStringList{"Done."});
         QCOMPARE(text3WhenDone, QStringLiteral("0.6"));
 
@@ -194,11 +196,12 @@ private slots:
         Form1 form(&prompter);
         form.addEntry(in + QStringLiteral("/a.mp3"));
         form.addEntry(in + QStringLiteral("/b.mp3"));
-        form.Text1->setText(out + QLatin1Char('/'));
-        connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (c == QStringLiteral("Please wait.. 1"))
-                form.ListView1->clear();
-        });
+        form.controls().Text1->setText(out + QLatin1Char('/'));
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (c == QStringLiteral("Please wait.. 1"))
+                        form.controls().ListView1->clear();
+                });
 
         form.PushButton2_Click();
 
@@ -218,7 +221,7 @@ private slots:
         QVERIFY(QFile::exists(out + QStringLiteral("/a.mp3")));
         QVERIFY(!QFile::exists(out + QStringLiteral("/b.mp3")));
         QCOMPARE(form.pointerState(), PointerState::Default);
-        QCOMPARE(form.ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form.controls().ProgressBar1->text(), QStringLiteral("Progress Bar"));
     }
 
     void secondPressIsRefused() {
@@ -228,13 +231,14 @@ private slots:
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
         form.addEntry(in + QStringLiteral("/solo.mp3"));
-        form.Text1->setText(out);
+        form.controls().Text1->setText(out);
         int presses = 0;
-        connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (c == QStringLiteral("Please wait.. 1") && presses++ == 0)
-                QMetaObject::invokeMethod(form.PushButton2, &QPushButton::click,
-                                          Qt::QueuedConnection);
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (c == QStringLiteral("Please wait.. 1") && presses++ == 0)
+                        QMetaObject::invokeMethod(form.controls().PushButton2, &QPushButton::click,
+                                                  Qt::QueuedConnection);
+                });
         form.PushButton2_Click();
         QCOMPARE(prompter.boxes.size(), 2);
         QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);  // refused while running
@@ -255,19 +259,20 @@ private slots:
         Form1 form(&prompter);
         form.addEntry(in + QStringLiteral("/long.mp3"));
         form.addEntry(in + QStringLiteral("/next.mp3"));
-        form.Text1->setText(out);
+        form.controls().Text1->setText(out);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         const QStringList tempBefore = tempEntries();
-        connect(form.ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (c == QStringLiteral("Please wait.. 3"))
-                QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
-        });
+        connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (c == QStringLiteral("Please wait.. 3"))
+                        QMetaObject::invokeMethod(&form, &QWidget::close, Qt::QueuedConnection);
+                });
 
         // As in the program: the click arrives through the event loop, which the last
         // window's closing ends. A loop still running after a minute fails the test.
         QGuiApplication::setQuitOnLastWindowClosed(true);
-        QTimer::singleShot(0, form.PushButton2, &QPushButton::click);
+        QTimer::singleShot(0, form.controls().PushButton2, &QPushButton::click);
         QTimer::singleShot(60000, qApp, [] { QCoreApplication::exit(1); });
         const int loopResult = QApplication::exec();
         QGuiApplication::setQuitOnLastWindowClosed(false);

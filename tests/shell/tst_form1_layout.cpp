@@ -76,7 +76,7 @@ private slots:
             QCOMPARE(label->height(), drawn.height());
             QVERIFY(label->width() >= drawn.width());
             QVERIFY(label->width() >= label->sizeHint().width());
-            QVERIFY(label->geometry().right() < form_->Text2->x());
+            QVERIFY(label->geometry().right() < form_->controls().Text2->x());
             return;
         }
         QCOMPARE(control->geometry(), drawn);
@@ -93,33 +93,36 @@ private slots:
         QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form_->palette().color(QPalette::Window), QColor(Qt::white));
         // The off-screen button lies wholly left of the client area.
-        QVERIFY(form_->Command1->geometry().right() < 0);
+        QVERIFY(form_->controls().Command1->geometry().right() < 0);
     }
 
     void captionsAsWritten() {
-        QCOMPARE(form_->Command1->text(), QStringLiteral("Command1"));
-        QCOMPARE(form_->PushButton1->text(), QStringLiteral("Add MP3 File(s)"));
-        QCOMPARE(form_->PushButton2->text(), QStringLiteral("Start Converting"));
-        QCOMPARE(form_->PushButton3->text(), QStringLiteral("Add All MP3 File(s) In Folder"));
-        QCOMPARE(form_->PushButton4->text(), QStringLiteral("Clear List"));
-        QCOMPARE(form_->PushButton5->text(), QStringLiteral("Load Sample/Example Files"));
-        QCOMPARE(form_->PushButton7->text(), QStringLiteral("..."));
-        QCOMPARE(form_->Frame1->title(), QStringLiteral("Save Results To This Folder"));
-        QCOMPARE(form_->Frame2->title(), QStringLiteral("Echo Options"));
+        QCOMPARE(form_->controls().Command1->text(), QStringLiteral("Command1"));
+        QCOMPARE(form_->controls().PushButton1->text(), QStringLiteral("Add MP3 File(s)"));
+        QCOMPARE(form_->controls().PushButton2->text(), QStringLiteral("Start Converting"));
+        QCOMPARE(form_->controls().PushButton3->text(),
+                 QStringLiteral("Add All MP3 File(s) In Folder"));
+        QCOMPARE(form_->controls().PushButton4->text(), QStringLiteral("Clear List"));
+        QCOMPARE(form_->controls().PushButton5->text(),
+                 QStringLiteral("Load Sample/Example Files"));
+        QCOMPARE(form_->controls().PushButton7->text(), QStringLiteral("..."));
+        QCOMPARE(form_->controls().Frame1->title(), QStringLiteral("Save Results To This Folder"));
+        QCOMPARE(form_->controls().Frame2->title(), QStringLiteral("Echo Options"));
         const QStringList labels{QStringLiteral("Gain-In:"), QStringLiteral("Gain-Out:"),
                                  QStringLiteral("Delay:"), QStringLiteral("Decay:")};
         for (int k = 0; k < 4; ++k)
-            QCOMPARE(form_->Label1[static_cast<std::size_t>(k)]->text(), labels[k]);
-        QCOMPARE(form_->ProgressBar1->text(), QStringLiteral("Progress Bar"));
-        QCOMPARE(form_->ProgressBar1->value(), 0);
-        QCOMPARE(form_->ProgressBar1->minimum(), 0);
-        QCOMPARE(form_->ProgressBar1->maximum(), 100);
+            QCOMPARE(form_->controls().Label1[static_cast<std::size_t>(k)]->text(), labels[k]);
+        QCOMPARE(form_->controls().ProgressBar1->text(), QStringLiteral("Progress Bar"));
+        QCOMPARE(form_->controls().ProgressBar1->value(), 0);
+        QCOMPARE(form_->controls().ProgressBar1->minimum(), 0);
+        QCOMPARE(form_->controls().ProgressBar1->maximum(), 100);
     }
 
     void fontsAreArialBold() {
         for (QWidget* w : form_->findChildren<QWidget*>()) {
             if (!qobject_cast<QPushButton*>(w) && !qobject_cast<QLineEdit*>(w) &&
-                !qobject_cast<QLabel*>(w) && !qobject_cast<QGroupBox*>(w) && w != form_->ListView1)
+                !qobject_cast<QLabel*>(w) && !qobject_cast<QGroupBox*>(w) &&
+                w != form_->controls().ListView1)
                 continue;
             const bool isButton = qobject_cast<QPushButton*>(w) != nullptr;
             QCOMPARE(w->font().family(), QStringLiteral("Arial"));
@@ -129,7 +132,7 @@ private slots:
     }
 
     void listHasItsOneColumn() {
-        QTreeWidget* list = form_->ListView1;
+        QTreeWidget* list = form_->controls().ListView1;
         QCOMPARE(list->columnCount(), 1);
         QCOMPARE(list->headerItem()->text(0), QStringLiteral("MP3 File(s)"));
         QVERIFY(!list->isHeaderHidden());
@@ -143,7 +146,7 @@ private slots:
 
     // Command1 holds the first focus; Tab then walks the list, the buttons and the fields.
     void tabOrderAsDrawn() {
-        QCOMPARE(QApplication::focusWidget(), form_->Command1);
+        QCOMPARE(QApplication::focusWidget(), form_->controls().Command1);
         QStringList visited;
         for (int k = 0; k < 13; ++k) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -156,23 +159,24 @@ private slots:
     }
 
     void captionShowsPercentSignsAsTheyAre() {
-        form_->ProgressBar1->setCaption(QStringLiteral("Processing: 100%p %v mix.mp3"));
-        QCOMPARE(form_->ProgressBar1->text(), QStringLiteral("Processing: 100%p %v mix.mp3"));
-        form_->ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
+        form_->controls().ProgressBar1->setCaption(QStringLiteral("Processing: 100%p %v mix.mp3"));
+        QCOMPARE(form_->controls().ProgressBar1->text(),
+                 QStringLiteral("Processing: 100%p %v mix.mp3"));
+        form_->controls().ProgressBar1->setCaption(QStringLiteral("Progress Bar"));
     }
 
     void pointerStateShowsOverEveryControl() {
         form_->setPointerState(PointerState::Busy);
         QCOMPARE(form_->pointerState(), PointerState::Busy);
         QCOMPARE(form_->cursor().shape(), Qt::WaitCursor);
-        QCOMPARE(form_->Text2->cursor().shape(), Qt::WaitCursor);
-        QCOMPARE(form_->PushButton1->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(form_->controls().Text2->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(form_->controls().PushButton1->cursor().shape(), Qt::WaitCursor);
         form_->setPointerState(PointerState::Custom);  // no image loaded: the arrow
-        QCOMPARE(form_->PushButton1->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form_->controls().PushButton1->cursor().shape(), Qt::ArrowCursor);
         form_->setPointerState(PointerState::Default);
         QCOMPARE(form_->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(form_->Text2->cursor().shape(), Qt::IBeamCursor);
-        QVERIFY(!form_->PushButton1->testAttribute(Qt::WA_SetCursor));
+        QCOMPARE(form_->controls().Text2->cursor().shape(), Qt::IBeamCursor);
+        QVERIFY(!form_->controls().PushButton1->testAttribute(Qt::WA_SetCursor));
     }
 };
 

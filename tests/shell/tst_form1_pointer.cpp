@@ -42,7 +42,7 @@ QWidget* control(Form1& form, const QString& name) {
     if (name == QLatin1String("Form1"))
         return &form;
     if (name == QLatin1String("ListView1"))
-        return form.ListView1->viewport();
+        return form.controls().ListView1->viewport();
     return form.findChild<QWidget*>(name);
 }
 }  // namespace
@@ -109,15 +109,15 @@ private slots:
     // button is not the window background's.
     void movesCountForTheControlUnderThePointerOnly() {
         form_->setPointerState(PointerState::Custom);
-        hover(form_->Label1[1]);
-        hover(form_->Text3);
+        hover(form_->controls().Label1[1]);
+        hover(form_->controls().Text3);
         QCOMPARE(form_->pointerState(), PointerState::Custom);
-        hover(form_->PushButton7);
+        hover(form_->controls().PushButton7);
         QCOMPARE(form_->pointerState(), PointerState::Custom);
         // The frame's own area (its caption) does count.
-        hover(form_->Frame1, QPoint(4, 4));
+        hover(form_->controls().Frame1, QPoint(4, 4));
         QCOMPARE(form_->pointerState(), PointerState::Default);
-        hover(form_->PushButton2);
+        hover(form_->controls().PushButton2);
         QCOMPARE(form_->pointerState(), PointerState::Custom);
     }
 
@@ -125,29 +125,30 @@ private slots:
     // pointer back in the default state, the hourglass while busy.
     void statesAreShownOverTheWholeWindow() {
         const QCursor hand = LoadPointerFile(folder_.file(QStringLiteral("HAND-M.CUR")));
-        hover(form_->PushButton1);
-        for (QWidget* w : std::initializer_list<QWidget*>{form_.get(), form_->PushButton3,
-                                                          form_->Text2, form_->Frame2}) {
+        hover(form_->controls().PushButton1);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{form_.get(), form_->controls().PushButton3,
+                                             form_->controls().Text2, form_->controls().Frame2}) {
             QCOMPARE(w->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(w->cursor().hotSpot(), hand.hotSpot());
         }
         hover(form_.get(), QPoint(2, form_->height() - 2));
         QCOMPARE(form_->cursor().shape(), Qt::ArrowCursor);
-        QCOMPARE(form_->Text1->cursor().shape(), Qt::IBeamCursor);
-        QCOMPARE(form_->PushButton1->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form_->controls().Text1->cursor().shape(), Qt::IBeamCursor);
+        QCOMPARE(form_->controls().PushButton1->cursor().shape(), Qt::ArrowCursor);
         form_->setPointerState(PointerState::Busy);
-        hover(form_->PushButton1);
-        QCOMPARE(form_->PushButton1->cursor().shape(), Qt::WaitCursor);
-        QCOMPARE(form_->Text1->cursor().shape(), Qt::WaitCursor);
+        hover(form_->controls().PushButton1);
+        QCOMPARE(form_->controls().PushButton1->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(form_->controls().Text1->cursor().shape(), Qt::WaitCursor);
     }
 
     // Without a hand image the custom state shows the arrow.
     void noHandImageShowsTheArrow() {
         ebtest::ProgramFolder empty;
         Form1 plain(empty.startup(), &prompter_);
-        hover(plain.PushButton5);
+        hover(plain.controls().PushButton5);
         QCOMPARE(plain.pointerState(), PointerState::Custom);
-        QCOMPARE(plain.PushButton5->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(plain.controls().PushButton5->cursor().shape(), Qt::ArrowCursor);
     }
 
     // Files that are not pointers are refused, never half-used.

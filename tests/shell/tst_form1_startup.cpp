@@ -51,9 +51,9 @@ void verifyWindowIsComplete(const Form1& form, const QString& outputFolder) {
     QCOMPARE(form.windowTitle(), ProductName());
     QVERIFY(!form.windowIcon().isNull());
     QCOMPARE(AppTitle(), QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
-    QCOMPARE(form.ListView1->columnCount(), 1);
-    QCOMPARE(form.ListView1->headerItem()->text(0), QStringLiteral("MP3 File(s)"));
-    QCOMPARE(form.ListView1->columnWidth(0), 467);  // 7000 twips
+    QCOMPARE(form.controls().ListView1->columnCount(), 1);
+    QCOMPARE(form.controls().ListView1->headerItem()->text(0), QStringLiteral("MP3 File(s)"));
+    QCOMPARE(form.controls().ListView1->columnWidth(0), 467);  // 7000 twips
     QCOMPARE(ebtest::shownFields(form), ebtest::defaultFields(outputFolder));
 }
 
@@ -104,7 +104,8 @@ private slots:
                  ebtest::defaultFields(QStringLiteral("/home/someone/Desktop/")));
         QVERIFY(prompter.boxes.isEmpty());
         QCOMPARE(form.styleSheet(), QString());
-        QCOMPARE(background(form.Frame1), QColor(Qt::white));  // no skin: the design colour
+        QCOMPARE(background(form.controls().Frame1),
+                 QColor(Qt::white));  // no skin: the design colour
     }
 
     // Stored texts are shown as stored, without any test; also a decimal comma written into
@@ -165,9 +166,11 @@ private slots:
         const QColor face = QGuiApplication::palette().color(QPalette::Button);
         QVERIFY(face != QColor(Qt::white));
         for (const QWidget* w : std::initializer_list<const QWidget*>{
-                 &form, form.Frame1, form.Frame2, form.Label1[0], form.Label1[3]})
+                 &form, form.controls().Frame1, form.controls().Frame2, form.controls().Label1[0],
+                 form.controls().Label1[3]})
             QCOMPARE(background(w), face);
-        QCOMPARE(form.PushButton1->palette().color(QPalette::ButtonText), QColor(0x20, 0x30, 0x40));
+        QCOMPARE(form.controls().PushButton1->palette().color(QPalette::ButtonText),
+                 QColor(0x20, 0x30, 0x40));
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
     }
 
@@ -182,7 +185,7 @@ private slots:
         QVERIFY2(prompter.boxes.isEmpty(), qPrintable(prompter.texts().join(u'|')));
         QCOMPARE(form.styleSheet(),
                  QString::fromUtf8(ebtest::readFile(folder.file(QStringLiteral("x/o.cjs")))));
-        QVERIFY(form.Frame1->palette().color(QPalette::Window) != QColor(Qt::white));
+        QVERIFY(form.controls().Frame1->palette().color(QPalette::Window) != QColor(Qt::white));
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
     }
 
@@ -223,7 +226,7 @@ private slots:
         Form1 form(folder.startup(), &prompter);
         QVERIFY(prompter.boxes.isEmpty());
         QCOMPARE(form.styleSheet(), present ? QString::fromUtf8(sheet) : QString());
-        QCOMPARE(background(form.Frame2) != QColor(Qt::white), present);
+        QCOMPARE(background(form.controls().Frame2) != QColor(Qt::white), present);
     }
 
     // A sheet that cannot be taken is reported as line 100; the colours set before stay, the
@@ -246,7 +249,8 @@ private slots:
         QVERIFY2(prompter.boxes[0].text.contains(why), qPrintable(prompter.boxes[0].text));
         QCOMPARE(prompter.boxes[0].title, QStringLiteral("Application Error"));
         QCOMPARE(form.styleSheet(), QString());
-        QCOMPARE(background(form.Frame1), QGuiApplication::palette().color(QPalette::Button));
+        QCOMPARE(background(form.controls().Frame1),
+                 QGuiApplication::palette().color(QPalette::Button));
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -293,9 +297,9 @@ private slots:
         Form1 form(folder.startup(), &prompter);
         QVERIFY(prompter.boxes.isEmpty());
         form.setPointerState(PointerState::Custom);
-        QCOMPARE(form.PushButton1->cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(form.PushButton1->cursor().hotSpot(), *hotspot);
-        QVERIFY(!form.PushButton1->cursor().pixmap().isNull());
+        QCOMPARE(form.controls().PushButton1->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(form.controls().PushButton1->cursor().hotSpot(), *hotspot);
+        QVERIFY(!form.controls().PushButton1->cursor().pixmap().isNull());
     }
 
     void cursorFileHotspot_data() {
@@ -347,7 +351,7 @@ private slots:
         QCOMPARE(reportedLines(prompter), lines);
         form.PushButton1_MouseMove();
         QCOMPARE(form.pointerState(), PointerState::Custom);
-        QCOMPARE(form.PushButton1->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form.controls().PushButton1->cursor().shape(), Qt::ArrowCursor);
         verifyWindowIsComplete(form, QStringLiteral("/tmp/desk/"));
     }
 

@@ -23,8 +23,9 @@ QStringList rows(const eb::Form1& form) {
 }
 
 QStringList shownFields(const eb::Form1& form) {
-    return {form.Text1->text(), form.Text2->text(), form.Text3->text(), form.Text4->text(),
-            form.Text5->text()};
+    return {form.controls().Text1->text(), form.controls().Text2->text(),
+            form.controls().Text3->text(), form.controls().Text4->text(),
+            form.controls().Text5->text()};
 }
 
 QStringList storedFields() {
@@ -71,7 +72,7 @@ VanishAfterListing::~VanishAfterListing() {
 
 VanishingTree::VanishingTree(eb::Form1& form, const QString& suffix)
     : root(tmp.filePath(QStringLiteral("A"))) {
-    form.scanYieldIntervalMs = 0;
+    form.setScanYieldInterval(0);
     const QStringList kept{"a", "B/b", "C/c", "B/D/d"};
     QStringList all = kept;
     all << QStringLiteral("C/E/e");

@@ -49,7 +49,7 @@ private slots:
         Form1 form(&prompter);
         form.addEntry(QStringLiteral("/before.mp3"));
         prompter.folderChoices << music_;
-        QTest::mouseClick(form.PushButton3, Qt::LeftButton);
+        QTest::mouseClick(form.controls().PushButton3, Qt::LeftButton);
         const QStringList tree =
             under(music_, {"a.mp3", "B.MP3", "track2.mp3", "track10.mp3", ".hid/w.mp3",
                            "sub1/x.mp3", "sub2/y.Mp3", "sub1/deep/z.mp3"});
@@ -141,7 +141,7 @@ private slots:
         ScriptedPrompter prompter;
         Form1 form(&prompter);
         form.show();
-        form.scanYieldIntervalMs = 0;
+        form.setScanYieldInterval(0);
         prompter.folderChoices << a;
         QTimer::singleShot(0, &form, &QWidget::close);
         form.PushButton3_Click();
@@ -161,7 +161,7 @@ private slots:
         Form1 form(Form1Startup{program.path(), {}, {}}, &prompter);
         prompter.yesNoAnswers << false << false;
         form.PushButton5_Click();
-        QTest::mouseClick(form.PushButton5, Qt::LeftButton);
+        QTest::mouseClick(form.controls().PushButton5, Qt::LeftButton);
         const QStringList once =
             under(samples, {".hidden.mp3", "a.mp3", "b.mp3", "read me.txt", "~x.mp3"});
         QCOMPARE(rows(form), once + once);

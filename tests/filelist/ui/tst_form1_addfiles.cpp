@@ -57,7 +57,7 @@ private slots:
         ebtest::ScriptedPrompter prompter;
         Form1 form(&prompter);
         prompter.fileChoices << ebtest::FileChoice{folder, names};
-        QTest::mouseClick(form.PushButton1, Qt::LeftButton);
+        QTest::mouseClick(form.controls().PushButton1, Qt::LeftButton);
         QCOMPARE(rows(form), expected);
         QCOMPARE(prompter.dialogTitles,
                  QStringList({"Add File(s) - Hold Ctrl to select multiple files"}));

@@ -34,7 +34,7 @@ struct Drag {
 Drag dragOnto(Form1& form, const QMimeData& data,
               Qt::DropActions possible = Qt::CopyAction | Qt::MoveAction,
               Qt::DropAction proposed = Qt::CopyAction, const QMimeData* dropped = nullptr) {
-    QWidget* target = form.ListView1->viewport();
+    QWidget* target = form.controls().ListView1->viewport();
     const QPoint at(20, 20);
     Drag drag;
     QDragEnterEvent enter(at, possible, &data, Qt::LeftButton, Qt::NoModifier);
@@ -209,11 +209,11 @@ private slots:
         ScriptedPrompter prompter;
         Form1 form(&prompter);
         form.addEntry(QStringLiteral("/x/first.mp3"));
-        form.ListView1->topLevelItem(0)->setSelected(true);
+        form.controls().ListView1->topLevelItem(0)->setSelected(true);
         form.setPointerState(PointerState::Custom);
         QMimeData data;
         data.setUrls(localUrls({at("F")}));
-        PointerProbe probe(form, form.ListView1);
+        PointerProbe probe(form, form.controls().ListView1);
         QTimer::singleShot(0, &form, [&] { form.ListView1_KeyDown(Qt::Key_Delete); });
         form.ListView1_OLEDragDrop(&data);
         QCOMPARE(probe.seen, std::optional(PointerState::Custom));

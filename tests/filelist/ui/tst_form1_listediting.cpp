@@ -20,17 +20,19 @@ using ebtest::rows;
 
 namespace {
 QString selectedText(const Form1& form) {
-    const QList<QTreeWidgetItem*> s = form.ListView1->selectedItems();
+    const QList<QTreeWidgetItem*> s = form.controls().ListView1->selectedItems();
     return s.isEmpty() ? QString() : s.first()->text(0);
 }
 
 // The centre of entry `index` (1-based) in the list's entry area.
 QPoint entryCentre(const Form1& form, int index) {
-    return form.ListView1->visualItemRect(form.ListView1->topLevelItem(index - 1)).center();
+    return form.controls()
+        .ListView1->visualItemRect(form.controls().ListView1->topLevelItem(index - 1))
+        .center();
 }
 
 void mouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
-    QWidget* area = form.ListView1->viewport();
+    QWidget* area = form.controls().ListView1->viewport();
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, QPointF(at), QPointF(area->mapToGlobal(at)), button, held,
                       Qt::NoModifier);
@@ -59,7 +61,8 @@ class TestForm1ListEditing : public QObject {
             form_->addEntry(QStringLiteral("/music/e%1.mp3").arg(i));
     }
     void select(int index) {
-        form_->ListView1->setCurrentItem(form_->ListView1->topLevelItem(index - 1));
+        form_->controls().ListView1->setCurrentItem(
+            form_->controls().ListView1->topLevelItem(index - 1));
     }
 
 private slots:
@@ -96,8 +99,9 @@ private slots:
         QFETCH(QStringList, left);
         fill(5);
         select(3);
-        form_->ListView1->setFocus();
-        QTest::keyClick(form_->ListView1, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        form_->controls().ListView1->setFocus();
+        QTest::keyClick(form_->controls().ListView1, Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
         QCOMPARE(rows(*form_), left);
         QVERIFY(prompter_.boxes.isEmpty());
     }
@@ -162,7 +166,7 @@ private slots:
         fill(count);
         if (busy)
             form_->setPointerState(PointerState::Busy);
-        QTest::mouseClick(form_->PushButton4, Qt::LeftButton);
+        QTest::mouseClick(form_->controls().PushButton4, Qt::LeftButton);
         QCOMPARE(form_->entryCount(), 0);
         QVERIFY(prompter_.boxes.isEmpty());
     }
@@ -171,26 +175,26 @@ private slots:
     // as entry 3. The list shows "drag.ico" during the gesture and the arrow after it.
     void reorderCarriesTheEntryDown() {
         fill(5);
-        const QCursor before = form_->ListView1->viewport()->cursor();
+        const QCursor before = form_->controls().ListView1->viewport()->cursor();
         mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
-        QVERIFY(form_->Dragging);
-        QCOMPARE(form_->DragItem.row(), 0);
-        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
-        QVERIFY(!form_->ListView1->dragEnabled());
+        QVERIFY(form_->listDrag().Dragging);
+        QCOMPARE(form_->listDrag().DragItem.row(), 0);
+        QCOMPARE(form_->controls().ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
+        QVERIFY(!form_->controls().ListView1->dragEnabled());
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 1), Qt::LeftButton);  // itself
         QCOMPARE(form_->entryText(1), QStringLiteral("/music/e1.mp3"));
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 3), Qt::LeftButton);
-        QVERIFY(!form_->HitItem.isValid());  // cleared after each step
+        QVERIFY(!form_->listDrag().HitItem.isValid());  // cleared after each step
         mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 3), Qt::NoButton);
 
         QCOMPARE(rows(*form_), QStringList({"/music/e2.mp3", "/music/e3.mp3", "/music/e1.mp3",
                                             "/music/e4.mp3", "/music/e5.mp3"}));
         QCOMPARE(selectedText(*form_), QStringLiteral("/music/e1.mp3"));
-        QCOMPARE(form_->ListView1->currentIndex().row(), 2);
-        QCOMPARE(form_->DragItem.row(), 2);  // kept after the release
-        QVERIFY(!form_->Dragging);
-        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form_->controls().ListView1->currentIndex().row(), 2);
+        QCOMPARE(form_->listDrag().DragItem.row(), 2);  // kept after the release
+        QVERIFY(!form_->listDrag().Dragging);
+        QCOMPARE(form_->controls().ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
         Q_UNUSED(before);
     }
 
@@ -230,9 +234,9 @@ private slots:
         fill(2);
         form_->setPointerState(PointerState::Busy);
         mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
-        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(form_->controls().ListView1->viewport()->cursor().shape(), Qt::BitmapCursor);
         mouse(*form_, QEvent::MouseButtonRelease, entryCentre(*form_, 1), Qt::NoButton);
-        QCOMPARE(form_->ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(form_->controls().ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(form_->pointerState(), PointerState::Busy);
     }
 
@@ -245,7 +249,7 @@ private slots:
         plain.addEntry(QStringLiteral("/a.mp3"));
         plain.addEntry(QStringLiteral("/b.mp3"));
         mouse(plain, QEvent::MouseButtonPress, entryCentre(plain, 1), Qt::LeftButton);
-        QCOMPARE(plain.ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(plain.controls().ListView1->viewport()->cursor().shape(), Qt::ArrowCursor);
         mouse(plain, QEvent::MouseMove, entryCentre(plain, 2), Qt::LeftButton);
         mouse(plain, QEvent::MouseButtonRelease, entryCentre(plain, 2), Qt::NoButton);
         QCOMPARE(rows(plain), QStringList({"/b.mp3", "/a.mp3"}));
@@ -256,7 +260,7 @@ private slots:
         fill(3);
         mouse(*form_, QEvent::MouseButtonPress, entryCentre(*form_, 1), Qt::LeftButton);
         form_->PushButton4_Click();
-        QVERIFY(!form_->DragItem.isValid());
+        QVERIFY(!form_->listDrag().DragItem.isValid());
         form_->addEntry(QStringLiteral("/x.mp3"));
         form_->addEntry(QStringLiteral("/y.mp3"));
         mouse(*form_, QEvent::MouseMove, entryCentre(*form_, 2), Qt::LeftButton);
@@ -290,7 +294,7 @@ private slots:
     // screen a swap at the first visible entry brings the one above it into view.
     void swapScrollsByTheScreenPosition() {
         fill(60);
-        QTreeWidget* list = form_->ListView1;
+        QTreeWidget* list = form_->controls().ListView1;
         auto visible = [&](int index) {
             const QRect r = list->visualItemRect(list->topLevelItem(index - 1));
             return list->viewport()->rect().contains(r);
@@ -335,14 +339,15 @@ private slots:
             sums << ebtest::checksum(in + u'/' + n);
             form_->addEntry(in + u'/' + n);
         }
-        form_->Text1->setText(out);
+        form_->controls().Text1->setText(out);
         bool cleared = false;
-        connect(form_->ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (!cleared && c == QStringLiteral("Please wait.. 1")) {
-                cleared = true;
-                QTimer::singleShot(0, form_->PushButton4, &QPushButton::click);
-            }
-        });
+        connect(form_->controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (!cleared && c == QStringLiteral("Please wait.. 1")) {
+                        cleared = true;
+                        QTimer::singleShot(0, form_->controls().PushButton4, &QPushButton::click);
+                    }
+                });
 
         form_->PushButton2_Click();
 
@@ -383,21 +388,22 @@ private slots:
             paths << in + u'/' + n;
             form_->addEntry(paths.last());
         }
-        form_->Text1->setText(out);
+        form_->controls().Text1->setText(out);
         bool moved = false;
         QStringList orderAfterMove;
         std::optional<PointerState> afterAdd;
-        connect(form_->ProgressBar1, &CaptionBar::captionChanged, this, [&](const QString& c) {
-            if (!moved && c == QStringLiteral("Please wait.. 2")) {
-                moved = true;
-                dragAcross(*form_, 1, {2, 3});
-                orderAfterMove = rows(*form_);
-                // A folder add during the batch leaves the batch its busy pointer.
-                prompter_.folderChoices << scratch_.path() + QStringLiteral("/none");
-                form_->PushButton3_Click();
-                afterAdd = form_->pointerState();
-            }
-        });
+        connect(form_->controls().ProgressBar1, &CaptionBar::captionChanged, this,
+                [&](const QString& c) {
+                    if (!moved && c == QStringLiteral("Please wait.. 2")) {
+                        moved = true;
+                        dragAcross(*form_, 1, {2, 3});
+                        orderAfterMove = rows(*form_);
+                        // A folder add during the batch leaves the batch its busy pointer.
+                        prompter_.folderChoices << scratch_.path() + QStringLiteral("/none");
+                        form_->PushButton3_Click();
+                        afterAdd = form_->pointerState();
+                    }
+                });
 
         form_->PushButton2_Click();
 

@@ -25,8 +25,9 @@ class TestForm1Options : public QObject {
     std::unique_ptr<Form1> form_;
 
     QLineEdit* echoField(int n) {
-        return std::array<QLineEdit*, 4>{form_->Text2, form_->Text3, form_->Text4,
-                                         form_->Text5}[static_cast<std::size_t>(n - 2)];
+        return std::array<QLineEdit*, 4>{form_->controls().Text2, form_->controls().Text3,
+                                         form_->controls().Text4,
+                                         form_->controls().Text5}[static_cast<std::size_t>(n - 2)];
     }
 
 private slots:
@@ -51,8 +52,8 @@ private slots:
         QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kOutputFolder),
                                      QStringLiteral(" /gone/ ")));
         form_ = std::make_unique<Form1>(&prompter_);
-        QCOMPARE(form_->Text4->text(), QStringLiteral("abc"));
-        QCOMPARE(form_->Text1->text(), QStringLiteral(" /gone/ "));
+        QCOMPARE(form_->controls().Text4->text(), QStringLiteral("abc"));
+        QCOMPARE(form_->controls().Text1->text(), QStringLiteral(" /gone/ "));
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
@@ -111,14 +112,14 @@ private slots:
 
     void everyKeystrokeIsStored() {
         QStringList seen;
-        connect(form_->Text2, &QLineEdit::textChanged, this,
+        connect(form_->controls().Text2, &QLineEdit::textChanged, this,
                 [&] { seen << ebtest::stored(keys::kText2); });
-        form_->Text2->setFocus();
-        form_->Text2->selectAll();
-        QTest::keyClick(form_->Text2, Qt::Key_Delete);
-        QTest::keyClicks(form_->Text2, QStringLiteral("0.45"));
+        form_->controls().Text2->setFocus();
+        form_->controls().Text2->selectAll();
+        QTest::keyClick(form_->controls().Text2, Qt::Key_Delete);
+        QTest::keyClicks(form_->controls().Text2, QStringLiteral("0.45"));
         QCOMPARE(seen, QStringList({"", "0", "0.", "0.4", "0.45"}));
-        QTest::keyClick(form_->Text2, Qt::Key_Tab);
+        QTest::keyClick(form_->controls().Text2, Qt::Key_Tab);
         QCOMPARE(ebtest::stored(keys::kText2), QStringLiteral("0.45"));
         QVERIFY(prompter_.boxes.isEmpty());
     }
@@ -149,14 +150,14 @@ private slots:
             });
             closer.start(20);
         }
-        QPushButton* button = form_->PushButton4;
+        QPushButton* button = form_->controls().PushButton4;
         int clicks = 0;
         connect(button, &QPushButton::clicked, this, [&clicks] { ++clicks; });
-        form_->Text4->setFocus();
-        form_->Text4->setText(QStringLiteral("abc"));
+        form_->controls().Text4->setFocus();
+        form_->controls().Text4->setText(QStringLiteral("abc"));
         QTest::mousePress(button, Qt::LeftButton);
         QCOMPARE(prompter_.texts(), QStringList{kWarning});
-        QCOMPARE(form_->Text4->text(), QStringLiteral("63"));
+        QCOMPARE(form_->controls().Text4->text(), QStringLiteral("63"));
         closer.stop();
         if (releaseArrives)
             QTest::mouseRelease(button, Qt::LeftButton);
@@ -172,32 +173,32 @@ private slots:
 
     // Losing the activation to another window (a box, another program) is not leaving the field.
     void windowDeactivationIsNotAFocusLoss() {
-        form_->Text3->setFocus();
-        form_->Text3->setText(QStringLiteral("abc"));
+        form_->controls().Text3->setFocus();
+        form_->controls().Text3->setText(QStringLiteral("abc"));
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QVERIFY(prompter_.boxes.isEmpty());
-        QCOMPARE(form_->Text3->text(), QStringLiteral("abc"));
+        QCOMPARE(form_->controls().Text3->text(), QStringLiteral("abc"));
     }
 
     void outputFolderTypedIsStoredAsTyped() {
-        form_->Text1->setFocus();
-        form_->Text1->selectAll();
-        QTest::keyClicks(form_->Text1, QStringLiteral("/tmp/out"));
+        form_->controls().Text1->setFocus();
+        form_->controls().Text1->selectAll();
+        QTest::keyClicks(form_->controls().Text1, QStringLiteral("/tmp/out"));
         QCOMPARE(ebtest::stored(keys::kOutputFolder), QStringLiteral("/tmp/out"));
-        form_->Text1->clear();
+        form_->controls().Text1->clear();
         QCOMPARE(ebtest::stored(keys::kOutputFolder), QString());
     }
 
     void tabbingIntoTheFolderFieldSelectsAll() {
-        form_->PushButton5->setFocus();
-        QTest::keyClick(form_->PushButton5, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), form_->Text1);
-        QVERIFY(!form_->Text1->text().isEmpty());
-        QCOMPARE(form_->Text1->selectedText(), form_->Text1->text());
-        QCOMPARE(form_->Text1->selectionStart(), 0);
+        form_->controls().PushButton5->setFocus();
+        QTest::keyClick(form_->controls().PushButton5, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), form_->controls().Text1);
+        QVERIFY(!form_->controls().Text1->text().isEmpty());
+        QCOMPARE(form_->controls().Text1->selectedText(), form_->controls().Text1->text());
+        QCOMPARE(form_->controls().Text1->selectionStart(), 0);
     }
 
     void browseButtonSetsTheFolder_data() {
@@ -213,15 +214,15 @@ private slots:
     void browseButtonSetsTheFolder() {
         QFETCH(QString, chosen);
         QFETCH(QString, expected);
-        form_->Text1->setText(QStringLiteral("/typed/path"));
+        form_->controls().Text1->setText(QStringLiteral("/typed/path"));
         if (!chosen.isEmpty())
             prompter_.folderChoices << chosen;
-        QTest::mouseClick(form_->PushButton7, Qt::LeftButton);
+        QTest::mouseClick(form_->controls().PushButton7, Qt::LeftButton);
         QCOMPARE(prompter_.folderPrompts, QStringList({"Please select folder:"}));
         // The picker starts at the desktop, not at the folder the program was started from.
         QCOMPARE(prompter_.folderStarts,
                  QStringList{QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)});
-        QCOMPARE(form_->Text1->text(), expected);
+        QCOMPARE(form_->controls().Text1->text(), expected);
         QCOMPARE(ebtest::stored(keys::kOutputFolder), expected);
         QVERIFY(prompter_.boxes.isEmpty());
     }
