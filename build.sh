@@ -8,8 +8,9 @@
 #                      (no finding allowed; leaks are reported, except the few in Qt's and
 #                      the system's own libraries listed in tests/sanitizers/lsan.supp)
 #   ./build.sh lint    check the include lines against the layers, the format of every source
-#                      file (.clang-format), and the names and function lengths of the
-#                      program's own code (.clang-tidy, docs/conventions.md)
+#                      file (.clang-format), and the names, function lengths, bug-prone
+#                      and slow code of the program's own sources (.clang-tidy,
+#                      docs/conventions.md)
 #   ./build.sh deb     build and pack build/echobatch_<version>_<arch>.deb
 #   ./build.sh deps    install the missing Debian packages only
 set -euo pipefail
@@ -121,11 +122,11 @@ case "$cmd" in
     check_layers && echo "build.sh: include lines follow the layers" >&2
     clang-format --dry-run --Werror "${sources[@]}"
     echo "build.sh: format checked in ${#sources[@]} files" >&2
-    # Names and function lengths: the program's own sources; each header is checked through the
-    # files that include it.
+    # Names, function lengths, bug-prone and slow code: the program's own sources; each header
+    # is checked through the files that include it.
     find core process paths engine filelist options preview shell cli tagcopy posix -name '*.cpp' -print0 2>/dev/null |
       xargs -0 -P "$(jobs)" -n 4 clang-tidy -p build --quiet 2> >(grep -v 'warnings\? generated' >&2)
-    echo "build.sh: names and function lengths checked" >&2 ;;
+    echo "build.sh: clang-tidy checked the program's sources" >&2 ;;
   bench)
     install_deps
     configure_and_build build -DECHOBATCH_WERROR=$werror

@@ -19,7 +19,7 @@ int DrawNumber(double r) {
 }
 
 QString HomePageAddress(const QString& programFolder) {
-    const QString configured = QStringLiteral(ECHOBATCH_HOME_PAGE);
+    QString configured = QStringLiteral(ECHOBATCH_HOME_PAGE);
     if (!configured.isEmpty())
         return configured;
     return QUrl::fromLocalFile(programFolder + QStringLiteral("/help.html"))

@@ -27,7 +27,7 @@ inline const char* const kText5 = "Text5";
 class SettingsStore {
 public:
     // A store larger than this is not read (nor written over).
-    static constexpr qint64 kMaxBytes = 1024 * 1024;
+    static constexpr qint64 kMaxBytes = qint64{1024} * 1024;
 
     // The stored text, or `fallback` when the key is absent. A text holding commas that was
     // written into the file by hand without quotes comes back as written, not as a list. Fails

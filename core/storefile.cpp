@@ -25,7 +25,7 @@ namespace eb {
 namespace {
 
 QString TooLarge(qint64 size, qint64 maxBytes) {
-    return UserText::tr("larger than %1 MB (%2 bytes)").arg(maxBytes / (1024 * 1024)).arg(size);
+    return UserText::tr("larger than %1 MB (%2 bytes)").arg(maxBytes / 1024 / 1024).arg(size);
 }
 
 QString NotRegular(const QString& kind) {

@@ -117,7 +117,7 @@ void ReadMpegDetails(TagLib::MPEG::File& file, InputEncoding& e) {
 // so only the tag copy, in a process of its own, reads tags. The audio's first frames and
 // their Xing, Info or VBRI header lie in these bytes.
 QByteArray AudioHead(int fd, off_t size) {
-    constexpr qsizetype kHeadBytes = 64 * 1024;
+    constexpr qsizetype kHeadBytes = qsizetype{64} * 1024;
     off_t at = 0;
     unsigned char h[10];
     while (at + 10 <= size && ::pread(fd, h, sizeof h, at) == 10 && std::memcmp(h, "ID3", 3) == 0 &&

@@ -32,6 +32,7 @@ QString Seconds(std::int64_t samples, int rate) {
 void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
     auto* p = reinterpret_cast<unsigned char*>(f.data());
     const int e = x + 120;  // "Info", flags, frames, bytes, the seek table, the quality
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): a nine-byte field, no terminator
     std::memcpy(p + e, "LAME3.100", 9);
     p[e + 9] = 1;  // revision 0, constant bitrate
     p[e + 20] = static_cast<unsigned char>(std::min(m.first.kbps, 255));
@@ -73,6 +74,7 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
     auto* p = reinterpret_cast<unsigned char*>(f.data());
     std::memcpy(p, head, 4);
     const int size = h.bytes;
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result): a four-byte tag, no terminator
     std::memcpy(p + x, "Info", 4);
     PutBigEndian32(p + x + 4, 0x0f);
     PutBigEndian32(p + x + 8, static_cast<std::uint32_t>(m.frames));

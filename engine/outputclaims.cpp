@@ -15,7 +15,7 @@ QString OutputClaims::keyOf(const QString& output) {
     // The deepest folder on the way that exists, by identity, then the names still to be made.
     // Never the file's own identity: the key must not change once an earlier entry wrote it,
     // and a rename replaces the name, not the file.
-    const QString path = ResolvedPath(AbsolutePath(output));
+    QString path = ResolvedPath(AbsolutePath(output));
     QString folder = path;
     QString rest;
     std::optional<FileIdentity> id;

@@ -99,6 +99,7 @@ double Loudness::peak() const {
 
 double Loudness::lufsOf(const std::vector<std::shared_ptr<Loudness>>& parts) {
     std::vector<ebur128_state*> meters;
+    meters.reserve(parts.size());
     for (const auto& part : parts)
         meters.push_back(part->d_->meter);
     double value = 0;

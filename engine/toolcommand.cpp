@@ -53,7 +53,7 @@ QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program) {
     if (!outcome.started)
         return UserText::tr("the tool could not be started: %1 (%2)")
             .arg(ErrnoText(outcome.startErrno), program);
-    if (const QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty())
+    if (QString failLine = FailLine(outcome.stderrTail); !failLine.isEmpty())
         return failLine;
     if (outcome.crashed && outcome.signal == 0)
         return UserText::tr("the tool ended, but how it ended could not be learnt");

@@ -136,7 +136,7 @@ public:
             try {
                 Admitted files = AdmitFolderFiles(entry, wildcard_, known ? &*known : nullptr);
                 const QMutexLocker lock(&mutex_);
-                done_.insert(entry, std::move(files));
+                done_.emplace(entry, std::move(files));
             } catch (...) {
                 const QMutexLocker lock(&mutex_);
                 if (!failure_)

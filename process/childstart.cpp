@@ -124,7 +124,7 @@ QByteArray ResolveOnPath(const QByteArray& name) {
         return name;
     const QByteArray path = qgetenv("PATH");
     for (const QByteArray& folder : path.split(':')) {
-        const QByteArray candidate = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + name;
+        QByteArray candidate = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + name;
         struct stat st {};
         if (::stat(candidate.constData(), &st) == 0 && S_ISREG(st.st_mode) &&
             ::access(candidate.constData(), X_OK) == 0)

@@ -38,7 +38,7 @@ public:
         QByteArray stderrTail;   // the last kStderrLimit bytes of its standard error
     };
 
-    static constexpr qsizetype kStderrLimit = 64 * 1024;
+    static constexpr qsizetype kStderrLimit = qsizetype{64} * 1024;
     // After SIGTERM a child gets this long before SIGKILL.
     static constexpr int kGraceMs = 1000;
 

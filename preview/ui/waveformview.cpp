@@ -149,7 +149,8 @@ void WaveformView::drawStrip(QPainter& painter, StripIndex index, const QString&
         return;
     if (strip.columns.size() != r.width())
         computeColumns(strip, r.width());
-    const double scale = (r.height() / 2 - 1) / 32768.0;
+    const int halfHeight = r.height() / 2 - 1;  // whole pixels either side of the middle
+    const double scale = halfHeight / 32768.0;
     painter.setPen(kWaveColor);
     for (int x = 0; x < r.width(); ++x) {
         const auto [low, high] = strip.columns[x];
@@ -176,7 +177,8 @@ void WaveformView::drawAxis(QPainter& painter) {
         painter.drawLine(x, y, x, y + 4);
         const QString label = QString::number(seconds, 'g', 3) + QStringLiteral(" s");
         QRect box(x - 30, y + 5, 60, kAxisHeight - 6);
-        const int flags = Qt::AlignTop | (k == 0 ? Qt::AlignLeft : Qt::AlignHCenter);
+        const int flags =
+            static_cast<int>(Qt::AlignTop | (k == 0 ? Qt::AlignLeft : Qt::AlignHCenter));
         if (k == 0)
             box.moveLeft(x);
         painter.drawText(box, flags, label);
