@@ -49,7 +49,7 @@ bool IsHeaderFrame(std::span<const unsigned char> frame, const FrameHeader& h) {
 
 struct LoudnessFollower::Decoder {
     Mp3Decoder handle = OpenMp3Feed();
-    std::vector<float> buffer = std::vector<float>(2 * 8192);
+    std::vector<float> buffer = std::vector<float>(std::size_t{2} * 8192);
 };
 
 LoudnessFollower::LoudnessFollower(const QString& path, std::int64_t music)
