@@ -75,6 +75,9 @@ void ParallelBatch::run() {
 
 void ParallelBatch::cancel() {
     cancelled_ = true;
+    for (const auto& queue : std::as_const(waiting_))
+        pending_.insert(pending_.end(), queue.begin(), queue.end());
+    waiting_.clear();
     for (int index : pending_) {
         kept_[static_cast<size_t>(index)] = {QStringLiteral("stopped"), 0};
     }
@@ -84,22 +87,35 @@ void ParallelBatch::cancel() {
 }
 
 void ParallelBatch::startMore() {
-    auto it = pending_.begin();
-    while (!cancelled_ && static_cast<int>(running_.size()) < jobs_ && it != pending_.end()) {
-        const int index = *it;
-        // A file waits while an earlier file with the same output runs; a later one with
-        // that output waits behind it, so the results land in list order.
+    while (!cancelled_ && static_cast<int>(running_.size()) < jobs_ && !pending_.empty()) {
+        const int index = pending_.front();
+        pending_.pop_front();
+        // A file waits while an earlier file with the same output runs, and the later ones
+        // with that output queue behind it, so the results land in list order. Each waiting
+        // file is looked at once, not on every pass: a list of many copies of one file stays
+        // linear.
         if (const QString output = outputOf(index);
             !output.isEmpty() && busyOutputs_.contains(output)) {
-            ++it;
+            waiting_[output].push_back(index);
             continue;
         }
-        it = pending_.erase(it);
-        if (!startFile(index))
-            it = pending_.begin();  // finished at once; look again from the front
+        startFile(index);
     }
     if (running_.empty() && (pending_.empty() || cancelled_) && loop_)
         loop_->quit();
+}
+
+// The first file waiting for `output`, if any, goes back among the pending ones at its place
+// in the list.
+void ParallelBatch::releaseWaiting(const QString& output) {
+    const auto it = waiting_.find(output);
+    if (it == waiting_.end())
+        return;
+    const int next = it->front();
+    it->pop_front();
+    if (it->empty())
+        waiting_.erase(it);
+    pending_.insert(std::lower_bound(pending_.begin(), pending_.end(), next), next);
 }
 
 QString UpToDateReason() {
@@ -117,8 +133,11 @@ QString ParallelBatch::refusalBeforeStart(int index) {
             reason = ReplacesEarlierOutput(files_[owner]);
         return reason;
     }
-    if (update_ && existed_[index] && IsNewerThan(outputOf(index), files_[index]))
-        return UpToDateReason();
+    if (update_ && existed_[index] && IsNewerThan(outputOf(index), files_[index])) {
+        if (upToDate_.isEmpty())
+            upToDate_ = UpToDateReason();  // one text shared by every file it is said of
+        return upToDate_;
+    }
     const QString& folder = folderOf(index);
     if (folder != outputFolder_ && IsFolder(outputFolder_))
         return MakeOutputSubfolder(outputFolder_, folder);
@@ -182,7 +201,9 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     retired_.clear();  // jobs of earlier signals, safe to delete now
     ConversionResult r = job->result();
     r.replaced = r.converted && existed_[index];
-    busyOutputs_.remove(outputOf(index));
+    const QString output = outputOf(index);
+    busyOutputs_.remove(output);
+    releaseWaiting(output);
     tell(index, r);
     auto it = std::find_if(running_.begin(), running_.end(),
                            [job](const auto& p) { return p.get() == job; });

@@ -58,6 +58,7 @@ signals:
 
 private:
     void startMore();
+    void releaseWaiting(const QString& output);
     bool startFile(int index);
     QString refusalBeforeStart(int index);
     QString outputOf(qsizetype index) const;
@@ -80,7 +81,9 @@ private:
     std::vector<int> earlierOwners_;    // per file: the earlier file with its output, or -1
     std::deque<int> pending_;           // list positions not started yet, in order
     QHash<int, QString> ownerReasons_;  // earlier file -> the reason it gives later ones
-    QSet<QString> busyOutputs_;         // outputs of the running conversions
+    QString upToDate_;
+    QSet<QString> busyOutputs_;                // outputs of the running conversions
+    QHash<QString, std::deque<int>> waiting_;  // busy output -> the files waiting for it
     std::vector<std::unique_ptr<ConversionJob>> running_;
     std::vector<std::unique_ptr<ConversionJob>> retired_;
     // Per file: the reason (or, converted, the warning) and its verdict.
