@@ -133,11 +133,8 @@ QString ParallelBatch::refusalBeforeStart(int index) {
             reason = ReplacesEarlierOutput(files_[owner]);
         return reason;
     }
-    if (update_ && existed_[index] && IsNewerThan(outputOf(index), files_[index])) {
-        if (upToDate_.isEmpty())
-            upToDate_ = UpToDateReason();  // one text shared by every file it is said of
+    if (update_ && existed_[index] && IsNewerThan(outputOf(index), files_[index]))
         return upToDate_;
-    }
     const QString& folder = folderOf(index);
     if (folder != outputFolder_ && IsFolder(outputFolder_))
         return MakeOutputSubfolder(outputFolder_, folder);

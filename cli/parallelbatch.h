@@ -81,9 +81,9 @@ private:
     std::vector<int> earlierOwners_;    // per file: the earlier file with its output, or -1
     std::deque<int> pending_;           // list positions not started yet, in order
     QHash<int, QString> ownerReasons_;  // earlier file -> the reason it gives later ones
-    QString upToDate_;
-    QSet<QString> busyOutputs_;                // outputs of the running conversions
-    QHash<QString, std::deque<int>> waiting_;  // busy output -> the files waiting for it
+    const QString upToDate_ = UpToDateReason();  // one text shared by every file it is said of
+    QSet<QString> busyOutputs_;                  // outputs of the running conversions
+    QHash<QString, std::deque<int>> waiting_;    // busy output -> the files waiting for it
     std::vector<std::unique_ptr<ConversionJob>> running_;
     std::vector<std::unique_ptr<ConversionJob>> retired_;
     // Per file: the reason (or, converted, the warning) and its verdict.
