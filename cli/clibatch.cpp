@@ -14,6 +14,7 @@
 #include "engine/outputpath.h"
 #include "engine/runrecord.h"
 #include "engine/tooldeploy.h"
+#include "engine/uptodate.h"
 #include "paths/pathhelpers.h"
 #include "paths/pathtext.h"
 #include "process/processsetup.h"
@@ -69,6 +70,8 @@ int JobsWithinFileLimit(int jobs) {
 // Hidden temporaries that a killed run made and left; only those whose lock nobody holds any
 // more, and never a file of the list.
 void RemoveLeftTemporaries(const CliOptions& options, const QStringList& files) {
+    if (const QString note = TakeRecordFolderNote(); !note.isEmpty() && !options.quiet)
+        QTextStream(stderr) << "echobatch-cli: " << note << '\n';
     if (const int removed = SweepAbandoned(MadeKind::Temporary, IdentitiesOf(files));
         removed > 0 && !options.quiet)
         QTextStream(stderr) << UserText::tr(
@@ -128,7 +131,7 @@ QString DryRunSkip(const CliOptions& options, ConversionJob& job, const QString&
     if (!job.checkOutputIsFree([&](const FileIdentity& id) { return listFiles.contains(id); }) ||
         !job.claimOutput(claims))
         return job.result().reason;
-    if (options.update && IsNewerThan(job.output(), job.input()))
+    if (options.update && IsUpToDate(AbsolutePath(job.output()), job.input()))
         return UpToDateReason();
     return QString();
 }

@@ -5,6 +5,7 @@
 #include "core/usertext.h"
 #include "engine/outputtree.h"
 #include "engine/tooldeploy.h"
+#include "engine/uptodate.h"
 #include "paths/pathhelpers.h"
 
 #include <QEventLoop>
@@ -133,7 +134,7 @@ QString ParallelBatch::refusalBeforeStart(int index) {
             reason = ReplacesEarlierOutput(files_[owner]);
         return reason;
     }
-    if (update_ && existed_[index] && IsNewerThan(outputOf(index), files_[index]))
+    if (update_ && existed_[index] && IsUpToDate(outputOf(index), files_[index]))
         return upToDate_;
     const QString& folder = folderOf(index);
     if (folder != outputFolder_ && IsFolder(outputFolder_))

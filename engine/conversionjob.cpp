@@ -63,28 +63,19 @@ QByteArray TemporaryPattern(const QString& output) {
     return QFile::encodeName(folder + u'.' + base + QStringLiteral(".echobatch-XXXXXX.mp3"));
 }
 
-// Why a temporary could not be made: a limit of this process is not the folder's fault.
-QString CreateError(int error) {
-    if (error == EMFILE || error == ENFILE)
-        return QStringLiteral(
-                   "cannot open another file: %1 (a limit of this process or system, "
-                   "not of the output folder)")
-            .arg(ErrnoText(error));
-    return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
-}
-
 // Creates an empty hidden file beside the output, with the permissions a new output gets,
 // locked for as long as this job owns it (engine/temporarylock.h). Returns its name.
 Result<QString> CreateTemporary(const QString& output) {
-    const QByteArray pattern = CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
-    if (pattern.isEmpty())
-        return Failed{CreateError(errno)};
-    if (::chmod(pattern.constData(), NewFileMode()) != 0) {
-        const QString why = CreateError(errno);
-        RemoveTemporary(pattern);
+    const Result<QByteArray> made = CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
+    if (!made)
+        return Failed{made.error()};
+    if (::chmod(made->constData(), NewFileMode()) != 0) {
+        const QString why =
+            UserText::tr("cannot write into the output folder: ") + ErrnoText(errno);
+        RemoveTemporary(*made);
         return Failed{why};
     }
-    return QFile::decodeName(pattern);
+    return QFile::decodeName(*made);
 }
 
 // Why the job must not touch the file: a name that is not exactly the user's, or an input
@@ -135,6 +126,15 @@ void ConversionJob::formOutputPath(const QString& outputFolderText) {
 }
 
 bool ConversionJob::checkOutputIsFree(const std::function<bool(const FileIdentity&)>& isListFile) {
+    // A file, or a link (replaced itself, never its target), may stand at the output name;
+    // a folder, FIFO or device there is no output to replace.
+    struct stat st {};
+    if (::lstat(QFile::encodeName(AbsolutePath(result_.output)).constData(), &st) == 0 &&
+        !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        fail(SkippedReason(UserText::tr("the output is ") + NotRegularPrefix() +
+                           KindOfMode(st.st_mode)));
+        return false;
+    }
     const std::optional<FileIdentity> existing = IdentityOf(result_.output);
     if (!existing)
         return true;
@@ -295,7 +295,18 @@ struct RunEnd {
     const ToolRun::Outcome& outcome;
     const QString& program;
     const QString& temporary;  // the tool's output
+    const QString& output;     // where it goes, as the user named it
 };
+
+// The output folder was renamed away or removed while the file was converted: whatever the
+// tool said of it, that is why the output cannot be put in place.
+QString OutputFolderGone(const RunEnd& end) {
+    if (!TemporaryFolderGone(QFile::encodeName(end.temporary)))
+        return {};
+    const qsizetype slash = end.output.lastIndexOf(QLatin1Char('/'));
+    return UserText::tr("the output folder %1 is gone")
+        .arg(slash > 0 ? end.output.left(slash) : QStringLiteral("/"));
+}
 
 QString ToolEndedBadly(const RunEnd& end) {
     return ToolFailure(end.outcome, end.program);
@@ -314,7 +325,7 @@ QString NoOutputWritten(const RunEnd& end) {
 // Why a finished run converted nothing: the first of these checks that gives a reason, in
 // order. Empty when the run converted the file.
 QString RunFailure(const RunEnd& end) {
-    static constexpr std::array kChecks{&ToolEndedBadly, &NoOutputWritten};
+    static constexpr std::array kChecks{&OutputFolderGone, &ToolEndedBadly, &NoOutputWritten};
     for (const auto check : kChecks) {
         if (QString reason = check(end); !reason.isEmpty())
             return reason;
@@ -327,7 +338,7 @@ QString RunFailure(const RunEnd& end) {
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
     removeCopy();
-    QString reason = RunFailure({outcome, program, temp_});
+    QString reason = RunFailure({outcome, program, temp_, result_.output});
     followed_ = reason.isEmpty() && follower_ ? follower_->finish() : nullptr;
     follower_.reset();  // before the output is rewritten below
     if (reason.isEmpty())
@@ -348,7 +359,10 @@ void ConversionJob::settle(QString reason) {
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
-        reason = UserText::tr("cannot replace %1: %2").arg(result_.output, ErrnoText(errno));
+        const int error = errno;
+        reason = OutputFolderGone({outcome_, program_, temp_, result_.output});
+        if (reason.isEmpty())
+            reason = UserText::tr("cannot replace %1: %2").arg(result_.output, ErrnoText(error));
     }
     ReleaseUnlinkedTemporaries();
     if (reason.isEmpty()) {

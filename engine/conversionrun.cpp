@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QList>
+#include <QTextStream>
 
 #include <exception>
 #include <optional>
@@ -179,6 +180,8 @@ void ActiveBatch::run() {
     tools_ = &tools;
     // Hidden temporaries that a killed run made and left, provably unowned; never an entry.
     SweepAbandoned(MadeKind::Temporary, listFiles_.all());
+    if (const QString note = TakeRecordFolderNote(); !note.isEmpty())
+        QTextStream(stderr) << "echobatch: " << note << '\n';
     if (aborted_) {  // stopped while deploying, before abort() knew the tool
         RemoveTools(steps_, tools);
         return;

@@ -37,19 +37,6 @@ QByteArray ParentOf(const QByteArray& path) {
     return slash > 0 ? path.left(slash) : QByteArray("/");
 }
 
-// True when `path` (an existing folder) is `root` or lies anywhere below it.
-bool LiesWithin(const QByteArray& path, const FileIdentity& root) {
-    char buffer[PATH_MAX];
-    if (::realpath(path.constData(), buffer) == nullptr)
-        return false;
-    for (QByteArray at(buffer);; at = ParentOf(at)) {
-        if (IdentityOf(QFile::decodeName(at)) == root)
-            return true;
-        if (at == "/")
-            return false;
-    }
-}
-
 }  // namespace
 
 QString ResolvedPath(const QString& path) {
@@ -95,31 +82,43 @@ bool FoldsCase(int folderFd) {
 
 QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
     const QByteArray top = QFile::encodeName(outputFolder);
-    const std::optional<FileIdentity> root = IdentityOf(outputFolder);
-    QByteArray at = top.endsWith('/') ? top.chopped(1) : top;
+    // The output folder itself may be a link, as the user named it; below it, no link is
+    // followed: each folder is opened from the one above it.
+    posix::UniqueFd at(::open(top.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!at)
+        return UserText::tr("cannot open the output folder %1: %2")
+            .arg(outputFolder, ErrnoText(errno));
+    QByteArray shown = top.endsWith('/') ? top.chopped(1) : top;
     for (const QByteArray& name : QFile::encodeName(folder).mid(top.size()).split('/')) {
-        if (name.isEmpty())
+        if (name.isEmpty() || name == ".")
             continue;
-        at += '/' + name;
-        const QString shown = QFile::decodeName(at);
-        struct stat st {};
-        if (::lstat(at.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
-            if (::stat(at.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-                return SkippedReason(
-                    UserText::tr("%1 is a symbolic link that leads to no folder").arg(shown));
-            if (root && LiesWithin(at, *root))
-                return SkippedReason(UserText::tr("%1 is a symbolic link into the output "
-                                                  "folder; an output written through it "
-                                                  "could replace another")
-                                         .arg(shown));
-            continue;
+        shown += '/' + name;
+        const QString text = QFile::decodeName(shown);
+        if (name == "..")
+            return SkippedReason(UserText::tr("%1 leads out of the output folder").arg(text));
+        constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        posix::UniqueFd next(::openat(at.get(), name.constData(), kFlags));
+        if (!next && errno == ENOENT) {
+            if (::mkdirat(at.get(), name.constData(), 0777) != 0 && errno != EEXIST)
+                return UserText::tr("cannot make the output folder %1: %2")
+                    .arg(text, ErrnoText(errno));
+            next.reset(::openat(at.get(), name.constData(), kFlags));
         }
-        if (::mkdir(at.constData(), 0777) != 0 && errno != EEXIST)
-            return UserText::tr("cannot make the output folder %1: %2")
-                .arg(shown, ErrnoText(errno));
-        if (::stat(at.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return UserText::tr("cannot make the output folder %1: a file of that name is there")
-                .arg(shown);
+        if (!next) {
+            const int error = errno;
+            struct stat st {};
+            const bool seen = ::fstatat(at.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (seen && S_ISLNK(st.st_mode))
+                return SkippedReason(UserText::tr("%1 is a link; outputs are never written "
+                                                  "through links below the output folder")
+                                         .arg(text));
+            if (seen && !S_ISDIR(st.st_mode))
+                return UserText::tr(
+                           "cannot make the output folder %1: a file of that name is there")
+                    .arg(text);
+            return UserText::tr("cannot make the output folder %1: %2").arg(text, ErrnoText(error));
+        }
+        at = std::move(next);
     }
     return QString();
 }

@@ -1,6 +1,6 @@
 // Where an output really goes: its path with every symbolic link and ".." resolved, also through
-// folders that are not made yet, and the folders below the output folder made one by one with
-// the reason when one cannot be.
+// folders that are not made yet, and the folders below the output folder made one by one, never
+// through a link, with the reason when one cannot be.
 #pragma once
 
 #include <QString>
@@ -16,10 +16,11 @@ QString ResolvedPath(const QString& path);
 // (FAT, exFAT, NTFS, or a case-folding ext4 folder).
 bool FoldsCase(int folderFd);
 
-// Makes `folder`, which lies below `outputFolder`, and the folders between as needed. A
-// symbolic link on the way that leads back into the output folder's tree is refused (an
-// output written through it would land on another one), as is one that leads nowhere. Returns
-// why the folder cannot be had; empty when it is there.
+// Makes `folder`, which lies below `outputFolder`, and the folders between as needed, each
+// opened from the one above it without following links: a link at any level below the output
+// folder is refused by name, wherever it leads, so that no output is ever written outside the
+// output folder's own tree. The output folder itself may be a link. Returns why the folder
+// cannot be had; empty when it is there.
 QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
 
 }  // namespace eb

@@ -247,11 +247,12 @@ namespace {
 // output is never seen half-written.
 void RewriteInPlace(const QString& output, const std::function<QString(const QString&)>& edit) {
     const QFileInfo info(output);
-    const QByteArray name = CreateLockedTemporary(
+    const Result<QByteArray> made = CreateLockedTemporary(
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
                           QStringLiteral(".echobatch-XXXXXX.mp3")));
-    if (name.isEmpty())
+    if (!made)
         return;
+    const QByteArray& name = *made;
     QFile from(output);
     QFile to(QFile::decodeName(name));
     bool ok = from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly);

@@ -1,5 +1,7 @@
 #include "engine/temporarylock.h"
 
+#include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/runrecord.h"
 #include "posix/uniquefd.h"
 
@@ -36,14 +38,24 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// Why a temporary could not be made: a limit of this process is not the folder's fault.
+QString CreateError(int error) {
+    if (error == EMFILE || error == ENFILE)
+        return UserText::tr(
+                   "cannot open another file: %1 (a limit of this process or system, "
+                   "not of the output folder)")
+            .arg(ErrnoText(error));
+    return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
+}
+
 }  // namespace
 
-QByteArray CreateLockedTemporary(const QByteArray& pattern) {
+Result<QByteArray> CreateLockedTemporary(const QByteArray& pattern) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         QByteArray name = pattern;
         posix::UniqueFd fd(::mkostemps(name.data(), 4, O_CLOEXEC));
         if (!fd)
-            return QByteArray();
+            return Failed{CreateError(errno)};
         // A cleaner of another batch may have taken the lock before us and removed the name:
         // the file is ours only when it is still there under that name once locked.
         struct stat opened {};
@@ -51,7 +63,11 @@ QByteArray CreateLockedTemporary(const QByteArray& pattern) {
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 &&
             opened.st_nlink > 0 && ::lstat(name.constData(), &named) == 0 &&
             SameFile(opened, named)) {
-            RecordMade(MadeKind::Temporary, fd.get(), name);
+            if (const Result<> recorded = RecordMade(MadeKind::Temporary, fd.get(), name);
+                !recorded) {
+                ::unlink(name.constData());
+                return Failed{recorded.error()};
+            }
             const qsizetype slash = name.lastIndexOf('/');
             posix::UniqueFd folder(::open(slash > 0 ? name.left(slash).constData() : "/",
                                           O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -60,8 +76,19 @@ QByteArray CreateLockedTemporary(const QByteArray& pattern) {
             return name;
         }
     }
-    errno = EEXIST;
-    return QByteArray();
+    return Failed{CreateError(EEXIST)};
+}
+
+bool TemporaryFolderGone(const QByteArray& name) {
+    const QMutexLocker lock(&g_mutex);
+    const auto it = Held().find(name);
+    const qsizetype slash = name.lastIndexOf('/');
+    struct stat made {};
+    struct stat named {};
+    return it != Held().end() && it->second.folder &&
+           ::fstat(it->second.folder.get(), &made) == 0 &&
+           (::stat(slash > 0 ? name.left(slash).constData() : "/", &named) != 0 ||
+            !SameFile(made, named));
 }
 
 void ReleaseTemporary(const QByteArray& name) {

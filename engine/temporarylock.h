@@ -4,15 +4,21 @@
 // its lock and the run recorded it as made (engine/runrecord.h), never by its name or age.
 #pragma once
 
+#include "core/result.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace eb {
 
 // Creates a hidden temporary from the mkostemps pattern (six X before the four-byte suffix),
-// locked and kept open until ReleaseTemporary. Returns its name, or an empty name with errno
-// set.
-QByteArray CreateLockedTemporary(const QByteArray& pattern);
+// locked, recorded (engine/runrecord.h) and kept open until ReleaseTemporary. Returns its name;
+// fails with the reason when it cannot be made or recorded (then nothing is left of it).
+Result<QByteArray> CreateLockedTemporary(const QByteArray& pattern);
+
+// True when the folder this process made the temporary `name` in is no longer found at its
+// path (renamed away or removed): the output can then not be put in place.
+bool TemporaryFolderGone(const QByteArray& name);
 
 // Closes the lock of a temporary that has been renamed or removed (nothing when none is held).
 void ReleaseTemporary(const QByteArray& name);

@@ -56,8 +56,14 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
         throw StepError(UserText::tr("Cannot use the private folder %1: it was replaced")
                             .arg(QFile::decodeName(pattern)));
     }
-    RecordMade(MadeKind::ToolFolder, fd.get(),
-               QFile::encodeName(AbsoluteFrom(QFile::decodeName(pattern))));
+    // What cannot be recorded is not kept: a killed batch would leave it for good.
+    if (const Result<> recorded =
+            RecordMade(MadeKind::ToolFolder, fd.get(),
+                       QFile::encodeName(AbsoluteFrom(QFile::decodeName(pattern))));
+        !recorded) {
+        ::rmdir(pattern.constData());
+        throw StepError(recorded.error());
+    }
     tools.folder = QFile::decodeName(pattern);
     tools.folderFd = std::move(fd);
 }

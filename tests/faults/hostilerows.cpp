@@ -153,14 +153,69 @@ kill -KILL $pid; wait $pid; sleep 0.3
 )X" + cli + R"("$IN/a.mp3" && rmdir "$OUT/sub")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
 
+    // A record names only what the program makes: a planted one naming a file and a folder of
+    // the user's removes neither. A runtime folder that another user owns is passed over, also
+    // while that user swaps the records folder for a link to records of theirs (ten runs).
+    const QByteArray records = R"(put a.mp3; echo precious > "$CASE/precious.txt"
+mkdir "$CASE/mine"; echo s > "$CASE/mine/sox")";
+    Row("a planted run record naming files of the user's", "cli", records,
+        R"(r="$TOOLS/run"; mkdir -m 700 "$r" "$r/echobatch"
+printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/precious.txt") "$CASE/precious.txt" > "$r/echobatch/temporaries-1-AAAAAA"
+printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/mine") "$CASE/mine" > "$r/echobatch/toolfolders-1-AAAAAA"
+XDG_RUNTIME_DIR="$r" )" +
+            cli + R"("$IN/a.mp3"; rc=$?; rm -rf "$r"; exit $rc)",
+        0, {"1 of 1 files converted"}, {"a.mp3"});
+    Row("a runtime folder of another user, records swapped in", "cli", records,
+        R"X(r="$TOOLS/run"; mkdir -m 0777 "$r"; chown nobody "$r"; rc=0
+setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '
+import ctypes, os, sys, time
+libc = ctypes.CDLL(None, use_errno=True); r = sys.argv[1]
+os.mkdir(r + "/theirs")
+for kind in ("temporaries", "toolfolders"):
+    open(r + "/theirs/" + kind + "-1-AAAAAA", "wb").write(sys.argv[2].encode() + b"\0")
+os.symlink("theirs", r + "/evil")
+end = time.time() + 60
+while not os.path.exists(r + "/stop") and time.time() < end:
+    if not os.path.lexists(r + "/echobatch"): os.rename(r + "/evil", r + "/echobatch")
+    libc.renameat2(-100, (r + "/echobatch").encode(), -100, (r + "/evil").encode(), 2)
+' "$r" "$(stat -c '%d %i' "$CASE/precious.txt") $CASE/precious.txt" &
+for i in $(seq 10); do
+  XDG_RUNTIME_DIR="$r" XDG_STATE_HOME="$TOOLS/state" )X" +
+            cli + R"X("$IN/a.mp3" 2>>"$TOOLS/said" || rc=$i; [ -e "$CASE/precious.txt" ] || rc=99
+done; touch "$r/stop"; wait; sort -u "$TOOLS/said"; rm -rf "$r" "$TOOLS/state" "$TOOLS/said"; exit $rc)X",
+        0, {"/run is passed over (it belongs to another user); run records are kept in"},
+        {"a.mp3"});
+    Row("a full records file system: nothing made unrecorded", "cli", "put a.mp3",
+        R"(mkdir "$TOOLS/run"; unshare -m bash -c 'mount -t tmpfs -o size=64k,mode=0700 tmpfs "$TOOLS/run" &&
+{ yes > "$TOOLS/run/fill" 2>/dev/null; XDG_RUNTIME_DIR="$TOOLS/run" )" +
+            cli + R"("$IN/a.mp3"; }'; rc=$?; rmdir "$TOOLS/run"; exit $rc)",
+        1, {"a.mp3: cannot keep a record of the temporary file: No space left on device"}, {});
+    Row("the output folder renamed away while a file converts", "cli",
+        R"(cp "$LONG" "$IN/long.mp3")", cli + R"("$IN/long.mp3" & pid=$!
+until ls -A "$OUT" | grep -q echobatch-; do kill -0 $pid || exit 97; sleep 0.05; done
+mv "$OUT" "$CASE/moved"; wait $pid; rc=$?; mv "$CASE/moved" "$OUT"; exit $rc)",
+        1, {"long.mp3: the output folder ", "/out is gone"}, {});
+
     // Outputs compared as the files they are; the scan passes over the output folder.
     Row("--keep-tree: a link in the output tree makes two outputs one", "cli",
         R"(mkdir "$IN/a" "$IN/b"; put a/x.mp3; put b/x.mp3; ln -s a "$OUT/b")",
         cli + R"(--jobs 1 --keep-tree "$IN")", 1,
         {"b/x.mp3: skipped: its output would replace the output of"}, {"a/x.mp3"});
-    Row("--keep-tree: no output through a link into the output tree", "cli",
-        R"(mkdir "$IN/b" "$OUT/a"; put b/x.mp3; ln -s a "$OUT/b")", cli + R"(--keep-tree "$IN")", 1,
-        {"is a symbolic link into the output folder"}, {});
+    // No output through a link below the output folder, wherever it leads: into the output
+    // tree, or out of it to a file of the user's at one or two levels.
+    const QList<std::pair<const char*, const char*>> links{
+        {"into the output tree", R"(mkdir "$IN/b" "$OUT/a"; put b/x.mp3; ln -s a "$OUT/b")"},
+        {"out of it", R"(mkdir "$IN/b" "$CASE/lib"; put b/x.mp3; echo mine > "$CASE/lib/x.mp3"
+ln -s ../lib "$OUT/b")"},
+        {"out of it, two levels down",
+         R"(mkdir -p "$IN/a/b" "$OUT/a" "$CASE/lib"; put a/b/x.mp3; echo mine > "$CASE/lib/x.mp3"
+ln -s "$CASE/lib" "$OUT/a/b")"}};
+    for (const auto& [where, make] : links) {
+        Row(qPrintable(QStringLiteral("--keep-tree: no output through a link %1")
+                           .arg(QLatin1String(where))),
+            "cli", make, cli + R"(--keep-tree "$IN")", 1,
+            {"/b is a link; outputs are never written through links below the output folder"}, {});
+    }
     Row("--keep-tree: a bind mount in the output tree makes two outputs one", "cli",
         R"(mkdir "$IN/a" "$IN/b" "$OUT/a" "$OUT/b"; put a/x.mp3; put b/x.mp3)",
         R"(unshare -m bash -c 'mount --bind "$OUT/a" "$OUT/b" && )" + cli +
@@ -215,6 +270,24 @@ exec 3>"$TOOLS/list"; sleep 0.3; kill -)" +
         R"(put a.mp3; put b.mp3; touch -d 2001-01-01 "$IN/a.mp3"; cp "$SHORT" "$OUT/a.mp3")",
         cli + R"(--update "$IN/a.mp3" "$IN/b.mp3")", 0,
         {"[1/2] up to date", "1 of 2 files converted, 1 up to date"}, {"b.mp3"});
+    // Only a real MP3 output stands for its input: anything else at the output name is
+    // replaced (a file, or a link itself and never its target) or refused by name.
+    const QByteArray old =
+        R"(put a.mp3; touch -d 2001-01-01 "$IN/a.mp3"; echo text > "$TOOLS/t.txt")";
+    const QList<std::tuple<const char*, QByteArray, QByteArray, int, QString>> others{
+        {"a folder", R"(mkdir "$OUT/a.mp3")", "", 1, "not a regular file: a folder"},
+        {"a FIFO", R"(mkfifo "$OUT/a.mp3")", "", 1, "not a regular file: a FIFO"},
+        {"a link to a text file", "", R"(ln -s ../tools/t.txt "$OUT/a.mp3"; )", 0, "1 replaced"},
+        {"a text file", "", R"(echo text > "$OUT/a.mp3"; )", 0, "1 replaced"}};
+    for (const auto& [what, made, before, code, says] : others) {
+        Row(qPrintable(
+                QStringLiteral("--update over %1 at the output name").arg(QLatin1String(what))),
+            "cli", old + "; " + made, before + cli + R"(--update "$IN/a.mp3")", code, {says},
+            code == 0 ? QStringList{QStringLiteral("a.mp3")} : QStringList{});
+    }
+    Row("window: a FIFO at the output name", "engine",
+        R"(put a.mp3; mkfifo "$OUT/a.mp3"; printf '%s\n' "$IN/a.mp3" > "$CASE/entries")", "", 0,
+        {"a.mp3: skipped: the output is not a regular file: a FIFO"}, {});
     Row("an existing output replaced is named", "cli", "put a.mp3",
         R"(cp "$SHORT" "$OUT/a.mp3"; )" + cli + R"(--json "$IN/a.mp3")", 0,
         {R"("note":"replaced an existing file")", "1 replaced an existing file"}, {"a.mp3"});
