@@ -621,14 +621,6 @@
         <translation>ihr Ordner kann nicht angelegt werden</translation>
     </message>
     <message>
-        <source>%1 is a symbolic link that leads to no folder</source>
-        <translation>%1 ist ein symbolischer Link, der zu keinem Ordner führt</translation>
-    </message>
-    <message>
-        <source>%1 is a symbolic link into the output folder; an output written through it could replace another</source>
-        <translation>%1 ist ein symbolischer Link in den Ausgabeordner; eine durch ihn geschriebene Ausgabe könnte eine andere ersetzen</translation>
-    </message>
-    <message>
         <source>cannot make the output folder %1: %2</source>
         <translation>der Ausgabeordner %1 kann nicht angelegt werden: %2</translation>
     </message>
@@ -820,6 +812,86 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     <message>
         <source>write error: </source>
         <translation>Schreibfehler: </translation>
+    </message>
+    <message>
+        <source>the output is </source>
+        <translation>die Ausgabe ist </translation>
+    </message>
+    <message>
+        <source>the output folder %1 is gone</source>
+        <translation>der Ausgabeordner %1 ist nicht mehr vorhanden</translation>
+    </message>
+    <message>
+        <source>the output cannot be decoded</source>
+        <translation>die Ausgabe lässt sich nicht decodieren</translation>
+    </message>
+    <message>
+        <source>ReplayGain not measured: </source>
+        <translation>ReplayGain nicht gemessen: </translation>
+    </message>
+    <message>
+        <source>album ReplayGain removed: not every file of the album was converted</source>
+        <translation>Album-ReplayGain entfernt: Nicht alle Dateien des Albums wurden umgewandelt</translation>
+    </message>
+    <message>
+        <source>cannot open the output folder %1: %2</source>
+        <translation>der Ausgabeordner %1 kann nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>%1 leads out of the output folder</source>
+        <translation>%1 führt aus dem Ausgabeordner hinaus</translation>
+    </message>
+    <message>
+        <source>%1 is a link; outputs are never written through links below the output folder</source>
+        <translation>%1 ist ein Link; unterhalb des Ausgabeordners wird nie durch Links geschrieben</translation>
+    </message>
+    <message>
+        <source>it is not an absolute path</source>
+        <translation>das ist kein absoluter Pfad</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>er gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>others may use it (mode %1)</source>
+        <translation>andere dürfen ihn verwenden (Modus %1)</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>das ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>it is not the user&apos;s own private folder</source>
+        <translation>das ist kein privater Ordner des Benutzers</translation>
+    </message>
+    <message>
+        <source>neither XDG_STATE_HOME nor HOME is set</source>
+        <translation>weder XDG_STATE_HOME noch HOME ist gesetzt</translation>
+    </message>
+    <message>
+        <source>the records folder %1 cannot be used: %2</source>
+        <translation>der Protokollordner %1 kann nicht verwendet werden: %2</translation>
+    </message>
+    <message>
+        <source>XDG_RUNTIME_DIR %1 is passed over (%2); run records are kept in %3</source>
+        <translation>XDG_RUNTIME_DIR %1 wird übergangen (%2); die Laufprotokolle liegen in %3</translation>
+    </message>
+    <message>
+        <source>no folder</source>
+        <translation>keinem Ordner</translation>
+    </message>
+    <message>
+        <source>cannot keep a record of the temporary file: </source>
+        <translation>die temporäre Datei kann nicht protokolliert werden: </translation>
+    </message>
+    <message>
+        <source>cannot keep a record of the tool folder: </source>
+        <translation>der Werkzeugordner kann nicht protokolliert werden: </translation>
+    </message>
+    <message>
+        <source>cannot open another file: %1 (a limit of this process or system, not of the output folder)</source>
+        <translation>es kann keine weitere Datei geöffnet werden: %1 (eine Grenze dieses Prozesses oder Systems, nicht des Ausgabeordners)</translation>
     </message>
 </context>
 </TS>

@@ -621,14 +621,6 @@
         <translation>son dossier ne peut pas être créé</translation>
     </message>
     <message>
-        <source>%1 is a symbolic link that leads to no folder</source>
-        <translation>%1 est un lien symbolique qui ne mène à aucun dossier</translation>
-    </message>
-    <message>
-        <source>%1 is a symbolic link into the output folder; an output written through it could replace another</source>
-        <translation>%1 est un lien symbolique vers le dossier de sortie ; une sortie écrite à travers lui pourrait en remplacer une autre</translation>
-    </message>
-    <message>
         <source>cannot make the output folder %1: %2</source>
         <translation>impossible de créer le dossier de sortie %1 : %2</translation>
     </message>
@@ -820,6 +812,86 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     <message>
         <source>write error: </source>
         <translation>erreur d&apos;écriture : </translation>
+    </message>
+    <message>
+        <source>the output is </source>
+        <translation>la sortie n&apos;est </translation>
+    </message>
+    <message>
+        <source>the output folder %1 is gone</source>
+        <translation>le dossier de sortie %1 a disparu</translation>
+    </message>
+    <message>
+        <source>the output cannot be decoded</source>
+        <translation>la sortie ne peut pas être décodée</translation>
+    </message>
+    <message>
+        <source>ReplayGain not measured: </source>
+        <translation>ReplayGain non mesuré : </translation>
+    </message>
+    <message>
+        <source>album ReplayGain removed: not every file of the album was converted</source>
+        <translation>ReplayGain d&apos;album retiré : les fichiers de l&apos;album n&apos;ont pas tous été convertis</translation>
+    </message>
+    <message>
+        <source>cannot open the output folder %1: %2</source>
+        <translation>impossible d&apos;ouvrir le dossier de sortie %1 : %2</translation>
+    </message>
+    <message>
+        <source>%1 leads out of the output folder</source>
+        <translation>%1 mène hors du dossier de sortie</translation>
+    </message>
+    <message>
+        <source>%1 is a link; outputs are never written through links below the output folder</source>
+        <translation>%1 est un lien ; sous le dossier de sortie, rien n&apos;est jamais écrit à travers un lien</translation>
+    </message>
+    <message>
+        <source>it is not an absolute path</source>
+        <translation>ce n&apos;est pas un chemin absolu</translation>
+    </message>
+    <message>
+        <source>it belongs to another user</source>
+        <translation>il appartient à un autre utilisateur</translation>
+    </message>
+    <message>
+        <source>others may use it (mode %1)</source>
+        <translation>d&apos;autres peuvent l&apos;utiliser (mode %1)</translation>
+    </message>
+    <message>
+        <source>it is not a folder</source>
+        <translation>ce n&apos;est pas un dossier</translation>
+    </message>
+    <message>
+        <source>it is not the user&apos;s own private folder</source>
+        <translation>ce n&apos;est pas un dossier privé de l&apos;utilisateur</translation>
+    </message>
+    <message>
+        <source>neither XDG_STATE_HOME nor HOME is set</source>
+        <translation>ni XDG_STATE_HOME ni HOME n&apos;est défini</translation>
+    </message>
+    <message>
+        <source>the records folder %1 cannot be used: %2</source>
+        <translation>impossible d&apos;utiliser le dossier des journaux %1 : %2</translation>
+    </message>
+    <message>
+        <source>XDG_RUNTIME_DIR %1 is passed over (%2); run records are kept in %3</source>
+        <translation>XDG_RUNTIME_DIR %1 est ignoré (%2) ; les journaux d&apos;exécution sont tenus dans : %3</translation>
+    </message>
+    <message>
+        <source>no folder</source>
+        <translation>aucun dossier</translation>
+    </message>
+    <message>
+        <source>cannot keep a record of the temporary file: </source>
+        <translation>impossible de consigner le fichier temporaire : </translation>
+    </message>
+    <message>
+        <source>cannot keep a record of the tool folder: </source>
+        <translation>impossible de consigner le dossier de l&apos;outil : </translation>
+    </message>
+    <message>
+        <source>cannot open another file: %1 (a limit of this process or system, not of the output folder)</source>
+        <translation>impossible d&apos;ouvrir un fichier de plus : %1 (une limite de ce processus ou du système, pas du dossier de sortie)</translation>
     </message>
 </context>
 </TS>
