@@ -80,7 +80,7 @@ struct RecordPlace {
 };
 
 QByteArray StateHome() {
-    const QByteArray state = qgetenv("XDG_STATE_HOME");
+    QByteArray state = qgetenv("XDG_STATE_HOME");
     if (state.startsWith('/'))
         return state;
     const QByteArray home = qgetenv("HOME");
@@ -123,8 +123,8 @@ RecordPlace FindPlace() {
 }
 
 const RecordPlace& Place() {
-    static const RecordPlace place = FindPlace();
-    return place;
+    static const RecordPlace kPlace = FindPlace();
+    return kPlace;
 }
 
 // This process's record of one kind: made at the first entry, removed when the process ends.
