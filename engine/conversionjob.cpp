@@ -276,6 +276,8 @@ void ConversionJob::onRunFinished() {
 }
 
 void ConversionJob::fail(const QString& reason) {
+    if (ledger_ && !done_)
+        ledger_->failed(AbsolutePath(result_.input));
     follower_.reset();
     removeTemporary();
     result_.converted = false;
@@ -371,8 +373,12 @@ void ConversionJob::settle(QString reason) {
         if (loudness_) {
             AlbumLedger own;
             own.setInputs({result_.input});
-            (ledger_ ? ledger_ : &own)
-                ->converted(result_.input, AbsolutePath(result_.output), replayGain_, loudness_);
+            if (const QString album = (ledger_ ? ledger_ : &own)
+                                          ->converted(result_.input, AbsolutePath(result_.output),
+                                                      replayGain_, loudness_);
+                !album.isEmpty())
+                addWarning(album);
+            loudness_.reset();
         }
         result_.converted = true;
         result_.reason.clear();
@@ -477,8 +483,13 @@ void ConversionJob::measureReplayGain() {
         addWarning(UserText::tr("ReplayGain not measured: ") + failed);
         return;
     }
-    if (complete)
+    const QString albumFailed = complete && ledger_
+                                    ? ledger_->failure(AbsolutePath(result_.input), replayGain_)
+                                    : QString();
+    if (complete && albumFailed.isEmpty())
         loudness_ = loudness;
+    else if (replayGain_.albumValues && !albumFailed.isEmpty())
+        addWarning(albumFailed);
     else if (replayGain_.albumValues)
         addWarning(
             UserText::tr("album ReplayGain removed: not every file of the album was converted"));

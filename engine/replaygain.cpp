@@ -1,5 +1,7 @@
 #include "engine/replaygain.h"
 
+#include "core/systemerror.h"
+#include "core/usertext.h"
 #include "engine/mp3decoder.h"
 #include "engine/temporarylock.h"
 
@@ -39,7 +41,10 @@ TagLib::FileName NameOf(const QByteArray& bytes) {
 struct Loudness::State {
     ebur128_state* meter = nullptr;
     int channels = 0;
-    float peak = 0;  // the highest sample's magnitude, found here: cheaper than the meter's
+    float peak = 0;        // the highest sample's magnitude, found here: cheaper than the meter's
+    std::size_t step = 0;  // frames in 100 ms, as the meter counts them
+    std::size_t toBlock = 0;  // frames until the next gating block ends
+    LoudnessSummary summary;
     ~State() {
         if (meter)
             ebur128_destroy(&meter);
@@ -54,15 +59,40 @@ std::shared_ptr<Loudness> Loudness::create(int channels, long rate) {
     loudness->d_->channels = channels;
     loudness->d_->meter = ebur128_init(static_cast<unsigned>(channels),
                                        static_cast<unsigned long>(rate), EBUR128_MODE_I);
+    // The meter's first gating block ends after 400 ms, each further one 100 ms later.
+    loudness->d_->step = static_cast<std::size_t>((rate + 5) / 10);
+    loudness->d_->toBlock = 4 * loudness->d_->step;
     return loudness->d_->meter ? loudness : nullptr;
 }
 
 void Loudness::add(const float* samples, std::size_t frames) {
-    const std::size_t count = frames * static_cast<std::size_t>(d_->channels);
+    const auto channels = static_cast<std::size_t>(d_->channels);
+    const std::size_t count = frames * channels;
     for (std::size_t k = 0; k < count; ++k)
         d_->peak = std::max(d_->peak, std::fabs(samples[k]));
-    if (frames > 0)
-        ebur128_add_frames_float(d_->meter, samples, frames);
+    d_->summary.peak = d_->peak;
+    // Fed up to each end of a gating block, where the momentary loudness is that block's.
+    while (frames > 0) {
+        const std::size_t part = std::min(frames, d_->toBlock);
+        ebur128_add_frames_float(d_->meter, samples, part);
+        samples += part * channels;
+        frames -= part;
+        d_->toBlock -= part;
+        if (d_->toBlock == 0) {
+            addBlock();
+            d_->toBlock = d_->step;
+        }
+    }
+}
+
+void Loudness::addBlock() {
+    constexpr double kGate = -70.0;
+    double block = 0;
+    if (ebur128_loudness_momentary(d_->meter, &block) != EBUR128_SUCCESS || !(block >= kGate))
+        return;
+    const int bin = std::min(LoudnessSummary::kBins - 1, static_cast<int>((block - kGate) * 10));
+    ++d_->summary.blocks[static_cast<std::size_t>(bin)];
+    d_->summary.energy[static_cast<std::size_t>(bin)] += std::pow(10.0, (block + 0.691) / 10.0);
 }
 
 std::shared_ptr<Loudness> Loudness::measure(const QString& path) {
@@ -97,14 +127,30 @@ double Loudness::peak() const {
     return d_->peak;
 }
 
-double Loudness::lufsOf(const std::vector<std::shared_ptr<Loudness>>& parts) {
-    std::vector<ebur128_state*> meters;
-    meters.reserve(parts.size());
-    for (const auto& part : parts)
-        meters.push_back(part->d_->meter);
-    double value = 0;
-    ebur128_loudness_global_multiple(meters.data(), meters.size(), &value);
-    return value;
+const LoudnessSummary& Loudness::summary() const {
+    return d_->summary;
+}
+
+double LoudnessSummary::lufsOf(const std::vector<const LoudnessSummary*>& parts) {
+    // The relative gate lies 10 LU below the mean of the blocks above the absolute gate; the
+    // blocks of its own 0.1 LU step are counted in, as the meter's histogram mode does.
+    const auto mean = [&](int from) {
+        double energy = 0;
+        std::uint64_t blocks = 0;
+        for (const LoudnessSummary* part : parts) {
+            for (int bin = from; bin < kBins; ++bin) {
+                energy += part->energy[static_cast<std::size_t>(bin)];
+                blocks += part->blocks[static_cast<std::size_t>(bin)];
+            }
+        }
+        return blocks > 0 ? -0.691 + 10.0 * std::log10(energy / static_cast<double>(blocks))
+                          : -HUGE_VAL;
+    };
+    const double all = mean(0);
+    if (!std::isfinite(all))
+        return all;
+    const double relative = all - 10.0;
+    return mean(std::clamp(static_cast<int>(std::floor((relative + 70.0) * 10)), 0, kBins - 1));
 }
 
 GainValues GainFor(double lufs, double peak) {
@@ -130,7 +176,30 @@ struct Keys {
 constexpr Keys kTrack{"replaygain_track_gain", "replaygain_track_peak"};
 constexpr Keys kAlbum{"replaygain_album_gain", "replaygain_album_peak"};
 
-void SetTxxx(TagLib::ID3v2::Tag* id3, const char* key, const TagLib::String* value) {
+// The key as the file spells it; a key it lacks as it spells the key's gain or peak partner,
+// else as its first ReplayGain key, else `key` (lower case) or, for APEv2, upper case.
+TagLib::String Spelled(const char* key, const QStringList& keys, bool upperByDefault) {
+    const QString spelled = QString::fromLatin1(key);
+    const bool gain = spelled.endsWith(QLatin1String("gain"));
+    const QString partner =
+        spelled.chopped(4) + (gain ? QLatin1String("peak") : QLatin1String("gain"));
+    bool upper = upperByDefault;
+    for (const QString& found : keys) {
+        if (found.compare(spelled, Qt::CaseInsensitive) == 0)
+            return TagLib::String(found.toStdString());
+    }
+    const auto partnerFound = std::find_if(keys.begin(), keys.end(), [&](const QString& k) {
+        return k.compare(partner, Qt::CaseInsensitive) == 0;
+    });
+    if (partnerFound != keys.end())
+        upper = *partnerFound == partnerFound->toUpper();
+    else if (!keys.isEmpty())
+        upper = keys.first() == keys.first().toUpper();
+    return TagLib::String((upper ? spelled.toUpper() : spelled).toStdString());
+}
+
+void SetTxxx(TagLib::ID3v2::Tag* id3, const char* key, const QStringList& keys,
+             const TagLib::String* value) {
     bool set = false;
     const TagLib::ID3v2::FrameList frames = id3->frameList("TXXX");
     for (TagLib::ID3v2::Frame* frame : frames) {
@@ -146,7 +215,7 @@ void SetTxxx(TagLib::ID3v2::Tag* id3, const char* key, const TagLib::String* val
     }
     if (value && !set) {
         auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::UTF8);
-        frame->setDescription(key);
+        frame->setDescription(Spelled(key, keys, false));
         frame->setText(*value);
         id3->addFrame(frame);
     }
@@ -190,8 +259,9 @@ void SetRva2(TagLib::ID3v2::Tag* id3, const char* id, const GainValues* values) 
     }
 }
 
-void SetApe(TagLib::APE::Tag* ape, const char* key, const TagLib::String* value) {
-    const TagLib::String name = TagLib::String(key).upper();
+void SetApe(TagLib::APE::Tag* ape, const char* key, const QStringList& keys,
+            const TagLib::String* value) {
+    const TagLib::String name = Spelled(key, keys, true);
     if (value)
         ape->addValue(name, *value, true);
     else
@@ -204,14 +274,14 @@ void WriteValues(TagLib::MPEG::File& file, const ReplayGainPlaces& places, const
     const TagLib::String peak = values ? PeakText(values->peak) : TagLib::String();
     TagLib::ID3v2::Tag* id3 = file.ID3v2Tag(false);
     if (places.txxx && id3) {
-        SetTxxx(id3, keys.gain, values ? &gain : nullptr);
-        SetTxxx(id3, keys.peak, values ? &peak : nullptr);
+        SetTxxx(id3, keys.gain, places.txxxKeys, values ? &gain : nullptr);
+        SetTxxx(id3, keys.peak, places.txxxKeys, values ? &peak : nullptr);
     }
     if (places.rva2 && id3)
         SetRva2(id3, &keys == &kAlbum ? "album" : "track", values);
     if (places.ape && file.APETag(false)) {
-        SetApe(file.APETag(false), keys.gain, values ? &gain : nullptr);
-        SetApe(file.APETag(false), keys.peak, values ? &peak : nullptr);
+        SetApe(file.APETag(false), keys.gain, places.apeKeys, values ? &gain : nullptr);
+        SetApe(file.APETag(false), keys.peak, places.apeKeys, values ? &peak : nullptr);
     }
 }
 
@@ -245,13 +315,13 @@ namespace {
 
 // Edits a finished output through a copy beside it that then takes its name, so that the
 // output is never seen half-written.
-void RewriteInPlace(const QString& output, const std::function<QString(const QString&)>& edit) {
+Result<> RewriteInPlace(const QString& output, const std::function<QString(const QString&)>& edit) {
     const QFileInfo info(output);
     const Result<QByteArray> made = CreateLockedTemporary(
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
                           QStringLiteral(".echobatch-XXXXXX.mp3")));
     if (!made)
-        return;
+        return Failed{made.error()};
     const QByteArray& name = *made;
     QFile from(output);
     QFile to(QFile::decodeName(name));
@@ -261,75 +331,132 @@ void RewriteInPlace(const QString& output, const std::function<QString(const QSt
         ok = !chunk.isEmpty() && to.write(chunk) == chunk.size();
     }
     ok = ok && to.setPermissions(from.permissions()) && to.flush();
+    QString why = ok ? QString() : (from.error() != QFileDevice::NoError ? from : to).errorString();
     to.close();
-    if (ok && edit(to.fileName()).isEmpty() &&
-        ::rename(name.constData(), QFile::encodeName(output).constData()) == 0) {
+    if (ok)
+        why = edit(to.fileName());
+    if (why.isEmpty() && ::rename(name.constData(), QFile::encodeName(output).constData()) != 0)
+        why = ErrnoText(errno);
+    if (why.isEmpty()) {
         ReleaseTemporary(name);
-        return;
+        return {};
     }
     RemoveTemporary(name);
+    return Failed{why};
 }
 
-// One album: its folder and tag; a file without an album tag is an album of its own.
-QString AlbumKey(const QString& input, const QString& album) {
-    const QFileInfo info(input);
-    return album.isEmpty() ? info.absoluteFilePath() : info.absolutePath() + u'\n' + album;
+QString IdentityText(const std::optional<FileIdentity>& id) {
+    return id ? QStringLiteral("%1:%2").arg(id->device).arg(id->inode) : QString();
 }
 
 }  // namespace
 
 void AlbumLedger::setInputs(const QStringList& inputs) {
-    for (const QString& input : inputs)
-        batch_.insert(QFileInfo(input).absoluteFilePath(), true);
+    for (const QString& input : inputs) {
+        if (const std::optional<FileIdentity> id = IdentityOf(input))
+            batch_.insert(*id);
+    }
 }
 
-// The files beside `input` that carry ReplayGain and the same album tag, itself among them.
-QStringList AlbumLedger::membersOf(const QString& input, const QString& album) {
-    if (album.isEmpty())
-        return {QFileInfo(input).absoluteFilePath()};
-    const QString folder = QFileInfo(input).absolutePath();
-    const QString key = AlbumKey(input, album);
-    if (const auto known = albums_.constFind(key); known != albums_.constEnd())
+// One album: its folder, as the file it is, and its tag; a file without an album tag is an
+// album of its own. Its members are the files beside the input with ReplayGain and the same
+// album tag, the input among them.
+AlbumLedger::Album& AlbumLedger::albumOf(const QString& input, const ReplayGainPlaces& places) {
+    const QFileInfo info(input);
+    const std::optional<FileIdentity> self = IdentityOf(input);
+    const QString key = places.album.isEmpty()
+                            ? QStringLiteral("file ") + IdentityText(self)
+                            : IdentityText(IdentityOf(info.absolutePath())) + u'\n' + places.album;
+    const auto known = albums_.find(key);
+    if (known != albums_.end())
         return *known;
-    QStringList members;
-    const QDir dir(folder);
+    Album& album = albums_[key];
+    if (self)
+        album.members.insert(*self);
+    if (places.album.isEmpty())
+        return album;
+    const QDir dir(info.absolutePath());
     for (const QFileInfo& entry :
          dir.entryInfoList({QStringLiteral("*.mp3"), QStringLiteral("*.MP3")}, QDir::Files)) {
-        const ReplayGainPlaces places = ReadReplayGainPlaces(entry.absoluteFilePath());
-        if (places.any() && places.album == album)
-            members << entry.absoluteFilePath();
+        const std::optional<FileIdentity> id = IdentityOf(entry.absoluteFilePath());
+        if (!id || album.members.contains(*id))
+            continue;
+        const ReplayGainPlaces theirs = ReadNeighbourPlaces(entry.absoluteFilePath());
+        if (theirs.any() && theirs.album == places.album)
+            album.members.insert(*id);
     }
-    albums_.insert(key, members);
-    return members;
+    return album;
 }
 
 bool AlbumLedger::albumComplete(const QString& input, const ReplayGainPlaces& places) {
-    const QStringList members = membersOf(input, places.album);
-    return std::all_of(members.begin(), members.end(),
-                       [this](const QString& m) { return batch_.contains(m); });
+    const Album& album = albumOf(input, places);
+    return std::all_of(album.members.begin(), album.members.end(),
+                       [this](const FileIdentity& m) { return batch_.contains(m); });
 }
 
-void AlbumLedger::converted(const QString& input, const QString& output,
-                            const ReplayGainPlaces& places,
-                            const std::shared_ptr<Loudness>& loudness) {
-    std::vector<Member>& done = done_[AlbumKey(input, places.album)];
-    done.push_back({output, places, loudness, GainFor(loudness->lufs(), loudness->peak())});
-    if (done.size() < size_t(membersOf(input, places.album).size()))
-        return;
-    std::vector<std::shared_ptr<Loudness>> parts;
+QString AlbumLedger::converted(const QString& input, const QString& output,
+                               const ReplayGainPlaces& places,
+                               const std::shared_ptr<Loudness>& loudness) {
+    Album& album = albumOf(input, places);
+    const std::optional<FileIdentity> id = IdentityOf(input);
+    if (!id)
+        return {};
+    album.done.insert(*id, Member{output, places, loudness->summary(),
+                                  GainFor(loudness->lufs(), loudness->peak())});
+    if (!album.failedFile.isEmpty() || album.done.size() < album.members.size())
+        return {};
+    return writeAlbum(album);
+}
+
+// The album's values into every output of the album (again, when a file listed twice was
+// converted again); when one cannot take them, none keeps them.
+QString AlbumLedger::writeAlbum(const Album& album) {
+    std::vector<const LoudnessSummary*> parts;
     double peak = 0;
-    for (const Member& m : done) {
-        parts.push_back(m.loudness);
-        peak = std::max(peak, m.loudness->peak());
+    for (const Member& m : album.done) {
+        parts.push_back(&m.summary);
+        peak = std::max(peak, m.summary.peak);
     }
-    const GainValues album = GainFor(Loudness::lufsOf(parts), peak);
-    for (const Member& m : done) {
-        if (m.places.albumValues)
-            RewriteInPlace(m.output, [&](const QString& copy) {
-                return WriteReplayGain(copy, m.places, m.track, album);
-            });
+    const GainValues values = GainFor(LoudnessSummary::lufsOf(parts), peak);
+    QStringList failures;
+    QList<const Member*> written;
+    for (const Member& m : album.done) {
+        if (!m.places.albumValues)
+            continue;
+        const Result<> rewritten = RewriteInPlace(m.output, [&](const QString& copy) {
+            return WriteReplayGain(copy, m.places, m.track, values);
+        });
+        if (rewritten)
+            written << &m;
+        else
+            failures << m.output + QStringLiteral(": ") + rewritten.error();
     }
-    done.clear();
+    if (failures.isEmpty())
+        return {};
+    for (const Member* m : std::as_const(written)) {
+        (void)RewriteInPlace(m->output, [&](const QString& copy) {
+            return WriteReplayGain(copy, m->places, m->track, std::nullopt);
+        });
+    }
+    return UserText::tr("album ReplayGain removed: it cannot be written into ") +
+           failures.join(QStringLiteral("; "));
+}
+
+void AlbumLedger::failed(const QString& input) {
+    const ReplayGainPlaces places = ReadReplayGainPlaces(input);
+    const std::optional<FileIdentity> id = IdentityOf(input);
+    if (!places.any() || places.album.isEmpty() || !id)
+        return;
+    Album& album = albumOf(input, places);
+    if (!album.done.contains(*id) && album.failedFile.isEmpty())
+        album.failedFile = QFileInfo(input).fileName();
+}
+
+QString AlbumLedger::failure(const QString& input, const ReplayGainPlaces& places) {
+    const Album& album = albumOf(input, places);
+    return album.failedFile.isEmpty()
+               ? QString()
+               : UserText::tr("album ReplayGain removed: %1 failed").arg(album.failedFile);
 }
 
 }  // namespace eb

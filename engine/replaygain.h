@@ -7,17 +7,33 @@
 #pragma once
 
 #include "engine/replaygainplaces.h"
+#include "paths/fileidentity.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
 
 namespace eb {
+
+// What an album needs of one file's loudness, of one fixed size whatever the file's length:
+// its gating blocks (400 ms, one every 100 ms) above the absolute gate of -70 LUFS, counted
+// with their summed energy in steps of 0.1 LU, and its sample peak.
+struct LoudnessSummary {
+    static constexpr int kBins = 1000;  // -70 to +30 LUFS
+    std::array<std::uint32_t, kBins> blocks{};
+    std::array<double, kBins> energy{};
+    double peak = 0;
+    // The loudness of several files taken together, as if played one after another (the
+    // relative gate over all their blocks).
+    static double lufsOf(const std::vector<const LoudnessSummary*>& parts);
+};
 
 // One decoded file's loudness; null when the file cannot be decoded.
 class Loudness {
@@ -33,11 +49,12 @@ public:
 
     double lufs() const;
     double peak() const;
-    // The loudness of several files taken together, as if played one after another.
-    static double lufsOf(const std::vector<std::shared_ptr<Loudness>>& parts);
+    // What its album keeps of it.
+    const LoudnessSummary& summary() const;
 
 private:
     Loudness() = default;
+    void addBlock();
     struct State;
     std::unique_ptr<State> d_;
 };
@@ -55,7 +72,9 @@ QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
 
 // The batch's albums: a file whose folder holds other files of its album with ReplayGain
 // waits for them; when every one of them is in the batch and converted, the album's values
-// are written into all their outputs.
+// are written into all their outputs. Files and folders are compared as the files they are
+// (device and inode), so a file listed twice counts once and a folder reached through a link
+// is the same folder. What it keeps of a converted file is of one fixed size.
 class AlbumLedger {
 public:
     // The batch's inputs, as the jobs name them.
@@ -64,22 +83,34 @@ public:
     // tag is an album of its own).
     bool albumComplete(const QString& input, const ReplayGainPlaces& places);
     // A converted file of a complete album, its output already in place. When it is the
-    // album's last, its values are written into every output of the album.
-    void converted(const QString& input, const QString& output, const ReplayGainPlaces& places,
-                   const std::shared_ptr<Loudness>& loudness);
+    // album's last, its values are written into every output of the album; when one of them
+    // cannot be, none keeps album values. Returns what went wrong, for a warning; empty when
+    // nothing did.
+    QString converted(const QString& input, const QString& output, const ReplayGainPlaces& places,
+                      const std::shared_ptr<Loudness>& loudness);
+    // A file of the batch that failed: its album, unless the file's output was made before,
+    // gets no album values.
+    void failed(const QString& input);
+    // "album ReplayGain removed: <file> failed" when a file of this input's album failed.
+    QString failure(const QString& input, const ReplayGainPlaces& places);
 
 private:
     struct Member {
         QString output;
         ReplayGainPlaces places;
-        std::shared_ptr<Loudness> loudness;
+        LoudnessSummary summary;
         GainValues track;
     };
-    QStringList membersOf(const QString& input, const QString& album);
+    struct Album {
+        IdentitySet members;  // the files with ReplayGain and this album tag
+        QHash<FileIdentity, Member> done;
+        QString failedFile;
+    };
+    Album& albumOf(const QString& input, const ReplayGainPlaces& places);
+    QString writeAlbum(const Album& album);
 
-    QHash<QString, bool> batch_;                // absolute inputs
-    QHash<QString, QStringList> albums_;        // folder + album -> its files with ReplayGain
-    QHash<QString, std::vector<Member>> done_;  // folder + album -> converted members
+    IdentitySet batch_;
+    QHash<QString, Album> albums_;  // folder and album tag, or the file alone -> the album
 };
 
 }  // namespace eb

@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -22,6 +23,7 @@ namespace {
 constexpr std::int64_t kId3v1Size = 128;
 constexpr std::int64_t kApeFooterSize = 32;
 constexpr int kMaxLeadingTags = 8;
+constexpr std::int64_t kMostNeighbourBytes = 1 << 20;
 
 bool IsReplayGainKey(const QString& key) {
     return key.startsWith(u"replaygain_", Qt::CaseInsensitive);
@@ -72,6 +74,7 @@ void ReadId3v2(const id3::Tag& tag, ReplayGainPlaces& places) {
         }
         const QString text = FirstString((*content)[0], std::string_view(*content).substr(1));
         if (txxx && IsReplayGainKey(text)) {
+            places.txxxKeys << text;
             places.txxx = true;
             places.albumValues |= IsAlbumKey(text);
         } else if (!txxx && places.album.isEmpty()) {
@@ -114,6 +117,7 @@ void ReadApeItems(std::string_view items, ReplayGainPlaces& places, QString& alb
         const QString key =
             QString::fromLatin1(items.data() + 8, static_cast<qsizetype>(keyEnd - 8));
         if (IsReplayGainKey(key)) {
+            places.apeKeys << key;
             places.ape = true;
             places.albumValues |= IsAlbumKey(key);
         } else if ((flags & 0x6) == 0 && key.compare(u"album", Qt::CaseInsensitive) == 0) {
@@ -153,15 +157,51 @@ QString ReadTrailingTags(int fd, std::int64_t audioStart, std::int64_t size,
     return apeAlbum.isEmpty() ? v1Album : apeAlbum;
 }
 
+// Only a regular file is read: opening a FIFO or a device could block or consume it.
+posix::UniqueFd OpenRegular(const QString& path, struct stat& st) {
+    posix::UniqueFd fd(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)))
+        fd.reset();
+    return fd;
+}
+
 }  // namespace
+
+ReplayGainPlaces ReadNeighbourPlaces(const QString& path) {
+    ReplayGainPlaces places;
+    struct stat st {};
+    const posix::UniqueFd fd = OpenRegular(path, st);
+    unsigned char header[10];
+    if (!fd || st.st_size < 10 ||
+        !posix::ReadAt(fd.get(), 0, reinterpret_cast<char*>(header), 10) ||
+        std::memcmp(header, "ID3", 3) != 0)
+        return places;
+    const std::int64_t whole = id3::TagSize(header);
+    if (whole < 10)
+        return places;
+    const std::int64_t size = std::min({whole, kMostNeighbourBytes, std::int64_t{st.st_size}});
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (!posix::ReadAt(fd.get(), 0, bytes.data(), size))
+        return places;
+    if (size < whole) {  // the tag as cut: its header says so, and its frames end there
+        const std::int64_t body = size - 10;
+        for (int k = 0; k < 4; ++k)
+            bytes[static_cast<std::size_t>(6 + k)] =
+                static_cast<char>((body >> (21 - 7 * k)) & 0x7f);
+        bytes[5] = static_cast<char>(header[5] & ~0x10);  // no footer at the cut
+    }
+    ReadId3v2(id3::Parse(bytes), places);
+    if (!places.any())
+        places.album.clear();
+    return places;
+}
 
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
     ReplayGainPlaces places;
-    // Only a regular file is read: opening a FIFO or a device could block or consume it.
-    const posix::UniqueFd fd(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    const posix::UniqueFd fd = OpenRegular(path, st);
+    if (!fd)
         return places;
     const std::int64_t audioStart = ReadLeadingTags(fd.get(), st.st_size, places);
     const QString trailingAlbum = ReadTrailingTags(fd.get(), audioStart, st.st_size, places);

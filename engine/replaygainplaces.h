@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace eb {
 
@@ -14,10 +15,19 @@ struct ReplayGainPlaces {
     bool ape = false;
     bool albumValues = false;  // album gain or peak among them
     QString album;             // the album tag (ID3v2, else APEv2, else ID3v1); empty without one
+    // The ReplayGain keys as the file spells them ("REPLAYGAIN_TRACK_GAIN",
+    // "replaygain_album_gain"), so that values written anew keep their spelling.
+    QStringList txxxKeys;
+    QStringList apeKeys;
     bool any() const { return txxx || rva2 || ape; }
 };
 
 // Nothing for a file that is not a regular file or cannot be read.
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
+
+// The same for a file beside an input, which may belong to its album: read from its first
+// ID3v2 tag only, and from at most 1 MB of that (what a longer tag holds before the cut), so
+// that a folder of large or crafted files costs a batch little.
+ReplayGainPlaces ReadNeighbourPlaces(const QString& path);
 
 }  // namespace eb

@@ -9,7 +9,8 @@ reads from the LAME extension (-1 without one), and the input's and the output's
 bitrates in kbps (the file's bytes over the decoded length). With KIND (txxx, rva2, ape, album)
 and the album's outputs after it, a seventh word: "ok" when the output's ReplayGain values
 (read by mutagen) match ffmpeg's EBU R128 measurement within 0.2 dB and 3 % of the peak and
-the album values match the album's outputs together (or are gone without them), else what not.
+the album values match the album's outputs together (or are gone without them), and each
+ReplayGain key of the input is spelled as the input spells it, else what not.
 """
 import os
 import re
@@ -57,7 +58,13 @@ def loudness(paths):
     return -18 - lufs, 10 ** (peak / 20)
 
 
-def replaygain_faults(path, kind, album):
+def spellings(path, kind):
+    keys = mutagen.apev2.APEv2(path).keys() if kind == "ape" else [
+        f.desc for f in mutagen.id3.ID3(path).getall("TXXX")]
+    return {k for k in keys if k.lower().startswith("replaygain_")}
+
+
+def replaygain_faults(source, path, kind, album):
     if kind == "ape":
         tags = {k.lower(): str(v) for k, v in mutagen.apev2.APEv2(path).items()}
     else:
@@ -71,7 +78,9 @@ def replaygain_faults(path, kind, album):
     faults = [k for k, v in wanted.items() if f"replaygain_{k}" not in tags or
               abs(float(str(tags[f"replaygain_{k}"]).split()[0]) - v) > (
                   0.2 if k.endswith("gain") else 0.03 * v)]
-    return faults + ["album left"] * (not album and any("album" in k for k in tags))
+    kept = spellings(source, kind) - spellings(path, kind)
+    return faults + ["album left"] * (not album and any("album" in k for k in tags)) + [
+        "spelled anew: " + k for k in kept if album or "album" not in k.lower()]
 
 
 a, b = decode(sys.argv[1]), decode(sys.argv[2])
@@ -85,5 +94,5 @@ kbps = [round(os.path.getsize(p) * 8 * info.sample_rate / len(x) / 1000)
         for p, x in ((sys.argv[1], a), (sys.argv[2], b))]
 print(shift(model, b), len(b) - len(model),
       round(info.length * info.sample_rate) - len(b), encoder_delay(sys.argv[2], info), *kbps,
-      *([",".join(replaygain_faults(sys.argv[2], sys.argv[8], sys.argv[9:])) or "ok"]
+      *([",".join(replaygain_faults(sys.argv[1], sys.argv[2], sys.argv[8], sys.argv[9:])) or "ok"]
         if len(sys.argv) > 8 else []))

@@ -62,7 +62,8 @@ class TestOutputQuality : public QObject {
     // A sound made by SoX at the given rate, channels and output options, or by "lame ..." or
     // "ffmpeg ..." from SoX's WAV. A last "+tlen" gives it a length tag of one second, "+tags"
     // APEv2 and ID3v1 tags at its end, "+48k" a second part at 48 kHz, "+rg KIND" ReplayGain
-    // values in TXXX, RVA2 or APEv2 ("album": TXXX with an album tag and album values).
+    // values in TXXX, RVA2 or APEv2 ("album": TXXX with an album tag and album values), their
+    // keys spelled in upper or lower case, as other taggers do.
     QString make(const QString& name, int rate, int channels, QStringList options,
                  const QString& synth = QStringLiteral("pinknoise"),
                  const QString& volume = QStringLiteral("0.5"),
@@ -93,11 +94,11 @@ class TestOutputQuality : public QObject {
                       {"-c",
                        "import sys, mutagen.id3 as i, mutagen.apev2 as a\np, k = sys.argv[1:]\n"
                        "t = a.APEv2() if k == 'ape' else i.ID3()\nif k == 'ape': "
-                       "t['REPLAYGAIN_TRACK_GAIN'] = '+1 dB'\nelif k == 'rva2': "
+                       "t['replaygain_track_gain'] = '+1 dB'\nelif k == 'rva2': "
                        "t.add(i.RVA2(desc='track', channel=1, gain=1, peak=0.5))\nelse: "
                        "t.add(i.TXXX(desc='REPLAYGAIN_TRACK_GAIN', text='+1 dB'))\nif k == "
                        "'album': t.add(i.TALB(text='A')); "
-                       "t.add(i.TXXX(desc='replaygain_album_gain', text='+1 dB'))\nt.save(p)",
+                       "t.add(i.TXXX(desc='REPLAYGAIN_ALBUM_GAIN', text='+1 dB'))\nt.save(p)",
                        path, step.section(u' ', 1, 1)});
         if (step == "+tlen" || step == "+tags")
             rc |=
