@@ -13,6 +13,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace eb;
 using namespace ebtest;
 
@@ -298,6 +300,55 @@ private slots:
         QFETCH(int, quality);
         QFETCH(QString, compression);
         QCOMPARE(CompressionFor({true, true, vbr, kbps, rate, quality}), compression);
+    }
+
+    // An album of three converted by the command line in the shapes a library has: a file
+    // listed twice, the folder reached through a link, a member that fails (a FIFO at its
+    // output name). Judged by ffmpeg on the outputs joined (musicreferee.py).
+    void albumShapes_data() {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("a file listed twice")
+            << QStringList{"album/a", "album/a", "album/b", "album/c"} << "4 of 4 files converted";
+        QTest::newRow("two spellings of the folder")
+            << QStringList{"album/a", "link/b", "album/c"} << "3 of 3 files converted";
+        QTest::newRow("a member fails") << QStringList{"album/a", "album/b", "album/c"}
+                                        << "c.mp3: album ReplayGain removed: b.mp3 failed";
+    }
+    void albumShapes() {
+        QFETCH(QStringList, files);
+        QFETCH(QString, says);
+        QVERIFY(QDir(dir_.path()).mkpath("album") && QDir(dir_.path()).mkpath("shapes"));
+        QFile::link(dir_.filePath("album"), dir_.filePath("link"));
+        const QString out = dir_.filePath("shapes/" + QString::fromLatin1(QTest::currentDataTag()));
+        QVERIFY(QDir().mkpath(out));
+        QStringList args{"--jobs", "1", "--out", out};
+        for (const char* name : {"a", "b", "c"}) {
+            const QString song = QStringLiteral("album/%1.mp3").arg(QLatin1String(name));
+            QVERIFY(QFile::exists(dir_.filePath(song)) ||
+                    !make(song, 44100, 2, {"lame", "-b", "128", "+rg album"}, "pinknoise",
+                          name[0] == 'a' ? "0.2" : "0.6")
+                         .isEmpty());
+        }
+        for (const QString& file : files)
+            args << dir_.filePath(file + ".mp3");
+        const bool fails = says.contains("failed");
+        QVERIFY(!fails || ::mkfifo(QFile::encodeName(out + "/b.mp3").constData(), 0600) == 0);
+        QByteArray said;
+        run(cliProgram(), args, nullptr, &said);
+        QVERIFY2(said.contains(says.toUtf8()), said);
+        const QStringList outputs{out + "/a.mp3", out + "/c.mp3"};
+        for (const QString& output : fails ? outputs : outputs + QStringList{out + "/b.mp3"}) {
+            const EchoTexts e = DefaultEchoTexts();
+            QByteArray verdict;
+            run("/usr/bin/python3",
+                QStringList{sourceDir() + "/tests/engine/musicreferee.py",
+                            dir_.filePath("album/a.mp3"), output, e.gainIn, e.gainOut, e.delay,
+                            e.decay, "1", "album"} +
+                    (fails ? QStringList() : outputs + QStringList{out + "/b.mp3"}),
+                &verdict);
+            QVERIFY2(verdict.simplified().endsWith(" ok"), output.toUtf8() + ": " + verdict);
+        }
     }
 
     void clippingIsAWarning_data() {
