@@ -893,5 +893,13 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
         <source>cannot open another file: %1 (a limit of this process or system, not of the output folder)</source>
         <translation>es kann keine weitere Datei geöffnet werden: %1 (eine Grenze dieses Prozesses oder Systems, nicht des Ausgabeordners)</translation>
     </message>
+    <message>
+        <source>album ReplayGain removed: it cannot be written into </source>
+        <translation>Album-ReplayGain entfernt: Es lässt sich nicht schreiben in </translation>
+    </message>
+    <message>
+        <source>album ReplayGain removed: %1 failed</source>
+        <translation>Album-ReplayGain entfernt: %1 ist fehlgeschlagen</translation>
+    </message>
 </context>
 </TS>

@@ -893,5 +893,13 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
         <source>cannot open another file: %1 (a limit of this process or system, not of the output folder)</source>
         <translation>impossible d&apos;ouvrir un fichier de plus : %1 (une limite de ce processus ou du système, pas du dossier de sortie)</translation>
     </message>
+    <message>
+        <source>album ReplayGain removed: it cannot be written into </source>
+        <translation>ReplayGain d&apos;album retiré : impossible de l&apos;écrire dans </translation>
+    </message>
+    <message>
+        <source>album ReplayGain removed: %1 failed</source>
+        <translation>ReplayGain d&apos;album retiré : échec de %1</translation>
+    </message>
 </context>
 </TS>
