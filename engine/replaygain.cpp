@@ -373,19 +373,28 @@ AlbumLedger::Album& AlbumLedger::albumOf(const QString& input, const ReplayGainP
     Album& album = albums_[key];
     if (self)
         album.members.insert(*self);
-    if (places.album.isEmpty())
-        return album;
-    const QDir dir(info.absolutePath());
+    if (!places.album.isEmpty())
+        album.members.unite(albumsIn(info.absolutePath()).value(places.album));
+    return album;
+}
+
+// The files with ReplayGain in a folder, by their album tag; each folder is read once.
+const QHash<QString, IdentitySet>& AlbumLedger::albumsIn(const QString& folder) {
+    const QString key = IdentityText(IdentityOf(folder));
+    const auto known = folders_.constFind(key);
+    if (known != folders_.constEnd())
+        return *known;
+    QHash<QString, IdentitySet>& albums = folders_[key];
+    const QDir dir(folder);
     for (const QFileInfo& entry :
          dir.entryInfoList({QStringLiteral("*.mp3"), QStringLiteral("*.MP3")}, QDir::Files)) {
         const std::optional<FileIdentity> id = IdentityOf(entry.absoluteFilePath());
-        if (!id || album.members.contains(*id))
-            continue;
-        const ReplayGainPlaces theirs = ReadNeighbourPlaces(entry.absoluteFilePath());
-        if (theirs.any() && theirs.album == places.album)
-            album.members.insert(*id);
+        const ReplayGainPlaces theirs =
+            id ? ReadNeighbourPlaces(entry.absoluteFilePath()) : ReplayGainPlaces();
+        if (theirs.any() && !theirs.album.isEmpty())
+            albums[theirs.album].insert(*id);
     }
-    return album;
+    return albums;
 }
 
 bool AlbumLedger::albumComplete(const QString& input, const ReplayGainPlaces& places) {
@@ -401,8 +410,8 @@ QString AlbumLedger::converted(const QString& input, const QString& output,
     const std::optional<FileIdentity> id = IdentityOf(input);
     if (!id)
         return {};
-    album.done.insert(*id, Member{output, places, loudness->summary(),
-                                  GainFor(loudness->lufs(), loudness->peak())});
+    album.done.insert_or_assign(*id, Member{output, places, loudness->summary(),
+                                            GainFor(loudness->lufs(), loudness->peak())});
     if (!album.failedFile.isEmpty() || album.done.size() < album.members.size())
         return {};
     return writeAlbum(album);
@@ -413,14 +422,14 @@ QString AlbumLedger::converted(const QString& input, const QString& output,
 QString AlbumLedger::writeAlbum(const Album& album) {
     std::vector<const LoudnessSummary*> parts;
     double peak = 0;
-    for (const Member& m : album.done) {
+    for (const auto& [id, m] : album.done) {
         parts.push_back(&m.summary);
         peak = std::max(peak, m.summary.peak);
     }
     const GainValues values = GainFor(LoudnessSummary::lufsOf(parts), peak);
     QStringList failures;
     QList<const Member*> written;
-    for (const Member& m : album.done) {
+    for (const auto& [id, m] : album.done) {
         if (!m.places.albumValues)
             continue;
         const Result<> rewritten = RewriteInPlace(m.output, [&](const QString& copy) {
@@ -448,7 +457,7 @@ void AlbumLedger::failed(const QString& input) {
     if (!places.any() || places.album.isEmpty() || !id)
         return;
     Album& album = albumOf(input, places);
-    if (!album.done.contains(*id) && album.failedFile.isEmpty())
+    if (album.done.count(*id) == 0 && album.failedFile.isEmpty())
         album.failedFile = QFileInfo(input).fileName();
 }
 

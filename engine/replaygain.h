@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace eb {
@@ -95,6 +96,9 @@ public:
     QString failure(const QString& input, const ReplayGainPlaces& places);
 
 private:
+    struct IdentityHash {
+        std::size_t operator()(const FileIdentity& id) const { return qHash(id); }
+    };
     struct Member {
         QString output;
         ReplayGainPlaces places;
@@ -103,14 +107,17 @@ private:
     };
     struct Album {
         IdentitySet members;  // the files with ReplayGain and this album tag
-        QHash<FileIdentity, Member> done;
+        // Node by node: a member is large, and a table's spare room would be many of them.
+        std::unordered_map<FileIdentity, Member, IdentityHash> done;
         QString failedFile;
     };
     Album& albumOf(const QString& input, const ReplayGainPlaces& places);
+    const QHash<QString, IdentitySet>& albumsIn(const QString& folder);
     QString writeAlbum(const Album& album);
 
     IdentitySet batch_;
     QHash<QString, Album> albums_;  // folder and album tag, or the file alone -> the album
+    QHash<QString, QHash<QString, IdentitySet>> folders_;  // folder -> album tag -> its files
 };
 
 }  // namespace eb
