@@ -42,6 +42,8 @@ QJsonObject ReportLine(const ConversionResult& result, double seconds, bool star
         line.insert(QStringLiteral("reason"), ReplacedText(result.reason));
     if (result.converted && result.replaced)
         line.insert(QStringLiteral("note"), QStringLiteral("replaced an existing file"));
+    if (result.albumUpdated)
+        line.insert(QStringLiteral("note"), QStringLiteral("album ReplayGain updated"));
     if (!result.warning.isEmpty())
         line.insert(QStringLiteral("warning"), ReplacedText(result.warning));
     line.insert(QStringLiteral("seconds"), std::round(seconds * 1000.0) / 1000.0);

@@ -72,6 +72,9 @@ void ParallelBatch::run() {
     if (!running_.empty())
         loop.exec();
     loop_ = nullptr;
+    // Up-to-date files whose album never came to its end keep their outputs as they are.
+    for (const int index : albums_.releaseAll())
+        finishWithout(index, upToDate_, false);
 }
 
 void ParallelBatch::cancel() {
@@ -142,13 +145,31 @@ QString ParallelBatch::refusalBeforeStart(int index) {
     return QString();
 }
 
-void ParallelBatch::finishWithout(int index, const QString& reason) {
+// An up-to-date file whose output holds its album's values may wait for the album's other
+// files: when some are converted, it gets the album's new values with them.
+void ParallelBatch::finishWithout(int index, const QString& reason, bool mayWait) {
     ConversionResult r;
     r.input = files_[index];
     r.output = outputOf(index);
     r.reason = reason;
     r.upToDate = reason == UpToDateReason();
+    if (r.upToDate && mayWait && albums_.holdUpToDate(index, r.input, AbsolutePath(r.output))) {
+        tellReleased();
+        return;
+    }
     tell(index, r);
+}
+
+void ParallelBatch::tellReleased() {
+    for (const auto& [index, updated] : albums_.takeReleased()) {
+        ConversionResult r;
+        r.input = files_[index];
+        r.output = outputOf(index);
+        r.reason = upToDate_;
+        r.upToDate = true;
+        r.albumUpdated = updated;
+        tell(index, r);
+    }
 }
 
 // The file's end told to the printer and the listeners; what the summary needs is kept.
@@ -156,7 +177,7 @@ void ParallelBatch::tell(int index, const ConversionResult& r) {
     printer_.fileFinished(index, r);
     emit fileDone(index, r, secondsOf(index));
     const quint8 state = (r.converted ? kConverted : 0) | (r.replaced ? kReplaced : 0) |
-                         (r.upToDate ? kUpToDate : 0);
+                         (r.upToDate ? kUpToDate : 0) | (r.albumUpdated ? kAlbumUpdated : 0);
     kept_[static_cast<size_t>(index)] = {r.converted ? r.warning : r.reason, state};
 }
 
@@ -168,6 +189,7 @@ ConversionResult ParallelBatch::result(qsizetype index) const {
     r.converted = (kept.state & kConverted) != 0;
     r.replaced = (kept.state & kReplaced) != 0;
     r.upToDate = (kept.state & kUpToDate) != 0;
+    r.albumUpdated = (kept.state & kAlbumUpdated) != 0;
     (r.converted ? r.warning : r.reason) = kept.text;
     return r;
 }
@@ -203,6 +225,7 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     busyOutputs_.remove(output);
     releaseWaiting(output);
     tell(index, r);
+    tellReleased();
     auto it = std::find_if(running_.begin(), running_.end(),
                            [job](const auto& p) { return p.get() == job; });
     if (it != running_.end()) {

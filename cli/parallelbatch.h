@@ -64,8 +64,9 @@ private:
     QString outputOf(qsizetype index) const;
     const QString& folderOf(qsizetype index) const;
     double secondsOf(int index) const;
-    void finishWithout(int index, const QString& reason);
+    void finishWithout(int index, const QString& reason, bool mayWait = true);
     void tell(int index, const ConversionResult& r);
+    void tellReleased();
     void fileFinished(int index, ConversionJob* job);
 
     QStringList files_;
@@ -90,6 +91,7 @@ private:
     static constexpr quint8 kConverted = 1;
     static constexpr quint8 kReplaced = 2;
     static constexpr quint8 kUpToDate = 4;
+    static constexpr quint8 kAlbumUpdated = 8;
     struct Kept {
         QString text;
         quint8 state = 0;

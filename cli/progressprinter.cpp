@@ -33,7 +33,8 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
     if (result.upToDate)
-        print(UserText::tr("%1 up to date %2 -> %3").arg(position, result.input, result.output));
+        print(UserText::tr("%1 up to date %2 -> %3").arg(position, result.input, result.output) +
+              (result.albumUpdated ? UserText::tr(" (album ReplayGain updated)") : QString()));
     else if (!result.converted)
         print(UserText::tr("%1 FAILED     %2: %3").arg(position, result.input, result.reason));
     else
@@ -50,6 +51,7 @@ ProgressPrinter::Tally ProgressPrinter::tally(qsizetype total, const ResultOf& r
     for (qsizetype k = 0; k < total; ++k) {
         const ConversionResult r = resultOf(k);
         t.upToDate += r.upToDate ? 1 : 0;
+        t.albumUpdated += r.albumUpdated ? 1 : 0;
         t.replaced += r.replaced ? 1 : 0;
         if (!r.converted && !r.upToDate)
             t.failed << k;
@@ -67,6 +69,8 @@ QString ProgressPrinter::Tally::convertedText() const {
         text += UserText::tr(", %1 replaced an existing file").arg(replaced);
     if (upToDate > 0)
         text += UserText::tr(", %1 up to date").arg(upToDate);
+    if (albumUpdated > 0)
+        text += UserText::tr(" (album ReplayGain updated in %1)").arg(albumUpdated);
     return text;
 }
 

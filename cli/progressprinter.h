@@ -31,6 +31,7 @@ private:
     struct Tally {
         qsizetype total = 0;
         qsizetype upToDate = 0;
+        qsizetype albumUpdated = 0;  // of those, given their album's new values
         qsizetype replaced = 0;
         QList<qsizetype> failed;
         QList<qsizetype> warned;

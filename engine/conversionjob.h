@@ -40,8 +40,9 @@ struct ConversionResult {
     // Converted, but with something the user must know: "tags not copied: <why>",
     // "frames not copied: <frames>", "N samples clipped; ..." (several joined by "; ").
     QString warning;
-    bool replaced = false;  // converted over an output that was there before the batch
-    bool upToDate = false;  // passed over, its output newer than it (not a failure)
+    bool replaced = false;      // converted over an output that was there before the batch
+    bool upToDate = false;      // passed over, its output newer than it (not a failure)
+    bool albumUpdated = false;  // up to date, its output given its album's new values
 };
 
 class ConversionJob : public QObject {

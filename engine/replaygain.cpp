@@ -412,9 +412,42 @@ QString AlbumLedger::converted(const QString& input, const QString& output,
         return {};
     album.done.insert_or_assign(*id, Member{output, places, loudness->summary(),
                                             GainFor(loudness->lufs(), loudness->peak())});
-    if (!album.failedFile.isEmpty() || album.done.size() < album.members.size())
+    return settle(album);
+}
+
+// Once every file of the album is converted or held up to date: the held outputs are measured
+// and take part (when anything of the album was converted), and the album's values go into
+// every output.
+QString AlbumLedger::settle(Album& album) {
+    IdentitySet seen;
+    for (const auto& [id, m] : album.done)
+        seen.insert(id);
+    for (const Held& h : album.held)
+        seen.insert(h.id);
+    if (!album.failedFile.isEmpty() || !seen.contains(album.members))
         return {};
-    return writeAlbum(album);
+    QStringList unmeasured;
+    const bool converted = !album.done.empty();
+    for (const Held& h : album.held) {
+        const std::shared_ptr<Loudness> loudness =
+            converted && album.done.count(h.id) == 0 ? Loudness::measure(h.output) : nullptr;
+        if (loudness)
+            album.done.insert_or_assign(
+                h.id, Member{h.output, ReadReplayGainPlaces(h.output), loudness->summary(),
+                             GainFor(loudness->lufs(), loudness->peak())});
+        else if (converted && album.done.count(h.id) == 0)
+            unmeasured << h.output;
+    }
+    QString why;
+    if (converted && unmeasured.isEmpty())
+        why = writeAlbum(album);
+    else if (converted)
+        why = UserText::tr("album ReplayGain removed: the output cannot be decoded: ") +
+              unmeasured.join(QStringLiteral(", "));
+    for (const Held& h : album.held)
+        released_.emplace_back(h.index, converted && why.isEmpty());
+    album.held.clear();
+    return why;
 }
 
 // The album's values into every output of the album (again, when a file listed twice was
@@ -459,6 +492,34 @@ void AlbumLedger::failed(const QString& input) {
     Album& album = albumOf(input, places);
     if (album.done.count(*id) == 0 && album.failedFile.isEmpty())
         album.failedFile = QFileInfo(input).fileName();
+}
+
+bool AlbumLedger::holdUpToDate(int index, const QString& input, const QString& output) {
+    const std::optional<FileIdentity> id = IdentityOf(input);
+    if (!id || lookedAt_.contains(*id))
+        return false;
+    lookedAt_.insert(*id);
+    const ReplayGainPlaces places = ReadReplayGainPlaces(input);
+    if (!places.albumValues || places.album.isEmpty() || !albumComplete(input, places))
+        return false;
+    Album& album = albumOf(input, places);
+    album.held.push_back({index, *id, output});
+    (void)settle(album);
+    return true;
+}
+
+std::vector<std::pair<int, bool>> AlbumLedger::takeReleased() {
+    return std::exchange(released_, {});
+}
+
+std::vector<int> AlbumLedger::releaseAll() {
+    std::vector<int> indexes;
+    for (Album& album : albums_) {
+        for (const Held& h : album.held)
+            indexes.push_back(h.index);
+        album.held.clear();
+    }
+    return indexes;
 }
 
 QString AlbumLedger::failure(const QString& input, const ReplayGainPlaces& places) {

@@ -95,6 +95,18 @@ public:
     // "album ReplayGain removed: <file> failed" when a file of this input's album failed.
     QString failure(const QString& input, const ReplayGainPlaces& places);
 
+    // A file passed over as up to date (--update), the list's `index`: when its output holds
+    // album values of a complete album, it is held until the album is settled, so that its
+    // output can be measured and get the album's new values with the converted files. True
+    // when it is held.
+    bool holdUpToDate(int index, const QString& input, const QString& output);
+    // The held files whose album was settled since the last call: each with whether its album
+    // values were written anew.
+    std::vector<std::pair<int, bool>> takeReleased();
+    // Every file still held (its album was not settled: a file failed or the batch stopped):
+    // its output keeps what it holds.
+    std::vector<int> releaseAll();
+
 private:
     struct IdentityHash {
         std::size_t operator()(const FileIdentity& id) const { return qHash(id); }
@@ -105,8 +117,14 @@ private:
         LoudnessSummary summary;
         GainValues track;
     };
+    struct Held {
+        int index = 0;
+        FileIdentity id;
+        QString output;
+    };
     struct Album {
-        IdentitySet members;  // the files with ReplayGain and this album tag
+        IdentitySet members;     // the files with ReplayGain and this album tag
+        std::vector<Held> held;  // up to date, waiting for the album's end
         // Node by node: a member is large, and a table's spare room would be many of them.
         std::unordered_map<FileIdentity, Member, IdentityHash> done;
         QString failedFile;
@@ -114,10 +132,13 @@ private:
     Album& albumOf(const QString& input, const ReplayGainPlaces& places);
     const QHash<QString, IdentitySet>& albumsIn(const QString& folder);
     QString writeAlbum(const Album& album);
+    QString settle(Album& album);
 
     IdentitySet batch_;
     QHash<QString, Album> albums_;  // folder and album tag, or the file alone -> the album
     QHash<QString, QHash<QString, IdentitySet>> folders_;  // folder -> album tag -> its files
+    std::vector<std::pair<int, bool>> released_;
+    IdentitySet lookedAt_;  // up-to-date inputs already read: a file listed again is not
 };
 
 }  // namespace eb

@@ -901,5 +901,17 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
         <source>album ReplayGain removed: %1 failed</source>
         <translation>Album-ReplayGain entfernt: %1 ist fehlgeschlagen</translation>
     </message>
+    <message>
+        <source>album ReplayGain removed: the output cannot be decoded: </source>
+        <translation>Album-ReplayGain entfernt: Die Ausgabe lässt sich nicht decodieren: </translation>
+    </message>
+    <message>
+        <source> (album ReplayGain updated)</source>
+        <translation> (Album-ReplayGain aktualisiert)</translation>
+    </message>
+    <message>
+        <source> (album ReplayGain updated in %1)</source>
+        <translation> (Album-ReplayGain in %1 aktualisiert)</translation>
+    </message>
 </context>
 </TS>

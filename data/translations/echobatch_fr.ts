@@ -901,5 +901,17 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
         <source>album ReplayGain removed: %1 failed</source>
         <translation>ReplayGain d&apos;album retiré : échec de %1</translation>
     </message>
+    <message>
+        <source>album ReplayGain removed: the output cannot be decoded: </source>
+        <translation>ReplayGain d&apos;album retiré : la sortie ne peut pas être décodée : </translation>
+    </message>
+    <message>
+        <source> (album ReplayGain updated)</source>
+        <translation> (ReplayGain d&apos;album mis à jour)</translation>
+    </message>
+    <message>
+        <source> (album ReplayGain updated in %1)</source>
+        <translation> (ReplayGain d&apos;album mis à jour dans %1)</translation>
+    </message>
 </context>
 </TS>
