@@ -157,7 +157,7 @@ std::optional<std::vector<Piece>> Split(std::string_view id, std::string_view co
     const char* layout = LayoutOf(id);
     if (!layout || content.empty() || static_cast<unsigned char>(content[0]) > 3)
         return std::nullopt;
-    const int from = content[0];
+    const int from = static_cast<unsigned char>(content[0]);
     std::vector<Piece> pieces;
     std::size_t at = 1;
     auto text = [&](std::size_t end) {
