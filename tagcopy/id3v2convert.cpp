@@ -11,6 +11,7 @@ namespace eb::id3 {
 namespace {
 
 constexpr auto kNone = std::string_view::npos;
+constexpr std::size_t kFrameHeader = 10;
 
 // Where the text field of `encoding` that starts at `at` ends: its terminator, or npos.
 std::size_t TermAt(std::string_view s, std::size_t at, int encoding) {
@@ -357,14 +358,23 @@ std::string Canonical(const Frame& frame, int version) {
 void MergeInto(Tag& into, Tag other, const std::string& where) {
     ConvertTag(other, into.version);
     std::map<std::string, std::string> held;
-    for (const Frame& f : into.frames)
+    std::size_t bytes = 0;  // what the frames take in the tag
+    for (const Frame& f : into.frames) {
         held.try_emplace(FrameKey(f, into.version), Canonical(f, into.version));
+        bytes += kFrameHeader + f.body.size();
+    }
     for (Frame& f : other.frames) {
         const auto [it, added] =
             held.try_emplace(FrameKey(f, into.version), Canonical(f, into.version));
-        if (added)
+        if (added && (into.frames.size() >= kMaxFrames ||
+                      bytes + kFrameHeader + f.body.size() > kMaxTagBytes)) {
+            // The merged tag keeps the bounds of one tag.
+            held.erase(it);
+            into.notCarried.push_back(f.id + " (beyond what one tag holds, " + where + ")");
+        } else if (added) {
+            bytes += kFrameHeader + f.body.size();
             into.frames.push_back(std::move(f));
-        else if (it->second != Canonical(f, into.version))
+        } else if (it->second != Canonical(f, into.version))
             into.notCarried.push_back(f.id + " (held differently " + where + ")");
     }
     for (std::string& lost : other.notCarried) {

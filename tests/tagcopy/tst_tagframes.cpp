@@ -225,6 +225,14 @@ private slots:
             << QByteArray()
             << QStringList{"TXXX=one=first", "TXXX=two=second", "COMM=k=deu=y",
                            "APIC=cover back, back (image/png, 1 bytes)"};
+        auto big = [](const char* owner, int megabytes) {
+            return Tag(4, Frame(4, "PRIV",
+                                owner + QByteArray(1, '\0') + QByteArray(megabytes << 20, 'x')));
+        };
+        QTest::newRow("a second tag past the bounds of one")
+            << big("a", 60) + big("b", 5) << 1 << 4
+            << "frames not copied: PRIV (beyond what one tag holds, in a second ID3v2 tag)"
+            << QByteArray() << QStringList();
         QTest::newRow("5 MB picture") << Tag(4, four + Frame(4, "APIC", Picture(5))) << 4 << 4 << ""
                                       << QByteArray() << QStringList();
     }
