@@ -157,7 +157,8 @@ void TagSource::Data::readMpeg(int fd, std::int64_t fileSize) {
     }
 }
 
-// Reads one ID3v2 tag: the first one read (`name` empty) is taken whole, a tag it cannot read
+// Reads one ID3v2 tag, `name`d for the warning: the first one read (the first at the start, or
+// the one at the end when there is none there) is taken whole, and when it cannot be read that
 // is the error; the frames of each later one that the tags before lack are added.
 bool TagSource::Data::readId3v2(int fd, const tags::TagSpan& span, const std::string& name) {
     std::string bytes;
@@ -166,14 +167,14 @@ bool TagSource::Data::readId3v2(int fd, const tags::TagSpan& span, const std::st
         return false;
     }
     id3::Tag parsed = id3::Parse(bytes);
-    if (name.empty() && !parsed.error.empty()) {
+    if (!hasId3v2 && !parsed.error.empty()) {
         error = parsed.error;
         return false;
     }
-    if (!parsed.error.empty()) {
-        tag.notCarried.push_back(name + " that cannot be read");
-    } else if (!hasId3v2) {
+    if (!hasId3v2) {
         take(std::move(parsed));
+    } else if (!parsed.error.empty()) {
+        tag.notCarried.push_back(name + " that cannot be read");
     } else {
         std::erase_if(parsed.frames,
                       [](const id3::Frame& f) { return IsOneOf(f.id, kAudioFrames); });
