@@ -140,8 +140,10 @@ void TagSource::Data::readMpeg(int fd, std::int64_t fileSize) {
                                  std::to_string(tags::kMaxLeadingTags));
     else if (layout.stop != tags::LeadingStop::None)
         tag.notCarried.push_back(name(layout.leading.size()) + " that cannot be read");
-    if (layout.tailUnreadable)
+    if (layout.tailUnreadable) {
         error = "the input's APEv2 tag cannot be read";
+        return;
+    }
     for (const tags::TagSpan& span : layout.trailing) {
         if (span.kind == tags::TagKind::Id3v2Footer) {
             if (!readId3v2(fd, span, "the ID3v2 tag at the end"))
