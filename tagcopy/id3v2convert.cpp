@@ -241,17 +241,51 @@ Frame TextFrame(const char* id, const std::string& latin1) {
     return {id, 0, '\0' + latin1};
 }
 
+// The status flags (keep on tag or file change, read only) sit one bit lower in ID3v2.4.
+std::uint16_t StatusIn(std::uint16_t flags, int to) {
+    return static_cast<std::uint16_t>(to == 3 ? (flags & 0x7000) << 1 : (flags & 0xe000) >> 1);
+}
+
+// A compressed frame keeps its compressed bytes; only the decompressed size and the group byte
+// around them move. The text inside cannot be re-encoded, so a frame with text goes to
+// ID3v2.4 only, whose encodings include ID3v2.3's.
+std::optional<Frame> ConvertCompressed(const Frame& frame, const std::string& id, int from,
+                                       int to) {
+    const bool v4 = from == 4;
+    const bool grouped = (frame.flags & (v4 ? 0x0040 : 0x0020)) != 0;
+    const std::size_t head = grouped ? 5 : 4;
+    // Not for encrypted frames, nor for ID3v2.4 ones unsynchronised or without their size.
+    if ((frame.flags & (v4 ? 0x0006 : 0x0040)) != 0 || (v4 && (frame.flags & 0x0001) == 0) ||
+        frame.body.size() <= head || (to == 3 && (LayoutOf(id) || HasEncoding(id))))
+        return std::nullopt;
+    const std::string group = grouped ? frame.body.substr(v4 ? 0 : 4, 1) : std::string();
+    std::uint32_t size = 0;
+    for (std::size_t k = v4 ? head - 4 : 0, n = k + 4; k < n; ++k)
+        size = size << (v4 ? 7 : 8) | static_cast<unsigned char>(frame.body[k]);
+    if (to == 4 && size >= std::uint32_t{1} << 28)
+        return std::nullopt;  // more than a synchsafe size holds
+    std::string out = to == 4 ? group : std::string();
+    for (int shift = to == 4 ? 21 : 24; shift >= 0; shift -= to == 4 ? 7 : 8)
+        out += static_cast<char>(size >> shift & (to == 4 ? 0x7f : 0xff));
+    out += (to == 3 ? group : std::string()) + frame.body.substr(head);
+    const int flags = to == 4 ? 0x0009 | (grouped ? 0x0040 : 0) : 0x0080 | (grouped ? 0x0020 : 0);
+    return Frame{id, static_cast<std::uint16_t>(StatusIn(frame.flags, to) | flags), std::move(out)};
+}
+
 }  // namespace
 
 BasicResult<Frame, std::string> ConvertFrame(const Frame& frame, int from, int to) {
     if (from == to)
         return frame;
-    const std::optional<std::string> content = Content(frame, from);
-    if (!content)
-        return Failed{"compressed or encrypted in an ID3v2." + std::to_string(from) + " tag"};
     const std::string id = NameIn(frame.id, to);
     if (id.empty())
         return Failed{"no ID3v2." + std::to_string(to) + " counterpart"};
+    const std::optional<std::string> content = Content(frame, from);
+    if (!content) {
+        if (std::optional<Frame> kept = ConvertCompressed(frame, id, from, to))
+            return std::move(*kept);
+        return Failed{"compressed or encrypted in an ID3v2." + std::to_string(from) + " tag"};
+    }
     std::string body = *content;
     const bool v4Text = !body.empty() && (body[0] == '\x02' || body[0] == '\x03');
     if (to == 3 && v4Text && LayoutOf(id)) {
@@ -262,10 +296,7 @@ BasicResult<Frame, std::string> ConvertFrame(const Frame& frame, int from, int t
     } else if (to == 3 && v4Text && HasEncoding(id)) {
         return Failed{std::string("its text encoding has no ID3v2.3 counterpart")};
     }
-    // The status flags (keep on tag or file change, read only) sit one bit lower in ID3v2.4.
-    const auto status = static_cast<std::uint16_t>(to == 3 ? (frame.flags & 0x7000) << 1
-                                                           : (frame.flags & 0xe000) >> 1);
-    return Frame{id, status, std::move(body)};
+    return Frame{id, StatusIn(frame.flags, to), std::move(body)};
 }
 
 void ConvertTag(Tag& tag, int to) {

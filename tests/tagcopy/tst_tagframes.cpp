@@ -192,8 +192,10 @@ private slots:
             << 2 << 3 << "frames not copied: TPE1 (held differently in a second ID3v2 tag)"
             << QByteArray() << QStringList{"TALB=Album Two", "TIT3=Sub\u00ff\u00e0", "TPE1=Artist"};
         QTest::newRow("a second tag of v2.3 dates after a v2.4 tag")
-            << Tag(4, four) + Tag(3, Texts(3, {"TYER", "1999", "TDAT", "2403", "TIME", "1830"}))
-            << 3 << 4 << "" << QByteArray() << QStringList{"TDRC=1999-03-24 18:30"};
+            << Tag(4, four) + Tag(3, Texts(3, {"TYER", "1999", "TDAT", "2403", "TIME", "1830"}) +
+                                         Frame(3, "TIT3", qCompress(Text("Squeezed")), 0x0080))
+            << 3 << 4 << "" << QByteArray()
+            << QStringList{"TDRC=1999-03-24 18:30", "TIT3=Squeezed"};
         const QByteArray title = Frame(4, "TIT2", QByteArray("\x03T\xc3\xafle \xe2\x98\x83", 10));
         const QByteArray dated = Texts(4, {"TDRC", "2001-05-06T07:08", "TALB", "Other"}) + title;
         QTest::newRow("a v2.4 tag at the end")
