@@ -3,8 +3,8 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/toolcommand.h"
-#include "posix/fileio.h"
 #include "posix/uniquefd.h"
+#include "tagcopy/taglayout.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -14,7 +14,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cstring>
 
 namespace eb {
 
@@ -45,20 +44,11 @@ bool MayHaveTags(const QString& input) {
         return true;  // other formats: the helper asks TagLib
     const posix::UniqueFd fd(
         ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd)
-        return true;  // the helper names the reason
     struct stat st {};
-    char head[3] = {};
-    char tail[160] = {};
-    const bool known =
-        ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
-        st.st_size >= static_cast<off_t>(sizeof tail) &&
-        posix::ReadAt(fd.get(), 0, head, sizeof head) &&
-        posix::ReadAt(fd.get(), st.st_size - static_cast<off_t>(sizeof tail), tail, sizeof tail);
-    if (!known)
-        return true;
-    return std::memcmp(head, "ID3", 3) == 0 || std::memcmp(tail + 32, "TAG", 3) == 0 ||
-           std::memcmp(tail + 128, "APETAGEX", 8) == 0 || std::memcmp(tail, "APETAGEX", 8) == 0;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return true;  // the helper names the reason
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd.get(), st.st_size);
+    return !layout || layout->any() || layout->tailUnreadable;
 }
 
 TagCopyRun::Result TagCopyRun::interpret(const ToolRun::Outcome& outcome, bool timedOut,

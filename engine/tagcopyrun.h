@@ -20,9 +20,9 @@ QString TagCopyProgram();
 // For tests: another helper and another time limit (0: the usual ones).
 void SetTagCopyProgram(const QString& program, int timeoutMs = 0);
 
-// False only for an MP3 file that surely has no tag: nothing at its start and end says ID3v2,
-// ID3v1 or APEv2 (a few bytes at fixed places are read, nothing is parsed). Its converted file
-// stays as the tool wrote it, without a child process.
+// False only for an MP3 file that surely has no tag: no ID3v2 tag at its start and no ID3v1,
+// APEv2, Lyrics3v2 or ID3v2 tag at its end (tagcopy/taglayout.h: only their headers and
+// footers are read). Its converted file stays as the tool wrote it, without a child process.
 bool MayHaveTags(const QString& input);
 
 class TagCopyRun : public QObject {

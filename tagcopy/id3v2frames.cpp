@@ -346,22 +346,4 @@ std::string Render(int version, const std::vector<Frame>& frames, std::size_t pa
     return out + body;
 }
 
-bool ConvertFrame(Frame& frame, int from, int to) {
-    if (from == to)
-        return true;
-    if (frame.flags != 0)
-        return false;
-    if (to == 3 && frame.id[0] == 'T' && !frame.body.empty() && frame.body[0] != '\0' &&
-        frame.body[0] != '\x01') {
-        if (frame.body[0] != '\x03')
-            return false;
-        for (char c : frame.body) {
-            if (static_cast<unsigned char>(c) >= 0x80)
-                return false;
-        }
-        frame.body[0] = '\0';
-    }
-    return true;
-}
-
 }  // namespace eb::id3

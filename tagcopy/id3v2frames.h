@@ -54,9 +54,4 @@ std::optional<std::string> Content(const Frame& frame, int version);
 // unsynchronisation, no extended header.
 std::string Render(int version, const std::vector<Frame>& frames, std::size_t padding);
 
-// `frame`, a frame of a `from` tag, as a frame of a `to` tag (3 or 4). Only for plain frames:
-// the flags are dropped and text in an encoding the target lacks becomes Latin-1 when it is
-// ASCII. False when the frame cannot be written in `to`.
-bool ConvertFrame(Frame& frame, int from, int to);
-
 }  // namespace eb::id3

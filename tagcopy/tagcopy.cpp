@@ -3,7 +3,9 @@
 #include "posix/errnotext.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
+#include "tagcopy/id3v2convert.h"
 #include "tagcopy/id3v2frames.h"
+#include "tagcopy/taglayout.h"
 
 #ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 #include <taglib/fileref.h>
@@ -27,8 +29,6 @@ namespace eb {
 namespace {
 
 constexpr std::int64_t kId3v2HeaderSize = 10;
-constexpr std::int64_t kId3v1Size = 128;
-constexpr std::int64_t kApeFooterSize = 32;
 // Room left in a written tag, so that a tagger can edit it in place later.
 constexpr std::size_t kPadding = 1024;
 
@@ -47,53 +47,31 @@ using posix::ReadAt;
 using posix::UniqueFd;
 using posix::WriteAll;
 
-// An APEv2 footer's size of the whole tag: its items and footer, and its header when it has one.
-std::int64_t ApeSize(const unsigned char* footer) {
-    auto le32 = [&](int at) {
-        return std::uint32_t(footer[at]) | std::uint32_t(footer[at + 1]) << 8 |
-               std::uint32_t(footer[at + 2]) << 16 | std::uint32_t(footer[at + 3]) << 24;
-    };
-    return std::int64_t{le32(12)} + ((le32(20) & 0x80000000u) ? kApeFooterSize : 0);
-}
-
-// Where the audio of the tool's output lies: after its ID3v2 tags, before an APEv2 and an
-// ID3v1 tag at its end.
+// Where the audio of the tool's output lies: between its tags at the start and at the end.
 struct AudioRange {
     std::int64_t start = 0;
     std::int64_t end = 0;
 };
 
 BasicResult<AudioRange, std::string> FindAudio(int fd, std::int64_t fileSize) {
-    const std::string unreadable = "the converted file's own tag cannot be read";
-    AudioRange range;
-    range.end = fileSize;
-    unsigned char header[kId3v2HeaderSize];
-    while (range.end - range.start >= kId3v2HeaderSize) {
-        if (!ReadAt(fd, range.start, reinterpret_cast<char*>(header), kId3v2HeaderSize))
-            return Failed{"cannot read the converted file: " + ErrnoText(errno)};
-        if (std::memcmp(header, "ID3", 3) != 0)
-            break;
-        const std::int64_t size = id3::TagSize(header);
-        if (size < 0 || size > range.end - range.start)
-            return Failed{unreadable};
-        range.start += size;
-    }
-    char tail[kId3v1Size];
-    if (range.end - range.start >= kId3v1Size &&
-        ReadAt(fd, range.end - kId3v1Size, tail, kId3v1Size) && std::memcmp(tail, "TAG", 3) == 0)
-        range.end -= kId3v1Size;
-    unsigned char footer[kApeFooterSize];
-    if (range.end - range.start >= kApeFooterSize &&
-        ReadAt(fd, range.end - kApeFooterSize, reinterpret_cast<char*>(footer), kApeFooterSize) &&
-        std::memcmp(footer, "APETAGEX", 8) == 0) {
-        const std::int64_t size = ApeSize(footer);
-        if (size > range.end - range.start)
-            return Failed{unreadable};
-        range.end -= size;
-    }
-    if (range.end <= range.start)
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, fileSize);
+    if (!layout)
+        return Failed{"cannot read the converted file: " + layout.error()};
+    if (layout->stop != tags::LeadingStop::None || layout->tailUnreadable)
+        return Failed{std::string("the converted file's own tag cannot be read")};
+    if (layout->audioEnd <= layout->audioStart)
         return Failed{std::string("the converted file holds no audio")};
-    return range;
+    return AudioRange{layout->audioStart, layout->audioEnd};
+}
+
+// Why the first ID3v2 tag cannot be taken.
+std::string FirstTagError(tags::LeadingStop stop) {
+    if (stop == tags::LeadingStop::TooLarge)
+        return "the input's ID3v2 tag is larger than " + std::to_string(id3::kMaxTagBytes >> 20) +
+               " MiB";
+    if (stop == tags::LeadingStop::PastEnd)
+        return "the input's ID3v2 tag runs past the end of the file";
+    return "the input's ID3v2 tag cannot be read";
 }
 
 // Copies [start, end) of one file to the current position of another.
@@ -119,15 +97,13 @@ bool ReadText(int fd, std::int64_t at, std::int64_t size, std::string* out) {
 
 struct TagSource::Data {
     bool hasId3v2 = false;
-    id3::Tag tag;       // the input's ID3v2 frames, the audio frames left out
-    std::string ape;    // the input's APEv2 tag, its bytes as they are
-    std::string id3v1;  // the input's ID3v1 tag, its 128 bytes as they are
+    id3::Tag tag;      // the input's ID3v2 frames, the audio frames left out
+    std::string tail;  // the input's APEv2, Lyrics3v2 and ID3v1 tags, their bytes as they are
     std::string error;
     bool needsTagLib = false;
 
-    void readMpeg(int fd, std::int64_t fileSize, const unsigned char* header);
-    void readSecond(int fd, std::int64_t fileSize, std::int64_t at);
-    void readTail(int fd, std::int64_t start, std::int64_t fileSize);
+    void readMpeg(int fd, std::int64_t fileSize);
+    bool readId3v2(int fd, const tags::TagSpan& span, const std::string& name);
     void readOther(const std::string& input);
     void take(id3::Tag parsed);
 };
@@ -138,84 +114,75 @@ void TagSource::Data::take(id3::Tag parsed) {
     hasId3v2 = true;
 }
 
-void TagSource::Data::readMpeg(int fd, std::int64_t fileSize, const unsigned char* header) {
-    std::int64_t tagEnd = 0;
-    if (std::memcmp(header, "ID3", 3) == 0) {
-        const std::int64_t size = id3::TagSize(header);
-        if (size < 0) {
-            error = "the input's ID3v2 tag cannot be read";
+// The tags at the start and at the end. Some taggers put a new tag in front of an old one, or
+// append one at the end: the frames of those that the first tag lacks are carried too.
+void TagSource::Data::readMpeg(int fd, std::int64_t fileSize) {
+    const tags::LayoutResult found = tags::ReadTagLayout(fd, fileSize);
+    if (!found) {
+        error = "cannot read the input's tags: " + found.error();
+        return;
+    }
+    const tags::TagLayout& layout = *found;
+    if (layout.leading.empty() && layout.stop != tags::LeadingStop::None) {
+        error = FirstTagError(layout.stop);
+        return;
+    }
+    constexpr const char* kOrdinals[] = {"a second", "a third",   "a fourth", "a fifth",
+                                         "a sixth",  "a seventh", "an eighth"};
+    static_assert(std::size(kOrdinals) + 1 == tags::kMaxLeadingTags);
+    auto name = [&](std::size_t k) { return std::string(kOrdinals[k - 1]) + " ID3v2 tag"; };
+    for (std::size_t k = 0; k < layout.leading.size(); ++k) {
+        if (!readId3v2(fd, layout.leading[k], k == 0 ? std::string() : name(k)))
             return;
-        }
-        if (static_cast<std::uint64_t>(size) > id3::kMaxTagBytes) {
-            error = "the input's ID3v2 tag is larger than " +
-                    std::to_string(id3::kMaxTagBytes >> 20) + " MiB";
-            return;
+    }
+    if (layout.stop == tags::LeadingStop::TooMany)
+        tag.notCarried.push_back("the ID3v2 tags after the first " +
+                                 std::to_string(tags::kMaxLeadingTags));
+    else if (layout.stop != tags::LeadingStop::None)
+        tag.notCarried.push_back(name(layout.leading.size()) + " that cannot be read");
+    if (layout.tailUnreadable) {
+        error = "the input's APEv2 tag cannot be read";
+        return;
+    }
+    for (const tags::TagSpan& span : layout.trailing) {
+        if (span.kind == tags::TagKind::Id3v2Footer) {
+            if (!readId3v2(fd, span, "the ID3v2 tag at the end"))
+                return;
+            continue;
         }
         std::string bytes;
-        if (size > fileSize || !ReadText(fd, 0, size, &bytes)) {
-            error = "the input's ID3v2 tag runs past the end of the file";
+        if (!ReadText(fd, span.at, span.size, &bytes)) {
+            error = "cannot read the input's tags: " + ErrnoText(errno);
             return;
         }
-        id3::Tag parsed = id3::Parse(bytes);
-        if (!parsed.error.empty()) {
-            error = parsed.error;
-            return;
-        }
-        take(std::move(parsed));
-        tagEnd = size;
-        readSecond(fd, fileSize, tagEnd);
+        tail += bytes;
     }
-    readTail(fd, tagEnd, fileSize);
 }
 
-// Some taggers put a new tag in front of an old one. Readers take the first; frames of the
-// second that the first lacks are named, not merged.
-void TagSource::Data::readSecond(int fd, std::int64_t fileSize, std::int64_t at) {
-    unsigned char header[kId3v2HeaderSize];
-    if (fileSize - at < kId3v2HeaderSize ||
-        !ReadAt(fd, at, reinterpret_cast<char*>(header), kId3v2HeaderSize) ||
-        std::memcmp(header, "ID3", 3) != 0)
-        return;
-    const std::int64_t size = id3::TagSize(header);
+// Reads one ID3v2 tag, `name`d for the warning: the first one read (the first at the start, or
+// the one at the end when there is none there) is taken whole, and when it cannot be read that
+// is the error; the frames of each later one that the tags before lack are added.
+bool TagSource::Data::readId3v2(int fd, const tags::TagSpan& span, const std::string& name) {
     std::string bytes;
-    if (size < 0 || static_cast<std::uint64_t>(size) > id3::kMaxTagBytes || size > fileSize - at ||
-        !ReadText(fd, at, size, &bytes)) {
-        tag.notCarried.push_back("a second ID3v2 tag that cannot be read");
-        return;
+    if (!ReadText(fd, span.at, span.size, &bytes)) {
+        error = "cannot read the input's tags: " + ErrnoText(errno);
+        return false;
     }
-    id3::Tag second = id3::Parse(bytes);
-    if (!second.error.empty() || second.version != tag.version) {
-        tag.notCarried.push_back("a second ID3v2 tag of another version");
-        return;
+    id3::Tag parsed = id3::Parse(bytes);
+    if (!hasId3v2 && !parsed.error.empty()) {
+        error = parsed.error;
+        return false;
     }
-    for (const id3::Frame& f : second.frames) {
-        if (!IsOneOf(f.id, kAudioFrames) &&
-            std::find(tag.frames.begin(), tag.frames.end(), f) == tag.frames.end())
-            tag.notCarried.push_back(f.id + " (in a second ID3v2 tag)");
+    if (!hasId3v2) {
+        take(std::move(parsed));
+    } else if (!parsed.error.empty()) {
+        tag.notCarried.push_back(name + " that cannot be read");
+    } else {
+        std::erase_if(parsed.frames,
+                      [](const id3::Frame& f) { return IsOneOf(f.id, kAudioFrames); });
+        id3::MergeInto(tag, std::move(parsed), "in " + name);
     }
-}
-
-// The ID3v1 tag and the APEv2 tag before it, both at the end of the file.
-void TagSource::Data::readTail(int fd, std::int64_t start, std::int64_t fileSize) {
-    std::int64_t end = fileSize;
-    std::string tail;
-    if (end - start >= kId3v1Size && ReadText(fd, end - kId3v1Size, kId3v1Size, &tail) &&
-        tail.starts_with("TAG")) {
-        id3v1 = tail;
-        end -= kId3v1Size;
-    }
-    unsigned char footer[kApeFooterSize];
-    if (end - start >= kApeFooterSize &&
-        ReadAt(fd, end - kApeFooterSize, reinterpret_cast<char*>(footer), kApeFooterSize) &&
-        std::memcmp(footer, "APETAGEX", 8) == 0) {
-        const std::int64_t size = ApeSize(footer);
-        if (size < kApeFooterSize || size > end - start ||
-            static_cast<std::uint64_t>(size) > id3::kMaxTagBytes ||
-            !ReadText(fd, end - size, size, &ape)) {
-            ape.clear();
-            error = "the input's APEv2 tag cannot be read";
-        }
-    }
+    return true;
 }
 
 // Another audio format (the tool reads more than MP3): its text tags become ID3v2 frames.
@@ -266,7 +233,7 @@ TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == ".mp3" || std::memcmp(header, "ID3", 3) == 0)
-        d_->readMpeg(fd.get(), st.st_size, header);
+        d_->readMpeg(fd.get(), st.st_size);
     else
         d_->readOther(input);
 }
@@ -274,7 +241,7 @@ TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
 TagSource::~TagSource() = default;
 
 bool TagSource::hasTags() const {
-    return d_->hasId3v2 || !d_->ape.empty() || !d_->id3v1.empty();
+    return d_->hasId3v2 || !d_->tail.empty();
 }
 
 bool TagSource::needsTagLib() const {
@@ -316,9 +283,11 @@ TagSource::WriteResult TagSource::writeTagged(const std::string& converted,
     std::string own;
     if (audio.start > 0 && ReadText(from.get(), 0, audio.start, &own)) {
         const id3::Tag tool = id3::Parse(own);
-        for (id3::Frame f : tool.frames) {
-            if (IsOneOf(f.id, kToolFrames) && id3::ConvertFrame(f, tool.version, version))
-                frames.push_back(std::move(f));
+        for (const id3::Frame& f : tool.frames) {
+            if (!IsOneOf(f.id, kToolFrames))
+                continue;
+            if (auto made = id3::ConvertFrame(f, tool.version, version))
+                frames.push_back(std::move(*made));
         }
     }
     const std::string id3v2 =
@@ -329,15 +298,13 @@ TagSource::WriteResult TagSource::writeTagged(const std::string& converted,
         return Failed{"cannot write the tagged file: " + ErrnoText(errno)};
     if (!WriteAll(to.get(), id3v2.data(), static_cast<std::int64_t>(id3v2.size())) ||
         !CopyRange(from.get(), audio.start, audio.end, to.get()) ||
-        !WriteAll(to.get(), d_->ape.data(), static_cast<std::int64_t>(d_->ape.size())) ||
-        !WriteAll(to.get(), d_->id3v1.data(), static_cast<std::int64_t>(d_->id3v1.size())))
+        !WriteAll(to.get(), d_->tail.data(), static_cast<std::int64_t>(d_->tail.size())))
         return Failed{"cannot write the tagged file: " + ErrnoText(errno)};
 
     // What was written must read back as what was meant: the tags byte for byte, the length.
     const auto sizeOf = [](const std::string& s) { return static_cast<std::int64_t>(s.size()); };
-    const std::int64_t length =
-        sizeOf(id3v2) + (audio.end - audio.start) + sizeOf(d_->ape) + sizeOf(d_->id3v1);
-    const std::string tail = d_->ape + d_->id3v1;
+    const std::int64_t length = sizeOf(id3v2) + (audio.end - audio.start) + sizeOf(d_->tail);
+    const std::string& tail = d_->tail;
     std::string head;
     std::string end;
     struct stat written {};

@@ -3,13 +3,16 @@
 // TagSource gives the converted file the input's own tags back before it takes its final name.
 //
 // The converted file keeps its audio bytes untouched: the tagged copy is an ID3v2 tag, the
-// converted file's audio, the input's APEv2 tag and the input's ID3v1 tag when the input has
-// them. The ID3v2 tag holds the input's frames, in their order, with their bytes and in the
-// input's ID3v2 version (2.2 becomes 2.3), except those that describe the input's audio rather
-// than its content (its length, its encoder, seek tables into its bytes); the tool's own length
-// and encoder frames take their place, and they stay also when the input has only an ID3v1 or
-// APEv2 tag. The frames are walked without a tag library (tagcopy/id3v2frames.h); only other
-// formats than MP3 are read with TagLib.
+// converted file's audio, and the input's APEv2, Lyrics3v2 and ID3v1 tags when the input has
+// them (tagcopy/taglayout.h finds them). The ID3v2 tag holds the frames of the input's first
+// ID3v2 tag, in their order, with their bytes and in its ID3v2 version (2.2 becomes 2.3), then
+// the frames it lacks from the input's later ID3v2 tags and from one appended at its end, made
+// frames of that version (tagcopy/id3v2convert.h); where those hold a frame differently the
+// first tag's stays and the other is named. Left out are the frames that describe the input's
+// audio rather than its content (its length, its encoder, seek tables into its bytes); the
+// tool's own length and encoder frames take their place, and they stay also when the input has
+// only an ID3v1 or APEv2 tag. The frames are walked without a tag library
+// (tagcopy/id3v2frames.h); only other formats than MP3 are read with TagLib.
 //
 // Plain C++ without Qt: it runs in the helper program echobatch-tagcopy, one process per file,
 // so that a crafted tag can neither crash nor exhaust the batch.

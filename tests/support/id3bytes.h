@@ -47,6 +47,23 @@ inline QByteArray Tag(int version, const QByteArray& frames, quint8 flags = 0, i
            QByteArray(padding, '\0');
 }
 
+// An ID3v2.4 tag with its footer, as appended at the end of a file.
+inline QByteArray FooterTag(const QByteArray& frames) {
+    const QByteArray tag = Tag(4, frames, 0x10, 0);
+    return tag + "3DI" + tag.mid(3, 7);
+}
+// An ID3v1 tag with only an artist.
+inline QByteArray Id3v1(const QByteArray& artist) {
+    return "TAG" + QByteArray(30, '\0') + artist.leftJustified(30, '\0') + QByteArray(64, '\0') +
+           QByteArray(1, '\xff');
+}
+
+// An APEv2 tag without items (its footer alone) and a Lyrics3v2 block with one field.
+inline QByteArray ApeAndLyrics() {
+    return QByteArray("APETAGEX\xd0\x07\0\0\x20\0\0\0", 16) + QByteArray(16, '\0') +
+           "LYRICSBEGININD00003110000022LYRICS200";
+}
+
 // `depth` ID3v2.4 chapters and tables of contents, each inside the one before, a title in the
 // innermost: built from the inside out by sizes, without copying the growing body each time.
 inline QByteArray Nested(int depth) {

@@ -3,8 +3,8 @@
 id3referee.py INPUT OUTPUT prints one JSON object: the frames mutagen sees in the input (the
 frames that describe the input's audio left out), those missing from the output or different
 there, the names of the unknown frames (kept as bytes by mutagen) missing from the output, and
-the output's recording time as mutagen reads it. An ID3v2.2 input is compared as mutagen
-converts it to ID3v2.3.
+the output's recording time as mutagen reads it, and every frame of the output as mutagen
+prints it ("TALB=Album"). An ID3v2.2 input is compared as mutagen converts it to ID3v2.3.
 """
 import hashlib
 import json
@@ -30,6 +30,14 @@ def frames(path):
     return tag.version[1], seen, unknown
 
 
+def printed(path):
+    """The output's frames as mutagen prints them, one a line."""
+    try:
+        return ID3(path, translate=False).pprint().splitlines()
+    except ID3NoHeaderError:
+        return []
+
+
 def date(path):
     """The recording time mutagen makes of the output's date frames."""
     try:
@@ -48,4 +56,5 @@ print(json.dumps({
     "missing": sorted(k for k in seen_in if k not in seen_out),
     "differ": sorted(k for k in seen_in if k in seen_out and seen_in[k] != seen_out[k]),
     "unknownMissing": sorted(name for u, name in unknown_in.items() if u not in unknown_out),
+    "outFrames": printed(sys.argv[2]),
 }))
