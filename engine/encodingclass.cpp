@@ -1,6 +1,8 @@
 #include "engine/encodingclass.h"
 
+#include "posix/retry.h"
 #include "posix/uniquefd.h"
+#include "tagcopy/taglayout.h"
 
 #include <QFile>
 
@@ -118,15 +120,12 @@ void ReadMpegDetails(TagLib::MPEG::File& file, InputEncoding& e) {
 // their Xing, Info or VBRI header lie in these bytes.
 QByteArray AudioHead(int fd, off_t size) {
     constexpr qsizetype kHeadBytes = qsizetype{64} * 1024;
-    off_t at = 0;
-    unsigned char h[10];
-    while (at + 10 <= size && ::pread(fd, h, sizeof h, at) == 10 && std::memcmp(h, "ID3", 3) == 0 &&
-           ((h[6] | h[7] | h[8] | h[9]) & 0x80) == 0) {
-        const off_t tag = (off_t{h[6]} << 21) | (off_t{h[7]} << 14) | (off_t{h[8]} << 7) | h[9];
-        at += 10 + tag + ((h[5] & 0x10) ? 10 : 0);  // the footer
-    }
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
+    const std::int64_t at = layout ? layout->audioStart : 0;
     QByteArray head(kHeadBytes, Qt::Uninitialized);
-    const ssize_t got = at < size ? ::pread(fd, head.data(), head.size(), at) : 0;
+    const ssize_t got =
+        at < size ? posix::RetryOnEintr([&] { return ::pread(fd, head.data(), head.size(), at); })
+                  : 0;
     head.resize(got > 0 ? got : 0);
     return head;
 }

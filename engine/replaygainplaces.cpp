@@ -3,6 +3,7 @@
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
 #include "tagcopy/id3v2frames.h"
+#include "tagcopy/taglayout.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -22,7 +23,6 @@ namespace {
 
 constexpr std::int64_t kId3v1Size = 128;
 constexpr std::int64_t kApeFooterSize = 32;
-constexpr int kMaxLeadingTags = 8;
 constexpr std::int64_t kMostNeighbourBytes = 1 << 20;
 
 bool IsReplayGainKey(const QString& key) {
@@ -83,27 +83,14 @@ void ReadId3v2(const id3::Tag& tag, ReplayGainPlaces& places) {
     }
 }
 
-// The ID3v2 tags at the start; returns where the audio begins.
-std::int64_t ReadLeadingTags(int fd, std::int64_t size, ReplayGainPlaces& places) {
-    std::int64_t at = 0;
-    unsigned char header[10];
-    for (int n = 0; n < kMaxLeadingTags && size - at >= 10; ++n) {
-        if (!posix::ReadAt(fd, at, reinterpret_cast<char*>(header), 10) ||
-            std::memcmp(header, "ID3", 3) != 0)
-            break;
-        const std::int64_t tagSize = id3::TagSize(header);
-        if (tagSize < 0 || tagSize > size - at ||
-            static_cast<std::uint64_t>(tagSize) > id3::kMaxTagBytes)
-            break;
-        std::string bytes(static_cast<std::size_t>(tagSize), '\0');
-        if (!posix::ReadAt(fd, at, bytes.data(), tagSize))
-            break;
-        // A tag the walk refuses is not read at all, as the tag copy does not carry it.
-        if (const id3::Tag tag = id3::Parse(bytes); tag.error.empty())
-            ReadId3v2(tag, places);
-        at += tagSize;
-    }
-    return at;
+// An ID3v2 tag where the layout found one. A tag the walk refuses is not read at all, as the
+// tag copy does not carry it.
+void ReadId3v2At(int fd, const tags::TagSpan& span, ReplayGainPlaces& places) {
+    std::string bytes(static_cast<std::size_t>(span.size), '\0');
+    if (!posix::ReadAt(fd, span.at, bytes.data(), span.size))
+        return;
+    if (const id3::Tag tag = id3::Parse(bytes); tag.error.empty())
+        ReadId3v2(tag, places);
 }
 
 // The APEv2 items in [start, end), each: value size, flags, key and its terminator, value.
@@ -128,33 +115,30 @@ void ReadApeItems(std::string_view items, ReplayGainPlaces& places, QString& alb
     }
 }
 
-// The ID3v1 tag and the APEv2 tag before it; gives the album tag to use when ID3v2 has none.
-QString ReadTrailingTags(int fd, std::int64_t audioStart, std::int64_t size,
-                         ReplayGainPlaces& places) {
-    QString apeAlbum;
-    QString v1Album;
-    std::int64_t end = size;
+// The album tag of the ID3v1 tag at the end.
+QString ReadId3v1Album(int fd, const tags::TagSpan& span) {
     char v1[kId3v1Size];
-    if (end - audioStart >= kId3v1Size && posix::ReadAt(fd, end - kId3v1Size, v1, kId3v1Size) &&
-        std::memcmp(v1, "TAG", 3) == 0) {
-        std::string_view field(v1 + 63, 30);
-        field = field.substr(0, field.find('\0'));
-        v1Album = QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())).trimmed();
-        end -= kId3v1Size;
-    }
+    if (!posix::ReadAt(fd, span.at, v1, kId3v1Size))
+        return {};
+    std::string_view field(v1 + 63, 30);
+    field = field.substr(0, field.find('\0'));
+    return QString::fromLatin1(field.data(), static_cast<qsizetype>(field.size())).trimmed();
+}
+
+// The items of the APEv2 tag at the end: between its optional header and its footer.
+QString ReadApeTag(int fd, const tags::TagSpan& span, ReplayGainPlaces& places) {
+    QString album;
     char footer[kApeFooterSize];
-    if (end - audioStart >= kApeFooterSize &&
-        posix::ReadAt(fd, end - kApeFooterSize, footer, kApeFooterSize) &&
-        std::memcmp(footer, "APETAGEX", 8) == 0) {
-        const std::int64_t tagSize = Le32(footer + 12);
-        if (tagSize >= kApeFooterSize && tagSize <= end - audioStart &&
-            static_cast<std::uint64_t>(tagSize) <= id3::kMaxTagBytes) {
-            std::string items(static_cast<std::size_t>(tagSize - kApeFooterSize), '\0');
-            if (posix::ReadAt(fd, end - tagSize, items.data(), tagSize - kApeFooterSize))
-                ReadApeItems(items, places, apeAlbum);
-        }
-    }
-    return apeAlbum.isEmpty() ? v1Album : apeAlbum;
+    const std::int64_t end = span.at + span.size;
+    if (!posix::ReadAt(fd, end - kApeFooterSize, footer, kApeFooterSize))
+        return album;
+    const std::int64_t tagSize = Le32(footer + 12);  // the items and the footer
+    if (tagSize < kApeFooterSize || tagSize > span.size)
+        return album;
+    std::string items(static_cast<std::size_t>(tagSize - kApeFooterSize), '\0');
+    if (posix::ReadAt(fd, end - tagSize, items.data(), tagSize - kApeFooterSize))
+        ReadApeItems(items, places, album);
+    return album;
 }
 
 // Only a regular file is read: opening a FIFO or a device could block or consume it.
@@ -201,12 +185,25 @@ ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
     ReplayGainPlaces places;
     struct stat st {};
     const posix::UniqueFd fd = OpenRegular(path, st);
-    if (!fd)
+    const tags::LayoutResult layout =
+        fd ? tags::ReadTagLayout(fd.get(), st.st_size) : tags::LayoutResult(tags::TagLayout());
+    if (!fd || !layout)
         return places;
-    const std::int64_t audioStart = ReadLeadingTags(fd.get(), st.st_size, places);
-    const QString trailingAlbum = ReadTrailingTags(fd.get(), audioStart, st.st_size, places);
+    // The album tag: ID3v2 first (leading, then one at the end), else APEv2, else ID3v1.
+    QString apeAlbum;
+    QString v1Album;
+    for (const tags::TagSpan& span : layout->leading)
+        ReadId3v2At(fd.get(), span, places);
+    for (const tags::TagSpan& span : layout->trailing) {
+        if (span.kind == tags::TagKind::Id3v2Footer)
+            ReadId3v2At(fd.get(), span, places);
+        else if (span.kind == tags::TagKind::Ape)
+            apeAlbum = ReadApeTag(fd.get(), span, places);
+        else if (span.kind == tags::TagKind::Id3v1)
+            v1Album = ReadId3v1Album(fd.get(), span);
+    }
     if (places.album.isEmpty())
-        places.album = trailingAlbum;
+        places.album = apeAlbum.isEmpty() ? v1Album : apeAlbum;
     if (!places.any())
         places.album.clear();
     return places;

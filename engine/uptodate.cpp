@@ -3,13 +3,13 @@
 #include "engine/mp3frames.h"
 #include "posix/retry.h"
 #include "posix/uniquefd.h"
+#include "tagcopy/taglayout.h"
 
 #include <QFile>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <array>
 
 namespace eb {
 
@@ -24,20 +24,13 @@ bool Later(const struct stat& a, const struct stat& b) {
 }
 
 // The first frames after the ID3v2 tags at the start of the open file.
-bool HoldsMp3Audio(int fd) {
-    off_t at = 0;
-    std::array<unsigned char, 10> tag{};
-    for (int k = 0; k < kLeadingTags; ++k) {
-        const ssize_t n = posix::RetryOnEintr([&] { return ::pread(fd, tag.data(), 10, at); });
-        if (n < 10 || tag[0] != 'I' || tag[1] != 'D' || tag[2] != '3')
-            break;
-        at += 10 +
-              ((tag[6] & 0x7f) << 21 | (tag[7] & 0x7f) << 14 | (tag[8] & 0x7f) << 7 |
-               (tag[9] & 0x7f)) +
-              ((tag[5] & 0x10) ? 10 : 0);
-    }
+bool HoldsMp3Audio(int fd, off_t size) {
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
+    if (!layout)
+        return false;
     QByteArray head(kHeadBytes, '\0');
-    const ssize_t n = posix::RetryOnEintr([&] { return ::pread(fd, head.data(), kHeadBytes, at); });
+    const ssize_t n = posix::RetryOnEintr(
+        [&] { return ::pread(fd, head.data(), kHeadBytes, layout->audioStart); });
     if (n <= 0)
         return false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(head.constData());
@@ -57,7 +50,7 @@ bool IsUpToDate(const QString& output, const QString& input) {
         ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat opened {};
     return fd && ::fstat(fd.get(), &opened) == 0 && S_ISREG(opened.st_mode) &&
-           HoldsMp3Audio(fd.get());
+           HoldsMp3Audio(fd.get(), opened.st_size);
 }
 
 }  // namespace eb
