@@ -462,7 +462,8 @@ QString AlbumLedger::writeAlbum(const Album& album) {
     const GainValues values = GainFor(LoudnessSummary::lufsOf(parts), peak);
     QStringList failures;
     QList<const Member*> written;
-    for (const auto& [id, m] : album.done) {
+    for (const auto& entry : album.done) {
+        const Member& m = entry.second;
         if (!m.places.albumValues)
             continue;
         const Result<> rewritten = RewriteInPlace(m.output, [&](const QString& copy) {

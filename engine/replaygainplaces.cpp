@@ -171,7 +171,7 @@ ReplayGainPlaces ReadNeighbourPlaces(const QString& path) {
     if (size < whole) {  // the tag as cut: its header says so, and its frames end there
         const std::int64_t body = size - 10;
         for (int k = 0; k < 4; ++k)
-            bytes[static_cast<std::size_t>(6 + k)] =
+            bytes[6 + static_cast<std::size_t>(k)] =
                 static_cast<char>((body >> (21 - 7 * k)) & 0x7f);
         bytes[5] = static_cast<char>(header[5] & ~0x10);  // no footer at the cut
     }
