@@ -162,13 +162,10 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         }
         const QString compression = CompressionFor(
             plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
-        QStringList args =
-            ToolArguments(file, job.output(), options.echo, compression, TrimArguments(plan));
-        // An MP3 input is read from a prepared copy of its audio in the batch's private folder,
-        // whose random name is only made when the batch runs.
-        if (plan.mp3)
-            args = WithPreparedCopy(
-                args, TemporaryFolder() + QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3"));
+        // An MP3 input is decoded by the program itself, and the tool reads the samples from
+        // its standard input.
+        const QStringList args =
+            ToolArguments(file, job.output(), options.echo, compression, DecodedArguments(plan));
         QStringList words{ShellQuote(program)};
         for (const QString& a : args)
             words << ShellQuote(a);
