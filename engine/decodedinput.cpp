@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 namespace eb {
@@ -28,6 +30,36 @@ constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
 QString Seconds(std::int64_t samples, int rate) {
     return QString::number(rate > 0 ? static_cast<double>(samples) / rate : 0.0, 'f', 2) +
            QStringLiteral(" s");
+}
+
+// A WAV header for 32-bit float samples whose count is not known: both lengths the largest.
+std::array<unsigned char, 46> WavHeader(int rate, int channels) {
+    std::array<unsigned char, 46> h{};
+    std::size_t at = 0;
+    auto text = [&](const char* four) {
+        for (int k = 0; k < 4; ++k)
+            h[at++] = static_cast<unsigned char>(four[k]);
+    };
+    auto number = [&](std::uint32_t value, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            h[at++] = static_cast<unsigned char>(value >> (8 * k));
+    };
+    const auto frame = static_cast<std::uint32_t>(channels) * 4;
+    text("RIFF");
+    number(0xffffffff, 4);
+    text("WAVE");
+    text("fmt ");
+    number(18, 4);
+    number(3, 2);  // IEEE float
+    number(static_cast<std::uint32_t>(channels), 2);
+    number(static_cast<std::uint32_t>(rate), 4);
+    number(static_cast<std::uint32_t>(rate) * frame, 4);
+    number(frame, 2);
+    number(32, 2);
+    number(0, 2);
+    text("data");
+    number(0xffffffff, 4);
+    return h;
 }
 
 }  // namespace
@@ -80,21 +112,35 @@ const DecodedInput::Outcome& DecodedInput::finish() {
     return outcome_;
 }
 
-// Runs on the thread: decodes chunk by chunk and writes each whole; the write end is closed
-// at the end, which the tool reads as the end of its input.
+// Runs on the thread; the write end is closed at the end, which the tool reads as the end of
+// its input.
 void DecodedInput::feed() {
     sigset_t pipe;
     sigemptyset(&pipe);
     sigaddset(&pipe, SIGPIPE);
     ::pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    decode();
+    writeEnd_.reset();
+}
+
+// Decodes chunk by chunk and writes each whole. The header goes in one write with the first
+// samples: the tool learns the type of a pipe from its first bytes, and gets back to them only
+// when its first read held them all.
+void DecodedInput::decode() {
     mpg123_handle* h = decoder_.get();
-    std::vector<unsigned char> buffer(kChunkBytes);
+    const std::array<unsigned char, 46> header = WavHeader(sampleRate_, channels_);
+    std::vector<unsigned char> buffer(header.size() + kChunkBytes);
+    std::copy(header.cbegin(), header.cend(), buffer.begin());
+    std::size_t headerLeft = header.size();
     const auto frameBytes = static_cast<std::size_t>(channels_) * sizeof(float);
     while (!stop_.load()) {
         std::size_t done = 0;
-        const int rc = mpg123_read(h, buffer.data(), buffer.size(), &done);
-        if (done > 0 && !give(buffer.data(), done))
+        const int rc =
+            mpg123_read(h, buffer.data() + headerLeft, buffer.size() - headerLeft, &done);
+        if ((done > 0 || (rc == MPG123_DONE && headerLeft > 0)) &&
+            !give(buffer.data(), done + headerLeft))
             break;
+        headerLeft = done > 0 ? 0 : headerLeft;
         outcome_.samples += static_cast<std::int64_t>(done / frameBytes);
         if (rc == MPG123_DONE) {
             outcome_.complete = true;
@@ -116,7 +162,6 @@ void DecodedInput::feed() {
             break;
         }
     }
-    writeEnd_.reset();
 }
 
 // Writes all of `data`, waiting while the pipe is full. False when the tool has gone (its end

@@ -103,10 +103,7 @@ InputPlan PlanInput(const QString& path) {
 QStringList DecodedArguments(const InputPlan& plan) {
     if (!plan.mp3)
         return {};
-    return {QStringLiteral("-t"),  QStringLiteral("raw"), QStringLiteral("-e"),
-            QStringLiteral("floating-point"), QStringLiteral("-b"), QStringLiteral("32"),
-            QStringLiteral("-r"),  QString::number(plan.sampleRate), QStringLiteral("-c"),
-            QString::number(plan.channels), QStringLiteral("-")};
+    return {QStringLiteral("--ignore-length"), QStringLiteral("-")};
 }
 
 QString CutShortReason(const InputPlan& plan, std::int64_t decoded) {

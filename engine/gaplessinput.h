@@ -4,8 +4,8 @@
 // silence, the encoder's delay and the decoder's own 529 samples before the music, padding
 // after it), loses the last frame when no bytes follow it, trusts a length frame (TLEN) in the
 // ID3v2 tag and cannot read free-format or damaged streams well. So an MP3 input is decoded
-// here, gaplessly (engine/decodedinput.h), and the tool reads the samples as raw floats from
-// its standard input: it only applies the echo and encodes. The frames are walked first for
+// here, gaplessly (engine/decodedinput.h), and the tool reads the samples as a WAV stream of
+// floats from its standard input: it only applies the echo and encodes. The frames are walked first for
 // what the decoder does not tell before it starts: the encoding class, the most channels any
 // part has (a mono part is given in both channels), a sample rate that changes (refused), and
 // how much music the file promises.
@@ -35,8 +35,9 @@ struct InputPlan {
 // encoding class comes from ReadInputEncoding.
 InputPlan PlanInput(const QString& path);
 
-// What the tool reads instead of the input: raw samples on its standard input. Empty when the
-// input is not planned (the tool reads it itself).
+// What the tool reads instead of the input: "--ignore-length -", a WAV stream on its standard
+// input whose header cannot know its length. Empty when the input is not planned (the tool
+// reads it itself).
 QStringList DecodedArguments(const InputPlan& plan);
 
 // Why the decoded music is not the whole of what the file promises ("the audio ends after

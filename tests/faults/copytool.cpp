@@ -1,5 +1,5 @@
 // A fast stand-in for the tool where thousands of files must run in seconds: it takes the
-// tool's arguments (--no-glob INPUT, or the raw samples "-t raw ... -r RATE -c CHANNELS -" on
+// tool's arguments (--no-glob INPUT, or "--ignore-length -" for a WAV stream of floats on
 // standard input, then [-C C] --no-glob OUTPUT echos and four texts). It copies the input's
 // bytes to the output, or writes silent MP3 frames as long as the samples it read, and speaks
 // like the tool when it fails ("<name> FAIL <where>: <text>", exit 2).
@@ -34,27 +34,24 @@ void LogArguments(int argc, char** argv) {
     }
 }
 
-// The value after `option` among the arguments before the output; 0 when absent.
-long Option(int argc, char** argv, const char* option) {
-    for (int k = 1; k + 1 < argc && std::strcmp(argv[k], "--no-glob") != 0; ++k) {
-        if (std::strcmp(argv[k], option) == 0)
-            return std::strtol(argv[k + 1], nullptr, 10);
-    }
-    return 0;
-}
-
-// Reads the float samples on standard input to their end and writes silent layer III frames
-// of that length (empty side information decodes to silence) at the same rate.
-int WriteSilence(int argc, char** argv, int out) {
-    const long rate = Option(argc, argv, "-r");
-    const long channels = Option(argc, argv, "-c");
+// Reads the WAV stream on standard input to its end (a 46-byte header, then floats) and
+// writes silent layer III frames of that length (empty side information decodes to silence)
+// at the same rate.
+int WriteSilence(int out) {
+    unsigned char header[46] = {};
+    unsigned char buffer[65536];
     long long bytes = 0;
-    char buffer[65536];
-    for (ssize_t n; (n = ::read(0, buffer, sizeof buffer)) != 0;) {
+    for (ssize_t n; (n = bytes < 46 ? ::read(0, header + bytes, static_cast<size_t>(46 - bytes))
+                                    : ::read(0, buffer, sizeof buffer)) != 0;) {
         if (n < 0 && errno != EINTR)
             return 2;
         bytes += n > 0 ? n : 0;
     }
+    const long channels = header[22];
+    const long rate = header[24] | (header[25] << 8) | (long{header[26]} << 16);
+    bytes -= 46;
+    if (rate <= 0)
+        return 2;
     const int rateIndex = rate % 11025 == 0 ? 0 : rate % 12000 == 0 ? 1 : 2;
     const bool mpeg1 = rate >= 32000;
     const bool mpeg25 = rate <= 12000;
@@ -87,7 +84,7 @@ int main(int argc, char** argv) {
         const timespec pause{ms / 1000, (ms % 1000) * 1000000};
         nanosleep(&pause, nullptr);
     }
-    const bool decoded = std::strcmp(argv[1], "-t") == 0;
+    const bool decoded = std::strcmp(argv[2], "-") == 0;
     const char* input = argv[2];
     int at = 3;  // the output follows the next --no-glob
     while (at < argc - 1 && std::strcmp(argv[at], "--no-glob") != 0)
@@ -100,7 +97,7 @@ int main(int argc, char** argv) {
     if (out < 0)
         return Fail("output", output);
     if (decoded) {
-        const int silent = WriteSilence(argc, argv, out);
+        const int silent = WriteSilence(out);
         if (silent != 0)
             std::fprintf(stderr, "copytool FAIL copytool: `%s' File write failed\n", output);
         return ::close(out) == 0 ? silent : 2;

@@ -143,11 +143,11 @@ void DeleteAfterListing::operator()() {
 }
 
 int runToolAsProgram(const QString& input, const QStringList& args, QByteArray* err) {
-    if (args.value(0) != QStringLiteral("-t"))
+    if (args.value(1) != QStringLiteral("-"))
         return run(eb::InstalledSox(), args, nullptr, err);
     return run(QStringLiteral("/bin/sh"),
                QStringList{QStringLiteral("-c"),
-                           QStringLiteral("mpg123 -q -e f32 -s -- \"$0\" | \"$@\""), input,
+                           QStringLiteral("mpg123 -q -e f32 -w - -- \"$0\" | \"$@\""), input,
                            eb::InstalledSox()} +
                    args,
                nullptr, err);

@@ -63,7 +63,8 @@ private:
 };
 
 // The installed tool run with `args` as the program runs it: when they read the decoded
-// samples of an MP3 `input`, mpg123 (the same library, the same gapless rule) feeds them.
+// samples of an MP3 `input` ("--ignore-length -"), mpg123 (the same library, the same
+// gapless rule) feeds them as WAV.
 int runToolAsProgram(const QString& input, const QStringList& args, QByteArray* err = nullptr);
 
 // What a conversion of `input` into `output` makes, the tag copy left out: the tool with the
