@@ -132,6 +132,7 @@ void DecodedInput::decode() {
     std::vector<unsigned char> buffer(header.size() + kChunkBytes);
     std::copy(header.cbegin(), header.cend(), buffer.begin());
     std::size_t headerLeft = header.size();
+    std::uint64_t given = 0;
     const auto frameBytes = static_cast<std::size_t>(channels_) * sizeof(float);
     while (!stop_.load()) {
         std::size_t done = 0;
@@ -141,7 +142,8 @@ void DecodedInput::decode() {
             !give(buffer.data(), done + headerLeft))
             break;
         headerLeft = done > 0 ? 0 : headerLeft;
-        outcome_.samples += static_cast<std::int64_t>(done / frameBytes);
+        given += done;  // a chunk may end inside a sample frame
+        outcome_.samples = static_cast<std::int64_t>(given / frameBytes);
         if (rc == MPG123_DONE) {
             outcome_.complete = true;
             break;
