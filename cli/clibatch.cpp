@@ -162,11 +162,20 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         }
         const QString compression = CompressionFor(
             plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
-        // An MP3 input is decoded by the program itself, and the tool reads the samples from
-        // its standard input.
-        const QStringList args =
+        QStringList args =
             ToolArguments(file, job.output(), options.echo, compression, DecodedArguments(plan));
-        QStringList words{ShellQuote(program)};
+        // An MP3 input is decoded by the program itself and the tool reads the samples from its
+        // standard input; shown as the mpg123 command that decodes the same way (the type is
+        // named for it: it writes the header alone).
+        QStringList words;
+        if (plan.mp3) {
+            words << QStringLiteral("mpg123 -q -e f32")
+                  << QLatin1String(plan.channels == 2 ? "--stereo" : "--mono")
+                  << QStringLiteral("-w - --") << ShellQuote(AbsolutePath(file))
+                  << QStringLiteral("|");
+            args.insert(1, QStringLiteral("-twav"));
+        }
+        words << ShellQuote(program);
         for (const QString& a : args)
             words << ShellQuote(a);
         WriteStandardOutput((words.join(u' ') + u'\n').toUtf8(), false);

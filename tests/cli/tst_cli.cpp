@@ -120,9 +120,10 @@ private slots:
         const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         // The tool reads the audio decoded by the program, on its standard input.
-        QCOMPARE(lines[1], QStringLiteral("%1 --ignore-length - -C 64 --no-glob '%2/a b.mp3' "
+        QCOMPARE(lines[1], QStringLiteral("mpg123 -q -e f32 --mono -w - -- '%1' | %2 "
+                                          "--ignore-length -twav - -C 64 --no-glob '%3/a b.mp3' "
                                           "echos 0.8 0.7 250 0.3")
-                               .arg(eb::InstalledSox(), out_));
+                               .arg(file("a b.mp3"), eb::InstalledSox(), out_));
         const Ran fixed = cli({"--dry-run", "--out", out_, "--bitrate", "192", file("good.mp3")});
         QVERIFY2(fixed.out.contains(" -C 192 --no-glob "), fixed.out.constData());
         QVERIFY(QDir(out_).isEmpty());

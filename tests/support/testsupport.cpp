@@ -145,11 +145,14 @@ void DeleteAfterListing::operator()() {
 int runToolAsProgram(const QString& input, const QStringList& args, QByteArray* err) {
     if (args.value(1) != QStringLiteral("-"))
         return run(eb::InstalledSox(), args, nullptr, err);
+    // mpg123 writes its header alone, before the samples: the type is named, not guessed.
+    QStringList typed = args;
+    typed.insert(1, QStringLiteral("-twav"));
     return run(QStringLiteral("/bin/sh"),
                QStringList{QStringLiteral("-c"),
                            QStringLiteral("mpg123 -q -e f32 -w - -- \"$0\" | \"$@\""), input,
                            eb::InstalledSox()} +
-                   args,
+                   typed,
                nullptr, err);
 }
 
