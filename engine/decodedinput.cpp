@@ -170,8 +170,7 @@ void DecodedInput::decode() {
 // is closed) or the feed is stopped.
 bool DecodedInput::give(const unsigned char* data, std::size_t size) {
     while (size > 0) {
-        const ssize_t n =
-            posix::RetryOnEintr([&] { return ::write(writeEnd_.get(), data, size); });
+        const ssize_t n = posix::RetryOnEintr([&] { return ::write(writeEnd_.get(), data, size); });
         if (n > 0) {
             data += n;
             size -= static_cast<std::size_t>(n);
@@ -180,8 +179,7 @@ bool DecodedInput::give(const unsigned char* data, std::size_t size) {
         if (n == 0 || errno != EAGAIN)
             return false;  // EPIPE: the tool has ended
         pollfd waits[2] = {{writeEnd_.get(), POLLOUT, 0}, {stopFd_.get(), POLLIN, 0}};
-        if (posix::RetryOnEintr([&] { return ::poll(waits, 2, -1); }) < 0 ||
-            waits[1].revents != 0)
+        if (posix::RetryOnEintr([&] { return ::poll(waits, 2, -1); }) < 0 || waits[1].revents != 0)
             return false;
     }
     return true;

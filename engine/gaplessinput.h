@@ -5,8 +5,8 @@
 // after it), loses the last frame when no bytes follow it, trusts a length frame (TLEN) in the
 // ID3v2 tag and cannot read free-format or damaged streams well. So an MP3 input is decoded
 // here, gaplessly (engine/decodedinput.h), and the tool reads the samples as a WAV stream of
-// floats from its standard input: it only applies the echo and encodes. The frames are walked first for
-// what the decoder does not tell before it starts: the encoding class, the most channels any
+// floats from its standard input: it only applies the echo and encodes. The frames are walked first
+// for what the decoder does not tell before it starts: the encoding class, the most channels any
 // part has (a mono part is given in both channels), a sample rate that changes (refused), and
 // how much music the file promises.
 #pragma once
@@ -21,12 +21,12 @@
 namespace eb {
 
 struct InputPlan {
-    QString refusal;   // why the file is not converted (no frames, its sample rate changes)
-    bool mp3 = false;  // its frames were read: it is decoded here for the tool
+    QString refusal;         // why the file is not converted (no frames, its sample rate changes)
+    bool mp3 = false;        // its frames were read: it is decoded here for the tool
     std::int64_t music = 0;  // samples of music (per channel) the file promises
     int frameSamples = 0;    // samples per frame
     int sampleRate = 0;
-    int channels = 0;  // the most any of its frames has
+    int channels = 0;        // the most any of its frames has
     InputEncoding encoding;  // the encoding class, from the frames themselves
 };
 

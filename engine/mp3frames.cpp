@@ -91,8 +91,7 @@ bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader&
     FrameHeader next;
     const std::int64_t after = at + h.bytes;
     const bool followed = after + 4 > size || HeaderAt(bytes, after, next, length) ||
-                          StartsWith(bytes, after, "TAG") ||
-                          StartsWith(bytes, after, "APETAGEX") ||
+                          StartsWith(bytes, after, "TAG") || StartsWith(bytes, after, "APETAGEX") ||
                           StartsWith(bytes, after, "LYRICS") || StartsWith(bytes, after, "ID3");
     if (followed && free)
         freeBytes = length;
@@ -181,8 +180,7 @@ bool ParseFrameHeader(const unsigned char* p, FrameHeader& h, int freeBytes) {
                                : kMpeg2Kbps[bitrateIndex];
     h.channels = (p[3] >> 6) == 3 ? 1 : 2;
     h.samples = mpeg1 ? 1152 : 576;
-    h.bytes = (bitrateIndex == 0 ? freeBytes : perKbps * h.kbps / h.sampleRate) +
-              ((p[2] >> 1) & 1);
+    h.bytes = (bitrateIndex == 0 ? freeBytes : perKbps * h.kbps / h.sampleRate) + ((p[2] >> 1) & 1);
     h.sideInfoBytes = mpeg1 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
     h.crc = (p[1] & 1) == 0;
     return true;

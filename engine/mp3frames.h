@@ -33,8 +33,8 @@ struct Mp3Frames {
     std::int64_t headerFrame = -1;  // the Xing, Info or VBRI frame; -1: none
     int headerFrameBytes = 0;
     std::int64_t headerFrameCount = -1;  // the audio frames the Xing or Info header counts
-    bool xing = false;  // "Xing": the encoder wrote it variable
-    bool info = false;  // "Info": the same header for a constant bitrate
+    bool xing = false;                   // "Xing": the encoder wrote it variable
+    bool info = false;                   // "Info": the same header for a constant bitrate
     bool vbri = false;
     bool lame = false;      // the LAME extension is present
     int encoderDelay = -1;  // samples, from the LAME extension
@@ -47,7 +47,7 @@ struct Mp3Frames {
     int minKbps = 0, maxKbps = 0;
     int commonKbps = 0;  // the bitrate most frames have (the first frame not counted)
     std::int64_t commonFrames = 0;
-    int freeBytes = 0;  // free format: the frames' length without the padding slot; 0: none
+    int freeBytes = 0;    // free format: the frames' length without the padding slot; 0: none
     int maxChannels = 0;  // the most channels a frame has (a mono part may join a stereo one)
     // The first place where the sample rate changes (0: none), in samples of music from the
     // start.

@@ -150,8 +150,8 @@ private slots:
                     0 &&
                 run("lame", {"--quiet", "-b", "128", wav, lame}) == 0);
         const QByteArray whole = readFile(lame);
-        QTest::newRow("cut short") << whole.left(whole.size() / 3) << false
-                                   << QStringLiteral("the audio ends after 0.6");
+        QTest::newRow("cut short")
+            << whole.left(whole.size() / 3) << false << QStringLiteral("the audio ends after 0.6");
     }
     void badInputIsANamedFailure() {
         QFETCH(QByteArray, bytes);

@@ -134,8 +134,8 @@ private slots:
             "report 150 No output name can be formed: the file name has no \".\""));
         const QStringList done = host.events.last().split(u'\n');
         QCOMPARE(done,
-                 QStringList({"message Done.", "", "5 of 5 files failed:",
-                              "corrupt.mp3: no MPEG audio frame found",
+                 QStringList({"message Done.", "",
+                              "5 of 5 files failed:", "corrupt.mp3: no MPEG audio frame found",
                               "noext: No output name can be formed: the file name has no \".\"",
                               "inside.mp3: skipped: the output would replace the input file itself",
                               "b.mp3: Numeric value required. Delay: abc",

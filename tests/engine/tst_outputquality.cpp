@@ -231,16 +231,18 @@ private slots:
         // differs from the album's rule at the joins.
         const QString rg = made.value(made.size() - 1).section(u' ', 1, 1);
         const QString tag = QString::fromLatin1(QTest::currentDataTag());
-        const QString input = make(
-            QStringLiteral("input.") + suffix, rate, channels, made,
-            rg.isEmpty() || rg == "album" ? QStringLiteral("pinknoise")
-                                          : QStringLiteral("pinknoise fade t 1.4"),
-            QStringLiteral("0.5"),
-            tag.contains("4 s") ? QStringLiteral("4") : QStringLiteral("1.5"));
+        const QString input =
+            make(QStringLiteral("input.") + suffix, rate, channels, made,
+                 rg.isEmpty() || rg == "album" ? QStringLiteral("pinknoise")
+                                               : QStringLiteral("pinknoise fade t 1.4"),
+                 QStringLiteral("0.5"),
+                 tag.contains("4 s") ? QStringLiteral("4") : QStringLiteral("1.5"));
         QVERIFY(!input.isEmpty());
         QTemporaryDir toolFolder;
-        ToolSet tools{tag.contains("without a tool folder") ? QString() : toolFolder.path(), {},
-                      InstalledSox(), false};
+        ToolSet tools{tag.contains("without a tool folder") ? QString() : toolFolder.path(),
+                      {},
+                      InstalledSox(),
+                      false};
         // An album of two: the second file, the same but for its name, converted alone or not.
         const bool alone = made.value(made.size() - 1).endsWith("alone");
         const QString side = dir_.filePath("side.mp3");
@@ -290,8 +292,8 @@ private slots:
         run("/usr/bin/python3",
             QStringList{sourceDir() + "/tests/engine/musicreferee.py"} +
                 (tag.contains("(mpg123)") ? QStringList{"--mpg123"} : QStringList()) +
-                QStringList{input, output, e.gainIn,
-                        e.gainOut, e.delay, e.decay, QString::number(passes)} +
+                QStringList{input, output, e.gainIn, e.gainOut, e.delay, e.decay,
+                            QString::number(passes)} +
                 (rg.isEmpty() ? QStringList() : QStringList{rg} + album),
             &said);
         const QList<QByteArray> v = said.simplified().split(' ');

@@ -55,10 +55,16 @@ int WriteSilence(int out) {
     const int rateIndex = rate % 11025 == 0 ? 0 : rate % 12000 == 0 ? 1 : 2;
     const bool mpeg1 = rate >= 32000;
     const bool mpeg25 = rate <= 12000;
-    const unsigned char head[4] = {
-        0xff, static_cast<unsigned char>(mpeg1 ? 0xfb : mpeg25 ? 0xe3 : 0xf3),
-        static_cast<unsigned char>(((mpeg1 ? 9 : mpeg25 ? 4 : 8) << 4) | (rateIndex << 2)),
-        static_cast<unsigned char>(channels == 1 ? 0xc0 : 0x00)};
+    const unsigned char head[4] = {0xff,
+                                   static_cast<unsigned char>(mpeg1    ? 0xfb
+                                                              : mpeg25 ? 0xe3
+                                                                       : 0xf3),
+                                   static_cast<unsigned char>(((mpeg1    ? 9
+                                                                : mpeg25 ? 4
+                                                                         : 8)
+                                                               << 4) |
+                                                              (rateIndex << 2)),
+                                   static_cast<unsigned char>(channels == 1 ? 0xc0 : 0x00)};
     const long frameBytes = mpeg1 ? 144000L * 128 / rate : 72000L * (mpeg25 ? 32 : 64) / rate;
     const long long samples = bytes / (4 * (channels > 0 ? channels : 1));
     const long long perFrame = mpeg1 ? 1152 : 576;

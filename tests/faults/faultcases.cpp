@@ -204,12 +204,11 @@ void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool ac
     QByteArray err;
     // SoX as the program runs it: on the decoded samples of the audio.
     const eb::InputPlan plan = eb::PlanInput(in);
-    runToolAsProgram(in,
-                     eb::DecodedArguments(plan) +
-                         QStringList{tmp.filePath(QStringLiteral("b.mp3")),
-                                     QStringLiteral("echos")} +
-                         fields,
-                     &err);
+    runToolAsProgram(
+        in,
+        eb::DecodedArguments(plan) +
+            QStringList{tmp.filePath(QStringLiteral("b.mp3")), QStringLiteral("echos")} + fields,
+        &err);
     QString verdict;
     for (const QByteArray& line : err.split('\n')) {
         // "<program> FAIL <where>: <text>", the program named as the run names it
