@@ -253,18 +253,18 @@ bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
 }
 
 void ConversionJob::cancel() {
-    if (decoded_)
-        decoded_->stop();
     if (run_.isRunning())
         run_.cancel();
+    if (decoded_)
+        decoded_->stop();
     tags_.cancel();
 }
 
 void ConversionJob::abortNow() {
-    if (decoded_)
-        decoded_->stop();
     if (run_.isRunning())
         run_.terminateNow();
+    if (decoded_)
+        decoded_->stop();
     tags_.terminateNow();
     if (!done_)
         fail(QStringLiteral("stopped"));

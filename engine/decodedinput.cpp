@@ -2,6 +2,7 @@
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
+#include "engine/gaplessinput.h"
 #include "posix/retry.h"
 
 #include <QFile>
@@ -26,11 +27,6 @@ namespace {
 // The pipe holds this much, so that the decoder runs ahead of the tool in few wake-ups.
 constexpr int kPipeBytes = 256 * 1024;
 constexpr std::size_t kChunkBytes = std::size_t{64} * 1024;
-
-QString Seconds(std::int64_t samples, int rate) {
-    return QString::number(rate > 0 ? static_cast<double>(samples) / rate : 0.0, 'f', 2) +
-           QStringLiteral(" s");
-}
 
 // A WAV header for 32-bit float samples whose count is not known: both lengths the largest.
 std::array<unsigned char, 46> WavHeader(int rate, int channels) {
@@ -154,12 +150,12 @@ void DecodedInput::decode() {
         if (rc == MPG123_NEW_FORMAT && mpg123_getformat(h, &rate, &channels, &encoding) == 0 &&
             (rate != sampleRate_ || channels != channels_)) {
             outcome_.failure = UserText::tr("the audio changes its format after %1")
-                                   .arg(Seconds(outcome_.samples, sampleRate_));
+                                   .arg(SecondsText(outcome_.samples, sampleRate_));
             break;
         }
         if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) {
             outcome_.failure = UserText::tr("the audio cannot be decoded after %1 (%2)")
-                                   .arg(Seconds(outcome_.samples, sampleRate_),
+                                   .arg(SecondsText(outcome_.samples, sampleRate_),
                                         QString::fromLocal8Bit(mpg123_strerror(h)));
             break;
         }

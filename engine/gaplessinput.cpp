@@ -109,11 +109,8 @@ QStringList DecodedArguments(const InputPlan& plan) {
 QString CutShortReason(const InputPlan& plan, std::int64_t decoded) {
     if (!plan.mp3 || decoded + plan.frameSamples >= plan.music)
         return {};
-    auto seconds = [&](std::int64_t samples) {
-        return QString::number(static_cast<double>(samples) / plan.sampleRate, 'f', 2) +
-               QStringLiteral(" s");
-    };
-    return UserText::tr("the audio ends after %1 of %2").arg(seconds(decoded), seconds(plan.music));
+    return UserText::tr("the audio ends after %1 of %2")
+        .arg(SecondsText(decoded, plan.sampleRate), SecondsText(plan.music, plan.sampleRate));
 }
 
 bool WithinFileSizeLimit(std::int64_t bytes) {
@@ -126,6 +123,12 @@ std::int64_t EchoTailSamples(const QString& delayText, int sampleRate) {
     // The tool reads the delay as a float and counts whole samples of delay * rate / 1000.
     const float delay = std::strtof(delayText.toLatin1().constData(), nullptr);
     return static_cast<std::int64_t>(static_cast<double>(delay) * sampleRate / 1000.0);
+}
+
+QString SecondsText(std::int64_t samples, int sampleRate) {
+    return QString::number(sampleRate > 0 ? static_cast<double>(samples) / sampleRate : 0.0, 'f',
+                           2) +
+           QStringLiteral(" s");
 }
 
 QString StreamChangeText(int fromRate, int toRate, std::int64_t atSample) {

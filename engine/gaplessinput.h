@@ -52,6 +52,9 @@ bool WithinFileSizeLimit(std::int64_t bytes);
 // The samples the echo adds after the input: its delay (ms) at the rate, as the tool counts it.
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate);
 
+// "1.50 s": a length in samples at the rate, as the messages give it.
+QString SecondsText(std::int64_t samples, int sampleRate);
+
 // "the sample rate changes from 44100 to 48000 Hz at 0:05".
 QString StreamChangeText(int fromRate, int toRate, std::int64_t atSample);
 
