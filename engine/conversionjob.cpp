@@ -445,9 +445,10 @@ bool ConversionJob::startDecoding() {
 QString ConversionJob::finishDecoding(const ToolRun::Outcome& outcome) {
     if (!decoded_)
         return {};
+    // A tool that has ended reads no more (what it started may still hold the pipe open): a
+    // decoder not yet through stops where it is, one that is through has closed the pipe.
     run_.setStandardInput({});
-    if (!outcome.started || outcome.cancelled)
-        decoded_->stop();
+    decoded_->stop();
     const DecodedInput::Outcome got = decoded_->finish();
     decoded_.reset();
     if (outcome.cancelled)

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <array>
+#include <system_error>
 #include <vector>
 
 namespace eb {
@@ -90,7 +91,11 @@ Result<> DecodedInput::start(const QString& path, int sampleRate, int channels) 
     ::fcntl(writeEnd_.get(), F_SETFL, ::fcntl(writeEnd_.get(), F_GETFL) | O_NONBLOCK);
     sampleRate_ = sampleRate;
     channels_ = channels;
-    thread_ = std::thread(&DecodedInput::feed, this);
+    try {
+        thread_ = std::thread(&DecodedInput::feed, this);
+    } catch (const std::system_error& e) {
+        return failed(ErrnoText(e.code().value()));
+    }
     return {};
 }
 
@@ -109,12 +114,12 @@ const DecodedInput::Outcome& DecodedInput::finish() {
 }
 
 // Runs on the thread; the write end is closed at the end, which the tool reads as the end of
-// its input.
+// its input. Every signal that can be is blocked here: a write to a tool that has gone fails
+// with EPIPE instead of raising SIGPIPE, and the stop signals reach the other threads.
 void DecodedInput::feed() {
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    ::pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    sigset_t all;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_BLOCK, &all, nullptr);
     decode();
     writeEnd_.reset();
 }

@@ -1,10 +1,9 @@
 // An MP3 input decoded here for the tool: a thread decodes it gaplessly (libmpg123, float
 // samples at the file's rate, every part in the file's largest channel count) and writes them
 // as a WAV stream (a header of unknown length, then the samples) into a pipe whose other end
-// is the tool's standard input. The pipe's ends are
-// close-on-exec, so no other child holds the tool's input open; a tool that ends early makes
-// the writes fail (EPIPE, with SIGPIPE blocked on the thread) and the thread ends; stop() ends
-// it at once, also while it waits for the tool to read.
+// is the tool's standard input. The pipe's ends are close-on-exec, so no other child holds the
+// tool's input open; a tool that ends early makes the writes fail (EPIPE: the thread blocks
+// the signals) and the thread ends; stop() ends it at once, also while it waits for the tool.
 #pragma once
 
 #include "core/result.h"

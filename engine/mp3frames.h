@@ -1,8 +1,8 @@
 // The frames of an MP3 file, walked without a decoder: where its audio lies between the tags,
 // how many frames it holds at which bitrates, what its Xing, Info or VBRI header says (with
 // the encoder's delay and padding from the LAME extension), how many samples of music it
-// holds, and where its sample rate or channel count changes. Plain C++ over a byte range, so
-// it serves the input's reading, the tool's prepared input and the check of the output alike.
+// holds, where its sample rate changes and the most channels a frame has. Plain C++ over a
+// byte range, so it serves the input's reading and the check of the output alike.
 #pragma once
 
 #include <cstddef>
