@@ -67,34 +67,43 @@ int FreeFormatBytes(std::span<const unsigned char> bytes, std::int64_t at) {
     return 0;
 }
 
+// What the walk knows of free-format frames: their length once it is learnt, and how many
+// more places may be searched for it (each search reads up to the longest frame ahead, so
+// bytes crafted to look like free-format headers everywhere cannot make the walk slow).
+struct FreeFormat {
+    int bytes = 0;
+    int probes = 64;
+};
+
 // A header at `at`, a free-format one too: its frames' length is learnt from the first one.
 bool HeaderAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-              int freeBytes) {
+              FreeFormat& free) {
     if (at + 4 > static_cast<std::int64_t>(bytes.size()))
         return false;
-    if (ParseFrameHeader(bytes.data() + at, h, freeBytes))
+    if (ParseFrameHeader(bytes.data() + at, h, free.bytes))
         return true;
-    if (freeBytes > 0 || !FreeFormatHeader(bytes.data() + at))
+    if (free.bytes > 0 || free.probes <= 0 || !FreeFormatHeader(bytes.data() + at))
         return false;
+    --free.probes;
     const int found = FreeFormatBytes(bytes, at);
     return found > 0 && ParseFrameHeader(bytes.data() + at, h, found);
 }
 
 // True for a whole frame at `at` whose follower is a frame too, or the end of the bytes.
 bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-             int& freeBytes) {
+             FreeFormat& free) {
     const auto size = static_cast<std::int64_t>(bytes.size());
-    if (!HeaderAt(bytes, at, h, freeBytes) || at + h.bytes > size)
+    if (!HeaderAt(bytes, at, h, free) || at + h.bytes > size)
         return false;
-    const bool free = (bytes[at + 2] >> 4) == 0;
-    const int length = free ? h.bytes - ((bytes[at + 2] >> 1) & 1) : freeBytes;
+    const bool isFree = (bytes[at + 2] >> 4) == 0;
+    FreeFormat length{isFree ? h.bytes - ((bytes[at + 2] >> 1) & 1) : free.bytes, 0};
     FrameHeader next;
     const std::int64_t after = at + h.bytes;
     const bool followed = after + 4 > size || HeaderAt(bytes, after, next, length) ||
                           StartsWith(bytes, after, "TAG") || StartsWith(bytes, after, "APETAGEX") ||
                           StartsWith(bytes, after, "LYRICS") || StartsWith(bytes, after, "ID3");
-    if (followed && free)
-        freeBytes = length;
+    if (followed && isFree)
+        free.bytes = length.bytes;
     return followed;
 }
 
@@ -141,9 +150,9 @@ bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, cons
 // is; elsewhere the frame after it must be one too (or the end), so that junk never passes
 // for a frame.
 std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-                       bool synced, int& freeBytes) {
+                       bool synced, FreeFormat& free) {
     const auto size = static_cast<std::int64_t>(bytes.size());
-    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h, freeBytes) &&
+    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h, free.bytes) &&
         at + h.bytes <= size)
         return at;
     for (; at + 4 <= size; ++at) {
@@ -154,7 +163,7 @@ std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, Fr
             at += tag - 1;
             continue;
         }
-        if (bytes[at] == 0xff && FrameAt(bytes, at, h, freeBytes))
+        if (bytes[at] == 0xff && FrameAt(bytes, at, h, free))
             return at;
     }
     return -1;
@@ -224,18 +233,18 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
     while (const std::int64_t tag = Id3v2Size(bytes, at))
         at += tag;
     FrameHeader h;
-    int freeBytes = 0;
-    at = NextFrame(bytes, at, h, false, freeBytes);
+    FreeFormat free;
+    at = NextFrame(bytes, at, h, false, free);
     if (at < 0)
         return m;
     if (ReadHeaderFrame(bytes, at, h, m)) {
         m.headerFrame = at;
         m.headerFrameBytes = h.bytes;
-        at = NextFrame(bytes, at + h.bytes, h, true, freeBytes);
+        at = NextFrame(bytes, at + h.bytes, h, true, free);
     }
     std::map<int, std::int64_t> perKbps;
     std::int64_t position = 0;
-    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h, true, freeBytes)) {
+    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h, true, free)) {
         if (m.frames == 0) {
             m.first = h;
             m.audioStart = at;
@@ -256,7 +265,7 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
         ++m.frames;
     }
     m.valid = m.frames > 0;
-    m.freeBytes = freeBytes;
+    m.freeBytes = free.bytes;
     m.commonKbps = m.first.kbps;
     for (const auto& [kbps, count] : perKbps) {
         if (count > m.commonFrames) {
