@@ -20,7 +20,7 @@ root=$(pwd)
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-multimedia-dev pulseaudio
-  sox libsox-fmt-mp3
+  sox libsox-fmt-mp3 lame mpg123 ffmpeg python3-numpy
   libtag1-dev python3-mutagen libebur128-dev libmpg123-dev
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils

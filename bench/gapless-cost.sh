@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The cost of keeping the music in place: one 3-minute CBR 192 MP3 converted by echobatch-cli
-# (frame walk, prepared copy of the audio, trim, output check and Info frame) against the bare
-# `sox in.mp3 -C 192 out.mp3 echos ...` on the same file. The two alternate for BENCH_ROUNDS
-# rounds; the best wall time and the best processor time (user and system, children included)
-# of each are compared. The target is the wall time the user waits: at most 1.05, and 1.15 for
-# the same file with ReplayGain values (TXXX), whose output is measured while SoX writes it, on
-# the second core. The processor time is shown beside it: on a machine whose other load takes
-# that core the measurement is no longer free.
+# (frame walk, the input decoded here into SoX's standard input, output check and Info frame)
+# against the bare `sox in.mp3 -C 192 out.mp3 echos ...` on the same file. The two alternate
+# for BENCH_ROUNDS rounds; the best wall time and the best processor time (user and system,
+# children included) of each are compared. The target is the wall time the user waits: at most
+# 1.05, and 1.15 for the same file with ReplayGain values (TXXX), whose output is measured while
+# SoX writes it, on the second core. The processor time is shown beside it: on a machine whose
+# other load takes that core the measurement is no longer free.
 set -euo pipefail
 cli=$1
 rounds=${BENCH_ROUNDS:-5}

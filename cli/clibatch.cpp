@@ -166,13 +166,19 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         const QString compression = CompressionFor(
             plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
         QStringList args =
-            ToolArguments(file, job.output(), options.echo, compression, TrimArguments(plan));
-        // An MP3 input is read from a prepared copy of its audio in the batch's private folder,
-        // whose random name is only made when the batch runs.
-        if (plan.mp3)
-            args = WithPreparedCopy(
-                args, TemporaryFolder() + QStringLiteral("/echobatch-XXXXXX/input-XXXXXX.mp3"));
-        QStringList words{ShellQuote(program)};
+            ToolArguments(file, job.output(), options.echo, compression, DecodedArguments(plan));
+        // An MP3 input is decoded by the program itself and the tool reads the samples from its
+        // standard input; shown as the mpg123 command that decodes the same way (the type is
+        // named for it: it writes the header alone).
+        QStringList words;
+        if (plan.mp3) {
+            words << QStringLiteral("mpg123 -q -e f32")
+                  << QLatin1String(plan.channels == 2 ? "--stereo" : "--mono")
+                  << QStringLiteral("-w - --") << ShellQuote(AbsolutePath(file))
+                  << QStringLiteral("|");
+            args.insert(1, QStringLiteral("-twav"));
+        }
+        words << ShellQuote(program);
         for (const QString& a : args)
             words << ShellQuote(a);
         WriteStandardOutput((words.join(u' ') + u'\n').toUtf8(), false);

@@ -177,15 +177,16 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
         plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input));
     const QString compression = CompressionFor(encoding, fixedKbps_);
     music_ = plan_.mp3 ? plan_.music : encoding.samples;
+    tail_ = EchoTailSamples(echo.delay, plan_.mp3 ? plan_.sampleRate : encoding.sampleRate);
     if (music_ >= 0)
-        fed_ = music_ + EchoTailSamples(echo.delay, encoding.sampleRate);
+        fed_ = music_ + tail_;
     const Result<QString> temp = CreateTemporary(result_.output);
     if (!temp) {
         fail(temp.error());
         return false;
     }
     temp_ = *temp;
-    args_ = ToolArguments(result_.input, temp_, echo, compression, TrimArguments(plan_));
+    args_ = ToolArguments(result_.input, temp_, echo, compression, DecodedArguments(plan_));
     return true;
 }
 
@@ -203,9 +204,8 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
 }
 
 void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
-    if (refuseWithoutTool(tools))
+    if (refuseWithoutTool(tools) || !startDecoding())
         return;
-    prepareCopy(tools);
     followLoudness();
     QString program = tools.program();
     std::exception_ptr displayFailure;
@@ -231,11 +231,10 @@ void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
 
 void ConversionJob::start(ToolSet& tools) {
     async_ = true;
-    if (refuseWithoutTool(tools)) {
+    if (refuseWithoutTool(tools) || !startDecoding()) {
         QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
         return;
     }
-    prepareCopy(tools);
     followLoudness();
     const ToolStart started = StartTool(run_, tools, args_);
     program_ = started.program;
@@ -256,12 +255,16 @@ bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
 void ConversionJob::cancel() {
     if (run_.isRunning())
         run_.cancel();
+    if (decoded_)
+        decoded_->stop();
     tags_.cancel();
 }
 
 void ConversionJob::abortNow() {
     if (run_.isRunning())
         run_.terminateNow();
+    if (decoded_)
+        decoded_->stop();
     tags_.terminateNow();
     if (!done_)
         fail(QStringLiteral("stopped"));
@@ -339,8 +342,11 @@ QString RunFailure(const RunEnd& end) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
     outcome_ = outcome;
-    removeCopy();
     QString reason = RunFailure({outcome, program, temp_, result_.output});
+    // The decoder's own failure tells more than the tool's, unless the output folder is gone.
+    if (QString decoding = finishDecoding(outcome);
+        !decoding.isEmpty() && !TemporaryFolderGone(QFile::encodeName(temp_)))
+        reason = decoding;
     followed_ = reason.isEmpty() && follower_ ? follower_->finish() : nullptr;
     follower_.reset();  // before the output is rewritten below
     if (reason.isEmpty())
@@ -438,22 +444,44 @@ void ConversionJob::takeTags() {
         addWarning(tags.text);
 }
 
-// The tool reads a prepared copy of an MP3 input's audio, made in the batch's private
-// folder. Without that folder, when the copy cannot be written, or when another user could
-// swap it (a folder on its way that others may write to without the sticky bit; the usual
-// /tmp has it, and the private folder is the user's alone), the tool reads the input itself.
-void ConversionJob::prepareCopy(const ToolSet& tools) {
-    if (!plan_.mp3 || tools.folder.isEmpty() || !copy_.isEmpty() || args_.size() < 2)
-        return;
-    const Result<QString> copy =
-        WritePreparedCopy(plan_, AbsolutePath(result_.input), tools.folder);
-    if (!copy)
-        return;
-    copy_ = *copy;
-    if (OthersMayChange(QFile::encodeName(copy_)))
-        removeCopy();
-    else
-        args_ = WithPreparedCopy(args_, copy_);
+// An MP3 input is decoded here while the tool runs and reads the samples from its standard
+// input (engine/decodedinput.h). False when that cannot begin: the file is then failed.
+bool ConversionJob::startDecoding() {
+    if (!plan_.mp3)
+        return true;
+    decoded_ = std::make_unique<DecodedInput>();
+    const Result<> started =
+        decoded_->start(AbsolutePath(result_.input), plan_.sampleRate, plan_.channels);
+    if (!started) {
+        decoded_.reset();
+        fail(started.error());
+        return false;
+    }
+    run_.setStandardInput(decoded_->takeToolEnd());
+    return true;
+}
+
+// Once the tool has ended: the decoder's end, and what the encoder was given. Why the decoded
+// music falls short (the reason the file fails before anything the tool said: it only saw
+// less), or empty.
+QString ConversionJob::finishDecoding(const ToolRun::Outcome& outcome) {
+    if (!decoded_)
+        return {};
+    // A tool that has ended reads no more (what it started may still hold the pipe open): a
+    // decoder not yet through stops where it is, one that is through has closed the pipe.
+    run_.setStandardInput({});
+    decoded_->stop();
+    const DecodedInput::Outcome got = decoded_->finish();
+    decoded_.reset();
+    if (outcome.cancelled)
+        return {};
+    if (!got.failure.isEmpty())
+        return got.failure;
+    if (!got.complete)
+        return {};  // the tool ended first and says why
+    music_ = got.samples;
+    fed_ = got.samples + tail_;
+    return CutShortReason(plan_, got.samples);
 }
 
 // An input with ReplayGain values gets its output measured while the tool writes it, on a core
@@ -495,14 +523,7 @@ void ConversionJob::measureReplayGain() {
             UserText::tr("album ReplayGain removed: not every file of the album was converted"));
 }
 
-void ConversionJob::removeCopy() {
-    if (!copy_.isEmpty())
-        ::unlink(QFile::encodeName(copy_).constData());
-    copy_.clear();
-}
-
 void ConversionJob::removeTemporary() {
-    removeCopy();
     for (QString* name : {&temp_, &tagged_}) {
         if (!name->isEmpty())
             RemoveTemporary(QFile::encodeName(*name));

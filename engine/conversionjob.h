@@ -9,6 +9,7 @@
 // hidden file of the same kind that then takes its place.
 #pragma once
 
+#include "engine/decodedinput.h"
 #include "engine/gaplessinput.h"
 #include "engine/loudnessfollower.h"
 #include "engine/outputclaims.h"
@@ -107,16 +108,17 @@ private:
     void onTagsFinished();
     void takeTags();
     void removeTemporary();
-    void prepareCopy(const ToolSet& tools);
-    void removeCopy();
+    bool startDecoding();
+    QString finishDecoding(const ToolRun::Outcome& outcome);
     void followLoudness();
     void measureReplayGain();
 
     QString temp_;
-    InputPlan plan_;           // where an MP3 input's music lies (engine/gaplessinput.h)
+    InputPlan plan_;           // what an MP3 input's frames hold (engine/gaplessinput.h)
     std::int64_t music_ = -1;  // the input's samples of music; -1: unknown
     std::int64_t fed_ = -1;    // the samples the encoder is given; -1: unknown
-    QString copy_;             // the prepared copy the tool reads while it runs
+    std::int64_t tail_ = 0;    // the samples the echo adds after the music
+    std::unique_ptr<DecodedInput> decoded_;  // an MP3 input's samples for the tool, while it runs
     QStringList args_;
     QString program_;
     bool async_ = false;

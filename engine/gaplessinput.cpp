@@ -21,11 +21,6 @@ namespace eb {
 
 namespace {
 
-// The decoder's own delay, in samples, that a gapless decoder drops with the encoder's delay.
-constexpr std::int64_t kDecoderDelay = 529;
-// Zero bytes after the last frame: without them the tool's decoder never gives that frame.
-constexpr std::int64_t kGuardBytes = 1024;
-
 // A regular file mapped read-only for as long as this lives.
 class MappedFile {
 public:
@@ -33,7 +28,10 @@ public:
         const posix::UniqueFd fd(::open(QFile::encodeName(path).constData(),
                                         O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
         struct stat st {};
-        if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0)
+        if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+            return;
+        opened_ = true;
+        if (st.st_size <= 0)
             return;
         void* at = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
                           fd.get(), 0);
@@ -42,6 +40,7 @@ public:
         data_ = static_cast<const unsigned char*>(at);
         size_ = static_cast<std::size_t>(st.st_size);
     }
+    bool opened() const { return opened_; }
     ~MappedFile() {
         if (data_)
             ::munmap(const_cast<unsigned char*>(data_), size_);
@@ -53,6 +52,7 @@ public:
 private:
     const unsigned char* data_ = nullptr;
     std::size_t size_ = 0;
+    bool opened_ = false;
 };
 
 QString TimeText(std::int64_t samples, int rate) {
@@ -80,57 +80,37 @@ InputPlan PlanInput(const QString& path) {
     if (!path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
         return plan;
     const MappedFile file(path);
-    const Mp3Frames m = ScanMp3Frames(file.bytes());
-    if (!m.valid)
+    if (!file.opened())
         return plan;
+    const Mp3Frames m = ScanMp3Frames(file.bytes());
+    if (!m.valid) {
+        plan.refusal = UserText::tr("no MPEG audio frame found");
+        return plan;
+    }
     if (m.changeAt > 0) {
-        plan.refusal = StreamChangeText(m.first.sampleRate, m.changedRate, m.first.channels,
-                                        m.changedChannels, m.changeAt);
+        plan.refusal = StreamChangeText(m.first.sampleRate, m.changedRate, m.changeAt);
         return plan;
     }
     plan.mp3 = true;
-    plan.audioStart = m.audioStart;
-    plan.audioEnd = m.audioEnd;
     plan.sampleRate = m.first.sampleRate;
-    plan.skip = m.lame ? m.encoderDelay + kDecoderDelay : 0;
-    plan.music = std::min(m.musicSamples(), m.decodedSamples() - plan.skip);
+    plan.channels = m.maxChannels;
+    plan.frameSamples = m.first.samples;
+    plan.music = m.promisedSamples();
     plan.encoding = EncodingOf(m);
     return plan;
 }
 
-QStringList TrimArguments(const InputPlan& plan) {
+QStringList DecodedArguments(const InputPlan& plan) {
     if (!plan.mp3)
         return {};
-    // The end first, then the start: a first trim that starts later makes the tool seek in
-    // the input, and its MP3 seek is not exact (one frame off at the lower sample rates).
-    QStringList trim{QStringLiteral("trim"), QStringLiteral("0s"),
-                     QStringLiteral("%1s").arg(plan.skip + plan.music)};
-    if (plan.skip > 0)
-        trim << QStringLiteral("trim") << QStringLiteral("%1s").arg(plan.skip);
-    return trim;
+    return {QStringLiteral("--ignore-length"), QStringLiteral("-")};
 }
 
-Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
-                                  const QString& folder) {
-    if (!WithinFileSizeLimit(plan.audioEnd - plan.audioStart + kGuardBytes))
-        return Failed{UserText::tr("the prepared input would pass the file-size limit")};
-    const MappedFile file(input);
-    const std::span<const unsigned char> bytes = file.bytes();
-    if (static_cast<std::int64_t>(bytes.size()) < plan.audioEnd)
-        return Failed{UserText::tr("the input changed while it was read")};
-    QByteArray name = QFile::encodeName(folder + QStringLiteral("/input-XXXXXX.mp3"));
-    const posix::UniqueFd fd(::mkostemps(name.data(), 4, O_CLOEXEC));
-    if (!fd)
-        return Failed{UserText::tr("cannot prepare the input for the tool: ") + ErrnoText(errno)};
-    const QByteArray guard(kGuardBytes, '\0');
-    const auto* audio = reinterpret_cast<const char*>(bytes.data() + plan.audioStart);
-    if (!posix::WriteAll(fd.get(), audio, plan.audioEnd - plan.audioStart) ||
-        !posix::WriteAll(fd.get(), guard.constData(), guard.size())) {
-        const QString why = ErrnoText(errno);
-        ::unlink(name.constData());
-        return Failed{UserText::tr("cannot prepare the input for the tool: ") + why};
-    }
-    return QFile::decodeName(name);
+QString CutShortReason(const InputPlan& plan, std::int64_t decoded) {
+    if (!plan.mp3 || decoded + plan.frameSamples >= plan.music)
+        return {};
+    return UserText::tr("the audio ends after %1 of %2")
+        .arg(SecondsText(decoded, plan.sampleRate), SecondsText(plan.music, plan.sampleRate));
 }
 
 bool WithinFileSizeLimit(std::int64_t bytes) {
@@ -139,30 +119,23 @@ bool WithinFileSizeLimit(std::int64_t bytes) {
            static_cast<rlim_t>(bytes) <= limit.rlim_cur;
 }
 
-QStringList WithPreparedCopy(QStringList toolArguments, const QString& copy) {
-    toolArguments[0] = QStringLiteral("--ignore-length");
-    toolArguments[1] = copy;
-    return toolArguments;
-}
-
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate) {
     // The tool reads the delay as a float and counts whole samples of delay * rate / 1000.
     const float delay = std::strtof(delayText.toLatin1().constData(), nullptr);
     return static_cast<std::int64_t>(static_cast<double>(delay) * sampleRate / 1000.0);
 }
 
-QString StreamChangeText(int fromRate, int toRate, int fromChannels, int toChannels,
-                         std::int64_t atSample) {
-    const QString at = TimeText(atSample, fromRate);
-    if (fromRate != toRate)
-        return UserText::tr("the sample rate changes from %1 to %2 Hz at %3")
-            .arg(fromRate)
-            .arg(toRate)
-            .arg(at);
-    return UserText::tr("the channels change from %1 to %2 at %3")
-        .arg(fromChannels)
-        .arg(toChannels)
-        .arg(at);
+QString SecondsText(std::int64_t samples, int sampleRate) {
+    return QString::number(sampleRate > 0 ? static_cast<double>(samples) / sampleRate : 0.0, 'f',
+                           2) +
+           QStringLiteral(" s");
+}
+
+QString StreamChangeText(int fromRate, int toRate, std::int64_t atSample) {
+    return UserText::tr("the sample rate changes from %1 to %2 Hz at %3")
+        .arg(fromRate)
+        .arg(toRate)
+        .arg(TimeText(atSample, fromRate));
 }
 
 }  // namespace eb

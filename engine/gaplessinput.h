@@ -1,17 +1,16 @@
 // What the tool reads of an MP3 input, so that the music comes out where and as long as it was.
 //
-// The tool's decoder gives every frame it meets: the Xing or Info frame at the start becomes a
-// frame of silence, the encoder's delay and the decoder's own 529 samples come before the
-// music and the padding after it, and the last frame is lost when no bytes follow it (no tag
-// at the end). It also trusts a length frame (TLEN) in the ID3v2 tag. So the tool is handed a
-// prepared copy of the input's audio frames only (no tags, no header frame, a few zero bytes
-// after the last frame), written into the batch's private folder and removed after the run,
-// and a `trim` effect before `echos` drops the samples before the music and ends it where the
-// input's gapless information says. The start is the one a gapless decoder gives: with the
-// LAME extension the delay plus 529 samples are dropped, without it none.
+// The tool's own MP3 decoder gives every frame it meets (the Xing or Info frame as a frame of
+// silence, the encoder's delay and the decoder's own 529 samples before the music, padding
+// after it), loses the last frame when no bytes follow it, trusts a length frame (TLEN) in the
+// ID3v2 tag and cannot read free-format or damaged streams well. So an MP3 input is decoded
+// here, gaplessly (engine/decodedinput.h), and the tool reads the samples as a WAV stream of
+// floats from its standard input: it only applies the echo and encodes. The frames are walked first
+// for what the decoder does not tell before it starts: the encoding class, the most channels any
+// part has (a mono part is given in both channels), a sample rate that changes (refused), and
+// how much music the file promises.
 #pragma once
 
-#include "core/result.h"
 #include "engine/encodingclass.h"
 
 #include <QString>
@@ -22,31 +21,29 @@
 namespace eb {
 
 struct InputPlan {
-    QString refusal;   // why the file is not converted (its sample rate or channels change)
-    bool mp3 = false;  // its frames were read: a prepared copy and the trim below are used
-    std::int64_t audioStart = 0, audioEnd = 0;  // the bytes the copy takes
-    std::int64_t skip = 0;                      // samples the tool's decoder gives before the music
-    std::int64_t music = 0;                     // samples of music (per channel)
+    QString refusal;         // why the file is not converted (no frames, its sample rate changes)
+    bool mp3 = false;        // its frames were read: it is decoded here for the tool
+    std::int64_t music = 0;  // samples of music (per channel) the file promises
+    int frameSamples = 0;    // samples per frame
     int sampleRate = 0;
+    int channels = 0;        // the most any of its frames has
     InputEncoding encoding;  // the encoding class, from the frames themselves
 };
 
 // Reads the frames of an MP3 input (a regular file whose name ends in ".mp3"); for any other
-// input `mp3` stays false and the encoding class comes from ReadInputEncoding.
+// input, and for a file that cannot be opened (the tool names why), `mp3` stays false and the
+// encoding class comes from ReadInputEncoding.
 InputPlan PlanInput(const QString& path);
 
-// The effects before "echos": "trim 0s <skip + music>s", then "trim <skip>s" when there is a
-// start to drop. Empty when the input is not planned.
-QStringList TrimArguments(const InputPlan& plan);
+// What the tool reads instead of the input: "--ignore-length -", a WAV stream on its standard
+// input whose header cannot know its length. Empty when the input is not planned (the tool
+// reads it itself).
+QStringList DecodedArguments(const InputPlan& plan);
 
-// Writes the prepared copy of `input` into `folder` (a new file, mode 0600). Returns its name.
-// WithPreparedCopy then returns the tool's arguments with it in place of the input, after
-// "--ignore-length" instead of "--no-glob" (its own name holds no wildcard): without a header,
-// the tool would end the music at a length it estimates in whole milliseconds.
-Result<QString> WritePreparedCopy(const InputPlan& plan, const QString& input,
-                                  const QString& folder);
-
-QStringList WithPreparedCopy(QStringList toolArguments, const QString& copy);
+// Why the decoded music is not the whole of what the file promises ("the audio ends after
+// 0.30 s of 4.00 s"), or empty. Up to one frame less passes (a decoder may drop a damaged
+// last frame).
+QString CutShortReason(const InputPlan& plan, std::int64_t decoded);
 
 // False when a file of `bytes` would pass the process's file-size limit: writing it would end
 // the process (SIGXFSZ), so the copy or the Info frame is then left out.
@@ -55,8 +52,10 @@ bool WithinFileSizeLimit(std::int64_t bytes);
 // The samples the echo adds after the input: its delay (ms) at the rate, as the tool counts it.
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate);
 
-// "the sample rate changes from 44100 to 48000 Hz at 0:05" and the like.
-QString StreamChangeText(int fromRate, int toRate, int fromChannels, int toChannels,
-                         std::int64_t atSample);
+// "1.50 s": a length in samples at the rate, as the messages give it.
+QString SecondsText(std::int64_t samples, int sampleRate);
+
+// "the sample rate changes from 44100 to 48000 Hz at 0:05".
+QString StreamChangeText(int fromRate, int toRate, std::int64_t atSample);
 
 }  // namespace eb

@@ -23,11 +23,6 @@ void PutBigEndian32(unsigned char* p, std::uint32_t v) {
     p[3] = static_cast<unsigned char>(v);
 }
 
-QString Seconds(std::int64_t samples, int rate) {
-    return QString::number(rate > 0 ? static_cast<double>(samples) / rate : 0.0, 'f', 2) +
-           QStringLiteral(" s");
-}
-
 // The LAME extension after the Info header that starts at `x` in `f`.
 void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
     auto* p = reinterpret_cast<unsigned char*>(f.data());
@@ -91,7 +86,7 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
 
 QString Shorter(std::int64_t got, std::int64_t want, int rate) {
     return UserText::tr("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
-        .arg(Seconds(got, rate), Seconds(want, rate))
+        .arg(SecondsText(got, rate), SecondsText(want, rate))
         .arg(got)
         .arg(want);
 }

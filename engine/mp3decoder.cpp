@@ -13,7 +13,7 @@ void Mp3DecoderDeleter::operator()(mpg123_handle_struct* handle) const {
 
 namespace {
 
-Mp3Decoder NewFloatDecoder(long addFlags, long removeFlags) {
+Mp3Decoder NewFloatDecoder(long addFlags, long removeFlags, int channels = 0) {
     int error = 0;
     Mp3Decoder decoder(mpg123_new(nullptr, &error));
     if (!decoder)
@@ -27,7 +27,11 @@ Mp3Decoder NewFloatDecoder(long addFlags, long removeFlags) {
     size_t count = 0;
     mpg123_rates(&rates, &count);
     for (size_t k = 0; k < count; ++k)
-        mpg123_format(h, rates[k], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+        mpg123_format(h, rates[k],
+                      channels == 1   ? MPG123_MONO
+                      : channels == 2 ? MPG123_STEREO
+                                      : MPG123_MONO | MPG123_STEREO,
+                      MPG123_ENC_FLOAT_32);
     return decoder;
 }
 
@@ -36,6 +40,13 @@ Mp3Decoder NewFloatDecoder(long addFlags, long removeFlags) {
 Mp3Decoder OpenMp3File(const QString& path) {
     Mp3Decoder decoder = NewFloatDecoder(MPG123_GAPLESS, 0);
     if (!decoder || mpg123_open(decoder.get(), QFile::encodeName(path).constData()) != MPG123_OK)
+        return nullptr;
+    return decoder;
+}
+
+Mp3Decoder OpenMp3Fd(int fd, int channels) {
+    Mp3Decoder decoder = NewFloatDecoder(MPG123_GAPLESS, 0, channels);
+    if (!decoder || mpg123_open_fd(decoder.get(), fd) != MPG123_OK)
         return nullptr;
     return decoder;
 }

@@ -38,33 +38,97 @@ bool StartsWith(std::span<const unsigned char> bytes, std::int64_t at, const cha
            std::memcmp(bytes.data() + at, text, static_cast<std::size_t>(n)) == 0;
 }
 
-// True for a whole frame at `at` whose follower is a frame too, or the end of the bytes.
-bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h) {
+// A layer III header whose bitrate index is 0: a free-format frame.
+bool FreeFormatHeader(const unsigned char* p) {
+    FrameHeader h;
+    unsigned char standard[4] = {p[0], p[1], static_cast<unsigned char>(p[2] | 0x10), p[3]};
+    return (p[2] >> 4) == 0 && ParseFrameHeader(standard, h);
+}
+
+// The length without the padding slot of the free-format frame at `at`: up to the next header
+// of the same stream, which a third one (or the end) must follow at the same length. 0 when
+// there is none within the longest frame there can be.
+int FreeFormatBytes(std::span<const unsigned char> bytes, std::int64_t at) {
+    constexpr std::int64_t kLongest = 8192;
+    const unsigned char* p = bytes.data() + at;
     const auto size = static_cast<std::int64_t>(bytes.size());
-    if (at + 4 > size || !ParseFrameHeader(bytes.data() + at, h) || at + h.bytes > size)
+    auto sameStream = [&](std::int64_t k) {
+        const unsigned char* q = bytes.data() + k;
+        return k + 4 <= size && q[0] == 0xff && q[1] == p[1] && (q[2] & 0xfc) == (p[2] & 0xfc);
+    };
+    for (std::int64_t next = at + 24; next + 4 <= size && next - at <= kLongest; ++next) {
+        if (!sameStream(next))
+            continue;
+        const std::int64_t length = next - at - ((p[2] >> 1) & 1);
+        const std::int64_t third = next + length + ((bytes[next + 2] >> 1) & 1);
+        if (third + 4 > size || sameStream(third))
+            return static_cast<int>(length);
+    }
+    return 0;
+}
+
+// What the walk knows of free-format frames: their length once it is learnt, and how many
+// more places may be searched for it (each search reads up to the longest frame ahead, so
+// bytes crafted to look like free-format headers everywhere cannot make the walk slow).
+struct FreeFormat {
+    int bytes = 0;
+    int probes = 64;
+};
+
+// A header at `at`, a free-format one too: its frames' length is learnt from the first one.
+bool HeaderAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
+              FreeFormat& free) {
+    if (at + 4 > static_cast<std::int64_t>(bytes.size()))
         return false;
+    if (ParseFrameHeader(bytes.data() + at, h, free.bytes))
+        return true;
+    if (free.bytes > 0 || free.probes <= 0 || !FreeFormatHeader(bytes.data() + at))
+        return false;
+    --free.probes;
+    const int found = FreeFormatBytes(bytes, at);
+    return found > 0 && ParseFrameHeader(bytes.data() + at, h, found);
+}
+
+// True for a whole frame at `at` whose follower is a frame too, or the end of the bytes.
+bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
+             FreeFormat& free) {
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    if (!HeaderAt(bytes, at, h, free) || at + h.bytes > size)
+        return false;
+    const bool isFree = (bytes[at + 2] >> 4) == 0;
+    FreeFormat length{isFree ? h.bytes - ((bytes[at + 2] >> 1) & 1) : free.bytes, 0};
     FrameHeader next;
     const std::int64_t after = at + h.bytes;
-    return after + 4 > size || ParseFrameHeader(bytes.data() + after, next) ||
-           StartsWith(bytes, after, "TAG") || StartsWith(bytes, after, "APETAGEX") ||
-           StartsWith(bytes, after, "LYRICS") || StartsWith(bytes, after, "ID3");
+    const bool followed = after + 4 > size || HeaderAt(bytes, after, next, length) ||
+                          StartsWith(bytes, after, "TAG") || StartsWith(bytes, after, "APETAGEX") ||
+                          StartsWith(bytes, after, "LYRICS") || StartsWith(bytes, after, "ID3");
+    if (followed && isFree)
+        free.bytes = length.bytes;
+    return followed;
 }
 
 // Reads the Xing, Info or VBRI header with its LAME extension from the frame at `at`.
 bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, const FrameHeader& h,
                      Mp3Frames& m) {
     const unsigned char* f = bytes.data() + at;
-    const int x = 4 + (h.crc ? 2 : 0) + h.sideInfoBytes;
     if (h.bytes >= 4 + 32 + 26 && std::memcmp(f + 36, "VBRI", 4) == 0) {
         m.vbri = true;
         return true;
     }
-    if (h.bytes < x + 8 ||
-        (std::memcmp(f + x, "Xing", 4) != 0 && std::memcmp(f + x, "Info", 4) != 0))
+    // The encoder writes the header right after the side information, also in a frame that
+    // says it carries a CRC; other writers leave room for the CRC.
+    auto tagAt = [&](int x) {
+        return h.bytes >= x + 8 &&
+               (std::memcmp(f + x, "Xing", 4) == 0 || std::memcmp(f + x, "Info", 4) == 0);
+    };
+    int x = 4 + h.sideInfoBytes;
+    if (!tagAt(x) && !(h.crc && tagAt(x += 2)))
         return false;
     m.xing = f[x] == 'X';
     m.info = !m.xing;
     const std::uint32_t flags = BigEndian32(f + x + 4);
+    if ((flags & 1) && x + 12 <= h.bytes)
+        m.headerFrameCount = BigEndian32(f + x + 8);
     int e = x + 8 + ((flags & 1) ? 4 : 0) + ((flags & 2) ? 4 : 0) + ((flags & 4) ? 100 : 0);
     const int quality = (flags & 8) && e + 4 <= h.bytes ? static_cast<int>(BigEndian32(f + e)) : -1;
     e += (flags & 8) ? 4 : 0;
@@ -86,9 +150,10 @@ bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, cons
 // is; elsewhere the frame after it must be one too (or the end), so that junk never passes
 // for a frame.
 std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-                       bool synced) {
+                       bool synced, FreeFormat& free) {
     const auto size = static_cast<std::int64_t>(bytes.size());
-    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h) && at + h.bytes <= size)
+    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h, free.bytes) &&
+        at + h.bytes <= size)
         return at;
     for (; at + 4 <= size; ++at) {
         if (StartsWith(bytes, at, "APETAGEX") || StartsWith(bytes, at, "LYRICSBEGIN") ||
@@ -98,7 +163,7 @@ std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, Fr
             at += tag - 1;
             continue;
         }
-        if (bytes[at] == 0xff && FrameAt(bytes, at, h))
+        if (bytes[at] == 0xff && FrameAt(bytes, at, h, free))
             return at;
     }
     return -1;
@@ -106,21 +171,25 @@ std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, Fr
 
 }  // namespace
 
-bool ParseFrameHeader(const unsigned char* p, FrameHeader& h) {
+bool ParseFrameHeader(const unsigned char* p, FrameHeader& h, int freeBytes) {
     if (p[0] != 0xff || (p[1] & 0xe0) != 0xe0 || ((p[1] >> 1) & 3) != 1)
         return false;
     const int versionBits = (p[1] >> 3) & 3;
     const int bitrateIndex = p[2] >> 4;
     const int rateIndex = (p[2] >> 2) & 3;
-    if (versionBits == 1 || bitrateIndex == 0 || bitrateIndex == 15 || rateIndex == 3)
+    if (versionBits == 1 || (bitrateIndex == 0 && freeBytes <= 0) || bitrateIndex == 15 ||
+        rateIndex == 3)
         return false;
     const bool mpeg1 = versionBits == 3;
+    const int perKbps = mpeg1 ? 144000 : 72000;  // bytes per frame and kbps, times the rate
     h.version = mpeg1 ? 10 : versionBits == 2 ? 20 : 25;
-    h.kbps = mpeg1 ? kMpeg1Kbps[bitrateIndex] : kMpeg2Kbps[bitrateIndex];
     h.sampleRate = kMpeg1Rates[rateIndex] / (mpeg1 ? 1 : versionBits == 2 ? 2 : 4);
+    h.kbps = bitrateIndex == 0 ? (freeBytes * h.sampleRate + perKbps / 2) / perKbps
+             : mpeg1           ? kMpeg1Kbps[bitrateIndex]
+                               : kMpeg2Kbps[bitrateIndex];
     h.channels = (p[3] >> 6) == 3 ? 1 : 2;
     h.samples = mpeg1 ? 1152 : 576;
-    h.bytes = (mpeg1 ? 144000 : 72000) * h.kbps / h.sampleRate + ((p[2] >> 1) & 1);
+    h.bytes = (bitrateIndex == 0 ? freeBytes : perKbps * h.kbps / h.sampleRate) + ((p[2] >> 1) & 1);
     h.sideInfoBytes = mpeg1 ? (h.channels == 1 ? 17 : 32) : (h.channels == 1 ? 9 : 17);
     h.crc = (p[1] & 1) == 0;
     return true;
@@ -128,6 +197,15 @@ bool ParseFrameHeader(const unsigned char* p, FrameHeader& h) {
 
 std::int64_t Mp3Frames::musicSamples() const {
     std::int64_t n = decodedSamples();
+    if (encoderDelay >= 0)
+        n -= encoderDelay + encoderPadding;
+    return std::max<std::int64_t>(n, 0);
+}
+
+std::int64_t Mp3Frames::promisedSamples() const {
+    if (headerFrameCount <= 0)
+        return musicSamples();
+    std::int64_t n = headerFrameCount * first.samples;
     if (encoderDelay >= 0)
         n -= encoderDelay + encoderPadding;
     return std::max<std::int64_t>(n, 0);
@@ -155,17 +233,18 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
     while (const std::int64_t tag = Id3v2Size(bytes, at))
         at += tag;
     FrameHeader h;
-    at = NextFrame(bytes, at, h, false);
+    FreeFormat free;
+    at = NextFrame(bytes, at, h, false, free);
     if (at < 0)
         return m;
     if (ReadHeaderFrame(bytes, at, h, m)) {
         m.headerFrame = at;
         m.headerFrameBytes = h.bytes;
-        at = NextFrame(bytes, at + h.bytes, h, true);
+        at = NextFrame(bytes, at + h.bytes, h, true, free);
     }
     std::map<int, std::int64_t> perKbps;
     std::int64_t position = 0;
-    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h, true)) {
+    for (; at >= 0; at = NextFrame(bytes, at + h.bytes, h, true, free)) {
         if (m.frames == 0) {
             m.first = h;
             m.audioStart = at;
@@ -173,12 +252,11 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
         } else {
             ++perKbps[h.kbps];
         }
-        if (m.changeAt == 0 &&
-            (h.sampleRate != m.first.sampleRate || h.channels != m.first.channels)) {
+        if (m.changeAt == 0 && h.sampleRate != m.first.sampleRate) {
             m.changeAt = std::max<std::int64_t>(position - std::max(m.encoderDelay, 0), 1);
             m.changedRate = h.sampleRate;
-            m.changedChannels = h.channels;
         }
+        m.maxChannels = std::max(m.maxChannels, h.channels);
         m.minKbps = std::min(m.minKbps, h.kbps);
         m.maxKbps = std::max(m.maxKbps, h.kbps);
         m.audioBytes += h.bytes;
@@ -187,6 +265,7 @@ Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
         ++m.frames;
     }
     m.valid = m.frames > 0;
+    m.freeBytes = free.bytes;
     m.commonKbps = m.first.kbps;
     for (const auto& [kbps, count] : perKbps) {
         if (count > m.commonFrames) {

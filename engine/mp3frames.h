@@ -1,8 +1,8 @@
 // The frames of an MP3 file, walked without a decoder: where its audio lies between the tags,
 // how many frames it holds at which bitrates, what its Xing, Info or VBRI header says (with
 // the encoder's delay and padding from the LAME extension), how many samples of music it
-// holds, and where its sample rate or channel count changes. Plain C++ over a byte range, so
-// it serves the input's reading, the tool's prepared input and the check of the output alike.
+// holds, where its sample rate changes and the most channels a frame has. Plain C++ over a
+// byte range, so it serves the input's reading and the check of the output alike.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +11,8 @@
 
 namespace eb {
 
-// One frame header of MPEG audio layer III. Free-format frames (bitrate index 0) are refused.
+// One frame header of MPEG audio layer III. A free-format frame (bitrate index 0) is read only
+// when the length of its frames without the padding slot is known (`freeBytes`).
 struct FrameHeader {
     int version = 0;  // 10: MPEG-1, 20: MPEG-2, 25: MPEG-2.5
     int kbps = 0;
@@ -23,7 +24,7 @@ struct FrameHeader {
     bool crc = false;
 };
 // False when the four bytes are no layer III header.
-bool ParseFrameHeader(const unsigned char* p, FrameHeader& h);
+bool ParseFrameHeader(const unsigned char* p, FrameHeader& h, int freeBytes = 0);
 
 struct Mp3Frames {
     bool valid = false;             // at least one audio frame was found
@@ -31,8 +32,9 @@ struct Mp3Frames {
     std::int64_t audioEnd = 0;      // the end of the last whole frame
     std::int64_t headerFrame = -1;  // the Xing, Info or VBRI frame; -1: none
     int headerFrameBytes = 0;
-    bool xing = false;  // "Xing": the encoder wrote it variable
-    bool info = false;  // "Info": the same header for a constant bitrate
+    std::int64_t headerFrameCount = -1;  // the audio frames the Xing or Info header counts
+    bool xing = false;                   // "Xing": the encoder wrote it variable
+    bool info = false;                   // "Info": the same header for a constant bitrate
     bool vbri = false;
     bool lame = false;      // the LAME extension is present
     int encoderDelay = -1;  // samples, from the LAME extension
@@ -45,23 +47,28 @@ struct Mp3Frames {
     int minKbps = 0, maxKbps = 0;
     int commonKbps = 0;  // the bitrate most frames have (the first frame not counted)
     std::int64_t commonFrames = 0;
-    // The first place where the sample rate or the channel count changes (0: none), in samples
-    // of music from the start.
+    int freeBytes = 0;    // free format: the frames' length without the padding slot; 0: none
+    int maxChannels = 0;  // the most channels a frame has (a mono part may join a stereo one)
+    // The first place where the sample rate changes (0: none), in samples of music from the
+    // start.
     std::int64_t changeAt = 0;
-    int changedRate = 0, changedChannels = 0;
+    int changedRate = 0;
 
     // Samples per channel that the frames decode to, without the header frame.
     std::int64_t decodedSamples() const { return frames * first.samples; }
     // The music: the decoded samples less the encoder's delay and padding when they are known.
     std::int64_t musicSamples() const;
+    // The same for the frames the header counts, when it counts them: what a whole file holds.
+    std::int64_t promisedSamples() const;
     // Average bitrate of the audio frames, kbps.
     int averageKbps() const;
     // Variable when a Xing or VBRI header says so, else when the frames differ in bitrate.
     bool variable() const;
 };
 
-// Walks `bytes`: ID3v2 tags at the start are passed over by their sizes; the walk ends at the
-// first bytes that are no frame (an ID3v1, APEv2 or Lyrics3 tag, junk) once frames have begun.
+// Walks `bytes`: ID3v2 tags at the start are passed over by their sizes; junk between frames
+// is passed over to the next frame that another frame (or the end) follows; the walk ends at a
+// tag at the end (ID3v1, APEv2, Lyrics3). CRC-protected and free-format frames are read.
 Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes);
 
 // The 16-bit CRC the LAME extension uses (polynomial 0x8005, reflected, start 0).

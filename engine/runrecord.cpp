@@ -188,7 +188,8 @@ bool IsRandomPart(const QByteArray& part) {
 }
 
 // What the folders of our own hold: the tool, the preview's samples ("input-<n>.raw",
-// "echo-<n>.raw") and the prepared copies of MP3 inputs ("input-XXXXXX.mp3").
+// "echo-<n>.raw") and, left by earlier versions, prepared copies of MP3 inputs
+// ("input-XXXXXX.mp3").
 bool LooksLikeToolFolderFile(const QByteArray& name) {
     if (name == "sox" || (name.size() == 16 && name.startsWith("input-") && name.endsWith(".mp3")))
         return true;

@@ -21,12 +21,13 @@ QString LastLine(const QByteArray& stderrText) {
 }
 
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
-                          const QString& compression, const QStringList& trim) {
-    QStringList args{QStringLiteral("--no-glob"), AbsolutePath(input)};
+                          const QString& compression, const QStringList& decoded) {
+    QStringList args =
+        decoded.isEmpty() ? QStringList{QStringLiteral("--no-glob"), AbsolutePath(input)} : decoded;
     if (!compression.isEmpty())
         args << QStringLiteral("-C") << compression;
     args << QStringLiteral("--no-glob") << AbsolutePath(output);
-    return args + trim + EchoArguments(echo);
+    return args + EchoArguments(echo);
 }
 
 qint64 ClippedSamples(const QByteArray& stderrText) {

@@ -13,12 +13,12 @@ namespace eb {
 
 // What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
 // wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
-// the output when given, then the `trim` effects that place an MP3 input's music
-// (engine/gaplessinput.h), then "echos" and the four texts exactly as they are. The input's
-// place may then take a prepared copy (WithPreparedCopy).
+// the output when given, then "echos" and the four texts exactly as they are. `decoded`, when
+// given, takes the input's place: the samples an MP3 input is decoded to, on the tool's
+// standard input (DecodedArguments, engine/gaplessinput.h).
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
                           const QString& compression = QString(),
-                          const QStringList& trim = QStringList());
+                          const QStringList& decoded = QStringList());
 
 // The samples the tool reports as clipped ("sox WARN echos: echos clipped N samples; decrease
 // volume?"), summed over its warnings; 0 when none.

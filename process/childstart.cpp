@@ -40,6 +40,7 @@ int AboveStandard(int fd) {
     statusFd = AboveStandard(statusFd);
     launch.stderrFd = AboveStandard(launch.stderrFd);
     launch.exeFd = AboveStandard(launch.exeFd);
+    launch.stdinFd = AboveStandard(launch.stdinFd);
     ::setpgid(0, 0);
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
         Fail(statusFd, errno);
@@ -52,7 +53,8 @@ int AboveStandard(int fd) {
         ::sigaction(sig, &standard, nullptr);
 
     const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(null, 1) < 0 || ::dup2(launch.stderrFd, 2) < 0)
+    if (null < 0 || ::dup2(launch.stdinFd >= 0 ? launch.stdinFd : null, 0) < 0 ||
+        ::dup2(null, 1) < 0 || ::dup2(launch.stderrFd, 2) < 0)
         Fail(statusFd, errno);
     // Nothing else of the parent's reaches the program.
     if (::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {

@@ -13,7 +13,8 @@ struct ChildSpec {
     const char* path = nullptr;  // the program's path, used when exeFd is -1
     int exeFd = -1;              // the program's file, open read-only, executed as it is
     char* const* argv = nullptr;
-    int stderrFd = -1;  // becomes the child's standard error; input and output are /dev/null
+    int stderrFd = -1;  // becomes the child's standard error; its output is /dev/null
+    int stdinFd = -1;   // becomes its standard input; -1: /dev/null
 };
 
 // The child runs in a process group of its own, with every signal's default disposition and

@@ -111,6 +111,7 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
     launch.exeFd = exeFd_;
     launch.argv = argv.pointers();
     launch.stderrFd = errWrite.get();
+    launch.stdinFd = stdin_.get();
     const pid_t pid = StartChild(launch);
     const int startErrno = errno;
     errWrite.reset();
@@ -118,6 +119,7 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
         outcome_.startErrno = startErrno;
         return false;
     }
+    stdin_.reset();  // the child's now: its end of the pipe must not stay open here
 
     pid_ = pid;
     outcome_.started = true;

@@ -6,8 +6,9 @@
 // kernel to kill it when the thread that started it ends (PR_SET_PDEATHSIG), so a front end
 // killed outright leaves no tool running, and it gets every signal's default back. Its end is
 // learnt at once from a pidfd watched by a QSocketNotifier, so nobody polls and no SIGCHLD handler
-// competes with Qt's own. The child gets /dev/null as standard input and output and a pipe as
-// standard error, of which the last 64 KiB are kept. It runs in a process group of its own, so a
+// competes with Qt's own. The child gets /dev/null as standard output, a pipe as standard
+// error, of which the last 64 KiB are kept, and /dev/null or the caller's descriptor as
+// standard input. It runs in a process group of its own, so a
 // stop reaches everything it started.
 #pragma once
 
@@ -55,6 +56,9 @@ public:
     // that was checked, whatever happens to its path meanwhile; `program` then only gives the
     // child its name. -1 goes back to the path.
     void setExecutable(int fd) { exeFd_ = fd; }
+    // The next child that starts gets `fd` as its standard input, which is closed here once it
+    // has it (kept for another try while starts fail).
+    void setStandardInput(posix::UniqueFd fd) { stdin_ = std::move(fd); }
     // Asks the child to stop: SIGTERM to its process group, SIGKILL after kGraceMs.
     void cancel();
     // Stops the child before returning: SIGTERM, up to graceMs for it to end, then SIGKILL.
@@ -79,6 +83,7 @@ private:
 
     pid_t pid_ = -1;
     int exeFd_ = -1;
+    posix::UniqueFd stdin_;
     posix::UniqueFd pidfd_;
     posix::UniqueFd errFd_;
     QSocketNotifier* endNotifier_ = nullptr;

@@ -770,24 +770,32 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
         <translation>Unbekannter Fehler</translation>
     </message>
     <message>
-        <source>the prepared input would pass the file-size limit</source>
-        <translation>die vorbereitete Eingabe würde die Grenze der Dateigröße überschreiten</translation>
-    </message>
-    <message>
-        <source>the input changed while it was read</source>
-        <translation>die Eingabe hat sich beim Lesen geändert</translation>
-    </message>
-    <message>
-        <source>cannot prepare the input for the tool: </source>
-        <translation>die Eingabe kann nicht für das Werkzeug vorbereitet werden: </translation>
-    </message>
-    <message>
         <source>the sample rate changes from %1 to %2 Hz at %3</source>
         <translation>die Abtastrate wechselt bei %3 von %1 auf %2 Hz</translation>
     </message>
     <message>
-        <source>the channels change from %1 to %2 at %3</source>
-        <translation>die Zahl der Kanäle wechselt bei %3 von %1 auf %2</translation>
+        <source>no MPEG audio frame found</source>
+        <translation>kein MPEG-Audio-Frame gefunden</translation>
+    </message>
+    <message>
+        <source>the audio ends after %1 of %2</source>
+        <translation>der Ton endet nach %1 von %2</translation>
+    </message>
+    <message>
+        <source>cannot decode the input: </source>
+        <translation>die Eingabe kann nicht dekodiert werden: </translation>
+    </message>
+    <message>
+        <source>the decoder cannot be set up</source>
+        <translation>der Dekoder kann nicht eingerichtet werden</translation>
+    </message>
+    <message>
+        <source>the audio changes its format after %1</source>
+        <translation>der Ton wechselt nach %1 sein Format</translation>
+    </message>
+    <message>
+        <source>the audio cannot be decoded after %1 (%2)</source>
+        <translation>der Ton kann nach %1 nicht dekodiert werden (%2)</translation>
     </message>
     <message>
         <source>the output is shorter than the input: %1 of %2 (%3 of %4 samples)</source>

@@ -770,24 +770,32 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
         <translation>Erreur inconnue</translation>
     </message>
     <message>
-        <source>the prepared input would pass the file-size limit</source>
-        <translation>l&apos;entrée préparée dépasserait la limite de taille des fichiers</translation>
-    </message>
-    <message>
-        <source>the input changed while it was read</source>
-        <translation>l&apos;entrée a changé pendant sa lecture</translation>
-    </message>
-    <message>
-        <source>cannot prepare the input for the tool: </source>
-        <translation>impossible de préparer l&apos;entrée pour l&apos;outil : </translation>
-    </message>
-    <message>
         <source>the sample rate changes from %1 to %2 Hz at %3</source>
         <translation>la fréquence d&apos;échantillonnage passe de %1 à %2 Hz à %3</translation>
     </message>
     <message>
-        <source>the channels change from %1 to %2 at %3</source>
-        <translation>le nombre de canaux passe de %1 à %2 à %3</translation>
+        <source>no MPEG audio frame found</source>
+        <translation>aucune trame audio MPEG trouvée</translation>
+    </message>
+    <message>
+        <source>the audio ends after %1 of %2</source>
+        <translation>l&apos;audio s&apos;arrête après %1 sur %2</translation>
+    </message>
+    <message>
+        <source>cannot decode the input: </source>
+        <translation>impossible de décoder l&apos;entrée : </translation>
+    </message>
+    <message>
+        <source>the decoder cannot be set up</source>
+        <translation>le décodeur ne peut pas être préparé</translation>
+    </message>
+    <message>
+        <source>the audio changes its format after %1</source>
+        <translation>l&apos;audio change de format après %1</translation>
+    </message>
+    <message>
+        <source>the audio cannot be decoded after %1 (%2)</source>
+        <translation>l&apos;audio ne peut pas être décodé après %1 (%2)</translation>
     </message>
     <message>
         <source>the output is shorter than the input: %1 of %2 (%3 of %4 samples)</source>

@@ -84,7 +84,7 @@ private slots:
             << QStringList{"--out", out_, good} << 0 << "1 of 1 files converted";
         QTest::newRow("one fails")
             << QStringList{"--out", out_, "--jobs", "2", file("corrupt.mp3"), good} << 1
-            << "1 of 2 files failed:\n  " + file("corrupt.mp3") + ": sox FAIL";
+            << "1 of 2 files failed:\n  " + file("corrupt.mp3") + ": no MPEG audio frame found";
         QTest::newRow("quiet") << QStringList{"--quiet", "--out", out_, good} << 0 << "";
         QTest::newRow("bad bitrate") << QStringList{"--out", out_, "--bitrate", "100", good} << 2
                                      << "--bitrate needs 'keep' or one of 8, 16,";
@@ -119,14 +119,11 @@ private slots:
         QCOMPARE(r.code, 0);
         const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
-        // The tool reads a prepared copy of the audio, named when the batch runs.
-        const QStringList halves = lines[1].split(QStringLiteral(" trim 0s "));
-        QCOMPARE(halves.value(0),
-                 QStringLiteral("%1 --ignore-length %2/echobatch-XXXXXX/input-XXXXXX.mp3 -C 64 "
-                                "--no-glob '%3/a b.mp3'")
-                     .arg(eb::InstalledSox(), eb::TemporaryFolder(), out_));
-        QVERIFY2(halves.value(1).endsWith(QStringLiteral("s echos 0.8 0.7 250 0.3")),
-                 qPrintable(lines[1]));
+        // The tool reads the audio decoded by the program, on its standard input.
+        QCOMPARE(lines[1], QStringLiteral("mpg123 -q -e f32 --mono -w - -- '%1' | %2 "
+                                          "--ignore-length -twav - -C 64 --no-glob '%3/a b.mp3' "
+                                          "echos 0.8 0.7 250 0.3")
+                               .arg(file("a b.mp3"), eb::InstalledSox(), out_));
         const Ran fixed = cli({"--dry-run", "--out", out_, "--bitrate", "192", file("good.mp3")});
         QVERIFY2(fixed.out.contains(" -C 192 --no-glob "), fixed.out.constData());
         QVERIFY(QDir(out_).isEmpty());
@@ -190,8 +187,8 @@ private slots:
         const QDateTime changed = QFileInfo(ini).lastModified();
         const Ran dry = cli({"--dry-run", "--gain-out", "0.5", file("good.mp3")});
         QCOMPARE(dry.code, 0);
-        QVERIFY2(dry.out.contains(" --no-glob " + QFile::encodeName(out_) + "/good.mp3 trim ") &&
-                     dry.out.endsWith(" echos 0.8 0.5 120 0.3\n"),
+        QVERIFY2(dry.out.endsWith(" --no-glob " + QFile::encodeName(out_) +
+                                  "/good.mp3 echos 0.8 0.5 120 0.3\n"),
                  dry.out.constData());
         QCOMPARE(cli({file("good.mp3")}).code, 0);
         QVERIFY(QFile::exists(out_ + QStringLiteral("/good.mp3")));

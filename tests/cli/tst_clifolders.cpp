@@ -80,6 +80,8 @@ private slots:
         const QString cli = binDir() + "/echobatch-cli";
         const QString out = dir_.filePath("out");
         QVERIFY(QDir().mkpath(out));
+        for (const QString& name : {"other/y.Mp3", "sub/x.mp3", "sub/deep/z.mp3"})
+            QVERIFY(makeToneMp3(music_ + u'/' + name, 0.2));
         QByteArray stdoutBytes, stderrBytes;
         QCOMPARE(run(cli, {"--dry-run", "--out", out, music_ + "/other", music_ + "/sub"},
                      &stdoutBytes, &stderrBytes),
@@ -87,7 +89,7 @@ private slots:
         const QStringList lines = QString::fromUtf8(stdoutBytes).split(u'\n', Qt::SkipEmptyParts);
         QStringList inputs;
         for (const QString& line : lines)
-            inputs << line.section(QStringLiteral(" --no-glob "), 1, 1).section(" -C ", 0, 0);
+            inputs << line.section(QStringLiteral(" -- "), 1, 1).section(" | ", 0, 0);
         QCOMPARE(inputs, under(music_, {"other/y.Mp3", "sub/x.mp3", "sub/deep/z.mp3"}));
         QVERIFY(QDir(out).isEmpty());
 

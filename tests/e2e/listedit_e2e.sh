@@ -22,7 +22,7 @@ out="$work/out"
 mkdir -p "$out" "$shots"
 e2e_preset_output_folder "$out"
 # The tool notes the base name of each output's hidden temporary (.<base>.echobatch-XXXXXX.mp3);
-# its input may be a prepared copy of the audio.
+# an MP3 input comes decoded on its standard input.
 printf '#!/bin/sh\nfor a; do case $a in */.*.echobatch-*.mp3) b=${a##*/.}; printf "%%s\\n" "${b%%.echobatch-*}";; esac; done >> "%s/calls.log"\nexec "%s" "$@"\n' \
   "$work" "$(command -v sox)" >"$work/sox"
 chmod 700 "$work/sox"

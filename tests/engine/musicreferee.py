@@ -1,12 +1,14 @@
 """Where the music of a converted file lies against its input's, as ffmpeg decodes both.
 
-musicreferee.py INPUT OUTPUT GAIN_IN GAIN_OUT DELAY DECAY PASSES prints one line: the output's
+musicreferee.py [--mpg123] INPUT OUTPUT GAIN_IN GAIN_OUT DELAY DECAY PASSES prints one line: the output's
 shift in samples against the input passed PASSES times through the echo
 out[n] = gain_out * (gain_in * x[n] + decay * x[n - delay]) (found by cross-correlation of the
 decodings, within 2000 samples either way), its decoded length less that model's, the output's length as
 mutagen reads it from the Info/Xing frame less the decoded length, and the encoder delay mutagen
 reads from the LAME extension (-1 without one), and the input's and the output's average
-bitrates in kbps (the file's bytes over the decoded length). With KIND (txxx, rva2, ape, album)
+bitrates in kbps (the file's bytes over the decoded length). With --mpg123, mpg123 decodes
+instead (for what ffmpeg cannot read, or resyncs over otherwise: free format, junk between
+frames, a mono part joined to a stereo one). With KIND (txxx, rva2, ape, album)
 and the album's outputs after it, a seventh word: "ok" when the output's ReplayGain values
 (read by mutagen) match ffmpeg's EBU R128 measurement within 0.2 dB and 3 % of the peak and
 the album values match the album's outputs together (or are gone without them), and each
@@ -24,9 +26,15 @@ import numpy as np
 from mutagen.mp3._util import XingHeader, XingHeaderError
 
 
+MPG123 = sys.argv[1] == "--mpg123"
+if MPG123:
+    del sys.argv[1]
+
+
 def decode(path):
-    raw = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-ac", "1", "-f", "f32le", "-"],
-                         capture_output=True, check=True).stdout
+    command = (["mpg123", "-q", "--mono", "--mix", "-e", "f32", "-s", path] if MPG123 else
+               ["ffmpeg", "-v", "error", "-i", path, "-ac", "1", "-f", "f32le", "-"])
+    raw = subprocess.run(command, capture_output=True, check=True).stdout
     return np.frombuffer(raw, dtype="<f4")
 
 

@@ -132,13 +132,10 @@ private slots:
         run_.run(host);
         QVERIFY(host.events.contains(
             "report 150 No output name can be formed: the file name has no \".\""));
-        QStringList done = host.events.last().split(u'\n');
-        QCOMPARE(done.size(), 8);
-        QVERIFY2(done[3].startsWith("corrupt.mp3: sox FAIL formats: can't open input file"),
-                 qPrintable(done[3]));
-        done.removeAt(3);
+        const QStringList done = host.events.last().split(u'\n');
         QCOMPARE(done,
-                 QStringList({"message Done.", "", "5 of 5 files failed:",
+                 QStringList({"message Done.", "",
+                              "5 of 5 files failed:", "corrupt.mp3: no MPEG audio frame found",
                               "noext: No output name can be formed: the file name has no \".\"",
                               "inside.mp3: skipped: the output would replace the input file itself",
                               "b.mp3: Numeric value required. Delay: abc",

@@ -1,7 +1,8 @@
 // What a converted file keeps of its input: the encoding class (CBR bitrate or VBR), the sample
 // rate and the channels, judged by Python's mutagen on files made by the real SoX, LAME and
-// ffmpeg; the music's place and length, sample for sample, judged by ffmpeg (musicreferee.py);
-// and clipping told as a warning in the "Done." summary.
+// ffmpeg; the music's place and length, sample for sample, judged by ffmpeg, or by mpg123 where
+// ffmpeg reads a stream otherwise or not at all (musicreferee.py); and clipping told as a
+// warning in the "Done." summary.
 #include "engine/conversionjob.h"
 #include "engine/conversionrun.h"
 #include "engine/encodingclass.h"
@@ -63,7 +64,8 @@ class TestOutputQuality : public QObject {
 
     // A sound made by SoX at the given rate, channels and output options, or by "lame ..." or
     // "ffmpeg ..." from SoX's WAV. A last "+tlen" gives it a length tag of one second, "+tags"
-    // APEv2 and ID3v1 tags at its end, "+48k" a second part at 48 kHz, "+rg KIND" ReplayGain
+    // APEv2 and ID3v1 tags at its end, "+48k" a second part at 48 kHz, "+stereo" a second part
+    // in stereo, "+junk" 200 bytes of junk after its tenth frame, "+rg KIND" ReplayGain
     // values in TXXX, RVA2 or APEv2 ("album": TXXX with an album tag and album values), their
     // keys spelled in upper or lower case, as other taggers do.
     QString make(const QString& name, int rate, int channels, QStringList options,
@@ -86,11 +88,20 @@ class TestOutputQuality : public QObject {
         if (encoder == "ffmpeg")
             rc |= run(encoder, QStringList{"-v", "error", "-y", "-i", wav} + options.mid(1) +
                                    QStringList{path});
-        if (step == "+48k")
+        if (step == "+48k" || step == "+stereo")
             rc |= run("sh", {"-c",
-                             "sox -n -r 48000 -c 2 -C 128 \"$1\".2.mp3 synth 1 sine 440 && cat "
+                             "sox -n -r $2 -c 2 -C 128 \"$1\".2.mp3 synth 1 sine 440 && cat "
                              "\"$1\".2.mp3 >> \"$1\"",
-                             "-", path});
+                             "-", path, step == "+48k" ? "48000" : "44100"});
+        if (step == "+junk")
+            rc |= run("/usr/bin/python3",
+                      {"-c",
+                       "import sys\np = sys.argv[1]\nb = open(p, 'rb').read()\nat = 0\nfor _ in "
+                       "range(10):\n    h = b[at:at + 4]\n    k = [0, 32, 40, 48, 56, 64, 80, 96, "
+                       "112, 128, 160, 192, 224, 256, 320][h[2] >> 4]\n    at += 144000 * k // "
+                       "[44100, 48000, 32000][(h[2] >> 2) & 3] + ((h[2] >> 1) & 1)\nopen(p, "
+                       "'wb').write(b[:at] + bytes([0x12, 0xff, 0x00, 0x34]) * 50 + b[at:])",
+                       path});
         if (step.startsWith("+rg"))
             rc |= run("/usr/bin/python3",
                       {"-c",
@@ -193,6 +204,21 @@ private slots:
                 << "mp3" << 0 << 128;
         QTest::newRow("ReplayGain txxx, VBR at 22.05 kHz mono")
             << 22050 << 1 << QStringList{"lame", "-V", "2", "+rg txxx"} << "mp3" << 0 << 0;
+        QTest::newRow("LAME CBR 128 with CRC")
+            << 44100 << 2 << QStringList{"lame", "-p", "-b", "128"} << "mp3" << 0 << 128;
+        QTest::newRow("LAME VBR V2 with CRC")
+            << 44100 << 2 << QStringList{"lame", "-p", "-V", "2"} << "mp3" << 0 << 0;
+        QTest::newRow("LAME CBR 96 with CRC at 32 kHz")
+            << 32000 << 2 << QStringList{"lame", "-p", "-b", "96"} << "mp3" << 0 << 96;
+        QTest::newRow("free format 200: 224 (mpg123)")
+            << 44100 << 2 << QStringList{"lame", "--freeformat", "-b", "200"} << "mp3" << 0 << 224;
+        QTest::newRow("junk between frames (mpg123)")
+            << 44100 << 2 << QStringList{"lame", "-b", "128", "+junk"} << "mp3" << 0 << 128;
+        QTest::newRow("mono, then stereo (mpg123)")
+            << 44100 << 1 << QStringList{"lame", "-b", "128", "+stereo"} << "mp3" << 0 << 128;
+        // The private tool folder could not be made (TEMP a file, read-only, full, ...).
+        QTest::newRow("LAME CBR 128 without a tool folder")
+            << 44100 << 2 << QStringList{"lame", "-b", "128"} << "mp3" << 0 << 128;
         QTest::newRow("44.1 then 48 kHz")
             << 44100 << 2 << QStringList{"lame", "-b", "128", "+48k"} << "mp3" << 0 << -1;
     }
@@ -207,16 +233,19 @@ private slots:
         // would miss. An album's files stay even: the referee measures them joined, which
         // differs from the album's rule at the joins.
         const QString rg = made.value(made.size() - 1).section(u' ', 1, 1);
-        const QString input = make(
-            QStringLiteral("input.") + suffix, rate, channels, made,
-            rg.isEmpty() || rg == "album" ? QStringLiteral("pinknoise")
-                                          : QStringLiteral("pinknoise fade t 1.4"),
-            QStringLiteral("0.5"),
-            QString::fromLatin1(QTest::currentDataTag()).contains("4 s") ? QStringLiteral("4")
-                                                                         : QStringLiteral("1.5"));
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        const QString input =
+            make(QStringLiteral("input.") + suffix, rate, channels, made,
+                 rg.isEmpty() || rg == "album" ? QStringLiteral("pinknoise")
+                                               : QStringLiteral("pinknoise fade t 1.4"),
+                 QStringLiteral("0.5"),
+                 tag.contains("4 s") ? QStringLiteral("4") : QStringLiteral("1.5"));
         QVERIFY(!input.isEmpty());
         QTemporaryDir toolFolder;
-        ToolSet tools{toolFolder.path(), {}, InstalledSox(), false};
+        ToolSet tools{tag.contains("without a tool folder") ? QString() : toolFolder.path(),
+                      {},
+                      InstalledSox(),
+                      false};
         // An album of two: the second file, the same but for its name, converted alone or not.
         const bool alone = made.value(made.size() - 1).endsWith("alone");
         const QString side = dir_.filePath("side.mp3");
@@ -225,8 +254,7 @@ private slots:
         AlbumLedger ledger;
         ledger.setInputs({input, alone ? input : side});
         QString output = input;
-        const int passes =
-            QString::fromLatin1(QTest::currentDataTag()).contains("3 passes") ? 3 : 1;
+        const int passes = tag.contains("3 passes") ? 3 : 1;
         for (int pass = 1; pass <= passes; ++pass) {
             ConversionJob job(output);
             job.setFixedBitrate(fixed);
@@ -253,10 +281,10 @@ private slots:
             job.runAndWait(display, tools);
             album = QStringList{output, job.output()};
         }
-        QVERIFY(QDir(toolFolder.path()).isEmpty());  // the prepared copy is gone
+        QVERIFY(QDir(toolFolder.path()).isEmpty());  // nothing of the run is left there
         const Mp3Info got = ReadWithMutagen(output);
         QCOMPARE(got.rate, rate);
-        QCOMPARE(got.channels, channels);
+        QCOMPARE(got.channels, made.endsWith("+stereo") ? 2 : channels);
         QCOMPARE(got.vbr, kbps == 0);
         if (kbps != 0)
             QCOMPARE(got.kbps, kbps);
@@ -265,8 +293,10 @@ private slots:
         QByteArray said;
         const EchoTexts e = DefaultEchoTexts();
         run("/usr/bin/python3",
-            QStringList{sourceDir() + "/tests/engine/musicreferee.py", input, output, e.gainIn,
-                        e.gainOut, e.delay, e.decay, QString::number(passes)} +
+            QStringList{sourceDir() + "/tests/engine/musicreferee.py"} +
+                (tag.contains("(mpg123)") ? QStringList{"--mpg123"} : QStringList()) +
+                QStringList{input, output, e.gainIn, e.gainOut, e.delay, e.decay,
+                            QString::number(passes)} +
                 (rg.isEmpty() ? QStringList() : QStringList{rg} + album),
             &said);
         const QList<QByteArray> v = said.simplified().split(' ');

@@ -202,14 +202,13 @@ void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool ac
     const QString in = tmp.filePath(QStringLiteral("a.mp3"));
     writeFile(in, m.shortMp3);
     QByteArray err;
-    // SoX as the program runs it: on the prepared copy of the audio, the music trimmed.
+    // SoX as the program runs it: on the decoded samples of the audio.
     const eb::InputPlan plan = eb::PlanInput(in);
-    run(m.sox,
-        QStringList{QStringLiteral("--ignore-length"),
-                    eb::WritePreparedCopy(plan, in, tmp.path()).valueOr(in),
-                    tmp.filePath(QStringLiteral("b.mp3"))} +
-            eb::TrimArguments(plan) + QStringList{QStringLiteral("echos")} + fields,
-        nullptr, &err);
+    runToolAsProgram(
+        in,
+        eb::DecodedArguments(plan) +
+            QStringList{tmp.filePath(QStringLiteral("b.mp3")), QStringLiteral("echos")} + fields,
+        &err);
     QString verdict;
     for (const QByteArray& line : err.split('\n')) {
         // "<program> FAIL <where>: <text>", the program named as the run names it

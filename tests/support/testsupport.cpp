@@ -142,11 +142,25 @@ void DeleteAfterListing::operator()() {
         deleted = QDir(victim_).removeRecursively();
 }
 
+int runToolAsProgram(const QString& input, const QStringList& args, QByteArray* err) {
+    if (args.value(1) != QStringLiteral("-"))
+        return run(eb::InstalledSox(), args, nullptr, err);
+    // mpg123 writes its header alone, before the samples: the type is named, not guessed.
+    QStringList typed = args;
+    typed.insert(1, QStringLiteral("-twav"));
+    return run(QStringLiteral("/bin/sh"),
+               QStringList{QStringLiteral("-c"),
+                           QStringLiteral("mpg123 -q -e f32 -w - -- \"$0\" | \"$@\""), input,
+                           eb::InstalledSox()} +
+                   typed,
+               nullptr, err);
+}
+
 bool convertWithoutTags(const QString& input, const QString& output) {
     const eb::EchoTexts e = eb::DefaultEchoTexts();
     const eb::InputPlan plan = eb::PlanInput(input);
-    if (run(eb::InstalledSox(), eb::ToolArguments(input, output, e, {}, eb::TrimArguments(plan))) !=
-        0)
+    if (runToolAsProgram(input,
+                         eb::ToolArguments(input, output, e, {}, eb::DecodedArguments(plan))) != 0)
         return false;
     const qint64 fed = plan.music + eb::EchoTailSamples(e.delay, plan.sampleRate);
     return eb::FinishOutput(output, {plan.music, fed}).isEmpty();

@@ -62,9 +62,13 @@ private:
     QString victim_;
 };
 
-// What a conversion of `input` into `output` without a private tool folder (so the tool reads
-// the input itself) makes, the tag copy left out: the tool with the program's own arguments and
-// trims, then the output's Info frame. False when a step fails.
+// The installed tool run with `args` as the program runs it: when they read the decoded
+// samples of an MP3 `input` ("--ignore-length -"), mpg123 (the same library, the same
+// gapless rule) feeds them as WAV.
+int runToolAsProgram(const QString& input, const QStringList& args, QByteArray* err = nullptr);
+
+// What a conversion of `input` into `output` makes, the tag copy left out: the tool with the
+// program's own arguments, then the output's Info frame. False when a step fails.
 bool convertWithoutTags(const QString& input, const QString& output);
 
 // SHA-256 of a file's contents, hex; empty when it cannot be read.

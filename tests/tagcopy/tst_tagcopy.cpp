@@ -133,7 +133,8 @@ private slots:
         const QString alone = toolAlone(input);
         QVERIFY(!alone.isEmpty());
         const QList<FrameDump> toolOwn = FramesOf(alone);
-        QVERIFY(!TextOf(toolOwn, "TLEN").isEmpty());
+        // The tool reads decoded samples: no tag of the input, and no length frame of its own.
+        QVERIFY(TextOf(toolOwn, "TLEN").isEmpty());
         QVERIFY(TextOf(toolOwn, "TIT2") != TextOf(after, "TIT2"));  // what the tool alone does
         for (const QByteArray& id : kToolFrames)
             QCOMPARE(TextOf(after, id), TextOf(toolOwn, id));
@@ -267,7 +268,7 @@ private slots:
         QVERIFY(source.writeTagged(QFile::encodeName(converted).toStdString(),
                                    QFile::encodeName(tagged).toStdString()));
         QCOMPARE(Without(FramesOf(tagged), kToolFrames), Without(FramesOf(input), kToolFrames));
-        QCOMPARE(FramesOf(tagged).size(), FramesOf(input).size());
+        QCOMPARE(FramesOf(tagged).size(), Without(FramesOf(input), kToolFrames).size());
         SAME_AUDIO(tagged, converted);
     }
 

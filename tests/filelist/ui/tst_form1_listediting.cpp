@@ -420,7 +420,7 @@ private slots:
 
 private:
     // The installed SoX behind a script that notes the base name of each output (its hidden
-    // temporary ".<base>.echobatch-XXXXXX.mp3"; the input itself may be a prepared copy) and
+    // temporary ".<base>.echobatch-XXXXXX.mp3"; an MP3 input comes on standard input) and
     // takes its time, so that the window gets events while a file converts.
     QString slowTool(const QString& log) {
         const QString sox = QStandardPaths::findExecutable(QStringLiteral("sox"));
