@@ -1,5 +1,7 @@
 #include "engine/encodingclass.h"
 
+#include "engine/mp3frames.h"
+
 #include "posix/retry.h"
 #include "posix/uniquefd.h"
 #include "tagcopy/taglayout.h"
@@ -8,17 +10,12 @@
 
 #include <taglib/audioproperties.h>
 #include <taglib/fileref.h>
-#include <taglib/id3v2framefactory.h>
-#include <taglib/mpegfile.h>
-#include <taglib/mpegheader.h>
-#include <taglib/mpegproperties.h>
 #include <taglib/tbytevectorstream.h>
 #include <taglib/wavproperties.h>
 
 // These need the tag library's own types declared first.
 #include <taglib/aiffproperties.h>
 #include <taglib/flacproperties.h>
-#include <taglib/xingheader.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,9 +33,9 @@ namespace {
 
 // The bitrates (kbps) the encoder writes: MPEG-1 at 32 to 48 kHz, MPEG-2 at 16 to 24 kHz,
 // MPEG-2.5 below (the format allows up to 160 there, the encoder stops at 64).
-constexpr std::array<int, 14> kMpeg1{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<int, 14> kMpeg2{8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-constexpr std::array<int, 8> kMpeg25{8, 16, 24, 32, 40, 48, 56, 64};
+constexpr std::span<const int> kMpeg1 = std::span(kMpeg1Kbps).subspan(1);
+constexpr std::span<const int> kMpeg2 = std::span(kMpeg2Kbps).subspan(1);
+constexpr std::span<const int> kMpeg25 = std::span(kMpeg2Kbps).subspan(1, 8);
 
 // Average bitrates of music encoded at VBR quality 0 to 9, 44.1 kHz stereo.
 constexpr std::array<int, 10> kVbrAverage{245, 225, 190, 175, 165, 130, 115, 100, 85, 65};
@@ -65,53 +62,6 @@ int VbrQualityFor(int kbps, int sampleRate) {
             best = q;
     }
     return best;
-}
-
-// The VBR quality that LAME (and encoders built on it) notes in its tag behind the Xing
-// header: the header's quality field holds 100 - 10 * quality - speed. -1 when the frame holds
-// no such tag or the tag tells another method (CBR, ABR).
-int LameVbrQuality(const TagLib::ByteVector& frame, int xing) {
-    const unsigned int flags = frame.toUInt(xing + 4, true);
-    int at = xing + 8;
-    at += (flags & 1) ? 4 : 0;    // frame count
-    at += (flags & 2) ? 4 : 0;    // byte count
-    at += (flags & 4) ? 100 : 0;  // seek table
-    if (!(flags & 8) || static_cast<unsigned int>(at + 14) > frame.size())
-        return -1;
-    const int scale = static_cast<int>(frame.toUInt(at, true));
-    const TagLib::ByteVector encoder = frame.mid(at + 4, 4);
-    const int method = static_cast<unsigned char>(frame[at + 13]) & 0x0f;
-    if ((encoder != "LAME" && encoder != "Lavc" && encoder != "Lavf") || method < 3 || method > 6 ||
-        scale < 0 || scale > 100)
-        return -1;
-    return std::clamp((100 - scale) / 10, 0, 9);
-}
-
-void ReadMpegDetails(TagLib::MPEG::File& file, InputEncoding& e) {
-    const TagLib::MPEG::Properties* props = file.audioProperties();
-    if (!props || props->layer() != 3)
-        return;
-    e.mp3 = true;
-    const long offset = file.firstFrameOffset();
-    if (offset < 0)
-        return;
-    const TagLib::MPEG::Header first(&file, offset, false);
-    if (!first.isValid())
-        return;
-    const TagLib::MPEG::XingHeader* xing = props->xingHeader();
-    if (xing && xing->type() == TagLib::MPEG::XingHeader::VBRI) {
-        e.vbr = true;
-    } else if (xing) {
-        // The same header is called "Info" in a CBR file and "Xing" in a VBR one.
-        file.seek(offset);
-        const TagLib::ByteVector frame = file.readBlock(first.frameLength());
-        const int at = frame.mid(0, 64).find("Xing");
-        e.vbr = at >= 0;
-        if (e.vbr)
-            e.vbrQuality = LameVbrQuality(frame, at);
-    }
-    if (!e.vbr)
-        e.kbps = first.bitrate();
 }
 
 // The input's first bytes after the ID3v2 tags at its start, which are passed over by the size
@@ -169,24 +119,35 @@ InputEncoding ReadInputEncoding(const QString& path) {
         head = AudioHead(fd.get(), st.st_size);
     if (head.isEmpty())
         return e;
+    // An MP3's class comes from its frames, as the conversion reads it; other formats' from
+    // TagLib.
+    if (path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive)) {
+        const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(head.constData()),
+                                           static_cast<std::size_t>(head.size())});
+        return m.valid ? EncodingOfFrames(m) : e;
+    }
     TagLib::ByteVector bytes(head.constData(), static_cast<unsigned int>(head.size()));
-    TagLib::ByteVectorStream stream(bytes);
     HeadStream whole(bytes, static_cast<long>(st.st_size));
-    const bool mp3 = path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive);
     // The reference owns the file it is given.
-    const TagLib::FileRef ref = mp3 ? TagLib::FileRef(new TagLib::MPEG::File(
-                                          &stream, TagLib::ID3v2::FrameFactory::instance(), true,
-                                          TagLib::AudioProperties::Fast))
-                                    : TagLib::FileRef(&whole, true, TagLib::AudioProperties::Fast);
+    const TagLib::FileRef ref(&whole, true, TagLib::AudioProperties::Fast);
     const TagLib::AudioProperties* props = ref.isNull() ? nullptr : ref.audioProperties();
     if (!props || props->sampleRate() <= 0)
         return e;
     e.known = true;
     e.kbps = props->bitrate();
     e.sampleRate = props->sampleRate();
-    if (auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(ref.file()))
-        ReadMpegDetails(*mpeg, e);
     e.samples = SampleFrames(props);
+    return e;
+}
+
+InputEncoding EncodingOfFrames(const Mp3Frames& m) {
+    InputEncoding e;
+    e.known = true;
+    e.mp3 = true;
+    e.sampleRate = m.first.sampleRate;
+    e.vbr = m.variable();
+    e.kbps = e.vbr ? m.averageKbps() : m.commonKbps;
+    e.vbrQuality = e.vbr ? m.lameQuality : -1;
     return e;
 }
 

@@ -9,6 +9,8 @@
 
 namespace eb {
 
+struct Mp3Frames;
+
 struct InputEncoding {
     bool known = false;      // the input's audio properties could be read
     bool mp3 = false;        // MPEG layer 3
@@ -19,9 +21,15 @@ struct InputEncoding {
     long long samples = -1;  // WAV, AIFF and FLAC: the samples per channel; -1: not known
 };
 
-// Reads the input's audio properties with TagLib, quickly (no scan of the whole file), from its
-// first audio bytes; the tags at its start are passed over, never parsed.
+// Reads the input's audio properties quickly (no scan of the whole file) from its first audio
+// bytes: an MP3's from its frames, another format's with TagLib; the tags at its start are
+// passed over, never parsed.
 InputEncoding ReadInputEncoding(const QString& path);
+
+// The encoding class as an MP3's frames tell it: a header's word first (with its quality),
+// else the spread of the frames' bitrates; a CBR input's bitrate is the one most of its frames
+// have.
+InputEncoding EncodingOfFrames(const Mp3Frames& m);
 
 // The tool's compression value for the output: "-N" (VBR of quality N) for a VBR MP3 input;
 // otherwise a CBR bitrate, the input's own when the encoder can write it at the input's sample

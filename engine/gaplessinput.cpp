@@ -60,19 +60,6 @@ QString TimeText(std::int64_t samples, int rate) {
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-// The encoding class as the frames tell it: a header's word first (with its quality), else the
-// spread of the frames' bitrates; a CBR input's bitrate is the one most of its frames have.
-InputEncoding EncodingOf(const Mp3Frames& m) {
-    InputEncoding e;
-    e.known = true;
-    e.mp3 = true;
-    e.sampleRate = m.first.sampleRate;
-    e.vbr = m.variable();
-    e.kbps = e.vbr ? m.averageKbps() : m.commonKbps;
-    e.vbrQuality = e.vbr ? m.lameQuality : -1;
-    return e;
-}
-
 }  // namespace
 
 InputPlan PlanInput(const QString& path) {
@@ -96,7 +83,7 @@ InputPlan PlanInput(const QString& path) {
     plan.channels = m.maxChannels;
     plan.frameSamples = m.first.samples;
     plan.music = m.promisedSamples();
-    plan.encoding = EncodingOf(m);
+    plan.encoding = EncodingOfFrames(m);
     return plan;
 }
 

@@ -9,10 +9,6 @@ namespace eb {
 
 namespace {
 
-constexpr std::array<int, 15> kMpeg1Kbps{0,   32,  40,  48,  56,  64,  80, 96,
-                                         112, 128, 160, 192, 224, 256, 320};
-constexpr std::array<int, 15> kMpeg2Kbps{0,  8,  16, 24,  32,  40,  48, 56,
-                                         64, 80, 96, 112, 128, 144, 160};
 constexpr std::array<int, 3> kMpeg1Rates{44100, 48000, 32000};
 
 std::uint32_t BigEndian32(const unsigned char* p) {

@@ -5,11 +5,19 @@
 // byte range, so it serves the input's reading and the check of the output alike.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace eb {
+
+// The bitrates (kbps) of a frame header's bitrate index 0 to 14, for MPEG-1 and for MPEG-2 and
+// 2.5; index 0 is free format. The one table of them: the encoder's choices come from it too.
+inline constexpr std::array<int, 15> kMpeg1Kbps{0,   32,  40,  48,  56,  64,  80, 96,
+                                                112, 128, 160, 192, 224, 256, 320};
+inline constexpr std::array<int, 15> kMpeg2Kbps{0,  8,  16, 24,  32,  40,  48, 56,
+                                                64, 80, 96, 112, 128, 144, 160};
 
 // One frame header of MPEG audio layer III. A free-format frame (bitrate index 0) is read only
 // when the length of its frames without the padding slot is known (`freeBytes`).
