@@ -2,6 +2,7 @@
 
 #include "engine/mp3decoder.h"
 #include "engine/mp3frames.h"
+#include "tagcopy/id3v2frames.h"
 
 #include <QFile>
 
@@ -24,13 +25,12 @@ constexpr std::int64_t kDelaySamples = 529 + 576;
 // How often the thread looks for new bytes while the tool writes.
 constexpr std::chrono::milliseconds kPollInterval{40};
 
-// The size of an ID3v2 tag at the start of `b` (its header, body and footer), or 0.
+// The size of an ID3v2 tag at the start of `b` (its header, body and footer), as the tag
+// reader sizes it, or 0.
 std::size_t LeadingTagBytes(std::span<const unsigned char> b) {
-    if (b.size() < 10 || std::memcmp(b.data(), "ID3", 3) != 0)
-        return 0;
-    const std::size_t body = (std::size_t(b[6] & 0x7f) << 21) | (std::size_t(b[7] & 0x7f) << 14) |
-                             (std::size_t(b[8] & 0x7f) << 7) | std::size_t(b[9] & 0x7f);
-    return 10 + body + ((b[5] & 0x10) ? 10 : 0);
+    return b.size() < 10
+               ? 0
+               : static_cast<std::size_t>(std::max<std::int64_t>(id3::TagSize(b.data()), 0));
 }
 
 // A frame that holds no music: the encoder's header frame ("Xing", "Info"), or the blank frame

@@ -1,5 +1,8 @@
 #include "engine/mp3frames.h"
 
+#include "tagcopy/id3v2frames.h"
+#include "tagcopy/taglayout.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -16,16 +19,12 @@ std::uint32_t BigEndian32(const unsigned char* p) {
            p[3];
 }
 
-// The size of the ID3v2 tag at `p` (with its footer), 0 when there is none.
+// The size of the ID3v2 tag at `at` (with its footer), as the tag reader sizes it; 0 when
+// there is none.
 std::int64_t Id3v2Size(std::span<const unsigned char> bytes, std::int64_t at) {
     if (at + 10 > static_cast<std::int64_t>(bytes.size()))
         return 0;
-    const unsigned char* h = bytes.data() + at;
-    if (std::memcmp(h, "ID3", 3) != 0 || ((h[6] | h[7] | h[8] | h[9]) & 0x80) != 0)
-        return 0;
-    const std::int64_t size =
-        (std::int64_t{h[6]} << 21) | (std::int64_t{h[7]} << 14) | (std::int64_t{h[8]} << 7) | h[9];
-    return 10 + size + ((h[5] & 0x10) ? 10 : 0);
+    return std::max<std::int64_t>(id3::TagSize(bytes.data() + at), 0);
 }
 
 bool StartsWith(std::span<const unsigned char> bytes, std::int64_t at, const char* text) {
@@ -226,8 +225,13 @@ bool Mp3Frames::variable() const {
 Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
     Mp3Frames m;
     std::int64_t at = 0;
-    while (const std::int64_t tag = Id3v2Size(bytes, at))
+    // As many leading tags as the tag layout takes; after these the bytes count as audio.
+    for (int n = 0; n < tags::kMaxLeadingTags; ++n) {
+        const std::int64_t tag = Id3v2Size(bytes, at);
+        if (tag == 0)
+            break;
         at += tag;
+    }
     FrameHeader h;
     FreeFormat free;
     at = NextFrame(bytes, at, h, false, free);
