@@ -165,8 +165,7 @@ printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/mine") "$CASE/mine" > "$r/echobatch
 XDG_RUNTIME_DIR="$r" )" +
             cli + R"("$IN/a.mp3"; rc=$?; rm -rf "$r"; exit $rc)",
         0, {"1 of 1 files converted"}, {"a.mp3"});
-    Row("window: a planted run record naming files of the user's", "engine",
-        records + R"(
+    Row("window: a planted run record naming files of the user's", "engine", records + R"(
 r="$XDG_RUNTIME_DIR/echobatch"; mkdir -p -m 700 "$r"; printf '%s\n' "$IN/a.mp3" > "$CASE/entries"
 printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/precious.txt") "$CASE/precious.txt" > "$r/temporaries-1-AAAAAA"
 printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/mine") "$CASE/mine" > "$r/toolfolders-1-AAAAAA")",
