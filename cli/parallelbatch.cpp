@@ -160,6 +160,18 @@ void ParallelBatch::finishWithout(int index, const QString& reason, bool mayWait
     tell(index, r);
 }
 
+// Files of an album converted before one of the album failed: their kept result gets the
+// warning, which the summary tells.
+void ParallelBatch::keepLateWarnings() {
+    for (const auto& [converted, warning] : albums_.takeLateWarnings()) {
+        for (qsizetype k = 0; k < files_.size(); ++k) {
+            Kept& kept = kept_[static_cast<size_t>(k)];
+            if ((kept.state & kConverted) != 0 && AbsolutePath(files_[k]) == converted)
+                kept.text += (kept.text.isEmpty() ? QString() : QStringLiteral("; ")) + warning;
+        }
+    }
+}
+
 void ParallelBatch::tellReleased() {
     for (const auto& [index, updated] : albums_.takeReleased()) {
         ConversionResult r;
@@ -226,6 +238,7 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     releaseWaiting(output);
     tell(index, r);
     tellReleased();
+    keepLateWarnings();
     auto it = std::find_if(running_.begin(), running_.end(),
                            [job](const auto& p) { return p.get() == job; });
     if (it != running_.end()) {

@@ -67,6 +67,7 @@ private:
     void finishWithout(int index, const QString& reason, bool mayWait = true);
     void tell(int index, const ConversionResult& r);
     void tellReleased();
+    void keepLateWarnings();
     void fileFinished(int index, ConversionJob* job);
 
     QStringList files_;

@@ -272,6 +272,9 @@ void ActiveBatch::convertFile(const QString& input, const QString& name) {
         failures_.append({name, job.result().reason});
     else if (!job.result().warning.isEmpty())
         warnings_.append({name, job.result().warning});
+    // Files of its album converted before it failed lose their album values too.
+    for (const auto& [converted, warning] : albums_.takeLateWarnings())
+        warnings_.append({FileNameOf(converted), warning});
 }
 
 // A step that forms one of the file's values: when it fails, the file is skipped and named.

@@ -410,7 +410,7 @@ QString AlbumLedger::converted(const QString& input, const QString& output,
     const std::optional<FileIdentity> id = IdentityOf(input);
     if (!id)
         return {};
-    album.done.insert_or_assign(*id, Member{output, places, loudness->summary(),
+    album.done.insert_or_assign(*id, Member{input, output, places, loudness->summary(),
                                             GainFor(loudness->lufs(), loudness->peak())});
     return settle(album);
 }
@@ -432,9 +432,11 @@ QString AlbumLedger::settle(Album& album) {
         const std::shared_ptr<Loudness> loudness =
             converted && album.done.count(h.id) == 0 ? Loudness::measure(h.output) : nullptr;
         if (loudness)
-            album.done.insert_or_assign(
-                h.id, Member{h.output, ReadReplayGainPlaces(h.output), loudness->summary(),
-                             GainFor(loudness->lufs(), loudness->peak())});
+            album.done.insert_or_assign(h.id, Member{{},
+                                                     h.output,
+                                                     ReadReplayGainPlaces(h.output),
+                                                     loudness->summary(),
+                                                     GainFor(loudness->lufs(), loudness->peak())});
         else if (converted && album.done.count(h.id) == 0)
             unmeasured << h.output;
     }
@@ -491,8 +493,17 @@ void AlbumLedger::failed(const QString& input) {
     if (!places.any() || places.album.isEmpty() || !id)
         return;
     Album& album = albumOf(input, places);
-    if (album.done.count(*id) == 0 && album.failedFile.isEmpty())
-        album.failedFile = QFileInfo(input).fileName();
+    if (album.done.count(*id) != 0 || !album.failedFile.isEmpty())
+        return;
+    album.failedFile = QFileInfo(input).fileName();
+    for (const auto& entry : album.done) {
+        if (!entry.second.input.isEmpty())
+            late_.emplace_back(entry.second.input, failure(input, places));
+    }
+}
+
+std::vector<std::pair<QString, QString>> AlbumLedger::takeLateWarnings() {
+    return std::exchange(late_, {});
 }
 
 bool AlbumLedger::holdUpToDate(int index, const QString& input, const QString& output) {

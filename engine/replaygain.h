@@ -94,6 +94,9 @@ public:
     void failed(const QString& input);
     // "album ReplayGain removed: <file> failed" when a file of this input's album failed.
     QString failure(const QString& input, const ReplayGainPlaces& places);
+    // The files converted before a file of their album failed, each with that warning, told
+    // once: (input, warning).
+    std::vector<std::pair<QString, QString>> takeLateWarnings();
 
     // A file passed over as up to date (--update), the list's `index`: when its output holds
     // album values of a complete album, it is held until the album is settled, so that its
@@ -112,6 +115,7 @@ private:
         std::size_t operator()(const FileIdentity& id) const { return qHash(id); }
     };
     struct Member {
+        QString input;  // as converted; empty for an output that was up to date
         QString output;
         ReplayGainPlaces places;
         LoudnessSummary summary;
@@ -138,6 +142,7 @@ private:
     QHash<QString, Album> albums_;  // folder and album tag, or the file alone -> the album
     QHash<QString, QHash<QString, IdentitySet>> folders_;  // folder -> album tag -> its files
     std::vector<std::pair<int, bool>> released_;
+    std::vector<std::pair<QString, QString>> late_;
     IdentitySet lookedAt_;  // up-to-date inputs already read: a file listed again is not
 };
 

@@ -343,7 +343,7 @@ private slots:
         QTest::newRow("two spellings of the folder")
             << QStringList{"album/a", "link/b", "album/c"} << "3 of 3 files converted";
         QTest::newRow("a member fails") << QStringList{"album/a", "album/b", "album/c"}
-                                        << "c.mp3: album ReplayGain removed: b.mp3 failed";
+                                        << "a.mp3: album ReplayGain removed: b.mp3 failed";
         // The whole album converted before, then one song changed (last: it changes the album).
         QTest::newRow("--update with one song changed")
             << QStringList{"--update", "album/a", "album/b", "album/c"}
