@@ -13,7 +13,7 @@ mkdir -p "$work/config" "$work/run" "$work/plain" "$work/rg" "$work/out"
 chmod 700 "$work/run"
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run TEMP=$work
 for k in $(seq -w 1 20); do
-  sox -R -n -r 44100 -c 2 "$work/s.wav" synth 10 pinknoise vol 0.$((k % 5 + 2))
+  sox -R -n -r 44100 -c 2 "$work/s.wav" synth 10 pinknoise vol 0.$((10#$k % 5 + 2))
   lame --quiet -b 192 "$work/s.wav" "$work/plain/s$k.mp3"
   cp "$work/plain/s$k.mp3" "$work/rg/s$k.mp3"
 done
