@@ -47,8 +47,8 @@ install_deps() {
 # whole folders, or single headers (the window's public face for the ui folders).
 face="shell/form1.h shell/form1controls.h"
 layers=(
-  "tagcopy:posix" "core:posix" "options:posix" "process:posix core" "paths:posix core"
-  "engine:posix core options process paths tagcopy" "filelist:posix core paths"
+  "mp3:posix" "tagcopy:posix mp3" "core:posix" "options:posix" "process:posix core" "paths:posix core"
+  "engine:posix core options process paths mp3 tagcopy" "filelist:posix core paths"
   "filelist/ui:core filelist paths $face" "options/ui:core options $face"
   "preview:posix core engine options process paths"
   "preview/ui:core engine options paths preview $face shell/accessibleroles.h"
@@ -117,14 +117,14 @@ case "$cmd" in
     install_deps
     # clang-tidy reads the compile commands and the generated headers of a configured build.
     configure_and_build build -DECHOBATCH_WERROR=$werror
-    mapfile -d '' sources < <(find core process paths engine filelist options preview shell cli tagcopy posix tests bench \
+    mapfile -d '' sources < <(find core process paths engine filelist options preview shell cli tagcopy mp3 posix tests bench \
       \( -name '*.cpp' -o -name '*.h' \) -print0 2>/dev/null)
     check_layers && echo "build.sh: include lines follow the layers" >&2
     clang-format --dry-run --Werror "${sources[@]}"
     echo "build.sh: format checked in ${#sources[@]} files" >&2
     # Names, function lengths, bug-prone and slow code: the program's own sources; each header
     # is checked through the files that include it.
-    find core process paths engine filelist options preview shell cli tagcopy posix -name '*.cpp' -print0 2>/dev/null |
+    find core process paths engine filelist options preview shell cli tagcopy mp3 posix -name '*.cpp' -print0 2>/dev/null |
       xargs -0 -P "$(jobs)" -n 4 clang-tidy -p build --quiet 2> >(grep -v 'warnings\? generated' >&2)
     echo "build.sh: clang-tidy checked the program's sources" >&2 ;;
   bench)

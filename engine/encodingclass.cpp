@@ -1,10 +1,10 @@
 #include "engine/encodingclass.h"
 
-#include "engine/mp3frames.h"
+#include "mp3/mp3frames.h"
 
+#include "mp3/taglayout.h"
 #include "posix/retry.h"
 #include "posix/uniquefd.h"
-#include "tagcopy/taglayout.h"
 
 #include <QFile>
 

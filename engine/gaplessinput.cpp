@@ -2,7 +2,7 @@
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/mp3frames.h"
+#include "mp3/mp3frames.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
 

@@ -3,7 +3,7 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/gaplessinput.h"
-#include "engine/mp3frames.h"
+#include "mp3/mp3frames.h"
 
 #include <QFile>
 

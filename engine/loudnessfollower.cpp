@@ -1,8 +1,8 @@
 #include "engine/loudnessfollower.h"
 
 #include "engine/mp3decoder.h"
-#include "engine/mp3frames.h"
-#include "tagcopy/id3v2frames.h"
+#include "mp3/id3v2header.h"
+#include "mp3/mp3frames.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
 #include "engine/replaygainplaces.h"
 
+#include "mp3/taglayout.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
 #include "tagcopy/id3v2frames.h"
-#include "tagcopy/taglayout.h"
 
 #include <QFile>
 #include <QStringDecoder>

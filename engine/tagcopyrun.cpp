@@ -3,8 +3,8 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/toolcommand.h"
+#include "mp3/taglayout.h"
 #include "posix/uniquefd.h"
-#include "tagcopy/taglayout.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -256,20 +256,6 @@ void WalkV22(Tag& tag, const std::string& data) {
 
 }  // namespace
 
-std::int64_t TagSize(const unsigned char* h) {
-    if (std::memcmp(h, "ID3", 3) != 0 || h[3] < 2 || h[3] > 4 || h[4] == 0xFF)
-        return -1;
-    std::int64_t size = 0;
-    for (int k = 6; k < 10; ++k) {
-        if (h[k] & 0x80)
-            return -1;
-        size = (size << 7) | h[k];
-    }
-    const bool footer = h[3] == 4 && (h[5] & 0x10) != 0;
-    return static_cast<std::int64_t>(kHeader) + size +
-           (footer ? static_cast<std::int64_t>(kHeader) : 0);
-}
-
 Tag Parse(const std::string& bytes) {
     Tag tag;
     const auto* h = reinterpret_cast<const unsigned char*>(bytes.data());

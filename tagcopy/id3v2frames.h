@@ -8,6 +8,8 @@
 // Plain C++ (no Qt): it runs in the small tag-copy helper, away from the batch.
 #pragma once
 
+#include "mp3/id3v2header.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,9 +18,9 @@
 
 namespace eb::id3 {
 
-// What is worth copying. A tag beyond these bounds is not copied at all: no music file needs
-// them, and a crafted tag that goes past them is meant to exhaust its reader.
-inline constexpr std::size_t kMaxTagBytes = std::size_t{64} << 20;  // header included
+// What is worth copying (the largest tag, kMaxTagBytes, is in mp3/id3v2header.h). A tag beyond
+// these bounds is not copied at all: no music file needs them, and a crafted tag that goes past
+// them is meant to exhaust its reader.
 inline constexpr std::size_t kMaxFrames = 100000;  // frames inside chapters included
 inline constexpr int kMaxDepth = 16;               // chapters inside tables of contents inside ...
 
@@ -38,10 +40,6 @@ struct Tag {
     // Not empty: the tag cannot be taken at all.
     std::string error;
 };
-
-// The size of a tag from its ten header bytes, footer included; -1 when they are not a header
-// this program reads (another version, a size that is not synchsafe).
-std::int64_t TagSize(const unsigned char* header);
 
 // Reads one whole tag, `bytes` starting with its header.
 Tag Parse(const std::string& bytes);

@@ -1,11 +1,11 @@
 #include "tagcopy/tagcopy.h"
 
+#include "mp3/taglayout.h"
 #include "posix/errnotext.h"
 #include "posix/fileio.h"
 #include "posix/uniquefd.h"
 #include "tagcopy/id3v2convert.h"
 #include "tagcopy/id3v2frames.h"
-#include "tagcopy/taglayout.h"
 
 #ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 #include <taglib/fileref.h>

@@ -4,9 +4,9 @@
 // and end lie inside it, one after another. The frames as frames of the other version: they
 // read back as written, and a tag merged with itself gains nothing.
 #include "fuzzsupport.h"
+#include "mp3/taglayout.h"
 #include "tagcopy/id3v2convert.h"
 #include "tagcopy/id3v2frames.h"
-#include "tagcopy/taglayout.h"
 
 #include <cstring>
 #include <string>

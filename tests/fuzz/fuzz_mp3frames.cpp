@@ -1,8 +1,8 @@
 // The frame walk on any bytes: it ends, stays inside them, and what it reports holds together
 // (frames lie between the tags and the end, the header frame before the audio, counts and
 // bitrates agree with each other).
-#include "engine/mp3frames.h"
 #include "fuzzsupport.h"
+#include "mp3/mp3frames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const eb::Mp3Frames m = eb::ScanMp3Frames({data, size});

@@ -1,8 +1,8 @@
-#include "tagcopy/taglayout.h"
+#include "mp3/taglayout.h"
 
+#include "mp3/id3v2header.h"
 #include "posix/errnotext.h"
 #include "posix/fileio.h"
-#include "tagcopy/id3v2frames.h"
 
 #include <algorithm>
 #include <cerrno>

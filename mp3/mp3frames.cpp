@@ -1,7 +1,7 @@
-#include "engine/mp3frames.h"
+#include "mp3/mp3frames.h"
 
-#include "tagcopy/id3v2frames.h"
-#include "tagcopy/taglayout.h"
+#include "mp3/id3v2header.h"
+#include "mp3/taglayout.h"
 
 #include <algorithm>
 #include <array>
