@@ -80,8 +80,8 @@ private slots:
         const QString cli = binDir() + "/echobatch-cli";
         const QString out = dir_.filePath("out");
         QVERIFY(QDir().mkpath(out));
-        for (const QString& name : {"other/y.Mp3", "sub/x.mp3", "sub/deep/z.mp3"})
-            QVERIFY(makeToneMp3(music_ + u'/' + name, 0.2));
+        for (const char* name : {"other/y.Mp3", "sub/x.mp3", "sub/deep/z.mp3"})
+            QVERIFY(makeToneMp3(music_ + u'/' + QLatin1String(name), 0.2));
         QByteArray stdoutBytes, stderrBytes;
         QCOMPARE(run(cli, {"--dry-run", "--out", out, music_ + "/other", music_ + "/sub"},
                      &stdoutBytes, &stderrBytes),
