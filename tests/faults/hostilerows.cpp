@@ -171,7 +171,7 @@ printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/precious.txt") "$CASE/precious.txt"
 printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/mine") "$CASE/mine" > "$r/toolfolders-1-AAAAAA")",
         "", 0, {}, {"a.mp3"});
     Row("a runtime folder of another user, records swapped in", "cli", records,
-        R"X(r="$TOOLS/run"; mkdir -m 0777 "$r"; chown nobody "$r"; rc=0
+        R"X(r=$(mktemp -d /tmp/eb-run-XXXXXX); chmod 0777 "$r"; chown nobody "$r"; rc=0  # nobody reaches it
 setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '
 import ctypes, os, sys, time
 libc = ctypes.CDLL(None, use_errno=True); r = sys.argv[1]
@@ -187,9 +187,9 @@ while not os.path.exists(r + "/stop") and time.time() < end:
 for i in $(seq 10); do
   XDG_RUNTIME_DIR="$r" XDG_STATE_HOME="$TOOLS/state" )X" +
             cli + R"X("$IN/a.mp3" 2>>"$TOOLS/said" || rc=$i; [ -e "$CASE/precious.txt" ] || rc=99
-done; touch "$r/stop"; wait; sort -u "$TOOLS/said"; rm -rf "$r" "$TOOLS/state" "$TOOLS/said"; exit $rc)X",
-        0, {"/run is passed over (it belongs to another user); run records are kept in"},
-        {"a.mp3"});
+done; touch "$r/stop"; wait; [ -L "$r/echobatch" ] || [ -L "$r/evil" ] || rc=98  # it did swap
+sort -u "$TOOLS/said"; rm -rf "$r" "$TOOLS/state" "$TOOLS/said"; exit $rc)X",
+        0, {"is passed over (it belongs to another user); run records are kept in"}, {"a.mp3"});
     Row("a full records file system: nothing made unrecorded", "cli", "put a.mp3",
         R"(mkdir "$TOOLS/run"; unshare -m bash -c 'mount -t tmpfs -o size=64k,mode=0700 tmpfs "$TOOLS/run" &&
 { yes > "$TOOLS/run/fill" 2>/dev/null; XDG_RUNTIME_DIR="$TOOLS/run" )" +
