@@ -135,16 +135,15 @@ double LoudnessSummary::lufsOf(const std::vector<const LoudnessSummary*>& parts)
     // The relative gate lies 10 LU below the mean of the blocks above the absolute gate; the
     // blocks of its own 0.1 LU step are counted in, as the meter's histogram mode does.
     const auto mean = [&](int from) {
-        double energy = 0;
-        std::uint64_t blocks = 0;
+        double sum = 0;
+        std::uint64_t count = 0;
         for (const LoudnessSummary* part : parts) {
             for (int bin = from; bin < kBins; ++bin) {
-                energy += part->energy[static_cast<std::size_t>(bin)];
-                blocks += part->blocks[static_cast<std::size_t>(bin)];
+                sum += part->energy[static_cast<std::size_t>(bin)];
+                count += part->blocks[static_cast<std::size_t>(bin)];
             }
         }
-        return blocks > 0 ? -0.691 + 10.0 * std::log10(energy / static_cast<double>(blocks))
-                          : -HUGE_VAL;
+        return count > 0 ? -0.691 + 10.0 * std::log10(sum / static_cast<double>(count)) : -HUGE_VAL;
     };
     const double all = mean(0);
     if (!std::isfinite(all))

@@ -15,7 +15,6 @@ namespace eb {
 
 namespace {
 
-constexpr int kLeadingTags = 16;       // more ID3v2 tags than this in front: not an output of ours
 constexpr ssize_t kHeadBytes = 65536;  // enough for the first frames after the tags
 
 bool Later(const struct stat& a, const struct stat& b) {
