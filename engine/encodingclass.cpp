@@ -64,22 +64,6 @@ int VbrQualityFor(int kbps, int sampleRate) {
     return best;
 }
 
-// The input's first bytes after the ID3v2 tags at its start, which are passed over by the size
-// their headers give and never parsed: a crafted tag can exhaust a parser's stack or memory,
-// so only the tag copy, in a process of its own, reads tags. The audio's first frames and
-// their Xing, Info or VBRI header lie in these bytes.
-QByteArray AudioHead(int fd, off_t size) {
-    constexpr qsizetype kHeadBytes = qsizetype{64} * 1024;
-    const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
-    const std::int64_t at = layout ? layout->audioStart : 0;
-    QByteArray head(kHeadBytes, Qt::Uninitialized);
-    const ssize_t got =
-        at < size ? posix::RetryOnEintr([&] { return ::pread(fd, head.data(), head.size(), at); })
-                  : 0;
-    head.resize(got > 0 ? got : 0);
-    return head;
-}
-
 // The first bytes as a stream as long as the whole file, for formats other than MP3: a WAV
 // whose audio chunk runs past the bytes read is still read, and a format whose bitrate is its
 // size over its length (FLAC) gets the whole file's. Reads past the bytes give nothing.
@@ -105,6 +89,18 @@ long long SampleFrames(const TagLib::AudioProperties* props) {
 }
 
 }  // namespace
+
+QByteArray AudioHead(int fd, off_t size) {
+    constexpr qsizetype kHeadBytes = qsizetype{64} * 1024;
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
+    const std::int64_t at = layout ? layout->audioStart : 0;
+    QByteArray head(kHeadBytes, Qt::Uninitialized);
+    const ssize_t got =
+        at < size ? posix::RetryOnEintr([&] { return ::pread(fd, head.data(), head.size(), at); })
+                  : 0;
+    head.resize(got > 0 ? got : 0);
+    return head;
+}
 
 InputEncoding ReadInputEncoding(const QString& path) {
     InputEncoding e;

@@ -5,7 +5,10 @@
 // channels stay as they are: only bitrates the encoder can write at the input's rate are chosen.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <sys/types.h>
 
 namespace eb {
 
@@ -25,6 +28,12 @@ struct InputEncoding {
 // bytes: an MP3's from its frames, another format's with TagLib; the tags at its start are
 // passed over, never parsed.
 InputEncoding ReadInputEncoding(const QString& path);
+
+// The first 64 KiB of the open file after the ID3v2 tags at its start, which are passed over by
+// the size their headers give and never parsed (a crafted tag can exhaust a parser's stack or
+// memory; only the tag copy, in a process of its own, reads tags). The audio's first frames
+// and their Xing, Info or VBRI header lie in these bytes.
+QByteArray AudioHead(int fd, off_t size);
 
 // The encoding class as an MP3's frames tell it: a header's word first (with its quality),
 // else the spread of the frames' bitrates; a CBR input's bitrate is the one most of its frames

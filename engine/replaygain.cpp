@@ -428,16 +428,18 @@ QString AlbumLedger::settle(Album& album) {
     QStringList unmeasured;
     const bool converted = !album.done.empty();
     for (const Held& h : album.held) {
-        const std::shared_ptr<Loudness> loudness =
-            converted && album.done.count(h.id) == 0 ? Loudness::measure(h.output) : nullptr;
-        if (loudness)
-            album.done.insert_or_assign(h.id, Member{{},
-                                                     h.output,
-                                                     ReadReplayGainPlaces(h.output),
-                                                     loudness->summary(),
-                                                     GainFor(loudness->lufs(), loudness->peak())});
-        else if (converted && album.done.count(h.id) == 0)
+        if (!converted || album.done.count(h.id) != 0)
+            continue;  // nothing of the album changed, or the file was converted after all
+        const std::shared_ptr<Loudness> loudness = Loudness::measure(h.output);
+        if (!loudness) {
             unmeasured << h.output;
+            continue;
+        }
+        album.done.insert_or_assign(h.id, Member{{},
+                                                 h.output,
+                                                 ReadReplayGainPlaces(h.output),
+                                                 loudness->summary(),
+                                                 GainFor(loudness->lufs(), loudness->peak())});
     }
     QString why;
     if (converted && unmeasured.isEmpty())
