@@ -46,14 +46,19 @@ install_deps() {
 # The layers: what each folder of the program may include besides itself (docs/architecture.md):
 # whole folders, or single headers (the window's public face for the ui folders).
 face="shell/form1.h shell/form1controls.h"
+engine="engine engine/audio engine/outputs engine/tools engine/loudness"
 layers=(
   "mp3:posix" "tagcopy:posix mp3" "core:posix" "options:posix" "process:posix core" "paths:posix core"
-  "engine:posix core options process paths mp3 tagcopy" "filelist:posix core paths"
+  "engine/audio:posix core mp3" "engine/outputs:posix core paths mp3 engine/audio"
+  "engine/tools:posix core options process paths mp3 engine/outputs"
+  "engine/loudness:posix core paths mp3 tagcopy engine/audio engine/outputs"
+  "engine:posix core options process paths mp3 tagcopy $engine"
+  "filelist:posix core paths"
   "filelist/ui:core filelist paths $face" "options/ui:core options $face"
-  "preview:posix core engine options process paths"
-  "preview/ui:core engine options paths preview $face shell/accessibleroles.h"
-  "shell:posix core engine filelist options process paths"
-  "cli:posix core engine filelist options process paths" "posix:"
+  "preview:posix core $engine options process paths"
+  "preview/ui:core $engine options paths preview $face shell/accessibleroles.h"
+  "shell:posix core $engine filelist options process paths"
+  "cli:posix core $engine filelist options process paths" "posix:"
 )
 
 check_layers() {

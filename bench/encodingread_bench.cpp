@@ -2,8 +2,8 @@
 // beside the conversion itself (target: under 2 % of a one-second file's SoX run). Makes one-
 // second MP3 files as the batch benchmark does, then times the read of all of them against SoX
 // converting some of them, best of several rounds, on the same machine at the same time.
+#include "engine/audio/encodingclass.h"
 #include "engine/conversionjob.h"
-#include "engine/encodingclass.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 #include "cli/standardoutput.h"
 #include "core/settingsstore.h"
 #include "core/usertext.h"
-#include "engine/encodingclass.h"
+#include "engine/audio/encodingclass.h"
 #include "paths/pathhelpers.h"
 #include "paths/pathtext.h"
 

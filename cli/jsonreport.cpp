@@ -1,7 +1,7 @@
 #include "cli/jsonreport.h"
 
 #include "cli/standardoutput.h"
-#include "engine/outputclaims.h"
+#include "engine/outputs/outputclaims.h"
 #include "paths/pathtext.h"
 
 #include <QJsonDocument>

@@ -3,9 +3,9 @@
 #include "cli/progressprinter.h"
 #include "core/steps.h"
 #include "core/usertext.h"
-#include "engine/outputtree.h"
-#include "engine/tooldeploy.h"
-#include "engine/uptodate.h"
+#include "engine/outputs/outputtree.h"
+#include "engine/outputs/uptodate.h"
+#include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
 
 #include <QEventLoop>

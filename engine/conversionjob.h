@@ -9,14 +9,14 @@
 // hidden file of the same kind that then takes its place.
 #pragma once
 
-#include "engine/decodedinput.h"
-#include "engine/gaplessinput.h"
-#include "engine/loudnessfollower.h"
-#include "engine/outputclaims.h"
-#include "engine/outputpath.h"
-#include "engine/replaygain.h"
-#include "engine/tagcopyrun.h"
-#include "engine/toolcommand.h"
+#include "engine/audio/decodedinput.h"
+#include "engine/audio/gaplessinput.h"
+#include "engine/loudness/loudnessfollower.h"
+#include "engine/loudness/replaygain.h"
+#include "engine/outputs/outputclaims.h"
+#include "engine/outputs/outputpath.h"
+#include "engine/tools/tagcopyrun.h"
+#include "engine/tools/toolcommand.h"
 #include "options/echooptions.h"
 #include "paths/fileidentity.h"
 #include "process/toolrun.h"

@@ -4,6 +4,7 @@
 #include "core/usertext.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -51,6 +52,11 @@ bool IsNewerThan(const QString& path, const QString& other) {
         return false;
     return a.st_mtim.tv_sec != b.st_mtim.tv_sec ? a.st_mtim.tv_sec > b.st_mtim.tv_sec
                                                 : a.st_mtim.tv_nsec > b.st_mtim.tv_nsec;
+}
+
+QString TemporaryFolder() {
+    const QString temp = qEnvironmentVariable("TEMP");
+    return temp.isEmpty() ? QDir::tempPath() : temp;
 }
 
 }  // namespace eb

@@ -21,6 +21,9 @@ QString FileNameOf(const QString& path);
 // True when the path names a folder, with or without a final "/". Never throws.
 bool IsFolder(const QString& path);
 
+// "TEMP" when set and not empty, else the system's temporary folder.
+QString TemporaryFolder();
+
 // True when both files are there and `path` was modified later than `other` (to the
 // nanosecond the file system keeps). Never throws.
 bool IsNewerThan(const QString& path, const QString& other);

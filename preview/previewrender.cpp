@@ -2,7 +2,7 @@
 
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
 
 #include "core/steps.h"

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "core/result.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
 #include "options/echooptions.h"
 #include "process/toolrun.h"
 

@@ -1,8 +1,8 @@
 // PushButton2_Click, "Start Converting": the batch itself is the engine's; the window lends
 // it its controls through a BatchHost. The window stays live while the batch runs.
-#include "engine/batchhost.h"
-#include "engine/conversionrun.h"
+#include "shell/batchhost.h"
 #include "shell/captionbar.h"
+#include "shell/conversionrun.h"
 #include "shell/form1.h"
 
 #include <QAbstractItemModel>

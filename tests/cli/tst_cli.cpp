@@ -1,6 +1,7 @@
 // echobatch-cli as a user runs it: the built program as a child process.
 #include "core/settingsstore.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
+#include "paths/pathhelpers.h"
 #include "support/testsupport.h"
 
 #include <QtTest>

@@ -2,7 +2,7 @@
 // verdict, with the real SoX on generated MP3 files and with scripts for the faults.
 #include "core/steps.h"
 #include "engine/conversionjob.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"
 

@@ -2,9 +2,10 @@
 // display, the failure summary, re-entry and abort.
 #include "core/prompter.h"
 #include "core/steps.h"
-#include "engine/batchhost.h"
-#include "engine/conversionrun.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
+#include "paths/pathhelpers.h"
+#include "shell/batchhost.h"
+#include "shell/conversionrun.h"
 #include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"

@@ -3,11 +3,11 @@
 // ffmpeg; the music's place and length, sample for sample, judged by ffmpeg, or by mpg123 where
 // ffmpeg reads a stream otherwise or not at all (musicreferee.py); and clipping told as a
 // warning in the "Done." summary.
+#include "engine/audio/encodingclass.h"
 #include "engine/conversionjob.h"
-#include "engine/conversionrun.h"
-#include "engine/encodingclass.h"
-#include "engine/replaygain.h"
-#include "engine/tooldeploy.h"
+#include "engine/loudness/replaygain.h"
+#include "engine/tools/tooldeploy.h"
+#include "shell/conversionrun.h"
 #include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"

@@ -2,7 +2,8 @@
 // removed afterwards; a tool planted in the temporary folder is never run.
 #include "core/steps.h"
 #include "engine/conversionjob.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
+#include "paths/pathhelpers.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"
 

@@ -3,7 +3,7 @@
 
 #include "faultfiles.h"
 
-#include "engine/gaplessinput.h"
+#include "engine/audio/gaplessinput.h"
 #include "options/echooptions.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"

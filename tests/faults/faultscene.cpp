@@ -1,8 +1,9 @@
 #include "faultscene.h"
+#include "paths/pathhelpers.h"
 
 #include "faultfiles.h"
 
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"
 

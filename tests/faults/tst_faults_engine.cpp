@@ -3,10 +3,10 @@
 // or earlier result changed, no half-written file, no tool folder and no tool process left.
 #include "core/prompter.h"
 #include "core/steps.h"
-#include "engine/batchhost.h"
-#include "engine/conversionrun.h"
 #include "faultscene.h"
 #include "paths/pathhelpers.h"
+#include "shell/batchhost.h"
+#include "shell/conversionrun.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

@@ -4,10 +4,10 @@
 // unchanged (SHA-256 over the raw names), the expected outputs complete, nothing else left in
 // the case's folder or its TEMP, no tool process left, and what the run said.
 #include "core/settingsstore.h"
-#include "engine/conversionrun.h"
 #include "faultfiles.h"
 #include "faultscene.h"
 #include "hostilerows.h"
+#include "shell/conversionrun.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

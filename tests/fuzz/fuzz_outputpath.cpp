@@ -2,7 +2,7 @@
 // the file name has no "."), and otherwise names a file directly inside the folder whose name
 // is the input's name up to its last "." followed by ".mp3".
 #include "core/steps.h"
-#include "engine/outputpath.h"
+#include "engine/outputs/outputpath.h"
 #include "fuzzsupport.h"
 #include "paths/pathhelpers.h"
 

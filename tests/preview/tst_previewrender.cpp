@@ -1,7 +1,8 @@
 // The preview's render with the real SoX: an impulse comes back at the set delay and decay, the
 // private folder is the only place written and goes with the render, a newer render stops the
 // older one, and a file SoX cannot read gives SoX's reason.
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
+#include "paths/pathhelpers.h"
 #include "preview/previewrender.h"
 #include "support/faketool.h"
 #include "support/testsupport.h"

@@ -2,9 +2,9 @@
 // scripts that stand in for the tool where a fault cannot be produced for real.
 #pragma once
 
-#include "engine/batchhost.h"
 #include "engine/conversionjob.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
+#include "shell/batchhost.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,8 +5,8 @@
 
 #include "core/prompter.h"
 #include "core/steps.h"
-#include "engine/batchhost.h"
 #include "options/echooptions.h"
+#include "shell/batchhost.h"
 
 #include <QStringList>
 

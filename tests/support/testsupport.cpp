@@ -1,11 +1,11 @@
 #include "testsupport.h"
 
 #include "core/settingsstore.h"
-#include "engine/gaplessinput.h"
-#include "engine/gaplessoutput.h"
-#include "engine/tagcopyrun.h"
-#include "engine/toolcommand.h"
-#include "engine/tooldeploy.h"
+#include "engine/audio/gaplessinput.h"
+#include "engine/audio/gaplessoutput.h"
+#include "engine/tools/tagcopyrun.h"
+#include "engine/tools/toolcommand.h"
+#include "engine/tools/tooldeploy.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -2,8 +2,8 @@
 // with TagLib and compared frame by frame; the failures that keep the audio and say so.
 #include "core/steps.h"
 #include "engine/conversionjob.h"
-#include "engine/conversionrun.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
+#include "shell/conversionrun.h"
 #include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/tagfixtures.h"

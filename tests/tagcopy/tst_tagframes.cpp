@@ -4,8 +4,8 @@
 // mutagen as the independent reader: every frame it sees in the input is on the output, or the
 // warning names it. The tag copy's child process failing in every way keeps the audio.
 #include "engine/conversionjob.h"
-#include "engine/tagcopyrun.h"
-#include "engine/tooldeploy.h"
+#include "engine/tools/tagcopyrun.h"
+#include "engine/tools/tooldeploy.h"
 #include "support/faketool.h"
 #include "support/id3bytes.h"
 #include "support/testsupport.h"

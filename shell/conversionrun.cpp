@@ -1,13 +1,13 @@
-#include "engine/conversionrun.h"
+#include "shell/conversionrun.h"
 
 #include "core/prompter.h"
 #include "core/steps.h"
 #include "core/usertext.h"
-#include "engine/batchhost.h"
 #include "engine/conversionjob.h"
-#include "engine/runrecord.h"
-#include "engine/tooldeploy.h"
+#include "engine/outputs/runrecord.h"
+#include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
+#include "shell/batchhost.h"
 
 #include <QCoreApplication>
 #include <QList>

@@ -1,8 +1,8 @@
-#include "engine/runrecord.h"
+#include "engine/outputs/runrecord.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/tooldeploy.h"
+#include "paths/pathhelpers.h"
 #include "posix/dirstream.h"
 #include "posix/fileio.h"
 #include "posix/retry.h"

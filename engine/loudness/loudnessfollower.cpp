@@ -1,6 +1,6 @@
-#include "engine/loudnessfollower.h"
+#include "engine/loudness/loudnessfollower.h"
 
-#include "engine/mp3decoder.h"
+#include "engine/audio/mp3decoder.h"
 #include "mp3/id3v2header.h"
 #include "mp3/mp3frames.h"
 

@@ -53,9 +53,6 @@ struct ToolStart {
 // the copy cannot start. When neither started, run.outcome() tells why.
 ToolStart StartTool(ToolRun& run, ToolSet& tools, const QStringList& args);
 
-// "TEMP" when set and not empty, else the system's temporary folder.
-QString TemporaryFolder();
-
 // The installed SoX: the file named by ECHOBATCH_SOX when that is set, else `sox` on PATH,
 // resolved through its links. On PATH, a `sox` that another user could change or replace is
 // passed over (see OthersMayChange; its own folder and the PATH folder must not be writable by

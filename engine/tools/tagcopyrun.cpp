@@ -1,8 +1,8 @@
-#include "engine/tagcopyrun.h"
+#include "engine/tools/tagcopyrun.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/toolcommand.h"
+#include "engine/tools/toolcommand.h"
 #include "mp3/taglayout.h"
 #include "posix/uniquefd.h"
 

@@ -11,7 +11,7 @@
 // how much music the file promises.
 #pragma once
 
-#include "engine/encodingclass.h"
+#include "engine/audio/encodingclass.h"
 
 #include <QString>
 #include <QStringList>

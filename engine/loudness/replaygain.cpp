@@ -1,9 +1,9 @@
-#include "engine/replaygain.h"
+#include "engine/loudness/replaygain.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/mp3decoder.h"
-#include "engine/temporarylock.h"
+#include "engine/audio/mp3decoder.h"
+#include "engine/outputs/temporarylock.h"
 
 #include <QDir>
 #include <QFile>

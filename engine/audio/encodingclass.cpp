@@ -1,4 +1,4 @@
-#include "engine/encodingclass.h"
+#include "engine/audio/encodingclass.h"
 
 #include "mp3/mp3frames.h"
 

@@ -1,4 +1,4 @@
-#include "engine/mp3decoder.h"
+#include "engine/audio/mp3decoder.h"
 
 #include <QFile>
 

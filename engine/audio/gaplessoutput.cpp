@@ -1,8 +1,8 @@
-#include "engine/gaplessoutput.h"
+#include "engine/audio/gaplessoutput.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/gaplessinput.h"
+#include "engine/audio/gaplessinput.h"
 #include "mp3/mp3frames.h"
 
 #include <QFile>

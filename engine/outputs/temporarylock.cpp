@@ -1,8 +1,8 @@
-#include "engine/temporarylock.h"
+#include "engine/outputs/temporarylock.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/runrecord.h"
+#include "engine/outputs/runrecord.h"
 #include "posix/uniquefd.h"
 
 #include <QFile>

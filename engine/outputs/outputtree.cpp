@@ -1,8 +1,8 @@
-#include "engine/outputtree.h"
+#include "engine/outputs/outputtree.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/outputclaims.h"
+#include "engine/outputs/outputclaims.h"
 #include "paths/fileidentity.h"
 #include "posix/uniquefd.h"
 

@@ -1,8 +1,8 @@
-#include "engine/decodedinput.h"
+#include "engine/audio/decodedinput.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/gaplessinput.h"
+#include "engine/audio/gaplessinput.h"
 #include "posix/retry.h"
 
 #include <QFile>

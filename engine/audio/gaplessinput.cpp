@@ -1,4 +1,4 @@
-#include "engine/gaplessinput.h"
+#include "engine/audio/gaplessinput.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"

@@ -1,6 +1,6 @@
-#include "engine/uptodate.h"
+#include "engine/outputs/uptodate.h"
 
-#include "engine/encodingclass.h"
+#include "engine/audio/encodingclass.h"
 #include "mp3/mp3frames.h"
 #include "paths/pathhelpers.h"
 #include "posix/uniquefd.h"

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "core/result.h"
-#include "engine/mp3decoder.h"
+#include "engine/audio/mp3decoder.h"
 #include "posix/uniquefd.h"
 
 #include <QString>

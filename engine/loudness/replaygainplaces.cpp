@@ -1,4 +1,4 @@
-#include "engine/replaygainplaces.h"
+#include "engine/loudness/replaygainplaces.h"
 
 #include "mp3/taglayout.h"
 #include "posix/fileio.h"

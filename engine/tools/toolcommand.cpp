@@ -1,8 +1,8 @@
-#include "engine/toolcommand.h"
+#include "engine/tools/toolcommand.h"
 
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/outputpath.h"
+#include "engine/outputs/outputpath.h"
 
 #include <QRegularExpression>
 

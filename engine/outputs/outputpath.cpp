@@ -1,4 +1,4 @@
-#include "engine/outputpath.h"
+#include "engine/outputs/outputpath.h"
 
 #include "core/steps.h"
 #include "core/usertext.h"

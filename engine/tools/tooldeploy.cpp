@@ -1,9 +1,9 @@
-#include "engine/tooldeploy.h"
+#include "engine/tools/tooldeploy.h"
 
 #include "core/steps.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
-#include "engine/runrecord.h"
+#include "engine/outputs/runrecord.h"
 #include "paths/filesafety.h"
 #include "paths/pathhelpers.h"
 #include "posix/fileio.h"
@@ -157,11 +157,6 @@ ToolStart StartTool(ToolRun& run, ToolSet& tools, const QStringList& args) {
     run.setExecutable(tools.programFd());
     start.started = run.start(start.program, args);
     return start;
-}
-
-QString TemporaryFolder() {
-    const QString temp = qEnvironmentVariable("TEMP");
-    return temp.isEmpty() ? QDir::tempPath() : temp;
 }
 
 Result<QString> FindInstalledSox() {

@@ -1,8 +1,8 @@
-#include "engine/outputclaims.h"
+#include "engine/outputs/outputclaims.h"
 
 #include "core/usertext.h"
-#include "engine/outputpath.h"
-#include "engine/outputtree.h"
+#include "engine/outputs/outputpath.h"
+#include "engine/outputs/outputtree.h"
 #include "posix/uniquefd.h"
 
 #include <QFile>

@@ -6,7 +6,7 @@
 // album: AlbumLedger collects the batch's measurements and writes them when the last is done.
 #pragma once
 
-#include "engine/replaygainplaces.h"
+#include "engine/loudness/replaygainplaces.h"
 #include "paths/fileidentity.h"
 
 #include <QHash>

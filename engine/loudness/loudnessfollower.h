@@ -5,7 +5,7 @@
 // them are metered, the same ones a gapless decoder gives of the finished file.
 #pragma once
 
-#include "engine/replaygain.h"
+#include "engine/loudness/replaygain.h"
 #include "posix/uniquefd.h"
 
 #include <QString>
