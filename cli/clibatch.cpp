@@ -133,7 +133,28 @@ QString DryRunSkip(const CliOptions& options, ConversionJob& job, const QString&
         return job.result().reason;
     if (options.update && IsUpToDate(AbsolutePath(job.output()), job.input()))
         return UpToDateReason();
+    if (!job.plan(folder, options.echo, listFiles, ConversionJob::Planning::DryRun))
+        return job.result().reason;
     return QString();
+}
+
+// The planned command as one shell line. An MP3 input is decoded by the program itself and
+// the tool reads the samples from its standard input; shown as the mpg123 command that
+// decodes the same way (the type is named for it: it writes the header alone).
+QString ShellCommand(const QString& program, const PlannedCommand& command) {
+    QStringList args = command.arguments;
+    QStringList words;
+    if (!command.decodedInput.isEmpty()) {
+        words << QStringLiteral("mpg123 -q -e f32")
+              << QLatin1String(command.channels == 2 ? "--stereo" : "--mono")
+              << QStringLiteral("-w - --") << ShellQuote(command.decodedInput)
+              << QStringLiteral("|");
+        args.insert(1, QStringLiteral("-twav"));
+    }
+    words << ShellQuote(program);
+    for (const QString& a : args)
+        words << ShellQuote(a);
+    return words.join(u' ');
 }
 
 }  // namespace
@@ -147,41 +168,19 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
     QTextStream err(stderr);
     int skipped = 0;
     OutputClaims claims;
+    AlbumLedger albums;
     for (qsizetype k = 0; k < files.size(); ++k) {
         const QString& file = files[k];
-        ConversionJob job(file);
-        if (const QString why =
-                DryRunSkip(options, job, folders.value(k, options.outputFolder), listFiles, claims);
-            !why.isEmpty()) {
+        ConversionJob job(file, albums);
+        job.setFixedBitrate(options.bitrate);
+        const QString why = DryRunSkip(options, job, folders.value(k, options.outputFolder),
+                                       listFiles, claims);
+        if (!why.isEmpty()) {
             err << "echobatch-cli: " << ShownName(file) << ": " << why << '\n';
             skipped += why == UpToDateReason() ? 0 : 1;
             continue;
         }
-        const InputPlan plan = PlanInput(AbsolutePath(file));
-        if (!plan.refusal.isEmpty()) {
-            err << "echobatch-cli: " << ShownName(file) << ": " << plan.refusal << '\n';
-            ++skipped;
-            continue;
-        }
-        const QString compression = CompressionFor(
-            plan.mp3 ? plan.encoding : ReadInputEncoding(AbsolutePath(file)), options.bitrate);
-        QStringList args =
-            ToolArguments(file, job.output(), options.echo, compression, DecodedArguments(plan));
-        // An MP3 input is decoded by the program itself and the tool reads the samples from its
-        // standard input; shown as the mpg123 command that decodes the same way (the type is
-        // named for it: it writes the header alone).
-        QStringList words;
-        if (plan.mp3) {
-            words << QStringLiteral("mpg123 -q -e f32")
-                  << QLatin1String(plan.channels == 2 ? "--stereo" : "--mono")
-                  << QStringLiteral("-w - --") << ShellQuote(AbsolutePath(file))
-                  << QStringLiteral("|");
-            args.insert(1, QStringLiteral("-twav"));
-        }
-        words << ShellQuote(program);
-        for (const QString& a : args)
-            words << ShellQuote(a);
-        WriteStandardOutput((words.join(u' ') + u'\n').toUtf8(), false);
+        WriteStandardOutput((ShellCommand(program, job.command()) + u'\n').toUtf8(), false);
     }
     for (const QString& note : notes)
         err << "echobatch-cli: " << ShownName(note) << '\n';

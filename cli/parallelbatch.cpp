@@ -83,7 +83,7 @@ void ParallelBatch::cancel() {
         pending_.insert(pending_.end(), queue.begin(), queue.end());
     waiting_.clear();
     for (int index : pending_) {
-        kept_[static_cast<size_t>(index)] = {QStringLiteral("stopped"), 0};
+        kept_[static_cast<size_t>(index)] = {StoppedReason(), 0};
     }
     pending_.clear();
     for (auto& job : running_)
@@ -213,9 +213,8 @@ bool ParallelBatch::startFile(int index) {
         return false;
     }
     const QString& folder = folderOf(index);
-    auto job = std::make_unique<ConversionJob>(files_[index]);
+    auto job = std::make_unique<ConversionJob>(files_[index], albums_);
     job->setFixedBitrate(fixedKbps_);
-    job->setAlbumLedger(&albums_);
     if (!job->plan(folder, echo_, listFiles_)) {
         tell(index, job->result());
         return false;

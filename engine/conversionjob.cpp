@@ -99,7 +99,8 @@ QString RefusalOf(const QString& input, const QString& output, bool exactNames) 
 
 }  // namespace
 
-ConversionJob::ConversionJob(const QString& input, QObject* parent) : QObject(parent) {
+ConversionJob::ConversionJob(const QString& input, AlbumLedger& albums, QObject* parent)
+    : QObject(parent), replayGain_(AbsolutePath(input), albums) {
     result_.input = input;
     connect(&run_, &ToolRun::finished, this, &ConversionJob::onRunFinished);
     connect(&tags_, &TagCopyRun::finished, this, &ConversionJob::onTagsFinished);
@@ -157,7 +158,7 @@ bool ConversionJob::claimOutput(OutputClaims& claims) {
     return false;
 }
 
-bool ConversionJob::prepare(const EchoTexts& echo) {
+bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     const QString wrong = CheckEchoTexts(echo);
     if (!wrong.isEmpty()) {
         fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
@@ -180,18 +181,26 @@ bool ConversionJob::prepare(const EchoTexts& echo) {
     tail_ = EchoTailSamples(echo.delay, plan_.mp3 ? plan_.sampleRate : encoding.sampleRate);
     if (music_ >= 0)
         fed_ = music_ + tail_;
-    const Result<QString> temp = CreateTemporary(result_.output);
-    if (!temp) {
-        fail(temp.error());
-        return false;
+    QString writes = result_.output;
+    if (planning == Planning::Run) {
+        const Result<QString> temp = CreateTemporary(result_.output);
+        if (!temp) {
+            fail(temp.error());
+            return false;
+        }
+        temp_ = writes = *temp;
     }
-    temp_ = *temp;
-    args_ = ToolArguments(result_.input, temp_, echo, compression, DecodedArguments(plan_));
+    command_.arguments =
+        ToolArguments(result_.input, writes, echo, compression, DecodedArguments(plan_));
+    if (plan_.mp3) {
+        command_.decodedInput = AbsolutePath(result_.input);
+        command_.channels = plan_.channels;
+    }
     return true;
 }
 
 bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
-                         const IdentitySet& listFiles) {
+                         const IdentitySet& listFiles, Planning planning) {
     exactNames_ = true;
     try {
         formOutputPath(outputFolderText);
@@ -200,48 +209,27 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
         return false;
     }
     return checkOutputIsFree([&](const FileIdentity& id) { return listFiles.contains(id); }) &&
-           prepare(echo);
-}
-
-void ConversionJob::runAndWait(ProgressDisplay& display, ToolSet& tools) {
-    if (refuseWithoutTool(tools) || !startDecoding())
-        return;
-    followLoudness();
-    QString program = tools.program();
-    std::exception_ptr displayFailure;
-    // How the child ended is read from the runner, which keeps it also when the display failed.
-    auto attempt = [&] {
-        try {
-            run_.setExecutable(tools.programFd());
-            RunAndWait(display, run_, program, args_, 0);
-        } catch (...) {
-            displayFailure = std::current_exception();
-        }
-    };
-    attempt();
-    if (!run_.outcome().started && !run_.outcome().cancelled && !done_ && tools.fallBack()) {
-        program = tools.program();
-        attempt();
-    }
-    if (!done_)
-        conclude(run_.outcome(), program);
-    if (displayFailure)
-        std::rethrow_exception(displayFailure);
+           prepare(echo, planning);
 }
 
 void ConversionJob::start(ToolSet& tools) {
-    async_ = true;
     if (refuseWithoutTool(tools) || !startDecoding()) {
-        QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
+        finishSoon();
         return;
     }
-    followLoudness();
-    const ToolStart started = StartTool(run_, tools, args_);
+    replayGain_.follow(temp_, fed_);
+    const ToolStart started = StartTool(run_, tools, command_.arguments);
     program_ = started.program;
     if (!started.started) {
-        conclude(run_.outcome(), program_);
-        QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
+        conclude(run_.outcome());
+        finishSoon();
     }
+}
+
+// A job that ends while it is being started tells so from the event queue, once its caller
+// has returned.
+void ConversionJob::finishSoon() {
+    QMetaObject::invokeMethod(this, &ConversionJob::finished, Qt::QueuedConnection);
 }
 
 bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
@@ -261,27 +249,30 @@ void ConversionJob::cancel() {
 }
 
 void ConversionJob::abortNow() {
+    const bool running = !done_;
+    aborted_ = true;  // what the runners tell of their ends now concludes nothing
     if (run_.isRunning())
         run_.terminateNow();
     if (decoded_)
         decoded_->stop();
     tags_.terminateNow();
     if (!done_)
-        fail(QStringLiteral("stopped"));
+        fail(StoppedReason());
+    if (running)
+        emit finished();
 }
 
 void ConversionJob::onRunFinished() {
-    if (done_ || !async_)
-        return;  // the synchronous run concludes itself
-    conclude(run_.outcome(), program_);
+    if (done_ || aborted_)
+        return;
+    conclude(run_.outcome());
     if (done_)  // else the tag copy is running and finishes the file
         emit finished();
 }
 
 void ConversionJob::fail(const QString& reason) {
-    if (ledger_ && !done_)
-        ledger_->failed(AbsolutePath(result_.input));
-    follower_.reset();
+    if (!done_)
+        replayGain_.failed();
     removeTemporary();
     result_.converted = false;
     result_.reason = reason;
@@ -340,17 +331,18 @@ QString RunFailure(const RunEnd& end) {
 
 }  // namespace
 
-void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& program) {
+void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
     outcome_ = outcome;
-    QString reason = RunFailure({outcome, program, temp_, result_.output});
+    QString reason = RunFailure({outcome, program_, temp_, result_.output});
     // The decoder's own failure tells more than the tool's, unless the output folder is gone.
     if (QString decoding = finishDecoding(outcome);
         !decoding.isEmpty() && !TemporaryFolderGone(QFile::encodeName(temp_)))
         reason = decoding;
-    followed_ = reason.isEmpty() && follower_ ? follower_->finish() : nullptr;
-    follower_.reset();  // before the output is rewritten below
-    if (reason.isEmpty())
-        reason = FinishOutput(temp_, {music_, fed_});
+    replayGain_.toolEnded(reason.isEmpty());  // before the output is rewritten below
+    if (reason.isEmpty()) {
+        if (const Result<> finished = FinishOutput(temp_, {music_, fed_}); !finished)
+            reason = finished.error();
+    }
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
             addWarning(UserText::tr("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
@@ -362,8 +354,10 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome, const QString& pro
 
 // The converted file takes the output's name, or the file is failed.
 void ConversionJob::settle(QString reason) {
-    if (reason.isEmpty())
-        measureReplayGain();
+    if (reason.isEmpty()) {
+        if (const QString warning = replayGain_.measure(temp_); !warning.isEmpty())
+            addWarning(warning);
+    }
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
@@ -376,16 +370,9 @@ void ConversionJob::settle(QString reason) {
     if (reason.isEmpty()) {
         ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
-        if (loudness_) {
-            AlbumLedger own;
-            own.setInputs({result_.input});
-            if (const QString album = (ledger_ ? ledger_ : &own)
-                                          ->converted(result_.input, AbsolutePath(result_.output),
-                                                      replayGain_, loudness_);
-                !album.isEmpty())
-                addWarning(album);
-            loudness_.reset();
-        }
+        if (const QString album = replayGain_.converted(result_.input, AbsolutePath(result_.output));
+            !album.isEmpty())
+            addWarning(album);
         result_.converted = true;
         result_.reason.clear();
         done_ = true;
@@ -396,8 +383,7 @@ void ConversionJob::settle(QString reason) {
 
 // The tool's output gets the input's tags, written by a child process into a second hidden
 // file. When that fails the audio is still kept, under the tool's own tags, and the reason goes
-// with the result. True when the child runs on without waiting (the command line's way); the
-// window's batch waits here, with the event queue served.
+// with the result. True when the child runs on: its end settles the file.
 bool ConversionJob::attachTags() {
     if (!MayHaveTags(AbsolutePath(result_.input)))
         return false;
@@ -411,16 +397,13 @@ bool ConversionJob::attachTags() {
         takeTags();
         return false;
     }
-    if (async_)
-        return true;
-    tags_.wait();
-    return done_;  // stopped meanwhile
+    return true;
 }
 
 void ConversionJob::onTagsFinished() {
+    if (aborted_)
+        return;
     takeTags();
-    if (!async_)
-        return;  // the waiting caller goes on from here
     if (!done_)
         settle(QString());
     emit finished();
@@ -437,7 +420,7 @@ void ConversionJob::takeTags() {
         temp_ = tagged_;
     tagged_.clear();
     if (tags.kind == Kind::Stopped)
-        fail(QStringLiteral("stopped"));
+        fail(StoppedReason());
     else if (tags.kind == Kind::NotCopied)
         addWarning(UserText::tr("tags not copied: ") + tags.text);
     else if (!tags.text.isEmpty())
@@ -482,45 +465,6 @@ QString ConversionJob::finishDecoding(const ToolRun::Outcome& outcome) {
     music_ = got.samples;
     fed_ = got.samples + tail_;
     return CutShortReason(plan_, got.samples);
-}
-
-// An input with ReplayGain values gets its output measured while the tool writes it, on a core
-// of its own; what it cannot follow is measured when the file is finished.
-void ConversionJob::followLoudness() {
-    if (fed_ > 0 && !temp_.isEmpty() && ReadReplayGainPlaces(AbsolutePath(result_.input)).any())
-        follower_ = std::make_unique<LoudnessFollower>(temp_, fed_);
-}
-
-// The tags copied the input's ReplayGain values, which the echo has made wrong: the track's
-// are measured on the output and replace them; the album's go until the album's last file
-// is done (the ledger writes them then), and for good when not all of the album is converted.
-void ConversionJob::measureReplayGain() {
-    replayGain_ = ReadReplayGainPlaces(temp_);
-    if (!replayGain_.any())
-        return;
-    AlbumLedger own;
-    own.setInputs({result_.input});
-    const bool complete =
-        (ledger_ ? ledger_ : &own)->albumComplete(AbsolutePath(result_.input), replayGain_);
-    const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temp_);
-    const QString failed =
-        loudness ? WriteReplayGain(temp_, replayGain_, GainFor(loudness->lufs(), loudness->peak()),
-                                   std::nullopt)
-                 : UserText::tr("the output cannot be decoded");
-    if (!failed.isEmpty()) {
-        addWarning(UserText::tr("ReplayGain not measured: ") + failed);
-        return;
-    }
-    const QString albumFailed = complete && ledger_
-                                    ? ledger_->failure(AbsolutePath(result_.input), replayGain_)
-                                    : QString();
-    if (complete && albumFailed.isEmpty())
-        loudness_ = loudness;
-    else if (replayGain_.albumValues && !albumFailed.isEmpty())
-        addWarning(albumFailed);
-    else if (replayGain_.albumValues)
-        addWarning(
-            UserText::tr("album ReplayGain removed: not every file of the album was converted"));
 }
 
 void ConversionJob::removeTemporary() {

@@ -1,6 +1,6 @@
 // The conversion of one file, shared by the window's sequential run and the command-line
-// tool's parallel jobs: output path, safety checks, the tool's arguments, the tool run, the
-// verdict and the final name.
+// tool's parallel jobs: output path, safety checks, the planned command, the tool run, the
+// verdict, the tags, ReplayGain and the final name.
 //
 // The tool writes to a hidden temporary name beside the output (".<base>.echobatch-XXXXXX.mp3",
 // created exclusively). Only a run that ended well renames it over the output, atomically, so
@@ -11,8 +11,7 @@
 
 #include "engine/audio/decodedinput.h"
 #include "engine/audio/gaplessinput.h"
-#include "engine/loudness/loudnessfollower.h"
-#include "engine/loudness/replaygain.h"
+#include "engine/loudness/replaygainstage.h"
 #include "engine/outputs/outputclaims.h"
 #include "engine/outputs/outputpath.h"
 #include "engine/tools/tagcopyrun.h"
@@ -30,7 +29,6 @@
 
 namespace eb {
 
-class ProgressDisplay;
 struct ToolSet;
 
 struct ConversionResult {
@@ -46,12 +44,30 @@ struct ConversionResult {
     bool albumUpdated = false;  // up to date, its output given its album's new values
 };
 
+// What a planned job runs: the tool's arguments (its output the hidden temporary, or for a dry
+// run the output itself) and, for an MP3 input, the file the program decodes itself onto the
+// tool's standard input (engine/audio/decodedinput.h).
+struct PlannedCommand {
+    QStringList arguments;
+    QString decodedInput;  // absolute; empty when the tool reads the input itself
+    int channels = 0;      // of the decoded samples
+};
+
+// One file's way through the stages, the same for both front ends: planning (output name,
+// checks, the command), the tool run with the decoder feeding it, the output's check and
+// gapless header, the tag copy in a child process, ReplayGain, and the final name. It runs on
+// the event queue; finished() tells its end.
 class ConversionJob : public QObject {
     Q_OBJECT
 public:
-    explicit ConversionJob(const QString& input, QObject* parent = nullptr);
+    // The job of `input` in the batch whose albums `albums` keeps (it must outlive the job).
+    ConversionJob(const QString& input, AlbumLedger& albums, QObject* parent = nullptr);
     // Stops a running tool and removes an unfinished temporary output.
     ~ConversionJob() override;
+
+    // How far planning goes: a run makes the hidden temporary the tool writes; a dry run forms
+    // the command with the output itself and makes nothing.
+    enum class Planning { Run, DryRun };
 
     // Line 150: forms the output path. Throws StepError for a file name without ".".
     void formOutputPath(const QString& outputFolderText);
@@ -63,34 +79,31 @@ public:
     bool claimOutput(OutputClaims& claims);
     // A fixed CBR bitrate for the output instead of the input's encoding class (0: keep it).
     void setFixedBitrate(int kbps) { fixedKbps_ = kbps; }
-    // The batch's albums, for the album ReplayGain (engine/replaygain.h); without one the file
-    // is taken as the batch's only file.
-    void setAlbumLedger(AlbumLedger* ledger) { ledger_ = ledger; }
     // Line 154: checks the echo texts and the names, creates the temporary output and forms the
-    // arguments. False when that fails: the job is then done, not converted. A name that is
+    // command. False when that fails: the job is then done, not converted. A name that is
     // not valid UTF-8, an input that is not a regular file, and (unless the names came exactly
     // as the user gave them, as plan() says) a name holding U+FFFD beside a look-alike that
     // is not valid UTF-8 are refused.
-    bool prepare(const EchoTexts& echo);
+    bool prepare(const EchoTexts& echo, Planning planning = Planning::Run);
     // The three steps above at once (the command-line tool's way, whose names are exact).
     // False when skipped.
-    bool plan(const QString& outputFolderText, const EchoTexts& echo, const IdentitySet& listFiles);
+    bool plan(const QString& outputFolderText, const EchoTexts& echo, const IdentitySet& listFiles,
+              Planning planning = Planning::Run);
+    // What the job runs, once prepared.
+    const PlannedCommand& command() const { return command_; }
 
-    // Line 156: runs the tool through RunAndWait and concludes. A display failure is passed
-    // on after the file has been concluded.
-    void runAndWait(ProgressDisplay& display, ToolSet& tools);
-    // The same without waiting: finished() follows (also when the tool cannot start).
+    // Line 156: runs the tool on `tools` (which must outlive the job); finished() follows, also
+    // when the tool cannot start.
     void start(ToolSet& tools);
     // Asks the tool to stop; finished() follows with the file not converted.
     void cancel();
-    // Stops the tool and removes the temporary output before returning.
+    // Stops the tool and removes the temporary output before returning; finished() is emitted
+    // before it returns when the job was still running.
     void abortNow();
 
     bool isDone() const { return done_; }
     const QString& input() const { return result_.input; }
     const QString& output() const { return result_.output; }
-    // The arguments handed to the tool (with the temporary output name).
-    const QStringList& arguments() const { return args_; }
     const ConversionResult& result() const { return result_; }
     const ToolRun::Outcome& outcome() const { return outcome_; }
 
@@ -99,9 +112,10 @@ signals:
 
 private:
     void fail(const QString& reason);
+    void finishSoon();
     void addWarning(const QString& warning);
     bool refuseWithoutTool(const ToolSet& tools);
-    void conclude(const ToolRun::Outcome& outcome, const QString& program);
+    void conclude(const ToolRun::Outcome& outcome);
     void onRunFinished();
     void settle(QString reason);
     bool attachTags();
@@ -110,31 +124,25 @@ private:
     void removeTemporary();
     bool startDecoding();
     QString finishDecoding(const ToolRun::Outcome& outcome);
-    void followLoudness();
-    void measureReplayGain();
 
     QString temp_;
-    InputPlan plan_;           // what an MP3 input's frames hold (engine/gaplessinput.h)
+    InputPlan plan_;           // what an MP3 input's frames hold (engine/audio/gaplessinput.h)
     std::int64_t music_ = -1;  // the input's samples of music; -1: unknown
     std::int64_t fed_ = -1;    // the samples the encoder is given; -1: unknown
     std::int64_t tail_ = 0;    // the samples the echo adds after the music
     std::unique_ptr<DecodedInput> decoded_;  // an MP3 input's samples for the tool, while it runs
-    QStringList args_;
+    PlannedCommand command_;
     QString program_;
-    bool async_ = false;
     int fixedKbps_ = 0;
     bool exactNames_ = false;
+    bool aborted_ = false;
     ToolRun run_;
     ToolRun::Outcome outcome_;
     TagCopyRun tags_;
     QString tagged_;  // the tag copy's hidden file while it runs
     ConversionResult result_;
     bool done_ = false;
-    AlbumLedger* ledger_ = nullptr;
-    ReplayGainPlaces replayGain_;         // where the converted file keeps ReplayGain values
-    std::shared_ptr<Loudness> loudness_;  // its measured loudness, for its album
-    std::unique_ptr<LoudnessFollower> follower_;  // measures the output while the tool writes
-    std::shared_ptr<Loudness> followed_;          // what it measured; null: measure the file
+    ReplayGainStage replayGain_;
 };
 
 }  // namespace eb

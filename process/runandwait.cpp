@@ -28,16 +28,9 @@ WaitResult RunAndWait(ProgressDisplay& display, const QString& program, const QS
     return RunAndWait(display, run, program, args, windowStyle);
 }
 
-WaitResult RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
-                      const QStringList& args, int windowStyle) {
-    if (windowStyle < 0 || windowStyle > 6)
-        windowStyle = 6;
-    Q_UNUSED(windowStyle)
-
-    if (!run.start(program, args))
-        return {StartFailureCode(run.outcome().startErrno), run.outcome()};
-
-    // The display may fail; the child is waited for all the same, and the first failure is
+void CountWhileRunning(ProgressDisplay& display, const std::function<bool()>& running,
+                       const std::function<void(QEventLoop&)>& quitAtEnd) {
+    // The display may fail; the work is waited for all the same, and the first failure is
     // passed on afterwards.
     std::exception_ptr displayFailure;
     auto show = [&](const QString& text) {
@@ -52,7 +45,7 @@ WaitResult RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& pro
     int counter = 1;
     show(UserText::tr("Please wait.. ") + QString::number(counter));
 
-    if (run.isRunning()) {
+    if (running()) {
         QEventLoop loop;
         QTimer pass;
         QObject::connect(&pass, &QTimer::timeout, &loop, [&] {
@@ -60,15 +53,30 @@ WaitResult RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& pro
                 ++counter;
             show(UserText::tr("Please wait.. ") + QString::number(counter));
         });
-        QObject::connect(&run, &ToolRun::finished, &loop, &QEventLoop::quit);
+        quitAtEnd(loop);
         pass.start(kPassMs);
-        if (run.isRunning())
+        if (running())
             loop.exec();
     }
 
     show(UserText::tr("Progress Bar"));
     if (displayFailure)
         std::rethrow_exception(displayFailure);
+}
+
+WaitResult RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,
+                      const QStringList& args, int windowStyle) {
+    if (windowStyle < 0 || windowStyle > 6)
+        windowStyle = 6;
+    Q_UNUSED(windowStyle)
+
+    if (!run.start(program, args))
+        return {StartFailureCode(run.outcome().startErrno), run.outcome()};
+    CountWhileRunning(
+        display, [&run] { return run.isRunning(); },
+        [&run](QEventLoop& loop) {
+            QObject::connect(&run, &ToolRun::finished, &loop, &QEventLoop::quit);
+        });
     // A child ended by a signal answers as a shell would: 128 plus the signal.
     const ToolRun::Outcome& outcome = run.outcome();
     return {outcome.crashed ? 128 + outcome.signal : outcome.exitCode, outcome};

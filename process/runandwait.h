@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QEventLoop;
+
 namespace eb {
 
 // Where RunAndWait shows "Please wait.. N" and "Progress Bar".
@@ -35,6 +39,13 @@ struct WaitResult {
 // display is passed on once the child has ended.
 WaitResult RunAndWait(ProgressDisplay& display, const QString& program, const QStringList& args,
                       int windowStyle = 6);
+
+// RunAndWait's waiting, for any work that tells its end through the event queue: shows
+// "Please wait.. 1" at once and the next number on each pass of about 100 ms while
+// `running()` holds, with the event queue served, then "Progress Bar". `quitAtEnd` connects
+// the work's end to the loop's quit. A failure of the display is passed on at the end.
+void CountWhileRunning(ProgressDisplay& display, const std::function<bool()>& running,
+                       const std::function<void(QEventLoop&)>& quitAtEnd);
 
 // The same on a runner the caller owns, so that the caller can stop the child meanwhile.
 WaitResult RunAndWait(ProgressDisplay& display, ToolRun& run, const QString& program,

@@ -6,10 +6,12 @@
 #include "engine/conversionjob.h"
 #include "engine/outputs/runrecord.h"
 #include "engine/tools/tooldeploy.h"
+#include "process/runandwait.h"
 #include "paths/pathhelpers.h"
 #include "shell/batchhost.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QList>
 #include <QTextStream>
 
@@ -116,7 +118,19 @@ private:
     std::optional<quint64> generation_;
 };
 
-}  // namespace
+// Line 156: the job runs as on the command line, and the handler waits for its end as
+// RunAndWait waits for a program: the event queue served, the display counting. A job that
+// could not start leaves the display alone.
+void RunJobAndWait(ProgressDisplay& display, ConversionJob& job, ToolSet& tools) {
+    job.start(tools);
+    if (job.isDone())
+        return;
+    CountWhileRunning(
+        display, [&job] { return !job.isDone(); },
+        [&job](QEventLoop& loop) {
+            QObject::connect(&job, &ConversionJob::finished, &loop, &QEventLoop::quit);
+        });
+}
 
 // The entries as the batch starts: the files whose albums the batch may complete.
 QStringList BatchInputs(BatchHost& host, int count) {
@@ -130,6 +144,8 @@ QStringList BatchInputs(BatchHost& host, int count) {
     }
     return inputs;
 }
+
+}  // namespace
 
 // One batch from the tool's deployment to "Done.": the entries in list order, and the failures
 // and warnings gathered for the summary. abort() may come from the event queue at any yield.
@@ -247,8 +263,7 @@ void ActiveBatch::showProgress(int i) {
 // The output's checks and the tool run; the file's verdict goes to the summary unless the batch
 // was aborted meanwhile.
 void ActiveBatch::convertFile(const QString& input, const QString& name) {
-    ConversionJob job(input);
-    job.setAlbumLedger(&albums_);
+    ConversionJob job(input, albums_);
     job_ = &job;
     struct Forget {
         ConversionJob*& job;
@@ -265,7 +280,7 @@ void ActiveBatch::convertFile(const QString& input, const QString& name) {
     if (ready && !fileStep(154, name, [&] { ready = job.prepare(host_.echoTexts()); }))
         return;
     if (ready)
-        steps_.step(156, [&] { job.runAndWait(host_, *tools_); });
+        steps_.step(156, [&] { RunJobAndWait(host_, job, *tools_); });
     if (aborted_)
         return;
     if (!job.result().converted)

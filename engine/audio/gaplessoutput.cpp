@@ -104,22 +104,22 @@ QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m,
 
 }  // namespace
 
-QString FinishOutput(const QString& path, const OutputExpectation& expected) {
+Result<> FinishOutput(const QString& path, const OutputExpectation& expected) {
     if (expected.inputMusic < 0 && expected.fed < 0)
         return {};  // an input of unknown length: nothing to check or to write
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        return UserText::tr("cannot read the tool's output: ") + file.errorString();
+        return Failed{UserText::tr("cannot read the tool's output: ") + file.errorString()};
     const QByteArray bytes = file.readAll();
     const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(bytes.constData()),
                                        static_cast<std::size_t>(bytes.size())});
     if (!m.valid)
-        return UserText::tr("the tool's output holds no MP3 audio");
+        return Failed{UserText::tr("the tool's output holds no MP3 audio")};
     const int rate = m.first.sampleRate;
     // What its frames hold: with the encoder's header its own count, else every frame.
     const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples();
     if (expected.inputMusic > 0 && holds < expected.inputMusic)
-        return Shorter(holds, expected.inputMusic, rate);
+        return Failed{Shorter(holds, expected.inputMusic, rate)};
     if (m.headerFrame >= 0 || expected.fed < 0)
         return {};
     // Frames that hold less than the encoder was given (the input's music is there, the echo's
@@ -127,7 +127,9 @@ QString FinishOutput(const QString& path, const OutputExpectation& expected) {
     const std::int64_t padding = m.decodedSamples() - kEncoderDelay - expected.fed;
     if (padding < 0 || padding > 0x0fff)
         return {};
-    return WriteInfoFrame(file, bytes, m, static_cast<int>(padding));
+    if (QString why = WriteInfoFrame(file, bytes, m, static_cast<int>(padding)); !why.isEmpty())
+        return Failed{std::move(why)};
+    return {};
 }
 
 }  // namespace eb

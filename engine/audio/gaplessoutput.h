@@ -4,6 +4,8 @@
 // length, the encoder's delay and its padding as they do for a VBR output.
 #pragma once
 
+#include "core/result.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -16,8 +18,8 @@ struct OutputExpectation {
 };
 
 // Checks the output at `path` and, for a CBR output whose fed samples are known, writes the
-// Info frame in front of its audio (the file is rewritten in place). Returns why the output
-// must not be kept ("the output is shorter than the input: ..."), or empty.
-QString FinishOutput(const QString& path, const OutputExpectation& expected);
+// Info frame in front of its audio (the file is rewritten in place). Fails with why the output
+// must not be kept ("the output is shorter than the input: ...").
+Result<> FinishOutput(const QString& path, const OutputExpectation& expected);
 
 }  // namespace eb

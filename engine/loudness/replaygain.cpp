@@ -286,12 +286,12 @@ void WriteValues(TagLib::MPEG::File& file, const ReplayGainPlaces& places, const
 
 }  // namespace
 
-QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
-                        const GainValues& track, const std::optional<GainValues>& album) {
+Result<> WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
+                         const GainValues& track, const std::optional<GainValues>& album) {
     const QByteArray name = QFile::encodeName(path);
     TagLib::MPEG::File file(NameOf(name), false);
     if (!file.isValid())
-        return QStringLiteral("the output cannot be read for its ReplayGain values");
+        return Failed{UserText::tr("the output cannot be read for its ReplayGain values")};
     WriteValues(file, places, kTrack, &track);
     WriteValues(file, places, kAlbum, album ? &*album : nullptr);
     int tags = 0;
@@ -306,15 +306,16 @@ QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
     if (file.hasID3v1Tag())
         tags |= TagLib::MPEG::File::ID3v1;
     if (!file.save(tags, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate))
-        return QStringLiteral("the ReplayGain values cannot be written");
-    return QString();
+        return Failed{UserText::tr("the ReplayGain values cannot be written")};
+    return {};
 }
 
 namespace {
 
 // Edits a finished output through a copy beside it that then takes its name, so that the
 // output is never seen half-written.
-Result<> RewriteInPlace(const QString& output, const std::function<QString(const QString&)>& edit) {
+Result<> RewriteInPlace(const QString& output,
+                        const std::function<Result<>(const QString&)>& edit) {
     const QFileInfo info(output);
     const Result<QByteArray> made = CreateLockedTemporary(
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
@@ -332,8 +333,10 @@ Result<> RewriteInPlace(const QString& output, const std::function<QString(const
     ok = ok && to.setPermissions(from.permissions()) && to.flush();
     QString why = ok ? QString() : (from.error() != QFileDevice::NoError ? from : to).errorString();
     to.close();
-    if (ok)
-        why = edit(to.fileName());
+    if (ok) {
+        if (const Result<> edited = edit(to.fileName()); !edited)
+            why = edited.error();
+    }
     if (why.isEmpty() && ::rename(name.constData(), QFile::encodeName(output).constData()) != 0)
         why = ErrnoText(errno);
     if (why.isEmpty()) {

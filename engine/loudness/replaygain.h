@@ -6,6 +6,7 @@
 // album: AlbumLedger collects the batch's measurements and writes them when the last is done.
 #pragma once
 
+#include "core/result.h"
 #include "engine/loudness/replaygainplaces.h"
 #include "paths/fileidentity.h"
 
@@ -67,8 +68,8 @@ struct GainValues {
 GainValues GainFor(double lufs, double peak);
 
 // Writes the track values into `path` (album values when given, else they are removed), in
-// the places the file has. Returns why it failed, or empty.
-QString WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
+// the places the file has.
+Result<> WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
                         const GainValues& track, const std::optional<GainValues>& album);
 
 // The batch's albums: a file whose folder holds other files of its album with ReplayGain

@@ -48,9 +48,13 @@ QStringList EchoArguments(const EchoTexts& echo) {
     return {QStringLiteral("echos"), echo.gainIn, echo.gainOut, echo.delay, echo.decay};
 }
 
+QString StoppedReason() {
+    return UserText::tr("stopped");
+}
+
 QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program) {
     if (outcome.cancelled)
-        return QStringLiteral("stopped");
+        return StoppedReason();
     if (!outcome.started)
         return UserText::tr("the tool could not be started: %1 (%2)")
             .arg(ErrnoText(outcome.startErrno), program);

@@ -30,6 +30,9 @@ QStringList EchoArguments(const EchoTexts& echo);
 // "FAIL" line, the signal, or the last line of a non-zero exit. Empty for a clean exit.
 QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program);
 
+// Why a file that was stopped is not converted: "stopped".
+QString StoppedReason();
+
 // The last line of a program's standard error that is not empty; empty when there is none.
 QString LastLine(const QByteArray& stderrText);
 

@@ -264,14 +264,15 @@ private slots:
 
     void hangingToolIsStoppedWithoutPartialFile() {
         ToolSet tools = fake("echo partial > \"$6\"; exec sleep 60");
-        ConversionJob job(tone_);
+        AlbumLedger albums;
+        ConversionJob job(tone_, albums);
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
         QSignalSpy done(&job, &ConversionJob::finished);
         job.start(tools);
         QTRY_COMPARE(leftovers(out_).size(), 1);
         job.cancel();
         QVERIFY(done.wait(ebtest::kShortWaitMs));
-        QCOMPARE(job.result().reason, QStringLiteral("stopped"));
+        QCOMPARE(job.result().reason, StoppedReason());
         QVERIFY(QDir(out_).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 
@@ -282,7 +283,8 @@ private slots:
         const ConversionResult r = ConvertNow(tone_, out_, std::move(tools));
         QVERIFY2(r.converted, qPrintable(r.reason));
         ToolSet async{dir_.path(), copy, InstalledSox(), false};
-        ConversionJob job(tone_);
+        AlbumLedger albums;
+        ConversionJob job(tone_, albums);
         QVERIFY(job.plan(out_, DefaultEchoTexts(), {}));
         QSignalSpy done(&job, &ConversionJob::finished);
         job.start(async);

@@ -256,9 +256,8 @@ private slots:
         QString output = input;
         const int passes = tag.contains("3 passes") ? 3 : 1;
         for (int pass = 1; pass <= passes; ++pass) {
-            ConversionJob job(output);
+            ConversionJob job(output, ledger);
             job.setFixedBitrate(fixed);
-            job.setAlbumLedger(&ledger);
             const bool planned = job.plan(out_ + QString::number(pass), DefaultEchoTexts(), {});
             if (kbps < 0)
                 QCOMPARE(job.result().reason,
@@ -266,19 +265,16 @@ private slots:
             if (kbps < 0)
                 return;
             QVERIFY(planned);
-            RecordingDisplay display;
-            job.runAndWait(display, tools);
+            RunToEnd(job, tools);
             QVERIFY2(job.result().converted, qPrintable(job.result().reason));
             QCOMPARE(job.result().warning.startsWith("album"), alone);
             output = job.output();
         }
         QStringList album;
         if (rg == "album" && !alone) {
-            ConversionJob job(side);
-            job.setAlbumLedger(&ledger);
+            ConversionJob job(side, ledger);
             QVERIFY(job.plan(out_ + "1", DefaultEchoTexts(), {}));
-            RecordingDisplay display;
-            job.runAndWait(display, tools);
+            RunToEnd(job, tools);
             album = QStringList{output, job.output()};
         }
         QVERIFY(QDir(toolFolder.path()).isEmpty());  // nothing of the run is left there

@@ -104,10 +104,10 @@ private slots:
         StepRunner steps(rec, QStringLiteral("PushButton2_Click"));
         ToolSet tools = DeployTools(steps);
         QVERIFY(tools.folder.startsWith(temp + QStringLiteral("/echobatch-")));
-        ConversionJob job(tone);
+        AlbumLedger albums;
+        ConversionJob job(tone, albums);
         QVERIFY(job.plan(temp, DefaultEchoTexts(), {}));
-        RecordingDisplay display;
-        job.runAndWait(display, tools);
+        ebtest::RunToEnd(job, tools);
         RemoveTools(steps, tools);
         QVERIFY2(job.result().converted, qPrintable(job.result().reason));
         QVERIFY(!QFile::exists(marker));

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStringList>
 
 namespace ebtest {
@@ -45,16 +46,23 @@ inline eb::ToolSet InstalledTool() {
     return eb::ToolSet{{}, {}, eb::InstalledSox(), false};
 }
 
+// Starts a planned job and serves the event queue until it has ended.
+inline void RunToEnd(eb::ConversionJob& job, eb::ToolSet& tools) {
+    QSignalSpy done(&job, &eb::ConversionJob::finished);
+    job.start(tools);
+    if (done.isEmpty())
+        done.wait(120000);
+}
+
 // Plans `input` into `folder` and, when the plan holds, runs the tool to its end; the result.
 inline eb::ConversionResult ConvertNow(const QString& input, const QString& folder,
                                        eb::ToolSet tools = InstalledTool(),
                                        const eb::EchoTexts& echo = eb::DefaultEchoTexts(),
                                        const eb::IdentitySet& list = {}) {
-    eb::ConversionJob job(input);
-    if (job.plan(folder, echo, list)) {
-        RecordingDisplay display;
-        job.runAndWait(display, tools);
-    }
+    eb::AlbumLedger albums;
+    eb::ConversionJob job(input, albums);
+    if (job.plan(folder, echo, list))
+        RunToEnd(job, tools);
     return job.result();
 }
 

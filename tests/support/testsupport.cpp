@@ -163,7 +163,7 @@ bool convertWithoutTags(const QString& input, const QString& output) {
                          eb::ToolArguments(input, output, e, {}, eb::DecodedArguments(plan))) != 0)
         return false;
     const qint64 fed = plan.music + eb::EchoTailSamples(e.delay, plan.sampleRate);
-    return eb::FinishOutput(output, {plan.music, fed}).isEmpty();
+    return eb::FinishOutput(output, {plan.music, fed}).ok();
 }
 
 QByteArray checksum(const QString& path) {

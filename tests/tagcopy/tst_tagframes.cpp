@@ -60,10 +60,11 @@ class TestTagFrames : public QObject {
     QString out_;
     QByteArray audio_;
 
-    // `stopWhen` not empty: the job is stopped (as closing the window or SIGINT does) once
-    // that file exists.
+    // `stopWhen` not empty: the job is stopped once that file exists, asked to (`async`, as
+    // SIGINT does) or at once (as closing the window does).
     ConversionResult convert(const QString& input, bool async, const QString& stopWhen = {}) {
-        ConversionJob job(input);
+        AlbumLedger albums;
+        ConversionJob job(input, albums);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &job, [&] {
             if (!QFileInfo::exists(stopWhen))
@@ -77,17 +78,8 @@ class TestTagFrames : public QObject {
         if (!stopWhen.isEmpty())
             poll.start(20);
         ToolSet tools = InstalledTool();
-        if (job.plan(out_, DefaultEchoTexts(), {})) {
-            if (async) {
-                QSignalSpy done(&job, &ConversionJob::finished);
-                job.start(tools);
-                if (done.isEmpty())
-                    done.wait(60000);
-            } else {
-                RecordingDisplay display;
-                job.runAndWait(display, tools);
-            }
-        }
+        if (job.plan(out_, DefaultEchoTexts(), {}))
+            ebtest::RunToEnd(job, tools);
         return job.result();
     }
     QString input(const QString& name, const QByteArray& tag, const QByteArray& tail = {}) {
@@ -315,7 +307,6 @@ private slots:
     // The child crashes, hangs, fails oddly or is missing: the audio stays, the reason is named.
     void failedTagCopyKeepsTheAudio_data() {
         QTest::addColumn<QByteArray>("script");  // empty: no helper at all
-        QTest::addColumn<bool>("async");
         QTest::addColumn<QString>("warning");
         const QList<std::tuple<const char*, QByteArray, QString>> cases{
             {"crash", "kill -SEGV $$", "the tag copy was ended by signal 11 (Segmentation fault)"},
@@ -323,15 +314,11 @@ private slots:
             {"odd exit", "echo half-done >&2; exit 3",
              "the tag copy ended with exit code 3: half-done"},
             {"missing", "", "the tag copy could not be started: No such file or directory"}};
-        for (const auto& [name, script, warning] : cases) {
-            for (bool async : {false, true})
-                QTest::addRow("%s, %s", name, async ? "async" : "waiting")
-                    << script << async << QStringLiteral("tags not copied: ") + warning;
-        }
+        for (const auto& [name, script, warning] : cases)
+            QTest::addRow("%s", name) << script << QStringLiteral("tags not copied: ") + warning;
     }
     void failedTagCopyKeepsTheAudio() {
         QFETCH(QByteArray, script);
-        QFETCH(bool, async);
         QFETCH(QString, warning);
         const QString helper = dir_.filePath(QStringLiteral("fake-tagcopy"));
         QFile::remove(helper);
@@ -339,17 +326,18 @@ private slots:
             QVERIFY(!writeScript(helper, script).isEmpty());
         SetTagCopyProgram(helper, 500);
         const QString in = input(QStringLiteral("faulty"), Tag(3, Texts(3, {"TIT2", "T"})));
-        const ConversionResult r = convert(in, async);
+        const ConversionResult r = convert(in, true);
         QVERIFY2(r.converted, qPrintable(r.reason));
         QCOMPARE(r.warning, warning);
         QCOMPARE(checksum(r.output), toolAloneSum(in));
     }
 
-    // Stopped while the tag copy runs: nothing is written and nothing is left.
+    // Stopped while the tag copy runs (asked to stop, or at once as closing the window does):
+    // nothing is written and nothing is left.
     void stopDuringTagCopy_data() {
         QTest::addColumn<bool>("async");
-        QTest::newRow("waiting") << false;
-        QTest::newRow("async") << true;
+        QTest::newRow("at once") << false;
+        QTest::newRow("asked") << true;
     }
     void stopDuringTagCopy() {
         QFETCH(bool, async);
@@ -363,7 +351,7 @@ private slots:
         QFile::remove(marker);
         const ConversionResult r = convert(in, async, marker);
         QVERIFY(!r.converted);
-        QCOMPARE(r.reason, QStringLiteral("stopped"));
+        QCOMPARE(r.reason, StoppedReason());
         QVERIFY(!QFileInfo::exists(out_ + QStringLiteral("/stopped.mp3")));
     }
 };
