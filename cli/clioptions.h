@@ -13,7 +13,7 @@ namespace eb {
 struct CliOptions {
     QString outputFolder;
     EchoTexts echo;
-    int jobs = 1;  // the command line's default: one per processor core
+    int jobs = 1;  // files converted at once; parsing sets one per processor core unless --jobs
     bool dryRun = false;
     bool quiet = false;
     int bitrate = 0;        // a fixed CBR bitrate in kbps; 0 keeps each input's encoding class

@@ -140,8 +140,10 @@ QString ParallelBatch::refusalBeforeStart(int index) {
     if (update_ && existed_[index] && IsUpToDate(outputOf(index), files_[index]))
         return upToDate_;
     const QString& folder = folderOf(index);
-    if (folder != outputFolder_ && IsFolder(outputFolder_))
-        return MakeOutputSubfolder(outputFolder_, folder);
+    if (folder != outputFolder_ && IsFolder(outputFolder_)) {
+        if (const Result<> made = MakeOutputSubfolder(outputFolder_, folder); !made)
+            return made.error();
+    }
     return QString();
 }
 

@@ -80,14 +80,14 @@ bool FoldsCase(int folderFd) {
     return ::ioctl(folderFd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
 }
 
-QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
+Result<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
     const QByteArray top = QFile::encodeName(outputFolder);
     // The output folder itself may be a link, as the user named it; below it, no link is
     // followed: each folder is opened from the one above it.
     posix::UniqueFd at(::open(top.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!at)
-        return UserText::tr("cannot open the output folder %1: %2")
-            .arg(outputFolder, ErrnoText(errno));
+        return Failed{UserText::tr("cannot open the output folder %1: %2")
+                          .arg(outputFolder, ErrnoText(errno))};
     QByteArray shown = top.endsWith('/') ? top.chopped(1) : top;
     for (const QByteArray& name : QFile::encodeName(folder).mid(top.size()).split('/')) {
         if (name.isEmpty() || name == ".")
@@ -95,13 +95,14 @@ QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder) 
         shown += '/' + name;
         const QString text = QFile::decodeName(shown);
         if (name == "..")
-            return SkippedReason(UserText::tr("%1 leads out of the output folder").arg(text));
+            return Failed{
+                SkippedReason(UserText::tr("%1 leads out of the output folder").arg(text))};
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
         posix::UniqueFd next(::openat(at.get(), name.constData(), kFlags));
         if (!next && errno == ENOENT) {
             if (::mkdirat(at.get(), name.constData(), 0777) != 0 && errno != EEXIST)
-                return UserText::tr("cannot make the output folder %1: %2")
-                    .arg(text, ErrnoText(errno));
+                return Failed{UserText::tr("cannot make the output folder %1: %2")
+                                  .arg(text, ErrnoText(errno))};
             next.reset(::openat(at.get(), name.constData(), kFlags));
         }
         if (!next) {
@@ -109,18 +110,19 @@ QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder) 
             struct stat st {};
             const bool seen = ::fstatat(at.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
             if (seen && S_ISLNK(st.st_mode))
-                return SkippedReason(UserText::tr("%1 is a link; outputs are never written "
-                                                  "through links below the output folder")
-                                         .arg(text));
+                return Failed{SkippedReason(UserText::tr("%1 is a link; outputs are never written "
+                                                         "through links below the output folder")
+                                                .arg(text))};
             if (seen && !S_ISDIR(st.st_mode))
-                return UserText::tr(
-                           "cannot make the output folder %1: a file of that name is there")
-                    .arg(text);
-            return UserText::tr("cannot make the output folder %1: %2").arg(text, ErrnoText(error));
+                return Failed{
+                    UserText::tr("cannot make the output folder %1: a file of that name is there")
+                        .arg(text)};
+            return Failed{
+                UserText::tr("cannot make the output folder %1: %2").arg(text, ErrnoText(error))};
         }
         at = std::move(next);
     }
-    return QString();
+    return {};
 }
 
 }  // namespace eb

@@ -3,6 +3,8 @@
 // through a link, with the reason when one cannot be.
 #pragma once
 
+#include "core/result.h"
+
 #include <QString>
 
 namespace eb {
@@ -19,8 +21,8 @@ bool FoldsCase(int folderFd);
 // Makes `folder`, which lies below `outputFolder`, and the folders between as needed, each
 // opened from the one above it without following links: a link at any level below the output
 // folder is refused by name, wherever it leads, so that no output is ever written outside the
-// output folder's own tree. The output folder itself may be a link. Returns why the folder
-// cannot be had; empty when it is there.
-QString MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
+// output folder's own tree. The output folder itself may be a link. Fails with why the folder
+// cannot be had.
+Result<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
 
 }  // namespace eb
