@@ -201,6 +201,33 @@ private slots:
         QCOMPARE(checksum(listed), sum);
     }
 
+    // One output a batch: a later entry of another file whose output is an earlier entry's,
+    // however spelled, is refused and told the earlier entry; the same file again is not.
+    void outputsAreClaimedOnce_data() {
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("same name from another folder") << "out/x.mp3"
+                                                       << "b/x.mp3" << true;
+        QTest::newRow("the same file listed again") << "out/x.mp3"
+                                                    << "a/x.mp3" << false;
+        QTest::newRow("through a link to the folder") << "link/x.mp3"
+                                                      << "b/x.mp3" << true;
+        QTest::newRow("through .. and .") << "out/new/.././x.mp3"
+                                          << "b/x.mp3" << true;
+        QTest::newRow("another name") << "out/y.mp3"
+                                      << "b/x.mp3" << false;
+    }
+    void outputsAreClaimedOnce() {
+        QFETCH(QString, second);
+        QFETCH(QString, entry);
+        QFETCH(bool, taken);
+        QFile::link(out_, dir_.filePath(QStringLiteral("link")));
+        OutputClaims claims;
+        QVERIFY(claims.claim(dir_.filePath(QStringLiteral("out/x.mp3")), "a/x.mp3").isEmpty());
+        QCOMPARE(claims.claim(dir_.filePath(second), entry), taken ? "a/x.mp3" : QString());
+    }
+
     void toolGetsTheExactArguments() {
         const QString log = dir_.filePath(QStringLiteral("args"));
         EchoTexts echo{QStringLiteral("+0.8"), QStringLiteral(".7"), QStringLiteral("1e2"),

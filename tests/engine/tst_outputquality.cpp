@@ -4,8 +4,11 @@
 // ffmpeg reads a stream otherwise or not at all (musicreferee.py); and clipping told as a
 // warning in the "Done." summary.
 #include "engine/audio/encodingclass.h"
+#include "engine/audio/gaplessoutput.h"
 #include "engine/conversionjob.h"
+#include "engine/loudness/loudnessfollower.h"
 #include "engine/loudness/replaygain.h"
+#include "engine/loudness/replaygainplaces.h"
 #include "engine/tools/tooldeploy.h"
 #include "shell/conversionrun.h"
 #include "support/faketool.h"
@@ -386,6 +389,67 @@ private slots:
                 &verdict);
             QVERIFY2(verdict.simplified().endsWith(" ok"), output.toUtf8() + ": " + verdict);
         }
+    }
+
+    // The parts of ReplayGain on their own: the follower measures what a later decode of the
+    // finished file measures, and gives up on a file shorter than its music; the values go
+    // where the file keeps them, spelled as it spells them, album values written or removed.
+    // Read back by mutagen.
+    void replayGainParts_data() {
+        QTest::addColumn<QString>("kind");    // "follow", "short", or the "+rg" kind
+        QTest::addColumn<bool>("album");      // album values given to the write
+        QTest::addColumn<QString>("expect");  // what mutagen reads, sorted
+        QTest::newRow("followed whole") << "follow" << false << "";
+        QTest::newRow("shorter than its music") << "short" << false << "";
+        QTest::newRow("TXXX, upper case, album added")
+            << "txxx" << true
+            << "REPLAYGAIN_ALBUM_GAIN=-2.00 dB REPLAYGAIN_ALBUM_PEAK=0.500000 "
+               "REPLAYGAIN_TRACK_GAIN=-3.50 dB REPLAYGAIN_TRACK_PEAK=0.250000";
+        QTest::newRow("TXXX with album values removed")
+            << "album" << false << "REPLAYGAIN_TRACK_GAIN=-3.50 dB REPLAYGAIN_TRACK_PEAK=0.250000";
+        QTest::newRow("APEv2, lower case")
+            << "ape" << false
+            << "APE:replaygain_track_gain=-3.50 dB APE:replaygain_track_peak=0.250000";
+        QTest::newRow("RVA2") << "rva2" << false << "RVA2:track=-3.50";
+    }
+    void replayGainParts() {
+        QFETCH(QString, kind);
+        QFETCH(bool, album);
+        QFETCH(QString, expect);
+        const QString name = QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'_');
+        if (kind == "follow" || kind == "short") {
+            const QString path = make(name + ".mp3", 44100, 2, {"-C", "128"});
+            LoudnessFollower follower(path, kind == "short" ? 10 * 66150 : 66150);
+            const std::shared_ptr<Loudness> followed = follower.finish();
+            // Measured as the job measures a finished output: with its Info frame written.
+            QVERIFY(FinishOutput(path, {66150, 66150}).ok());
+            const std::shared_ptr<Loudness> measured = Loudness::measure(path);
+            QVERIFY(measured);
+            QCOMPARE(bool(followed), kind == "follow");
+            if (followed)
+                QVERIFY2(std::abs(followed->lufs() - measured->lufs()) < 0.01,
+                         qPrintable(QString::number(followed->lufs() - measured->lufs())));
+            return;
+        }
+        const QString path = make(name + ".mp3", 44100, 2, {"lame", "-b", "128", "+rg " + kind});
+        const ReplayGainPlaces places = ReadReplayGainPlaces(path);
+        const Result<> written =
+            WriteReplayGain(path, places, {-3.5, 0.25},
+                            album ? std::optional<GainValues>({-2.0, 0.5}) : std::nullopt);
+        QVERIFY2(written.ok(), qPrintable(written.ok() ? QString() : written.error()));
+        QByteArray read;
+        run("/usr/bin/python3",
+            {"-c",
+             "import sys, mutagen.id3 as i, mutagen.apev2 as a\no = []\ntry:\n t = "
+             "i.ID3(sys.argv[1])"
+             "\n o += ['%s=%s' % (f.desc, f.text[0]) for f in t.getall('TXXX')]\n o += "
+             "['RVA2:%s=%.2f'"
+             " % (f.desc, f.gain) for f in t.getall('RVA2')]\nexcept Exception: pass\ntry:\n o += "
+             "['APE:%s=%s' % kv for kv in a.APEv2(sys.argv[1]).items()]\nexcept Exception: pass\n"
+             "print(' '.join(sorted(o)))",
+             path},
+            &read);
+        QCOMPARE(QString::fromUtf8(read).trimmed(), expect);
     }
 
     void clippingIsAWarning_data() {
