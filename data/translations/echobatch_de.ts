@@ -921,5 +921,17 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
         <source> (album ReplayGain updated in %1)</source>
         <translation> (Album-ReplayGain in %1 aktualisiert)</translation>
     </message>
+    <message>
+        <source>the output cannot be read for its ReplayGain values</source>
+        <translation>die Ausgabe lässt sich für ihre ReplayGain-Werte nicht lesen</translation>
+    </message>
+    <message>
+        <source>the ReplayGain values cannot be written</source>
+        <translation>die ReplayGain-Werte lassen sich nicht schreiben</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>abgebrochen</translation>
+    </message>
 </context>
 </TS>

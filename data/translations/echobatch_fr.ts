@@ -921,5 +921,17 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
         <source> (album ReplayGain updated in %1)</source>
         <translation> (ReplayGain d&apos;album mis à jour dans %1)</translation>
     </message>
+    <message>
+        <source>the output cannot be read for its ReplayGain values</source>
+        <translation>la sortie ne peut pas être lue pour ses valeurs ReplayGain</translation>
+    </message>
+    <message>
+        <source>the ReplayGain values cannot be written</source>
+        <translation>les valeurs ReplayGain ne peuvent pas être écrites</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>arrêté</translation>
+    </message>
 </context>
 </TS>
