@@ -18,17 +18,22 @@ ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
       total_(total),
       quiet_(quiet),
       live_(!quiet && ::isatty(::fileno(stream)) == 1),
-      terminal_(::isatty(::fileno(stream)) == 1) {}
+      terminal_(::isatty(::fileno(stream)) == 1),
+      timeLeft_(total) {
+    clock_.start();
+}
 
-void ProgressPrinter::fileStarted() {
+void ProgressPrinter::fileStarted(double music) {
     ++running_;
+    timeLeft_.started(music);
     drawBar();
 }
 
-void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
-    if (running_ > 0)
+void ProgressPrinter::fileFinished(int index, const ConversionResult& result, bool started) {
+    if (started && running_ > 0)
         --running_;
     ++done_;
+    timeLeft_.ended(result.music, started);
     if (quiet_)
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
@@ -138,9 +143,14 @@ void ProgressPrinter::drawBar() {
         return;
     const int filled = done_ * kBarWidth / total_;
     const QString bar = QString(filled, u'#') + QString(kBarWidth - filled, u'-');
-    const QString text =
+    QString text =
         QStringLiteral("\r\x1b[K") +
         UserText::tr("[%1] %2/%3 done, %4 running").arg(bar).arg(done_).arg(total_).arg(running_);
+    // Once a first file has ended, from the music converted per second.
+    if (const std::optional<double> left =
+            timeLeft_.secondsLeft(static_cast<double>(clock_.nsecsElapsed()) / 1e9);
+        left && done_ < total_)
+        text += QStringLiteral(", ") + TimeLeft::text(*left);
     std::fputs(text.toLocal8Bit().constData(), stream_);
     std::fflush(stream_);
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "engine/conversionjob.h"
+#include "engine/timeleft.h"
+
+#include <QElapsedTimer>
 
 #include <QList>
 #include <QStringList>
@@ -16,8 +19,11 @@ class ProgressPrinter {
 public:
     ProgressPrinter(int total, bool quiet, std::FILE* stream = stderr);
 
-    void fileStarted();
-    void fileFinished(int index, const ConversionResult& result);
+    // A file given to the tool, with its seconds of music (result.music).
+    void fileStarted(double music);
+    // `started`: the file had been given to the tool (else it ended before: up to date,
+    // skipped, refused by its plan).
+    void fileFinished(int index, const ConversionResult& result, bool started);
     // Lines the summary says first (unless quiet), once.
     void setNotes(const QStringList& notes) { notes_ = notes; }
     // Names every failure with its reason; says how many converted, how many of them replaced
@@ -51,6 +57,8 @@ private:
     bool broken_ = false;  // a write failed: the stream is no longer written
     int running_ = 0;
     int done_ = 0;
+    TimeLeft timeLeft_;
+    QElapsedTimer clock_;  // from the printer's start, which is the batch's
     QStringList notes_;
 };
 
