@@ -219,8 +219,8 @@ std::optional<int> ReadOutputFolder(const QCommandLineParser& parser, const Opti
     return std::nullopt;
 }
 
-// The four echo texts, given or stored, without the blanks around them; every text that is
-// not a number is named at once.
+// The four echo texts, given (the blanks around them passed over, as around --bitrate's) or
+// stored (taken as the window stored them); every text that is not a number is named at once.
 std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionSet&,
                                  CliOptions& options) {
     std::array<QString*, 4> texts{&options.echo.gainIn, &options.echo.gainOut, &options.echo.delay,
@@ -228,10 +228,9 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
     QString wrong;
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const QString name = QString::fromLatin1(kEchoOptions[k]);
-        *texts[k] = (parser.isSet(name) ? parser.value(name)
-                                        : StoredOr(kEchoFields[k].control,
-                                                   QString::fromLatin1(kEchoFields[k].fallback)))
-                        .trimmed();
+        *texts[k] = parser.isSet(name) ? parser.value(name).trimmed()
+                                       : StoredOr(kEchoFields[k].control,
+                                                  QString::fromLatin1(kEchoFields[k].fallback));
         if (!IsNumericText(*texts[k]))
             wrong += QStringLiteral("\n  %1 '%2' (--%3)")
                          .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);

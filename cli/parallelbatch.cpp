@@ -230,7 +230,7 @@ bool ParallelBatch::startFile(int index) {
     connect(raw, &ConversionJob::finished, this, [this, index, raw] { fileFinished(index, raw); });
     busyOutputs_.insert(outputOf(index));
     running_.push_back(std::move(job));
-    printer_.fileStarted(raw->result().music);
+    printer_.fileStarted(raw->result());
     raw->start(tools_);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/usertext.h"
 #include "paths/pathtext.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace eb {
@@ -11,6 +12,14 @@ namespace {
 
 constexpr int kBarWidth = 30;
 
+// An input's size in bytes, for the time left; 0 when it is not a regular file.
+qint64 SizeOf(const QString& file) {
+    struct stat st {};
+    if (::stat(EncodePathBytes(file).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return st.st_size;
+}
+
 }  // namespace
 
 ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
@@ -18,14 +27,21 @@ ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
       total_(total),
       quiet_(quiet),
       live_(!quiet && ::isatty(::fileno(stream)) == 1),
-      terminal_(::isatty(::fileno(stream)) == 1),
-      timeLeft_(total) {
+      terminal_(::isatty(::fileno(stream)) == 1) {
     clock_.start();
 }
 
-void ProgressPrinter::fileStarted(double music) {
+void ProgressPrinter::setInputs(const QStringList& files) {
+    qint64 bytes = 0;
+    for (qsizetype k = 0; live_ && k < files.size(); ++k)
+        bytes += SizeOf(files[k]);
+    timeLeft_ = TimeLeft(bytes);
+}
+
+void ProgressPrinter::fileStarted(const ConversionResult& planned) {
     ++running_;
-    timeLeft_.started(music);
+    if (live_)
+        timeLeft_.started(planned.music, SizeOf(planned.input));
     drawBar();
 }
 
@@ -33,7 +49,8 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result, bo
     if (started && running_ > 0)
         --running_;
     ++done_;
-    timeLeft_.ended(result.music, started);
+    if (live_)
+        timeLeft_.ended(result.music, started ? 0 : SizeOf(result.input), started);
     if (quiet_)
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);

@@ -19,8 +19,10 @@ class ProgressPrinter {
 public:
     ProgressPrinter(int total, bool quiet, std::FILE* stream = stderr);
 
-    // A file given to the tool, with its seconds of music (result.music).
-    void fileStarted(double music);
+    // The batch's inputs: on a terminal, their sizes for the time left.
+    void setInputs(const QStringList& files);
+    // A file given to the tool (`planned`: its input and seconds of music).
+    void fileStarted(const ConversionResult& planned);
     // `started`: the file had been given to the tool (else it ended before: up to date,
     // skipped, refused by its plan).
     void fileFinished(int index, const ConversionResult& result, bool started);
@@ -57,7 +59,7 @@ private:
     bool broken_ = false;  // a write failed: the stream is no longer written
     int running_ = 0;
     int done_ = 0;
-    TimeLeft timeLeft_;
+    TimeLeft timeLeft_{0};
     QElapsedTimer clock_;  // from the printer's start, which is the batch's
     QStringList notes_;
 };
