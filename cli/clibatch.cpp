@@ -203,6 +203,7 @@ int ConvertFiles(const CliOptions& options, const QStringList& files, const QStr
 
     RemoveLeftTemporaries(options, files);
     ProgressPrinter printer(static_cast<int>(files.size()), options.quiet);
+    printer.setInputs(files);
     ParallelBatch batch(files, options.outputFolder, options.echo,
                         JobsWithinFileLimit(options.jobs), tools, printer, folders,
                         options.bitrate);

@@ -4,18 +4,23 @@
 #include "cli/shownname.h"
 #include "cli/standardoutput.h"
 #include "core/settingsstore.h"
+#include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/audio/encodingclass.h"
 #include "paths/pathhelpers.h"
 #include "paths/pathtext.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QTextStream>
 #include <QThread>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <utility>
+
+#include <sys/stat.h>
 
 namespace eb {
 
@@ -26,13 +31,15 @@ const std::array<const char*, 4> kEchoOptions{"gain-in", "gain-out", "delay", "d
 const char kUsage[] = QT_TRANSLATE_NOOP(
     "echobatch",
     "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]\n"
-    "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]\n"
-    "                     [--quiet] [--json] [--from FILE [--null]] [PATH...]\n"
+    "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]\n"
+    "                     [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]\n"
+    "                     [PATH...]\n"
     "\n"
     "Adds an echo to each MP3 file given and writes the result, under the same base name with\n"
     "the extension .mp3, into the output folder.\n"
     "\n"
-    "  --out DIR       output folder (default: the window's stored output folder)\n"
+    "  --out DIR       output folder (default: the window's stored output folder);\n"
+    "                  made with its parents when missing\n"
     "  --gain-in T     gain in (default: stored value, else 0.8)\n"
     "  --gain-out T    gain out (default: stored value, else 0.7)\n"
     "  --delay T       delay in milliseconds (default: stored value, else 63)\n"
@@ -43,9 +50,12 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "                  file keeps its input's bitrate, and VBR stays VBR\n"
     "  --keep-tree     a file found in a folder given as PATH goes to the same\n"
     "                  relative folder below the output folder (made as needed)\n"
+    "  --shard K/N     with --keep-tree: convert only the K-th of N parts of the list,\n"
+    "                  split by each file's folder below its folder argument (files\n"
+    "                  given as they are form one part), alike on every machine\n"
     "  --update        pass over a file whose output is there already and newer than\n"
-    "                  the file (named 'up to date'); without it an existing output\n"
-    "                  is replaced\n"
+    "                  the file (named 'up to date', status 'up-to-date' in --json,\n"
+    "                  no longer 'skipped'); without it an existing output is replaced\n"
     "  --dry-run       print the tool's command for each file, convert nothing\n"
     "  --quiet         no progress; only failures and warnings are named\n"
     "  --json          a JSON object per file on standard output as it ends\n"
@@ -89,6 +99,7 @@ struct OptionSet {
     QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
     QCommandLineOption bitrate{QStringLiteral("bitrate"), QString(), QStringLiteral("KBPS")};
     QCommandLineOption keepTree{QStringLiteral("keep-tree")};
+    QCommandLineOption shard{QStringLiteral("shard"), QString(), QStringLiteral("K/N")};
     QCommandLineOption update{QStringLiteral("update")};
     QCommandLineOption dryRun{QStringLiteral("dry-run")};
     QCommandLineOption quiet{QStringLiteral("quiet")};
@@ -99,8 +110,8 @@ struct OptionSet {
     QCommandLineOption version{QStringLiteral("version")};
 
     void addTo(QCommandLineParser& parser) const {
-        parser.addOptions(
-            {out, jobs, bitrate, keepTree, update, dryRun, quiet, json, from, null, help, version});
+        parser.addOptions({out, jobs, bitrate, keepTree, shard, update, dryRun, quiet, json, from,
+                           null, help, version});
         for (const char* name : kEchoOptions)
             parser.addOption(
                 QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
@@ -154,12 +165,36 @@ std::optional<int> ReadJobs(const QCommandLineParser& parser, const OptionSet& o
     return std::nullopt;
 }
 
+// --shard K/N, 1 <= K <= N: only with --keep-tree, so that no two parts write one output.
+std::optional<int> ReadShard(const QCommandLineParser& parser, const OptionSet& o,
+                             CliOptions& options) {
+    if (!parser.isSet(o.shard))
+        return std::nullopt;
+    const QString text = parser.value(o.shard).trimmed();
+    bool kOk = false;
+    bool nOk = false;
+    const int k = text.section(u'/', 0, 0).toInt(&kOk);
+    const int n = text.section(u'/', 1).toInt(&nOk);
+    if (!kOk || !nOk || text.count(u'/') != 1 || k < 1 || k > n || n > 1000000)
+        return UsageError(
+            UserText::tr("--shard needs K/N, two whole numbers with 1 <= K <= N, not '%1'")
+                .arg(parser.value(o.shard)));
+    if (!options.keepTree)
+        return UsageError(
+            UserText::tr("--shard needs --keep-tree, so that no two parts can write one output"));
+    options.shard = k;
+    options.shards = n;
+    return std::nullopt;
+}
+
 std::optional<int> ReadBitrate(const QCommandLineParser& parser, const OptionSet& o,
                                CliOptions& options) {
-    if (!parser.isSet(o.bitrate) || parser.value(o.bitrate) == QLatin1String("keep"))
+    // Blanks around the number are passed over, as they are around the echo values.
+    const QString text = parser.value(o.bitrate).trimmed();
+    if (!parser.isSet(o.bitrate) || text == QLatin1String("keep"))
         return std::nullopt;
     bool ok = false;
-    options.bitrate = parser.value(o.bitrate).toInt(&ok);
+    options.bitrate = text.toInt(&ok);
     if (!ok || !IsEncoderBitrate(options.bitrate))
         return UsageError(
             UserText::tr("--bitrate needs 'keep' or one of 8, 16, 24, 32, 40, 48, 56, 64, "
@@ -180,13 +215,12 @@ std::optional<int> ReadOutputFolder(const QCommandLineParser& parser, const Opti
         return UsageError(UserText::tr("the output folder's name is not valid UTF-8 and cannot "
                                        "be used as it is: %1")
                               .arg(EscapedText(options.outputFolder, true)));
-    if (!IsFolder(options.outputFolder))
-        return UsageError(UserText::tr("Folder does not exist. Please select another folder. (%1)")
-                              .arg(options.outputFolder));
+    options.makeOutputFolder = !IsFolder(options.outputFolder);
     return std::nullopt;
 }
 
-// The four echo texts, given or stored; every text that is not a number is named at once.
+// The four echo texts, given (the blanks around them passed over, as around --bitrate's) or
+// stored (taken as the window stored them); every text that is not a number is named at once.
 std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionSet&,
                                  CliOptions& options) {
     std::array<QString*, 4> texts{&options.echo.gainIn, &options.echo.gainOut, &options.echo.delay,
@@ -194,7 +228,7 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
     QString wrong;
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const QString name = QString::fromLatin1(kEchoOptions[k]);
-        *texts[k] = parser.isSet(name) ? parser.value(name)
+        *texts[k] = parser.isSet(name) ? parser.value(name).trimmed()
                                        : StoredOr(kEchoFields[k].control,
                                                   QString::fromLatin1(kEchoFields[k].fallback));
         if (!IsNumericText(*texts[k]))
@@ -206,7 +240,39 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
     return std::nullopt;
 }
 
+// Makes `folder` and every missing folder above it, each as the umask allows.
+Result<> MakeFolders(const QString& folder) {
+    const QByteArray path = QFile::encodeName(folder);
+    for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
+        const QByteArray part = end < 0 ? path : path.left(end);
+        if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST)
+            return Failed{ErrnoText(errno)};
+        if (end < 0)
+            break;
+    }
+    if (!IsFolder(folder))
+        return Failed{ErrnoText(EEXIST)};
+    return {};
+}
+
 }  // namespace
+
+std::optional<int> PrepareOutputFolder(const CliOptions& options) {
+    if (!options.makeOutputFolder)
+        return std::nullopt;
+    if (options.dryRun) {
+        PrintError(UserText::tr("would make the output folder %1").arg(options.outputFolder));
+        return std::nullopt;
+    }
+    if (const Result<> made = MakeFolders(options.outputFolder); !made) {
+        PrintError(UserText::tr("cannot make the output folder %1: %2")
+                       .arg(options.outputFolder, made.error()));
+        return kExitUsage;
+    }
+    if (!options.quiet)
+        PrintError(UserText::tr("made the output folder %1").arg(options.outputFolder));
+    return std::nullopt;
+}
 
 std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& options) {
     QCommandLineParser parser;
@@ -224,8 +290,9 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
         return FinishStandardOutput(kExitConverted);
     }
     // In this order: the first usage error is the one reported.
-    constexpr std::array<Reader, 6> kReaders{&ReadSwitches, &ReadPaths,        &ReadJobs,
-                                             &ReadBitrate,  &ReadOutputFolder, &ReadEchoTexts};
+    constexpr std::array<Reader, 7> kReaders{&ReadSwitches, &ReadPaths,   &ReadJobs,
+                                             &ReadShard,    &ReadBitrate, &ReadOutputFolder,
+                                             &ReadEchoTexts};
     for (const Reader read : kReaders) {
         if (const std::optional<int> exit = read(parser, o, options))
             return exit;

@@ -20,7 +20,10 @@ struct CliOptions {
     bool keepTree = false;  // files found in a folder go below the output folder as in it
     bool json = false;      // a JSON line per file on standard output
     bool update = false;    // a file whose output is newer than it is passed over, "up to date"
-    QStringList paths;      // the command line's, then those of the --from list
+    bool makeOutputFolder = false;  // the output folder is missing: made before the batch
+    int shard = 0;                  // --shard K/N: K, from 1; 0 converts the whole list
+    int shards = 0;                 // N
+    QStringList paths;              // the command line's, then those of the --from list
 };
 
 // Exit codes of the tool.
@@ -34,5 +37,10 @@ inline constexpr int kExitInterrupted = 130;
 // code when the tool must end now: after --help or --version (0), or after a usage error,
 // which has been printed to standard error (2).
 std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& options);
+
+// A missing output folder is made with the folders above it (their mode from the umask) and
+// said once on standard error (not with --quiet); a dry run makes nothing and says it would.
+// Returns 2 when it cannot be made (said with the reason).
+std::optional<int> PrepareOutputFolder(const CliOptions& options);
 
 }  // namespace eb

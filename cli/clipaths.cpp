@@ -4,6 +4,8 @@
 #include "paths/pathhelpers.h"
 #include "paths/pathtext.h"
 
+#include <cstdint>
+
 namespace eb {
 
 namespace {
@@ -20,7 +22,31 @@ QString SubfolderOf(const QString& file, QString folder) {
     return rest.left(qMax<qsizetype>(rest.lastIndexOf(u'/'), 0));
 }
 
+std::uint64_t StableHash(const QByteArray& bytes) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char c : bytes) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
 }  // namespace
+
+void KeepShard(CliPaths& paths, int shard, int shards) {
+    QStringList files;
+    QStringList subfolders;
+    for (qsizetype k = 0; k < paths.files.size(); ++k) {
+        const QString sub = paths.subfolders.value(k);
+        if (StableHash(EncodePathBytes(sub)) % static_cast<std::uint64_t>(shards) ==
+            static_cast<std::uint64_t>(shard - 1)) {
+            files << paths.files[k];
+            subfolders << sub;
+        }
+    }
+    paths.files = files;
+    paths.subfolders = subfolders;
+}
 
 CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield,
                         const QString& outputFolder) {

@@ -24,7 +24,9 @@ void AddPath(QJsonObject& line, const QString& key, const QString& path) {
 QString ReportStatus(const ConversionResult& result) {
     if (result.converted)
         return result.warning.isEmpty() ? QStringLiteral("converted") : QStringLiteral("warning");
-    if (result.output.isEmpty() || result.upToDate || IsSkippedReason(result.reason))
+    if (result.upToDate)
+        return QStringLiteral("up-to-date");
+    if (result.output.isEmpty() || IsSkippedReason(result.reason))
         return QStringLiteral("skipped");
     return QStringLiteral("failed");
 }
@@ -38,7 +40,7 @@ QJsonObject ReportLine(const ConversionResult& result, double seconds, bool star
         AddPath(line, QStringLiteral("output"), result.output);
     const QString status = started ? ReportStatus(result) : QStringLiteral("skipped");
     line.insert(QStringLiteral("status"), status);
-    if (!result.converted)
+    if (!result.converted && !(started && result.upToDate))
         line.insert(QStringLiteral("reason"), ReplacedText(result.reason));
     if (result.converted && result.replaced)
         line.insert(QStringLiteral("note"), QStringLiteral("replaced an existing file"));

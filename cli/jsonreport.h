@@ -10,12 +10,13 @@
 
 namespace eb {
 
-// "converted", "warning" (converted, with something to know), "skipped" (never given to the
-// tool: no output name, the output would replace a file of the list, or it is up to date) or
-// "failed".
+// "converted", "warning" (converted, with something to know), "up-to-date" (--update passed
+// it over: not a failure), "skipped" (never given to the tool for a problem: no output name, the
+// output would replace a file of the list) or "failed".
 QString ReportStatus(const ConversionResult& result);
 
-// The object for one file: input, output, status, reason or warning, seconds; "note":
+// The object for one file: input, output (both as the user gave them), status, reason (not for
+// an up-to-date file) or warning, seconds; "note":
 // "replaced an existing file" for a converted file whose output was there before the batch. A path
 // that is not valid UTF-8 is given with U+FFFD in place of each such byte, and its exact bytes in
 // "input_base64" / "output_base64" (standard base64). A file that was never `started` (a stop

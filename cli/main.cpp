@@ -28,6 +28,10 @@ int main(int argc, char** argv) {
     eb::CliOptions options;
     if (const std::optional<int> exit = eb::ParseCliOptions(arguments, options))
         return *exit;
+    // Made before the folders are scanned, so that a scan passes over it even when another
+    // run (a shard of the same list) makes it meanwhile and writes into it.
+    if (const std::optional<int> exit = eb::PrepareOutputFolder(options))
+        return *exit;
     eb::CliPaths paths = eb::ExpandCliPaths(options.paths, {}, options.outputFolder);
     options.paths.clear();  // the files hold them now: a long list is held once
     if (!paths.errors.isEmpty()) {
@@ -35,6 +39,8 @@ int main(int argc, char** argv) {
             QTextStream(stderr) << "echobatch-cli: " << eb::ShownName(error) << '\n';
         return eb::kExitUsage;
     }
+    if (options.shards > 0)
+        eb::KeepShard(paths, options.shard, options.shards);
     const QStringList folders = eb::OutputFoldersFor(paths, options.outputFolder, options.keepTree);
     paths.subfolders.clear();
     return options.dryRun ? eb::DryRun(options, paths.files, folders, paths.notes)

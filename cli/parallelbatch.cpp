@@ -46,10 +46,16 @@ ParallelBatch::ParallelBatch(const QStringList& files, const QString& outputFold
 }
 
 // Formed anew when needed rather than held, so a long list costs less; empty when the name has
-// no "." (the job itself reports why when its turn comes).
+// no "." (the job itself reports why when its turn comes). Absolute, to compare; a result
+// names it as the job does, in the form the user gave (shownOutputOf).
 QString ParallelBatch::outputOf(qsizetype index) const {
+    const QString shown = shownOutputOf(index);
+    return shown.isEmpty() ? shown : AbsolutePath(shown);
+}
+
+QString ParallelBatch::shownOutputOf(qsizetype index) const {
     try {
-        return AbsolutePath(OutputPathFor(folderOf(index), files_[index]));
+        return OutputPathFor(folderOf(index), files_[index]);
     } catch (const StepError&) {
         return QString();
     }
@@ -152,7 +158,7 @@ QString ParallelBatch::refusalBeforeStart(int index) {
 void ParallelBatch::finishWithout(int index, const QString& reason, bool mayWait) {
     ConversionResult r;
     r.input = files_[index];
-    r.output = outputOf(index);
+    r.output = shownOutputOf(index);
     r.reason = reason;
     r.upToDate = reason == UpToDateReason();
     if (r.upToDate && mayWait && albums_.holdUpToDate(index, r.input, AbsolutePath(r.output))) {
@@ -178,7 +184,7 @@ void ParallelBatch::tellReleased() {
     for (const auto& [index, updated] : albums_.takeReleased()) {
         ConversionResult r;
         r.input = files_[index];
-        r.output = outputOf(index);
+        r.output = shownOutputOf(index);
         r.reason = upToDate_;
         r.upToDate = true;
         r.albumUpdated = updated;
@@ -187,8 +193,8 @@ void ParallelBatch::tellReleased() {
 }
 
 // The file's end told to the printer and the listeners; what the summary needs is kept.
-void ParallelBatch::tell(int index, const ConversionResult& r) {
-    printer_.fileFinished(index, r);
+void ParallelBatch::tell(int index, const ConversionResult& r, bool started) {
+    printer_.fileFinished(index, r, started);
     emit fileDone(index, r, secondsOf(index));
     const quint8 state = (r.converted ? kConverted : 0) | (r.replaced ? kReplaced : 0) |
                          (r.upToDate ? kUpToDate : 0) | (r.albumUpdated ? kAlbumUpdated : 0);
@@ -199,7 +205,7 @@ ConversionResult ParallelBatch::result(qsizetype index) const {
     const Kept& kept = kept_[static_cast<size_t>(index)];
     ConversionResult r;
     r.input = files_[index];
-    r.output = outputOf(index);
+    r.output = shownOutputOf(index);
     r.converted = (kept.state & kConverted) != 0;
     r.replaced = (kept.state & kReplaced) != 0;
     r.upToDate = (kept.state & kUpToDate) != 0;
@@ -225,7 +231,7 @@ bool ParallelBatch::startFile(int index) {
     connect(raw, &ConversionJob::finished, this, [this, index, raw] { fileFinished(index, raw); });
     busyOutputs_.insert(outputOf(index));
     running_.push_back(std::move(job));
-    printer_.fileStarted();
+    printer_.fileStarted(raw->result());
     raw->start(tools_);
     return true;
 }
@@ -237,7 +243,7 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     const QString output = outputOf(index);
     busyOutputs_.remove(output);
     releaseWaiting(output);
-    tell(index, r);
+    tell(index, r, true);
     tellReleased();
     keepLateWarnings();
     auto it = std::find_if(running_.begin(), running_.end(),

@@ -62,10 +62,11 @@ private:
     bool startFile(int index);
     QString refusalBeforeStart(int index);
     QString outputOf(qsizetype index) const;
+    QString shownOutputOf(qsizetype index) const;
     const QString& folderOf(qsizetype index) const;
     double secondsOf(int index) const;
     void finishWithout(int index, const QString& reason, bool mayWait = true);
-    void tell(int index, const ConversionResult& r);
+    void tell(int index, const ConversionResult& r, bool started = false);
     void tellReleased();
     void keepLateWarnings();
     void fileFinished(int index, ConversionJob* job);

@@ -3,6 +3,7 @@
 #include "core/usertext.h"
 #include "paths/pathtext.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace eb {
@@ -11,6 +12,14 @@ namespace {
 
 constexpr int kBarWidth = 30;
 
+// An input's size in bytes, for the time left; 0 when it is not a regular file.
+qint64 SizeOf(const QString& file) {
+    struct stat st {};
+    if (::stat(EncodePathBytes(file).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
+    return st.st_size;
+}
+
 }  // namespace
 
 ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
@@ -18,17 +27,30 @@ ProgressPrinter::ProgressPrinter(int total, bool quiet, std::FILE* stream)
       total_(total),
       quiet_(quiet),
       live_(!quiet && ::isatty(::fileno(stream)) == 1),
-      terminal_(::isatty(::fileno(stream)) == 1) {}
+      terminal_(::isatty(::fileno(stream)) == 1) {
+    clock_.start();
+}
 
-void ProgressPrinter::fileStarted() {
+void ProgressPrinter::setInputs(const QStringList& files) {
+    qint64 bytes = 0;
+    for (qsizetype k = 0; live_ && k < files.size(); ++k)
+        bytes += SizeOf(files[k]);
+    timeLeft_ = TimeLeft(bytes);
+}
+
+void ProgressPrinter::fileStarted(const ConversionResult& planned) {
     ++running_;
+    if (live_)
+        timeLeft_.started(planned.music, SizeOf(planned.input));
     drawBar();
 }
 
-void ProgressPrinter::fileFinished(int index, const ConversionResult& result) {
-    if (running_ > 0)
+void ProgressPrinter::fileFinished(int index, const ConversionResult& result, bool started) {
+    if (started && running_ > 0)
         --running_;
     ++done_;
+    if (live_)
+        timeLeft_.ended(result.music, started ? 0 : SizeOf(result.input), started);
     if (quiet_)
         return;
     const QString position = QStringLiteral("[%1/%2]").arg(index + 1).arg(total_);
@@ -138,9 +160,14 @@ void ProgressPrinter::drawBar() {
         return;
     const int filled = done_ * kBarWidth / total_;
     const QString bar = QString(filled, u'#') + QString(kBarWidth - filled, u'-');
-    const QString text =
+    QString text =
         QStringLiteral("\r\x1b[K") +
         UserText::tr("[%1] %2/%3 done, %4 running").arg(bar).arg(done_).arg(total_).arg(running_);
+    // Once a first file has ended, from the music converted per second.
+    if (const std::optional<double> left =
+            timeLeft_.secondsLeft(static_cast<double>(clock_.nsecsElapsed()) / 1e9);
+        left && done_ < total_)
+        text += QStringLiteral(", ") + TimeLeft::text(*left);
     std::fputs(text.toLocal8Bit().constData(), stream_);
     std::fflush(stream_);
 }

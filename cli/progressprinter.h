@@ -3,6 +3,9 @@
 #pragma once
 
 #include "engine/conversionjob.h"
+#include "engine/timeleft.h"
+
+#include <QElapsedTimer>
 
 #include <QList>
 #include <QStringList>
@@ -16,8 +19,13 @@ class ProgressPrinter {
 public:
     ProgressPrinter(int total, bool quiet, std::FILE* stream = stderr);
 
-    void fileStarted();
-    void fileFinished(int index, const ConversionResult& result);
+    // The batch's inputs: on a terminal, their sizes for the time left.
+    void setInputs(const QStringList& files);
+    // A file given to the tool (`planned`: its input and seconds of music).
+    void fileStarted(const ConversionResult& planned);
+    // `started`: the file had been given to the tool (else it ended before: up to date,
+    // skipped, refused by its plan).
+    void fileFinished(int index, const ConversionResult& result, bool started);
     // Lines the summary says first (unless quiet), once.
     void setNotes(const QStringList& notes) { notes_ = notes; }
     // Names every failure with its reason; says how many converted, how many of them replaced
@@ -51,6 +59,8 @@ private:
     bool broken_ = false;  // a write failed: the stream is no longer written
     int running_ = 0;
     int done_ = 0;
+    TimeLeft timeLeft_{0};
+    QElapsedTimer clock_;  // from the printer's start, which is the batch's
     QStringList notes_;
 };
 

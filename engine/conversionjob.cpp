@@ -178,7 +178,10 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
         plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input));
     const QString compression = CompressionFor(encoding, fixedKbps_);
     music_ = plan_.mp3 ? plan_.music : encoding.samples;
-    tail_ = EchoTailSamples(echo.delay, plan_.mp3 ? plan_.sampleRate : encoding.sampleRate);
+    const int sampleRate = plan_.mp3 ? plan_.sampleRate : encoding.sampleRate;
+    if (music_ > 0 && sampleRate > 0)
+        result_.music = static_cast<double>(music_) / sampleRate;
+    tail_ = EchoTailSamples(echo.delay, sampleRate);
     if (music_ >= 0)
         fed_ = music_ + tail_;
     QString writes = result_.output;

@@ -42,6 +42,7 @@ struct ConversionResult {
     bool replaced = false;      // converted over an output that was there before the batch
     bool upToDate = false;      // passed over, its output newer than it (not a failure)
     bool albumUpdated = false;  // up to date, its output given its album's new values
+    double music = 0;           // the input's seconds of music, once planned (0: not known)
 };
 
 // What a planned job runs: the tool's arguments (its output the hidden temporary, or for a dry

@@ -357,10 +357,6 @@
         <translation>der Name des Ausgabeordners ist kein gültiges UTF-8 und kann so nicht verwendet werden: %1</translation>
     </message>
     <message>
-        <source>Folder does not exist. Please select another folder. (%1)</source>
-        <translation>Der Ordner existiert nicht. Bitte wählen Sie einen anderen Ordner. (%1)</translation>
-    </message>
-    <message>
         <source>%1: the folder could not be scanned completely: %2</source>
         <translation>%1: Der Ordner konnte nicht vollständig durchsucht werden: %2</translation>
     </message>
@@ -633,87 +629,6 @@
         <translation>der Name ist kein gültiges UTF-8; benennen Sie die Datei um</translation>
     </message>
     <message>
-        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
-                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Adds an echo to each MP3 file given and writes the result, under the same base name with
-the extension .mp3, into the output folder.
-
-  --out DIR       output folder (default: the window&apos;s stored output folder)
-  --gain-in T     gain in (default: stored value, else 0.8)
-  --gain-out T    gain out (default: stored value, else 0.7)
-  --delay T       delay in milliseconds (default: stored value, else 63)
-  --decay T       decay (default: stored value, else 0.3)
-  --jobs N        conversions at once (default and 0: one per processor core)
-  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
-                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
-                  file keeps its input&apos;s bitrate, and VBR stays VBR
-  --keep-tree     a file found in a folder given as PATH goes to the same
-                  relative folder below the output folder (made as needed)
-  --update        pass over a file whose output is there already and newer than
-                  the file (named &apos;up to date&apos;); without it an existing output
-                  is replaced
-  --dry-run       print the tool&apos;s command for each file, convert nothing
-  --quiet         no progress; only failures and warnings are named
-  --json          a JSON object per file on standard output as it ends
-  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
-                  (a CR ending a line is dropped, empty lines are passed over)
-  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
-  --help          this text
-  --version       the version
-
-Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
-echo clipped samples, is still converted, and named in a warning. A file whose
-output would replace the output of an earlier, other file of the same run is
-skipped; a file given twice is converted twice.
-
-Exit status: 0 every file converted, 1 some file failed, 2 usage error,
-130 interrupted.
-</source>
-        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
-                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis unter demselben
-Grundnamen mit der Endung .mp3 in den Ausgabeordner.
-
-  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte Ausgabeordner)
-  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0.8)
-  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0.7)
-  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert, sonst 63)
-  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0.3)
-  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je Prozessorkern)
-  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die nächste
-                  Bitrate, die die Abtastrate der Datei erlaubt); Vorgabe &apos;keep&apos;: jede
-                  Datei behält die Bitrate ihrer Eingabe, und VBR bleibt VBR
-  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in denselben
-                  relativen Ordner unterhalb des Ausgabeordners (bei Bedarf angelegt)
-  --update        eine Datei übergehen, deren Ausgabe schon vorhanden und neuer als die
-                  Datei ist (&apos;bereits aktuell&apos;); ohne diese Option wird eine vorhandene
-                  Ausgabe ersetzt
-  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts umwandeln
-  --quiet         kein Fortschritt; nur Fehler und Warnungen werden genannt
-  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie fertig ist
-  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je Zeile
-                  (&apos;-&apos;: Standardeingabe; ein CR am Zeilenende wird entfernt, leere
-                  Zeilen werden übergangen)
-  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
-                  Zeilenumbruch
-  --help          dieser Text
-  --version       die Version
-
-Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht kopiert werden
-können oder deren Echo Samples übersteuert, wird trotzdem umgewandelt und in einer Warnung
-genannt. Eine Datei, deren Ausgabe die Ausgabe einer früheren, anderen Datei desselben
-Laufs ersetzen würde, wird übersprungen; eine zweimal angegebene Datei wird zweimal
-umgewandelt.
-
-Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffehler,
-130 unterbrochen.
-</translation>
-    </message>
-    <message>
         <source>%1: passed over: it is the output folder</source>
         <translation>%1: übergangen: Das ist der Ausgabeordner</translation>
     </message>
@@ -932,6 +847,125 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     <message>
         <source>stopped</source>
         <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>about %1 s left</source>
+        <translation>noch etwa %1 s</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>noch etwa %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>noch etwa %1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
+                     [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
+                     [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same base name with
+the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder);
+                  made with its parents when missing
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --shard K/N     with --keep-tree: convert only the K-th of N parts of the list,
+                  split by each file&apos;s folder below its folder argument (files
+                  given as they are form one part), alike on every machine
+  --update        pass over a file whose output is there already and newer than
+                  the file (named &apos;up to date&apos;, status &apos;up-to-date&apos; in --json,
+                  no longer &apos;skipped&apos;); without it an existing output is replaced
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are named
+  --json          a JSON object per file on standard output as it ends
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
+                  (a CR ending a line is dropped, empty lines are passed over)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
+echo clipped samples, is still converted, and named in a warning. A file whose
+output would replace the output of an earlier, other file of the same run is
+skipped; a file given twice is converted twice.
+
+Exit status: 0 every file converted, 1 some file failed, 2 usage error,
+130 interrupted.
+</source>
+        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
+                      [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
+                      [PATH...]
+
+Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis unter demselben
+Grundnamen mit der Endung .mp3 in den Ausgabeordner.
+
+  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte Ausgabeordner);
+                  fehlt er, wird er samt übergeordneten Ordnern angelegt
+  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0.8)
+  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0.7)
+  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert, sonst 63)
+  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0.3)
+  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je Prozessorkern)
+  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die nächste
+                  Bitrate, die die Abtastrate der Datei erlaubt); Vorgabe &apos;keep&apos;: jede
+                  Datei behält die Bitrate ihrer Eingabe, und VBR bleibt VBR
+  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in denselben
+                  relativen Ordner unterhalb des Ausgabeordners (bei Bedarf angelegt)
+  --shard K/N     mit --keep-tree: nur den K-ten von N Teilen der Liste umwandeln,
+                  aufgeteilt nach dem Ordner jeder Datei unterhalb ihres Ordnerarguments
+                  (direkt angegebene Dateien bilden einen Teil), auf jedem Rechner gleich
+  --update        eine Datei übergehen, deren Ausgabe schon vorhanden und neuer als die
+                  Datei ist (&apos;bereits aktuell&apos;, in --json Status &apos;up-to-date&apos;, nicht
+                  mehr &apos;skipped&apos;); ohne diese Option wird eine vorhandene Ausgabe ersetzt
+  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts umwandeln
+  --quiet         kein Fortschritt; nur Fehler und Warnungen werden genannt
+  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie fertig ist
+  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je Zeile
+                  (&apos;-&apos;: Standardeingabe; ein CR am Zeilenende wird entfernt, leere
+                  Zeilen werden übergangen)
+  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
+                  Zeilenumbruch
+  --help          dieser Text
+  --version       die Version
+
+Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht kopiert werden
+können oder deren Echo Samples übersteuert, wird trotzdem umgewandelt und in einer Warnung
+genannt. Eine Datei, deren Ausgabe die Ausgabe einer früheren, anderen Datei desselben
+Laufs ersetzen würde, wird übersprungen; eine zweimal angegebene Datei wird zweimal
+umgewandelt.
+
+Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffehler,
+130 unterbrochen.
+</translation>
+    </message>
+    <message>
+        <source>--shard needs K/N, two whole numbers with 1 &lt;= K &lt;= N, not &apos;%1&apos;</source>
+        <translation>--shard braucht K/N, zwei ganze Zahlen mit 1 &lt;= K &lt;= N, nicht &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--shard needs --keep-tree, so that no two parts can write one output</source>
+        <translation>--shard braucht --keep-tree, damit keine zwei Teile dieselbe Ausgabe schreiben können</translation>
+    </message>
+    <message>
+        <source>would make the output folder %1</source>
+        <translation>würde den Ausgabeordner %1 anlegen</translation>
+    </message>
+    <message>
+        <source>made the output folder %1</source>
+        <translation>Ausgabeordner %1 angelegt</translation>
     </message>
 </context>
 </TS>

@@ -357,10 +357,6 @@
         <translation>le nom du dossier de sortie n&apos;est pas de l&apos;UTF-8 valide et ne peut pas être utilisé tel quel : %1</translation>
     </message>
     <message>
-        <source>Folder does not exist. Please select another folder. (%1)</source>
-        <translation>Le dossier n&apos;existe pas. Veuillez en choisir un autre. (%1)</translation>
-    </message>
-    <message>
         <source>%1: the folder could not be scanned completely: %2</source>
         <translation>%1 : le dossier n&apos;a pas pu être parcouru entièrement : %2</translation>
     </message>
@@ -633,87 +629,6 @@
         <translation>le nom n&apos;est pas de l&apos;UTF-8 valide ; renommez le fichier</translation>
     </message>
     <message>
-        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
-                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Adds an echo to each MP3 file given and writes the result, under the same base name with
-the extension .mp3, into the output folder.
-
-  --out DIR       output folder (default: the window&apos;s stored output folder)
-  --gain-in T     gain in (default: stored value, else 0.8)
-  --gain-out T    gain out (default: stored value, else 0.7)
-  --delay T       delay in milliseconds (default: stored value, else 63)
-  --decay T       decay (default: stored value, else 0.3)
-  --jobs N        conversions at once (default and 0: one per processor core)
-  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
-                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
-                  file keeps its input&apos;s bitrate, and VBR stays VBR
-  --keep-tree     a file found in a folder given as PATH goes to the same
-                  relative folder below the output folder (made as needed)
-  --update        pass over a file whose output is there already and newer than
-                  the file (named &apos;up to date&apos;); without it an existing output
-                  is replaced
-  --dry-run       print the tool&apos;s command for each file, convert nothing
-  --quiet         no progress; only failures and warnings are named
-  --json          a JSON object per file on standard output as it ends
-  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
-                  (a CR ending a line is dropped, empty lines are passed over)
-  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
-  --help          this text
-  --version       the version
-
-Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
-echo clipped samples, is still converted, and named in a warning. A file whose
-output would replace the output of an earlier, other file of the same run is
-skipped; a file given twice is converted twice.
-
-Exit status: 0 every file converted, 1 some file failed, 2 usage error,
-130 interrupted.
-</source>
-        <translation>Usage : echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree] [--update] [--dry-run]
-                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
-
-Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même nom de base
-avec l&apos;extension .mp3, dans le dossier de sortie.
-
-  --out DIR       dossier de sortie (par défaut : celui enregistré par la fenêtre)
-  --gain-in T     gain d&apos;entrée (par défaut : valeur enregistrée, sinon 0.8)
-  --gain-out T    gain de sortie (par défaut : valeur enregistrée, sinon 0.7)
-  --delay T       délai en millisecondes (par défaut : valeur enregistrée, sinon 63)
-  --decay T       atténuation (par défaut : valeur enregistrée, sinon 0.3)
-  --jobs N        conversions simultanées (par défaut et 0 : une par cœur de processeur)
-  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320 ; le débit le plus
-                  proche que permet la fréquence d&apos;échantillonnage) ; par défaut &apos;keep&apos; :
-                  chaque fichier garde le débit de son entrée, et le VBR reste VBR
-  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le même
-                  dossier relatif sous le dossier de sortie (créé au besoin)
-  --update        écarter un fichier dont la sortie existe déjà et est plus récente que
-                  lui (« déjà à jour ») ; sans cette option, une sortie existante est
-                  remplacée
-  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans rien convertir
-  --quiet         pas de progression ; seuls les échecs et avertissements sont nommés
-  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il est fini
-  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
-                  (&apos;-&apos; : entrée standard ; un CR en fin de ligne est retiré, les
-                  lignes vides sont écartées)
-  -0, --null      les chemins de la liste finissent par un octet NUL au lieu d&apos;un
-                  saut de ligne
-  --help          ce texte
-  --version       la version
-
-Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les étiquettes ne
-peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons, est tout de même converti
-et nommé dans un avertissement. Un fichier dont la sortie remplacerait celle d&apos;un autre
-fichier, traité plus tôt dans la même exécution, est ignoré ; un fichier donné deux fois
-est converti deux fois.
-
-Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreur d&apos;usage,
-130 interrompu.
-</translation>
-    </message>
-    <message>
         <source>%1: passed over: it is the output folder</source>
         <translation>%1 : écarté : c&apos;est le dossier de sortie</translation>
     </message>
@@ -932,6 +847,125 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     <message>
         <source>stopped</source>
         <translation>arrêté</translation>
+    </message>
+    <message>
+        <source>about %1 s left</source>
+        <translation>encore environ %1 s</translation>
+    </message>
+    <message>
+        <source>about %1 min left</source>
+        <translation>encore environ %1 min</translation>
+    </message>
+    <message>
+        <source>about %1 h %2 min left</source>
+        <translation>encore environ %1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
+                     [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
+                     [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same base name with
+the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder);
+                  made with its parents when missing
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --shard K/N     with --keep-tree: convert only the K-th of N parts of the list,
+                  split by each file&apos;s folder below its folder argument (files
+                  given as they are form one part), alike on every machine
+  --update        pass over a file whose output is there already and newer than
+                  the file (named &apos;up to date&apos;, status &apos;up-to-date&apos; in --json,
+                  no longer &apos;skipped&apos;); without it an existing output is replaced
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are named
+  --json          a JSON object per file on standard output as it ends
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
+                  (a CR ending a line is dropped, empty lines are passed over)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
+echo clipped samples, is still converted, and named in a warning. A file whose
+output would replace the output of an earlier, other file of the same run is
+skipped; a file given twice is converted twice.
+
+Exit status: 0 every file converted, 1 some file failed, 2 usage error,
+130 interrupted.
+</source>
+        <translation>Usage : echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
+                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
+                      [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
+                      [PATH...]
+
+Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même nom de base
+avec l&apos;extension .mp3, dans le dossier de sortie.
+
+  --out DIR       dossier de sortie (par défaut : celui enregistré par la fenêtre) ;
+                  créé avec ses dossiers parents s&apos;il manque
+  --gain-in T     gain d&apos;entrée (par défaut : valeur enregistrée, sinon 0.8)
+  --gain-out T    gain de sortie (par défaut : valeur enregistrée, sinon 0.7)
+  --delay T       délai en millisecondes (par défaut : valeur enregistrée, sinon 63)
+  --decay T       atténuation (par défaut : valeur enregistrée, sinon 0.3)
+  --jobs N        conversions simultanées (par défaut et 0 : une par cœur de processeur)
+  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320 ; le débit le plus
+                  proche que permet la fréquence d&apos;échantillonnage) ; par défaut &apos;keep&apos; :
+                  chaque fichier garde le débit de son entrée, et le VBR reste VBR
+  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le même
+                  dossier relatif sous le dossier de sortie (créé au besoin)
+  --shard K/N     avec --keep-tree : ne convertir que la K-ième des N parts de la liste,
+                  réparties selon le dossier de chaque fichier sous son dossier argument
+                  (les fichiers donnés tels quels forment une part), pareil sur chaque machine
+  --update        écarter un fichier dont la sortie existe déjà et est plus récente que
+                  lui (« déjà à jour », statut &apos;up-to-date&apos; avec --json, et non plus
+                  &apos;skipped&apos;) ; sans cette option, une sortie existante est remplacée
+  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans rien convertir
+  --quiet         pas de progression ; seuls les échecs et avertissements sont nommés
+  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il est fini
+  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
+                  (&apos;-&apos; : entrée standard ; un CR en fin de ligne est retiré, les
+                  lignes vides sont écartées)
+  -0, --null      les chemins de la liste finissent par un octet NUL au lieu d&apos;un
+                  saut de ligne
+  --help          ce texte
+  --version       la version
+
+Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les étiquettes ne
+peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons, est tout de même converti
+et nommé dans un avertissement. Un fichier dont la sortie remplacerait celle d&apos;un autre
+fichier, traité plus tôt dans la même exécution, est ignoré ; un fichier donné deux fois
+est converti deux fois.
+
+Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreur d&apos;usage,
+130 interrompu.
+</translation>
+    </message>
+    <message>
+        <source>--shard needs K/N, two whole numbers with 1 &lt;= K &lt;= N, not &apos;%1&apos;</source>
+        <translation>--shard attend K/N, deux nombres entiers avec 1 &lt;= K &lt;= N, et non &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>--shard needs --keep-tree, so that no two parts can write one output</source>
+        <translation>--shard demande --keep-tree, pour que deux parts ne puissent jamais écrire la même sortie</translation>
+    </message>
+    <message>
+        <source>would make the output folder %1</source>
+        <translation>créerait le dossier de sortie %1</translation>
+    </message>
+    <message>
+        <source>made the output folder %1</source>
+        <translation>dossier de sortie %1 créé</translation>
     </message>
 </context>
 </TS>

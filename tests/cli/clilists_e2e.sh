@@ -73,6 +73,21 @@ cli --jobs 1 --quiet --json --out "$out" --from "$work/list" "$in/plain.mp3" >"$
 /usr/bin/python3 "$check" "$work/report" "$work/expected" "$out" --ordered ||
   e2e_fail "the ordered report: $(cat "$work/report")"
 
+# One path form: a relative --out (made, two levels) stays relative for every status, with
+# "up-to-date" as its own word; on a terminal the bar tells the time left once a file ended.
+cd "$work"
+cli --jobs 1 --out rel/night in/plain.mp3 2>"$work/stderr" &&
+  grep -q -x "echobatch-cli: made the output folder rel/night" "$work/stderr" || e2e_fail "made: $(cat "$work/stderr")"
+cli --jobs 1 --update --json --out rel/night in/plain.mp3 "in/with blank.mp3" >"$work/report" \
+  2>"$work/stderr" || e2e_fail "--update: $(cat "$work/stderr")"
+grep -q -F "[1/2] up to date in/plain.mp3 -> rel/night/plain.mp3" "$work/stderr" || e2e_fail "$(cat "$work/stderr")"
+/usr/bin/python3 -c 'import json, sys; got = [(o["status"], o["output"]) for o in map(json.loads, open(sys.argv[1]))]
+assert got == [("up-to-date", "rel/night/plain.mp3"), ("converted", "rel/night/with blank.mp3")], got' \
+  "$work/report" || e2e_fail "path forms: $(cat "$work/report")"
+script -qec "$(printf '%q ' "${run_cli[@]}" --jobs 1 --out rel/tty in/plain.mp3 "in/with blank.mp3" in/sub/deep.mp3)" /dev/null \
+  >"$work/tty" </dev/null || e2e_fail "under script: $(cat -v "$work/tty")"
+grep -q -E "1 running, about [0-9]+ s left" "$work/tty" || e2e_fail "no time left: $(cat -v "$work/tty")"
+
 # A stop: the file being converted fails, the two never started are reported as skipped.
 printf '#!/bin/sh\nwhile :; do sleep 0.1; done\n' >"$work/hang" && chmod +x "$work/hang"
 rm -rf "$out" && mkdir "$out"

@@ -71,8 +71,18 @@ private slots:
         QTest::newRow("no files") << QStringList{"--out", out_} << 2 << "no files given";
         QTest::newRow("unknown option")
             << QStringList{"--frob", good} << 2 << "Unknown option 'frob'";
-        QTest::newRow("missing folder") << QStringList{"--out", file("nope"), good} << 2
-                                        << "Folder does not exist. Please select another folder.";
+        QTest::newRow("a missing folder is made, with its parent")
+            << QStringList{"--out", out_ + "/new/night", good} << 0
+            << "made the output folder " + out_ + "/new/night\n";
+        QTest::newRow("a folder that cannot be made")
+            << QStringList{"--out", file("good.mp3/night"), good} << 2
+            << "cannot make the output folder " + file("good.mp3/night") + ": Not a directory";
+        QTest::newRow("--shard without --keep-tree")
+            << QStringList{"--out", out_, "--shard", "1/2", good} << 2
+            << "--shard needs --keep-tree";
+        QTest::newRow("blanks around numbers")
+            << QStringList{"--out", out_, "--bitrate", " 128", "--delay", " 63 ", good} << 0
+            << "1 of 1 files converted";
         QTest::newRow("no folder anywhere") << QStringList{good} << 2 << "no output folder";
         QTest::newRow("not numeric")
             << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,3", good} << 2
@@ -108,7 +118,11 @@ private slots:
             QCOMPARE(r.err, QByteArray());
         if (said.endsWith(": "))  // a warning
             QVERIFY(r.err.endsWith(" samples clipped; lower Gain-Out or Decay\n"));
-        QCOMPARE(QDir(out_).entryList(QDir::Files).size(), code == 2 ? 0 : 1);
+        int written = 0;
+        for (QDirIterator it(out_, QDir::Files, QDirIterator::Subdirectories); it.hasNext();
+             it.next())
+            ++written;
+        QCOMPARE(written, code == 2 ? 0 : 1);
         QVERIFY(hidden(out_).isEmpty());
         QVERIFY(!QFile::exists(eb::SettingsStore::fileName()));
     }
@@ -127,6 +141,9 @@ private slots:
                                .arg(file("a b.mp3"), eb::InstalledSox(), out_));
         const Ran fixed = cli({"--dry-run", "--out", out_, "--bitrate", "192", file("good.mp3")});
         QVERIFY2(fixed.out.contains(" -C 192 --no-glob "), fixed.out.constData());
+        const Ran made = cli({"--dry-run", "--out", out_ + "/new", file("good.mp3")});
+        QVERIFY(made.err.startsWith("echobatch-cli: would make the output folder " +
+                                    QFile::encodeName(out_) + "/new\n"));
         QVERIFY(QDir(out_).isEmpty());
     }
 

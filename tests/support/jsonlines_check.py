@@ -43,7 +43,7 @@ def main():
             assert isinstance(line["seconds"], (int, float)) and line["seconds"] >= 0, line
             source = path_bytes(line, "input")
             seen.append((source, status))
-            if status in ("converted", "warning"):
+            if status in ("converted", "warning", "up-to-date"):
                 output = path_bytes(line, "output")
                 name = os.path.basename(source)
                 stem = name[: name.rindex(b".")] if b"." in name else name
