@@ -51,7 +51,7 @@ layers=(
   "mp3:posix" "tagcopy:posix mp3" "core:posix" "options:posix" "process:posix core" "paths:posix core"
   "engine/audio:posix core mp3" "engine/outputs:posix core paths mp3 engine/audio"
   "engine/tools:posix core options process paths mp3 engine/outputs"
-  "engine/loudness:posix core paths mp3 tagcopy engine/audio engine/outputs"
+  "engine/loudness:posix core paths process mp3 tagcopy engine/audio engine/outputs engine/tools"
   "engine:posix core options process paths mp3 tagcopy $engine"
   "filelist:posix core paths"
   "filelist/ui:core filelist paths $face" "options/ui:core options $face"

@@ -152,29 +152,44 @@ void ToolRun::cancel() {
     killTimer_->start(kGraceMs);
 }
 
+// True when the child ends within `ms` (it is not reaped here).
+bool ToolRun::endsWithin(int ms) const {
+    if (pidfd_) {
+        pollfd p{pidfd_.get(), POLLIN, 0};
+        return posix::RetryOnEintr([&] { return ::poll(&p, 1, ms); }) > 0;
+    }
+    for (int waited = 0; waited <= ms; waited += 10) {
+        siginfo_t info{};
+        if (::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == pid_)
+            return true;
+        ::usleep(10000);
+    }
+    return false;
+}
+
 void ToolRun::terminateNow(int graceMs) {
     if (pid_ <= 0)
         return;
     outcome_.cancelled = true;
     killGroup(SIGTERM);
-    bool ended = false;
-    if (pidfd_) {
-        pollfd p{pidfd_.get(), POLLIN, 0};
-        ended = posix::RetryOnEintr([&] { return ::poll(&p, 1, graceMs); }) > 0;
-    } else {
-        for (int waited = 0; waited <= graceMs && !ended; waited += 10) {
-            siginfo_t info{};
-            ended =
-                ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                info.si_pid == pid_;
-            if (!ended)
-                ::usleep(10000);
-        }
-    }
+    (void)endsWithin(graceMs);
     // Whatever it started goes with it; then wait for its end, which SIGKILL makes certain.
     killGroup(SIGKILL);
     reap();
     finish();
+}
+
+bool ToolRun::waitForEnd(int timeoutMs) {
+    if (pid_ <= 0)
+        return true;
+    if (!endsWithin(timeoutMs)) {
+        terminateNow(0);
+        return false;
+    }
+    reap();
+    finish();
+    return true;
 }
 
 void ToolRun::readStderr() {

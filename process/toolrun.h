@@ -64,6 +64,11 @@ public:
     // Stops the child before returning: SIGTERM, up to graceMs for it to end, then SIGKILL.
     // finished() is emitted before this returns.
     void terminateNow(int graceMs = kGraceMs);
+    // Waits up to `timeoutMs` for the child's end without serving the event queue (for a short
+    // helper whose caller must not be re-entered meanwhile); a child that has not ended by then
+    // is stopped as terminateNow stops it. finished() has been emitted when this returns. True
+    // when the child ended by itself.
+    bool waitForEnd(int timeoutMs);
 
     bool isRunning() const { return pid_ > 0; }
     const Outcome& outcome() const { return outcome_; }
@@ -75,6 +80,7 @@ signals:
 private:
     void readStderr();
     void onChildEnded();
+    bool endsWithin(int ms) const;
     void finish();
     void reap();  // waits for the child's end and records it
     void appendStderr(const char* data, qsizetype size);

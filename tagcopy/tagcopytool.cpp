@@ -11,6 +11,12 @@
 // error then names the frames that were not carried, if any. 10: the input has no tags, TAGGED
 // is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
 // signal, a limit) is a failure the batch names by itself.
+//
+// echobatch-tagcopy --replaygain FILE TRACK_GAIN TRACK_PEAK [ALBUM_GAIN ALBUM_PEAK]: the
+// measured ReplayGain values written into the converted FILE where its tags keep them (always
+// by the helper with TagLib); without album values its album values go. Exit status 0 written,
+// 12 the file cannot be read, 13 it cannot be written (tagcopy/replaygainwrite.h).
+#include "tagcopy/replaygainwrite.h"
 #include "tagcopy/tagcopy.h"
 
 #include <sys/resource.h>
@@ -18,7 +24,9 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -62,6 +70,17 @@ int BecomeFormatsHelper(char** argv) {
 }
 #endif
 
+#ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
+int WriteReplayGain(int argc, char** argv) {
+    auto number = [](const char* text) { return std::strtod(text, nullptr); };
+    std::optional<eb::GainPair> album;
+    if (argc == 7)
+        album = eb::GainPair{number(argv[5]), number(argv[6])};
+    return static_cast<int>(
+        eb::WriteReplayGainValues(argv[2], eb::GainPair{number(argv[3]), number(argv[4])}, album));
+}
+#endif
+
 int Say(int status, const std::string& line) {
     if (!line.empty())
         std::fprintf(stderr, "%s\n", line.c_str());
@@ -71,8 +90,12 @@ int Say(int status, const std::string& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4)
-        return Say(2, "usage: echobatch-tagcopy INPUT CONVERTED TAGGED");
+    const bool replayGain = argc > 1 && std::string(argv[1]) == "--replaygain";
+    if (replayGain ? argc != 5 && argc != 7 : argc != 4)
+        return Say(2,
+                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED\n"
+                   "       echobatch-tagcopy --replaygain FILE TRACK_GAIN TRACK_PEAK "
+                   "[ALBUM_GAIN ALBUM_PEAK]");
     // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
     std::signal(SIGXFSZ, SIG_IGN);
     Limit(RLIMIT_CORE, 0, 0);
@@ -82,6 +105,13 @@ int main(int argc, char** argv) {
     Limit(RLIMIT_AS, kMemoryBytes, kMemoryBytes);
 #endif
     try {
+        if (replayGain) {
+#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
+            return BecomeFormatsHelper(argv);
+#else
+            return WriteReplayGain(argc, argv);
+#endif
+        }
         eb::TagSource source(argv[1]);
 #ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
         if (source.needsTagLib())

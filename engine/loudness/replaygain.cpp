@@ -4,16 +4,12 @@
 #include "core/usertext.h"
 #include "engine/audio/mp3decoder.h"
 #include "engine/outputs/temporarylock.h"
+#include "engine/tools/tagcopyrun.h"
+#include "process/toolrun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <taglib/apetag.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/relativevolumeframe.h>
-#include <taglib/textidentificationframe.h>
 
 #include <ebur128.h>
 #include <mpg123.h>
@@ -32,9 +28,11 @@ namespace {
 
 constexpr double kReferenceLufs = -18.0;
 
-TagLib::FileName NameOf(const QByteArray& bytes) {
-    return bytes.constData();
-}
+// The ReplayGain write's helper, and how long it may take: a rewrite of the file's tags.
+constexpr int kHelperTimeoutMs = 30000;
+constexpr int kWritten = 0;
+constexpr int kUnreadable = 12;
+constexpr int kUnwritable = 13;
 
 }  // namespace
 
@@ -157,157 +155,23 @@ GainValues GainFor(double lufs, double peak) {
     return {std::isfinite(lufs) ? kReferenceLufs - lufs : 0.0, peak};
 }
 
-namespace {
-
-TagLib::String GainText(double gain) {
-    return TagLib::String(QString::asprintf("%+.2f dB", gain).toStdString());
-}
-
-TagLib::String PeakText(double peak) {
-    return TagLib::String(QString::asprintf("%.6f", peak).toStdString());
-}
-
-// The item names as the file spells them, matched without regard to case.
-struct Keys {
-    const char* gain;
-    const char* peak;
-};
-constexpr Keys kTrack{"replaygain_track_gain", "replaygain_track_peak"};
-constexpr Keys kAlbum{"replaygain_album_gain", "replaygain_album_peak"};
-
-// The key as the file spells it; a key it lacks as it spells the key's gain or peak partner,
-// else as its first ReplayGain key, else `key` (lower case) or, for APEv2, upper case.
-TagLib::String Spelled(const char* key, const QStringList& keys, bool upperByDefault) {
-    const QString spelled = QString::fromLatin1(key);
-    const bool gain = spelled.endsWith(QLatin1String("gain"));
-    const QString partner =
-        spelled.chopped(4) + (gain ? QLatin1String("peak") : QLatin1String("gain"));
-    bool upper = upperByDefault;
-    for (const QString& found : keys) {
-        if (found.compare(spelled, Qt::CaseInsensitive) == 0)
-            return TagLib::String(found.toStdString());
-    }
-    const auto partnerFound = std::find_if(keys.begin(), keys.end(), [&](const QString& k) {
-        return k.compare(partner, Qt::CaseInsensitive) == 0;
-    });
-    if (partnerFound != keys.end())
-        upper = *partnerFound == partnerFound->toUpper();
-    else if (!keys.isEmpty())
-        upper = keys.first() == keys.first().toUpper();
-    return TagLib::String((upper ? spelled.toUpper() : spelled).toStdString());
-}
-
-void SetTxxx(TagLib::ID3v2::Tag* id3, const char* key, const QStringList& keys,
-             const TagLib::String* value) {
-    bool set = false;
-    const TagLib::ID3v2::FrameList frames = id3->frameList("TXXX");
-    for (TagLib::ID3v2::Frame* frame : frames) {
-        auto* text = dynamic_cast<TagLib::ID3v2::UserTextIdentificationFrame*>(frame);
-        if (!text || QString::fromStdString(text->description().to8Bit(true))
-                             .compare(QLatin1String(key), Qt::CaseInsensitive) != 0)
-            continue;
-        if (value && !set)
-            text->setText(*value);
-        else
-            id3->removeFrame(frame);
-        set = true;
-    }
-    if (value && !set) {
-        auto* frame = new TagLib::ID3v2::UserTextIdentificationFrame(TagLib::String::UTF8);
-        frame->setDescription(Spelled(key, keys, false));
-        frame->setText(*value);
-        id3->addFrame(frame);
-    }
-}
-
-// The gain and the peak (16 bits, as other taggers write it) for each channel the frame has.
-void SetRvaValues(TagLib::ID3v2::RelativeVolumeFrame* rva, const GainValues& values) {
-    TagLib::ID3v2::RelativeVolumeFrame::PeakVolume peak;
-    peak.bitsRepresentingPeak = 16;
-    const int scaled = std::clamp(static_cast<int>(std::lround(values.peak * 32768)), 0, 65535);
-    peak.peakVolume = TagLib::ByteVector::fromShort(static_cast<short>(scaled), true);
-    TagLib::List<TagLib::ID3v2::RelativeVolumeFrame::ChannelType> channels = rva->channels();
-    if (channels.isEmpty())
-        channels.append(TagLib::ID3v2::RelativeVolumeFrame::MasterVolume);
-    for (const auto channel : channels) {
-        rva->setVolumeAdjustment(static_cast<float>(values.gain), channel);
-        rva->setPeakVolume(peak, channel);
-    }
-}
-
-void SetRva2(TagLib::ID3v2::Tag* id3, const char* id, const GainValues* values) {
-    bool set = false;
-    const TagLib::ID3v2::FrameList frames = id3->frameList("RVA2");
-    for (TagLib::ID3v2::Frame* frame : frames) {
-        auto* rva = dynamic_cast<TagLib::ID3v2::RelativeVolumeFrame*>(frame);
-        const bool album = rva && rva->identification().upper() == "ALBUM";
-        if (!rva || album != (std::string(id) == "album"))
-            continue;
-        if (!values || set) {
-            id3->removeFrame(frame);
-            continue;
-        }
-        SetRvaValues(rva, *values);
-        set = true;
-    }
-    if (values && !set) {
-        auto* rva = new TagLib::ID3v2::RelativeVolumeFrame();
-        rva->setIdentification(id);
-        SetRvaValues(rva, *values);
-        id3->addFrame(rva);
-    }
-}
-
-void SetApe(TagLib::APE::Tag* ape, const char* key, const QStringList& keys,
-            const TagLib::String* value) {
-    const TagLib::String name = Spelled(key, keys, true);
-    if (value)
-        ape->addValue(name, *value, true);
-    else
-        ape->removeItem(name);
-}
-
-void WriteValues(TagLib::MPEG::File& file, const ReplayGainPlaces& places, const Keys& keys,
-                 const GainValues* values) {
-    const TagLib::String gain = values ? GainText(values->gain) : TagLib::String();
-    const TagLib::String peak = values ? PeakText(values->peak) : TagLib::String();
-    TagLib::ID3v2::Tag* id3 = file.ID3v2Tag(false);
-    if (places.txxx && id3) {
-        SetTxxx(id3, keys.gain, places.txxxKeys, values ? &gain : nullptr);
-        SetTxxx(id3, keys.peak, places.txxxKeys, values ? &peak : nullptr);
-    }
-    if (places.rva2 && id3)
-        SetRva2(id3, &keys == &kAlbum ? "album" : "track", values);
-    if (places.ape && file.APETag(false)) {
-        SetApe(file.APETag(false), keys.gain, places.apeKeys, values ? &gain : nullptr);
-        SetApe(file.APETag(false), keys.peak, places.apeKeys, values ? &peak : nullptr);
-    }
-}
-
-}  // namespace
-
-Result<> WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
-                         const GainValues& track, const std::optional<GainValues>& album) {
-    const QByteArray name = QFile::encodeName(path);
-    TagLib::MPEG::File file(NameOf(name), false);
-    if (!file.isValid())
+Result<> WriteReplayGain(const QString& path, const GainValues& track,
+                         const std::optional<GainValues>& album) {
+    QStringList args{QStringLiteral("--replaygain"), path, QString::number(track.gain, 'g', 17),
+                     QString::number(track.peak, 'g', 17)};
+    if (album)
+        args << QString::number(album->gain, 'g', 17) << QString::number(album->peak, 'g', 17);
+    ToolRun run;
+    const bool ended = !run.start(TagCopyProgram(), args) || run.waitForEnd(kHelperTimeoutMs);
+    const ToolRun::Outcome& outcome = run.outcome();
+    if (ended && outcome.started && !outcome.crashed && outcome.exitCode == kWritten)
+        return {};
+    if (ended && outcome.started && !outcome.crashed && outcome.exitCode == kUnreadable)
         return Failed{UserText::tr("the output cannot be read for its ReplayGain values")};
-    WriteValues(file, places, kTrack, &track);
-    WriteValues(file, places, kAlbum, album ? &*album : nullptr);
-    int tags = 0;
-    TagLib::ID3v2::Version version = TagLib::ID3v2::v4;
-    if (file.hasID3v2Tag()) {
-        tags |= TagLib::MPEG::File::ID3v2;
-        if (file.ID3v2Tag()->header()->majorVersion() <= 3)
-            version = TagLib::ID3v2::v3;
-    }
-    if (file.hasAPETag())
-        tags |= TagLib::MPEG::File::APE;
-    if (file.hasID3v1Tag())
-        tags |= TagLib::MPEG::File::ID3v1;
-    if (!file.save(tags, TagLib::File::StripNone, version, TagLib::File::DoNotDuplicate))
+    if (ended && outcome.started && !outcome.crashed && outcome.exitCode == kUnwritable)
         return Failed{UserText::tr("the ReplayGain values cannot be written")};
-    return {};
+    // How the helper failed otherwise, in the tag copy's words (it is the same helper).
+    return Failed{TagCopyRun::interpret(outcome, !ended, kHelperTimeoutMs).text};
 }
 
 namespace {
@@ -472,9 +336,8 @@ QString AlbumLedger::writeAlbum(const Album& album) {
         const Member& m = entry.second;
         if (!m.places.albumValues)
             continue;
-        const Result<> rewritten = RewriteInPlace(m.output, [&](const QString& copy) {
-            return WriteReplayGain(copy, m.places, m.track, values);
-        });
+        const Result<> rewritten = RewriteInPlace(
+            m.output, [&](const QString& copy) { return WriteReplayGain(copy, m.track, values); });
         if (rewritten)
             written << &m;
         else
@@ -484,7 +347,7 @@ QString AlbumLedger::writeAlbum(const Album& album) {
         return {};
     for (const Member* m : std::as_const(written)) {
         (void)RewriteInPlace(m->output, [&](const QString& copy) {
-            return WriteReplayGain(copy, m->places, m->track, std::nullopt);
+            return WriteReplayGain(copy, m->track, std::nullopt);
         });
     }
     return UserText::tr("album ReplayGain removed: it cannot be written into ") +

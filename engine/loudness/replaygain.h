@@ -2,8 +2,9 @@
 // values copied from the input would make a player play the output too quietly. The output is
 // decoded (gapless, float, at its own rate), its EBU R128 loudness measured and the track gain
 // (against -18 LUFS) and sample peak written into the same frames and items the input used:
-// ID3v2 TXXX "replaygain_*", RVA2, APEv2 "REPLAYGAIN_*". Album values need every file of the
-// album: AlbumLedger collects the batch's measurements and writes them when the last is done.
+// ID3v2 TXXX "replaygain_*", RVA2, APEv2 "REPLAYGAIN_*" (by the tag copy's helper). Album values
+// need every file of the album: AlbumLedger collects the batch's measurements and writes them when
+// the last is done.
 #pragma once
 
 #include "core/result.h"
@@ -68,9 +69,11 @@ struct GainValues {
 GainValues GainFor(double lufs, double peak);
 
 // Writes the track values into `path` (album values when given, else they are removed), in
-// the places the file has.
-Result<> WriteReplayGain(const QString& path, const ReplayGainPlaces& places,
-                        const GainValues& track, const std::optional<GainValues>& album);
+// the places its tags have (TXXX, RVA2, APEv2), keys spelled as they spell them. The tags came
+// from an input that may be anyone's: they are parsed and rewritten by the tag copy's limited
+// helper (`echobatch-tagcopy --replaygain`, tagcopy/replaygainwrite.h), never in this process.
+Result<> WriteReplayGain(const QString& path, const GainValues& track,
+                         const std::optional<GainValues>& album);
 
 // The batch's albums: a file whose folder holds other files of its album with ReplayGain
 // waits for them; when every one of them is in the batch and converted, the album's values

@@ -22,15 +22,13 @@ QString ReplayGainStage::measure(const QString& temporary) {
     if (!places_.any())
         return {};
     const bool complete = albums_.albumComplete(input_, places_);
-    const std::shared_ptr<Loudness> loudness =
-        followed_ ? followed_ : Loudness::measure(temporary);
+    const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temporary);
     followed_.reset();
     if (!loudness)
         return UserText::tr("ReplayGain not measured: ") +
                UserText::tr("the output cannot be decoded");
     if (const Result<> written =
-            WriteReplayGain(temporary, places_, GainFor(loudness->lufs(), loudness->peak()),
-                            std::nullopt);
+            WriteReplayGain(temporary, GainFor(loudness->lufs(), loudness->peak()), std::nullopt);
         !written)
         return UserText::tr("ReplayGain not measured: ") + written.error();
     const QString albumFailed = complete ? albums_.failure(input_, places_) : QString();
