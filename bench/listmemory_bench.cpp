@@ -5,6 +5,7 @@
 // scrolling to its end.
 //   listmemory_bench [PARENT]   builds the tree in a temporary folder under PARENT (default:
 //   TMPDIR)
+#include "filelist/filelistmodel.h"
 #include "filelist/folderscan.h"
 #include "posix/uniquefd.h"
 #include "shell/form1.h"
@@ -16,7 +17,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -176,10 +177,10 @@ int main(int argc, char** argv) {
 
     // The insert alone, into the emptied list, from a finished scan.
     const QStringList files = eb::ScanFolderFiles(temp.path(), QStringLiteral("*.mp3")).files;
-    form.controls().ListView1->clear();
+    form.fileList().clear();
     QApplication::processEvents();
     timer.start();
-    form.addEntries(files);
+    form.addEntries(files, temp.path());
     const double insertMs = ElapsedMs(timer);
 
     out() << "window (offscreen) with " << expected

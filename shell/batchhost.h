@@ -14,8 +14,9 @@ class ErrorReporter;
 
 class BatchHost : public ProgressDisplay {
 public:
-    // ListView1: the number of entries and the text of entry `index` (1-based). entryText
-    // throws StepError when the entry cannot be read (the list shrank meanwhile).
+    // The file list (the entries ListView1 shows): the number of entries and the text of entry
+    // `index` (1-based). entryText throws StepError when the entry cannot be read (the list
+    // shrank meanwhile).
     virtual int entryCount() = 0;
     virtual QString entryText(int index) = 0;
     // Text1 and Text2..Text5, read afresh for every file.

@@ -21,6 +21,7 @@ class QMimeData;
 
 namespace eb {
 
+class FileListModel;
 class ListAdders;
 class ListGestures;
 class OptionFields;
@@ -107,12 +108,15 @@ public:
     void openPreview(const QString& path);
     PreviewWindow* previewWindow() const;
 
-    // The file list: 1-based entries, each holding a full path.
+    // The file list's entries, which ListView1 shows.
+    FileListModel& fileList() { return *entries_; }
+    const FileListModel& fileList() const { return *entries_; }
+    // The file list as the handlers count it: 1-based entries, each holding a full path.
     int entryCount() const;
     QString entryText(int index) const;  // throws StepError for a position outside the list
-    void addEntry(const QString& path);
-    // Appends the paths in one insert, without a repaint per row.
-    void addEntries(const QStringList& paths);
+    void addEntry(const QString& path);  // a file picked by itself
+    // Appends the paths in one insert, all found in the folder `addedFrom`.
+    void addEntries(const QStringList& paths, const QString& addedFrom);
     // The folder scans' yield: serves the event queue (every `intervalMs` milliseconds, 0: at
     // every chance), and ends the scan with HandlerStopped once the window is closing, so that
     // closing ends the program at once.
@@ -151,6 +155,7 @@ private:
     }
 
     Form1Controls ui_;
+    FileListModel* entries_ = nullptr;  // owned by ListView1
     Form1Startup startup_;
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_ = nullptr;

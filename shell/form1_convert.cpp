@@ -1,36 +1,21 @@
 // PushButton2_Click, "Start Converting": the batch itself is the engine's; the window lends
-// it its controls through a BatchHost. The window stays live while the batch runs.
+// it its list's entries and its controls through a BatchHost. The window stays live while the
+// batch runs.
+#include "filelist/filelistmodel.h"
 #include "shell/batchhost.h"
 #include "shell/captionbar.h"
 #include "shell/conversionrun.h"
 #include "shell/form1.h"
 
-#include <QAbstractItemModel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace eb {
 
 namespace {
 class WindowBatchHost : public BatchHost {
 public:
-    explicit WindowBatchHost(Form1& form) : form_(form) {
-        // Any change of the list's rows or texts starts a new generation.
-        const QAbstractItemModel* model = form_.controls().ListView1->model();
-        auto bump = [this] { ++generation_; };
-        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-            connections_.append(QObject::connect(model, signal, model, bump));
-        connections_.append(QObject::connect(model, &QAbstractItemModel::rowsMoved, model, bump));
-        connections_.append(QObject::connect(model, &QAbstractItemModel::dataChanged, model, bump));
-        connections_.append(QObject::connect(model, &QAbstractItemModel::modelReset, model, bump));
-        connections_.append(
-            QObject::connect(model, &QAbstractItemModel::layoutChanged, model, bump));
-    }
-    ~WindowBatchHost() override {
-        for (const QMetaObject::Connection& c : connections_)
-            QObject::disconnect(c);
-    }
+    explicit WindowBatchHost(Form1& form) : form_(form) {}
 
     int entryCount() override { return form_.entryCount(); }
     QString entryText(int index) override { return form_.entryText(index); }
@@ -48,13 +33,11 @@ public:
     }
     Prompter& prompter() override { return form_.prompter(); }
     ErrorReporter& reporter() override { return form_.reporter(); }
-    quint64 listGeneration() override { return generation_; }
+    quint64 listGeneration() override { return form_.fileList().generation(); }
 
 private:
     Form1& form_;
     const Form1Controls& ui_ = form_.controls();
-    quint64 generation_ = 0;
-    QList<QMetaObject::Connection> connections_;
 };
 }  // namespace
 

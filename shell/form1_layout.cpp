@@ -1,5 +1,6 @@
 // The window's controls at their design positions. Positions and sizes are written in twips
 // (15 twips are one pixel) relative to the container, as the layout was drawn.
+#include "filelist/filelistmodel.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 
@@ -9,7 +10,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace eb {
 
@@ -62,12 +63,16 @@ void StyleWindow(QWidget& window) {
     window.setAutoFillBackground(true);
 }
 
-QTreeWidget* FileList(QWidget* parent) {
-    auto* list = new QTreeWidget(parent);
+// The list of files shows the entries' model, which it owns; it never edits or drags a row.
+QTreeView* FileList(QWidget* parent, FileListModel*& entries) {
+    auto* list = new QTreeView(parent);
     list->setObjectName(QStringLiteral("ListView1"));
+    entries = new FileListModel(list);
+    list->setModel(entries);
     list->setRootIsDecorated(false);
     list->setHeaderHidden(false);
     list->header()->setStretchLastSection(false);
+    list->header()->setSectionsClickable(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setToolTip(Form1::tr(
@@ -145,7 +150,7 @@ void Form1::buildControls() {
     ui_.Command1 = Button(this, "Command1", QStringLiteral("Command1"));
     Place(ui_.Command1, -720, 2640, 615, 495);
 
-    ui_.ListView1 = FileList(this);
+    ui_.ListView1 = FileList(this, entries_);
 
     ui_.ProgressBar1 = new CaptionBar(this);
     ui_.ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));

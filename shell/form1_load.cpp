@@ -4,6 +4,7 @@
 #include "core/appinfo.h"
 #include "core/desktopfolder.h"
 #include "core/settingsstore.h"
+#include "filelist/filelistmodel.h"
 #include "options/echooptions.h"
 #include "paths/pathhelpers.h"
 #include "shell/form1.h"
@@ -11,7 +12,7 @@
 #include "shell/skin.h"
 
 #include <QIcon>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace eb {
 
@@ -63,8 +64,8 @@ void Form1::Form_Load() {
     }
 
     steps.step(128, [&] {
-        ui_.ListView1->setColumnCount(1);
-        ui_.ListView1->setHeaderLabels({tr("MP3 File(s)")});
+        // One column, which the entries' model always has.
+        entries_->setHeaderText(tr("MP3 File(s)"));
     });
     steps.step(130, [&] { ui_.ListView1->setColumnWidth(0, qRound(7000 / 15.0)); });
 

@@ -11,7 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace eb {
 
@@ -19,7 +19,7 @@ class CaptionBar;
 
 struct Form1Controls {
     QPushButton* Command1 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    QTreeView* ListView1 = nullptr;
     CaptionBar* ProgressBar1 = nullptr;
     QPushButton* PushButton1 = nullptr;
     QPushButton* PushButton2 = nullptr;

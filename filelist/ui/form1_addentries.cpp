@@ -1,23 +1,12 @@
 // Many entries at once, as the folder adders and the samples add them: one insert into the
-// list, with its painting held back until every row is in, so a tree of 100,000 files costs
-// one layout of the list instead of one per row.
+// list's model, so a tree of 100,000 files costs the view one layout instead of one per row.
+#include "filelist/filelistmodel.h"
 #include "shell/form1.h"
-
-#include <QTreeWidget>
 
 namespace eb {
 
-void Form1::addEntries(const QStringList& paths) {
-    if (paths.isEmpty())
-        return;
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(paths.size());
-    for (const QString& path : paths)
-        rows.append(new QTreeWidgetItem(QStringList{path}));
-    const bool updating = ui_.ListView1->updatesEnabled();
-    ui_.ListView1->setUpdatesEnabled(false);
-    ui_.ListView1->addTopLevelItems(rows);
-    ui_.ListView1->setUpdatesEnabled(updating);
+void Form1::addEntries(const QStringList& paths, const QString& addedFrom) {
+    entries_->append(paths, addedFrom);
 }
 
 }  // namespace eb

@@ -33,7 +33,7 @@ void ListAdders::addFolder() {
     if (steps.stopped())
         return;
     steps.step(132, [&] {
-        form_.addEntries(scan.files);
+        form_.addEntries(scan.files, folder);
         if (!scan.passedOver.isEmpty())
             form_.prompter().message(PassedOverNote(scan.passedOver), Prompter::Icon::Warning);
     });

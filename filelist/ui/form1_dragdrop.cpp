@@ -10,7 +10,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include <exception>
@@ -51,7 +51,7 @@ Qt::DropAction SafeAction(Qt::DropActions possible) {
 class DropTarget : public QObject {
 public:
     DropTarget(Form1& form, QObject* owner) : QObject(owner), form_(form) {
-        QTreeWidget* list = form.controls().ListView1;
+        QTreeView* list = form.controls().ListView1;
         list->setAcceptDrops(true);
         list->viewport()->setAcceptDrops(true);
         list->viewport()->installEventFilter(this);
@@ -126,7 +126,7 @@ ScanYield Form1::scanYield() {
     return adders_->scanYield();
 }
 void Form1::setScanYieldInterval(int intervalMs) {
-    adders_->scanYieldIntervalMs = intervalMs;
+    adders_->setScanYieldInterval(intervalMs);
 }
 
 ScanYield ListAdders::scanYield() {
@@ -135,7 +135,7 @@ ScanYield ListAdders::scanYield() {
                          if (form_.isClosing())
                              throw HandlerStopped();
                      },
-                     scanYieldIntervalMs};
+                     scanYieldIntervalMs_};
 }
 
 void ListAdders::dragOver(const QMimeData* dragged, Qt::DropAction& effect) {
@@ -160,7 +160,7 @@ void ListAdders::drop(const QMimeData* dragged) {
         QString failure;
         try {
             FolderScan scan = ScanFolderFiles(path, QStringLiteral("*"), scanYield());
-            form_.addEntries(scan.files);
+            form_.addEntries(scan.files, path);
             passedOver += scan.passedOver;
             failure = scan.failure;
         } catch (const HandlerStopped&) {

@@ -1,23 +1,22 @@
-// The file list's entries: one row per file, its only value the full path.
+// The file list's entries as the handlers count them: one row per file, its text the full
+// path, kept in the list's model.
+#include "filelist/filelistmodel.h"
 #include "shell/form1.h"
-
-#include <QTreeWidget>
 
 namespace eb {
 
 int Form1::entryCount() const {
-    return ui_.ListView1->topLevelItemCount();
+    return entries_->count();
 }
 
 QString Form1::entryText(int index) const {
     if (index < 1 || index > entryCount())
         throw StepError(tr("Index out of bounds"));
-    return ui_.ListView1->topLevelItem(index - 1)->text(0);
+    return entries_->text(index - 1);
 }
 
 void Form1::addEntry(const QString& path) {
-    auto* row = new QTreeWidgetItem(ui_.ListView1);
-    row->setText(0, path);
+    entries_->append({path});
 }
 
 }  // namespace eb

@@ -1,6 +1,7 @@
 // Editing the file list: removing the selected entry (Delete key, double-click), "Clear List",
 // and moving an entry by pressing on it and passing over the others, each passed entry
 // changing places with it.
+#include "filelist/filelistmodel.h"
 #include "filelist/listediting.h"
 #include "shell/form1.h"
 
@@ -9,7 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace eb {
 
@@ -17,7 +18,8 @@ namespace eb {
 // entries (the viewport) reach the window's handlers, which come back here.
 class ListGestures : public QObject {
 public:
-    explicit ListGestures(Form1& form) : form_(form), list_(*form.controls().ListView1) {
+    explicit ListGestures(Form1& form)
+        : form_(form), list_(*form.controls().ListView1), entries_(form.fileList()) {
         list_.installEventFilter(this);
         list_.viewport()->installEventFilter(this);
         list_.viewport()->setMouseTracking(true);
@@ -27,12 +29,11 @@ public:
 
     // Delete key and double-click: nothing while the window is busy or nothing is selected.
     void removeSelected() {
-        if (form_.pointerState() == PointerState::Busy || list_.topLevelItemCount() == 0)
+        if (form_.pointerState() == PointerState::Busy || entries_.count() == 0)
             return;
-        const QList<QTreeWidgetItem*> selected = list_.selectedItems();
-        if (selected.isEmpty())
-            return;
-        delete list_.takeTopLevelItem(list_.indexOfTopLevelItem(selected.first()));
+        const int row = selectedRow();
+        if (row >= 0)
+            entries_.remove(row);
     }
 
     // A press on an entry: it becomes the moved entry, and the list shows the "drag.ico"
@@ -41,10 +42,9 @@ public:
     void takeEntry() {
         list_.viewport()->setCursor(form_.pointerImage(QStringLiteral("drag.ico")));
         list_.setDragEnabled(false);  // entries are never dragged out of the list
-        const QList<QTreeWidgetItem*> selected = list_.selectedItems();
-        drag_.DragItem = selected.isEmpty() ? QPersistentModelIndex()
-                                            : QPersistentModelIndex(list_.model()->index(
-                                                  list_.indexOfTopLevelItem(selected.first()), 0));
+        const int row = selectedRow();
+        drag_.DragItem =
+            row < 0 ? QPersistentModelIndex() : QPersistentModelIndex(entries_.index(row));
     }
 
     void press() { drag_.Dragging = true; }
@@ -98,24 +98,33 @@ protected:
     }
 
 private:
+    // The first selected row, -1 for none.
+    int selectedRow() const {
+        const QModelIndexList selected = list_.selectionModel()->selectedRows();
+        return selected.isEmpty() ? -1 : selected.first().row();
+    }
+
+    // The moved entry and the one under the pointer change places (any entries between them
+    // stay where they are), and the moved one stays the selected one.
     void swapWithHit() {
-        QTreeWidgetItem* hit = list_.topLevelItem(drag_.HitItem.row());
-        QTreeWidgetItem* moved = list_.topLevelItem(drag_.DragItem.row());
-        if (!hit || !moved || hit->text(0) == moved->text(0))
+        const int hit = drag_.HitItem.row();
+        const int moved = drag_.DragItem.row();
+        if (hit == moved || entries_.text(hit) == entries_.text(moved))
             return;
-        const QString kept = moved->text(0);
-        moved->setText(0, hit->text(0));
-        hit->setText(0, kept);
-        list_.setCurrentItem(hit);
-        drag_.DragItem = drag_.HitItem;
-        const int target =
-            ReorderScrollTarget(QCursor::pos().y(), drag_.HitItem.row() + 1, form_.entryCount());
+        entries_.move(moved, hit);
+        const int back = moved < hit ? hit - 1 : hit + 1;  // where the hit entry went
+        if (back != moved)
+            entries_.move(back, moved);
+        list_.setCurrentIndex(entries_.index(hit));
+        drag_.DragItem = QPersistentModelIndex(entries_.index(hit));
+        const int target = ReorderScrollTarget(QCursor::pos().y(), hit + 1, form_.entryCount());
         if (target > 0)
-            list_.scrollToItem(list_.topLevelItem(target - 1));
+            list_.scrollTo(entries_.index(target - 1));
     }
 
     Form1& form_;
-    QTreeWidget& list_;
+    QTreeView& list_;
+    FileListModel& entries_;
     ListDragState drag_;
 };
 
@@ -141,7 +150,7 @@ void Form1::ListView1_DblClick() {
 // "Clear List": no question and no busy test.
 void Form1::PushButton4_Click() {
     StepRunner steps(reporter(), QStringLiteral("PushButton4_Click"));
-    steps.step(100, [&] { ui_.ListView1->clear(); });
+    steps.step(100, [&] { entries_->clear(); });
 }
 
 void Form1::ListView1_ItemClick() {

@@ -17,7 +17,7 @@ void ListAdders::addSamples() {
         paths.reserve(names.size());
         for (const QString& name : std::as_const(names))
             paths.append(samples + QLatin1Char('/') + name);
-        form_.addEntries(paths);
+        form_.addEntries(paths, samples);
     });
 
     bool open = false;

@@ -20,10 +20,11 @@ public:
     void drop(const QMimeData* dragged);
 
     ScanYield scanYield();
-    int scanYieldIntervalMs = 20;
+    void setScanYieldInterval(int intervalMs) { scanYieldIntervalMs_ = intervalMs; }
 
 private:
     Form1& form_;
+    int scanYieldIntervalMs_ = 20;  // how often a scan serves the window's event queue
 };
 
 }  // namespace eb

@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace eb {
 
@@ -29,10 +29,11 @@ public:
     // the menu takes the release. Opened by a key, it starts on its first item, so Return
     // chooses it.
     void open(const QPoint& at, bool byKeyboard) {
-        if (at.isNull() || list_.selectedItems().isEmpty())
+        const QModelIndex selected = selectedEntry();
+        if (at.isNull() || !selected.isValid())
             return;
         form_.ListView1_MouseUp();
-        const QString path = list_.selectedItems().first()->text(0);
+        const QString path = selected.data().toString();
         auto* menu = new QMenu(&form_);
         menu->setObjectName(QStringLiteral("ListView1Menu"));
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -86,10 +87,10 @@ protected:
             return false;
         const auto* request = static_cast<QContextMenuEvent*>(event);
         if (request->reason() == QContextMenuEvent::Mouse && !onList) {
-            QTreeWidgetItem* item = list_.itemAt(request->pos());
-            if (item)
-                list_.setCurrentItem(item);
-            form_.ListView1_ContextMenu(item ? request->globalPos() : QPoint());
+            const QModelIndex item = list_.indexAt(request->pos());
+            if (item.isValid())
+                list_.setCurrentIndex(item);
+            form_.ListView1_ContextMenu(item.isValid() ? request->globalPos() : QPoint());
         } else {
             form_.ListView1_ContextMenu(selectedEntryPoint(), true);
         }
@@ -97,18 +98,23 @@ protected:
     }
 
 private:
+    QModelIndex selectedEntry() const {
+        const QModelIndexList selected = list_.selectionModel()->selectedRows();
+        return selected.isEmpty() ? QModelIndex() : selected.first();
+    }
+
     // Below the selected entry's start, on the screen; a null point when nothing is selected.
     QPoint selectedEntryPoint() {
-        const QList<QTreeWidgetItem*> selected = list_.selectedItems();
-        if (selected.isEmpty())
+        const QModelIndex selected = selectedEntry();
+        if (!selected.isValid())
             return QPoint();
-        list_.scrollToItem(selected.first());
-        const QRect rect = list_.visualItemRect(selected.first());
+        list_.scrollTo(selected);
+        const QRect rect = list_.visualRect(selected);
         return list_.viewport()->mapToGlobal(QPoint(rect.left() + 8, rect.bottom()));
     }
 
     Form1& form_;
-    QTreeWidget& list_;
+    QTreeView& list_;
     QPointer<PreviewWindow> window_;
 };
 

@@ -15,7 +15,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -184,7 +184,7 @@ bool OpenSkinnedWindow(std::unique_ptr<eb::Form1>& form, ebtest::ScriptedPrompte
     for (const char* name : {"Hello.mp3", "One, two, three.mp3", "Echo test.mp3"})
         form->addEntry(QStringLiteral("/usr/lib/echobatch/Samples/") + QString::fromUtf8(name));
     const eb::Form1Controls& ui = form->controls();
-    ui.ListView1->setCurrentItem(ui.ListView1->topLevelItem(1));
+    ui.ListView1->setCurrentIndex(ui.ListView1->model()->index(1, 0));
     ui.ProgressBar1->setValue(40);
     ui.ProgressBar1->setCaption(QStringLiteral("Processing: One, two, three.mp3"));
     return true;

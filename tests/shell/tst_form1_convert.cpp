@@ -2,6 +2,7 @@
 // bar observed, a failing step reported while the batch goes on, and closing the window
 // while the tool runs.
 #include "core/settingsstore.h"
+#include "filelist/filelistmodel.h"
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 #include "support/scriptedprompter.h"
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QtTest>
 
 #include <csignal>
@@ -200,7 +200,7 @@ private slots:
         connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
                 [&](const QString& c) {
                     if (c == QStringLiteral("Please wait.. 1"))
-                        form.controls().ListView1->clear();
+                        form.fileList().clear();
                 });
 
         form.PushButton2_Click();

@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace eb;

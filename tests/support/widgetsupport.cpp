@@ -1,6 +1,7 @@
 #include "widgetsupport.h"
 
 #include "core/settingsstore.h"
+#include "filelist/filelistmodel.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,10 @@ QStringList rows(const eb::Form1& form) {
     for (int i = 1; i <= form.entryCount(); ++i)
         all << form.entryText(i);
     return all;
+}
+
+QModelIndex entryIndex(const eb::Form1& form, int index) {
+    return form.fileList().index(index - 1);
 }
 
 QStringList shownFields(const eb::Form1& form) {

@@ -21,6 +21,8 @@ namespace ebtest {
 
 // The list's entries, top to bottom.
 QStringList rows(const eb::Form1& form);
+// Entry `index` (1-based) as the list shows it.
+QModelIndex entryIndex(const eb::Form1& form, int index);
 
 struct RecordingPrompter : ScriptedPrompter {
     QStringList opened;

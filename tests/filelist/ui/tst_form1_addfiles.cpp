@@ -4,7 +4,6 @@
 #include "support/widgetsupport.h"
 
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QtTest>
 
 using namespace eb;

@@ -3,8 +3,9 @@
 #include "support/widgetsupport.h"
 
 #include <QDropEvent>
+#include <QItemSelectionModel>
 #include <QMimeData>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 #include <QtTest>
 
@@ -209,7 +210,8 @@ private slots:
         ScriptedPrompter prompter;
         Form1 form(&prompter);
         form.addEntry(QStringLiteral("/x/first.mp3"));
-        form.controls().ListView1->topLevelItem(0)->setSelected(true);
+        form.controls().ListView1->selectionModel()->select(ebtest::entryIndex(form, 1),
+                                                            QItemSelectionModel::Select);
         form.setPointerState(PointerState::Custom);
         QMimeData data;
         data.setUrls(localUrls({at("F")}));

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace eb;
@@ -20,15 +20,13 @@ using ebtest::rows;
 
 namespace {
 QString selectedText(const Form1& form) {
-    const QList<QTreeWidgetItem*> s = form.controls().ListView1->selectedItems();
-    return s.isEmpty() ? QString() : s.first()->text(0);
+    const QModelIndexList s = form.controls().ListView1->selectionModel()->selectedRows();
+    return s.isEmpty() ? QString() : s.first().data().toString();
 }
 
 // The centre of entry `index` (1-based) in the list's entry area.
 QPoint entryCentre(const Form1& form, int index) {
-    return form.controls()
-        .ListView1->visualItemRect(form.controls().ListView1->topLevelItem(index - 1))
-        .center();
+    return form.controls().ListView1->visualRect(ebtest::entryIndex(form, index)).center();
 }
 
 void mouse(Form1& form, QEvent::Type type, QPoint at, Qt::MouseButtons held) {
@@ -61,8 +59,7 @@ class TestForm1ListEditing : public QObject {
             form_->addEntry(QStringLiteral("/music/e%1.mp3").arg(i));
     }
     void select(int index) {
-        form_->controls().ListView1->setCurrentItem(
-            form_->controls().ListView1->topLevelItem(index - 1));
+        form_->controls().ListView1->setCurrentIndex(ebtest::entryIndex(*form_, index));
     }
 
 private slots:
@@ -294,9 +291,9 @@ private slots:
     // screen a swap at the first visible entry brings the one above it into view.
     void swapScrollsByTheScreenPosition() {
         fill(60);
-        QTreeWidget* list = form_->controls().ListView1;
+        QTreeView* list = form_->controls().ListView1;
         auto visible = [&](int index) {
-            const QRect r = list->visualItemRect(list->topLevelItem(index - 1));
+            const QRect r = list->visualRect(ebtest::entryIndex(*form_, index));
             return list->viewport()->rect().contains(r);
         };
         int last = 1;
@@ -310,7 +307,7 @@ private slots:
         QCOMPARE(form_->entryText(last), QStringLiteral("/music/e%1.mp3").arg(last - 1));
         QVERIFY(visible(last + 1));
 
-        list->scrollToItem(list->topLevelItem(30), QAbstractItemView::PositionAtTop);
+        list->scrollTo(ebtest::entryIndex(*form_, 31), QAbstractItemView::PositionAtTop);
         const int first = 31;
         QVERIFY(!visible(first - 1));
         QCursor::setPos(QPoint(10, 100));

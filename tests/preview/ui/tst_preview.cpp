@@ -16,7 +16,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace eb;
@@ -78,9 +78,7 @@ class TestPreview : public QObject {
     QMenu* openMenuWithMouse(int index) {
         QWidget* area = form_->controls().ListView1->viewport();
         const QPoint at =
-            form_->controls()
-                .ListView1->visualItemRect(form_->controls().ListView1->topLevelItem(index - 1))
-                .center();
+            form_->controls().ListView1->visualRect(ebtest::entryIndex(*form_, index)).center();
         QTest::mousePress(area, Qt::RightButton, {}, at);
         QContextMenuEvent request(QContextMenuEvent::Mouse, at, area->mapToGlobal(at));
         QApplication::sendEvent(area, &request);
@@ -138,8 +136,7 @@ private slots:
 
         for (const auto& [key, modifiers] :
              {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
-            form_->controls().ListView1->setCurrentItem(
-                form_->controls().ListView1->topLevelItem(1));
+            form_->controls().ListView1->setCurrentIndex(ebtest::entryIndex(*form_, 2));
             QTest::keyClick(form_->controls().ListView1, key, modifiers);
             menu = form_->findChild<QMenu*>(QStringLiteral("ListView1Menu"));
             QVERIFY2(menu, qPrintable(QKeySequence(key | modifiers).toString()));
