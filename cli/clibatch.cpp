@@ -173,8 +173,8 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
         const QString& file = files[k];
         ConversionJob job(file, albums);
         job.setFixedBitrate(options.bitrate);
-        const QString why = DryRunSkip(options, job, folders.value(k, options.outputFolder),
-                                       listFiles, claims);
+        const QString why =
+            DryRunSkip(options, job, folders.value(k, options.outputFolder), listFiles, claims);
         if (!why.isEmpty()) {
             err << "echobatch-cli: " << ShownName(file) << ": " << why << '\n';
             skipped += why == UpToDateReason() ? 0 : 1;

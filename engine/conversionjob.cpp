@@ -373,7 +373,8 @@ void ConversionJob::settle(QString reason) {
     if (reason.isEmpty()) {
         ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
-        if (const QString album = replayGain_.converted(result_.input, AbsolutePath(result_.output));
+        if (const QString album =
+                replayGain_.converted(result_.input, AbsolutePath(result_.output));
             !album.isEmpty())
             addWarning(album);
         result_.converted = true;

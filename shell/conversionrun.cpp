@@ -6,8 +6,8 @@
 #include "engine/conversionjob.h"
 #include "engine/outputs/runrecord.h"
 #include "engine/tools/tooldeploy.h"
-#include "process/runandwait.h"
 #include "paths/pathhelpers.h"
+#include "process/runandwait.h"
 #include "shell/batchhost.h"
 
 #include <QCoreApplication>
