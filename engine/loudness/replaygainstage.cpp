@@ -46,7 +46,7 @@ QString ReplayGainStage::measure(const QString& temporary) {
 QString ReplayGainStage::converted(const QString& input, const QString& output) {
     if (!forAlbum_)
         return {};
-    const QString warning = albums_.converted(input, output, places_, forAlbum_);
+    QString warning = albums_.converted(input, output, places_, forAlbum_);
     forAlbum_.reset();
     return warning;
 }
