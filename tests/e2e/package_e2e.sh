@@ -87,8 +87,8 @@ env HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
 /usr/bin/python3 -c 'import mutagen.mp3, sys; assert mutagen.mp3.MP3(sys.argv[1]).info.length > 0.3' \
   "$work/out/tone.mp3" || e2e_fail "the converted file does not decode"
 # The translations lie where the installed program looks for them.
-LANGUAGE=de /usr/bin/echobatch-cli --out /nonexistent "$work/tone.mp3" >"$work/de.log" 2>&1 || true
-grep -q "Der Ordner existiert nicht" "$work/de.log" || e2e_fail "no German: $(cat "$work/de.log")"
+LANGUAGE=de /usr/bin/echobatch-cli --jobs x "$work/tone.mp3" >"$work/de.log" 2>&1 || true
+grep -q "braucht eine ganze Zahl" "$work/de.log" || e2e_fail "no German: $(cat "$work/de.log")"
 
 # The installed window comes up on X and finds the samples beside the program behind its link.
 e2e_preset_output_folder "$work/out"
