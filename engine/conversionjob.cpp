@@ -273,6 +273,7 @@ void ConversionJob::abortNow() {
 void ConversionJob::onRunFinished() {
     if (done_ || !async_)
         return;  // the synchronous run concludes itself
+    emit toolEnded();
     conclude(run_.outcome(), program_);
     if (done_)  // else the tag copy is running and finishes the file
         emit finished();
