@@ -74,41 +74,29 @@ struct KWeighting {
     }
 };
 
-// One channel's filter state (direct form II: the last four intermediate values).
+// One channel's filter (direct form II: the last four intermediate values) and the sum of the
+// weighted squares it has given.
 struct ChannelFilter {
-    std::array<double, 4> w{};
-};
+    double w1 = 0, w2 = 0, w3 = 0, w4 = 0;
+    double sum = 0;
 
-// Filters `frames` frames of `kWidth` neighbouring channels (`stride` samples from one frame to
-// the next) and adds the sums of their weighted squares to `sums`. The state lives in locals
-// for the loop: kept in the struct, every value stored would have to be read back.
-template <std::size_t kWidth>
-void FilterChannels(const KWeighting& k, const float* samples, std::size_t frames,
-                    std::size_t stride, ChannelFilter* filters, double* sums) {
-    std::array<std::array<double, 4>, kWidth> w;
-    std::array<double, kWidth> sum{};
-    for (std::size_t c = 0; c < kWidth; ++c)
-        w[c] = filters[c].w;
-    for (std::size_t i = 0; i < frames; ++i) {
-        for (std::size_t c = 0; c < kWidth; ++c) {
-            std::array<double, 4>& v = w[c];
-            const double w0 = static_cast<double>(samples[i * stride + c]) - k.a[1] * v[0] -
-                              k.a[2] * v[1] - k.a[3] * v[2] - k.a[4] * v[3];
-            const double y =
-                k.b[0] * w0 + k.b[1] * v[0] + k.b[2] * v[1] + k.b[3] * v[2] + k.b[4] * v[3];
-            sum[c] += y * y;
-            v = {w0, v[0], v[1], v[2]};
-        }
+    void add(const KWeighting& k, float sample) {
+        const double w0 =
+            static_cast<double>(sample) - k.a[1] * w1 - k.a[2] * w2 - k.a[3] * w3 - k.a[4] * w4;
+        const double y = k.b[0] * w0 + k.b[1] * w1 + k.b[2] * w2 + k.b[3] * w3 + k.b[4] * w4;
+        sum += y * y;
+        w4 = w3;
+        w3 = w2;
+        w2 = w1;
+        w1 = w0;
     }
-    for (std::size_t c = 0; c < kWidth; ++c) {
-        // A state that has decayed in silence to where it no longer counts is ended: what is
-        // left of it would only slow the arithmetic down (numbers below the normal range).
-        for (double& v : w[c])
-            v = std::fabs(v) < 1e-30 ? 0.0 : v;
-        filters[c].w = w[c];
-        sums[c] += sum[c];
+    // A state that has decayed in silence to where it no longer counts is ended: what is left
+    // of it would only slow the arithmetic down (numbers below the normal range).
+    void settle() {
+        for (double* w : {&w1, &w2, &w3, &w4})
+            *w = std::fabs(*w) < 1e-30 ? 0.0 : *w;
     }
-}
+};
 
 constexpr double kAbsoluteGate = -70.0;
 
@@ -143,15 +131,30 @@ struct Loudness::State {
     void endStep();
 };
 
+// Each channel's filter is copied into locals for the loop: kept in the vector, every value
+// stored would have to be read back.
 void Loudness::State::filter(const float* samples, std::size_t frames) {
-    std::array<double, 2> sums{};
     if (channels == 2) {  // the two chains of a stereo file run side by side
-        FilterChannels<2>(weighting, samples, frames, 2, filters.data(), sums.data());
+        ChannelFilter left = filters[0];
+        ChannelFilter right = filters[1];
+        for (std::size_t i = 0; i < frames; ++i) {
+            left.add(weighting, samples[2 * i]);
+            right.add(weighting, samples[2 * i + 1]);
+        }
+        filters[0] = left;
+        filters[1] = right;
     } else {
-        for (std::size_t c = 0; c < channels; ++c)
-            FilterChannels<1>(weighting, samples + c, frames, channels, &filters[c], sums.data());
+        for (std::size_t c = 0; c < channels; ++c) {
+            ChannelFilter f = filters[c];
+            for (std::size_t i = 0; i < frames; ++i)
+                f.add(weighting, samples[i * channels + c]);
+            filters[c] = f;
+        }
     }
-    stepEnergy += sums[0] + sums[1];
+    for (ChannelFilter& f : filters) {
+        f.settle();
+        stepEnergy += std::exchange(f.sum, 0.0);
+    }
 }
 
 void Loudness::State::endStep() {
