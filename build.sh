@@ -21,7 +21,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev qt6-multimedia-dev pulseaudio
   sox libsox-fmt-mp3 lame mpg123 ffmpeg python3-numpy
-  libtag1-dev python3-mutagen libebur128-dev libmpg123-dev
+  libtag1-dev python3-mutagen libmpg123-dev
   xvfb xauth xdotool imagemagick x11-utils
   fonts-liberation espeak-ng xdg-utils
   clang libclang-rt-14-dev clang-format clang-tidy

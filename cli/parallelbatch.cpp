@@ -97,7 +97,10 @@ void ParallelBatch::cancel() {
 }
 
 void ParallelBatch::startMore() {
-    while (!cancelled_ && static_cast<int>(running_.size()) < jobs_ && !pending_.empty()) {
+    // At most as many again finishing their files beside them: a slow helper or disk does
+    // not let finished tool runs pile up.
+    while (!cancelled_ && toolRunning_.size() < jobs_ &&
+           static_cast<int>(running_.size()) < 2 * jobs_ && !pending_.empty()) {
         const int index = pending_.front();
         pending_.pop_front();
         // A file waits while an earlier file with the same output runs, and the later ones
@@ -229,6 +232,12 @@ bool ParallelBatch::startFile(int index) {
     }
     ConversionJob* raw = job.get();
     connect(raw, &ConversionJob::finished, this, [this, index, raw] { fileFinished(index, raw); });
+    // The next file's tool starts before this one's tags and ReplayGain are done.
+    connect(raw, &ConversionJob::toolEnded, this, [this, raw] {
+        toolRunning_.remove(raw);
+        startMore();
+    });
+    toolRunning_.insert(raw);
     busyOutputs_.insert(outputOf(index));
     running_.push_back(std::move(job));
     printer_.fileStarted(raw->result());
@@ -242,6 +251,7 @@ void ParallelBatch::fileFinished(int index, ConversionJob* job) {
     r.replaced = r.converted && existed_[index];
     const QString output = outputOf(index);
     busyOutputs_.remove(output);
+    toolRunning_.remove(job);
     releaseWaiting(output);
     tell(index, r, true);
     tellReleased();

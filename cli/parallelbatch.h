@@ -88,6 +88,9 @@ private:
     QSet<QString> busyOutputs_;                  // outputs of the running conversions
     QHash<QString, std::deque<int>> waiting_;    // busy output -> the files waiting for it
     std::vector<std::unique_ptr<ConversionJob>> running_;
+    // The running jobs whose tool still runs: --jobs counts these. A job whose tool has ended
+    // copies its tags and measures its output beside the next file's tool.
+    QSet<const ConversionJob*> toolRunning_;
     std::vector<std::unique_ptr<ConversionJob>> retired_;
     // Per file: the reason (or, converted, the warning) and its verdict.
     static constexpr quint8 kConverted = 1;

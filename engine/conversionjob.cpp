@@ -268,6 +268,7 @@ void ConversionJob::abortNow() {
 void ConversionJob::onRunFinished() {
     if (done_ || aborted_)
         return;
+    emit toolEnded();
     conclude(run_.outcome());
     if (done_)  // else the tag copy is running and finishes the file
         emit finished();

@@ -109,6 +109,10 @@ public:
     const ToolRun::Outcome& outcome() const { return outcome_; }
 
 signals:
+    // The tool has ended (start() only): what is left of the file, its tags and its
+    // ReplayGain, no longer needs one of the batch's tool runs. Not sent when the tool could
+    // not start or the file was stopped; finished() follows in every case.
+    void toolEnded();
     void finished();
 
 private:

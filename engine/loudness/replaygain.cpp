@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <ebur128.h>
 #include <mpg123.h>
 
 #include <algorithm>
@@ -19,6 +18,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <numbers>
+#include <utility>
 
 #include <stdio.h>
 
@@ -34,63 +35,168 @@ constexpr int kWritten = 0;
 constexpr int kUnreadable = 12;
 constexpr int kUnwritable = 13;
 
-}  // namespace
+// The loudness standard's frequency weighting for `rate`: a high shelf of +4 dB above about
+// 1.7 kHz, then a high pass at about 38 Hz, the two taken together as one filter of the fourth
+// order (the standard's parameters, the shelf's and the high pass's, as the meters in use
+// derive them for any rate).
+struct KWeighting {
+    std::array<double, 5> b{};
+    std::array<double, 5> a{};  // a[0] is 1
 
-struct Loudness::State {
-    ebur128_state* meter = nullptr;
-    int channels = 0;
-    float peak = 0;        // the highest sample's magnitude, found here: cheaper than the meter's
-    std::size_t step = 0;  // frames in 100 ms, as the meter counts them
-    std::size_t toBlock = 0;  // frames until the next gating block ends
-    LoudnessSummary summary;
-    ~State() {
-        if (meter)
-            ebur128_destroy(&meter);
+    explicit KWeighting(long rate) {
+        const double shelfK =
+            std::tan(std::numbers::pi * 1681.974450955533 / static_cast<double>(rate));
+        const double shelfQ = 0.7071752369554196;
+        const double vh = std::pow(10.0, 3.999843853973347 / 20.0);
+        const double vb = std::pow(vh, 0.4996667741545416);
+        const double a0 = 1.0 + shelfK / shelfQ + shelfK * shelfK;
+        const std::array<double, 3> shelfB{(vh + vb * shelfK / shelfQ + shelfK * shelfK) / a0,
+                                           2.0 * (shelfK * shelfK - vh) / a0,
+                                           (vh - vb * shelfK / shelfQ + shelfK * shelfK) / a0};
+        const std::array<double, 3> shelfA{1.0, 2.0 * (shelfK * shelfK - 1.0) / a0,
+                                           (1.0 - shelfK / shelfQ + shelfK * shelfK) / a0};
+        const double passK =
+            std::tan(std::numbers::pi * 38.13547087602444 / static_cast<double>(rate));
+        const double passQ = 0.5003270373238773;
+        const double p0 = 1.0 + passK / passQ + passK * passK;
+        const std::array<double, 3> passB{1.0, -2.0, 1.0};
+        const std::array<double, 3> passA{1.0, 2.0 * (passK * passK - 1.0) / p0,
+                                          (1.0 - passK / passQ + passK * passK) / p0};
+        // The product of the two polynomials.
+        for (std::size_t i = 0; i < 3; ++i) {
+            for (std::size_t j = 0; j < 3; ++j) {
+                b[i + j] += shelfB[i] * passB[j];
+                a[i + j] += shelfA[i] * passA[j];
+            }
+        }
     }
 };
+
+// One channel's filter (direct form II: the last four intermediate values) and the sum of the
+// weighted squares it has given.
+struct ChannelFilter {
+    double w1 = 0, w2 = 0, w3 = 0, w4 = 0;
+    double sum = 0;
+
+    void add(const KWeighting& k, float sample) {
+        const double w0 =
+            static_cast<double>(sample) - k.a[1] * w1 - k.a[2] * w2 - k.a[3] * w3 - k.a[4] * w4;
+        const double y = k.b[0] * w0 + k.b[1] * w1 + k.b[2] * w2 + k.b[3] * w3 + k.b[4] * w4;
+        sum += y * y;
+        w4 = w3;
+        w3 = w2;
+        w2 = w1;
+        w1 = w0;
+    }
+    // A state that has decayed in silence to where it no longer counts is ended: what is left
+    // of it would only slow the arithmetic down (numbers below the normal range).
+    void settle() {
+        for (double* w : {&w1, &w2, &w3, &w4})
+            *w = std::fabs(*w) < 1e-30 ? 0.0 : *w;
+    }
+};
+
+constexpr double kAbsoluteGate = -70.0;
+
+double LoudnessOf(double energy) {
+    return energy > 0 ? -0.691 + 10.0 * std::log10(energy) : -HUGE_VAL;
+}
+
+}  // namespace
+
+// The loudness standard's meter: the weighted samples' energy in 100 ms steps, a gating block
+// of 400 ms ending at each step from the fourth on.
+struct Loudness::State {
+    KWeighting weighting;
+    std::vector<ChannelFilter> filters;
+    std::size_t channels = 0;
+    float peak = 0;                 // the highest sample's magnitude
+    std::size_t step = 0;           // frames in 100 ms
+    std::size_t toStep = 0;         // frames until the current step ends
+    double stepEnergy = 0;          // the weighted squares of the current step, all channels
+    std::array<double, 4> steps{};  // the last four steps' sums
+    std::size_t stepsDone = 0;
+    std::vector<double> blocks;  // the energy of each block above the absolute gate
+    LoudnessSummary summary;
+
+    State(int channelCount, long rate)
+        : weighting(rate),
+          filters(static_cast<std::size_t>(channelCount)),
+          channels(static_cast<std::size_t>(channelCount)),
+          step(static_cast<std::size_t>((rate + 5) / 10)),
+          toStep(step) {}
+    void filter(const float* samples, std::size_t frames);
+    void endStep();
+};
+
+// Each channel's filter is copied into locals for the loop: kept in the vector, every value
+// stored would have to be read back.
+void Loudness::State::filter(const float* samples, std::size_t frames) {
+    if (channels == 2) {  // the two chains of a stereo file run side by side
+        ChannelFilter left = filters[0];
+        ChannelFilter right = filters[1];
+        for (std::size_t i = 0; i < frames; ++i) {
+            left.add(weighting, samples[2 * i]);
+            right.add(weighting, samples[2 * i + 1]);
+        }
+        filters[0] = left;
+        filters[1] = right;
+    } else {
+        for (std::size_t c = 0; c < channels; ++c) {
+            ChannelFilter f = filters[c];
+            for (std::size_t i = 0; i < frames; ++i)
+                f.add(weighting, samples[i * channels + c]);
+            filters[c] = f;
+        }
+    }
+    for (ChannelFilter& f : filters) {
+        f.settle();
+        stepEnergy += std::exchange(f.sum, 0.0);
+    }
+}
+
+void Loudness::State::endStep() {
+    steps[stepsDone++ % steps.size()] = std::exchange(stepEnergy, 0.0);
+    if (stepsDone < steps.size())
+        return;
+    const double energy =
+        (steps[0] + steps[1] + steps[2] + steps[3]) / static_cast<double>(step * steps.size());
+    const double block = LoudnessOf(energy);
+    if (!(block >= kAbsoluteGate))
+        return;
+    blocks.push_back(energy);
+    const int bin =
+        std::min(LoudnessSummary::kBins - 1, static_cast<int>((block - kAbsoluteGate) * 10));
+    ++summary.blocks[static_cast<std::size_t>(bin)];
+    summary.energy[static_cast<std::size_t>(bin)] += energy;
+}
 
 Loudness::~Loudness() = default;
 
 std::shared_ptr<Loudness> Loudness::create(int channels, long rate) {
+    if (channels < 1 || rate < 16)
+        return nullptr;
     std::shared_ptr<Loudness> loudness(new Loudness);
-    loudness->d_ = std::make_unique<State>();
-    loudness->d_->channels = channels;
-    loudness->d_->meter = ebur128_init(static_cast<unsigned>(channels),
-                                       static_cast<unsigned long>(rate), EBUR128_MODE_I);
-    // The meter's first gating block ends after 400 ms, each further one 100 ms later.
-    loudness->d_->step = static_cast<std::size_t>((rate + 5) / 10);
-    loudness->d_->toBlock = 4 * loudness->d_->step;
-    return loudness->d_->meter ? loudness : nullptr;
+    loudness->d_ = std::make_unique<State>(channels, rate);
+    return loudness;
 }
 
 void Loudness::add(const float* samples, std::size_t frames) {
-    const auto channels = static_cast<std::size_t>(d_->channels);
-    const std::size_t count = frames * channels;
+    const std::size_t count = frames * d_->channels;
     for (std::size_t k = 0; k < count; ++k)
         d_->peak = std::max(d_->peak, std::fabs(samples[k]));
     d_->summary.peak = d_->peak;
-    // Fed up to each end of a gating block, where the momentary loudness is that block's.
     while (frames > 0) {
-        const std::size_t part = std::min(frames, d_->toBlock);
-        ebur128_add_frames_float(d_->meter, samples, part);
-        samples += part * channels;
+        const std::size_t part = std::min(frames, d_->toStep);
+        d_->filter(samples, part);
+        samples += part * d_->channels;
         frames -= part;
-        d_->toBlock -= part;
-        if (d_->toBlock == 0) {
-            addBlock();
-            d_->toBlock = d_->step;
+        d_->toStep -= part;
+        if (d_->toStep == 0) {
+            d_->endStep();
+            d_->toStep = d_->step;
         }
     }
-}
-
-void Loudness::addBlock() {
-    constexpr double kGate = -70.0;
-    double block = 0;
-    if (ebur128_loudness_momentary(d_->meter, &block) != EBUR128_SUCCESS || !(block >= kGate))
-        return;
-    const int bin = std::min(LoudnessSummary::kBins - 1, static_cast<int>((block - kGate) * 10));
-    ++d_->summary.blocks[static_cast<std::size_t>(bin)];
-    d_->summary.energy[static_cast<std::size_t>(bin)] += std::pow(10.0, (block + 0.691) / 10.0);
 }
 
 std::shared_ptr<Loudness> Loudness::measure(const QString& path) {
@@ -115,10 +221,25 @@ std::shared_ptr<Loudness> Loudness::measure(const QString& path) {
     }
 }
 
+// The blocks above the absolute gate, then those of them above the relative gate (10 LU below
+// their mean).
 double Loudness::lufs() const {
-    double value = 0;
-    ebur128_loudness_global(d_->meter, &value);
-    return value;
+    const std::vector<double>& blocks = d_->blocks;
+    if (blocks.empty())
+        return -HUGE_VAL;
+    double sum = 0;
+    for (const double energy : blocks)
+        sum += energy;
+    const double relative = sum / static_cast<double>(blocks.size()) * 0.1;
+    sum = 0;
+    std::size_t count = 0;
+    for (const double energy : blocks) {
+        if (energy >= relative) {
+            sum += energy;
+            ++count;
+        }
+    }
+    return LoudnessOf(sum / static_cast<double>(count));
 }
 
 double Loudness::peak() const {

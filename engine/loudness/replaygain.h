@@ -57,7 +57,6 @@ public:
 
 private:
     Loudness() = default;
-    void addBlock();
     struct State;
     std::unique_ptr<State> d_;
 };

@@ -227,11 +227,24 @@ private slots:
         files << file("x/dup.mp3") << file("corrupt.mp3") << file("y/dup.mp3");
         QMap<QString, QByteArray> results[2];
         QByteArray summaries[2];
+        // SoX itself, each run's start and end logged: no more run at once than --jobs says,
+        // also while ended files are still being finished.
+        const QString log = file("sox.log");
+        QVERIFY(writeFile(file("logged-sox"), "#!/bin/sh\necho + >> '" + log.toUtf8() +
+                                                  "'\nsox \"$@\"\nrc=$?\necho - >> '" +
+                                                  log.toUtf8() + "'\nexit $rc\n"));
+        QFile::setPermissions(file("logged-sox"), QFile::ReadOwner | QFile::ExeOwner);
         for (int jobs : {1, 2}) {
             const QString out = file("jobs%1").arg(jobs);
             QVERIFY(QDir().mkpath(out));
-            const Ran r = cli(QStringList{"--out", out, "--jobs", QString::number(jobs)} + files);
+            QFile::remove(log);
+            const Ran r = cli(QStringList{"--out", out, "--jobs", QString::number(jobs)} + files,
+                              file("logged-sox").toUtf8());
             QCOMPARE(r.code, 1);
+            int atOnce = 0, most = 0;
+            for (const char c : readFile(log))
+                most = std::max(most, atOnce += c == '+' ? 1 : c == '-' ? -1 : 0);
+            QVERIFY2(most >= 1 && most <= jobs, qPrintable(QString::number(most)));
             results[jobs - 1] = contents(out);
             summaries[jobs - 1] = r.err.mid(r.err.indexOf("echobatch-cli: 2 of 8 files failed:"));
         }
