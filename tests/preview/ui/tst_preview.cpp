@@ -158,6 +158,18 @@ private slots:
         PreviewWindow* window = form_->previewWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Preview"));
         QCOMPARE(window->fileName->text(), QStringLiteral("a.mp3"));
+        // It opens centred over the main window, moved onto the screen where it would not fit.
+        const QRect screen = form_->screen()->availableGeometry();
+        for (const QPoint& formAt : {QPoint(130, 200), screen.bottomRight() - QPoint(100, 100)}) {
+            form_->previewWindow()->close();
+            QTRY_VERIFY(!form_->previewWindow());  // a closed preview goes
+            form_->move(formAt);
+            form_->openPreview(impulse_);
+            const QRect shown = form_->previewWindow()->frameGeometry();
+            const QPoint off = shown.center() - form_->frameGeometry().center();
+            QVERIFY(screen.contains(shown));
+            QVERIFY(off.manhattanLength() <= 1 || formAt != QPoint(130, 200));
+        }
         QCOMPARE(form_->size(), QSize(536, 527));  // the main window is as it was
     }
 
