@@ -200,13 +200,16 @@ private slots:
             eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/'));
         QVERIFY(
             eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120")));
+        // As a German window stores it; the tool is given a point (the tests run under C).
+        QVERIFY(eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText5),
+                                         QStringLiteral("0,25")));
         const QString ini = eb::SettingsStore::fileName();
         const QByteArray before = checksum(ini);
         const QDateTime changed = QFileInfo(ini).lastModified();
         const Ran dry = cli({"--dry-run", "--gain-out", "0.5", file("good.mp3")});
         QCOMPARE(dry.code, 0);
         QVERIFY2(dry.out.endsWith(" --no-glob " + QFile::encodeName(out_) +
-                                  "/good.mp3 echos 0.8 0.5 120 0.3\n"),
+                                  "/good.mp3 echos 0.8 0.5 120 0.25\n"),
                  dry.out.constData());
         QCOMPARE(cli({file("good.mp3")}).code, 0);
         QVERIFY(QFile::exists(out_ + QStringLiteral("/good.mp3")));

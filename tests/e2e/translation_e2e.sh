@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Both programs in German and French: the window's controls read through AT-SPI, its echo
-# fields with a point, the empty list's box; echobatch-cli's messages and a skipped file's
-# reason translated, while its exit status, --json keys and status words and --dry-run
-# commands stay exactly those of the C locale.
+# fields as the locale writes numbers (a comma in German), the empty list's box;
+# echobatch-cli's messages and a skipped file's reason translated, while its exit status,
+# --json keys and status words and --dry-run commands stay exactly those of the C locale (the
+# French run, under LANG=C, reads the "0,8" the German window stored and gives SoX "0.8").
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -52,7 +53,7 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
   cli "${env[@]}" "$bin/echobatch-cli" --update --out "$work/c" "$work/tone.mp3" 2>"$work/up.txt" || true
   grep -q -F "$6" "$work/up.txt" || e2e_fail "$1: --update: $(cat "$work/up.txt")"
 }
-check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0\.8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
+check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0,8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
   'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
   '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
 check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0\.8$|tree\tFichier\(s\) MP3" \

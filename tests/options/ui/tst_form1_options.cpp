@@ -35,7 +35,10 @@ private slots:
         QFile::remove(SettingsStore::fileName());
         QVERIFY(ebtest::OpenWindow(form_, prompter_, {}, true));
     }
-    void cleanup() { form_.reset(); }
+    void cleanup() {
+        form_.reset();
+        QLocale::setDefault(QLocale::system());
+    }
 
     void firstStartFillsAndStoresTheDefaults() {
         const QString desktop = GetDesktopFolder();
@@ -61,18 +64,39 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("locale");
         const struct {
             const char* text;
             bool ok;
-        } forms[] = {{"0.8", true},  {".5", true},      {"-3", true},    {"63", true},
-                     {"1e2", true},  {"+2.5E-3", true}, {"5000", true},  {"0.", true},
-                     {"", false},    {"abc", false},    {"0.8x", false}, {" 0.8", false},
-                     {"0,8", false}, {"0x1F", false},   {"1e", false},   {".", false},
-                     {"-", false},   {"1.2.3", false}};
+            const char* locale = "C";
+        } forms[] = {{"0.8", true},
+                     {".5", true},
+                     {"-3", true},
+                     {"63", true},
+                     {"1e2", true},
+                     {"+2.5E-3", true},
+                     {"5000", true},
+                     {"0.", true},
+                     {"", false},
+                     {"abc", false},
+                     {"0.8x", false},
+                     {" 0.8", false},
+                     {"0,8", false},
+                     {"0x1F", false},
+                     {"1e", false},
+                     {".", false},
+                     {"-", false},
+                     {"1.2.3", false},
+                     {"0,5", true, "de_DE"},
+                     {"0.5", true, "de_DE"},
+                     {"-1,5e2", true, "fr_FR"},
+                     {"1.000,5", false, "de_DE"},
+                     {"1,000", false, "C"},
+                     {"0,5,0", false, "fr_FR"}};
         int field = 2;
         for (const auto& f : forms) {
-            QTest::addRow("Text%d '%s'", field, f.text)
-                << field << QString::fromLatin1(f.text) << f.ok;
+            QTest::addRow("Text%d '%s' %s", field, f.text, f.locale)
+                << field << QString::fromLatin1(f.text) << f.ok << QString::fromLatin1(f.locale);
             field = field == 5 ? 2 : field + 1;
         }
     }
@@ -80,10 +104,14 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));  // put back by cleanup()
         QLineEdit* edit = echoField(field);
         const QString key = QStringLiteral("Text%1").arg(field);
+        // The default as the locale writes it: "0,8" in German.
         const QString fallback =
-            QString::fromLatin1(kEchoFields[static_cast<std::size_t>(field - 2)].fallback);
+            QString::fromLatin1(kEchoFields[static_cast<std::size_t>(field - 2)].fallback)
+                .replace(u'.', QLocale(locale).decimalPoint());
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, typed);
