@@ -131,6 +131,46 @@ std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& lab
     return echoFields;
 }
 
+// The letter of `caption` that becomes its access key: the first letter of a word not taken
+// yet, else any letter not taken, an ASCII one before others (a keyboard may lack the others);
+// -1 when every letter is taken or the caption has none.
+qsizetype AccessKeyAt(const QString& caption, const QString& taken) {
+    for (const bool wordStart : {true, false}) {
+        for (const bool ascii : {true, false}) {
+            for (qsizetype k = 0; k < caption.size(); ++k) {
+                const QChar c = caption[k];
+                if (!c.isLetter() || (ascii && c.unicode() > 0x7f) ||
+                    (wordStart && k > 0 && caption[k - 1].isLetterOrNumber()) ||
+                    taken.contains(c.toUpper()))
+                    continue;
+                return k;
+            }
+        }
+    }
+    return -1;
+}
+
+// Each button with letters in its caption gets an access key (Alt and the underlined letter),
+// no two alike; the caption reads as before. The buttons are served in the drawn tab order.
+void GiveAccessKeys(const std::array<QPushButton*, 5>& buttons) {
+    QString taken;
+    for (QPushButton* button : buttons) {
+        const QString caption = button->text();
+        const qsizetype at = AccessKeyAt(caption, taken);
+        QString marked;
+        for (qsizetype k = 0; k < caption.size(); ++k) {
+            if (k == at)
+                marked += QLatin1Char('&');
+            marked += caption[k];
+            if (caption[k] == QLatin1Char('&'))  // a "&" of the caption is shown as it is
+                marked += QLatin1Char('&');
+        }
+        if (at >= 0)
+            taken += caption[at].toUpper();
+        button->setText(marked);
+    }
+}
+
 // What a screen reader says for the controls whose text alone does not tell what they are.
 // Command1 holds the first focus without doing anything; it is announced as the place the
 // user is at rather than by its internal name.
@@ -194,6 +234,9 @@ void Form1::buildControls() {
         setTabOrder(order[k], order[k + 1]);
     ui_.Command1->setFocus(Qt::OtherFocusReason);
     NameForScreenReaders(ui_);
+    // "..." has no letter to give; Command1 lies off the window and is never pressed.
+    GiveAccessKeys(
+        {ui_.PushButton1, ui_.PushButton3, ui_.PushButton2, ui_.PushButton4, ui_.PushButton5});
 }
 
 }  // namespace eb

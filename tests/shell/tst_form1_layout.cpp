@@ -4,11 +4,13 @@
 #include "shell/form1.h"
 #include "support/widgetsupport.h"
 
+#include <QAccessible>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTranslator>
 #include <QTreeView>
 #include <QtTest>
 
@@ -18,6 +20,12 @@ class TestForm1Layout : public QObject {
     Q_OBJECT
     ebtest::ScriptedPrompter prompter_;
     std::unique_ptr<Form1> form_;
+
+    // The caption as shown and read by a screen reader: without the access key's mark.
+    static QString caption(const QPushButton* button) {
+        return QAccessible::queryAccessibleInterface(const_cast<QPushButton*>(button))
+            ->text(QAccessible::Name);
+    }
 
 private slots:
     void initTestCase() {
@@ -98,12 +106,12 @@ private slots:
 
     void captionsAsWritten() {
         QCOMPARE(form_->controls().Command1->text(), QStringLiteral("Command1"));
-        QCOMPARE(form_->controls().PushButton1->text(), QStringLiteral("Add MP3 File(s)"));
-        QCOMPARE(form_->controls().PushButton2->text(), QStringLiteral("Start Converting"));
-        QCOMPARE(form_->controls().PushButton3->text(),
+        QCOMPARE(caption(form_->controls().PushButton1), QStringLiteral("Add MP3 File(s)"));
+        QCOMPARE(caption(form_->controls().PushButton2), QStringLiteral("Start Converting"));
+        QCOMPARE(caption(form_->controls().PushButton3),
                  QStringLiteral("Add All MP3 File(s) In Folder"));
-        QCOMPARE(form_->controls().PushButton4->text(), QStringLiteral("Clear List"));
-        QCOMPARE(form_->controls().PushButton5->text(),
+        QCOMPARE(caption(form_->controls().PushButton4), QStringLiteral("Clear List"));
+        QCOMPARE(caption(form_->controls().PushButton5),
                  QStringLiteral("Load Sample/Example Files"));
         QCOMPARE(form_->controls().PushButton7->text(), QStringLiteral("..."));
         QCOMPARE(form_->controls().Frame1->title(), QStringLiteral("Save Results To This Folder"));
@@ -116,6 +124,38 @@ private slots:
         QCOMPARE(form_->controls().ProgressBar1->value(), 0);
         QCOMPARE(form_->controls().ProgressBar1->minimum(), 0);
         QCOMPARE(form_->controls().ProgressBar1->maximum(), 100);
+    }
+
+    // Alt and a letter of the caption for each captioned button, no two alike, in every
+    // language; "..." has none.
+    void accessKeysAreDistinct_data() {
+        QTest::addColumn<QString>("language");
+        for (const char* language : {"en", "de", "fr"})
+            QTest::newRow(language) << QString::fromLatin1(language);
+    }
+    void accessKeysAreDistinct() {
+        QFETCH(QString, language);
+        QTranslator translator;
+        if (language != QLatin1String("en")) {
+            QVERIFY(translator.load("echobatch_" + language, ebtest::binDir() + "/translations"));
+            QCoreApplication::installTranslator(&translator);
+        }
+        Form1 form(&prompter_);
+        QCoreApplication::removeTranslator(&translator);
+        QSet<QKeySequence> keys;
+        const Form1Controls& ui = form.controls();
+        for (QPushButton* b :
+             {ui.PushButton1, ui.PushButton2, ui.PushButton3, ui.PushButton4, ui.PushButton5}) {
+            const QKeySequence key = QKeySequence::mnemonic(b->text());
+            const QString letter = key.toString(QKeySequence::PortableText).section(u'+', 1);
+            QVERIFY2(letter.size() == 1 && caption(b).contains(letter, Qt::CaseInsensitive),
+                     qPrintable(b->text()));
+            QVERIFY2(!keys.contains(key), qPrintable(b->text()));
+            keys.insert(key);
+            QCOMPARE(QString(b->text()).remove(u'&'), caption(b));
+        }
+        QVERIFY(language == QLatin1String("en") || caption(ui.PushButton2) != "Start Converting");
+        QCOMPARE(ui.PushButton7->text(), QStringLiteral("..."));
     }
 
     void fontsAreArialBold() {
