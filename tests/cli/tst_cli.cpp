@@ -85,8 +85,9 @@ private slots:
             << "1 of 1 files converted";
         QTest::newRow("no folder anywhere") << QStringList{good} << 2 << "no output folder";
         QTest::newRow("not numeric")
-            << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,3", good} << 2
-            << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '0,3' (--decay)";
+            << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "1,000.5", good} << 2
+            << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '1,000.5' "
+               "(--decay)";
         QTest::newRow("bad jobs") << QStringList{"--out", out_, "--jobs", "-1", good} << 2
                                   << "--jobs";
         QTest::newRow("a folder without MP3 files beside a file")

@@ -56,7 +56,8 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
 check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0,8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
   'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
   '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
-check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0\.8$|tree\tFichier\(s\) MP3" \
+# The French window (under LANG=C) shows the value the German one stored, as it was stored.
+check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0,8$|tree\tFichier\(s\) MP3" \
   'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré \
   '0 fichier(s) sur 1 convertis, 1 déjà à jour'
 grep -q '"note":"replaced an existing file","output":.*"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
