@@ -4,13 +4,18 @@
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 #include <QTreeView>
+
+#include <limits>
 
 namespace eb {
 
@@ -38,14 +43,37 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     return b;
 }
 
+// A field takes a text of any length: Qt would cut a stored text at 32767 characters.
 QLineEdit* Field(QWidget* parent, const char* name) {
     auto* f = new QLineEdit(parent);
     f->setObjectName(QString::fromLatin1(name));
+    f->setMaxLength(std::numeric_limits<int>::max());
     return f;
 }
 
+// A frame whose panel, inside its border, is white as the window is; the style would tint it
+// grey. A skin's style sheet draws the frames its own way and is left alone.
+class WhitePanelFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QGroupBox::paintEvent(event);
+        if (!window()->styleSheet().isEmpty() || !qApp->styleSheet().isEmpty())
+            return;
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        const QRect contents = style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxContents, this);
+        // Up to the border's line on every side, its inner shade included.
+        const QRect panel(QPoint(2, contents.top() - 1), QPoint(width() - 3, height() - 3));
+        QPainter(this).fillRect(panel, Qt::white);
+    }
+};
+
 QGroupBox* Frame(QWidget* parent, const char* name, const QString& caption) {
-    auto* f = new QGroupBox(caption, parent);
+    auto* f = new WhitePanelFrame(caption, parent);
     f->setObjectName(QString::fromLatin1(name));
     return f;
 }

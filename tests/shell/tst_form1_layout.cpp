@@ -100,6 +100,12 @@ private slots:
         QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
         QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form_->palette().color(QPalette::Window), QColor(Qt::white));
+        // The frames' panels are white too, inside their border (the style would tint them).
+        for (QGroupBox* frame : {form_->controls().Frame1, form_->controls().Frame2}) {
+            const QImage panel = frame->grab().toImage();
+            QCOMPARE(panel.pixelColor(frame->width() / 2, frame->height() - 5), QColor(Qt::white));
+            QVERIFY(panel.pixelColor(1, frame->height() / 2) != QColor(Qt::white));  // the border
+        }
         // The off-screen button lies wholly left of the client area.
         QVERIFY(form_->controls().Command1->geometry().right() < 0);
     }

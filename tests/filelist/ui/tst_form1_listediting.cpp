@@ -136,11 +136,20 @@ private slots:
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
-    // A real double-click on an entry removes that entry and only that one.
+    // A real double-click on an entry removes that entry and only that one; below the rows it
+    // removes the selected entry, which its first click leaves selected.
+    void doubleClickRemovesTheClickedEntry_data() {
+        QTest::addColumn<bool>("belowRows");
+        QTest::newRow("on the entry") << false;
+        QTest::newRow("below the rows") << true;
+    }
     void doubleClickRemovesTheClickedEntry() {
+        QFETCH(bool, belowRows);
         fill(4);
+        select(belowRows ? 2 : 3);
         // As Qt delivers a double-click: press, release, press, double-click, release.
-        const QPoint at = entryCentre(*form_, 2);
+        const QWidget* area = form_->controls().ListView1->viewport();
+        const QPoint at = belowRows ? QPoint(20, area->height() - 4) : entryCentre(*form_, 2);
         mouse(*form_, QEvent::MouseButtonPress, at, Qt::LeftButton);
         mouse(*form_, QEvent::MouseButtonRelease, at, Qt::NoButton);
         mouse(*form_, QEvent::MouseButtonPress, at, Qt::LeftButton);

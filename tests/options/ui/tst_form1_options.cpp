@@ -52,10 +52,14 @@ private slots:
     void storedTextsAreShownUnchecked() {
         form_.reset();
         QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kText4), QStringLiteral("abc")));
+        const QString longText(40000, u'7');  // beyond QLineEdit's usual 32767
+        QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kText3), longText));
         QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kOutputFolder),
                                      QStringLiteral(" /gone/ ")));
         form_ = std::make_unique<Form1>(&prompter_);
         QCOMPARE(form_->controls().Text4->text(), QStringLiteral("abc"));
+        QCOMPARE(form_->controls().Text3->text(), longText);
+        QCOMPARE(ebtest::stored(QStringLiteral("Text3")), longText);  // written back whole
         QCOMPARE(form_->controls().Text1->text(), QStringLiteral(" /gone/ "));
         QVERIFY(prompter_.boxes.isEmpty());
     }
