@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Both programs in German and French: the window's controls read through AT-SPI, its echo
-# fields as the locale writes numbers (a comma in German), the empty list's box;
-# echobatch-cli's messages and a skipped file's reason translated, while its exit status,
-# --json keys and status words and --dry-run commands stay exactly those of the C locale (the
-# French run, under LANG=C, reads the "0,8" the German window stored and gives SoX "0.8").
+# fields with a decimal comma (the French run, under LANG=C, reads the one the German stored),
+# the empty list's box; echobatch-cli's messages and a skipped file's reason translated, while
+# its exit status, --json keys and status words and --dry-run commands stay those of C.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -56,7 +55,6 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
 check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0,8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
   'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
   '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
-# The French window (under LANG=C) shows the value the German one stored, as it was stored.
 check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0,8$|tree\tFichier\(s\) MP3" \
   'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré \
   '0 fichier(s) sur 1 convertis, 1 déjà à jour'

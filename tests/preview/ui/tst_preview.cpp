@@ -158,17 +158,15 @@ private slots:
         PreviewWindow* window = form_->previewWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Preview"));
         QCOMPARE(window->fileName->text(), QStringLiteral("a.mp3"));
-        // It opens centred over the main window, moved onto the screen where it would not fit.
-        const QRect screen = form_->screen()->availableGeometry();
-        for (const QPoint& formAt : {QPoint(130, 200), screen.bottomRight() - QPoint(100, 100)}) {
+        // Opened again, it stands centred over the main window, and on the screen.
+        for (const QPoint& at : {QPoint(130, 200), QPoint(700, 700)}) {
             form_->previewWindow()->close();
-            QTRY_VERIFY(!form_->previewWindow());  // a closed preview goes
-            form_->move(formAt);
+            QTRY_VERIFY(!form_->previewWindow());
+            form_->move(at);
             form_->openPreview(impulse_);
             const QRect shown = form_->previewWindow()->frameGeometry();
-            const QPoint off = shown.center() - form_->frameGeometry().center();
-            QVERIFY(screen.contains(shown));
-            QVERIFY(off.manhattanLength() <= 1 || formAt != QPoint(130, 200));
+            QVERIFY(form_->screen()->availableGeometry().contains(shown));
+            QVERIFY(at.x() > 300 || shown.center() == form_->frameGeometry().center());
         }
         QCOMPARE(form_->size(), QSize(536, 527));  // the main window is as it was
     }
