@@ -231,7 +231,7 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
         *texts[k] = parser.isSet(name) ? parser.value(name).trimmed()
                                        : StoredOr(kEchoFields[k].control,
                                                   QString::fromLatin1(kEchoFields[k].fallback));
-        if (!IsNumericText(*texts[k]))
+        if (!IsNumericText(*texts[k], AnyDecimalSeparator()))
             wrong += QStringLiteral("\n  %1 '%2' (--%3)")
                          .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);
     }

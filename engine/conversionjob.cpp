@@ -159,7 +159,7 @@ bool ConversionJob::claimOutput(OutputClaims& claims) {
 }
 
 bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
-    const QString wrong = CheckEchoTexts(echo);
+    const QString wrong = CheckEchoTexts(echo, AnyDecimalSeparator());
     if (!wrong.isEmpty()) {
         fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
         return false;

@@ -1,6 +1,7 @@
 #include "options/echooptions.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 namespace eb {
 
@@ -10,7 +11,30 @@ EchoTexts DefaultEchoTexts() {
         QString::fromLatin1(kEchoFields[2].fallback), QString::fromLatin1(kEchoFields[3].fallback)};
 }
 
-bool IsNumericText(const QString& text) {
+QString LocaleDecimalSeparator() {
+    return QLocale().decimalPoint();
+}
+
+QString LocaleNumberText(const char* fallback) {
+    return QString::fromLatin1(fallback).replace(u'.', LocaleDecimalSeparator());
+}
+
+QString AnyDecimalSeparator() {
+    return QStringLiteral(",") + LocaleDecimalSeparator();
+}
+
+QString ToolNumberText(const QString& text) {
+    QString written = text;
+    for (QChar& c : written) {
+        const bool kept =
+            (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'e' || c == u'E';
+        if (!kept)
+            c = u'.';
+    }
+    return written;
+}
+
+bool IsNumericText(const QString& text, const QString& separators) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     auto isDigit = [&](qsizetype k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
@@ -21,7 +45,7 @@ bool IsNumericText(const QString& text) {
         ++i;
         ++digits;
     }
-    if (i < n && text[i] == u'.') {
+    if (i < n && (text[i] == u'.' || separators.contains(text[i]))) {
         ++i;
         while (isDigit(i)) {
             ++i;
@@ -42,12 +66,12 @@ bool IsNumericText(const QString& text) {
     return i == n;
 }
 
-QString CheckEchoTexts(const EchoTexts& texts) {
+QString CheckEchoTexts(const EchoTexts& texts, const QString& separators) {
     const std::array<const QString*, 4> values{&texts.gainIn, &texts.gainOut, &texts.delay,
                                                &texts.decay};
     QString failing;
     for (std::size_t k = 0; k < values.size(); ++k) {
-        if (!IsNumericText(*values[k]))
+        if (!IsNumericText(*values[k], separators))
             failing += QLatin1Char('\n') +
                        QCoreApplication::translate("echobatch", kEchoFields[k].label) +
                        QLatin1Char(' ') + *values[k];

@@ -1,4 +1,5 @@
-// The four echo values: texts handed to the tool unchanged, and the numeric test they must pass.
+// The four echo values: texts kept as typed, handed to the tool with a point, and the numeric
+// test they must pass.
 #pragma once
 
 #include <QString>
@@ -28,14 +29,30 @@ inline constexpr std::array<EchoField, 4> kEchoFields{{
 
 EchoTexts DefaultEchoTexts();
 
-// An optional sign, digits with at most one decimal point, an optional exponent. The point is
-// the only decimal separator whatever the locale (the tool reads "0,8" as 0), and nothing else
-// may stand in the text: no blanks, letters, hexadecimal or other digits, because the tool
-// reads a text by its numeric prefix and would turn "0.8x" into 0.8 and "abc" into 0.
-bool IsNumericText(const QString& text);
+// The decimal separator of the user's locale: "," in German and French, "." in English.
+QString LocaleDecimalSeparator();
+
+// A default value written as the user's locale writes it ("0,8" in German).
+QString LocaleNumberText(const char* fallback);
+
+// An optional sign, digits with at most one decimal separator, an optional exponent. The
+// separator is a point or any character of `separators` (the locale's, for the window; the
+// command line takes a comma too, as a German window stores it); a comma never groups
+// thousands. Nothing else may stand in the text: no blanks, letters, hexadecimal or other
+// digits, because the tool reads a text by its numeric prefix and would turn "0.8x" into 0.8
+// and "abc" into 0.
+bool IsNumericText(const QString& text, const QString& separators = LocaleDecimalSeparator());
+
+// The separators the command line and the engine take: a point, a comma, the locale's.
+QString AnyDecimalSeparator();
+
+// A text that passed the numeric test, written with a point as the tool reads numbers only
+// that way: "0,5" becomes "0.5".
+QString ToolNumberText(const QString& text);
 
 // Empty when all four pass; otherwise "Numeric value required." and the labels of the
 // fields that fail, e.g. "Numeric value required.\nGain-In: abc".
-QString CheckEchoTexts(const EchoTexts& texts);
+QString CheckEchoTexts(const EchoTexts& texts,
+                       const QString& separators = LocaleDecimalSeparator());
 
 }  // namespace eb

@@ -4,13 +4,18 @@
 #include "shell/captionbar.h"
 #include "shell/form1.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 #include <QTreeView>
+
+#include <limits>
 
 namespace eb {
 
@@ -38,14 +43,37 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
     return b;
 }
 
+// A field takes a text of any length: Qt would cut a stored text at 32767 characters.
 QLineEdit* Field(QWidget* parent, const char* name) {
     auto* f = new QLineEdit(parent);
     f->setObjectName(QString::fromLatin1(name));
+    f->setMaxLength(std::numeric_limits<int>::max());
     return f;
 }
 
+// A frame whose panel, inside its border, is white as the window is; the style would tint it
+// grey. A skin's style sheet draws the frames its own way and is left alone.
+class WhitePanelFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QGroupBox::paintEvent(event);
+        if (!window()->styleSheet().isEmpty() || !qApp->styleSheet().isEmpty())
+            return;
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        const QRect contents = style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                       QStyle::SC_GroupBoxContents, this);
+        // Up to the border's line on every side, its inner shade included.
+        const QRect panel(QPoint(2, contents.top() - 1), QPoint(width() - 3, height() - 3));
+        QPainter(this).fillRect(panel, Qt::white);
+    }
+};
+
 QGroupBox* Frame(QWidget* parent, const char* name, const QString& caption) {
-    auto* f = new QGroupBox(caption, parent);
+    auto* f = new WhitePanelFrame(caption, parent);
     f->setObjectName(QString::fromLatin1(name));
     return f;
 }
@@ -131,6 +159,46 @@ std::array<QLineEdit*, 4> EchoRows(QGroupBox* frame, std::array<QLabel*, 4>& lab
     return echoFields;
 }
 
+// The letter of `caption` that becomes its access key: the first letter of a word not taken
+// yet, else any letter not taken, an ASCII one before others (a keyboard may lack the others);
+// -1 when every letter is taken or the caption has none.
+qsizetype AccessKeyAt(const QString& caption, const QString& taken) {
+    for (const bool wordStart : {true, false}) {
+        for (const bool ascii : {true, false}) {
+            for (qsizetype k = 0; k < caption.size(); ++k) {
+                const QChar c = caption[k];
+                if (!c.isLetter() || (ascii && c.unicode() > 0x7f) ||
+                    (wordStart && k > 0 && caption[k - 1].isLetterOrNumber()) ||
+                    taken.contains(c.toUpper()))
+                    continue;
+                return k;
+            }
+        }
+    }
+    return -1;
+}
+
+// Each button with letters in its caption gets an access key (Alt and the underlined letter),
+// no two alike; the caption reads as before. The buttons are served in the drawn tab order.
+void GiveAccessKeys(const std::array<QPushButton*, 5>& buttons) {
+    QString taken;
+    for (QPushButton* button : buttons) {
+        const QString caption = button->text();
+        const qsizetype at = AccessKeyAt(caption, taken);
+        QString marked;
+        for (qsizetype k = 0; k < caption.size(); ++k) {
+            if (k == at)
+                marked += QLatin1Char('&');
+            marked += caption[k];
+            if (caption[k] == QLatin1Char('&'))  // a "&" of the caption is shown as it is
+                marked += QLatin1Char('&');
+        }
+        if (at >= 0)
+            taken += caption[at].toUpper();
+        button->setText(marked);
+    }
+}
+
 // What a screen reader says for the controls whose text alone does not tell what they are.
 // Command1 holds the first focus without doing anything; it is announced as the place the
 // user is at rather than by its internal name.
@@ -194,6 +262,9 @@ void Form1::buildControls() {
         setTabOrder(order[k], order[k + 1]);
     ui_.Command1->setFocus(Qt::OtherFocusReason);
     NameForScreenReaders(ui_);
+    // "..." has no letter to give; Command1 lies off the window and is never pressed.
+    GiveAccessKeys(
+        {ui_.PushButton1, ui_.PushButton3, ui_.PushButton2, ui_.PushButton4, ui_.PushButton5});
 }
 
 }  // namespace eb

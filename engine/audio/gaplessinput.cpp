@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
 
 namespace eb {
 
@@ -107,8 +106,15 @@ bool WithinFileSizeLimit(std::int64_t bytes) {
 }
 
 std::int64_t EchoTailSamples(const QString& delayText, int sampleRate) {
-    // The tool reads the delay as a float and counts whole samples of delay * rate / 1000.
-    const float delay = std::strtof(delayText.toLatin1().constData(), nullptr);
+    // The tool reads the delay as a float and counts whole samples of delay * rate / 1000. It
+    // is given the delay with a point, whichever decimal separator the text was typed with,
+    // and reads it whatever the process's locale.
+    QByteArray written = delayText.toLatin1();
+    for (char& c : written) {
+        if ((c < '0' || c > '9') && c != '+' && c != '-' && c != 'e' && c != 'E')
+            c = '.';
+    }
+    const float delay = written.toFloat();
     return static_cast<std::int64_t>(static_cast<double>(delay) * sampleRate / 1000.0);
 }
 

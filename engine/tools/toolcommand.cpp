@@ -45,7 +45,8 @@ qint64 ClippedSamples(const QByteArray& stderrText) {
 }
 
 QStringList EchoArguments(const EchoTexts& echo) {
-    return {QStringLiteral("echos"), echo.gainIn, echo.gainOut, echo.delay, echo.decay};
+    return {QStringLiteral("echos"), ToolNumberText(echo.gainIn), ToolNumberText(echo.gainOut),
+            ToolNumberText(echo.delay), ToolNumberText(echo.decay)};
 }
 
 QString StoppedReason() {

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <utility>
+
 namespace eb {
 
 // The list's editing and its reorder gesture. The list's key presses and the mouse on its
@@ -79,13 +81,21 @@ protected:
         switch (event->type()) {
             case QEvent::MouseButtonPress:
                 form_.ListView1_MouseDown();
-                break;
+                // A click below the rows keeps the selection (the list would clear it at the
+                // release), so that a double-click there removes the selected entry as one on
+                // an entry does.
+                pressBelowRows_ =
+                    !list_.indexAt(static_cast<QMouseEvent*>(event)->position().toPoint())
+                         .isValid();
+                if (pressBelowRows_)
+                    list_.setFocus(Qt::MouseFocusReason);
+                return pressBelowRows_;
             case QEvent::MouseMove:
                 form_.ListView1_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
                 break;
             case QEvent::MouseButtonRelease:
                 form_.ListView1_MouseUp();
-                break;
+                return std::exchange(pressBelowRows_, false);
             case QEvent::MouseButtonDblClick:
                 // The double-click removes; the list must not treat it as a new press on the
                 // entry that moved up into the removed one's place.
@@ -126,6 +136,7 @@ private:
     QTreeView& list_;
     FileListModel& entries_;
     ListDragState drag_;
+    bool pressBelowRows_ = false;  // the last press was below the rows, and the list never saw it
 };
 
 void Form1::connectListEditing() {

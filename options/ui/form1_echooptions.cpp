@@ -88,7 +88,7 @@ void OptionFields::load(StepRunner& steps) {
         steps.step(line, [&] {
             echoField(static_cast<int>(k))
                 ->setText(storedValue(steps, line, QString::fromLatin1(kEchoFields[k].control),
-                                      QString::fromLatin1(kEchoFields[k].fallback)));
+                                      LocaleNumberText(kEchoFields[k].fallback)));
         });
     }
 }
@@ -131,7 +131,7 @@ void OptionFields::checkEchoField(int index) {
     if (focusLeftByMouse_)
         PendingPressEater::install();
     // The assignment is a change, so the default is stored too.
-    field->setText(QString::fromLatin1(kEchoFields[static_cast<std::size_t>(index)].fallback));
+    field->setText(LocaleNumberText(kEchoFields[static_cast<std::size_t>(index)].fallback));
 }
 
 void Form1::connectOptionFields() {

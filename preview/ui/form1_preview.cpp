@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QTreeView>
 
 namespace eb {
@@ -56,19 +57,24 @@ public:
     }
 
     void show(const QString& path) {
-        if (!window_) {
+        PreviewWindow* window = window_.data();
+        const bool opening = window == nullptr || !window->isVisible();
+        if (window == nullptr) {
             const Form1Controls& ui = form_.controls();
-            window_ = new PreviewWindow(
+            window = new PreviewWindow(
                 [&ui] {
                     return EchoTexts{ui.Text2->text(), ui.Text3->text(), ui.Text4->text(),
                                      ui.Text5->text()};
                 },
                 &form_);
+            window_ = window;
         }
-        window_->showFile(path);
-        window_->show();
-        window_->raise();
-        window_->activateWindow();
+        window->showFile(path);
+        if (opening)
+            centreOverForm(*window);
+        window->show();
+        window->raise();
+        window->activateWindow();
     }
 
 protected:
@@ -98,6 +104,26 @@ protected:
     }
 
 private:
+    // A preview that opens stands centred over the main window, moved in where that would put
+    // a part of it off the screen the main window is on.
+    void centreOverForm(QWidget& window) const {
+        const QRect frame = form_.frameGeometry();
+        // A window not shown yet has no frame: it will get one as wide as the main window's.
+        const QSize frameSize = window.testAttribute(Qt::WA_WState_Created)
+                                    ? window.frameGeometry().size()
+                                    : window.size() + (frame.size() - form_.size());
+        QRect target(QPoint(), frameSize);
+        target.moveCenter(frame.center());
+        if (const QScreen* screen = form_.screen()) {
+            const QRect area = screen->availableGeometry();
+            target.moveRight(std::min(target.right(), area.right()));
+            target.moveBottom(std::min(target.bottom(), area.bottom()));
+            target.moveLeft(std::max(target.left(), area.left()));
+            target.moveTop(std::max(target.top(), area.top()));
+        }
+        window.move(target.topLeft());
+    }
+
     QModelIndex selectedEntry() const {
         const QModelIndexList selected = list_.selectionModel()->selectedRows();
         return selected.isEmpty() ? QModelIndex() : selected.first();

@@ -85,8 +85,8 @@ private slots:
             << "1 of 1 files converted";
         QTest::newRow("no folder anywhere") << QStringList{good} << 2 << "no output folder";
         QTest::newRow("not numeric")
-            << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,3", good} << 2
-            << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '0,3' (--decay)";
+            << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,,3", good} << 2
+            << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '0,,3' (--decay)";
         QTest::newRow("bad jobs") << QStringList{"--out", out_, "--jobs", "-1", good} << 2
                                   << "--jobs";
         QTest::newRow("a folder without MP3 files beside a file")
@@ -198,15 +198,17 @@ private slots:
         emptyFolder(out_);
         QVERIFY(
             eb::SettingsStore::write(QString::fromLatin1(eb::keys::kOutputFolder), out_ + u'/'));
-        QVERIFY(
-            eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4), QStringLiteral("120")));
+        QVERIFY(eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText4),
+                                         QStringLiteral("120,5")));
+        QVERIFY(eb::SettingsStore::write(QString::fromLatin1(eb::keys::kText5),
+                                         QStringLiteral("0,25")));  // as a German window stores it
         const QString ini = eb::SettingsStore::fileName();
         const QByteArray before = checksum(ini);
         const QDateTime changed = QFileInfo(ini).lastModified();
         const Ran dry = cli({"--dry-run", "--gain-out", "0.5", file("good.mp3")});
         QCOMPARE(dry.code, 0);
         QVERIFY2(dry.out.endsWith(" --no-glob " + QFile::encodeName(out_) +
-                                  "/good.mp3 echos 0.8 0.5 120 0.3\n"),
+                                  "/good.mp3 echos 0.8 0.5 120.5 0.25\n"),
                  dry.out.constData());
         QCOMPARE(cli({file("good.mp3")}).code, 0);
         QVERIFY(QFile::exists(out_ + QStringLiteral("/good.mp3")));

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Both programs in German and French: the window's controls read through AT-SPI, its echo
-# fields with a point, the empty list's box; echobatch-cli's messages and a skipped file's
-# reason translated, while its exit status, --json keys and status words and --dry-run
-# commands stay exactly those of the C locale.
+# fields with a decimal comma (the French run, under LANG=C, reads the one the German stored),
+# the empty list's box; echobatch-cli's messages and a skipped file's reason translated, while
+# its exit status, --json keys and status words and --dry-run commands stay those of C.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -52,10 +52,10 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
   cli "${env[@]}" "$bin/echobatch-cli" --update --out "$work/c" "$work/tone.mp3" 2>"$work/up.txt" || true
   grep -q -F "$6" "$work/up.txt" || e2e_fail "$1: --update: $(cat "$work/up.txt")"
 }
-check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0\.8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
+check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0,8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
   'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
   '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
-check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0\.8$|tree\tFichier\(s\) MP3" \
+check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0,8$|tree\tFichier\(s\) MP3" \
   'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré \
   '0 fichier(s) sur 1 convertis, 1 déjà à jour'
 grep -q '"note":"replaced an existing file","output":.*"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTranslator>
 #include <QTreeView>
 #include <QtTest>
 
@@ -92,19 +93,22 @@ private slots:
         QVERIFY(form_->windowFlags() & Qt::WindowMinimizeButtonHint);
         QVERIFY(!(form_->windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(form_->palette().color(QPalette::Window), QColor(Qt::white));
+        for (QGroupBox* frame : {form_->controls().Frame1, form_->controls().Frame2})  // panels too
+            QCOMPARE(frame->grab().toImage().pixelColor(frame->width() / 2, frame->height() - 5),
+                     QColor(Qt::white));
         // The off-screen button lies wholly left of the client area.
         QVERIFY(form_->controls().Command1->geometry().right() < 0);
     }
 
     void captionsAsWritten() {
+        auto shown = [](QPushButton* b) { return b->text().remove(u'&'); };  // no access key mark
         QCOMPARE(form_->controls().Command1->text(), QStringLiteral("Command1"));
-        QCOMPARE(form_->controls().PushButton1->text(), QStringLiteral("Add MP3 File(s)"));
-        QCOMPARE(form_->controls().PushButton2->text(), QStringLiteral("Start Converting"));
-        QCOMPARE(form_->controls().PushButton3->text(),
+        QCOMPARE(shown(form_->controls().PushButton1), QStringLiteral("Add MP3 File(s)"));
+        QCOMPARE(shown(form_->controls().PushButton2), QStringLiteral("Start Converting"));
+        QCOMPARE(shown(form_->controls().PushButton3),
                  QStringLiteral("Add All MP3 File(s) In Folder"));
-        QCOMPARE(form_->controls().PushButton4->text(), QStringLiteral("Clear List"));
-        QCOMPARE(form_->controls().PushButton5->text(),
-                 QStringLiteral("Load Sample/Example Files"));
+        QCOMPARE(shown(form_->controls().PushButton4), QStringLiteral("Clear List"));
+        QCOMPARE(shown(form_->controls().PushButton5), QStringLiteral("Load Sample/Example Files"));
         QCOMPARE(form_->controls().PushButton7->text(), QStringLiteral("..."));
         QCOMPARE(form_->controls().Frame1->title(), QStringLiteral("Save Results To This Folder"));
         QCOMPARE(form_->controls().Frame2->title(), QStringLiteral("Echo Options"));
@@ -116,6 +120,23 @@ private slots:
         QCOMPARE(form_->controls().ProgressBar1->value(), 0);
         QCOMPARE(form_->controls().ProgressBar1->minimum(), 0);
         QCOMPARE(form_->controls().ProgressBar1->maximum(), 100);
+    }
+
+    // An access key for each captioned button, no two alike, in each language: five keys and
+    // the empty one of "..." and Command1.
+    void accessKeysAreDistinct() {
+        for (const QString language : {"en", "de", "fr"}) {
+            QTranslator translator;
+            QVERIFY(language == "en" ||
+                    translator.load("echobatch_" + language, ebtest::binDir() + "/translations"));
+            QCoreApplication::installTranslator(&translator);
+            Form1 form(&prompter_);
+            QCoreApplication::removeTranslator(&translator);
+            QSet<QKeySequence> keys;
+            for (const QPushButton* b : form.findChildren<QPushButton*>())
+                keys.insert(QKeySequence::mnemonic(b->text()));
+            QVERIFY2(keys.size() == 6 && keys.contains(QKeySequence()), qPrintable(language));
+        }
     }
 
     void fontsAreArialBold() {

@@ -32,6 +32,7 @@ class TestForm1Options : public QObject {
 
 private slots:
     void init() {
+        QLocale::setDefault(QLocale::c());
         QFile::remove(SettingsStore::fileName());
         QVERIFY(ebtest::OpenWindow(form_, prompter_, {}, true));
     }
@@ -49,10 +50,14 @@ private slots:
     void storedTextsAreShownUnchecked() {
         form_.reset();
         QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kText4), QStringLiteral("abc")));
+        const QString longText(40000, u'7');  // beyond QLineEdit's usual 32767
+        QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kText3), longText));
         QVERIFY(SettingsStore::write(QString::fromLatin1(keys::kOutputFolder),
                                      QStringLiteral(" /gone/ ")));
         form_ = std::make_unique<Form1>(&prompter_);
         QCOMPARE(form_->controls().Text4->text(), QStringLiteral("abc"));
+        QCOMPARE(form_->controls().Text3->text(), longText);
+        QCOMPARE(ebtest::stored(QStringLiteral("Text3")), longText);  // written back whole
         QCOMPARE(form_->controls().Text1->text(), QStringLiteral(" /gone/ "));
         QVERIFY(prompter_.boxes.isEmpty());
     }
@@ -61,6 +66,7 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("locale");
         const struct {
             const char* text;
             bool ok;
@@ -72,18 +78,26 @@ private slots:
         int field = 2;
         for (const auto& f : forms) {
             QTest::addRow("Text%d '%s'", field, f.text)
-                << field << QString::fromLatin1(f.text) << f.ok;
+                << field << QString::fromLatin1(f.text) << f.ok << QStringLiteral("C");
             field = field == 5 ? 2 : field + 1;
         }
+        for (const char* ok : {"0,5", "-1,5e2", "0.5"})
+            QTest::addRow("de '%s'", ok) << 5 << QString::fromLatin1(ok) << true << QString("de");
+        for (const char* bad : {"1.000,5", "0,5,0"})  // a comma never groups thousands
+            QTest::addRow("fr '%s'", bad)
+                << 4 << QString::fromLatin1(bad) << false << QString("fr");
     }
     void numericTestAtFocusLoss() {
         QFETCH(int, field);
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));  // the default is written as the locale writes it
         QLineEdit* edit = echoField(field);
         const QString key = QStringLiteral("Text%1").arg(field);
         const QString fallback =
-            QString::fromLatin1(kEchoFields[static_cast<std::size_t>(field - 2)].fallback);
+            QString::fromLatin1(kEchoFields[static_cast<std::size_t>(field - 2)].fallback)
+                .replace(u'.', QLocale(locale).decimalPoint());
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, typed);

@@ -158,6 +158,16 @@ private slots:
         PreviewWindow* window = form_->previewWindow();
         QCOMPARE(window->windowTitle(), QStringLiteral("Preview"));
         QCOMPARE(window->fileName->text(), QStringLiteral("a.mp3"));
+        // Opened again, it stands centred over the main window, and on the screen.
+        for (const QPoint& at : {QPoint(130, 200), QPoint(700, 700)}) {
+            form_->previewWindow()->close();
+            QTRY_VERIFY(!form_->previewWindow());
+            form_->move(at);
+            form_->openPreview(impulse_);
+            const QRect shown = form_->previewWindow()->frameGeometry();
+            QVERIFY(form_->screen()->availableGeometry().contains(shown));
+            QVERIFY(at.x() > 300 || shown.center() == form_->frameGeometry().center());
+        }
         QCOMPARE(form_->size(), QSize(536, 527));  // the main window is as it was
     }
 
