@@ -19,6 +19,11 @@ public:
                          const QString& title = QString()) = 0;
     // A Yes/No box, Yes the default; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
+    // A question with the buttons `buttons` (captions), `defaultButton` the default; the index
+    // of the button chosen (the default when the box is closed otherwise).
+    virtual int choose(const QString& text, const QStringList& buttons, int defaultButton) = 0;
+    // A box with one OK button whose "Show Details..." button shows `details`.
+    virtual void messageWithDetails(const QString& text, const QString& details) = 0;
     // The multi-select file dialog. Returns the result text: empty when cancelled, one full
     // path, or the folder followed by NUL + name for each file. Throws SelectionTooLarge when
     // the result would not fit `capacity` characters.

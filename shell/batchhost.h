@@ -19,6 +19,9 @@ public:
     // shrank meanwhile).
     virtual int entryCount() = 0;
     virtual QString entryText(int index) = 0;
+    // The folder entry `index` was found in by "Add All" or a drop; empty for a file picked by
+    // itself or an entry that cannot be read.
+    virtual QString entryFolder(int index) = 0;
     // Text1 and Text2..Text5, read afresh for every file.
     virtual QString outputFolderText() = 0;
     virtual EchoTexts echoTexts() = 0;

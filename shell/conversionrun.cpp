@@ -1,9 +1,12 @@
 #include "shell/conversionrun.h"
 
 #include "core/prompter.h"
+#include "core/result.h"
 #include "core/steps.h"
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
+#include "engine/outputs/outputpath.h"
+#include "engine/outputs/outputtree.h"
 #include "engine/outputs/runrecord.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
@@ -11,8 +14,11 @@
 #include "shell/batchhost.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QTextStream>
 
 #include <exception>
@@ -145,14 +151,119 @@ QStringList BatchInputs(BatchHost& host, int count) {
     return inputs;
 }
 
+// The output's file name of `input`; empty when none can be formed (the job says why).
+QString OutputNameOf(const QString& input) {
+    try {
+        return FileNameOf(OutputPathFor(QStringLiteral("/"), input));
+    } catch (const StepError&) {
+        return QString();
+    }
+}
+
+// How many of `inputs` would write an output name that another of them writes too.
+int SharedNames(const QStringList& inputs) {
+    QHash<QString, int> uses;
+    for (const QString& input : inputs)
+        ++uses[OutputNameOf(input)];
+    int shared = 0;
+    for (const QString& input : inputs) {
+        const QString name = OutputNameOf(input);
+        shared += !name.isEmpty() && uses.value(name) > 1 ? 1 : 0;
+    }
+    return shared;
+}
+
+// Where an entry goes below the output folder when the albums are kept: the last `depth`
+// folders of the one it was added from (its own folder when picked by itself), then its path
+// below that folder.
+struct KeptPlace {
+    QStringList base;
+    QString below;
+    qsizetype depth = 1;
+
+    QString folder() const {
+        QStringList parts = base.mid(qMax<qsizetype>(0, base.size() - depth));
+        if (!below.isEmpty())
+            parts << below;
+        return parts.join(u'/');
+    }
+};
+
+KeptPlace KeptPlaceOf(const QString& input, const QString& addedFrom) {
+    const QString file = QDir::cleanPath(AbsolutePath(input));
+    const QString folder = file.left(qMax<qsizetype>(0, file.lastIndexOf(u'/')));
+    QString base = addedFrom.isEmpty() ? folder : QDir::cleanPath(AbsolutePath(addedFrom));
+    QString below;
+    if (folder.startsWith(base + u'/'))
+        below = folder.mid(base.size() + 1);
+    else if (folder != base)
+        base = folder;  // not below the folder it names: taken as picked by itself
+    return {base.split(u'/', Qt::SkipEmptyParts), below};
+}
+
+// The folder below the output folder for each of `inputs` (by its text), the entries found in
+// one added folder kept together; where two outputs would still meet, more of the path above
+// is taken for both, as far as there is one.
+QHash<QString, QString> KeptFolders(const QStringList& inputs, const QStringList& addedFrom) {
+    QList<KeptPlace> places;
+    QStringList names;
+    for (qsizetype k = 0; k < inputs.size(); ++k) {
+        places << KeptPlaceOf(inputs[k], addedFrom.value(k));
+        names << OutputNameOf(inputs[k]);
+    }
+    for (bool longer = true; longer;) {
+        QHash<QString, QSet<QString>> inputsOf;  // output below the output folder: its inputs
+        for (qsizetype k = 0; k < inputs.size(); ++k)
+            inputsOf[places[k].folder() + u'/' + names[k]].insert(inputs[k]);
+        longer = false;
+        for (qsizetype k = 0; k < inputs.size(); ++k) {
+            KeptPlace& place = places[k];
+            if (!names[k].isEmpty() && place.depth < place.base.size() &&
+                inputsOf.value(place.folder() + u'/' + names[k]).size() > 1) {
+                ++place.depth;
+                longer = true;
+            }
+        }
+    }
+    QHash<QString, QString> folders;
+    for (qsizetype k = 0; k < inputs.size(); ++k)
+        folders.insert(inputs[k], places[k].folder());
+    return folders;
+}
+
+// The entries' folders (empty when the list shrank meanwhile), `inputs` beside them.
+QStringList BatchFolders(BatchHost& host, qsizetype count) {
+    QStringList folders;
+    for (int i = 1; i <= count; ++i)
+        folders << host.entryFolder(i);
+    return folders;
+}
+
+// When outputs of the list share a name, the user decides whether the album folders are kept
+// below the output folder (the default) or the later ones are skipped as before. Empty: none.
+QHash<QString, QString> AskKeptFolders(BatchHost& host) {
+    const QStringList inputs = BatchInputs(host, host.entryCount());
+    const int shared = SharedNames(inputs);
+    if (shared == 0)
+        return {};
+    const int keep = host.prompter().choose(
+        UserText::tr("%1 files share their name with another file of the list. Keep the album "
+                     "folders below the output folder?")
+            .arg(shared),
+        {UserText::tr("Keep folders"), UserText::tr("Skip them")}, 0);
+    if (keep != 0)
+        return {};
+    return KeptFolders(inputs, BatchFolders(host, inputs.size()));
+}
+
 }  // namespace
 
 // One batch from the tool's deployment to "Done.": the entries in list order, and the failures
 // and warnings gathered for the summary. abort() may come from the event queue at any yield.
 class ActiveBatch {
 public:
-    ActiveBatch(BatchHost& host, StepRunner& steps)
-        : host_(host), steps_(steps), listFiles_(host) {}
+    ActiveBatch(BatchHost& host, StepRunner& steps, QHash<QString, QString> keptFolders)
+        : host_(host), steps_(steps), listFiles_(host), keptFolders_(std::move(keptFolders)) {}
 
     void run();
     void abort();
@@ -162,6 +273,7 @@ private:
     bool stillListed(int i);
     void showProgress(int i);
     void convertFile(const QString& input, const QString& name);
+    Result<QString> outputFolderOf(const QString& input);
     template <typename Fn>
     bool fileStep(int line, const QString& name, Fn&& fn);
     void finish(int count);
@@ -178,6 +290,8 @@ private:
     QList<Failure> failures_;
     QList<Failure> warnings_;
     bool goneReported_ = false;
+    // Each input's folder below the output folder; empty: all go to the output folder itself.
+    QHash<QString, QString> keptFolders_;
     AlbumLedger albums_;  // the album ReplayGain of the batch's files
 };
 
@@ -269,9 +383,13 @@ void ActiveBatch::convertFile(const QString& input, const QString& name) {
         ConversionJob*& job;
         ~Forget() { job = nullptr; }
     } forget{job_};
+    const Result<QString> folder = outputFolderOf(input);
+    if (!folder) {
+        failures_.append({name, folder.error()});
+        return;
+    }
     bool ready = false;
-    if (!fileStep(150, name, [&] { job.formOutputPath(host_.outputFolderText()); }) ||
-        !fileStep(152, name, [&] {
+    if (!fileStep(150, name, [&] { job.formOutputPath(*folder); }) || !fileStep(152, name, [&] {
             ready = job.checkOutputIsFree([this](const FileIdentity& id) {
                 return listFiles_.contains(id);
             }) && job.claimOutput(claims_);
@@ -290,6 +408,19 @@ void ActiveBatch::convertFile(const QString& input, const QString& name) {
     // Files of its album converted before it failed lose their album values too.
     for (const auto& [converted, warning] : albums_.takeLateWarnings())
         warnings_.append({FileNameOf(converted), warning});
+}
+
+// The folder the input's output goes to, made when it lies below the output folder (never
+// through a link); why it cannot be had.
+Result<QString> ActiveBatch::outputFolderOf(const QString& input) {
+    const QString outputFolder = host_.outputFolderText();
+    const QString below = keptFolders_.value(input);
+    if (below.isEmpty() || !IsFolder(outputFolder))
+        return outputFolder;
+    QString folder = (outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/') + below;
+    if (const Result<> made = MakeOutputSubfolder(outputFolder, folder); !made)
+        return Failed{made.error()};
+    return folder;
 }
 
 // A step that forms one of the file's values: when it fails, the file is skipped and named.
@@ -333,7 +464,7 @@ void ConversionRun::run(BatchHost& host) {
     StepRunner steps(host.reporter(), QStringLiteral("PushButton2_Click"));
     if (!MayStart(host, steps))
         return;
-    ActiveBatch batch(host, steps);
+    ActiveBatch batch(host, steps, AskKeptFolders(host));
     active_ = &batch;
     struct Release {
         ActiveBatch*& active;

@@ -19,6 +19,10 @@ public:
 
     int entryCount() override { return form_.entryCount(); }
     QString entryText(int index) override { return form_.entryText(index); }
+    QString entryFolder(int index) override {
+        const FileListModel& list = form_.fileList();
+        return index >= 1 && index <= list.count() ? list.entry(index - 1).addedFrom : QString();
+    }
     QString outputFolderText() override { return ui_.Text1->text(); }
     EchoTexts echoTexts() override {
         return {ui_.Text2->text(), ui_.Text3->text(), ui_.Text4->text(), ui_.Text5->text()};

@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QUrl>
 
@@ -91,6 +92,33 @@ bool WidgetPrompter::askYesNo(const QString& text) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setAccessibleDescription(text);
     return box.exec() == QMessageBox::Yes;
+}
+
+int WidgetPrompter::choose(const QString& text, const QStringList& buttons, int defaultButton) {
+    LogUi(QStringLiteral("choice"), AppTitle(), text + u'\n' + buttons.join(u'|'));
+    QMessageBox box(QMessageBox::Question, AppTitle(), text, QMessageBox::NoButton,
+                    BoxParent(owner_));
+    ShowAsPlainText(box);
+    QList<QPushButton*> shown;
+    for (const QString& caption : buttons)
+        shown << box.addButton(caption, QMessageBox::ActionRole);
+    if (defaultButton >= 0 && defaultButton < shown.size()) {
+        box.setDefaultButton(shown[defaultButton]);
+        box.setEscapeButton(shown[defaultButton]);
+    }
+    box.setAccessibleDescription(text);
+    box.exec();
+    const auto chosen = shown.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return chosen < 0 ? defaultButton : static_cast<int>(chosen);
+}
+
+void WidgetPrompter::messageWithDetails(const QString& text, const QString& details) {
+    LogUi(QStringLiteral("message"), AppTitle(), text + QStringLiteral("\n--\n") + details);
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok, BoxParent(owner_));
+    ShowAsPlainText(box);
+    box.setDetailedText(details);
+    box.setAccessibleDescription(text);
+    box.exec();
 }
 
 QString WidgetPrompter::qtNameFilters(const QString& filter) {

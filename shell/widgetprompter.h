@@ -20,6 +20,8 @@ public:
     void message(const QString& text, Icon icon = Icon::None,
                  const QString& title = QString()) override;
     bool askYesNo(const QString& text) override;
+    int choose(const QString& text, const QStringList& buttons, int defaultButton) override;
+    void messageWithDetails(const QString& text, const QString& details) override;
     QString openFiles(const QString& title, const QString& filter, int capacity) override;
     QString pickFolder(const QString& prompt, const QString& startFolder) override;
     bool openExternally(const QString& target) override;

@@ -10,6 +10,7 @@
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
+#include <QDirIterator>
 #include <QtTest>
 
 #include <functional>
@@ -146,33 +147,68 @@ private slots:
         QFile::remove(inside);
     }
 
-    // Entries whose output would replace the result of an earlier entry are skipped and named,
-    // also when the output folder is spelled another way meanwhile (through a link).
+    // Entries whose output would replace the result of an earlier entry: one question, then
+    // either kept below folders named after their albums, or skipped and named, also when the
+    // output folder is spelled another way meanwhile (through a link).
     void sameOutputIsNamed_data() {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("addedFrom");
+        QTest::addColumn<int>("choice");  // 0: keep the folders, 1: skip them
         QTest::addColumn<bool>("respell");
-        QTest::newRow("two folders with the same names") << false;
-        QTest::newRow("the output folder respelled through a link") << true;
+        QTest::addColumn<QStringList>("outputs");
+        const QStringList xby{"x/a.mp3", "b.mp3", "y/a.mp3"};
+        const QString here = QFileInfo(dir_.path()).fileName();
+        QTest::newRow("two folders with the same names, skipped")
+            << xby << QStringList() << 1 << false << QStringList{"a.mp3", "b.mp3"};
+        QTest::newRow("the output folder respelled through a link")
+            << xby << QStringList() << 1 << true << QStringList{"a.mp3", "b.mp3"};
+        QTest::newRow("picked files kept below their own folders")
+            << xby << QStringList() << 0 << true
+            << QStringList{here + "/b.mp3", "x/a.mp3", "y/a.mp3"};
+        QTest::newRow("two added folders of one name take more of the path")
+            << QStringList{"p/x/a.mp3", "q/x/a.mp3", "q/x/cd2/b.mp3"}
+            << QStringList{"p/x", "q/x", "q/x"} << 0 << false
+            << QStringList{"p/x/a.mp3", "q/x/a.mp3", "x/cd2/b.mp3"};
     }
     void sameOutputIsNamed() {
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, addedFrom);
+        QFETCH(int, choice);
         QFETCH(bool, respell);
-        QVERIFY(makeToneMp3(file("x/a.mp3"), 0.3, 300));
-        QVERIFY(makeToneMp3(file("y/a.mp3"), 1.2, 900));
+        QFETCH(QStringList, outputs);
         const QString link = file("outlink");
         QVERIFY(QFile::link(out_, link) || QFileInfo(link).isSymLink());
         ScriptedHost host;
-        host.entries << file("x/a.mp3") << file("b.mp3") << file("y/a.mp3");
+        for (const QString& entry : entries) {
+            const int seconds = host.entries.isEmpty() ? 1 : 3;  // the first one is short
+            if (!QFileInfo::exists(file(qPrintable(entry))))
+                QVERIFY(makeToneMp3(file(qPrintable(entry)), 0.4 * seconds, 300 * seconds));
+            host.entries << file(qPrintable(entry));
+        }
+        for (const QString& folder : addedFrom)
+            host.addedFrom << file(qPrintable(folder));
+        host.choices << choice;
         host.folder = out_;
         host.onText = [&](const QString& text) {
             if (respell && text == QStringLiteral("Processing: b.mp3"))
                 host.folder = link + u'/';
         };
         run_.run(host);
+        QCOMPARE(host.asked, QStringList{"2 files share their name with another file of the list. "
+                                         "Keep the album folders below the output folder?"});
         QCOMPARE(host.events.last(),
-                 "message Done.\n\n1 of 3 files failed:\na.mp3: skipped: its output would "
-                 "replace the output of " +
-                     file("x/a.mp3"));
-        QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList({"a.mp3", "b.mp3"}));
-        QVERIFY(decodeSamples(out_ + "/a.mp3").size() < 6400);  // the earlier, short one
+                 choice == 0 ? QStringLiteral("message Done.")
+                             : "message Done.\n\n1 of 3 files failed:\na.mp3: skipped: its "
+                               "output would replace the output of " +
+                                   file("x/a.mp3"));
+        QStringList written;
+        for (QDirIterator it(out_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+             it.hasNext();)
+            written << it.next().mid(out_.size() + 1);
+        written.sort();
+        QCOMPARE(written, outputs);
+        QVERIFY(decodeSamples(out_ + u'/' + outputs.last()).size() > 2000);
+        QVERIFY(decodeSamples(out_ + u'/' + outputs.first()).size() < 6400);  // the short one
         QDir(out_).removeRecursively();
         QDir().mkpath(out_);
     }

@@ -16,10 +16,14 @@ namespace ebtest {
 
 struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
     QStringList entries;
+    QStringList addedFrom;  // the folder each entry was added from; none: picked by itself
     QString folder;
     eb::EchoTexts echo = eb::DefaultEchoTexts();
     // Called with every text the progress display is given (a test may change the list there).
     std::function<void(const QString&)> onText;
+    QStringList asked;   // the questions, in order
+    QList<int> choices;  // their answers, front first; none left = the default
+    QString details;     // what the last box held behind "Show Details..."
 
     int entryCount() override { return static_cast<int>(entries.size()); }
     QString entryText(int i) override {
@@ -27,6 +31,7 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
             throw eb::StepError(QStringLiteral("Index out of bounds"));
         return entries[i - 1];
     }
+    QString entryFolder(int i) override { return addedFrom.value(i - 1); }
     QString outputFolderText() override { return folder; }
     eb::EchoTexts echoTexts() override { return echo; }
     void setProgressValue(double) override {}
@@ -39,6 +44,14 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
     eb::ErrorReporter& reporter() override { return *this; }
 
     bool askYesNo(const QString&) override { return true; }
+    int choose(const QString& text, const QStringList&, int defaultButton) override {
+        asked << text;
+        return choices.isEmpty() ? defaultButton : choices.takeFirst();
+    }
+    void messageWithDetails(const QString& text, const QString& detailText) override {
+        details = detailText;
+        message(text, Icon::None, QString());
+    }
     QString openFiles(const QString&, const QString&, int) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return {}; }
     bool openExternally(const QString&) override { return false; }

@@ -33,6 +33,8 @@ public:
     QStringList folderPrompts;
     QStringList folderStarts;                   // where each folder picker was opened
     QList<bool> yesNoAnswers;                   // none left = Yes
+    QList<int> choices;                         // consumed front first; none left = the default
+    QStringList details;                        // what each box held behind "Show Details..."
     std::function<void(const Box&)> onMessage;  // runs while the box "is open"
 
     void message(const QString& text, Icon icon, const QString& title) override {
@@ -43,6 +45,16 @@ public:
     bool askYesNo(const QString& text) override {
         boxes.append({text, Icon::None, eb::AppTitle()});
         return yesNoAnswers.isEmpty() ? true : yesNoAnswers.takeFirst();
+    }
+    int choose(const QString& text, const QStringList&, int defaultButton) override {
+        boxes.append({text, Icon::None, eb::AppTitle()});
+        if (onMessage)
+            onMessage(boxes.last());
+        return choices.isEmpty() ? defaultButton : choices.takeFirst();
+    }
+    void messageWithDetails(const QString& text, const QString& detailText) override {
+        details << detailText;
+        message(text, Icon::None, QString());
     }
     QString openFiles(const QString& title, const QString& filter, int capacity) override {
         dialogTitles << title;
