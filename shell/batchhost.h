@@ -2,6 +2,7 @@
 // The window implements them on its controls; tests script them.
 #pragma once
 
+#include "filelist/filelistmodel.h"
 #include "options/echooptions.h"
 #include "process/runandwait.h"
 
@@ -22,6 +23,11 @@ public:
     // The folder entry `index` was found in by "Add All" or a drop; empty for a file picked by
     // itself or an entry that cannot be read.
     virtual QString entryFolder(int index) = 0;
+    // What the batch made of entry `index`, shown by its row while it still holds `input`.
+    virtual void setEntryResult(int index, const QString& input, EntryResult result,
+                                const QString& reason) = 0;
+    // Every row's result cleared, as a batch starts.
+    virtual void clearEntryResults() = 0;
     // Text1 and Text2..Text5, read afresh for every file.
     virtual QString outputFolderText() = 0;
     virtual EchoTexts echoTexts() = 0;

@@ -58,6 +58,23 @@ QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, 
     return text;
 }
 
+// What became of one entry, for the list behind "Show Details...": by its full path, or by its
+// place when it could not be read.
+struct Outcome {
+    int entry = 0;
+    QString input;
+    EntryResult result = EntryResult::None;
+    QString reason;
+};
+
+QString Details(const QList<Outcome>& outcomes) {
+    QStringList lines;
+    for (const Outcome& o : outcomes)
+        lines << (o.input.isEmpty() ? UserText::tr("entry %1").arg(o.entry) : o.input) +
+                     QStringLiteral(": ") + ResultText(o.result, o.reason);
+    return lines.join(u'\n');
+}
+
 QString DescriptionOf(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
@@ -272,10 +289,12 @@ private:
     bool convertEntry(int i);
     bool stillListed(int i);
     void showProgress(int i);
-    void convertFile(const QString& input, const QString& name);
+    void convertFile(int i, const QString& input);
+    void record(int i, const QString& input, EntryResult result, const QString& reason);
+    void takeLateWarnings();
     Result<QString> outputFolderOf(const QString& input);
     template <typename Fn>
-    bool fileStep(int line, const QString& name, Fn&& fn);
+    bool fileStep(int line, int i, const QString& input, Fn&& fn);
     void finish(int count);
 
     BatchHost& host_;
@@ -289,6 +308,7 @@ private:
     OutputClaims claims_;
     QList<Failure> failures_;
     QList<Failure> warnings_;
+    QList<Outcome> outcomes_;  // every entry's, in list order
     bool goneReported_ = false;
     // Each input's folder below the output folder; empty: all go to the output folder itself.
     QHash<QString, QString> keptFolders_;
@@ -306,6 +326,7 @@ void ActiveBatch::abort() {
 }
 
 void ActiveBatch::run() {
+    host_.clearEntryResults();
     ToolSet tools = DeployTools(steps_);
     tools_ = &tools;
     // Hidden temporaries that a killed run made and left, provably unowned; never an entry.
@@ -336,15 +357,14 @@ bool ActiveBatch::convertEntry(int i) {
         return true;
     showProgress(i);
     QString input;
-    const QString entry = UserText::tr("entry %1").arg(i);
-    if (!fileStep(144, entry, [&] { input = host_.entryText(i); }))
+    if (!fileStep(144, i, QString(), [&] { input = host_.entryText(i); }))
         return true;
     const QString name = FileNameOf(input);
     steps_.step(146, [&] { host_.setProgressText(UserText::tr("Processing: ") + name); });
     steps_.step(148, [] { QCoreApplication::processEvents(); });
     if (aborted_)
         return false;
-    convertFile(input, name);
+    convertFile(i, input);
     return !aborted_;
 }
 
@@ -361,7 +381,7 @@ bool ActiveBatch::stillListed(int i) {
     if (!goneReported_)
         steps_.step(144, [] { throw StepError(UserText::tr("Index out of bounds")); });
     goneReported_ = true;
-    failures_.append({UserText::tr("entry %1").arg(i), UserText::tr("no longer in the list")});
+    record(i, QString(), EntryResult::Failed, UserText::tr("no longer in the list"));
     return false;
 }
 
@@ -376,7 +396,7 @@ void ActiveBatch::showProgress(int i) {
 
 // The output's checks and the tool run; the file's verdict goes to the summary unless the batch
 // was aborted meanwhile.
-void ActiveBatch::convertFile(const QString& input, const QString& name) {
+void ActiveBatch::convertFile(int i, const QString& input) {
     ConversionJob job(input, albums_);
     job_ = &job;
     struct Forget {
@@ -385,29 +405,63 @@ void ActiveBatch::convertFile(const QString& input, const QString& name) {
     } forget{job_};
     const Result<QString> folder = outputFolderOf(input);
     if (!folder) {
-        failures_.append({name, folder.error()});
+        record(i, input, EntryResult::Failed, folder.error());
         return;
     }
-    bool ready = false;
-    if (!fileStep(150, name, [&] { job.formOutputPath(*folder); }) || !fileStep(152, name, [&] {
-            ready = job.checkOutputIsFree([this](const FileIdentity& id) {
+    bool claimed = false;
+    if (!fileStep(150, i, input, [&] { job.formOutputPath(*folder); }) ||
+        !fileStep(152, i, input, [&] {
+            claimed = job.checkOutputIsFree([this](const FileIdentity& id) {
                 return listFiles_.contains(id);
             }) && job.claimOutput(claims_);
         }))
         return;
-    if (ready && !fileStep(154, name, [&] { ready = job.prepare(host_.echoTexts()); }))
+    bool ready = claimed;
+    if (ready && !fileStep(154, i, input, [&] { ready = job.prepare(host_.echoTexts()); }))
         return;
     if (ready)
         steps_.step(156, [&] { RunJobAndWait(host_, job, *tools_); });
     if (aborted_)
         return;
-    if (!job.result().converted)
-        failures_.append({name, job.result().reason});
-    else if (!job.result().warning.isEmpty())
-        warnings_.append({name, job.result().warning});
-    // Files of its album converted before it failed lose their album values too.
-    for (const auto& [converted, warning] : albums_.takeLateWarnings())
+    const ConversionResult& result = job.result();
+    if (!claimed)
+        record(i, input, EntryResult::Skipped, result.reason);
+    else if (!result.converted)
+        record(i, input, EntryResult::Failed, result.reason);
+    else if (!result.warning.isEmpty())
+        record(i, input, EntryResult::Warning, result.warning);
+    else
+        record(i, input, EntryResult::Converted, QString());
+    takeLateWarnings();
+}
+
+// What became of entry i: in the summary (a skipped entry by its full path, as the entry whose
+// output it would replace is named), in the details and on the list's row.
+void ActiveBatch::record(int i, const QString& input, EntryResult result, const QString& reason) {
+    const QString name = input.isEmpty()                  ? UserText::tr("entry %1").arg(i)
+                         : result == EntryResult::Skipped ? input
+                                                          : FileNameOf(input);
+    if (result == EntryResult::Failed || result == EntryResult::Skipped)
+        failures_.append({name, reason});
+    else if (result == EntryResult::Warning)
+        warnings_.append({name, reason});
+    outcomes_.append({i, input, result, reason});
+    if (!input.isEmpty())
+        host_.setEntryResult(i, input, result, reason);
+}
+
+// Files of an album converted before one of its files failed lose their album values too.
+void ActiveBatch::takeLateWarnings() {
+    for (const auto& [converted, warning] : albums_.takeLateWarnings()) {
         warnings_.append({FileNameOf(converted), warning});
+        for (Outcome& o : outcomes_) {
+            if (o.input != converted || o.result != EntryResult::Converted)
+                continue;
+            o.result = EntryResult::Warning;
+            o.reason = warning;
+            host_.setEntryResult(o.entry, o.input, o.result, o.reason);
+        }
+    }
 }
 
 // The folder the input's output goes to, made when it lies below the output folder (never
@@ -425,7 +479,7 @@ Result<QString> ActiveBatch::outputFolderOf(const QString& input) {
 
 // A step that forms one of the file's values: when it fails, the file is skipped and named.
 template <typename Fn>
-bool ActiveBatch::fileStep(int line, const QString& name, Fn&& fn) {
+bool ActiveBatch::fileStep(int line, int i, const QString& input, Fn&& fn) {
     QString why;
     const bool ok = steps_.step(line, [&] {
         try {
@@ -436,7 +490,7 @@ bool ActiveBatch::fileStep(int line, const QString& name, Fn&& fn) {
         }
     });
     if (!ok)
-        failures_.append({name, why});
+        record(i, input, EntryResult::Failed, why);
     return ok;
 }
 
@@ -447,7 +501,10 @@ void ActiveBatch::finish(int count) {
     steps_.step(160, [&] { host_.setBusy(false); });
     steps_.step(162, [&] { host_.setProgressValue(0); });
     steps_.step(164, [&] { host_.setProgressText(UserText::tr("Progress Bar")); });
-    steps_.step(166, [&] { host_.prompter().message(Summary(failures_, warnings_, count)); });
+    steps_.step(166, [&] {
+        host_.prompter().messageWithDetails(Summary(failures_, warnings_, count),
+                                            Details(outcomes_));
+    });
 }
 
 void ConversionRun::abort() {

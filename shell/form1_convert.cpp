@@ -23,6 +23,13 @@ public:
         const FileListModel& list = form_.fileList();
         return index >= 1 && index <= list.count() ? list.entry(index - 1).addedFrom : QString();
     }
+    void setEntryResult(int index, const QString& input, EntryResult result,
+                        const QString& reason) override {
+        FileListModel& list = form_.fileList();
+        if (index >= 1 && index <= list.count() && list.text(index - 1) == input)
+            list.setResult(index - 1, result, reason);
+    }
+    void clearEntryResults() override { form_.fileList().clearResults(); }
     QString outputFolderText() override { return ui_.Text1->text(); }
     EchoTexts echoTexts() override {
         return {ui_.Text2->text(), ui_.Text3->text(), ui_.Text4->text(), ui_.Text5->text()};

@@ -123,8 +123,12 @@ private slots:
         ScriptedHost host;
         const QString inside = out_ + QStringLiteral("/inside.mp3");
         QVERIFY(QFile::copy(file("a.mp3"), inside));
-        host.entries << file("corrupt.mp3") << file("noext") << inside << file("b.mp3")
-                     << file("c.mp3");
+        host.entries << file("corrupt.mp3") << file("noext") << inside;
+        for (const char* broken : {"broken 1.mp3", "broken 2.mp3", "broken 3.mp3"}) {
+            QVERIFY(writeFile(file(broken), QByteArray(5000, 'z')));
+            host.entries << file(broken);
+        }
+        host.entries << file("b.mp3") << file("c.mp3");
         host.folder = out_;
         // The texts are read for each file anew: a change during the batch reaches later files.
         host.onText = [&](const QString& text) {
@@ -135,13 +139,25 @@ private slots:
         QVERIFY(host.events.contains(
             "report 150 No output name can be formed: the file name has no \".\""));
         const QStringList done = host.events.last().split(u'\n');
+        const QString skipped =
+            inside + ": skipped: the output would replace the input file itself";
         QCOMPARE(done,
                  QStringList({"message Done.", "",
-                              "5 of 5 files failed:", "corrupt.mp3: no MPEG audio frame found",
+                              "8 of 8 files failed:", "corrupt.mp3: no MPEG audio frame found",
                               "noext: No output name can be formed: the file name has no \".\"",
-                              "inside.mp3: skipped: the output would replace the input file itself",
-                              "b.mp3: Numeric value required. Delay: abc",
-                              "c.mp3: Numeric value required. Delay: abc"}));
+                              skipped, "broken 1.mp3: no MPEG audio frame found",
+                              "broken 2.mp3: no MPEG audio frame found"}));
+        // Behind "Show Details...": every entry by its full path.
+        const QString frames = QStringLiteral("no MPEG audio frame found");
+        const QString delay = QStringLiteral("Numeric value required. Delay: abc");
+        const QStringList reasons{
+            frames, done[4].section(": ", 1, -1), {}, frames, frames, frames, delay, delay};
+        QStringList details;
+        for (const QString& entry : std::as_const(host.entries))
+            details << (entry == inside ? skipped : entry + ": failed: " + reasons[details.size()]);
+        QCOMPARE(host.details.split(u'\n'), details);
+        QCOMPARE(host.results,
+                 QStringList({"1 3", "2 3", "3 4", "4 3", "5 3", "6 3", "7 3", "8 3"}));
         QCOMPARE(checksum(inside), checksum(file("a.mp3")));
         QCOMPARE(QDir(out_).entryList(QDir::Files), QStringList{"inside.mp3"});
         QFile::remove(inside);
@@ -197,10 +213,10 @@ private slots:
         QCOMPARE(host.asked, QStringList{"2 files share their name with another file of the list. "
                                          "Keep the album folders below the output folder?"});
         QCOMPARE(host.events.last(),
-                 choice == 0 ? QStringLiteral("message Done.")
-                             : "message Done.\n\n1 of 3 files failed:\na.mp3: skipped: its "
-                               "output would replace the output of " +
-                                   file("x/a.mp3"));
+                 choice == 0
+                     ? QStringLiteral("message Done.")
+                     : "message Done.\n\n1 of 3 files failed:\n" + file("y/a.mp3") +
+                           ": skipped: its output would replace the output of " + file("x/a.mp3"));
         QStringList written;
         for (QDirIterator it(out_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
              it.hasNext();)

@@ -183,6 +183,17 @@ private slots:
         }
         QCOMPARE(tempEntries(), tempBefore);  // the tool folder is gone
         QCOMPARE(form.entryCount(), 3);       // the list stays
+        // Each row shows its result; the whole list is behind "Show Details...".
+        QStringList details;
+        for (int k = 0; k < names.size(); ++k) {
+            const QModelIndex row = form.fileList().index(k);
+            QCOMPARE(row.data(FileListModel::kResultRole).toInt(),
+                     static_cast<int>(EntryResult::Converted));
+            QCOMPARE(row.data(Qt::AccessibleDescriptionRole).toString(),
+                     QStringLiteral("converted"));
+            details << in + QLatin1Char('/') + names[k] + QStringLiteral(": converted");
+        }
+        QCOMPARE(prompter.details, QStringList{details.join(u'\n')});
     }
 
     // The list is cleared while the first file converts: the next entry cannot be read. That

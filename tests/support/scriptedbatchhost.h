@@ -32,6 +32,12 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
         return entries[i - 1];
     }
     QString entryFolder(int i) override { return addedFrom.value(i - 1); }
+    // The rows' results, "<index> <EntryResult>" in the order set.
+    QStringList results;
+    void setEntryResult(int i, const QString&, eb::EntryResult r, const QString&) override {
+        results << QStringLiteral("%1 %2").arg(i).arg(static_cast<int>(r));
+    }
+    void clearEntryResults() override { results.clear(); }
     QString outputFolderText() override { return folder; }
     eb::EchoTexts echoTexts() override { return echo; }
     void setProgressValue(double) override {}
