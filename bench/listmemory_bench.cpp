@@ -76,6 +76,11 @@ public:
     int choose(const QString&, const QStringList&, int defaultButton) override {
         return defaultButton;
     }
+    void ask(const QString&, const QStringList&, int defaultButton,
+             std::function<void(int)> answered) override {
+        answered(defaultButton);
+    }
+    void closeQuestion() override {}
     void messageWithDetails(const QString& text, const QString&) override {
         message(text, Icon::None, QString());
     }

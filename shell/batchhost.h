@@ -33,6 +33,8 @@ public:
     virtual EchoTexts echoTexts() = 0;
     // ProgressBar1's value, 0..100 (the bar shows it as its own value type allows).
     virtual void setProgressValue(double percent) = 0;
+    // ProgressBar1's tooltip: which file of how many, and the time left once known.
+    virtual void setProgressToolTip(const QString& text) = 0;
     // The window's busy pointer (11) on or off (0).
     virtual void setBusy(bool busy) = 0;
     virtual Prompter& prompter() = 0;

@@ -8,6 +8,7 @@
 #include "engine/outputs/outputpath.h"
 #include "engine/outputs/outputtree.h"
 #include "engine/outputs/runrecord.h"
+#include "engine/timeleft.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
 #include "process/runandwait.h"
@@ -15,7 +16,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -45,7 +48,8 @@ QString Listed(const QList<Failure>& list) {
 // "Done.", then the files that failed and the files converted with a warning (their tags could
 // not be copied, samples were clipped: the audio is there, but the user must know what it
 // lacks).
-QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total) {
+QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total,
+                int stopped) {
     QString text = UserText::tr("Done.");
     if (!failures.isEmpty())
         text += UserText::tr("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total) +
@@ -55,6 +59,9 @@ QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, 
                     .arg(warnings.size())
                     .arg(total) +
                 Listed(warnings);
+    if (stopped > 0)
+        text +=
+            UserText::tr("\n\nStopped: %1 of %2 files were not converted.").arg(stopped).arg(total);
     return text;
 }
 
@@ -283,6 +290,10 @@ public:
         : host_(host), steps_(steps), listFiles_(host), keptFolders_(std::move(keptFolders)) {}
 
     void run();
+    // Ends the batch: the running tool stopped, its unfinished output and the tools removed;
+    // "Done." then tells what was and was not converted.
+    void stop();
+    // The same, for a window that closes: nothing more is shown.
     void abort();
 
 private:
@@ -292,6 +303,8 @@ private:
     void convertFile(int i, const QString& input);
     void record(int i, const QString& input, EntryResult result, const QString& reason);
     void takeLateWarnings();
+    void recordStopped(int from, int count);
+    void showTimeLeft(int i, int now);
     Result<QString> outputFolderOf(const QString& input);
     template <typename Fn>
     bool fileStep(int line, int i, const QString& input, Fn&& fn);
@@ -300,6 +313,10 @@ private:
     BatchHost& host_;
     StepRunner& steps_;
     bool aborted_ = false;
+    bool closed_ = false;  // aborted as the window closes
+    int stopped_ = 0;      // entries a stop kept from being converted
+    std::optional<TimeLeft> timeLeft_;
+    QElapsedTimer clock_;
     ToolSet* tools_ = nullptr;
     ConversionJob* job_ = nullptr;
     ListIdentities listFiles_;
@@ -316,6 +333,11 @@ private:
 };
 
 void ActiveBatch::abort() {
+    closed_ = true;
+    stop();
+}
+
+void ActiveBatch::stop() {
     if (aborted_)
         return;
     aborted_ = true;
@@ -339,10 +361,20 @@ void ActiveBatch::run() {
     }
     int count = 0;
     steps_.step(136, [&] { count = host_.entryCount(); });
-    albums_.setInputs(BatchInputs(host_, count));
+    const QStringList inputs = BatchInputs(host_, count);
+    albums_.setInputs(inputs);
+    qint64 bytes = 0;
+    for (const QString& input : inputs)
+        bytes += QFileInfo(input).size();
+    timeLeft_.emplace(bytes);
+    clock_.start();
     for (int i = 1; i <= count; ++i) {
-        if (!convertEntry(i))
-            return;
+        if (!convertEntry(i)) {
+            if (closed_)
+                return;
+            recordStopped(i, count);
+            break;
+        }
     }
     finish(count);
 }
@@ -391,7 +423,33 @@ void ActiveBatch::showProgress(int i) {
         if (now == 0)
             throw StepError(UserText::tr("Division by zero"));
         host_.setProgressValue(static_cast<double>(i) / static_cast<double>(now) * 100.0);
+        showTimeLeft(i, now);
     });
+}
+
+// "file 3 of 30, about 1 min left": the time from the music converted so far per second.
+void ActiveBatch::showTimeLeft(int i, int now) {
+    QString tip = UserText::tr("file %1 of %2").arg(i).arg(now);
+    if (const auto left = timeLeft_->secondsLeft(static_cast<double>(clock_.elapsed()) / 1000.0))
+        tip += UserText::tr(", %1").arg(TimeLeft::text(*left));
+    host_.setProgressToolTip(tip);
+}
+
+// Entries from `from` on that a stop kept from being converted: named in the details and on
+// their rows, counted in the summary.
+void ActiveBatch::recordStopped(int from, int count) {
+    const QString why = UserText::tr("not converted: the batch was stopped");
+    for (int i = from; i <= count; ++i) {
+        QString input;
+        try {
+            input = host_.entryText(i);
+        } catch (const StepError&) {
+        }
+        outcomes_.append({i, input, EntryResult::Skipped, why});
+        if (!input.isEmpty())
+            host_.setEntryResult(i, input, EntryResult::Skipped, why);
+        ++stopped_;
+    }
 }
 
 // The output's checks and the tool run; the file's verdict goes to the summary unless the batch
@@ -419,8 +477,12 @@ void ActiveBatch::convertFile(int i, const QString& input) {
     bool ready = claimed;
     if (ready && !fileStep(154, i, input, [&] { ready = job.prepare(host_.echoTexts()); }))
         return;
-    if (ready)
+    const qint64 bytes = QFileInfo(input).size();
+    if (ready) {
+        timeLeft_->started(job.result().music, bytes);
         steps_.step(156, [&] { RunJobAndWait(host_, job, *tools_); });
+    }
+    timeLeft_->ended(job.result().music, bytes, ready);
     if (aborted_)
         return;
     const ConversionResult& result = job.result();
@@ -495,16 +557,27 @@ bool ActiveBatch::fileStep(int line, int i, const QString& input, Fn&& fn) {
 }
 
 void ActiveBatch::finish(int count) {
-    RemoveTools(steps_, *tools_);
-    if (aborted_)  // stopped while the tool was being removed
+    if (!aborted_)  // a stop has removed them
+        RemoveTools(steps_, *tools_);
+    if (closed_)  // the window closed while the tool was being removed
         return;
+    host_.prompter().closeQuestion();  // the batch it asked about is over
+    steps_.step(164, [&] { host_.setProgressToolTip(QString()); });
     steps_.step(160, [&] { host_.setBusy(false); });
     steps_.step(162, [&] { host_.setProgressValue(0); });
     steps_.step(164, [&] { host_.setProgressText(UserText::tr("Progress Bar")); });
     steps_.step(166, [&] {
-        host_.prompter().messageWithDetails(Summary(failures_, warnings_, count),
+        host_.prompter().messageWithDetails(Summary(failures_, warnings_, count, stopped_),
                                             Details(outcomes_));
     });
+}
+
+void ConversionRun::askStop(BatchHost& host) {
+    host.prompter().ask(UserText::tr("Stop converting? The files converted so far are kept."),
+                        {UserText::tr("Stop"), UserText::tr("Go on")}, 1, [this](int chosen) {
+                            if (chosen == 0 && active_)
+                                active_->stop();
+                        });
 }
 
 void ConversionRun::abort() {
@@ -514,8 +587,7 @@ void ConversionRun::abort() {
 
 void ConversionRun::run(BatchHost& host) {
     if (active_) {
-        host.prompter().message(UserText::tr("A conversion is already running."),
-                                Prompter::Icon::Warning);
+        askStop(host);
         return;
     }
     StepRunner steps(host.reporter(), QStringLiteral("PushButton2_Click"));
@@ -528,6 +600,7 @@ void ConversionRun::run(BatchHost& host) {
         ~Release() { active = nullptr; }
     } release{active_};
     batch.run();
+    host.prompter().closeQuestion();  // also when the window closed
 }
 
 }  // namespace eb

@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace eb {
 
@@ -39,6 +40,7 @@ public:
         ui_.ProgressBar1->setValue(percent > 100.0 ? 100 : percent > 0.0 ? qRound(percent) : 0);
     }
     void setProgressText(const QString& text) override { ui_.ProgressBar1->setCaption(text); }
+    void setProgressToolTip(const QString& text) override { ui_.ProgressBar1->setToolTip(text); }
     void setBusy(bool busy) override {
         form_.setPointerState(busy ? PointerState::Busy : PointerState::Default);
     }
@@ -56,16 +58,26 @@ private:
 class WindowBatch : public QObject {
 public:
     ConversionRun run;
+    QShortcut* escape = nullptr;  // asks whether to stop; only while a batch runs
 };
 
 void Form1::connectBatch() {
     batch_ = adopt(std::make_unique<WindowBatch>());
     connect(ui_.PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    batch_->escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    batch_->escape->setEnabled(false);
+    connect(batch_->escape, &QShortcut::activated, this, [this] { PushButton2_Click(); });
 }
 
+// A press while the batch runs asks whether to stop it, as Escape does.
 void Form1::PushButton2_Click() {
     WindowBatchHost host(*this);
+    const bool first = !batch_->run.isRunning();
+    if (first)
+        batch_->escape->setEnabled(true);
     batch_->run.run(host);
+    if (first)
+        batch_->escape->setEnabled(false);
 }
 
 bool Form1::conversionRunning() const {

@@ -7,6 +7,9 @@
 
 #include "core/prompter.h"
 
+#include <QPointer>
+
+class QMessageBox;
 class QWidget;
 
 namespace eb {
@@ -22,6 +25,9 @@ public:
     bool askYesNo(const QString& text) override;
     int choose(const QString& text, const QStringList& buttons, int defaultButton) override;
     void messageWithDetails(const QString& text, const QString& details) override;
+    void ask(const QString& text, const QStringList& buttons, int defaultButton,
+             std::function<void(int)> answered) override;
+    void closeQuestion() override;
     QString openFiles(const QString& title, const QString& filter, int capacity) override;
     QString pickFolder(const QString& prompt, const QString& startFolder) override;
     bool openExternally(const QString& target) override;
@@ -40,6 +46,7 @@ public:
 
 private:
     QWidget* owner_;
+    QPointer<QMessageBox> question_;  // the open question of ask()
 };
 
 }  // namespace eb

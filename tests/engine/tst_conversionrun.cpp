@@ -11,6 +11,8 @@
 #include "support/testsupport.h"
 
 #include <QDirIterator>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <functional>
@@ -246,43 +248,67 @@ private slots:
         QVERIFY(QFile::remove(out_ + QStringLiteral("/a.mp3")));
     }
 
-    void secondPressIsRefused() {
-        ScriptedHost host;
-        host.entries << file("a.mp3");
-        host.folder = out_;
-        QStringList foldersDuring;
-        host.onText = [&](const QString& text) {
-            if (text == QStringLiteral("Please wait.. 1")) {
-                run_.run(host);
-                foldersDuring = toolFolders(TemporaryFolder());
-            }
-        };
-        run_.run(host);
-        QVERIFY(host.events.contains("warning A conversion is already running."));
-        QCOMPARE(foldersDuring.size(), 1);
-        QCOMPARE(host.events.last(), "message Done.");
-        QVERIFY(QFile::remove(out_ + QStringLiteral("/a.mp3")));
+    // A second press answered Stop, or the window closing, ends the batch: the running tool
+    // stopped, nothing half-written or deployed left, what was converted kept. A batch that ends
+    // while the question is open closes it. The bar's tooltip tells the time left.
+    void stopEndsTheBatch_data() {
+        QTest::addColumn<int>("how");  // 0: Stop, 1: the window closes, 2: no answer
+        QTest::addColumn<QStringList>("outputs");
+        QTest::addColumn<QString>("done");
+        QTest::newRow("Stop") << 0 << QStringList{"a.mp3"}
+                              << "message Done.\n\nStopped: 2 of 3 files were not converted.";
+        QTest::newRow("the window closes") << 1 << QStringList{"a.mp3"} << QString();
+        QTest::newRow("the question left open")
+            << 2 << QStringList{"a.mp3", "b.mp3", "c.mp3"} << "message Done.";
     }
-
-    void abortEndsTheBatchAtOnce() {
-        const QString hang = writeScript(file("hang"), "echo partial > \"$6\"; exec sleep 60");
-        qputenv("ECHOBATCH_SOX", QFile::encodeName(hang));
+    void stopEndsTheBatch() {
+        QFETCH(int, how);
+        QFETCH(QStringList, outputs);
+        QFETCH(QString, done);
+        // The first file converts at once, each later one a second later.
+        const QString marker = file("slow.marker");
+        QFile::remove(marker);
+        const QString slow = writeScript(
+            file("slow"), ("[ -e '" + marker + "' ] && sleep 1; touch '" + marker + "'; exec '" +
+                           QStandardPaths::findExecutable("sox") + "' \"$@\"")
+                              .toUtf8());
+        qputenv("ECHOBATCH_SOX", QFile::encodeName(slow));
         ScriptedHost host;
-        host.entries << file("a.mp3") << file("b.mp3");
+        host.entries << file("a.mp3") << file("b.mp3") << file("c.mp3");
         host.folder = out_;
-        QStringList leftAfterAbort;
+        if (how == 0)
+            host.choices << 0;
+        bool second = false;
+        QStringList leftAfterStop;
         host.onText = [&](const QString& text) {
-            if (text == QStringLiteral("Please wait.. 3")) {
-                run_.abort();
-                leftAfterAbort = leftovers(out_) + toolFolders(TemporaryFolder());
-            }
+            second = second || text == QStringLiteral("Processing: b.mp3");
+            if (!second || text != QStringLiteral("Please wait.. 3") || !leftAfterStop.isEmpty())
+                return;
+            how == 1 ? run_.abort() : run_.run(host);
+            leftAfterStop = leftovers(out_) + toolFolders(TemporaryFolder()) << "asked";
         };
         run_.run(host);
         qunsetenv("ECHOBATCH_SOX");
-        QCOMPARE(leftAfterAbort, QStringList());
-        QVERIFY(!host.events.contains("text Processing: b.mp3"));
-        QVERIFY(host.events.filter("message").isEmpty());
-        QVERIFY(QDir(out_).isEmpty());
+        if (how != 2)  // at once: no half-written output, no tools
+            QCOMPARE(leftAfterStop, QStringList{"asked"});
+        QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), outputs);
+        QCOMPARE(host.events.filter("message").value(0), done);
+        QCOMPARE(host.asked,
+                 how == 1 ? QStringList()
+                          : QStringList{"Stop converting? The files converted so far are kept."});
+        QCOMPARE(host.closedQuestions, how == 2 ? 1 : 0);
+        QCOMPARE(host.toolTips.value(0), QStringLiteral("file 1 of 3"));
+        QVERIFY2(QRegularExpression("file 2 of 3, about \\d+ s left")
+                     .match(host.toolTips.value(1))
+                     .hasMatch(),
+                 qPrintable(host.toolTips.value(1)));
+        if (how == 0)
+            QCOMPARE(host.details.split(u'\n'),
+                     QStringList({file("a.mp3") + ": converted",
+                                  file("b.mp3") + ": not converted: the batch was stopped",
+                                  file("c.mp3") + ": not converted: the batch was stopped"}));
+        QDir(out_).removeRecursively();
+        QDir().mkpath(out_);
     }
 };
 

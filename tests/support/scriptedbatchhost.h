@@ -7,6 +7,7 @@
 #include "core/steps.h"
 #include "options/echooptions.h"
 #include "shell/batchhost.h"
+#include "support/scriptedprompter.h"
 
 #include <QStringList>
 
@@ -14,16 +15,15 @@
 
 namespace ebtest {
 
-struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
+struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter, ScriptedChoices {
     QStringList entries;
     QStringList addedFrom;  // the folder each entry was added from; none: picked by itself
     QString folder;
     eb::EchoTexts echo = eb::DefaultEchoTexts();
     // Called with every text the progress display is given (a test may change the list there).
     std::function<void(const QString&)> onText;
-    QStringList asked;   // the questions, in order
-    QList<int> choices;  // their answers, front first; none left = the default
-    QString details;     // what the last box held behind "Show Details..."
+    QStringList asked;  // the questions, in order
+    QString details;    // what the last box held behind "Show Details..."
 
     int entryCount() override { return static_cast<int>(entries.size()); }
     QString entryText(int i) override {
@@ -52,8 +52,16 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
     bool askYesNo(const QString&) override { return true; }
     int choose(const QString& text, const QStringList&, int defaultButton) override {
         asked << text;
-        return choices.isEmpty() ? defaultButton : choices.takeFirst();
+        return nextChoice(defaultButton);
     }
+    void ask(const QString& text, const QStringList&, int,
+             std::function<void(int)> answered) override {
+        asked << text;
+        answerOrKeep(std::move(answered));
+    }
+    void closeQuestion() override { closePending(); }
+    QStringList toolTips;  // the bar's tooltips, in order
+    void setProgressToolTip(const QString& text) override { toolTips << text; }
     void messageWithDetails(const QString& text, const QString& detailText) override {
         details = detailText;
         message(text, Icon::None, QString());
