@@ -68,18 +68,22 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("shownTitle");
         QTest::addColumn<bool>("windowShown");  // the box centred over it, else on the screen
-        QTest::newRow("untitled") << int(Prompter::Icon::None) << QString()
-                                  << QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub")
-                                  << true;
+        QTest::addColumn<QString>("details");   // behind "Show Details..."
+        const QString app = QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub");
+        QTest::newRow("untitled") << int(Prompter::Icon::None) << QString() << app << true
+                                  << QString();
         QTest::newRow("report") << int(Prompter::Icon::Warning)
                                 << QStringLiteral("Application Error")
-                                << QStringLiteral("Application Error") << false;
+                                << QStringLiteral("Application Error") << false << QString();
+        QTest::newRow("with details") << int(Prompter::Icon::None) << QString() << app << true
+                                      << QStringLiteral("/a/x.mp3: converted\n/b/x.mp3: failed");
     }
     void messageBoxBearsTheTitleAndIcon() {
         QFETCH(int, icon);
         QFETCH(QString, title);
         QFETCH(QString, shownTitle);
         QFETCH(bool, windowShown);
+        QFETCH(QString, details);
         QWidget window;
         window.setGeometry(40, 30, 500, 400);
         window.setVisible(windowShown);
@@ -88,6 +92,7 @@ private slots:
         QString seenText;
         QMessageBox::Icon seenIcon = QMessageBox::Question;
         int buttons = 0;
+        QString seenDetails;
         QPoint offCentre;
         whenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
@@ -96,19 +101,27 @@ private slots:
             seenText = box->textFormat() == Qt::PlainText ? box->text() : QString();
             seenIcon = box->icon();
             buttons = static_cast<int>(box->buttons().size());
+            seenDetails = box->detailedText();
             offCentre = box->geometry().center() -
                         (windowShown ? window.geometry().center()
                                      : box->screen()->availableGeometry().center());
             box->button(QMessageBox::Ok)->click();
         });
-        prompter.message(QStringLiteral("Line <b>one\r\nLine two"), Prompter::Icon(icon), title);
+        if (details.isEmpty())
+            prompter.message(QStringLiteral("Line <b>one\r\nLine two"), Prompter::Icon(icon),
+                             title);
+        else
+            prompter.messageWithDetails(QStringLiteral("Line <b>one\r\nLine two"), details);
         QCOMPARE(seenTitle, shownTitle);
         QCOMPARE(seenText, QStringLiteral("Line <b>one\r\nLine two"));
         QVERIFY2(offCentre.manhattanLength() < 20, qPrintable(QString::number(offCentre.x())));
         QCOMPARE(seenIcon, icon ? QMessageBox::Warning : QMessageBox::NoIcon);
-        QCOMPARE(buttons, 1);
+        QCOMPARE(buttons, details.isEmpty() ? 1 : 2);  // OK, and "Show Details..."
+        QCOMPARE(seenDetails, details);
+        const QString logged =
+            details.isEmpty() ? QString() : "\\n--\\n" + details.replace(u'\n', "\\n");
         QCOMPARE(logLines(), QStringList{QStringLiteral("message\t") + shownTitle +
-                                         QStringLiteral("\tLine <b>one\\r\\nLine two")});
+                                         QStringLiteral("\tLine <b>one\\r\\nLine two") + logged});
     }
 
     void questionDefaultsToYes() {
@@ -124,6 +137,58 @@ private slots:
             qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click();
         });
         QVERIFY(!prompter.askYesNo(QStringLiteral("Open the folder?")));
+    }
+
+    // A question with the program's own buttons: its default also answers Escape; ask() does
+    // not wait, and a question closed before its answer calls nobody.
+    void choicesHaveTheirDefault_data() {
+        QTest::addColumn<bool>("waits");     // choose(), else ask()
+        QTest::addColumn<QString>("press");  // the caption clicked; empty: Escape
+        QTest::addColumn<int>("answer");     // -1: none
+        QTest::newRow("choose, Escape") << true << QString() << 0;
+        QTest::newRow("choose, the other") << true << QStringLiteral("Skip them") << 1;
+        QTest::newRow("ask, Escape") << false << QString() << 1;
+        QTest::newRow("ask, Stop") << false << QStringLiteral("Stop") << 0;
+        QTest::newRow("ask, closed first") << false << QStringLiteral("close") << -1;
+    }
+    void choicesHaveTheirDefault() {
+        QFETCH(bool, waits);
+        QFETCH(QString, press);
+        QFETCH(int, answer);
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        WidgetPrompter prompter(&window);
+        const QStringList buttons =
+            waits ? QStringList{"Keep folders", "Skip them"} : QStringList{"Stop", "Go on"};
+        const int defaultButton = waits ? 0 : 1;
+        QString defaultCaption;
+        int chosen = -1;
+        const auto act = [&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            defaultCaption = box->defaultButton()->text();
+            if (press == QStringLiteral("close"))
+                prompter.closeQuestion();
+            else if (press.isEmpty())
+                QTest::keyClick(box, Qt::Key_Escape);
+            for (QAbstractButton* button : box->buttons()) {
+                if (button->text() == press)
+                    button->click();
+            }
+        };
+        if (waits) {
+            whenModal(act);
+            chosen = prompter.choose(QStringLiteral("Keep?"), buttons, defaultButton);
+        } else {
+            prompter.ask(QStringLiteral("Stop?"), buttons, defaultButton,
+                         [&](int c) { chosen = c; });
+            QTRY_VERIFY(QApplication::activeModalWidget());
+            act(QApplication::activeModalWidget());
+        }
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(defaultCaption, buttons[defaultButton]);
+        QCOMPARE(chosen, answer);
     }
 
     void filterTextBecomesQtFilters() {
