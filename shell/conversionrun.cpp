@@ -429,10 +429,10 @@ void ActiveBatch::showProgress(int i) {
 
 // "file 3 of 30, about 1 min left": the time from the music converted so far per second.
 void ActiveBatch::showTimeLeft(int i, int now) {
-    QString tip = UserText::tr("file %1 of %2").arg(i).arg(now);
-    if (const auto left = timeLeft_->secondsLeft(static_cast<double>(clock_.elapsed()) / 1000.0))
-        tip += UserText::tr(", %1").arg(TimeLeft::text(*left));
-    host_.setProgressToolTip(tip);
+    const auto left = timeLeft_->secondsLeft(static_cast<double>(clock_.elapsed()) / 1000.0);
+    host_.setProgressToolTip(
+        left ? UserText::tr("file %1 of %2, %3").arg(i).arg(now).arg(TimeLeft::text(*left))
+             : UserText::tr("file %1 of %2").arg(i).arg(now));
 }
 
 // Entries from `from` on that a stop kept from being converted: named in the details and on

@@ -1000,10 +1000,6 @@ Abgebrochen: %1 von %2 Dateien wurden nicht umgewandelt.</translation>
         <translation>Datei %1 von %2</translation>
     </message>
     <message>
-        <source>, %1</source>
-        <translation>, %1</translation>
-    </message>
-    <message>
         <source>not converted: the batch was stopped</source>
         <translation>nicht umgewandelt: die Umwandlung wurde abgebrochen</translation>
     </message>
@@ -1018,6 +1014,10 @@ Abgebrochen: %1 von %2 Dateien wurden nicht umgewandelt.</translation>
     <message>
         <source>Go on</source>
         <translation>Weitermachen</translation>
+    </message>
+    <message>
+        <source>file %1 of %2, %3</source>
+        <translation>Datei %1 von %2, %3</translation>
     </message>
 </context>
 </TS>

@@ -1000,10 +1000,6 @@ Arrêté : %1 fichiers sur %2 n’ont pas été convertis.</translation>
         <translation>fichier %1 sur %2</translation>
     </message>
     <message>
-        <source>, %1</source>
-        <translation>, %1</translation>
-    </message>
-    <message>
         <source>not converted: the batch was stopped</source>
         <translation>non converti : la conversion a été arrêtée</translation>
     </message>
@@ -1018,6 +1014,10 @@ Arrêté : %1 fichiers sur %2 n’ont pas été convertis.</translation>
     <message>
         <source>Go on</source>
         <translation>Continuer</translation>
+    </message>
+    <message>
+        <source>file %1 of %2, %3</source>
+        <translation>fichier %1 sur %2, %3</translation>
     </message>
 </context>
 </TS>
