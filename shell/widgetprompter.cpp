@@ -154,7 +154,8 @@ void WidgetPrompter::closeQuestion() {
 }
 
 void WidgetPrompter::messageWithDetails(const QString& text, const QString& details) {
-    LogUi(QStringLiteral("message"), AppTitle(), text + QStringLiteral("\n--\n") + details);
+    LogUi(QStringLiteral("message"), AppTitle(), text);
+    LogUi(QStringLiteral("details"), AppTitle(), details);
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok, BoxParent(owner_));
     ShowAsPlainText(box);
     box.setDetailedText(details);

@@ -2,7 +2,8 @@
 //
 // When the environment variable ECHOBATCH_UI_LOG names a file, every box and dialog also
 // appends one line to it ("message", title, text; fields separated by TAB, CR and LF written
-// as \r and \n), so an end-to-end run can tell which box appeared.
+// as \r and \n), so an end-to-end run can tell which box appeared; a box's details follow on
+// a line of their own ("details").
 #pragma once
 
 #include "core/prompter.h"

@@ -52,9 +52,10 @@ for sig in TERM HUP INT ESC; do
     sleep 0.5
     xdotool key shift+Tab space  # from Go on, the default, to Stop
     for _ in $(seq 50); do grep -q "^message.*Stopped: " "$work/ui.log" && break; sleep 0.1; done
-    done_line=$(grep "^message.*Stopped: " "$work/ui.log") || e2e_fail "no \"Done.\" after Stop: $(cat "$work/ui.log")"
-    [[ $done_line == *": converted\n"*"not converted: the batch was stopped"* ]] ||
-      e2e_fail "the details do not tell what was converted: $done_line"
+    grep -q "^message.*Stopped: " "$work/ui.log" || e2e_fail "no \"Done.\" after Stop: $(cat "$work/ui.log")"
+    details=$(grep "^details" "$work/ui.log") || e2e_fail "the box has no details: $(cat "$work/ui.log")"
+    [[ $details == *": converted\n"*"not converted: the batch was stopped"* ]] ||
+      e2e_fail "the details do not tell what was converted: $details"
     ! kill -0 "$(cat "$work/tool.pid")" 2>/dev/null || e2e_fail "Stop: the tool still runs"
     kept=$(ls -A "$out")
     [ "$(echo "$kept" | wc -l)" = 1 ] && [[ $kept == *.mp3 && $kept != .* ]] && [ -s "$out/$kept" ] ||

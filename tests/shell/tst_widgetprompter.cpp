@@ -118,10 +118,11 @@ private slots:
         QCOMPARE(seenIcon, icon ? QMessageBox::Warning : QMessageBox::NoIcon);
         QCOMPARE(buttons, details.isEmpty() ? 1 : 2);  // OK, and "Show Details..."
         QCOMPARE(seenDetails, details);
-        const QString logged =
-            details.isEmpty() ? QString() : "\\n--\\n" + details.replace(u'\n', "\\n");
-        QCOMPARE(logLines(), QStringList{QStringLiteral("message\t") + shownTitle +
-                                         QStringLiteral("\tLine <b>one\\r\\nLine two") + logged});
+        QStringList logged{QStringLiteral("message\t") + shownTitle +
+                           QStringLiteral("\tLine <b>one\\r\\nLine two")};
+        if (!details.isEmpty())
+            logged << "details\t" + shownTitle + u'\t' + details.replace(u'\n', "\\n");
+        QCOMPARE(logLines(), logged);
     }
 
     void questionDefaultsToYes() {
