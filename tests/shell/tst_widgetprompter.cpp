@@ -140,58 +140,6 @@ private slots:
         QVERIFY(!prompter.askYesNo(QStringLiteral("Open the folder?")));
     }
 
-    // A question with the program's own buttons: its default also answers Escape; ask() does
-    // not wait, and a question closed before its answer calls nobody.
-    void choicesHaveTheirDefault_data() {
-        QTest::addColumn<bool>("waits");     // choose(), else ask()
-        QTest::addColumn<QString>("press");  // the caption clicked; empty: Escape
-        QTest::addColumn<int>("answer");     // -1: none
-        QTest::newRow("choose, Escape") << true << QString() << 0;
-        QTest::newRow("choose, the other") << true << QStringLiteral("Skip them") << 1;
-        QTest::newRow("ask, Escape") << false << QString() << 1;
-        QTest::newRow("ask, Stop") << false << QStringLiteral("Stop") << 0;
-        QTest::newRow("ask, closed first") << false << QStringLiteral("close") << -1;
-    }
-    void choicesHaveTheirDefault() {
-        QFETCH(bool, waits);
-        QFETCH(QString, press);
-        QFETCH(int, answer);
-        QWidget window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        WidgetPrompter prompter(&window);
-        const QStringList buttons =
-            waits ? QStringList{"Keep folders", "Skip them"} : QStringList{"Stop", "Go on"};
-        const int defaultButton = waits ? 0 : 1;
-        QString defaultCaption;
-        int chosen = -1;
-        const auto act = [&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            defaultCaption = box->defaultButton()->text();
-            if (press == QStringLiteral("close"))
-                prompter.closeQuestion();
-            else if (press.isEmpty())
-                QTest::keyClick(box, Qt::Key_Escape);
-            for (QAbstractButton* button : box->buttons()) {
-                if (button->text() == press)
-                    button->click();
-            }
-        };
-        if (waits) {
-            whenModal(act);
-            chosen = prompter.choose(QStringLiteral("Keep?"), buttons, defaultButton);
-        } else {
-            prompter.ask(QStringLiteral("Stop?"), buttons, defaultButton,
-                         [&](int c) { chosen = c; });
-            QTRY_VERIFY(QApplication::activeModalWidget());
-            act(QApplication::activeModalWidget());
-        }
-        QTRY_VERIFY(!QApplication::activeModalWidget());
-        QCOMPARE(defaultCaption, buttons[defaultButton]);
-        QCOMPARE(chosen, answer);
-    }
-
     void filterTextBecomesQtFilters() {
         QCOMPARE(WidgetPrompter::qtNameFilters(QStringLiteral("MP3 File (*.mp3)|*.mp3|")),
                  QStringLiteral("MP3 File (*.mp3)"));
