@@ -184,15 +184,16 @@ QString OutputNameOf(const QString& input) {
     }
 }
 
-// How many of `inputs` would write an output name that another of them writes too.
+// How many of `inputs` would write an output name that another file of them writes too (a
+// file listed twice is converted twice, and shares its name with nobody).
 int SharedNames(const QStringList& inputs) {
-    QHash<QString, int> uses;
+    QHash<QString, QSet<QString>> filesOf;  // an output name: the files that write it
     for (const QString& input : inputs)
-        ++uses[OutputNameOf(input)];
+        filesOf[OutputNameOf(input)].insert(QDir::cleanPath(AbsolutePath(input)));
     int shared = 0;
     for (const QString& input : inputs) {
         const QString name = OutputNameOf(input);
-        shared += !name.isEmpty() && uses.value(name) > 1 ? 1 : 0;
+        shared += !name.isEmpty() && filesOf.value(name).size() > 1 ? 1 : 0;
     }
     return shared;
 }

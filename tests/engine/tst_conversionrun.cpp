@@ -171,7 +171,7 @@ private slots:
     void sameOutputIsNamed_data() {
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QStringList>("addedFrom");
-        QTest::addColumn<int>("choice");  // 0: keep the folders, 1: skip them
+        QTest::addColumn<int>("choice");  // 0: keep the folders, 1: skip them, -1: not asked
         QTest::addColumn<bool>("respell");
         QTest::addColumn<QStringList>("outputs");
         const QStringList xby{"x/a.mp3", "b.mp3", "y/a.mp3"};
@@ -183,6 +183,9 @@ private slots:
         QTest::newRow("picked files kept below their own folders")
             << xby << QStringList() << 0 << true
             << QStringList{here + "/b.mp3", "x/a.mp3", "y/a.mp3"};
+        QTest::newRow("one file listed twice asks nothing")
+            << QStringList{"b.mp3", "b.mp3"} << QStringList() << -1 << false
+            << QStringList{"b.mp3"};
         QTest::newRow("two added folders of one name take more of the path")
             << QStringList{"p/x/a.mp3", "q/x/a.mp3", "q/x/cd2/b.mp3"}
             << QStringList{"p/x", "q/x", "q/x"} << 0 << false
@@ -212,10 +215,12 @@ private slots:
                 host.folder = link + u'/';
         };
         run_.run(host);
-        QCOMPARE(host.asked, QStringList{"2 files share their name with another file of the list. "
-                                         "Keep the album folders below the output folder?"});
+        QCOMPARE(host.asked, choice < 0 ? QStringList()
+                                        : QStringList{"2 files share their name with another file "
+                                                      "of the list. Keep the album folders below "
+                                                      "the output folder?"});
         QCOMPARE(host.events.last(),
-                 choice == 0
+                 choice != 1
                      ? QStringLiteral("message Done.")
                      : "message Done.\n\n1 of 3 files failed:\n" + file("y/a.mp3") +
                            ": skipped: its output would replace the output of " + file("x/a.mp3"));
