@@ -73,6 +73,17 @@ public:
         out() << "listmemory_bench: unexpected box: " << text << Qt::endl;
     }
     bool askYesNo(const QString&) override { return false; }
+    int choose(const QString&, const QStringList&, int defaultButton) override {
+        return defaultButton;
+    }
+    void ask(const QString&, const QStringList&, int defaultButton,
+             std::function<void(int)> answered) override {
+        answered(defaultButton);
+    }
+    void closeQuestion() override {}
+    void messageWithDetails(const QString& text, const QString&) override {
+        message(text, Icon::None, QString());
+    }
     QString openFiles(const QString&, const QString&, int) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return folder_; }
     bool openExternally(const QString&) override { return false; }

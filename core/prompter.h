@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace eb {
 
 class Prompter {
@@ -19,6 +21,18 @@ public:
                          const QString& title = QString()) = 0;
     // A Yes/No box, Yes the default; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
+    // A question with the buttons `buttons` (captions), `defaultButton` the default; the index
+    // of the button chosen (the default when the box is closed otherwise).
+    virtual int choose(const QString& text, const QStringList& buttons, int defaultButton) = 0;
+    // A question shown without waiting for it: `answered` gets the index of the button chosen
+    // (the default when the box is closed otherwise), unless closeQuestion() closed it first.
+    // A new question closes the one still open.
+    virtual void ask(const QString& text, const QStringList& buttons, int defaultButton,
+                     std::function<void(int)> answered) = 0;
+    // Closes the open question, if any, unanswered.
+    virtual void closeQuestion() = 0;
+    // A box with one OK button whose "Show Details..." button shows `details`.
+    virtual void messageWithDetails(const QString& text, const QString& details) = 0;
     // The multi-select file dialog. Returns the result text: empty when cancelled, one full
     // path, or the folder followed by NUL + name for each file. Throws SelectionTooLarge when
     // the result would not fit `capacity` characters.

@@ -1,6 +1,24 @@
 #include "filelist/filelistmodel.h"
 
+#include "core/usertext.h"
+
 namespace eb {
+
+QString ResultText(EntryResult result, const QString& reason) {
+    switch (result) {
+        case EntryResult::None:
+            return QString();
+        case EntryResult::Converted:
+            return UserText::tr("converted");
+        case EntryResult::Warning:
+            return UserText::tr("converted with a warning: %1").arg(reason);
+        case EntryResult::Failed:
+            return UserText::tr("failed: %1").arg(reason);
+        case EntryResult::Skipped:
+            return reason;
+    }
+    return QString();
+}
 
 void FileListModel::append(const QStringList& paths, const QString& addedFrom) {
     if (paths.isEmpty())
@@ -77,8 +95,13 @@ int FileListModel::rowCount(const QModelIndex& parent) const {
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= count() || index.column() != 0)
         return {};
+    const FileEntry& entry = entries_.at(index.row());
     if (role == Qt::DisplayRole || role == Qt::EditRole)
-        return entries_.at(index.row()).path;
+        return entry.path;
+    if (role == kResultRole)
+        return static_cast<int>(entry.result);
+    if (role == Qt::AccessibleDescriptionRole && entry.result != EntryResult::None)
+        return ResultText(entry.result, entry.reason);
     return {};
 }
 

@@ -20,12 +20,20 @@ struct FileEntry {
     QString reason;  // why it failed, was skipped or converted with a warning
 };
 
+// What the batch made of an entry in words: "converted", "failed: <reason>", the reason itself
+// for a skipped entry (it says "skipped"); empty for None.
+QString ResultText(EntryResult result, const QString& reason);
+
 // One column, one row per entry, rows 0-based. Every change of the entries (added, removed,
 // moved, cleared) starts a new generation; a result does not, as the batch sets one after each
 // file and must not count its own bookkeeping as a change of the list.
 class FileListModel : public QAbstractListModel {
 public:
     explicit FileListModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
+
+    // A row's EntryResult as an int, for the view's icon; the row's accessible description is
+    // its ResultText.
+    static constexpr int kResultRole = Qt::UserRole + 1;
 
     int count() const { return static_cast<int>(entries_.size()); }
     QString text(int row) const { return entries_.at(row).path; }

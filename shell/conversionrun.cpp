@@ -1,18 +1,27 @@
 #include "shell/conversionrun.h"
 
 #include "core/prompter.h"
+#include "core/result.h"
 #include "core/steps.h"
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
+#include "engine/outputs/outputpath.h"
+#include "engine/outputs/outputtree.h"
 #include "engine/outputs/runrecord.h"
+#include "engine/timeleft.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
 #include "process/runandwait.h"
 #include "shell/batchhost.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QTextStream>
 
 #include <exception>
@@ -39,7 +48,8 @@ QString Listed(const QList<Failure>& list) {
 // "Done.", then the files that failed and the files converted with a warning (their tags could
 // not be copied, samples were clipped: the audio is there, but the user must know what it
 // lacks).
-QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total) {
+QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, int total,
+                int stopped) {
     QString text = UserText::tr("Done.");
     if (!failures.isEmpty())
         text += UserText::tr("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total) +
@@ -49,7 +59,27 @@ QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, 
                     .arg(warnings.size())
                     .arg(total) +
                 Listed(warnings);
+    if (stopped > 0)
+        text +=
+            UserText::tr("\n\nStopped: %1 of %2 files were not converted.").arg(stopped).arg(total);
     return text;
+}
+
+// What became of one entry, for the list behind "Show Details...": by its full path, or by its
+// place when it could not be read.
+struct Outcome {
+    int entry = 0;
+    QString input;
+    EntryResult result = EntryResult::None;
+    QString reason;
+};
+
+QString Details(const QList<Outcome>& outcomes) {
+    QStringList lines;
+    for (const Outcome& o : outcomes)
+        lines << (o.input.isEmpty() ? UserText::tr("entry %1").arg(o.entry) : o.input) +
+                     QStringLiteral(": ") + ResultText(o.result, o.reason);
+    return lines.join(u'\n');
 }
 
 QString DescriptionOf(const std::exception& e) {
@@ -145,30 +175,149 @@ QStringList BatchInputs(BatchHost& host, int count) {
     return inputs;
 }
 
+// The output's file name of `input`; empty when none can be formed (the job says why).
+QString OutputNameOf(const QString& input) {
+    try {
+        return FileNameOf(OutputPathFor(QStringLiteral("/"), input));
+    } catch (const StepError&) {
+        return QString();
+    }
+}
+
+// How many of `inputs` would write an output name that another file of them writes too (a
+// file listed twice is converted twice, and shares its name with nobody).
+int SharedNames(const QStringList& inputs) {
+    QHash<QString, QSet<QString>> filesOf;  // an output name: the files that write it
+    for (const QString& input : inputs)
+        filesOf[OutputNameOf(input)].insert(QDir::cleanPath(AbsolutePath(input)));
+    int shared = 0;
+    for (const QString& input : inputs) {
+        const QString name = OutputNameOf(input);
+        shared += !name.isEmpty() && filesOf.value(name).size() > 1 ? 1 : 0;
+    }
+    return shared;
+}
+
+// Where an entry goes below the output folder when the albums are kept: the last `depth`
+// folders of the one it was added from (its own folder when picked by itself), then its path
+// below that folder.
+struct KeptPlace {
+    QStringList base;
+    QString below;
+    qsizetype depth = 1;
+
+    QString folder() const {
+        QStringList parts = base.mid(qMax<qsizetype>(0, base.size() - depth));
+        if (!below.isEmpty())
+            parts << below;
+        return parts.join(u'/');
+    }
+};
+
+KeptPlace KeptPlaceOf(const QString& input, const QString& addedFrom) {
+    const QString file = QDir::cleanPath(AbsolutePath(input));
+    const QString folder = file.left(qMax<qsizetype>(0, file.lastIndexOf(u'/')));
+    QString base = addedFrom.isEmpty() ? folder : QDir::cleanPath(AbsolutePath(addedFrom));
+    QString below;
+    if (folder.startsWith(base + u'/'))
+        below = folder.mid(base.size() + 1);
+    else if (folder != base)
+        base = folder;  // not below the folder it names: taken as picked by itself
+    return {base.split(u'/', Qt::SkipEmptyParts), below};
+}
+
+// The folder below the output folder for each of `inputs` (by its text), the entries found in
+// one added folder kept together; where two outputs would still meet, more of the path above
+// is taken for both, as far as there is one.
+QHash<QString, QString> KeptFolders(const QStringList& inputs, const QStringList& addedFrom) {
+    QList<KeptPlace> places;
+    QStringList names;
+    for (qsizetype k = 0; k < inputs.size(); ++k) {
+        places << KeptPlaceOf(inputs[k], addedFrom.value(k));
+        names << OutputNameOf(inputs[k]);
+    }
+    for (bool longer = true; longer;) {
+        QHash<QString, QSet<QString>> inputsOf;  // output below the output folder: its inputs
+        for (qsizetype k = 0; k < inputs.size(); ++k)
+            inputsOf[places[k].folder() + u'/' + names[k]].insert(inputs[k]);
+        longer = false;
+        for (qsizetype k = 0; k < inputs.size(); ++k) {
+            KeptPlace& place = places[k];
+            if (!names[k].isEmpty() && place.depth < place.base.size() &&
+                inputsOf.value(place.folder() + u'/' + names[k]).size() > 1) {
+                ++place.depth;
+                longer = true;
+            }
+        }
+    }
+    QHash<QString, QString> folders;
+    for (qsizetype k = 0; k < inputs.size(); ++k)
+        folders.insert(inputs[k], places[k].folder());
+    return folders;
+}
+
+// The entries' folders (empty when the list shrank meanwhile), `inputs` beside them.
+QStringList BatchFolders(BatchHost& host, qsizetype count) {
+    QStringList folders;
+    for (int i = 1; i <= count; ++i)
+        folders << host.entryFolder(i);
+    return folders;
+}
+
+// When outputs of the list share a name, the user decides whether the album folders are kept
+// below the output folder (the default) or the later ones are skipped as before. Empty: none.
+QHash<QString, QString> AskKeptFolders(BatchHost& host) {
+    const QStringList inputs = BatchInputs(host, host.entryCount());
+    const int shared = SharedNames(inputs);
+    if (shared == 0)
+        return {};
+    const int keep = host.prompter().choose(
+        UserText::tr("%1 files share their name with another file of the list. Keep the album "
+                     "folders below the output folder?")
+            .arg(shared),
+        {UserText::tr("Keep folders"), UserText::tr("Skip them")}, 0);
+    if (keep != 0)
+        return {};
+    return KeptFolders(inputs, BatchFolders(host, inputs.size()));
+}
+
 }  // namespace
 
 // One batch from the tool's deployment to "Done.": the entries in list order, and the failures
 // and warnings gathered for the summary. abort() may come from the event queue at any yield.
 class ActiveBatch {
 public:
-    ActiveBatch(BatchHost& host, StepRunner& steps)
-        : host_(host), steps_(steps), listFiles_(host) {}
+    ActiveBatch(BatchHost& host, StepRunner& steps, QHash<QString, QString> keptFolders)
+        : host_(host), steps_(steps), listFiles_(host), keptFolders_(std::move(keptFolders)) {}
 
     void run();
+    // Ends the batch: the running tool stopped, its unfinished output and the tools removed;
+    // "Done." then tells what was and was not converted.
+    void stop();
+    // The same, for a window that closes: nothing more is shown.
     void abort();
 
 private:
     bool convertEntry(int i);
     bool stillListed(int i);
     void showProgress(int i);
-    void convertFile(const QString& input, const QString& name);
+    void convertFile(int i, const QString& input);
+    void record(int i, const QString& input, EntryResult result, const QString& reason);
+    void takeLateWarnings();
+    void recordStopped(int from, int count);
+    void showTimeLeft(int i, int now);
+    Result<QString> outputFolderOf(const QString& input);
     template <typename Fn>
-    bool fileStep(int line, const QString& name, Fn&& fn);
+    bool fileStep(int line, int i, const QString& input, Fn&& fn);
     void finish(int count);
 
     BatchHost& host_;
     StepRunner& steps_;
     bool aborted_ = false;
+    bool closed_ = false;  // aborted as the window closes
+    int stopped_ = 0;      // entries a stop kept from being converted
+    std::optional<TimeLeft> timeLeft_;
+    QElapsedTimer clock_;
     ToolSet* tools_ = nullptr;
     ConversionJob* job_ = nullptr;
     ListIdentities listFiles_;
@@ -177,11 +326,19 @@ private:
     OutputClaims claims_;
     QList<Failure> failures_;
     QList<Failure> warnings_;
+    QList<Outcome> outcomes_;  // every entry's, in list order
     bool goneReported_ = false;
+    // Each input's folder below the output folder; empty: all go to the output folder itself.
+    QHash<QString, QString> keptFolders_;
     AlbumLedger albums_;  // the album ReplayGain of the batch's files
 };
 
 void ActiveBatch::abort() {
+    closed_ = true;
+    stop();
+}
+
+void ActiveBatch::stop() {
     if (aborted_)
         return;
     aborted_ = true;
@@ -192,6 +349,7 @@ void ActiveBatch::abort() {
 }
 
 void ActiveBatch::run() {
+    host_.clearEntryResults();
     ToolSet tools = DeployTools(steps_);
     tools_ = &tools;
     // Hidden temporaries that a killed run made and left, provably unowned; never an entry.
@@ -204,10 +362,20 @@ void ActiveBatch::run() {
     }
     int count = 0;
     steps_.step(136, [&] { count = host_.entryCount(); });
-    albums_.setInputs(BatchInputs(host_, count));
+    const QStringList inputs = BatchInputs(host_, count);
+    albums_.setInputs(inputs);
+    qint64 bytes = 0;
+    for (const QString& input : inputs)
+        bytes += QFileInfo(input).size();
+    timeLeft_.emplace(bytes);
+    clock_.start();
     for (int i = 1; i <= count; ++i) {
-        if (!convertEntry(i))
-            return;
+        if (!convertEntry(i)) {
+            if (closed_)
+                return;
+            recordStopped(i, count);
+            break;
+        }
     }
     finish(count);
 }
@@ -222,15 +390,14 @@ bool ActiveBatch::convertEntry(int i) {
         return true;
     showProgress(i);
     QString input;
-    const QString entry = UserText::tr("entry %1").arg(i);
-    if (!fileStep(144, entry, [&] { input = host_.entryText(i); }))
+    if (!fileStep(144, i, QString(), [&] { input = host_.entryText(i); }))
         return true;
     const QString name = FileNameOf(input);
     steps_.step(146, [&] { host_.setProgressText(UserText::tr("Processing: ") + name); });
     steps_.step(148, [] { QCoreApplication::processEvents(); });
     if (aborted_)
         return false;
-    convertFile(input, name);
+    convertFile(i, input);
     return !aborted_;
 }
 
@@ -247,7 +414,7 @@ bool ActiveBatch::stillListed(int i) {
     if (!goneReported_)
         steps_.step(144, [] { throw StepError(UserText::tr("Index out of bounds")); });
     goneReported_ = true;
-    failures_.append({UserText::tr("entry %1").arg(i), UserText::tr("no longer in the list")});
+    record(i, QString(), EntryResult::Failed, UserText::tr("no longer in the list"));
     return false;
 }
 
@@ -257,44 +424,125 @@ void ActiveBatch::showProgress(int i) {
         if (now == 0)
             throw StepError(UserText::tr("Division by zero"));
         host_.setProgressValue(static_cast<double>(i) / static_cast<double>(now) * 100.0);
+        showTimeLeft(i, now);
     });
+}
+
+// "file 3 of 30, about 1 min left": the time from the music converted so far per second.
+void ActiveBatch::showTimeLeft(int i, int now) {
+    const auto left = timeLeft_->secondsLeft(static_cast<double>(clock_.elapsed()) / 1000.0);
+    host_.setProgressToolTip(
+        left ? UserText::tr("file %1 of %2, %3").arg(i).arg(now).arg(TimeLeft::text(*left))
+             : UserText::tr("file %1 of %2").arg(i).arg(now));
+}
+
+// Entries from `from` on that a stop kept from being converted: named in the details and on
+// their rows, counted in the summary.
+void ActiveBatch::recordStopped(int from, int count) {
+    const QString why = UserText::tr("not converted: the batch was stopped");
+    for (int i = from; i <= count; ++i) {
+        QString input;
+        try {
+            input = host_.entryText(i);
+        } catch (const StepError&) {
+        }
+        outcomes_.append({i, input, EntryResult::Skipped, why});
+        if (!input.isEmpty())
+            host_.setEntryResult(i, input, EntryResult::Skipped, why);
+        ++stopped_;
+    }
 }
 
 // The output's checks and the tool run; the file's verdict goes to the summary unless the batch
 // was aborted meanwhile.
-void ActiveBatch::convertFile(const QString& input, const QString& name) {
+void ActiveBatch::convertFile(int i, const QString& input) {
     ConversionJob job(input, albums_);
     job_ = &job;
     struct Forget {
         ConversionJob*& job;
         ~Forget() { job = nullptr; }
     } forget{job_};
-    bool ready = false;
-    if (!fileStep(150, name, [&] { job.formOutputPath(host_.outputFolderText()); }) ||
-        !fileStep(152, name, [&] {
-            ready = job.checkOutputIsFree([this](const FileIdentity& id) {
+    const Result<QString> folder = outputFolderOf(input);
+    if (!folder) {
+        record(i, input, EntryResult::Failed, folder.error());
+        return;
+    }
+    bool claimed = false;
+    if (!fileStep(150, i, input, [&] { job.formOutputPath(*folder); }) ||
+        !fileStep(152, i, input, [&] {
+            claimed = job.checkOutputIsFree([this](const FileIdentity& id) {
                 return listFiles_.contains(id);
             }) && job.claimOutput(claims_);
         }))
         return;
-    if (ready && !fileStep(154, name, [&] { ready = job.prepare(host_.echoTexts()); }))
+    bool ready = claimed;
+    if (ready && !fileStep(154, i, input, [&] { ready = job.prepare(host_.echoTexts()); }))
         return;
-    if (ready)
+    const qint64 bytes = QFileInfo(input).size();
+    if (ready) {
+        timeLeft_->started(job.result().music, bytes);
         steps_.step(156, [&] { RunJobAndWait(host_, job, *tools_); });
+    }
+    timeLeft_->ended(job.result().music, bytes, ready);
     if (aborted_)
         return;
-    if (!job.result().converted)
-        failures_.append({name, job.result().reason});
-    else if (!job.result().warning.isEmpty())
-        warnings_.append({name, job.result().warning});
-    // Files of its album converted before it failed lose their album values too.
-    for (const auto& [converted, warning] : albums_.takeLateWarnings())
+    const ConversionResult& result = job.result();
+    if (!claimed)
+        record(i, input, EntryResult::Skipped, result.reason);
+    else if (!result.converted)
+        record(i, input, EntryResult::Failed, result.reason);
+    else if (!result.warning.isEmpty())
+        record(i, input, EntryResult::Warning, result.warning);
+    else
+        record(i, input, EntryResult::Converted, QString());
+    takeLateWarnings();
+}
+
+// What became of entry i: in the summary (a skipped entry by its full path, as the entry whose
+// output it would replace is named), in the details and on the list's row.
+void ActiveBatch::record(int i, const QString& input, EntryResult result, const QString& reason) {
+    const QString name = input.isEmpty()                  ? UserText::tr("entry %1").arg(i)
+                         : result == EntryResult::Skipped ? input
+                                                          : FileNameOf(input);
+    if (result == EntryResult::Failed || result == EntryResult::Skipped)
+        failures_.append({name, reason});
+    else if (result == EntryResult::Warning)
+        warnings_.append({name, reason});
+    outcomes_.append({i, input, result, reason});
+    if (!input.isEmpty())
+        host_.setEntryResult(i, input, result, reason);
+}
+
+// Files of an album converted before one of its files failed lose their album values too.
+void ActiveBatch::takeLateWarnings() {
+    for (const auto& [converted, warning] : albums_.takeLateWarnings()) {
         warnings_.append({FileNameOf(converted), warning});
+        for (Outcome& o : outcomes_) {
+            if (o.input != converted || o.result != EntryResult::Converted)
+                continue;
+            o.result = EntryResult::Warning;
+            o.reason = warning;
+            host_.setEntryResult(o.entry, o.input, o.result, o.reason);
+        }
+    }
+}
+
+// The folder the input's output goes to, made when it lies below the output folder (never
+// through a link); why it cannot be had.
+Result<QString> ActiveBatch::outputFolderOf(const QString& input) {
+    const QString outputFolder = host_.outputFolderText();
+    const QString below = keptFolders_.value(input);
+    if (below.isEmpty() || !IsFolder(outputFolder))
+        return outputFolder;
+    QString folder = (outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/') + below;
+    if (const Result<> made = MakeOutputSubfolder(outputFolder, folder); !made)
+        return Failed{made.error()};
+    return folder;
 }
 
 // A step that forms one of the file's values: when it fails, the file is skipped and named.
 template <typename Fn>
-bool ActiveBatch::fileStep(int line, const QString& name, Fn&& fn) {
+bool ActiveBatch::fileStep(int line, int i, const QString& input, Fn&& fn) {
     QString why;
     const bool ok = steps_.step(line, [&] {
         try {
@@ -305,18 +553,32 @@ bool ActiveBatch::fileStep(int line, const QString& name, Fn&& fn) {
         }
     });
     if (!ok)
-        failures_.append({name, why});
+        record(i, input, EntryResult::Failed, why);
     return ok;
 }
 
 void ActiveBatch::finish(int count) {
-    RemoveTools(steps_, *tools_);
-    if (aborted_)  // stopped while the tool was being removed
+    if (!aborted_)  // a stop has removed them
+        RemoveTools(steps_, *tools_);
+    if (closed_)  // the window closed while the tool was being removed
         return;
+    host_.prompter().closeQuestion();  // the batch it asked about is over
+    steps_.step(164, [&] { host_.setProgressToolTip(QString()); });
     steps_.step(160, [&] { host_.setBusy(false); });
     steps_.step(162, [&] { host_.setProgressValue(0); });
     steps_.step(164, [&] { host_.setProgressText(UserText::tr("Progress Bar")); });
-    steps_.step(166, [&] { host_.prompter().message(Summary(failures_, warnings_, count)); });
+    steps_.step(166, [&] {
+        host_.prompter().messageWithDetails(Summary(failures_, warnings_, count, stopped_),
+                                            Details(outcomes_));
+    });
+}
+
+void ConversionRun::askStop(BatchHost& host) {
+    host.prompter().ask(UserText::tr("Stop converting? The files converted so far are kept."),
+                        {UserText::tr("Stop"), UserText::tr("Go on")}, 1, [this](int chosen) {
+                            if (chosen == 0 && active_)
+                                active_->stop();
+                        });
 }
 
 void ConversionRun::abort() {
@@ -326,20 +588,20 @@ void ConversionRun::abort() {
 
 void ConversionRun::run(BatchHost& host) {
     if (active_) {
-        host.prompter().message(UserText::tr("A conversion is already running."),
-                                Prompter::Icon::Warning);
+        askStop(host);
         return;
     }
     StepRunner steps(host.reporter(), QStringLiteral("PushButton2_Click"));
     if (!MayStart(host, steps))
         return;
-    ActiveBatch batch(host, steps);
+    ActiveBatch batch(host, steps, AskKeptFolders(host));
     active_ = &batch;
     struct Release {
         ActiveBatch*& active;
         ~Release() { active = nullptr; }
     } release{active_};
     batch.run();
+    host.prompter().closeQuestion();  // also when the window closed
 }
 
 }  // namespace eb

@@ -17,8 +17,9 @@ public:
 
     // PushButton2_Click's body: the two checks, the echo-text check, tool deployment, one
     // conversion per entry with the progress display, clean-up and "Done." with the failure
-    // summary. A second call while a batch runs is refused with a message.
+    // summary.
     void run(BatchHost& host);
+    // A second call while a batch runs asks whether to stop it; the batch goes on meanwhile.
     // True while a batch of this object runs.
     bool isRunning() const { return active_ != nullptr; }
     // Stops the running tool, removes its unfinished output and the tool folder; the running
@@ -26,6 +27,8 @@ public:
     void abort();
 
 private:
+    void askStop(BatchHost& host);
+
     ActiveBatch* active_ = nullptr;
 };
 

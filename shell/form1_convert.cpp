@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace eb {
 
@@ -19,6 +20,17 @@ public:
 
     int entryCount() override { return form_.entryCount(); }
     QString entryText(int index) override { return form_.entryText(index); }
+    QString entryFolder(int index) override {
+        const FileListModel& list = form_.fileList();
+        return index >= 1 && index <= list.count() ? list.entry(index - 1).addedFrom : QString();
+    }
+    void setEntryResult(int index, const QString& input, EntryResult result,
+                        const QString& reason) override {
+        FileListModel& list = form_.fileList();
+        if (index >= 1 && index <= list.count() && list.text(index - 1) == input)
+            list.setResult(index - 1, result, reason);
+    }
+    void clearEntryResults() override { form_.fileList().clearResults(); }
     QString outputFolderText() override { return ui_.Text1->text(); }
     EchoTexts echoTexts() override {
         return {ui_.Text2->text(), ui_.Text3->text(), ui_.Text4->text(), ui_.Text5->text()};
@@ -28,6 +40,7 @@ public:
         ui_.ProgressBar1->setValue(percent > 100.0 ? 100 : percent > 0.0 ? qRound(percent) : 0);
     }
     void setProgressText(const QString& text) override { ui_.ProgressBar1->setCaption(text); }
+    void setProgressToolTip(const QString& text) override { ui_.ProgressBar1->setToolTip(text); }
     void setBusy(bool busy) override {
         form_.setPointerState(busy ? PointerState::Busy : PointerState::Default);
     }
@@ -45,16 +58,26 @@ private:
 class WindowBatch : public QObject {
 public:
     ConversionRun run;
+    QShortcut* escape = nullptr;  // asks whether to stop; only while a batch runs
 };
 
 void Form1::connectBatch() {
     batch_ = adopt(std::make_unique<WindowBatch>());
     connect(ui_.PushButton2, &QPushButton::clicked, this, [this] { PushButton2_Click(); });
+    batch_->escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    batch_->escape->setEnabled(false);
+    connect(batch_->escape, &QShortcut::activated, this, [this] { PushButton2_Click(); });
 }
 
+// A press while the batch runs asks whether to stop it, as Escape does.
 void Form1::PushButton2_Click() {
     WindowBatchHost host(*this);
+    const bool first = !batch_->run.isRunning();
+    if (first)
+        batch_->escape->setEnabled(true);
     batch_->run.run(host);
+    if (first)
+        batch_->escape->setEnabled(false);
 }
 
 bool Form1::conversionRunning() const {

@@ -12,7 +12,9 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include <limits>
@@ -91,12 +93,35 @@ void StyleWindow(QWidget& window) {
     window.setAutoFillBackground(true);
 }
 
+// A row shows what the last batch made of its entry as an icon before its text.
+class ResultDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto result =
+            static_cast<EntryResult>(index.data(FileListModel::kResultRole).toInt());
+        if (result == EntryResult::None || option->widget == nullptr)
+            return;
+        const QStyle::StandardPixmap icon =
+            result == EntryResult::Converted ? QStyle::SP_DialogApplyButton
+            : result == EntryResult::Warning ? QStyle::SP_MessageBoxWarning
+            : result == EntryResult::Failed  ? QStyle::SP_MessageBoxCritical
+                                             : QStyle::SP_MediaSkipForward;
+        option->icon = option->widget->style()->standardIcon(icon);
+        option->features |= QStyleOptionViewItem::HasDecoration;
+    }
+};
+
 // The list of files shows the entries' model, which it owns; it never edits or drags a row.
 QTreeView* FileList(QWidget* parent, FileListModel*& entries) {
     auto* list = new QTreeView(parent);
     list->setObjectName(QStringLiteral("ListView1"));
     entries = new FileListModel(list);
     list->setModel(entries);
+    list->setItemDelegate(new ResultDelegate(list));
     list->setRootIsDecorated(false);
     list->setHeaderHidden(false);
     list->header()->setStretchLastSection(false);

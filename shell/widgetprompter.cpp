@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QUrl>
 
@@ -91,6 +92,75 @@ bool WidgetPrompter::askYesNo(const QString& text) {
     box.setDefaultButton(QMessageBox::Yes);
     box.setAccessibleDescription(text);
     return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+// The buttons of a question, captions in order, the default also the answer to Escape.
+QList<QPushButton*> AddChoices(QMessageBox& box, const QStringList& buttons, int defaultButton) {
+    QList<QPushButton*> shown;
+    for (const QString& caption : buttons)
+        shown << box.addButton(caption, QMessageBox::ActionRole);
+    if (defaultButton >= 0 && defaultButton < shown.size()) {
+        box.setDefaultButton(shown[defaultButton]);
+        box.setEscapeButton(shown[defaultButton]);
+    }
+    return shown;
+}
+
+int ChosenIndex(const QMessageBox& box, const QList<QPushButton*>& shown, int defaultButton) {
+    const auto chosen = shown.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return chosen < 0 ? defaultButton : static_cast<int>(chosen);
+}
+}  // namespace
+
+int WidgetPrompter::choose(const QString& text, const QStringList& buttons, int defaultButton) {
+    LogUi(QStringLiteral("choice"), AppTitle(), text + u'\n' + buttons.join(u'|'));
+    QMessageBox box(QMessageBox::Question, AppTitle(), text, QMessageBox::NoButton,
+                    BoxParent(owner_));
+    ShowAsPlainText(box);
+    const QList<QPushButton*> shown = AddChoices(box, buttons, defaultButton);
+    box.setAccessibleDescription(text);
+    box.exec();
+    return ChosenIndex(box, shown, defaultButton);
+}
+
+// Window-modal and not waited for, so the batch it is about goes on while it is open.
+void WidgetPrompter::ask(const QString& text, const QStringList& buttons, int defaultButton,
+                         std::function<void(int)> answered) {
+    closeQuestion();
+    LogUi(QStringLiteral("choice"), AppTitle(), text + u'\n' + buttons.join(u'|'));
+    auto* box = new QMessageBox(QMessageBox::Question, AppTitle(), text, QMessageBox::NoButton,
+                                BoxParent(owner_));
+    ShowAsPlainText(*box);
+    const QList<QPushButton*> shown = AddChoices(*box, buttons, defaultButton);
+    box->setAccessibleDescription(text);
+    QObject::connect(box, &QMessageBox::finished, box,
+                     [box, shown, defaultButton, answered = std::move(answered)] {
+                         box->deleteLater();
+                         answered(ChosenIndex(*box, shown, defaultButton));
+                     });
+    question_ = box;
+    box->open();
+}
+
+void WidgetPrompter::closeQuestion() {
+    QMessageBox* box = question_;
+    question_ = nullptr;
+    if (!box)
+        return;
+    QObject::disconnect(box, &QMessageBox::finished, nullptr, nullptr);
+    box->hide();
+    box->deleteLater();
+}
+
+void WidgetPrompter::messageWithDetails(const QString& text, const QString& details) {
+    LogUi(QStringLiteral("message"), AppTitle(), text);
+    LogUi(QStringLiteral("details"), AppTitle(), details);
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), text, QMessageBox::Ok, BoxParent(owner_));
+    ShowAsPlainText(box);
+    box.setDetailedText(details);
+    box.setAccessibleDescription(text);
+    box.exec();
 }
 
 QString WidgetPrompter::qtNameFilters(const QString& filter) {

@@ -2,11 +2,15 @@
 //
 // When the environment variable ECHOBATCH_UI_LOG names a file, every box and dialog also
 // appends one line to it ("message", title, text; fields separated by TAB, CR and LF written
-// as \r and \n), so an end-to-end run can tell which box appeared.
+// as \r and \n), so an end-to-end run can tell which box appeared; a box's details follow on
+// a line of their own ("details").
 #pragma once
 
 #include "core/prompter.h"
 
+#include <QPointer>
+
+class QMessageBox;
 class QWidget;
 
 namespace eb {
@@ -20,6 +24,11 @@ public:
     void message(const QString& text, Icon icon = Icon::None,
                  const QString& title = QString()) override;
     bool askYesNo(const QString& text) override;
+    int choose(const QString& text, const QStringList& buttons, int defaultButton) override;
+    void messageWithDetails(const QString& text, const QString& details) override;
+    void ask(const QString& text, const QStringList& buttons, int defaultButton,
+             std::function<void(int)> answered) override;
+    void closeQuestion() override;
     QString openFiles(const QString& title, const QString& filter, int capacity) override;
     QString pickFolder(const QString& prompt, const QString& startFolder) override;
     bool openExternally(const QString& target) override;
@@ -38,6 +47,7 @@ public:
 
 private:
     QWidget* owner_;
+    QPointer<QMessageBox> question_;  // the open question of ask()
 };
 
 }  // namespace eb

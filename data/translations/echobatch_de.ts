@@ -269,10 +269,6 @@
         <translation>Fortschrittsbalken</translation>
     </message>
     <message>
-        <source>A conversion is already running.</source>
-        <translation>Eine Umwandlung läuft bereits.</translation>
-    </message>
-    <message>
         <source>Please wait.. </source>
         <translation>Bitte warten.. </translation>
     </message>
@@ -966,6 +962,62 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     <message>
         <source>made the output folder %1</source>
         <translation>Ausgabeordner %1 angelegt</translation>
+    </message>
+    <message>
+        <source>converted</source>
+        <translation>umgewandelt</translation>
+    </message>
+    <message>
+        <source>converted with a warning: %1</source>
+        <translation>umgewandelt, mit einer Warnung: %1</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>
+
+Stopped: %1 of %2 files were not converted.</source>
+        <translation>
+
+Abgebrochen: %1 von %2 Dateien wurden nicht umgewandelt.</translation>
+    </message>
+    <message>
+        <source>%1 files share their name with another file of the list. Keep the album folders below the output folder?</source>
+        <translation>%1 Dateien haben denselben Namen wie eine andere Datei der Liste. Die Albumordner im Ausgabeordner beibehalten?</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Ordner beibehalten</translation>
+    </message>
+    <message>
+        <source>Skip them</source>
+        <translation>Überspringen</translation>
+    </message>
+    <message>
+        <source>file %1 of %2</source>
+        <translation>Datei %1 von %2</translation>
+    </message>
+    <message>
+        <source>not converted: the batch was stopped</source>
+        <translation>nicht umgewandelt: die Umwandlung wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Stop converting? The files converted so far are kept.</source>
+        <translation>Umwandlung abbrechen? Die bisher umgewandelten Dateien bleiben erhalten.</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Go on</source>
+        <translation>Weitermachen</translation>
+    </message>
+    <message>
+        <source>file %1 of %2, %3</source>
+        <translation>Datei %1 von %2, %3</translation>
     </message>
 </context>
 </TS>

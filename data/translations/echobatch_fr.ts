@@ -269,10 +269,6 @@
         <translation>Barre de progression</translation>
     </message>
     <message>
-        <source>A conversion is already running.</source>
-        <translation>Une conversion est déjà en cours.</translation>
-    </message>
-    <message>
         <source>Please wait.. </source>
         <translation>Veuillez patienter.. </translation>
     </message>
@@ -966,6 +962,62 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     <message>
         <source>made the output folder %1</source>
         <translation>dossier de sortie %1 créé</translation>
+    </message>
+    <message>
+        <source>converted</source>
+        <translation>converti</translation>
+    </message>
+    <message>
+        <source>converted with a warning: %1</source>
+        <translation>converti avec un avertissement : %1</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>échec : %1</translation>
+    </message>
+    <message>
+        <source>
+
+Stopped: %1 of %2 files were not converted.</source>
+        <translation>
+
+Arrêté : %1 fichiers sur %2 n’ont pas été convertis.</translation>
+    </message>
+    <message>
+        <source>%1 files share their name with another file of the list. Keep the album folders below the output folder?</source>
+        <translation>%1 fichiers portent le même nom qu’un autre fichier de la liste. Conserver les dossiers des albums dans le dossier de sortie ?</translation>
+    </message>
+    <message>
+        <source>Keep folders</source>
+        <translation>Conserver les dossiers</translation>
+    </message>
+    <message>
+        <source>Skip them</source>
+        <translation>Les ignorer</translation>
+    </message>
+    <message>
+        <source>file %1 of %2</source>
+        <translation>fichier %1 sur %2</translation>
+    </message>
+    <message>
+        <source>not converted: the batch was stopped</source>
+        <translation>non converti : la conversion a été arrêtée</translation>
+    </message>
+    <message>
+        <source>Stop converting? The files converted so far are kept.</source>
+        <translation>Arrêter la conversion ? Les fichiers déjà convertis sont conservés.</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Arrêter</translation>
+    </message>
+    <message>
+        <source>Go on</source>
+        <translation>Continuer</translation>
+    </message>
+    <message>
+        <source>file %1 of %2, %3</source>
+        <translation>fichier %1 sur %2, %3</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,9 @@
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 
+#include <QDirIterator>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <functional>
@@ -122,8 +125,12 @@ private slots:
         ScriptedHost host;
         const QString inside = out_ + QStringLiteral("/inside.mp3");
         QVERIFY(QFile::copy(file("a.mp3"), inside));
-        host.entries << file("corrupt.mp3") << file("noext") << inside << file("b.mp3")
-                     << file("c.mp3");
+        host.entries << file("corrupt.mp3") << file("noext") << inside;
+        for (const char* broken : {"broken 1.mp3", "broken 2.mp3", "broken 3.mp3"}) {
+            QVERIFY(writeFile(file(broken), QByteArray(5000, 'z')));
+            host.entries << file(broken);
+        }
+        host.entries << file("b.mp3") << file("c.mp3");
         host.folder = out_;
         // The texts are read for each file anew: a change during the batch reaches later files.
         host.onText = [&](const QString& text) {
@@ -134,45 +141,97 @@ private slots:
         QVERIFY(host.events.contains(
             "report 150 No output name can be formed: the file name has no \".\""));
         const QStringList done = host.events.last().split(u'\n');
+        const QString skipped =
+            inside + ": skipped: the output would replace the input file itself";
         QCOMPARE(done,
                  QStringList({"message Done.", "",
-                              "5 of 5 files failed:", "corrupt.mp3: no MPEG audio frame found",
+                              "8 of 8 files failed:", "corrupt.mp3: no MPEG audio frame found",
                               "noext: No output name can be formed: the file name has no \".\"",
-                              "inside.mp3: skipped: the output would replace the input file itself",
-                              "b.mp3: Numeric value required. Delay: abc",
-                              "c.mp3: Numeric value required. Delay: abc"}));
+                              skipped, "broken 1.mp3: no MPEG audio frame found",
+                              "broken 2.mp3: no MPEG audio frame found"}));
+        // Behind "Show Details...": every entry by its full path.
+        const QString frames = QStringLiteral("no MPEG audio frame found");
+        const QString delay = QStringLiteral("Numeric value required. Delay: abc");
+        const QStringList reasons{
+            frames, done[4].section(": ", 1, -1), {}, frames, frames, frames, delay, delay};
+        QStringList details;
+        for (const QString& entry : std::as_const(host.entries))
+            details << (entry == inside ? skipped : entry + ": failed: " + reasons[details.size()]);
+        QCOMPARE(host.details.split(u'\n'), details);
+        QCOMPARE(host.results,
+                 QStringList({"1 3", "2 3", "3 4", "4 3", "5 3", "6 3", "7 3", "8 3"}));
         QCOMPARE(checksum(inside), checksum(file("a.mp3")));
         QCOMPARE(QDir(out_).entryList(QDir::Files), QStringList{"inside.mp3"});
         QFile::remove(inside);
     }
 
-    // Entries whose output would replace the result of an earlier entry are skipped and named,
-    // also when the output folder is spelled another way meanwhile (through a link).
+    // Entries whose output would replace the result of an earlier entry: one question, then
+    // either kept below folders named after their albums, or skipped and named, also when the
+    // output folder is spelled another way meanwhile (through a link).
     void sameOutputIsNamed_data() {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QStringList>("addedFrom");
+        QTest::addColumn<int>("choice");  // 0: keep the folders, 1: skip them, -1: not asked
         QTest::addColumn<bool>("respell");
-        QTest::newRow("two folders with the same names") << false;
-        QTest::newRow("the output folder respelled through a link") << true;
+        QTest::addColumn<QStringList>("outputs");
+        const QStringList xby{"x/a.mp3", "b.mp3", "y/a.mp3"};
+        const QString here = QFileInfo(dir_.path()).fileName();
+        QTest::newRow("two folders with the same names, skipped")
+            << xby << QStringList() << 1 << false << QStringList{"a.mp3", "b.mp3"};
+        QTest::newRow("the output folder respelled through a link")
+            << xby << QStringList() << 1 << true << QStringList{"a.mp3", "b.mp3"};
+        QTest::newRow("picked files kept below their own folders")
+            << xby << QStringList() << 0 << true
+            << QStringList{here + "/b.mp3", "x/a.mp3", "y/a.mp3"};
+        QTest::newRow("one file listed twice asks nothing")
+            << QStringList{"b.mp3", "b.mp3"} << QStringList() << -1 << false
+            << QStringList{"b.mp3"};
+        QTest::newRow("two added folders of one name take more of the path")
+            << QStringList{"p/x/a.mp3", "q/x/a.mp3", "q/x/cd2/b.mp3"}
+            << QStringList{"p/x", "q/x", "q/x"} << 0 << false
+            << QStringList{"p/x/a.mp3", "q/x/a.mp3", "x/cd2/b.mp3"};
     }
     void sameOutputIsNamed() {
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, addedFrom);
+        QFETCH(int, choice);
         QFETCH(bool, respell);
-        QVERIFY(makeToneMp3(file("x/a.mp3"), 0.3, 300));
-        QVERIFY(makeToneMp3(file("y/a.mp3"), 1.2, 900));
+        QFETCH(QStringList, outputs);
         const QString link = file("outlink");
         QVERIFY(QFile::link(out_, link) || QFileInfo(link).isSymLink());
         ScriptedHost host;
-        host.entries << file("x/a.mp3") << file("b.mp3") << file("y/a.mp3");
+        for (const QString& entry : entries) {
+            const int seconds = host.entries.isEmpty() ? 1 : 3;  // the first one is short
+            if (!QFileInfo::exists(file(qPrintable(entry))))
+                QVERIFY(makeToneMp3(file(qPrintable(entry)), 0.4 * seconds, 300 * seconds));
+            host.entries << file(qPrintable(entry));
+        }
+        for (const QString& folder : addedFrom)
+            host.addedFrom << file(qPrintable(folder));
+        host.choices << choice;
         host.folder = out_;
         host.onText = [&](const QString& text) {
             if (respell && text == QStringLiteral("Processing: b.mp3"))
                 host.folder = link + u'/';
         };
         run_.run(host);
+        QCOMPARE(host.asked, choice < 0 ? QStringList()
+                                        : QStringList{"2 files share their name with another file "
+                                                      "of the list. Keep the album folders below "
+                                                      "the output folder?"});
         QCOMPARE(host.events.last(),
-                 "message Done.\n\n1 of 3 files failed:\na.mp3: skipped: its output would "
-                 "replace the output of " +
-                     file("x/a.mp3"));
-        QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), QStringList({"a.mp3", "b.mp3"}));
-        QVERIFY(decodeSamples(out_ + "/a.mp3").size() < 6400);  // the earlier, short one
+                 choice != 1
+                     ? QStringLiteral("message Done.")
+                     : "message Done.\n\n1 of 3 files failed:\n" + file("y/a.mp3") +
+                           ": skipped: its output would replace the output of " + file("x/a.mp3"));
+        QStringList written;
+        for (QDirIterator it(out_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+             it.hasNext();)
+            written << it.next().mid(out_.size() + 1);
+        written.sort();
+        QCOMPARE(written, outputs);
+        QVERIFY(decodeSamples(out_ + u'/' + outputs.last()).size() > 2000);
+        QVERIFY(decodeSamples(out_ + u'/' + outputs.first()).size() < 6400);  // the short one
         QDir(out_).removeRecursively();
         QDir().mkpath(out_);
     }
@@ -194,43 +253,67 @@ private slots:
         QVERIFY(QFile::remove(out_ + QStringLiteral("/a.mp3")));
     }
 
-    void secondPressIsRefused() {
-        ScriptedHost host;
-        host.entries << file("a.mp3");
-        host.folder = out_;
-        QStringList foldersDuring;
-        host.onText = [&](const QString& text) {
-            if (text == QStringLiteral("Please wait.. 1")) {
-                run_.run(host);
-                foldersDuring = toolFolders(TemporaryFolder());
-            }
-        };
-        run_.run(host);
-        QVERIFY(host.events.contains("warning A conversion is already running."));
-        QCOMPARE(foldersDuring.size(), 1);
-        QCOMPARE(host.events.last(), "message Done.");
-        QVERIFY(QFile::remove(out_ + QStringLiteral("/a.mp3")));
+    // A second press answered Stop, or the window closing, ends the batch: the running tool
+    // stopped, nothing half-written or deployed left, what was converted kept. A batch that ends
+    // while the question is open closes it. The bar's tooltip tells the time left.
+    void stopEndsTheBatch_data() {
+        QTest::addColumn<int>("how");  // 0: Stop, 1: the window closes, 2: no answer
+        QTest::addColumn<QStringList>("outputs");
+        QTest::addColumn<QString>("done");
+        QTest::newRow("Stop") << 0 << QStringList{"a.mp3"}
+                              << "message Done.\n\nStopped: 2 of 3 files were not converted.";
+        QTest::newRow("the window closes") << 1 << QStringList{"a.mp3"} << QString();
+        QTest::newRow("the question left open")
+            << 2 << QStringList{"a.mp3", "b.mp3", "c.mp3"} << "message Done.";
     }
-
-    void abortEndsTheBatchAtOnce() {
-        const QString hang = writeScript(file("hang"), "echo partial > \"$6\"; exec sleep 60");
-        qputenv("ECHOBATCH_SOX", QFile::encodeName(hang));
+    void stopEndsTheBatch() {
+        QFETCH(int, how);
+        QFETCH(QStringList, outputs);
+        QFETCH(QString, done);
+        // The first file converts at once, each later one a second later.
+        const QString marker = file("slow.marker");
+        QFile::remove(marker);
+        const QString slow = writeScript(
+            file("slow"), ("[ -e '" + marker + "' ] && sleep 1; touch '" + marker + "'; exec '" +
+                           QStandardPaths::findExecutable("sox") + "' \"$@\"")
+                              .toUtf8());
+        qputenv("ECHOBATCH_SOX", QFile::encodeName(slow));
         ScriptedHost host;
-        host.entries << file("a.mp3") << file("b.mp3");
+        host.entries << file("a.mp3") << file("b.mp3") << file("c.mp3");
         host.folder = out_;
-        QStringList leftAfterAbort;
+        if (how == 0)
+            host.choices << 0;
+        bool second = false;
+        QStringList leftAfterStop;
         host.onText = [&](const QString& text) {
-            if (text == QStringLiteral("Please wait.. 3")) {
-                run_.abort();
-                leftAfterAbort = leftovers(out_) + toolFolders(TemporaryFolder());
-            }
+            second = second || text == QStringLiteral("Processing: b.mp3");
+            if (!second || text != QStringLiteral("Please wait.. 3") || !leftAfterStop.isEmpty())
+                return;
+            how == 1 ? run_.abort() : run_.run(host);
+            leftAfterStop = leftovers(out_) + toolFolders(TemporaryFolder()) << "asked";
         };
         run_.run(host);
         qunsetenv("ECHOBATCH_SOX");
-        QCOMPARE(leftAfterAbort, QStringList());
-        QVERIFY(!host.events.contains("text Processing: b.mp3"));
-        QVERIFY(host.events.filter("message").isEmpty());
-        QVERIFY(QDir(out_).isEmpty());
+        if (how != 2)  // at once: no half-written output, no tools
+            QCOMPARE(leftAfterStop, QStringList{"asked"});
+        QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), outputs);
+        QCOMPARE(host.events.filter("message").value(0), done);
+        QCOMPARE(host.asked,
+                 how == 1 ? QStringList()
+                          : QStringList{"Stop converting? The files converted so far are kept."});
+        QCOMPARE(host.closedQuestions, how == 2 ? 1 : 0);
+        QCOMPARE(host.toolTips.value(0), QStringLiteral("file 1 of 3"));
+        QVERIFY2(QRegularExpression("file 2 of 3, about \\d+ s left")
+                     .match(host.toolTips.value(1))
+                     .hasMatch(),
+                 qPrintable(host.toolTips.value(1)));
+        if (how == 0)
+            QCOMPARE(host.details.split(u'\n'),
+                     QStringList({file("a.mp3") + ": converted",
+                                  file("b.mp3") + ": not converted: the batch was stopped",
+                                  file("c.mp3") + ": not converted: the batch was stopped"}));
+        QDir(out_).removeRecursively();
+        QDir().mkpath(out_);
     }
 };
 

@@ -183,6 +183,17 @@ private slots:
         }
         QCOMPARE(tempEntries(), tempBefore);  // the tool folder is gone
         QCOMPARE(form.entryCount(), 3);       // the list stays
+        // Each row shows its result; the whole list is behind "Show Details...".
+        QStringList details;
+        for (int k = 0; k < names.size(); ++k) {
+            const QModelIndex row = form.fileList().index(k);
+            QCOMPARE(row.data(FileListModel::kResultRole).toInt(),
+                     static_cast<int>(EntryResult::Converted));
+            QCOMPARE(row.data(Qt::AccessibleDescriptionRole).toString(),
+                     QStringLiteral("converted"));
+            details << in + QLatin1Char('/') + names[k] + QStringLiteral(": converted");
+        }
+        QCOMPARE(prompter.details, QStringList{details.join(u'\n')});
     }
 
     // The list is cleared while the first file converts: the next entry cannot be read. That
@@ -224,27 +235,33 @@ private slots:
         QCOMPARE(form.controls().ProgressBar1->text(), QStringLiteral("Progress Bar"));
     }
 
-    void secondPressIsRefused() {
+    // Escape (as a second press) while the batch runs asks whether to stop; Go on lets it end.
+    void escapeAsksToStop() {
         const QString in = scratch(QStringLiteral("in3"));
         const QString out = scratch(QStringLiteral("out3"));
         QVERIFY(ebtest::makeToneMp3(in + QStringLiteral("/solo.mp3"), 0.3));
         ebtest::ScriptedPrompter prompter;
+        prompter.choices << 1;  // Go on
         Form1 form(&prompter);
         form.addEntry(in + QStringLiteral("/solo.mp3"));
         form.controls().Text1->setText(out);
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
         int presses = 0;
         connect(form.controls().ProgressBar1, &CaptionBar::captionChanged, this,
                 [&](const QString& c) {
                     if (c == QStringLiteral("Please wait.. 1") && presses++ == 0)
-                        QMetaObject::invokeMethod(form.controls().PushButton2, &QPushButton::click,
-                                                  Qt::QueuedConnection);
+                        QMetaObject::invokeMethod(
+                            &form, [&] { QTest::keyClick(&form, Qt::Key_Escape); },
+                            Qt::QueuedConnection);
                 });
         form.PushButton2_Click();
-        QCOMPARE(prompter.boxes.size(), 2);
-        QCOMPARE(prompter.boxes[0].icon, Prompter::Icon::Warning);  // refused while running
-        QCOMPARE(prompter.boxes[1].text, QStringLiteral("Done."));
+        QCOMPARE(prompter.texts(),
+                 QStringList({"Stop converting? The files converted so far are kept.", "Done."}));
         QVERIFY(QFile::exists(out + QStringLiteral("/solo.mp3")));
         QVERIFY(!form.conversionRunning());
+        QCOMPARE(form.controls().ProgressBar1->toolTip(), QString());
     }
 
     // Closing the window while the tool runs stops the tool, removes the unfinished output

@@ -68,18 +68,22 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("shownTitle");
         QTest::addColumn<bool>("windowShown");  // the box centred over it, else on the screen
-        QTest::newRow("untitled") << int(Prompter::Icon::None) << QString()
-                                  << QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub")
-                                  << true;
+        QTest::addColumn<QString>("details");   // behind "Show Details..."
+        const QString app = QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub");
+        QTest::newRow("untitled") << int(Prompter::Icon::None) << QString() << app << true
+                                  << QString();
         QTest::newRow("report") << int(Prompter::Icon::Warning)
                                 << QStringLiteral("Application Error")
-                                << QStringLiteral("Application Error") << false;
+                                << QStringLiteral("Application Error") << false << QString();
+        QTest::newRow("with details") << int(Prompter::Icon::None) << QString() << app << true
+                                      << QStringLiteral("/a/x.mp3: converted\n/b/x.mp3: failed");
     }
     void messageBoxBearsTheTitleAndIcon() {
         QFETCH(int, icon);
         QFETCH(QString, title);
         QFETCH(QString, shownTitle);
         QFETCH(bool, windowShown);
+        QFETCH(QString, details);
         QWidget window;
         window.setGeometry(40, 30, 500, 400);
         window.setVisible(windowShown);
@@ -88,6 +92,7 @@ private slots:
         QString seenText;
         QMessageBox::Icon seenIcon = QMessageBox::Question;
         int buttons = 0;
+        QString seenDetails;
         QPoint offCentre;
         whenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
@@ -96,19 +101,28 @@ private slots:
             seenText = box->textFormat() == Qt::PlainText ? box->text() : QString();
             seenIcon = box->icon();
             buttons = static_cast<int>(box->buttons().size());
+            seenDetails = box->detailedText();
             offCentre = box->geometry().center() -
                         (windowShown ? window.geometry().center()
                                      : box->screen()->availableGeometry().center());
             box->button(QMessageBox::Ok)->click();
         });
-        prompter.message(QStringLiteral("Line <b>one\r\nLine two"), Prompter::Icon(icon), title);
+        if (details.isEmpty())
+            prompter.message(QStringLiteral("Line <b>one\r\nLine two"), Prompter::Icon(icon),
+                             title);
+        else
+            prompter.messageWithDetails(QStringLiteral("Line <b>one\r\nLine two"), details);
         QCOMPARE(seenTitle, shownTitle);
         QCOMPARE(seenText, QStringLiteral("Line <b>one\r\nLine two"));
         QVERIFY2(offCentre.manhattanLength() < 20, qPrintable(QString::number(offCentre.x())));
         QCOMPARE(seenIcon, icon ? QMessageBox::Warning : QMessageBox::NoIcon);
-        QCOMPARE(buttons, 1);
-        QCOMPARE(logLines(), QStringList{QStringLiteral("message\t") + shownTitle +
-                                         QStringLiteral("\tLine <b>one\\r\\nLine two")});
+        QCOMPARE(buttons, details.isEmpty() ? 1 : 2);  // OK, and "Show Details..."
+        QCOMPARE(seenDetails, details);
+        QStringList logged{QStringLiteral("message\t") + shownTitle +
+                           QStringLiteral("\tLine <b>one\\r\\nLine two")};
+        if (!details.isEmpty())
+            logged << "details\t" + shownTitle + u'\t' + details.replace(u'\n', "\\n");
+        QCOMPARE(logLines(), logged);
     }
 
     void questionDefaultsToYes() {

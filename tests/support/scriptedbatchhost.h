@@ -7,6 +7,7 @@
 #include "core/steps.h"
 #include "options/echooptions.h"
 #include "shell/batchhost.h"
+#include "support/scriptedprompter.h"
 
 #include <QStringList>
 
@@ -14,12 +15,15 @@
 
 namespace ebtest {
 
-struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
+struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter, ScriptedChoices {
     QStringList entries;
+    QStringList addedFrom;  // the folder each entry was added from; none: picked by itself
     QString folder;
     eb::EchoTexts echo = eb::DefaultEchoTexts();
     // Called with every text the progress display is given (a test may change the list there).
     std::function<void(const QString&)> onText;
+    QStringList asked;  // the questions, in order
+    QString details;    // what the last box held behind "Show Details..."
 
     int entryCount() override { return static_cast<int>(entries.size()); }
     QString entryText(int i) override {
@@ -27,6 +31,13 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
             throw eb::StepError(QStringLiteral("Index out of bounds"));
         return entries[i - 1];
     }
+    QString entryFolder(int i) override { return addedFrom.value(i - 1); }
+    // The rows' results, "<index> <EntryResult>" in the order set.
+    QStringList results;
+    void setEntryResult(int i, const QString&, eb::EntryResult r, const QString&) override {
+        results << QStringLiteral("%1 %2").arg(i).arg(static_cast<int>(r));
+    }
+    void clearEntryResults() override { results.clear(); }
     QString outputFolderText() override { return folder; }
     eb::EchoTexts echoTexts() override { return echo; }
     void setProgressValue(double) override {}
@@ -39,6 +50,22 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter {
     eb::ErrorReporter& reporter() override { return *this; }
 
     bool askYesNo(const QString&) override { return true; }
+    int choose(const QString& text, const QStringList&, int defaultButton) override {
+        asked << text;
+        return nextChoice(defaultButton);
+    }
+    void ask(const QString& text, const QStringList&, int,
+             std::function<void(int)> answered) override {
+        asked << text;
+        answerOrKeep(std::move(answered));
+    }
+    void closeQuestion() override { closePending(); }
+    QStringList toolTips;  // the bar's tooltips, in order
+    void setProgressToolTip(const QString& text) override { toolTips << text; }
+    void messageWithDetails(const QString& text, const QString& detailText) override {
+        details = detailText;
+        message(text, Icon::None, QString());
+    }
     QString openFiles(const QString&, const QString&, int) override { return {}; }
     QString pickFolder(const QString&, const QString&) override { return {}; }
     bool openExternally(const QString&) override { return false; }

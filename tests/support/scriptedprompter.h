@@ -23,7 +23,30 @@ struct FileChoice {
     QStringList names;
 };
 
-class ScriptedPrompter : public eb::Prompter {
+// The scripted answers to questions: choose() takes the next (none left: the default); ask()
+// with none left keeps its question open until closeQuestion().
+struct ScriptedChoices {
+    QList<int> choices;                        // consumed front first
+    std::function<void(int)> pendingQuestion;  // the question kept open
+    int closedQuestions = 0;                   // closed while open
+
+    int nextChoice(int defaultButton) {
+        return choices.isEmpty() ? defaultButton : choices.takeFirst();
+    }
+    void answerOrKeep(std::function<void(int)> answered) {
+        if (choices.isEmpty())
+            pendingQuestion = std::move(answered);
+        else
+            answered(choices.takeFirst());
+    }
+    void closePending() {
+        if (pendingQuestion)
+            ++closedQuestions;
+        pendingQuestion = nullptr;
+    }
+};
+
+class ScriptedPrompter : public eb::Prompter, public ScriptedChoices {
 public:
     QList<Box> boxes;
     QStringList dialogTitles;
@@ -33,6 +56,7 @@ public:
     QStringList folderPrompts;
     QStringList folderStarts;                   // where each folder picker was opened
     QList<bool> yesNoAnswers;                   // none left = Yes
+    QStringList details;                        // what each box held behind "Show Details..."
     std::function<void(const Box&)> onMessage;  // runs while the box "is open"
 
     void message(const QString& text, Icon icon, const QString& title) override {
@@ -43,6 +67,22 @@ public:
     bool askYesNo(const QString& text) override {
         boxes.append({text, Icon::None, eb::AppTitle()});
         return yesNoAnswers.isEmpty() ? true : yesNoAnswers.takeFirst();
+    }
+    int choose(const QString& text, const QStringList&, int defaultButton) override {
+        boxes.append({text, Icon::None, eb::AppTitle()});
+        if (onMessage)
+            onMessage(boxes.last());
+        return nextChoice(defaultButton);
+    }
+    void ask(const QString& text, const QStringList&, int,
+             std::function<void(int)> answered) override {
+        boxes.append({text, Icon::None, eb::AppTitle()});
+        answerOrKeep(std::move(answered));
+    }
+    void closeQuestion() override { closePending(); }
+    void messageWithDetails(const QString& text, const QString& detailText) override {
+        details << detailText;
+        message(text, Icon::None, QString());
     }
     QString openFiles(const QString& title, const QString& filter, int capacity) override {
         dialogTitles << title;
