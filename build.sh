@@ -57,7 +57,8 @@ layers=(
   "filelist/ui:core filelist paths $face" "options/ui:core options $face"
   "preview:posix core $engine options process paths"
   "preview/ui:core $engine options paths preview $face shell/accessibleroles.h"
-  "shell:posix core $engine filelist options process paths"
+  "shell/batch:posix core $engine filelist options process paths"
+  "shell:posix core $engine filelist options process paths shell/batch"
   "cli:posix core $engine filelist options process paths" "posix:"
 )
 

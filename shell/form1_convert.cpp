@@ -2,9 +2,9 @@
 // it its list's entries and its controls through a BatchHost. The window stays live while the
 // batch runs.
 #include "filelist/filelistmodel.h"
-#include "shell/batchhost.h"
+#include "shell/batch/batchhost.h"
+#include "shell/batch/conversionrun.h"
 #include "shell/captionbar.h"
-#include "shell/conversionrun.h"
 #include "shell/form1.h"
 
 #include <QLineEdit>

@@ -11,7 +11,7 @@
 #include "engine/loudness/replaygainplaces.h"
 #include "engine/tools/tagcopyrun.h"
 #include "engine/tools/tooldeploy.h"
-#include "shell/conversionrun.h"
+#include "shell/batch/conversionrun.h"
 #include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"

@@ -5,8 +5,8 @@
 #include "core/steps.h"
 #include "faultscene.h"
 #include "paths/pathhelpers.h"
-#include "shell/batchhost.h"
-#include "shell/conversionrun.h"
+#include "shell/batch/batchhost.h"
+#include "shell/batch/conversionrun.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

@@ -7,7 +7,7 @@
 #include "faultfiles.h"
 #include "faultscene.h"
 #include "hostilerows.h"
-#include "shell/conversionrun.h"
+#include "shell/batch/conversionrun.h"
 #include "support/scriptedbatchhost.h"
 #include "support/testsupport.h"
 

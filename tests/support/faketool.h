@@ -4,7 +4,7 @@
 
 #include "engine/conversionjob.h"
 #include "engine/tools/tooldeploy.h"
-#include "shell/batchhost.h"
+#include "shell/batch/batchhost.h"
 
 #include <QDir>
 #include <QFile>

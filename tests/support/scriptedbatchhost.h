@@ -6,7 +6,7 @@
 #include "core/prompter.h"
 #include "core/steps.h"
 #include "options/echooptions.h"
-#include "shell/batchhost.h"
+#include "shell/batch/batchhost.h"
 #include "support/scriptedprompter.h"
 
 #include <QStringList>

@@ -3,7 +3,7 @@
 #include "core/steps.h"
 #include "engine/conversionjob.h"
 #include "engine/tools/tooldeploy.h"
-#include "shell/conversionrun.h"
+#include "shell/batch/conversionrun.h"
 #include "support/faketool.h"
 #include "support/scriptedbatchhost.h"
 #include "support/tagfixtures.h"

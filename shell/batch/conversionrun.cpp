@@ -1,4 +1,4 @@
-#include "shell/conversionrun.h"
+#include "shell/batch/conversionrun.h"
 
 #include "core/prompter.h"
 #include "core/result.h"
@@ -12,7 +12,7 @@
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
 #include "process/runandwait.h"
-#include "shell/batchhost.h"
+#include "shell/batch/batchhost.h"
 
 #include <QCoreApplication>
 #include <QDir>
