@@ -148,7 +148,8 @@ printf '%s\n' "$OUT/.p.echobatch-ABCDEF.mp3" "$IN/a.mp3" > "$CASE/entries")";
     Row("--keep-tree: a killed run's temporary in a subfolder goes with the next batch", "cli",
         R"(mkdir "$IN/sub"; cp "$LONG" "$IN/sub/L.mp3"; put a.mp3)",
         cli + R"X(--jobs 1 --keep-tree "$IN" & pid=$!
-until ls -A "$OUT/sub" 2>/dev/null | grep -q echobatch-; do kill -0 $pid || exit 97; sleep 0.05; done
+until ls -A "$OUT/sub" 2>/dev/null | grep -q echobatch- && [ -e "$OUT/a.mp3" ]; do  # a.mp3 is done
+  kill -0 $pid || exit 97; sleep 0.05; done
 kill -KILL $pid; wait $pid; sleep 0.3
 )X" + cli + R"("$IN/a.mp3" && rmdir "$OUT/sub")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
