@@ -12,10 +12,11 @@
 // is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
 // signal, a limit) is a failure the batch names by itself.
 //
-// echobatch-tagcopy --replaygain FILE TRACK_GAIN TRACK_PEAK [ALBUM_GAIN ALBUM_PEAK]: the
-// measured ReplayGain values written into the converted FILE where its tags keep them (always
-// by the helper with TagLib); without album values its album values go. Exit status 0 written,
-// 12 the file cannot be read, 13 it cannot be written (tagcopy/replaygainwrite.h).
+// echobatch-tagcopy --replaygain [--album GAIN PEAK] FILE GAIN PEAK [FILE GAIN PEAK ...]: the
+// measured ReplayGain values written into each converted FILE where its tags keep them (always
+// by the helper with TagLib; one helper for a whole album); without album values the files'
+// album values go. Exit status 0 all written, else the first failure's: 12 a file cannot be
+// read, 13 it cannot be written (tagcopy/replaygainwrite.h), each told as "failed INDEX CODE".
 #include "tagcopy/replaygainwrite.h"
 #include "tagcopy/tagcopy.h"
 
@@ -71,13 +72,26 @@ int BecomeFormatsHelper(char** argv) {
 #endif
 
 #ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
+// Each file written in turn; a file that cannot be is told on a line of its own
+// ("failed INDEX CODE"), and the first such code is the exit status.
 int WriteReplayGain(int argc, char** argv) {
     auto number = [](const char* text) { return std::strtod(text, nullptr); };
+    int at = 2;
     std::optional<eb::GainPair> album;
-    if (argc == 7)
-        album = eb::GainPair{number(argv[5]), number(argv[6])};
-    return static_cast<int>(
-        eb::WriteReplayGainValues(argv[2], eb::GainPair{number(argv[3]), number(argv[4])}, album));
+    if (std::string(argv[at]) == "--album") {
+        album = eb::GainPair{number(argv[at + 1]), number(argv[at + 2])};
+        at += 3;
+    }
+    int status = 0;
+    for (int index = 0; at + 2 < argc; at += 3, ++index) {
+        const auto written = static_cast<int>(eb::WriteReplayGainValues(
+            argv[at], eb::GainPair{number(argv[at + 1]), number(argv[at + 2])}, album));
+        if (written != 0)
+            std::fprintf(stderr, "failed %d %d\n", index, written);
+        if (status == 0)
+            status = written;
+    }
+    return status;
 }
 #endif
 
@@ -91,11 +105,13 @@ int Say(int status, const std::string& line) {
 
 int main(int argc, char** argv) {
     const bool replayGain = argc > 1 && std::string(argv[1]) == "--replaygain";
-    if (replayGain ? argc != 5 && argc != 7 : argc != 4)
+    const int groups =
+        replayGain ? argc - (argc > 2 && std::string(argv[2]) == "--album" ? 5 : 2) : 0;
+    if (replayGain ? groups < 3 || groups % 3 != 0 : argc != 4)
         return Say(2,
                    "usage: echobatch-tagcopy INPUT CONVERTED TAGGED\n"
-                   "       echobatch-tagcopy --replaygain FILE TRACK_GAIN TRACK_PEAK "
-                   "[ALBUM_GAIN ALBUM_PEAK]");
+                   "       echobatch-tagcopy --replaygain [--album GAIN PEAK] "
+                   "FILE GAIN PEAK [FILE GAIN PEAK ...]");
     // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
     std::signal(SIGXFSZ, SIG_IGN);
     Limit(RLIMIT_CORE, 0, 0);

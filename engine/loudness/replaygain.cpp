@@ -276,60 +276,82 @@ GainValues GainFor(double lufs, double peak) {
     return {std::isfinite(lufs) ? kReferenceLufs - lufs : 0.0, peak};
 }
 
-Result<> WriteReplayGain(const QString& path, const GainValues& track,
-                         const std::optional<GainValues>& album) {
-    QStringList args{QStringLiteral("--replaygain"), path, QString::number(track.gain, 'g', 17),
-                     QString::number(track.peak, 'g', 17)};
+std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
+                                      const std::optional<GainValues>& album) {
+    QStringList args{QStringLiteral("--replaygain")};
     if (album)
-        args << QString::number(album->gain, 'g', 17) << QString::number(album->peak, 'g', 17);
+        args << QStringLiteral("--album") << QString::number(album->gain, 'g', 17)
+             << QString::number(album->peak, 'g', 17);
+    for (const TrackWrite& file : files)
+        args << file.path << QString::number(file.track.gain, 'g', 17)
+             << QString::number(file.track.peak, 'g', 17);
     ToolRun run;
     const bool ended = !run.start(TagCopyProgram(), args) || run.waitForEnd(kHelperTimeoutMs);
     const ToolRun::Outcome& outcome = run.outcome();
-    if (ended && outcome.started && !outcome.crashed && outcome.exitCode == kWritten)
-        return {};
-    if (ended && outcome.started && !outcome.crashed && outcome.exitCode == kUnreadable)
-        return Failed{UserText::tr("the output cannot be read for its ReplayGain values")};
-    if (ended && outcome.started && !outcome.crashed && outcome.exitCode == kUnwritable)
-        return Failed{UserText::tr("the ReplayGain values cannot be written")};
-    // How the helper failed otherwise, in the tag copy's words (it is the same helper).
-    return Failed{TagCopyRun::interpret(outcome, !ended, kHelperTimeoutMs).text};
+    const int code = outcome.exitCode;
+    if (!ended || !outcome.started || outcome.crashed ||
+        (code != kWritten && code != kUnreadable && code != kUnwritable)) {
+        // How the helper failed, in the tag copy's words (it is the same helper).
+        const QString why = TagCopyRun::interpret(outcome, !ended, kHelperTimeoutMs).text;
+        return std::vector<Result<>>(files.size(), Failed{why});
+    }
+    // The files it could not write, a line each: "failed INDEX CODE".
+    std::vector<Result<>> results(files.size());
+    for (const QByteArray& line : outcome.stderrTail.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        const std::size_t index = words.value(1).toULong();
+        if (words.size() != 3 || words[0] != "failed" || index >= files.size())
+            continue;
+        results[index] =
+            Failed{words[2].toInt() == kUnreadable
+                       ? UserText::tr("the output cannot be read for its ReplayGain values")
+                       : UserText::tr("the ReplayGain values cannot be written")};
+    }
+    return results;
+}
+
+Result<> WriteReplayGain(const QString& path, const GainValues& track,
+                         const std::optional<GainValues>& album) {
+    return WriteReplayGain(std::vector<TrackWrite>{{path, track}}, album).front();
 }
 
 namespace {
 
 // Edits a finished output through a copy beside it that then takes its name, so that the
 // output is never seen half-written.
-Result<> RewriteInPlace(const QString& output,
-                        const std::function<Result<>(const QString&)>& edit) {
+// A locked copy of a finished output beside it, to be edited and then put in its place, so
+// that the output is never seen half-written.
+Result<QByteArray> CopyBeside(const QString& output) {
     const QFileInfo info(output);
     const Result<QByteArray> made = CreateLockedTemporary(
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
                           QStringLiteral(".echobatch-XXXXXX.mp3")));
     if (!made)
         return Failed{made.error()};
-    const QByteArray& name = *made;
     QFile from(output);
-    QFile to(QFile::decodeName(name));
+    QFile to(QFile::decodeName(*made));
     bool ok = from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly);
     while (ok && !from.atEnd()) {
         const QByteArray chunk = from.read(1 << 20);
         ok = !chunk.isEmpty() && to.write(chunk) == chunk.size();
     }
     ok = ok && to.setPermissions(from.permissions()) && to.flush();
-    QString why = ok ? QString() : (from.error() != QFileDevice::NoError ? from : to).errorString();
-    to.close();
-    if (ok) {
-        if (const Result<> edited = edit(to.fileName()); !edited)
-            why = edited.error();
-    }
-    if (why.isEmpty() && ::rename(name.constData(), QFile::encodeName(output).constData()) != 0)
-        why = ErrnoText(errno);
-    if (why.isEmpty()) {
-        ReleaseTemporary(name);
-        return {};
-    }
-    RemoveTemporary(name);
+    if (ok)
+        return *made;
+    const QString why = (from.error() != QFileDevice::NoError ? from : to).errorString();
+    RemoveTemporary(*made);
     return Failed{why};
+}
+
+// The edited copy takes the output's name; else it goes.
+Result<> PutInPlace(const QByteArray& copy, const QString& output) {
+    if (::rename(copy.constData(), QFile::encodeName(output).constData()) != 0) {
+        const QString why = ErrnoText(errno);
+        RemoveTemporary(copy);
+        return Failed{why};
+    }
+    ReleaseTemporary(copy);
+    return {};
 }
 
 QString IdentityText(const std::optional<FileIdentity>& id) {
@@ -451,25 +473,52 @@ QString AlbumLedger::writeAlbum(const Album& album) {
         peak = std::max(peak, m.summary.peak);
     }
     const GainValues values = GainFor(LoudnessSummary::lufsOf(parts), peak);
+    // Every output copied, the copies written by one helper, then each put in place.
     QStringList failures;
-    QList<const Member*> written;
+    std::vector<const Member*> members;
+    std::vector<QByteArray> copies;
+    std::vector<TrackWrite> writes;
     for (const auto& entry : album.done) {
         const Member& m = entry.second;
         if (!m.places.albumValues)
             continue;
-        const Result<> rewritten = RewriteInPlace(
-            m.output, [&](const QString& copy) { return WriteReplayGain(copy, m.track, values); });
-        if (rewritten)
-            written << &m;
+        const Result<QByteArray> copy = CopyBeside(m.output);
+        if (!copy) {
+            failures << m.output + QStringLiteral(": ") + copy.error();
+            continue;
+        }
+        members.push_back(&m);
+        copies.push_back(*copy);
+        writes.push_back({QFile::decodeName(*copy), m.track});
+    }
+    const std::vector<Result<>> written =
+        failures.isEmpty() ? WriteReplayGain(writes, values)
+                           : std::vector<Result<>>(writes.size(), Failed{QString()});
+    std::vector<const Member*> inPlace;
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (!written[i] && !written[i].error().isEmpty())
+            failures << members[i]->output + QStringLiteral(": ") + written[i].error();
+    }
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const Result<> put = failures.isEmpty() ? PutInPlace(copies[i], members[i]->output)
+                                                : Result<>(Failed{QString()});
+        if (put)
+            inPlace.push_back(members[i]);
+        else if (!put.error().isEmpty())
+            failures << members[i]->output + QStringLiteral(": ") + put.error();
         else
-            failures << m.output + QStringLiteral(": ") + rewritten.error();
+            RemoveTemporary(copies[i]);
     }
     if (failures.isEmpty())
         return {};
-    for (const Member* m : std::as_const(written)) {
-        (void)RewriteInPlace(m->output, [&](const QString& copy) {
-            return WriteReplayGain(copy, m->track, std::nullopt);
-        });
+    // When one cannot take them, none keeps them.
+    for (const Member* m : inPlace) {
+        if (const Result<QByteArray> copy = CopyBeside(m->output); copy) {
+            if (WriteReplayGain(QFile::decodeName(*copy), m->track, std::nullopt))
+                (void)PutInPlace(*copy, m->output);
+            else
+                RemoveTemporary(*copy);
+        }
     }
     return UserText::tr("album ReplayGain removed: it cannot be written into ") +
            failures.join(QStringLiteral("; "));

@@ -73,6 +73,14 @@ GainValues GainFor(double lufs, double peak);
 // helper (`echobatch-tagcopy --replaygain`, tagcopy/replaygainwrite.h), never in this process.
 Result<> WriteReplayGain(const QString& path, const GainValues& track,
                          const std::optional<GainValues>& album);
+// The same for several files at once, by one helper, with the same album values; per file, in
+// order, written or why not.
+struct TrackWrite {
+    QString path;
+    GainValues track;
+};
+std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
+                                      const std::optional<GainValues>& album);
 
 // The batch's albums: a file whose folder holds other files of its album with ReplayGain
 // waits for them; when every one of them is in the batch and converted, the album's values
