@@ -7,7 +7,6 @@
 #include "posix/uniquefd.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 
 #include <QFile>
 
@@ -96,15 +95,6 @@ bool TagCopyRun::start(const QString& input, const QString& converted, const QSt
     }
     timer_.start(timeoutMs_);
     return true;
-}
-
-void TagCopyRun::wait() {
-    if (!run_.isRunning())
-        return;
-    QEventLoop loop;
-    connect(this, &TagCopyRun::finished, &loop, &QEventLoop::quit);
-    if (run_.isRunning())
-        loop.exec();
 }
 
 void TagCopyRun::cancel() {

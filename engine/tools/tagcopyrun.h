@@ -44,8 +44,6 @@ public:
     // Starts the child writing `converted` with the tags of `input` into `tagged`. False when it
     // could not be started (result() says why, finished() does not follow).
     bool start(const QString& input, const QString& converted, const QString& tagged);
-    // Waits for the end while the event queue is served.
-    void wait();
     // Asks the child to stop; finished() follows with Stopped.
     void cancel();
     // Stops the child before returning; finished() has been emitted then.
