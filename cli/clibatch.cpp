@@ -20,6 +20,7 @@
 #include "process/processsetup.h"
 #include "process/stopsignals.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <algorithm>
@@ -138,12 +139,16 @@ QString DryRunSkip(const CliOptions& options, ConversionJob& job, const QString&
     return QString();
 }
 
-// The planned command as one shell line. An MP3 input is decoded by the program itself and
-// the tool reads the samples from its standard input; shown as the mpg123 command that
-// decodes the same way (the type is named for it: it writes the header alone).
-QString ShellCommand(const QString& program, const PlannedCommand& command) {
+// The planned command as one shell line that a POSIX shell runs as it stands, making the audio
+// the batch makes. An MP3 input is decoded by the program itself and the tool reads the
+// samples from its standard input; shown as the mpg123 command that decodes the same way (the
+// type is named for it: it writes the header alone). An output folder that the run would make
+// is made first.
+QString ShellCommand(const QString& program, const QString& output, const PlannedCommand& command) {
     QStringList args = command.arguments;
     QStringList words;
+    if (const QString folder = QFileInfo(output).absolutePath(); !QFileInfo(folder).isDir())
+        words << QStringLiteral("mkdir -p --") << ShellQuote(folder) << QStringLiteral("&&");
     if (!command.decodedInput.isEmpty()) {
         words << QStringLiteral("mpg123 -q -e f32")
               << QLatin1String(command.channels == 2 ? "--stereo" : "--mono")
@@ -155,6 +160,22 @@ QString ShellCommand(const QString& program, const PlannedCommand& command) {
     for (const QString& a : args)
         words << ShellQuote(a);
     return words.join(u' ');
+}
+
+// The comment line before a command: what the job does itself once the tool has ended, which
+// no shell command shows. Not translated, like the command.
+QString AfterTheTool(const PlannedCommand& command) {
+    QStringList steps;
+    if (command.checksLength)
+        steps << QStringLiteral("check the output's length against the input's");
+    if (command.writesHeader)
+        steps << QStringLiteral("write its gapless header");
+    if (command.copiesTags)
+        steps << QStringLiteral("copy the input's tags");
+    if (command.measuresGain)
+        steps << QStringLiteral("measure and write its ReplayGain");
+    return QStringLiteral("# then, in the program: ") +
+           (steps.isEmpty() ? QStringLiteral("nothing") : steps.join(QStringLiteral(", ")));
 }
 
 }  // namespace
@@ -180,7 +201,9 @@ int DryRun(const CliOptions& options, const QStringList& files, const QStringLis
             skipped += why == UpToDateReason() ? 0 : 1;
             continue;
         }
-        WriteStandardOutput((ShellCommand(program, job.command()) + u'\n').toUtf8(), false);
+        const QString line = AfterTheTool(job.command()) + u'\n' +
+                             ShellCommand(program, AbsolutePath(job.output()), job.command());
+        WriteStandardOutput((line + u'\n').toUtf8(), false);
     }
     for (const QString& note : notes)
         err << "echobatch-cli: " << ShownName(note) << '\n';

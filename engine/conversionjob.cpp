@@ -7,6 +7,7 @@
 #include "core/usertext.h"
 #include "engine/audio/encodingclass.h"
 #include "engine/audio/gaplessoutput.h"
+#include "engine/loudness/replaygainplaces.h"
 #include "engine/outputs/temporarylock.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/filesafety.h"
@@ -199,6 +200,10 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
         command_.decodedInput = AbsolutePath(result_.input);
         command_.channels = plan_.channels;
     }
+    command_.checksLength = music_ > 0;
+    command_.writesHeader = fed_ >= 0 && !compression.startsWith(u'-');
+    command_.copiesTags = MayHaveTags(AbsolutePath(result_.input));
+    command_.measuresGain = fed_ > 0 && ReadReplayGainPlaces(AbsolutePath(result_.input)).any();
     return true;
 }
 
@@ -220,7 +225,8 @@ void ConversionJob::start(ToolSet& tools) {
         finishSoon();
         return;
     }
-    replayGain_.follow(temp_, fed_);
+    if (command_.measuresGain)
+        replayGain_.follow(temp_, fed_);
     const ToolStart started = StartTool(run_, tools, command_.arguments);
     program_ = started.program;
     if (!started.started) {
@@ -390,7 +396,7 @@ void ConversionJob::settle(QString reason) {
 // file. When that fails the audio is still kept, under the tool's own tags, and the reason goes
 // with the result. True when the child runs on: its end settles the file.
 bool ConversionJob::attachTags() {
-    if (!MayHaveTags(AbsolutePath(result_.input)))
+    if (!command_.copiesTags)
         return false;
     const Result<QString> tagged = CreateTemporary(result_.output);
     if (!tagged) {

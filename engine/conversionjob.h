@@ -52,6 +52,11 @@ struct PlannedCommand {
     QStringList arguments;
     QString decodedInput;  // absolute; empty when the tool reads the input itself
     int channels = 0;      // of the decoded samples
+    // What the job does itself once the tool has ended, as far as the plan knows it.
+    bool checksLength = false;  // the output's frames against the input's music
+    bool writesHeader = false;  // a gapless Info frame for a CBR output (the encoder writes none)
+    bool copiesTags = false;    // the input's tags, by the tag copy's child process
+    bool measuresGain = false;  // the input's ReplayGain values, measured anew on the output
 };
 
 // One file's way through the stages, the same for both front ends: planning (output name,

@@ -8,7 +8,7 @@ ReplayGainStage::ReplayGainStage(QString input, AlbumLedger& albums)
     : input_(std::move(input)), albums_(albums) {}
 
 void ReplayGainStage::follow(const QString& temporary, std::int64_t fedSamples) {
-    if (fedSamples > 0 && !temporary.isEmpty() && ReadReplayGainPlaces(input_).any())
+    if (fedSamples > 0 && !temporary.isEmpty())
         follower_ = std::make_unique<LoudnessFollower>(temporary, fedSamples);
 }
 

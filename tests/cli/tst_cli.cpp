@@ -133,9 +133,12 @@ private slots:
             cli({"--dry-run", "--out", out_, "--delay", "250", file("good.mp3"), file("a b.mp3")});
         QCOMPARE(r.code, 0);
         const QStringList lines = QString::fromUtf8(r.out).split(u'\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 2);
-        // The tool reads the audio decoded by the program, on its standard input.
-        QCOMPARE(lines[1], QStringLiteral("mpg123 -q -e f32 --mono -w - -- '%1' | %2 "
+        QCOMPARE(lines.size(), 4);
+        // The tool reads the audio decoded by the program, on its standard input; a comment
+        // before it names what the program does itself afterwards.
+        QCOMPARE(lines[2], QStringLiteral("# then, in the program: check the output's length "
+                                          "against the input's, write its gapless header"));
+        QCOMPARE(lines[3], QStringLiteral("mpg123 -q -e f32 --mono -w - -- '%1' | %2 "
                                           "--ignore-length -twav - -C 64 --no-glob '%3/a b.mp3' "
                                           "echos 0.8 0.7 250 0.3")
                                .arg(file("a b.mp3"), eb::InstalledSox(), out_));
@@ -144,6 +147,7 @@ private slots:
         const Ran made = cli({"--dry-run", "--out", out_ + "/new", file("good.mp3")});
         QVERIFY(made.err.startsWith("echobatch-cli: would make the output folder " +
                                     QFile::encodeName(out_) + "/new\n"));
+        QVERIFY(made.out.contains("\nmkdir -p -- " + QFile::encodeName(out_) + "/new && mpg123 "));
         QVERIFY(QDir(out_).isEmpty());
     }
 
