@@ -48,7 +48,7 @@ install_deps() {
 face="shell/form1.h shell/form1controls.h"
 engine="engine engine/audio engine/outputs engine/tools engine/loudness"
 layers=(
-  "mp3:posix" "tagcopy:posix mp3" "core:posix" "options:posix" "process:posix core" "paths:posix core"
+  "mp3:posix" "tagcopy:posix mp3" "core:posix" "options:posix core" "process:posix core" "paths:posix core"
   "engine/audio:posix core mp3" "engine/outputs:posix core paths mp3 engine/audio"
   "engine/tools:posix core options process paths mp3 engine/outputs"
   "engine/loudness:posix core paths process mp3 tagcopy engine/audio engine/outputs engine/tools"

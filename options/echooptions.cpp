@@ -1,5 +1,7 @@
 #include "options/echooptions.h"
 
+#include "core/usertext.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 
@@ -11,8 +13,26 @@ EchoTexts DefaultEchoTexts() {
         QString::fromLatin1(kEchoFields[2].fallback), QString::fromLatin1(kEchoFields[3].fallback)};
 }
 
+namespace {
+
+// The locale numbers are written in: the one the environment names for them (LC_ALL,
+// LC_NUMERIC, LANG); where that is C or POSIX, the first language asked for that is not
+// (LANGUAGE=de under LANG=C writes "0,5", as the German window it shows).
+QLocale NumbersLocale() {
+    const QLocale numbers;
+    if (numbers.language() != QLocale::C)
+        return numbers;
+    for (const QString& language : WantedLanguages()) {
+        if (const QLocale asked(language); asked.language() != QLocale::C)
+            return asked;
+    }
+    return numbers;
+}
+
+}  // namespace
+
 QString LocaleDecimalSeparator() {
-    return QLocale().decimalPoint();
+    return NumbersLocale().decimalPoint();
 }
 
 QString LocaleNumberText(const char* fallback) {

@@ -29,7 +29,8 @@ inline constexpr std::array<EchoField, 4> kEchoFields{{
 
 EchoTexts DefaultEchoTexts();
 
-// The decimal separator of the user's locale: "," in German and French, "." in English.
+// The decimal separator of the user's locale: "," in German and French, "." in English. Under
+// the C locale, that of the language the program is asked to speak (LANGUAGE).
 QString LocaleDecimalSeparator();
 
 // A default value written as the user's locale writes it ("0,8" in German).

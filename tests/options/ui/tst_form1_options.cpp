@@ -33,6 +33,7 @@ class TestForm1Options : public QObject {
 private slots:
     void init() {
         QLocale::setDefault(QLocale::c());
+        qputenv("LANGUAGE", QByteArray());
         QFile::remove(SettingsStore::fileName());
         QVERIFY(ebtest::OpenWindow(form_, prompter_, {}, true));
     }
@@ -86,18 +87,23 @@ private slots:
         for (const char* bad : {"1.000,5", "0,5,0"})  // a comma never groups thousands
             QTest::addRow("fr '%s'", bad)
                 << 4 << QString::fromLatin1(bad) << false << QString("fr");
+        QTest::addRow("LANGUAGE=de alone '0,5'") << 5 << QString("0,5") << true << QString("de_C");
     }
     void numericTestAtFocusLoss() {
         QFETCH(int, field);
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
         QFETCH(QString, locale);
-        QLocale::setDefault(QLocale(locale));  // the default is written as the locale writes it
+        // The default is written as the locale writes it; "de_C" is the C locale with
+        // LANGUAGE=de, whose numbers are German.
+        QLocale::setDefault(QLocale(locale.endsWith("_C") ? QStringLiteral("C") : locale));
+        if (locale.endsWith("_C"))
+            qputenv("LANGUAGE", locale.left(2).toLatin1());
         QLineEdit* edit = echoField(field);
         const QString key = QStringLiteral("Text%1").arg(field);
         const QString fallback =
             QString::fromLatin1(kEchoFields[static_cast<std::size_t>(field - 2)].fallback)
-                .replace(u'.', QLocale(locale).decimalPoint());
+                .replace(u'.', QLocale(locale.left(2)).decimalPoint());
         edit->setFocus();
         edit->selectAll();
         QTest::keyClicks(edit, typed);
