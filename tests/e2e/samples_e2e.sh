@@ -2,7 +2,8 @@
 # The sample files on a real X server (Xvfb), driven with real input: the window starts with
 # only an output folder in its settings, "Load Sample/Example Files" lists every sample twice, the
 # offer to open their folder is answered No, "Start Converting" runs, "Done." is closed, and
-# every sample is found converted in the output folder and decodes with SoX.
+# every sample is found converted in the output folder and decodes with SoX. Then a small
+# library added with "Add All MP3 File(s) In Folder": both albums kept, every failure named.
 # Screenshots go to the folder given as the second argument.
 #   samples_e2e.sh <folder of echobatch> <screenshot folder>
 set -euo pipefail
@@ -89,5 +90,32 @@ done
 [ "$(find "$out" -type f | wc -l)" = "${#samples[@]}" ] ||
   e2e_fail "unexpected files in $out: $(ls -la "$out")"
 
+# A library on the Desktop: two albums whose first songs share a name, eight broken downloads.
+# "Clear List", then "Add All MP3 File(s) In Folder" (272..528 x 183..210) chooses the Desktop;
+# "Start Converting"; the question is answered Keep folders (the default), and the details name
+# every failure.
+music=$work/home/Desktop
+for album in Alpha Beta; do
+  mkdir -p "$music/$album" && sox -n "$music/$album/01 Intro.mp3" synth 0.3 sine 440
+done
+mkdir -p "$music/Broken" && for n in $(seq 8); do head -c 3000 /dev/urandom >"$music/Broken/b$n.mp3"; done
+: >"$work/ui.log"
+xdotool mousemove --window "$wid" 136 230 click 1 sleep 0.3 mousemove --window "$wid" 400 197 click 1
+timeout 20 xdotool search --sync --onlyvisible --name "^Please select folder:\$" >/dev/null ||
+  e2e_fail "no folder dialog: $(cat "$work/ui.log")"
+sleep 0.5 && xdotool key Return && sleep 1 && xdotool mousemove --window "$wid" 268 471 click 1
+wait_for_line "$(printf 'choice\t%s\t%s' "$title" "2 files share their name with another file of the list. Keep the album folders below the output folder?\\nKeep folders|Skip them")" ||
+  e2e_fail "no question about the shared names: $(cat "$work/ui.log")"
+sleep 0.5 && xdotool key Return
+for _ in $(seq 300); do grep -q "^details" "$work/ui.log" && break; sleep 0.1; done
+details=$(grep "^details" "$work/ui.log") || e2e_fail "no details: $(cat "$work/ui.log")"
+for n in $(seq 8); do
+  [[ $details == *"$music/Broken/b$n.mp3: failed: "* ]] || e2e_fail "b$n.mp3 is not in the details: $details"
+done
+for album in Alpha Beta; do
+  [ -s "$out/Desktop/$album/01 Intro.mp3" ] || e2e_fail "no $album/01 Intro.mp3: $(find "$out")"
+done
+xdotool key Return
+
 e2e_stop_app
-echo "PASS: ${#samples[@]} samples converted; screenshots in $shots"
+echo "PASS: ${#samples[@]} samples converted; two albums kept, eight failures named; screenshots in $shots"
