@@ -2,7 +2,8 @@
 # The echo preview with real input on an X server (Xvfb): the samples are loaded, the first
 # entry is right-clicked and "Preview Echo..." chosen from its menu; the "Preview" window must
 # appear with both strips drawn and say that there is no sound output (Xvfb has none). Escape
-# closes it, and its private folder must then be gone. The screenshot is preview.png.
+# closes it, and its private folder must then be gone. It opens centred over the window, moved
+# away from the screen's centre first. The screenshot is preview.png.
 #   preview_e2e.sh <folder of echobatch> <screenshot folder>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -27,6 +28,7 @@ e2e_wait_window
 sleep 1
 
 e2e_load_samples
+xdotool windowmove --sync "$wid" 120 90  # away from the screen's centre
 sleep 0.5
 
 # A right-click on the first entry; the menu opens at the pointer, "Preview Echo..." first.
@@ -39,6 +41,9 @@ sleep 0.3
 xdotool mousemove_relative 30 12 click 1
 pwid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Preview$' | head -n1) ||
   e2e_fail "no \"Preview\" window appeared: $(cat "$work/app.log")"
+centre() { eval "$(xdotool getwindowgeometry --shell "$1")" && echo $((X + WIDTH / 2)) $((Y + HEIGHT / 2)); }
+read -r mx my <<<"$(centre "$wid")" && read -r px py <<<"$(centre "$pwid")"
+[ $(((px - mx) ** 2 + (py - my) ** 2)) -lt 25 ] || e2e_fail "the preview is centred at $px,$py, not over the window at $mx,$my"
 # The strips' wave colour covers a fair part of the picture once the render of a few seconds
 # of audio is done (a busy machine may take a while); the missing output is named.
 wave=0
