@@ -3,7 +3,8 @@
 # only an output folder in its settings, "Load Sample/Example Files" lists every sample twice, the
 # offer to open their folder is answered No, "Start Converting" runs, "Done." is closed, and
 # every sample is found converted in the output folder and decodes with SoX. Then a small
-# library added with "Add All MP3 File(s) In Folder": both albums kept, every failure named.
+# library added with "Add All MP3 File(s) In Folder": both albums kept, every failure named. A
+# stored Decay of 40,000 characters is shown and written back whole.
 # Screenshots go to the folder given as the second argument.
 #   samples_e2e.sh <folder of echobatch> <screenshot folder>
 set -euo pipefail
@@ -34,11 +35,14 @@ e2e_start_xvfb
 out="$work/out"
 mkdir -p "$out" "$shots"
 e2e_preset_output_folder "$out"
+# A Decay of 40,000 characters, beyond a line edit's usual 32,767: shown and written back whole.
+decay=0.$(printf '3%.0s' $(seq 39998)) && echo "Text5=$decay" >>"$work/config/Quenforth/Quenforth.ini"
 
 e2e_start_app "$bin/echobatch"
 e2e_wait_window
 echo "window $wid on $DISPLAY"
 sleep 1
+grep -qxF "Text5=$decay" "$work/config/Quenforth/Quenforth.ini" || e2e_fail "the long Decay was cut"
 
 # "Load Sample/Example Files" spans 272..528 x 217..244 inside the window; click its middle.
 xdotool mousemove --window "$wid" 400 230 click 1
