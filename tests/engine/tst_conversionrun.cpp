@@ -157,7 +157,7 @@ private slots:
         QStringList details;
         for (const QString& entry : std::as_const(host.entries))
             details << (entry == inside ? skipped : entry + ": failed: " + reasons[details.size()]);
-        QCOMPARE(host.details.split(u'\n'), details);
+        QCOMPARE(host.details.last().split(u'\n'), details);
         QCOMPARE(host.results,
                  QStringList({"1 3", "2 3", "3 4", "4 3", "5 3", "6 3", "7 3", "8 3"}));
         QCOMPARE(checksum(inside), checksum(file("a.mp3")));
@@ -215,10 +215,11 @@ private slots:
                 host.folder = link + u'/';
         };
         run_.run(host);
-        QCOMPARE(host.asked, choice < 0 ? QStringList()
-                                        : QStringList{"2 files share their name with another file "
-                                                      "of the list. Keep the album folders below "
-                                                      "the output folder?"});
+        QCOMPARE(host.texts(), choice < 0
+                                   ? QStringList()
+                                   : QStringList{"2 files share their name with another file "
+                                                 "of the list. Keep the album folders below "
+                                                 "the output folder?"});
         QCOMPARE(host.events.last(),
                  choice != 1
                      ? QStringLiteral("message Done.")
@@ -298,7 +299,7 @@ private slots:
             QCOMPARE(leftAfterStop, QStringList{"asked"});
         QCOMPARE(QDir(out_).entryList(QDir::Files | QDir::Hidden), outputs);
         QCOMPARE(host.events.filter("message").value(0), done);
-        QCOMPARE(host.asked,
+        QCOMPARE(host.texts(),
                  how == 1 ? QStringList()
                           : QStringList{"Stop converting? The files converted so far are kept."});
         QCOMPARE(host.closedQuestions, how == 2 ? 1 : 0);
@@ -308,7 +309,7 @@ private slots:
                      .hasMatch(),
                  qPrintable(host.toolTips.value(1)));
         if (how == 0)
-            QCOMPARE(host.details.split(u'\n'),
+            QCOMPARE(host.details.last().split(u'\n'),
                      QStringList({file("a.mp3") + ": converted",
                                   file("b.mp3") + ": not converted: the batch was stopped",
                                   file("c.mp3") + ": not converted: the batch was stopped"}));

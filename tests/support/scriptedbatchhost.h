@@ -1,6 +1,6 @@
 // A scripted window for the batch run: the list, the output folder and the echo texts are
-// plain members, and every box or dialog is answered without showing anything. Tests derive
-// from it to record what the run shows.
+// plain members, and every box or dialog is answered as ScriptedPrompter answers it (the
+// questions kept among its boxes). Tests derive from it to record what the run shows.
 #pragma once
 
 #include "core/prompter.h"
@@ -15,15 +15,13 @@
 
 namespace ebtest {
 
-struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter, ScriptedChoices {
+struct ScriptedBatchHost : eb::BatchHost, ScriptedPrompter, eb::ErrorReporter {
     QStringList entries;
     QStringList addedFrom;  // the folder each entry was added from; none: picked by itself
     QString folder;
     eb::EchoTexts echo = eb::DefaultEchoTexts();
     // Called with every text the progress display is given (a test may change the list there).
     std::function<void(const QString&)> onText;
-    QStringList asked;  // the questions, in order
-    QString details;    // what the last box held behind "Show Details..."
 
     int entryCount() override { return static_cast<int>(entries.size()); }
     QString entryText(int i) override {
@@ -49,26 +47,8 @@ struct ScriptedBatchHost : eb::BatchHost, eb::Prompter, eb::ErrorReporter, Scrip
     eb::Prompter& prompter() override { return *this; }
     eb::ErrorReporter& reporter() override { return *this; }
 
-    bool askYesNo(const QString&) override { return true; }
-    int choose(const QString& text, const QStringList&, int defaultButton) override {
-        asked << text;
-        return nextChoice(defaultButton);
-    }
-    void ask(const QString& text, const QStringList&, int,
-             std::function<void(int)> answered) override {
-        asked << text;
-        answerOrKeep(std::move(answered));
-    }
-    void closeQuestion() override { closePending(); }
     QStringList toolTips;  // the bar's tooltips, in order
     void setProgressToolTip(const QString& text) override { toolTips << text; }
-    void messageWithDetails(const QString& text, const QString& detailText) override {
-        details = detailText;
-        message(text, Icon::None, QString());
-    }
-    QString openFiles(const QString&, const QString&, int) override { return {}; }
-    QString pickFolder(const QString&, const QString&) override { return {}; }
-    bool openExternally(const QString&) override { return false; }
 };
 
 // The scripted window that keeps what the run said: each box's text, and each error report as

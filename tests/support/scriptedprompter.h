@@ -23,32 +23,14 @@ struct FileChoice {
     QStringList names;
 };
 
-// The scripted answers to questions: choose() takes the next (none left: the default); ask()
+// Questions are boxes too: choose() takes the next of `choices` (none left: the default); ask()
 // with none left keeps its question open until closeQuestion().
-struct ScriptedChoices {
+class ScriptedPrompter : public eb::Prompter {
+public:
+    QList<Box> boxes;
     QList<int> choices;                        // consumed front first
     std::function<void(int)> pendingQuestion;  // the question kept open
     int closedQuestions = 0;                   // closed while open
-
-    int nextChoice(int defaultButton) {
-        return choices.isEmpty() ? defaultButton : choices.takeFirst();
-    }
-    void answerOrKeep(std::function<void(int)> answered) {
-        if (choices.isEmpty())
-            pendingQuestion = std::move(answered);
-        else
-            answered(choices.takeFirst());
-    }
-    void closePending() {
-        if (pendingQuestion)
-            ++closedQuestions;
-        pendingQuestion = nullptr;
-    }
-};
-
-class ScriptedPrompter : public eb::Prompter, public ScriptedChoices {
-public:
-    QList<Box> boxes;
     QStringList dialogTitles;
     QStringList dialogFilters;
     QList<FileChoice> fileChoices;  // consumed front first; none left = cancel
@@ -72,14 +54,20 @@ public:
         boxes.append({text, Icon::None, eb::AppTitle()});
         if (onMessage)
             onMessage(boxes.last());
-        return nextChoice(defaultButton);
+        return choices.isEmpty() ? defaultButton : choices.takeFirst();
     }
     void ask(const QString& text, const QStringList&, int,
              std::function<void(int)> answered) override {
         boxes.append({text, Icon::None, eb::AppTitle()});
-        answerOrKeep(std::move(answered));
+        if (choices.isEmpty())
+            pendingQuestion = std::move(answered);
+        else
+            answered(choices.takeFirst());
     }
-    void closeQuestion() override { closePending(); }
+    void closeQuestion() override {
+        closedQuestions += pendingQuestion ? 1 : 0;
+        pendingQuestion = nullptr;
+    }
     void messageWithDetails(const QString& text, const QString& detailText) override {
         details << detailText;
         message(text, Icon::None, QString());
