@@ -27,6 +27,10 @@ bool Load(const QString& file, const QString& folder) {
 }
 }  // namespace
 
+QString NamedText(const QString& name, const QString& text) {
+    return UserText::tr("%1: %2", "a file's name, then what became of it").arg(name, text);
+}
+
 QStringList WantedLanguages() {
     QStringList wanted;
     const QString list = qEnvironmentVariable("LANGUAGE");
@@ -44,6 +48,9 @@ QStringList WantedLanguages() {
 
 void InstallTranslations() {
     const QString folder = ProgramFolder() + QStringLiteral("/translations");
+    // English's own singular and plural forms ("1 of 1 file converted"), in every language: a
+    // translation installed after it is asked first.
+    Load(QStringLiteral("echobatch_en"), folder);
     for (const QString& language : WantedLanguages()) {
         // "de_AT" is served by "de" when there is no translation of its own.
         QStringList tried{language, language.section(QLatin1Char('_'), 0, 0)};

@@ -23,6 +23,7 @@
 #include <array>
 #include <cerrno>
 #include <exception>
+#include <limits>
 
 namespace eb {
 
@@ -349,7 +350,11 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
     }
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
-            addWarning(UserText::tr("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
+            // The count picks the plural form; a count past int's range is shown exactly.
+            addWarning(UserText::tr(
+                           "%1 samples clipped; lower Gain-Out or Decay", nullptr,
+                           static_cast<int>(qMin<qint64>(clipped, std::numeric_limits<int>::max())))
+                           .arg(clipped));
         if (attachTags())
             return;  // the tag copy runs on and settles the file when it ends
     }

@@ -85,7 +85,9 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
 }
 
 QString Shorter(std::int64_t got, std::int64_t want, int rate) {
-    return UserText::tr("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
+    // The count picks the plural form; a count past int's range is shown exactly.
+    return UserText::tr("the output is shorter than the input: %1 of %2 (%3 of %4 samples)",
+                        nullptr, static_cast<int>(qMin<std::int64_t>(want, 0x7fffffff)))
         .arg(SecondsText(got, rate), SecondsText(want, rate))
         .arg(got)
         .arg(want);
