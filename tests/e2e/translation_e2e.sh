@@ -53,10 +53,41 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
   grep -q -F "$6" "$work/up.txt" || e2e_fail "$1: --update: $(cat "$work/up.txt")"
 }
 check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0,8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
-  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
-  '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
+  'Keine Dateien hinzugefügt.' 'Eingangspegel: „abc“' übersprungen \
+  '0 von 1 Datei umgewandelt, 1 bereits aktuell'
 check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0,8$|tree\tFichier\(s\) MP3" \
-  'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré \
-  '0 fichier(s) sur 1 convertis, 1 déjà à jour'
+  'Aucun fichier ajouté.' 'Valeur numérique requise (séparateur décimal' ignoré \
+  '0 sur 1 fichier converti, 1 déjà à jour'
+
+# One file, then two (singular and plural), in each language; --help within 79 columns; the
+# --json lines of a run the same bytes in every language but for the seconds.
+sox -n -r 22050 -c 1 "$work/two.mp3" synth 0.3 sine 440
+counts() {  # language, the summary of one file, that of two (one of them replaced)
+  rm -rf "$work/p"
+  cli LANGUAGE="$1" "$bin/echobatch-cli" --out "$work/p" "$work/tone.mp3" 2>"$work/one.txt"
+  cli LANGUAGE="$1" "$bin/echobatch-cli" --json --jobs 1 --out "$work/p" "$work/tone.mp3" \
+    "$work/two.mp3" 2>"$work/two.txt" | sed 's/"seconds":[0-9.]*,//' >"$work/$1.json"
+  grep -q -F "$2" "$work/one.txt" && grep -q -F "$3" "$work/two.txt" ||
+    e2e_fail "$1: $(cat "$work/one.txt" "$work/two.txt")"
+  cmp -s "$work/en.json" "$work/$1.json" || e2e_fail "$1: --json differs: $(cat "$work/$1.json")"
+  while IFS= read -r line; do
+    [ ${#line} -le 79 ] || e2e_fail "$1: --help wider than 79 columns: $line"
+  done < <(cli LANGUAGE="$1" "$bin/echobatch-cli" --help)
+}
+counts en '1 of 1 file converted' '2 of 2 files converted, 1 replaced an existing file'
+counts de '1 von 1 Datei umgewandelt' '2 von 2 Dateien umgewandelt, davon hat 1 eine vorhandene'
+counts fr '1 sur 1 fichier converti' '2 sur 2 fichiers convertis, dont 1 a remplacé un fichier'
+# The catalogues: no plain space before a French : ; ? ! » or after «, no straight quote around
+# a German placeholder.
+/usr/bin/python3 - "$(dirname "${BASH_SOURCE[0]}")/../../data/translations" <<'EOF' || e2e_fail typography
+import re, sys, xml.etree.ElementTree as ET
+bad = []
+for lang, wrong in (('fr', r' [:;?!»]|« '), ('de', r"['\"]%\d|%\d['\"]")):
+    for t in ET.parse(f'{sys.argv[1]}/echobatch_{lang}.ts').iter('translation'):
+        bad += [lang + ': ' + x for x in [t.text or ''] + [n.text for n in t] if re.search(wrong, x)]
+print('\n'.join(bad))
+sys.exit(1 if bad else 0)
+EOF
 grep -q '"note":"replaced an existing file","output":.*"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
-echo "PASS: the window and the command line in German and French; --json and --dry-run unchanged"
+echo "PASS: the window and the command line in German and French; plurals, --help width and" \
+  "typography; --json and --dry-run unchanged"
