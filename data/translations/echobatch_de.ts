@@ -1035,7 +1035,8 @@ base name with the extension .mp3, into the output folder.
                   output is replaced
   --dry-run       print the tool&apos;s command for each file, convert nothing
   --quiet         no progress; only failures and warnings are reported
-  --json          a JSON object per file on standard output as it ends
+  --json          a JSON object per file on standard output as it ends; its
+                  reason, warning and note are always in English
   --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;:
                   standard input; a CR ending a line is dropped, empty lines
                   are passed over)
@@ -1088,7 +1089,7 @@ unter demselben Grundnamen mit der Endung .mp3 in den Ausgabeordner.
                   umwandeln
   --quiet         kein Fortschritt; nur Fehler und Warnungen werden gemeldet
   --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie
-                  fertig ist
+                  fertig ist; „reason“, „warning“ und „note“ immer auf Englisch
   --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je
                   Zeile („-“: Standardeingabe; ein CR am Zeilenende wird
                   entfernt, leere Zeilen werden übergangen)

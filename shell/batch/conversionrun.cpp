@@ -534,8 +534,8 @@ Result<QString> ActiveBatch::outputFolderOf(const QString& input) {
     if (below.isEmpty() || !IsFolder(outputFolder))
         return outputFolder;
     QString folder = (outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/') + below;
-    if (const Result<> made = MakeOutputSubfolder(outputFolder, folder); !made)
-        return Failed{made.error()};
+    if (const SaidResult<> made = MakeOutputSubfolder(outputFolder, folder); !made)
+        return Failed{made.error().text};
     return folder;
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Both programs in German and French: the window's controls read through AT-SPI, its echo
 # fields with a decimal comma (the French run, under LANG=C, reads the one the German stored),
-# the empty list's box; echobatch-cli's messages and a skipped file's reason translated, while
+# the empty list's box; echobatch-cli's messages and a skipped file's reason translated (in
+# English in --json), one file and two in each language, --help within 79 columns, the
+# catalogues' typography, while
 # its exit status, --json keys and status words and --dry-run commands stay those of C.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
@@ -45,10 +47,13 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
     sed 's/"seconds":[0-9.]*,//' | cmp -s - "$work/c.json" || e2e_fail "$1: --json changed"
   cli "${env[@]}" "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" 2>/dev/null |
     cmp -s - "$work/c.dry" || e2e_fail "$1: --dry-run changed"
-  # An output that would replace its input: the reason in the language, the status as ever.
-  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" 2>/dev/null || true
-  grep -q "\"reason\":\"$5.*\"status\":\"skipped\"" "$work/skip.json" ||
-    e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json")"
+  # An output that would replace its input: the reason in the language on standard error, in
+  # English in --json, the status as ever.
+  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" \
+    2>"$work/skip.txt" || true
+  grep -q '"reason":"skipped: the output would replace the input file itself",.*"status":"skipped"' \
+    "$work/skip.json" && grep -q -F "$5" "$work/skip.txt" ||
+    e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json" "$work/skip.txt")"
   cli "${env[@]}" "$bin/echobatch-cli" --update --out "$work/c" "$work/tone.mp3" 2>"$work/up.txt" || true
   grep -q -F "$6" "$work/up.txt" || e2e_fail "$1: --update: $(cat "$work/up.txt")"
 }
