@@ -750,7 +750,7 @@
     </message>
     <message>
         <source>XDG_RUNTIME_DIR %1 is passed over (%2); run records are kept in %3</source>
-        <translation>XDG_RUNTIME_DIR %1 est ignoré (%2)&#x202f;; les journaux d&apos;exécution sont conservés dans %3</translation>
+        <translation>XDG_RUNTIME_DIR %1 est écarté (%2)&#x202f;; les journaux d&apos;exécution sont conservés dans %3</translation>
     </message>
     <message>
         <source>no folder</source>
