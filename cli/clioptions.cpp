@@ -62,7 +62,7 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "  --dry-run       print the tool's command for each file, convert nothing\n"
     "  --quiet         no progress; only failures and warnings are reported\n"
     "  --json          a JSON object per file on standard output as it ends; its\n"
-    "                  reason, warning and note are always in English\n"
+    "                  reason, warning and note are in English\n"
     "  --from FILE     also convert the paths listed in FILE, one a line ('-':\n"
     "                  standard input; a CR ending a line is dropped, empty lines\n"
     "                  are passed over)\n"

@@ -394,9 +394,8 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
 // The converted file takes the output's name, or the file is failed.
 void ConversionJob::settle(Said reason) {
     if (reason.isEmpty()) {
-        // ReplayGain's warnings are said in the user's language only.
-        if (const QString warning = replayGain_.measure(temp_); !warning.isEmpty())
-            addWarning({warning, warning});
+        if (const Said warning = replayGain_.measure(temp_); !warning.isEmpty())
+            addWarning(warning);
     }
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
@@ -413,6 +412,7 @@ void ConversionJob::settle(Said reason) {
     if (reason.isEmpty()) {
         ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
+        // The album's values could not be written: said in the user's language only.
         if (const QString album =
                 replayGain_.converted(result_.input, AbsolutePath(result_.output));
             !album.isEmpty())

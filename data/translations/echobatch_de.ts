@@ -1036,7 +1036,7 @@ base name with the extension .mp3, into the output folder.
   --dry-run       print the tool&apos;s command for each file, convert nothing
   --quiet         no progress; only failures and warnings are reported
   --json          a JSON object per file on standard output as it ends; its
-                  reason, warning and note are always in English
+                  reason, warning and note are in English
   --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;:
                   standard input; a CR ending a line is dropped, empty lines
                   are passed over)
@@ -1089,7 +1089,7 @@ unter demselben Grundnamen mit der Endung .mp3 in den Ausgabeordner.
                   umwandeln
   --quiet         kein Fortschritt; nur Fehler und Warnungen werden gemeldet
   --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie
-                  fertig ist; „reason“, „warning“ und „note“ immer auf Englisch
+                  fertig ist; „reason“, „warning“ und „note“ auf Englisch
   --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je
                   Zeile („-“: Standardeingabe; ein CR am Zeilenende wird
                   entfernt, leere Zeilen werden übergangen)

@@ -1036,7 +1036,7 @@ base name with the extension .mp3, into the output folder.
   --dry-run       print the tool&apos;s command for each file, convert nothing
   --quiet         no progress; only failures and warnings are reported
   --json          a JSON object per file on standard output as it ends; its
-                  reason, warning and note are always in English
+                  reason, warning and note are in English
   --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;:
                   standard input; a CR ending a line is dropped, empty lines
                   are passed over)
@@ -1089,8 +1089,8 @@ nom de base avec l&apos;extension .mp3, dans le dossier de sortie.
   --quiet         pas de progression&#x202f;; seuls les échecs et les avertissements
                   sont signalés
   --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il
-                  est fini&#x202f;; «&#xa0;reason&#xa0;», «&#xa0;warning&#xa0;» et «&#xa0;note&#xa0;» y sont
-                  toujours en anglais
+                  est fini&#x202f;; «&#xa0;reason&#xa0;», «&#xa0;warning&#xa0;» et «&#xa0;note&#xa0;» y sont en
+                  anglais
   --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
                   («&#xa0;-&#xa0;»&#xa0;: entrée standard&#x202f;; un CR en fin de ligne est retiré,
                   les lignes vides sont écartées)
