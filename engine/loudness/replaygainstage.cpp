@@ -34,8 +34,7 @@ Said ReplayGainStage::measure(const QString& temporary) {
             WriteReplayGain(temporary, GainFor(loudness->lufs(), loudness->peak()), std::nullopt);
         !written)
         return InBoth([&] { return UserText::tr("ReplayGain not measured: ") + written.error(); });
-    const Said albumFailed =
-        complete ? InBoth([&] { return albums_.failure(input_, places_); }) : Said();
+    Said albumFailed = complete ? InBoth([&] { return albums_.failure(input_, places_); }) : Said();
     if (complete && albumFailed.isEmpty()) {
         forAlbum_ = loudness;
         return {};
