@@ -64,14 +64,17 @@ check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0,8$|tree\tF
   'Aucun fichier ajouté.' 'Valeur numérique requise (séparateur décimal' ignoré \
   '0 sur 1 fichier converti, 1 déjà à jour'
 
-# One file, then two (singular and plural), in each language; --help within 79 columns; the
-# --json lines of a run the same bytes in every language but for the seconds.
+# One file, then three (singular and plural), in each language; --help within 79 columns; the
+# --json lines of a run (a failure's reason too) the same bytes in every language but for the
+# seconds.
 sox -n -r 22050 -c 1 "$work/two.mp3" synth 0.3 sine 440
-counts() {  # language, the summary of one file, that of two (one of them replaced)
+head -c 4000 /dev/urandom | tr -d '\377' >"$work/broken.mp3"
+counts() {  # language, the summary of one file, that of three (one replaced, one failed)
   rm -rf "$work/p"
   cli LANGUAGE="$1" "$bin/echobatch-cli" --out "$work/p" "$work/tone.mp3" 2>"$work/one.txt"
-  cli LANGUAGE="$1" "$bin/echobatch-cli" --json --jobs 1 --out "$work/p" "$work/tone.mp3" \
-    "$work/two.mp3" 2>"$work/two.txt" | sed 's/"seconds":[0-9.]*,//' >"$work/$1.json"
+  { cli LANGUAGE="$1" "$bin/echobatch-cli" --json --jobs 1 --out "$work/p" "$work/tone.mp3" \
+    "$work/two.mp3" "$work/broken.mp3" 2>"$work/two.txt" || true; } |
+    sed 's/"seconds":[0-9.]*,//' >"$work/$1.json"
   grep -q -F "$2" "$work/one.txt" && grep -q -F "$3" "$work/two.txt" ||
     e2e_fail "$1: $(cat "$work/one.txt" "$work/two.txt")"
   cmp -s "$work/en.json" "$work/$1.json" || e2e_fail "$1: --json differs: $(cat "$work/$1.json")"
@@ -79,9 +82,10 @@ counts() {  # language, the summary of one file, that of two (one of them replac
     [ ${#line} -le 79 ] || e2e_fail "$1: --help wider than 79 columns: $line"
   done < <(cli LANGUAGE="$1" "$bin/echobatch-cli" --help)
 }
-counts en '1 of 1 file converted' '2 of 2 files converted, 1 replaced an existing file'
-counts de '1 von 1 Datei umgewandelt' '2 von 2 Dateien umgewandelt, davon hat 1 eine vorhandene'
-counts fr '1 sur 1 fichier converti' '2 sur 2 fichiers convertis, dont 1 a remplacé un fichier'
+counts en '1 of 1 file converted' '2 of 3 files converted, 1 replaced an existing file'
+counts de '1 von 1 Datei umgewandelt' '2 von 3 Dateien umgewandelt, davon hat 1 eine vorhandene'
+counts fr '1 sur 1 fichier converti' '2 sur 3 fichiers convertis, dont 1 a remplacé un fichier'
+grep -q '"reason":"no MPEG audio frame found"' "$work/en.json" || e2e_fail "$(cat "$work/en.json")"
 # The catalogues: no plain space before a French : ; ? ! » or after «, no straight quote around
 # a German placeholder.
 /usr/bin/python3 - "$(dirname "${BASH_SOURCE[0]}")/../../data/translations" <<'EOF' || e2e_fail typography
