@@ -100,9 +100,10 @@ void InstallTranslations() {
     // translation installed after it is asked first.
     Load(QStringLiteral("echobatch_en"), folder);
     LoadLanguage(folder);
-    auto* english = new EnglishFirst(QCoreApplication::instance());  // owned by the application
+    // Handed to the application object, which it lives as long as.
+    auto english = std::make_unique<EnglishFirst>(QCoreApplication::instance());
     (void)english->plurals.load(QStringLiteral("echobatch_en"), folder);
-    QCoreApplication::installTranslator(english);
+    QCoreApplication::installTranslator(english.release());
 }
 
 }  // namespace eb
