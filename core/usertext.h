@@ -62,9 +62,10 @@ QStringList WantedLanguages();
 // "name: text", with the separator the language writes (a French colon has a space before it).
 QString NamedText(const QString& name, const QString& text);
 
-// Loads the program's translation for the first wanted language that has one, unless English
-// comes first, and Qt's own texts (the buttons of a box) for the same language when the system
-// has them. Call once, after the application object is made.
+// Loads English's plural forms, then the program's translation for the first wanted language
+// that has one, unless English comes first, and Qt's own texts (the buttons of a box) for the
+// same language when the system has them; last the translator that EnglishTexts switches on.
+// Call once, after the application object is made.
 void InstallTranslations();
 
 }  // namespace eb
