@@ -76,9 +76,9 @@ void RemoveLeftTemporaries(const CliOptions& options, const QStringList& files) 
     if (const int removed = SweepAbandoned(MadeKind::Temporary, IdentitiesOf(files));
         removed > 0 && !options.quiet)
         QTextStream(stderr) << UserText::tr(
-                                   "echobatch-cli: removed %1 temporary file(s) left by a "
-                                   "run that was ended\n")
-                                   .arg(removed);
+            "echobatch-cli: removed %n temporary file(s) left by a "
+            "run that was ended\n",
+            nullptr, removed);
 }
 
 int ExitStatus(const ParallelBatch& batch, bool interrupted) {

@@ -28,15 +28,16 @@ namespace {
 
 const std::array<const char*, 4> kEchoOptions{"gain-in", "gain-out", "delay", "decay"};
 
+// Wrapped to at most 79 columns; a translation keeps to the same width.
 const char kUsage[] = QT_TRANSLATE_NOOP(
     "echobatch",
-    "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]\n"
-    "                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]\n"
-    "                     [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]\n"
-    "                     [PATH...]\n"
+    "Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T]\n"
+    "                     [--decay T] [--jobs N] [--bitrate KBPS|keep]\n"
+    "                     [--keep-tree [--shard K/N]] [--update] [--dry-run]\n"
+    "                     [--quiet] [--json] [--from FILE [--null]] [PATH...]\n"
     "\n"
-    "Adds an echo to each MP3 file given and writes the result, under the same base name with\n"
-    "the extension .mp3, into the output folder.\n"
+    "Adds an echo to each MP3 file given and writes the result, under the same\n"
+    "base name with the extension .mp3, into the output folder.\n"
     "\n"
     "  --out DIR       output folder (default: the window's stored output folder);\n"
     "                  made with its parents when missing\n"
@@ -50,28 +51,32 @@ const char kUsage[] = QT_TRANSLATE_NOOP(
     "                  file keeps its input's bitrate, and VBR stays VBR\n"
     "  --keep-tree     a file found in a folder given as PATH goes to the same\n"
     "                  relative folder below the output folder (made as needed)\n"
-    "  --shard K/N     with --keep-tree: convert only the K-th of N parts of the list,\n"
-    "                  split by each file's folder below its folder argument (files\n"
-    "                  given as they are form one part), alike on every machine\n"
-    "  --update        pass over a file whose output is there already and newer than\n"
-    "                  the file (named 'up to date', status 'up-to-date' in --json,\n"
-    "                  no longer 'skipped'); without it an existing output is replaced\n"
+    "  --shard K/N     with --keep-tree: convert only the K-th of N parts of the\n"
+    "                  list, split by each file's folder below its folder argument\n"
+    "                  (files given as they are form one part), alike on every\n"
+    "                  machine\n"
+    "  --update        pass over a file whose output is there already and newer\n"
+    "                  than the file (reported as 'up to date', status 'up-to-date'\n"
+    "                  in --json, no longer 'skipped'); without it an existing\n"
+    "                  output is replaced\n"
     "  --dry-run       print the tool's command for each file, convert nothing\n"
-    "  --quiet         no progress; only failures and warnings are named\n"
-    "  --json          a JSON object per file on standard output as it ends\n"
-    "  --from FILE     also convert the paths listed in FILE, one a line ('-': standard input)\n"
-    "                  (a CR ending a line is dropped, empty lines are passed over)\n"
+    "  --quiet         no progress; only failures and warnings are reported\n"
+    "  --json          a JSON object per file on standard output as it ends; its\n"
+    "                  reason, warning and note are in English\n"
+    "  --from FILE     also convert the paths listed in FILE, one a line ('-':\n"
+    "                  standard input; a CR ending a line is dropped, empty lines\n"
+    "                  are passed over)\n"
     "  -0, --null      the list's paths end with a NUL byte instead of a newline\n"
     "  --help          this text\n"
     "  --version       the version\n"
     "\n"
-    "Each output gets the input's tags. A file whose tags cannot be copied, or whose\n"
-    "echo clipped samples, is still converted, and named in a warning. A file whose\n"
-    "output would replace the output of an earlier, other file of the same run is\n"
-    "skipped; a file given twice is converted twice.\n"
+    "Each output gets the input's tags. A file whose tags cannot be copied, or\n"
+    "whose echo clipped samples, is still converted, and reported in a warning. A\n"
+    "file whose output would replace the output of an earlier, other file of the\n"
+    "same run is skipped; a file given twice is converted twice.\n"
     "\n"
-    "Exit status: 0 every file converted, 1 some file failed, 2 usage error,\n"
-    "130 interrupted.\n");
+    "Exit status: 0 every file converted, 1 at least one file failed, 2 usage\n"
+    "error, 130 interrupted.\n");
 
 void PrintError(const QString& text) {
     QTextStream(stderr) << "echobatch-cli: " << ShownName(text) << '\n';
@@ -109,14 +114,41 @@ struct OptionSet {
     QCommandLineOption help{QStringLiteral("help")};
     QCommandLineOption version{QStringLiteral("version")};
 
-    void addTo(QCommandLineParser& parser) const {
-        parser.addOptions({out, jobs, bitrate, keepTree, shard, update, dryRun, quiet, json, from,
-                           null, help, version});
+    QList<QCommandLineOption> all() const {
+        QList<QCommandLineOption> options{out,   jobs, bitrate, keepTree, shard, update, dryRun,
+                                          quiet, json, from,    null,     help,  version};
         for (const char* name : kEchoOptions)
-            parser.addOption(
-                QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("T")));
+            options << QCommandLineOption(QString::fromLatin1(name), QString(),
+                                          QStringLiteral("T"));
+        return options;
     }
 };
+
+// What the parser refused, in the program's own words (Qt's are in another style): an unknown
+// option, a value missing after an option that takes one, a value given to a switch.
+QString ParseError(const QCommandLineParser& parser, const QStringList& arguments,
+                   const QList<QCommandLineOption>& options) {
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+        return UserText::tr("unknown option '%1'").arg(unknown.first());
+    for (qsizetype k = 1; k < arguments.size() && arguments[k] != QLatin1String("--"); ++k) {
+        const QString& argument = arguments[k];
+        if (!argument.startsWith(u'-') || argument == QLatin1String("-"))
+            continue;
+        const QString name = argument.section(u'=', 0, 0).mid(argument.startsWith(u"--") ? 2 : 1);
+        for (const QCommandLineOption& option : options) {
+            if (!option.names().contains(name))
+                continue;
+            const bool takesValue = !option.valueName().isEmpty();
+            if (!takesValue && argument.contains(u'='))
+                return UserText::tr("the option '%1' takes no value").arg(name);
+            if (takesValue && !argument.contains(u'=') && k + 1 == arguments.size())
+                return UserText::tr("the option '%1' needs a value").arg(name);
+            if (takesValue && !argument.contains(u'='))
+                ++k;  // its value, which may start with a dash
+        }
+    }
+    return parser.errorText();
+}
 
 // Each reader takes its part of the options; a usage error ends the parse with its exit status.
 using Reader = std::optional<int> (*)(const QCommandLineParser&, const OptionSet&, CliOptions&);
@@ -232,8 +264,9 @@ std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionS
                                        : StoredOr(kEchoFields[k].control,
                                                   QString::fromLatin1(kEchoFields[k].fallback));
         if (!IsNumericText(*texts[k], AnyDecimalSeparator()))
-            wrong += QStringLiteral("\n  %1 '%2' (--%3)")
-                         .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);
+            wrong +=
+                UserText::tr("\n  %1 '%2' (--%3)", "a field's label, the text given, its option")
+                    .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);
     }
     if (!wrong.isEmpty())
         return UsageError(UserText::tr("Numeric value required.") + wrong);
@@ -278,9 +311,10 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const OptionSet o;
-    o.addTo(parser);
+    const QList<QCommandLineOption> all = o.all();
+    parser.addOptions(all);
     if (!parser.parse(arguments))
-        return UsageError(parser.errorText());
+        return UsageError(ParseError(parser, arguments, all));
     if (parser.isSet(o.help)) {
         WriteStandardOutput(UserText::tr(kUsage).toLocal8Bit());
         return FinishStandardOutput(kExitConverted);

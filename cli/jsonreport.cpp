@@ -40,14 +40,16 @@ QJsonObject ReportLine(const ConversionResult& result, double seconds, bool star
         AddPath(line, QStringLiteral("output"), result.output);
     const QString status = started ? ReportStatus(result) : QStringLiteral("skipped");
     line.insert(QStringLiteral("status"), status);
+    // What scripts read is English in every language; the progress and summary say it in the
+    // user's.
     if (!result.converted && !(started && result.upToDate))
-        line.insert(QStringLiteral("reason"), ReplacedText(result.reason));
+        line.insert(QStringLiteral("reason"), ReplacedText(result.englishReason));
     if (result.converted && result.replaced)
         line.insert(QStringLiteral("note"), QStringLiteral("replaced an existing file"));
     if (result.albumUpdated)
         line.insert(QStringLiteral("note"), QStringLiteral("album ReplayGain updated"));
     if (!result.warning.isEmpty())
-        line.insert(QStringLiteral("warning"), ReplacedText(result.warning));
+        line.insert(QStringLiteral("warning"), ReplacedText(result.englishWarning));
     line.insert(QStringLiteral("seconds"), std::round(seconds * 1000.0) / 1000.0);
     return line;
 }

@@ -89,7 +89,7 @@ void ParallelBatch::cancel() {
         pending_.insert(pending_.end(), queue.begin(), queue.end());
     waiting_.clear();
     for (int index : pending_) {
-        kept_[static_cast<size_t>(index)] = {StoppedReason(), 0};
+        kept_[static_cast<size_t>(index)] = {StoppedReason(), kStopped};
     }
     pending_.clear();
     for (auto& job : running_)
@@ -137,33 +137,34 @@ QString UpToDateReason() {
 
 // Why the file is not given to a job at all: an earlier file writes its output, its output is
 // up to date (--update), or its folder below the output folder cannot be had.
-QString ParallelBatch::refusalBeforeStart(int index) {
+Said ParallelBatch::refusalBeforeStart(int index) {
     if (const int owner = earlierOwners_[static_cast<size_t>(index)]; owner >= 0) {
         // One text for all the files an earlier one keeps from its output (a list of a million
         // copies of one name holds it once).
-        QString& reason = ownerReasons_[owner];
+        Said& reason = ownerReasons_[owner];
         if (reason.isEmpty())
-            reason = ReplacesEarlierOutput(files_[owner]);
+            reason = InBoth([&] { return ReplacesEarlierOutput(files_[owner]); });
         return reason;
     }
     if (update_ && existed_[index] && IsUpToDate(outputOf(index), files_[index]))
         return upToDate_;
     const QString& folder = folderOf(index);
     if (folder != outputFolder_ && IsFolder(outputFolder_)) {
-        if (const Result<> made = MakeOutputSubfolder(outputFolder_, folder); !made)
+        if (const SaidResult<> made = MakeOutputSubfolder(outputFolder_, folder); !made)
             return made.error();
     }
-    return QString();
+    return {};
 }
 
 // An up-to-date file whose output holds its album's values may wait for the album's other
 // files: when some are converted, it gets the album's new values with them.
-void ParallelBatch::finishWithout(int index, const QString& reason, bool mayWait) {
+void ParallelBatch::finishWithout(int index, const Said& reason, bool mayWait) {
     ConversionResult r;
     r.input = files_[index];
     r.output = shownOutputOf(index);
-    r.reason = reason;
-    r.upToDate = reason == UpToDateReason();
+    r.reason = reason.text;
+    r.englishReason = reason.english;
+    r.upToDate = reason.text == upToDate_.text;
     if (r.upToDate && mayWait && albums_.holdUpToDate(index, r.input, AbsolutePath(r.output))) {
         tellReleased();
         return;
@@ -188,7 +189,8 @@ void ParallelBatch::tellReleased() {
         ConversionResult r;
         r.input = files_[index];
         r.output = shownOutputOf(index);
-        r.reason = upToDate_;
+        r.reason = upToDate_.text;
+        r.englishReason = upToDate_.english;
         r.upToDate = true;
         r.albumUpdated = updated;
         tell(index, r);
@@ -214,12 +216,16 @@ ConversionResult ParallelBatch::result(qsizetype index) const {
     r.upToDate = (kept.state & kUpToDate) != 0;
     r.albumUpdated = (kept.state & kAlbumUpdated) != 0;
     (r.converted ? r.warning : r.reason) = kept.text;
+    if ((kept.state & kStopped) != 0) {
+        const EnglishTexts english;
+        r.englishReason = StoppedReason();
+    }
     return r;
 }
 
 bool ParallelBatch::startFile(int index) {
     starts_[static_cast<size_t>(index)] = clock_.nsecsElapsed();
-    if (const QString refusal = refusalBeforeStart(index); !refusal.isEmpty()) {
+    if (const Said refusal = refusalBeforeStart(index); !refusal.isEmpty()) {
         finishWithout(index, refusal);
         return false;
     }

@@ -60,12 +60,12 @@ private:
     void startMore();
     void releaseWaiting(const QString& output);
     bool startFile(int index);
-    QString refusalBeforeStart(int index);
+    Said refusalBeforeStart(int index);
     QString outputOf(qsizetype index) const;
     QString shownOutputOf(qsizetype index) const;
     const QString& folderOf(qsizetype index) const;
     double secondsOf(int index) const;
-    void finishWithout(int index, const QString& reason, bool mayWait = true);
+    void finishWithout(int index, const Said& reason, bool mayWait = true);
     void tell(int index, const ConversionResult& r, bool started = false);
     void tellReleased();
     void keepLateWarnings();
@@ -81,12 +81,12 @@ private:
     ToolSet& tools_;
     ProgressPrinter& printer_;
     IdentitySet listFiles_;
-    std::vector<int> earlierOwners_;    // per file: the earlier file with its output, or -1
-    std::deque<int> pending_;           // list positions not started yet, in order
-    QHash<int, QString> ownerReasons_;  // earlier file -> the reason it gives later ones
-    const QString upToDate_ = UpToDateReason();  // one text shared by every file it is said of
-    QSet<QString> busyOutputs_;                  // outputs of the running conversions
-    QHash<QString, std::deque<int>> waiting_;    // busy output -> the files waiting for it
+    std::vector<int> earlierOwners_;  // per file: the earlier file with its output, or -1
+    std::deque<int> pending_;         // list positions not started yet, in order
+    QHash<int, Said> ownerReasons_;   // earlier file -> the reason it gives later ones
+    const Said upToDate_ = InBoth(&UpToDateReason);  // one text shared by every file it is said of
+    QSet<QString> busyOutputs_;                      // outputs of the running conversions
+    QHash<QString, std::deque<int>> waiting_;        // busy output -> the files waiting for it
     std::vector<std::unique_ptr<ConversionJob>> running_;
     // The running jobs whose tool still runs: --jobs counts these. A job whose tool has ended
     // copies its tags and measures its output beside the next file's tool.
@@ -97,6 +97,7 @@ private:
     static constexpr quint8 kReplaced = 2;
     static constexpr quint8 kUpToDate = 4;
     static constexpr quint8 kAlbumUpdated = 8;
+    static constexpr quint8 kStopped = 16;  // never started: a stop came first
     struct Kept {
         QString text;
         quint8 state = 0;

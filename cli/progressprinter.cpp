@@ -3,6 +3,8 @@
 #include "core/usertext.h"
 #include "paths/pathtext.h"
 
+#include <limits>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +13,11 @@ namespace eb {
 namespace {
 
 constexpr int kBarWidth = 30;
+
+// The count that picks a message's plural form.
+int Count(qsizetype n) {
+    return static_cast<int>(qMin<qsizetype>(n, std::numeric_limits<int>::max()));
+}
 
 // An input's size in bytes, for the time left; 0 when it is not a regular file.
 qint64 SizeOf(const QString& file) {
@@ -85,14 +92,15 @@ ProgressPrinter::Tally ProgressPrinter::tally(qsizetype total, const ResultOf& r
 
 // "N of M files converted", with ", K replaced an existing file, J up to date" where not zero.
 QString ProgressPrinter::Tally::convertedText() const {
-    QString text =
-        UserText::tr("%1 of %2 files converted").arg(total - failed.size() - upToDate).arg(total);
+    QString text = UserText::tr("%1 of %n files converted", nullptr, Count(total))
+                       .arg(total - failed.size() - upToDate);
     if (replaced > 0)
-        text += UserText::tr(", %1 replaced an existing file").arg(replaced);
+        text += UserText::tr(", %n replaced an existing file", nullptr, Count(replaced));
     if (upToDate > 0)
-        text += UserText::tr(", %1 up to date").arg(upToDate);
+        text += UserText::tr(", %n up to date", nullptr, Count(upToDate));
     if (albumUpdated > 0)
-        text += UserText::tr(" (album ReplayGain updated in %1)").arg(albumUpdated);
+        text +=
+            UserText::tr(" (album ReplayGain updated in %n files)", nullptr, Count(albumUpdated));
     return text;
 }
 
@@ -101,12 +109,12 @@ QString ProgressPrinter::Tally::convertedText() const {
 void ProgressPrinter::tellWarnings(const Tally& t, const ResultOf& resultOf) {
     if (t.warned.isEmpty())
         return;
-    print(UserText::tr("echobatch-cli: %1 of %2 files converted with a warning:")
-              .arg(t.warned.size())
-              .arg(t.total));
+    print(UserText::tr("echobatch-cli: %1 of %n files converted with a warning:", nullptr,
+                       Count(t.total))
+              .arg(t.warned.size()));
     for (const qsizetype k : t.warned) {
         const ConversionResult r = resultOf(k);
-        print(QStringLiteral("  %1: %2").arg(r.input, r.warning));
+        print(QStringLiteral("  ") + NamedText(r.input, r.warning));
     }
 }
 
@@ -132,10 +140,11 @@ void ProgressPrinter::summary(qsizetype total, const ResultOf& resultOf, bool in
     tellWarnings(t, resultOf);
     if (t.replaced + t.upToDate > 0)
         print(QStringLiteral("echobatch-cli: ") + t.convertedText());
-    print(UserText::tr("echobatch-cli: %1 of %2 files failed:").arg(t.failed.size()).arg(total));
+    print(UserText::tr("echobatch-cli: %1 of %n files failed:", nullptr, Count(total))
+              .arg(t.failed.size()));
     for (const qsizetype k : t.failed) {
         const ConversionResult r = resultOf(k);
-        print(QStringLiteral("  %1: %2").arg(r.input, r.reason));
+        print(QStringLiteral("  ") + NamedText(r.input, r.reason));
     }
 }
 
@@ -161,8 +170,10 @@ void ProgressPrinter::drawBar() {
     const int filled = done_ * kBarWidth / total_;
     const QString bar = QString(filled, u'#') + QString(kBarWidth - filled, u'-');
     QString text =
-        QStringLiteral("\r\x1b[K") +
-        UserText::tr("[%1] %2/%3 done, %4 running").arg(bar).arg(done_).arg(total_).arg(running_);
+        QStringLiteral("\r\x1b[K") + UserText::tr("[%1] %n/%2 done, %3 running", nullptr, done_)
+                                         .arg(bar)
+                                         .arg(total_)
+                                         .arg(running_);
     // Once a first file has ended, from the music converted per second.
     if (const std::optional<double> left =
             timeLeft_.secondsLeft(static_cast<double>(clock_.nsecsElapsed()) / 1e9);

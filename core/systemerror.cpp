@@ -1,11 +1,13 @@
 #include "core/systemerror.h"
 
+#include "core/usertext.h"
 #include "posix/errnotext.h"
 
 namespace eb {
 
 QString ErrnoText(int error) {
-    return QString::fromLocal8Bit(posix::ErrnoText(error));
+    return QString::fromLocal8Bit(EnglishTexts::active() ? posix::EnglishErrnoText(error)
+                                                         : posix::ErrnoText(error));
 }
 
 }  // namespace eb

@@ -24,6 +24,7 @@
 #include <array>
 #include <cerrno>
 #include <exception>
+#include <limits>
 
 namespace eb {
 
@@ -66,17 +67,23 @@ QByteArray TemporaryPattern(const QString& output) {
 
 // Creates an empty hidden file beside the output, with the permissions a new output gets,
 // locked for as long as this job owns it (engine/temporarylock.h). Returns its name.
-Result<QString> CreateTemporary(const QString& output) {
-    const Result<QByteArray> made = CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
+SaidResult<QString> CreateTemporary(const QString& output) {
+    const SaidResult<QByteArray> made =
+        CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
     if (!made)
         return Failed{made.error()};
     if (::chmod(made->constData(), NewFileMode()) != 0) {
-        const QString why =
-            UserText::tr("cannot write into the output folder: ") + ErrnoText(errno);
+        const int error = errno;
         RemoveTemporary(*made);
-        return Failed{why};
+        return Failed{InBoth([error] {
+            return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
+        })};
     }
     return QFile::decodeName(*made);
+}
+
+Said TagsNotCopied() {
+    return InBoth([] { return UserText::tr("tags not copied: "); });
 }
 
 // Why the job must not touch the file: a name that is not exactly the user's, or an input
@@ -133,19 +140,25 @@ bool ConversionJob::checkOutputIsFree(const std::function<bool(const FileIdentit
     struct stat st {};
     if (::lstat(QFile::encodeName(AbsolutePath(result_.output)).constData(), &st) == 0 &&
         !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        fail(SkippedReason(UserText::tr("the output is ") + NotRegularPrefix() +
-                           KindOfMode(st.st_mode)));
+        fail(InBoth([&] {
+            return SkippedReason(UserText::tr("the output is ") + NotRegularPrefix() +
+                                 KindOfMode(st.st_mode));
+        }));
         return false;
     }
     const std::optional<FileIdentity> existing = IdentityOf(result_.output);
     if (!existing)
         return true;
     if (IdentityOf(result_.input) == existing) {
-        fail(SkippedReason(UserText::tr("the output would replace the input file itself")));
+        fail(InBoth([] {
+            return SkippedReason(UserText::tr("the output would replace the input file itself"));
+        }));
         return false;
     }
     if (isListFile && isListFile(*existing)) {
-        fail(SkippedReason(UserText::tr("the output would replace another file of the list")));
+        fail(InBoth([] {
+            return SkippedReason(UserText::tr("the output would replace another file of the list"));
+        }));
         return false;
     }
     return true;
@@ -155,17 +168,20 @@ bool ConversionJob::claimOutput(OutputClaims& claims) {
     const QString earlier = claims.claim(result_.output, result_.input);
     if (earlier.isEmpty())
         return true;
-    fail(ReplacesEarlierOutput(earlier));
+    fail(InBoth([&] { return ReplacesEarlierOutput(earlier); }));
     return false;
 }
 
 bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
-    const QString wrong = CheckEchoTexts(echo, AnyDecimalSeparator());
+    const Said wrong =
+        InBoth([&] { return CheckEchoTexts(echo, AnyDecimalSeparator()).replace(u'\n', u' '); });
     if (!wrong.isEmpty()) {
-        fail(QString(wrong).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        fail(wrong);
         return false;
     }
-    if (const QString refusal = RefusalOf(result_.input, result_.output, exactNames_);
+    // Made again in English only when there is a refusal: the first look is the one that counts.
+    if (const Said refusal =
+            InBoth([&] { return RefusalOf(result_.input, result_.output, exactNames_); });
         !refusal.isEmpty()) {
         fail(refusal);
         return false;
@@ -187,7 +203,7 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
         fed_ = music_ + tail_;
     QString writes = result_.output;
     if (planning == Planning::Run) {
-        const Result<QString> temp = CreateTemporary(result_.output);
+        const SaidResult<QString> temp = CreateTemporary(result_.output);
         if (!temp) {
             fail(temp.error());
             return false;
@@ -213,7 +229,15 @@ bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
     try {
         formOutputPath(outputFolderText);
     } catch (const StepError& e) {
-        fail(e.description());
+        // The name is formed again in English for the reason's English (it only forms a text).
+        Said reason{e.description(), e.description()};
+        try {
+            const EnglishTexts english;
+            formOutputPath(outputFolderText);
+        } catch (const StepError& inEnglish) {
+            reason.english = inEnglish.description();
+        }
+        fail(reason);
         return false;
     }
     return checkOutputIsFree([&](const FileIdentity& id) { return listFiles.contains(id); }) &&
@@ -245,7 +269,8 @@ bool ConversionJob::refuseWithoutTool(const ToolSet& tools) {
     if (!tools.program().isEmpty())
         return false;
     // Said in the same words as the deployment's report.
-    fail(tools.missing.isEmpty() ? UserText::tr("SoX was not found") : tools.missing);
+    fail(tools.missing.isEmpty() ? InBoth([] { return UserText::tr("SoX was not found"); })
+                                 : tools.missing);
     return true;
 }
 
@@ -266,7 +291,7 @@ void ConversionJob::abortNow() {
         decoded_->stop();
     tags_.terminateNow();
     if (!done_)
-        fail(StoppedReason());
+        fail(InBoth(&StoppedReason));
     if (running)
         emit finished();
 }
@@ -280,18 +305,22 @@ void ConversionJob::onRunFinished() {
         emit finished();
 }
 
-void ConversionJob::fail(const QString& reason) {
+void ConversionJob::fail(const Said& reason) {
     if (!done_)
         replayGain_.failed();
     removeTemporary();
     result_.converted = false;
-    result_.reason = reason;
+    result_.reason = reason.text;
+    result_.englishReason = reason.english;
     result_.warning.clear();
+    result_.englishWarning.clear();
     done_ = true;
 }
 
-void ConversionJob::addWarning(const QString& warning) {
-    result_.warning += (result_.warning.isEmpty() ? QString() : QStringLiteral("; ")) + warning;
+void ConversionJob::addWarning(const Said& warning) {
+    const bool first = result_.warning.isEmpty();
+    result_.warning += (first ? QString() : QStringLiteral("; ")) + warning.text;
+    result_.englishWarning += (first ? QString() : QStringLiteral("; ")) + warning.english;
 }
 
 namespace {
@@ -343,19 +372,25 @@ QString RunFailure(const RunEnd& end) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
     outcome_ = outcome;
-    QString reason = RunFailure({outcome, program_, temp_, result_.output});
+    Said reason = InBoth([&] { return RunFailure({outcome, program_, temp_, result_.output}); });
     // The decoder's own failure tells more than the tool's, unless the output folder is gone.
-    if (QString decoding = finishDecoding(outcome);
+    if (Said decoding = finishDecoding(outcome);
         !decoding.isEmpty() && !TemporaryFolderGone(QFile::encodeName(temp_)))
         reason = decoding;
     replayGain_.toolEnded(reason.isEmpty());  // before the output is rewritten below
     if (reason.isEmpty()) {
-        if (const Result<> finished = FinishOutput(temp_, {music_, fed_}); !finished)
+        if (const SaidResult<> finished = FinishOutput(temp_, {music_, fed_}); !finished)
             reason = finished.error();
     }
     if (reason.isEmpty()) {
         if (const qint64 clipped = ClippedSamples(outcome.stderrTail); clipped > 0)
-            addWarning(UserText::tr("%1 samples clipped; lower Gain-Out or Decay").arg(clipped));
+            // The count picks the plural form; a count past int's range is shown exactly.
+            addWarning(InBoth([clipped] {
+                return UserText::tr(
+                           "%1 samples clipped; lower Gain-Out or Decay", nullptr,
+                           static_cast<int>(qMin<qint64>(clipped, std::numeric_limits<int>::max())))
+                    .arg(clipped);
+            }));
         if (attachTags())
             return;  // the tag copy runs on and settles the file when it ends
     }
@@ -363,29 +398,34 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
 }
 
 // The converted file takes the output's name, or the file is failed.
-void ConversionJob::settle(QString reason) {
+void ConversionJob::settle(Said reason) {
     if (reason.isEmpty()) {
-        if (const QString warning = replayGain_.measure(temp_); !warning.isEmpty())
+        if (const Said warning = replayGain_.measure(temp_); !warning.isEmpty())
             addWarning(warning);
     }
     if (reason.isEmpty() &&
         ::rename(QFile::encodeName(temp_).constData(),
                  QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
         const int error = errno;
-        reason = OutputFolderGone({outcome_, program_, temp_, result_.output});
-        if (reason.isEmpty())
-            reason = UserText::tr("cannot replace %1: %2").arg(result_.output, ErrnoText(error));
+        reason = InBoth([&] {
+            const QString gone = OutputFolderGone({outcome_, program_, temp_, result_.output});
+            return !gone.isEmpty() ? gone
+                                   : UserText::tr("cannot replace %1: %2")
+                                         .arg(result_.output, ErrnoText(error));
+        });
     }
     ReleaseUnlinkedTemporaries();
     if (reason.isEmpty()) {
         ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
+        // The album's values could not be written: said in the user's language only.
         if (const QString album =
                 replayGain_.converted(result_.input, AbsolutePath(result_.output));
             !album.isEmpty())
-            addWarning(album);
+            addWarning({album, album});
         result_.converted = true;
         result_.reason.clear();
+        result_.englishReason.clear();
         done_ = true;
     } else {
         fail(reason);
@@ -398,9 +438,9 @@ void ConversionJob::settle(QString reason) {
 bool ConversionJob::attachTags() {
     if (!command_.copiesTags)
         return false;
-    const Result<QString> tagged = CreateTemporary(result_.output);
+    const SaidResult<QString> tagged = CreateTemporary(result_.output);
     if (!tagged) {
-        addWarning(UserText::tr("tags not copied: ") + tagged.error());
+        addWarning(TagsNotCopied() + tagged.error());
         return false;
     }
     tagged_ = *tagged;
@@ -416,7 +456,7 @@ void ConversionJob::onTagsFinished() {
         return;
     takeTags();
     if (!done_)
-        settle(QString());
+        settle(Said());
     emit finished();
 }
 
@@ -431,9 +471,9 @@ void ConversionJob::takeTags() {
         temp_ = tagged_;
     tagged_.clear();
     if (tags.kind == Kind::Stopped)
-        fail(StoppedReason());
+        fail(InBoth(&StoppedReason));
     else if (tags.kind == Kind::NotCopied)
-        addWarning(UserText::tr("tags not copied: ") + tags.text);
+        addWarning(TagsNotCopied() + tags.text);
     else if (!tags.text.isEmpty())
         addWarning(tags.text);
 }
@@ -444,7 +484,7 @@ bool ConversionJob::startDecoding() {
     if (!plan_.mp3)
         return true;
     decoded_ = std::make_unique<DecodedInput>();
-    const Result<> started =
+    const SaidResult<> started =
         decoded_->start(AbsolutePath(result_.input), plan_.sampleRate, plan_.channels);
     if (!started) {
         decoded_.reset();
@@ -458,7 +498,7 @@ bool ConversionJob::startDecoding() {
 // Once the tool has ended: the decoder's end, and what the encoder was given. Why the decoded
 // music falls short (the reason the file fails before anything the tool said: it only saw
 // less), or empty.
-QString ConversionJob::finishDecoding(const ToolRun::Outcome& outcome) {
+Said ConversionJob::finishDecoding(const ToolRun::Outcome& outcome) {
     if (!decoded_)
         return {};
     // A tool that has ended reads no more (what it started may still hold the pipe open): a
@@ -475,7 +515,7 @@ QString ConversionJob::finishDecoding(const ToolRun::Outcome& outcome) {
         return {};  // the tool ended first and says why
     music_ = got.samples;
     fed_ = got.samples + tail_;
-    return CutShortReason(plan_, got.samples);
+    return InBoth([&] { return CutShortReason(plan_, got.samples); });
 }
 
 void ConversionJob::removeTemporary() {

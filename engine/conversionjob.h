@@ -39,6 +39,9 @@ struct ConversionResult {
     // Converted, but with something the user must know: "tags not copied: <why>",
     // "frames not copied: <frames>", "N samples clipped; ..." (several joined by "; ").
     QString warning;
+    // Both in English, whatever the user's language: what --json carries.
+    QString englishReason;
+    QString englishWarning;
     bool replaced = false;      // converted over an output that was there before the batch
     bool upToDate = false;      // passed over, its output newer than it (not a failure)
     bool albumUpdated = false;  // up to date, its output given its album's new values
@@ -121,19 +124,19 @@ signals:
     void finished();
 
 private:
-    void fail(const QString& reason);
+    void fail(const Said& reason);
     void finishSoon();
-    void addWarning(const QString& warning);
+    void addWarning(const Said& warning);
     bool refuseWithoutTool(const ToolSet& tools);
     void conclude(const ToolRun::Outcome& outcome);
     void onRunFinished();
-    void settle(QString reason);
+    void settle(Said reason);
     bool attachTags();
     void onTagsFinished();
     void takeTags();
     void removeTemporary();
     bool startDecoding();
-    QString finishDecoding(const ToolRun::Outcome& outcome);
+    Said finishDecoding(const ToolRun::Outcome& outcome);
 
     QString temp_;
     InputPlan plan_;           // what an MP3 input's frames hold (engine/audio/gaplessinput.h)

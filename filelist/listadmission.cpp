@@ -23,9 +23,9 @@ QString PassedOverNote(const QStringList& passedOver) {
     if (passedOver.isEmpty())
         return QString();
     QString text = UserText::tr(
-                       "%1 file(s) not added: their names are not valid UTF-8, so "
-                       "they cannot be named exactly. Rename them to add them:")
-                       .arg(passedOver.size());
+        "%n file(s) not added: their names are not valid UTF-8, so "
+        "they cannot be named exactly. Rename them to add them:",
+        nullptr, static_cast<int>(passedOver.size()));
     for (qsizetype k = 0; k < passedOver.size() && k < 5; ++k)
         text += u'\n' + EscapedText(passedOver[k], true);
     if (passedOver.size() > 5)

@@ -8,4 +8,7 @@ namespace eb::posix {
 
 std::string ErrnoText(int error);
 
+// The same in the C library's own English words, whatever the locale.
+std::string EnglishErrnoText(int error);
+
 }  // namespace eb::posix

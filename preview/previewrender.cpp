@@ -166,7 +166,7 @@ Result<> PreviewRender::makeFolder() {
     tools_ = DeployTools(steps);
     if (!tools_.folder.isEmpty() && tools_.programFd() >= 0)
         return {};
-    const QString why = !tools_.missing.isEmpty() ? tools_.missing
+    const QString why = !tools_.missing.isEmpty() ? tools_.missing.text
                         : report.first.isEmpty()  ? UserText::tr("SoX could not be made ready")
                                                   : report.first;
     DiscardTools(tools_);

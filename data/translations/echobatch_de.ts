@@ -37,11 +37,11 @@
     </message>
     <message>
         <source>Numeric value required.</source>
-        <translation>Ein Zahlenwert ist erforderlich.</translation>
+        <translation>Ein Zahlenwert ist erforderlich (mit Komma oder Punkt als Dezimaltrennzeichen).</translation>
     </message>
     <message>
         <source>Value set to default.</source>
-        <translation>Der Wert wurde auf die Voreinstellung zurückgesetzt.</translation>
+        <translation>Der Wert wurde auf die Vorgabe zurückgesetzt.</translation>
     </message>
     <message>
         <source>Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.</source>
@@ -144,7 +144,7 @@
     </message>
     <message>
         <source>Stop</source>
-        <translation>Anhalten</translation>
+        <translation>Stopp</translation>
     </message>
     <message>
         <source>The file shown</source>
@@ -160,7 +160,7 @@
     </message>
     <message>
         <source>Stop playing</source>
-        <translation>Wiedergabe anhalten</translation>
+        <translation>Wiedergabe beenden</translation>
     </message>
     <message>
         <source>No sound output found.</source>
@@ -221,22 +221,6 @@
         <translation>Fertig.</translation>
     </message>
     <message>
-        <source>
-
-%1 of %2 files failed:</source>
-        <translation>
-
-%1 von %2 Dateien sind fehlgeschlagen:</translation>
-    </message>
-    <message>
-        <source>
-
-%1 of %2 files converted with a warning:</source>
-        <translation>
-
-%1 von %2 Dateien wurden mit einer Warnung umgewandelt:</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Keine Dateien hinzugefügt.</translation>
     </message>
@@ -281,12 +265,8 @@
         <translation>Zugriff verweigert</translation>
     </message>
     <message>
-        <source>%1 file(s) not added: their names are not valid UTF-8, so they cannot be named exactly. Rename them to add them:</source>
-        <translation>%1 Datei(en) nicht hinzugefügt: Ihre Namen sind kein gültiges UTF-8 und lassen sich daher nicht genau benennen. Benennen Sie sie um, um sie hinzuzufügen:</translation>
-    </message>
-    <message>
         <source>Numeric value required.</source>
-        <translation>Ein Zahlenwert ist erforderlich.</translation>
+        <translation>Ein Zahlenwert ist erforderlich (mit Komma oder Punkt als Dezimaltrennzeichen).</translation>
     </message>
     <message>
         <source>The pointer file is too large: </source>
@@ -298,15 +278,15 @@
     </message>
     <message>
         <source>Cannot read the skin %1: %2</source>
-        <translation>Die Oberfläche %1 kann nicht gelesen werden: %2</translation>
+        <translation>Der Skin %1 kann nicht gelesen werden: %2</translation>
     </message>
     <message>
         <source>The skin %1 is too large</source>
-        <translation>Die Oberfläche %1 ist zu groß</translation>
+        <translation>Der Skin %1 ist zu groß</translation>
     </message>
     <message>
         <source>The skin %1 is not a valid style sheet</source>
-        <translation>Die Oberfläche %1 ist kein gültiges Style Sheet</translation>
+        <translation>Der Skin %1 ist kein gültiges Stylesheet</translation>
     </message>
     <message>
         <source>echobatch-cli: --jobs %1 lowered to %2: the open-file limit (%3) allows no more
@@ -315,14 +295,8 @@
 </translation>
     </message>
     <message>
-        <source>echobatch-cli: removed %1 temporary file(s) left by a run that was ended
-</source>
-        <translation>echobatch-cli: %1 temporäre Datei(en) eines abgebrochenen Laufs entfernt
-</translation>
-    </message>
-    <message>
         <source>Try &apos;echobatch-cli --help&apos;.</source>
-        <translation>Siehe &apos;echobatch-cli --help&apos;.</translation>
+        <translation>Siehe „echobatch-cli --help“.</translation>
     </message>
     <message>
         <source>--json and --dry-run both write to standard output</source>
@@ -338,15 +312,15 @@
     </message>
     <message>
         <source>--jobs needs a whole number from 0 to 1024, not &apos;%1&apos;</source>
-        <translation>--jobs braucht eine ganze Zahl von 0 bis 1024, nicht &apos;%1&apos;</translation>
+        <translation>--jobs braucht eine ganze Zahl von 0 bis 1024, nicht „%1“</translation>
     </message>
     <message>
         <source>--bitrate needs &apos;keep&apos; or one of 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not &apos;%1&apos;</source>
-        <translation>--bitrate braucht &apos;keep&apos; oder einen der Werte 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, nicht &apos;%1&apos;</translation>
+        <translation>--bitrate braucht „keep“ oder einen der Werte 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, nicht „%1“</translation>
     </message>
     <message>
         <source>no output folder: give one with --out DIR (none is stored in the settings either)</source>
-        <translation>kein Ausgabeordner: Geben Sie einen mit --out ORDNER an (auch in den Einstellungen ist keiner gespeichert)</translation>
+        <translation>kein Ausgabeordner: Geben Sie einen mit --out DIR an (auch in den Einstellungen ist keiner gespeichert)</translation>
     </message>
     <message>
         <source>the output folder&apos;s name is not valid UTF-8 and cannot be used as it is: %1</source>
@@ -374,23 +348,11 @@
     </message>
     <message>
         <source>%1 FAILED     %2: %3</source>
-        <translation>%1 FEHLER      %2: %3</translation>
+        <translation>%1 FEHLER          %2: %3</translation>
     </message>
     <message>
         <source>%1 WARNING    %2: %3</source>
-        <translation>%1 WARNUNG     %2: %3</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: %1 of %2 files converted with a warning:</source>
-        <translation>echobatch-cli: %1 von %2 Dateien mit einer Warnung umgewandelt:</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: %1 of %2 files failed:</source>
-        <translation>echobatch-cli: %1 von %2 Dateien fehlgeschlagen:</translation>
-    </message>
-    <message>
-        <source>[%1] %2/%3 done, %4 running</source>
-        <translation>[%1] %2/%3 fertig, %4 laufen</translation>
+        <translation>%1 WARNUNG         %2: %3</translation>
     </message>
     <message>
         <source>Gain-In:</source>
@@ -436,9 +398,12 @@
         <source>the tool wrote no output: </source>
         <translation>das Werkzeug hat keine Ausgabe geschrieben: </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>%1 samples clipped; lower Gain-Out or Decay</source>
-        <translation>%1 Samples übersteuert; Ausgangspegel oder Abklingen verringern</translation>
+        <translation>
+            <numerusform>%1 Sample übersteuert; verringern Sie „Ausgangspegel“ oder „Abklingen“</numerusform>
+            <numerusform>%1 Samples übersteuert; verringern Sie „Ausgangspegel“ oder „Abklingen“</numerusform>
+        </translation>
     </message>
     <message>
         <source>cannot replace %1: %2</source>
@@ -642,27 +607,15 @@
     </message>
     <message>
         <source>%1 up to date %2 -&gt; %3</source>
-        <translation>%1 aktuell     %2 -&gt; %3</translation>
+        <translation>%1 bereits aktuell %2 -&gt; %3</translation>
     </message>
     <message>
         <source>%1 converted  %2 -&gt; %3%4</source>
-        <translation>%1 umgewandelt %2 -&gt; %3%4</translation>
+        <translation>%1 umgewandelt     %2 -&gt; %3%4</translation>
     </message>
     <message>
         <source> (replaced an existing file)</source>
         <translation> (vorhandene Datei ersetzt)</translation>
-    </message>
-    <message>
-        <source>%1 of %2 files converted</source>
-        <translation>%1 von %2 Dateien umgewandelt</translation>
-    </message>
-    <message>
-        <source>, %1 replaced an existing file</source>
-        <translation>, davon %1 anstelle einer vorhandenen Datei</translation>
-    </message>
-    <message>
-        <source>, %1 up to date</source>
-        <translation>, %1 bereits aktuell</translation>
     </message>
     <message>
         <source>echobatch-cli: interrupted; </source>
@@ -708,9 +661,12 @@
         <source>the audio cannot be decoded after %1 (%2)</source>
         <translation>der Ton kann nach %1 nicht dekodiert werden (%2)</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>the output is shorter than the input: %1 of %2 (%3 of %4 samples)</source>
-        <translation>die Ausgabe ist kürzer als die Eingabe: %1 von %2 (%3 von %4 Samples)</translation>
+        <translation>
+            <numerusform>die Ausgabe ist kürzer als die Eingabe: %1 von %2 (%3 von %4 Sample)</numerusform>
+            <numerusform>die Ausgabe ist kürzer als die Eingabe: %1 von %2 (%3 von %4 Samples)</numerusform>
+        </translation>
     </message>
     <message>
         <source>cannot write the output&apos;s Info frame: </source>
@@ -829,10 +785,6 @@
         <translation> (Album-ReplayGain aktualisiert)</translation>
     </message>
     <message>
-        <source> (album ReplayGain updated in %1)</source>
-        <translation> (Album-ReplayGain in %1 aktualisiert)</translation>
-    </message>
-    <message>
         <source>the output cannot be read for its ReplayGain values</source>
         <translation>die Ausgabe lässt sich für ihre ReplayGain-Werte nicht lesen</translation>
     </message>
@@ -842,7 +794,7 @@
     </message>
     <message>
         <source>stopped</source>
-        <translation>abgebrochen</translation>
+        <translation>beendet</translation>
     </message>
     <message>
         <source>about %1 s left</source>
@@ -857,99 +809,8 @@
         <translation>noch etwa %1 h %2 min</translation>
     </message>
     <message>
-        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
-                     [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
-                     [PATH...]
-
-Adds an echo to each MP3 file given and writes the result, under the same base name with
-the extension .mp3, into the output folder.
-
-  --out DIR       output folder (default: the window&apos;s stored output folder);
-                  made with its parents when missing
-  --gain-in T     gain in (default: stored value, else 0.8)
-  --gain-out T    gain out (default: stored value, else 0.7)
-  --delay T       delay in milliseconds (default: stored value, else 63)
-  --decay T       decay (default: stored value, else 0.3)
-  --jobs N        conversions at once (default and 0: one per processor core)
-  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
-                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
-                  file keeps its input&apos;s bitrate, and VBR stays VBR
-  --keep-tree     a file found in a folder given as PATH goes to the same
-                  relative folder below the output folder (made as needed)
-  --shard K/N     with --keep-tree: convert only the K-th of N parts of the list,
-                  split by each file&apos;s folder below its folder argument (files
-                  given as they are form one part), alike on every machine
-  --update        pass over a file whose output is there already and newer than
-                  the file (named &apos;up to date&apos;, status &apos;up-to-date&apos; in --json,
-                  no longer &apos;skipped&apos;); without it an existing output is replaced
-  --dry-run       print the tool&apos;s command for each file, convert nothing
-  --quiet         no progress; only failures and warnings are named
-  --json          a JSON object per file on standard output as it ends
-  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
-                  (a CR ending a line is dropped, empty lines are passed over)
-  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
-  --help          this text
-  --version       the version
-
-Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
-echo clipped samples, is still converted, and named in a warning. A file whose
-output would replace the output of an earlier, other file of the same run is
-skipped; a file given twice is converted twice.
-
-Exit status: 0 every file converted, 1 some file failed, 2 usage error,
-130 interrupted.
-</source>
-        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
-                      [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
-                      [PATH...]
-
-Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis unter demselben
-Grundnamen mit der Endung .mp3 in den Ausgabeordner.
-
-  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte Ausgabeordner);
-                  fehlt er, wird er samt übergeordneten Ordnern angelegt
-  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0.8)
-  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0.7)
-  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert, sonst 63)
-  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0.3)
-  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je Prozessorkern)
-  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die nächste
-                  Bitrate, die die Abtastrate der Datei erlaubt); Vorgabe &apos;keep&apos;: jede
-                  Datei behält die Bitrate ihrer Eingabe, und VBR bleibt VBR
-  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in denselben
-                  relativen Ordner unterhalb des Ausgabeordners (bei Bedarf angelegt)
-  --shard K/N     mit --keep-tree: nur den K-ten von N Teilen der Liste umwandeln,
-                  aufgeteilt nach dem Ordner jeder Datei unterhalb ihres Ordnerarguments
-                  (direkt angegebene Dateien bilden einen Teil), auf jedem Rechner gleich
-  --update        eine Datei übergehen, deren Ausgabe schon vorhanden und neuer als die
-                  Datei ist (&apos;bereits aktuell&apos;, in --json Status &apos;up-to-date&apos;, nicht
-                  mehr &apos;skipped&apos;); ohne diese Option wird eine vorhandene Ausgabe ersetzt
-  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts umwandeln
-  --quiet         kein Fortschritt; nur Fehler und Warnungen werden genannt
-  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie fertig ist
-  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je Zeile
-                  (&apos;-&apos;: Standardeingabe; ein CR am Zeilenende wird entfernt, leere
-                  Zeilen werden übergangen)
-  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
-                  Zeilenumbruch
-  --help          dieser Text
-  --version       die Version
-
-Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht kopiert werden
-können oder deren Echo Samples übersteuert, wird trotzdem umgewandelt und in einer Warnung
-genannt. Eine Datei, deren Ausgabe die Ausgabe einer früheren, anderen Datei desselben
-Laufs ersetzen würde, wird übersprungen; eine zweimal angegebene Datei wird zweimal
-umgewandelt.
-
-Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffehler,
-130 unterbrochen.
-</translation>
-    </message>
-    <message>
         <source>--shard needs K/N, two whole numbers with 1 &lt;= K &lt;= N, not &apos;%1&apos;</source>
-        <translation>--shard braucht K/N, zwei ganze Zahlen mit 1 &lt;= K &lt;= N, nicht &apos;%1&apos;</translation>
+        <translation>--shard braucht K/N, zwei ganze Zahlen mit 1 &lt;= K &lt;= N, nicht „%1“</translation>
     </message>
     <message>
         <source>--shard needs --keep-tree, so that no two parts can write one output</source>
@@ -969,23 +830,11 @@ Rückgabewert: 0 jede Datei umgewandelt, 1 eine Datei fehlgeschlagen, 2 Aufruffe
     </message>
     <message>
         <source>converted with a warning: %1</source>
-        <translation>umgewandelt, mit einer Warnung: %1</translation>
+        <translation>mit Warnung umgewandelt: %1</translation>
     </message>
     <message>
         <source>failed: %1</source>
         <translation>fehlgeschlagen: %1</translation>
-    </message>
-    <message>
-        <source>
-
-Stopped: %1 of %2 files were not converted.</source>
-        <translation>
-
-Abgebrochen: %1 von %2 Dateien wurden nicht umgewandelt.</translation>
-    </message>
-    <message>
-        <source>%1 files share their name with another file of the list. Keep the album folders below the output folder?</source>
-        <translation>%1 Dateien haben denselben Namen wie eine andere Datei der Liste. Die Albumordner im Ausgabeordner beibehalten?</translation>
     </message>
     <message>
         <source>Keep folders</source>
@@ -1001,23 +850,263 @@ Abgebrochen: %1 von %2 Dateien wurden nicht umgewandelt.</translation>
     </message>
     <message>
         <source>not converted: the batch was stopped</source>
-        <translation>nicht umgewandelt: die Umwandlung wurde abgebrochen</translation>
+        <translation>nicht umgewandelt: Die Umwandlung wurde beendet</translation>
     </message>
     <message>
         <source>Stop converting? The files converted so far are kept.</source>
-        <translation>Umwandlung abbrechen? Die bisher umgewandelten Dateien bleiben erhalten.</translation>
+        <translation>Umwandlung beenden? Die bisher umgewandelten Dateien bleiben erhalten.</translation>
     </message>
     <message>
         <source>Stop</source>
-        <translation>Abbrechen</translation>
+        <translation>Beenden</translation>
     </message>
     <message>
         <source>Go on</source>
-        <translation>Weitermachen</translation>
+        <translation>Fortsetzen</translation>
     </message>
     <message>
         <source>file %1 of %2, %3</source>
         <translation>Datei %1 von %2, %3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <comment>a file&apos;s name, then what became of it</comment>
+        <translation>%1: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) not added: their names are not valid UTF-8, so they cannot be named exactly. Rename them to add them:</source>
+        <translation>
+            <numerusform>%n Datei nicht hinzugefügt, weil ihr Name kein gültiges UTF-8 ist und sich daher nicht genau wiedergeben lässt. Benennen Sie sie um, um sie hinzuzufügen:</numerusform>
+            <numerusform>%n Dateien nicht hinzugefügt, weil ihre Namen kein gültiges UTF-8 sind und sich daher nicht genau wiedergeben lassen. Benennen Sie sie um, um sie hinzuzufügen:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%1 of %n files failed:</source>
+        <translation>
+            <numerusform>
+
+%1 von %n Datei fehlgeschlagen:</numerusform>
+            <numerusform>
+
+%1 von %n Dateien fehlgeschlagen:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%1 of %n files converted with a warning:</source>
+        <translation>
+            <numerusform>
+
+%1 von %n Datei mit Warnung umgewandelt:</numerusform>
+            <numerusform>
+
+%1 von %n Dateien mit Warnung umgewandelt:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+Stopped: %1 of %n files were not converted.</source>
+        <translation>
+            <numerusform>
+
+Beendet: %1 von %n Datei nicht umgewandelt.</numerusform>
+            <numerusform>
+
+Beendet: %1 von %n Dateien nicht umgewandelt.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n files share their name with another file of the list. Keep the album folders below the output folder?</source>
+        <translation>
+            <numerusform>%n Datei hat denselben Namen wie eine andere Datei der Liste. Die Albumordner im Ausgabeordner beibehalten?</numerusform>
+            <numerusform>%n Dateien haben denselben Namen wie eine andere Datei der Liste. Die Albumordner im Ausgabeordner beibehalten?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: removed %n temporary file(s) left by a run that was ended
+</source>
+        <translation>
+            <numerusform>echobatch-cli: %n temporäre Datei eines abgebrochenen Laufs entfernt
+</numerusform>
+            <numerusform>echobatch-cli: %n temporäre Dateien eines abgebrochenen Laufs entfernt
+</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>the option &apos;%1&apos; takes no value</source>
+        <translation>die Option „%1“ nimmt keinen Wert an</translation>
+    </message>
+    <message>
+        <source>the option &apos;%1&apos; needs a value</source>
+        <translation>die Option „%1“ braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>
+  %1 &apos;%2&apos; (--%3)</source>
+        <comment>a field&apos;s label, the text given, its option</comment>
+        <translation>
+  %1 „%2“ (--%3)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n files converted</source>
+        <translation>
+            <numerusform>%1 von %n Datei umgewandelt</numerusform>
+            <numerusform>%1 von %n Dateien umgewandelt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n replaced an existing file</source>
+        <translation>
+            <numerusform>, davon hat %n eine vorhandene Datei ersetzt</numerusform>
+            <numerusform>, davon haben %n vorhandene Dateien ersetzt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n up to date</source>
+        <translation>
+            <numerusform>, %n bereits aktuell</numerusform>
+            <numerusform>, %n bereits aktuell</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source> (album ReplayGain updated in %n files)</source>
+        <translation>
+            <numerusform> (Album-ReplayGain in %n Datei aktualisiert)</numerusform>
+            <numerusform> (Album-ReplayGain in %n Dateien aktualisiert)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files converted with a warning:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 von %n Datei mit Warnung umgewandelt:</numerusform>
+            <numerusform>echobatch-cli: %1 von %n Dateien mit Warnung umgewandelt:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files failed:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 von %n Datei fehlgeschlagen:</numerusform>
+            <numerusform>echobatch-cli: %1 von %n Dateien fehlgeschlagen:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>[%1] %n/%2 done, %3 running</source>
+        <translation>
+            <numerusform>[%1] %n/%2 fertig, %3 in Arbeit</numerusform>
+            <numerusform>[%1] %n/%2 fertig, %3 in Arbeit</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T]
+                     [--decay T] [--jobs N] [--bitrate KBPS|keep]
+                     [--keep-tree [--shard K/N]] [--update] [--dry-run]
+                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same
+base name with the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder);
+                  made with its parents when missing
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --shard K/N     with --keep-tree: convert only the K-th of N parts of the
+                  list, split by each file&apos;s folder below its folder argument
+                  (files given as they are form one part), alike on every
+                  machine
+  --update        pass over a file whose output is there already and newer
+                  than the file (reported as &apos;up to date&apos;, status &apos;up-to-date&apos;
+                  in --json, no longer &apos;skipped&apos;); without it an existing
+                  output is replaced
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are reported
+  --json          a JSON object per file on standard output as it ends; its
+                  reason, warning and note are in English
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;:
+                  standard input; a CR ending a line is dropped, empty lines
+                  are passed over)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or
+whose echo clipped samples, is still converted, and reported in a warning. A
+file whose output would replace the output of an earlier, other file of the
+same run is skipped; a file given twice is converted twice.
+
+Exit status: 0 every file converted, 1 at least one file failed, 2 usage
+error, 130 interrupted.
+</source>
+        <translation>Aufruf: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T]
+                      [--decay T] [--jobs N] [--bitrate KBPS|keep]
+                      [--keep-tree [--shard K/N]] [--update] [--dry-run]
+                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Fügt jeder angegebenen MP3-Datei ein Echo hinzu und schreibt das Ergebnis
+unter demselben Grundnamen mit der Endung .mp3 in den Ausgabeordner.
+
+  --out DIR       Ausgabeordner (Vorgabe: der im Fenster gespeicherte
+                  Ausgabeordner); fehlt er, wird er samt übergeordneten
+                  Ordnern angelegt
+  --gain-in T     Eingangspegel (Vorgabe: gespeicherter Wert, sonst 0,8)
+  --gain-out T    Ausgangspegel (Vorgabe: gespeicherter Wert, sonst 0,7)
+  --delay T       Verzögerung in Millisekunden (Vorgabe: gespeicherter Wert,
+                  sonst 63)
+  --decay T       Abklingen (Vorgabe: gespeicherter Wert, sonst 0,3)
+  --jobs N        gleichzeitige Umwandlungen (Vorgabe und 0: eine je
+                  Prozessorkern)
+  --bitrate KBPS  jede Datei als CBR mit KBPS kbit/s schreiben (8 bis 320; die
+                  nächste Bitrate, die die Abtastrate der Datei erlaubt);
+                  Vorgabe „keep“: Jede Datei behält die Bitrate ihrer
+                  Eingabe, und VBR bleibt VBR
+  --keep-tree     eine Datei aus einem als PATH angegebenen Ordner kommt in
+                  denselben relativen Ordner unterhalb des Ausgabeordners (bei
+                  Bedarf angelegt)
+  --shard K/N     mit --keep-tree: nur den K-ten von N Teilen der Liste
+                  umwandeln, aufgeteilt nach dem Ordner jeder Datei unterhalb
+                  ihres Ordnerarguments (direkt angegebene Dateien bilden
+                  einen Teil), auf jedem Rechner gleich
+  --update        eine Datei übergehen, deren Ausgabe schon vorhanden und
+                  neuer als die Datei ist (gemeldet als „bereits aktuell“, in
+                  --json Status „up-to-date“, nicht mehr „skipped“); ohne
+                  diese Option wird eine vorhandene Ausgabe ersetzt
+  --dry-run       den Befehl des Werkzeugs für jede Datei ausgeben, nichts
+                  umwandeln
+  --quiet         kein Fortschritt; nur Fehler und Warnungen werden gemeldet
+  --json          ein JSON-Objekt je Datei auf der Standardausgabe, sobald sie
+                  fertig ist; „reason“, „warning“ und „note“ auf Englisch
+  --from FILE     auch die in FILE aufgeführten Pfade umwandeln, einer je
+                  Zeile („-“: Standardeingabe; ein CR am Zeilenende wird
+                  entfernt, leere Zeilen werden übergangen)
+  -0, --null      die Pfade der Liste enden mit einem NUL-Byte statt mit einem
+                  Zeilenumbruch
+  --help          dieser Text
+  --version       die Version
+
+Jede Ausgabe erhält die Tags ihrer Eingabe. Eine Datei, deren Tags nicht
+kopiert werden können oder deren Echo Samples übersteuert, wird trotzdem
+umgewandelt und in einer Warnung gemeldet. Eine Datei, deren Ausgabe die
+Ausgabe einer früheren, anderen Datei desselben Laufs ersetzen würde, wird
+übersprungen; eine zweimal angegebene Datei wird zweimal umgewandelt.
+
+Rückgabewert: 0 jede Datei umgewandelt, 1 mindestens eine Datei
+fehlgeschlagen, 2 Aufruffehler, 130 unterbrochen.
+</translation>
     </message>
 </context>
 </TS>

@@ -17,15 +17,15 @@
     </message>
     <message>
         <source>Please try adding via the &quot;Add All&quot; button.</source>
-        <translation>Essayez de les ajouter avec le bouton « Ajouter tous les MP3 d&apos;un dossier ».</translation>
+        <translation>Essayez de les ajouter avec le bouton «&#xa0;Ajouter un dossier de MP3&#xa0;».</translation>
     </message>
     <message>
         <source>Please select folder:</source>
-        <translation>Veuillez choisir un dossier :</translation>
+        <translation>Veuillez choisir un dossier&#xa0;:</translation>
     </message>
     <message>
         <source>The folder &quot;%1&quot; could not be scanned completely (%2). Only the files found before that were added.</source>
-        <translation>Le dossier « %1 » n&apos;a pas pu être parcouru entièrement (%2). Seuls les fichiers trouvés jusque-là ont été ajoutés.</translation>
+        <translation>Le dossier «&#xa0;%1&#xa0;» n&apos;a pas pu être parcouru entièrement (%2). Seuls les fichiers trouvés jusque-là ont été ajoutés.</translation>
     </message>
     <message>
         <source>Index out of bounds</source>
@@ -33,11 +33,11 @@
     </message>
     <message>
         <source>Would you like this software to open the folder where these sample files are stored (so that you can view them before working with them)?</source>
-        <translation>Voulez-vous que ce logiciel ouvre le dossier où sont rangés ces fichiers d&apos;exemple (pour les consulter avant de travailler avec eux) ?</translation>
+        <translation>Voulez-vous que ce logiciel ouvre le dossier où sont rangés ces fichiers d&apos;exemple (pour les consulter avant de travailler avec eux)&#x202f;?</translation>
     </message>
     <message>
         <source>Numeric value required.</source>
-        <translation>Valeur numérique requise.</translation>
+        <translation>Valeur numérique requise (séparateur décimal&#xa0;: virgule ou point).</translation>
     </message>
     <message>
         <source>Value set to default.</source>
@@ -49,19 +49,19 @@
     </message>
     <message>
         <source>Gain-In:</source>
-        <translation>Gain d&apos;entrée :</translation>
+        <translation>Gain d&apos;entrée&#xa0;:</translation>
     </message>
     <message>
         <source>Gain-Out:</source>
-        <translation>Gain de sortie :</translation>
+        <translation>Gain de sortie&#xa0;:</translation>
     </message>
     <message>
         <source>Delay:</source>
-        <translation>Délai :</translation>
+        <translation>Délai&#xa0;:</translation>
     </message>
     <message>
         <source>Decay:</source>
-        <translation>Atténuation :</translation>
+        <translation>Décroissance&#xa0;:</translation>
     </message>
     <message>
         <source>Top of the window</source>
@@ -89,7 +89,7 @@
     </message>
     <message>
         <source>Add All MP3 File(s) In Folder</source>
-        <translation>Ajouter tous les MP3 d&apos;un dossier</translation>
+        <translation>Ajouter un dossier de MP3</translation>
     </message>
     <message>
         <source>Start Converting</source>
@@ -191,7 +191,7 @@
     </message>
     <message>
         <source>Input: %1. With echo: %2.</source>
-        <translation>Entrée : %1. Avec écho : %2.</translation>
+        <translation>Entrée&#xa0;: %1. Avec écho&#xa0;: %2.</translation>
     </message>
     <message>
         <source>Input</source>
@@ -221,22 +221,6 @@
         <translation>Terminé.</translation>
     </message>
     <message>
-        <source>
-
-%1 of %2 files failed:</source>
-        <translation>
-
-%1 fichier(s) sur %2 en échec :</translation>
-    </message>
-    <message>
-        <source>
-
-%1 of %2 files converted with a warning:</source>
-        <translation>
-
-%1 fichier(s) sur %2 convertis avec un avertissement :</translation>
-    </message>
-    <message>
         <source>No files added.</source>
         <translation>Aucun fichier ajouté.</translation>
     </message>
@@ -250,7 +234,7 @@
     </message>
     <message>
         <source>Processing: </source>
-        <translation>Traitement : </translation>
+        <translation>Traitement&#xa0;: </translation>
     </message>
     <message>
         <source>Index out of bounds</source>
@@ -281,24 +265,20 @@
         <translation>Permission refusée</translation>
     </message>
     <message>
-        <source>%1 file(s) not added: their names are not valid UTF-8, so they cannot be named exactly. Rename them to add them:</source>
-        <translation>%1 fichier(s) non ajouté(s) : leur nom n&apos;est pas de l&apos;UTF-8 valide et ne peut donc pas être désigné exactement. Renommez-les pour les ajouter :</translation>
-    </message>
-    <message>
         <source>Numeric value required.</source>
-        <translation>Valeur numérique requise.</translation>
+        <translation>Valeur numérique requise (séparateur décimal&#xa0;: virgule ou point).</translation>
     </message>
     <message>
         <source>The pointer file is too large: </source>
-        <translation>Le fichier du pointeur est trop grand : </translation>
+        <translation>Le fichier du pointeur est trop grand&#xa0;: </translation>
     </message>
     <message>
         <source>The pointer file holds no image: </source>
-        <translation>Le fichier du pointeur ne contient aucune image : </translation>
+        <translation>Le fichier du pointeur ne contient aucune image&#xa0;: </translation>
     </message>
     <message>
         <source>Cannot read the skin %1: %2</source>
-        <translation>Impossible de lire l&apos;habillage %1 : %2</translation>
+        <translation>Impossible de lire l&apos;habillage %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>The skin %1 is too large</source>
@@ -311,18 +291,12 @@
     <message>
         <source>echobatch-cli: --jobs %1 lowered to %2: the open-file limit (%3) allows no more
 </source>
-        <translation>echobatch-cli: --jobs %1 ramené à %2 : la limite de fichiers ouverts (%3) n&apos;en permet pas plus
-</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: removed %1 temporary file(s) left by a run that was ended
-</source>
-        <translation>echobatch-cli: %1 fichier(s) temporaire(s) laissé(s) par une exécution interrompue supprimé(s)
+        <translation>echobatch-cli: --jobs %1 ramené à %2&#xa0;: la limite de fichiers ouverts (%3) n&apos;en permet pas plus
 </translation>
     </message>
     <message>
         <source>Try &apos;echobatch-cli --help&apos;.</source>
-        <translation>Essayez « echobatch-cli --help ».</translation>
+        <translation>Essayez «&#xa0;echobatch-cli --help&#xa0;».</translation>
     </message>
     <message>
         <source>--json and --dry-run both write to standard output</source>
@@ -338,23 +312,23 @@
     </message>
     <message>
         <source>--jobs needs a whole number from 0 to 1024, not &apos;%1&apos;</source>
-        <translation>--jobs demande un nombre entier de 0 à 1024, pas « %1 »</translation>
+        <translation>--jobs demande un nombre entier de 0 à 1024, pas «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>--bitrate needs &apos;keep&apos; or one of 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, not &apos;%1&apos;</source>
-        <translation>--bitrate demande &apos;keep&apos; ou l&apos;une des valeurs 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, pas « %1 »</translation>
+        <translation>--bitrate demande «&#xa0;keep&#xa0;» ou l&apos;une des valeurs 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320, pas «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>no output folder: give one with --out DIR (none is stored in the settings either)</source>
-        <translation>aucun dossier de sortie : indiquez-en un avec --out DOSSIER (les réglages n&apos;en contiennent pas non plus)</translation>
+        <translation>aucun dossier de sortie&#xa0;: indiquez-en un avec --out DIR (les réglages n&apos;en contiennent pas non plus)</translation>
     </message>
     <message>
         <source>the output folder&apos;s name is not valid UTF-8 and cannot be used as it is: %1</source>
-        <translation>le nom du dossier de sortie n&apos;est pas de l&apos;UTF-8 valide et ne peut pas être utilisé tel quel : %1</translation>
+        <translation>le nom du dossier de sortie n&apos;est pas de l&apos;UTF-8 valide et ne peut pas être utilisé tel quel&#xa0;: %1</translation>
     </message>
     <message>
         <source>%1: the folder could not be scanned completely: %2</source>
-        <translation>%1 : le dossier n&apos;a pas pu être parcouru entièrement : %2</translation>
+        <translation>%1&#xa0;: le dossier n&apos;a pas pu être parcouru entièrement&#xa0;: %2</translation>
     </message>
     <message>
         <source>no MP3 files found in the folders given</source>
@@ -366,55 +340,43 @@
     </message>
     <message>
         <source>cannot read the list %1: %2</source>
-        <translation>impossible de lire la liste %1 : %2</translation>
+        <translation>impossible de lire la liste %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>an entry is longer than %1 bytes; is it a list of paths?</source>
-        <translation>une entrée dépasse %1 octets ; s&apos;agit-il bien d&apos;une liste de chemins ?</translation>
+        <translation>un élément dépasse %1 octets&#x202f;; s&apos;agit-il bien d&apos;une liste de chemins&#x202f;?</translation>
     </message>
     <message>
         <source>%1 FAILED     %2: %3</source>
-        <translation>%1 ÉCHEC       %2 : %3</translation>
+        <translation>%1 ÉCHEC       %2&#xa0;: %3</translation>
     </message>
     <message>
         <source>%1 WARNING    %2: %3</source>
-        <translation>%1 ATTENTION   %2 : %3</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: %1 of %2 files converted with a warning:</source>
-        <translation>echobatch-cli: %1 fichier(s) sur %2 convertis avec un avertissement :</translation>
-    </message>
-    <message>
-        <source>echobatch-cli: %1 of %2 files failed:</source>
-        <translation>echobatch-cli: %1 fichier(s) sur %2 en échec :</translation>
-    </message>
-    <message>
-        <source>[%1] %2/%3 done, %4 running</source>
-        <translation>[%1] %2/%3 terminés, %4 en cours</translation>
+        <translation>%1 ATTENTION   %2&#xa0;: %3</translation>
     </message>
     <message>
         <source>Gain-In:</source>
-        <translation>Gain d&apos;entrée :</translation>
+        <translation>Gain d&apos;entrée&#xa0;:</translation>
     </message>
     <message>
         <source>Gain-Out:</source>
-        <translation>Gain de sortie :</translation>
+        <translation>Gain de sortie&#xa0;:</translation>
     </message>
     <message>
         <source>Delay:</source>
-        <translation>Délai :</translation>
+        <translation>Délai&#xa0;:</translation>
     </message>
     <message>
         <source>Decay:</source>
-        <translation>Atténuation :</translation>
+        <translation>Décroissance&#xa0;:</translation>
     </message>
     <message>
         <source>cannot write into the output folder: </source>
-        <translation>impossible d&apos;écrire dans le dossier de sortie : </translation>
+        <translation>impossible d&apos;écrire dans le dossier de sortie&#xa0;: </translation>
     </message>
     <message>
         <source>the name is not valid UTF-8 (%1); rename it</source>
-        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide (%1) ; renommez le fichier</translation>
+        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide (%1)&#x202f;; renommez le fichier</translation>
     </message>
     <message>
         <source>the output would replace the input file itself</source>
@@ -434,19 +396,22 @@
     </message>
     <message>
         <source>the tool wrote no output: </source>
-        <translation>l&apos;outil n&apos;a rien écrit : </translation>
+        <translation>l&apos;outil n&apos;a rien écrit&#xa0;: </translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>%1 samples clipped; lower Gain-Out or Decay</source>
-        <translation>%1 échantillons écrêtés ; baissez le gain de sortie ou l&apos;atténuation</translation>
+        <translation>
+            <numerusform>%1 échantillon écrêté&#x202f;; baissez la valeur de «&#xa0;Gain de sortie&#xa0;» ou de «&#xa0;Décroissance&#xa0;»</numerusform>
+            <numerusform>%1 échantillons écrêtés&#x202f;; baissez la valeur de «&#xa0;Gain de sortie&#xa0;» ou de «&#xa0;Décroissance&#xa0;»</numerusform>
+        </translation>
     </message>
     <message>
         <source>cannot replace %1: %2</source>
-        <translation>impossible de remplacer %1 : %2</translation>
+        <translation>impossible de remplacer %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>tags not copied: </source>
-        <translation>étiquettes non copiées : </translation>
+        <translation>étiquettes non copiées&#xa0;: </translation>
     </message>
     <message>
         <source>a FIFO</source>
@@ -474,19 +439,19 @@
     </message>
     <message>
         <source>not a regular file: </source>
-        <translation>pas un fichier ordinaire : </translation>
+        <translation>pas un fichier ordinaire&#xa0;: </translation>
     </message>
     <message>
         <source>skipped: %1</source>
-        <translation>ignoré : %1</translation>
+        <translation>ignoré&#xa0;: %1</translation>
     </message>
     <message>
         <source>its output would replace the output of </source>
-        <translation>sa sortie remplacerait celle d&apos;un élément précédent : </translation>
+        <translation>sa sortie remplacerait celle d&apos;un élément précédent&#xa0;: </translation>
     </message>
     <message>
         <source>No output name can be formed: the file name has no &quot;.&quot;</source>
-        <translation>Impossible de former un nom de sortie : le nom du fichier ne contient pas de « . »</translation>
+        <translation>Impossible de former un nom de sortie&#xa0;: le nom du fichier ne contient pas de «&#xa0;.&#xa0;»</translation>
     </message>
     <message>
         <source>Overflow</source>
@@ -494,11 +459,11 @@
     </message>
     <message>
         <source>the name &quot;%1&quot; in %2 may stand for another file: a name there that is not valid UTF-8 reads the same</source>
-        <translation>le nom « %1 » dans %2 peut désigner un autre fichier : un nom qui s&apos;y trouve, en UTF-8 non valide, se lit de la même façon</translation>
+        <translation>le nom «&#xa0;%1&#xa0;» dans %2 peut désigner un autre fichier&#xa0;: un nom qui s&apos;y trouve, en UTF-8 non valide, se lit de la même façon</translation>
     </message>
     <message>
         <source>cannot read the rendered samples: </source>
-        <translation>impossible de lire les échantillons calculés : </translation>
+        <translation>impossible de lire les échantillons calculés&#xa0;: </translation>
     </message>
     <message>
         <source>SoX could not be made ready</source>
@@ -506,7 +471,7 @@
     </message>
     <message>
         <source>the tag copy could not be started: %1</source>
-        <translation>la copie des étiquettes n&apos;a pas pu démarrer : %1</translation>
+        <translation>la copie des étiquettes n&apos;a pas pu démarrer&#xa0;: %1</translation>
     </message>
     <message>
         <source>the tag copy took longer than %1 s</source>
@@ -522,7 +487,7 @@
     </message>
     <message>
         <source>the tool could not be started: %1 (%2)</source>
-        <translation>l&apos;outil n&apos;a pas pu démarrer : %1 (%2)</translation>
+        <translation>l&apos;outil n&apos;a pas pu démarrer&#xa0;: %1 (%2)</translation>
     </message>
     <message>
         <source>the tool ended, but how it ended could not be learnt</source>
@@ -538,23 +503,23 @@
     </message>
     <message>
         <source>Cannot make a private folder in %1: %2</source>
-        <translation>Impossible de créer un dossier privé dans %1 : %2</translation>
+        <translation>Impossible de créer un dossier privé dans %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cannot use the private folder %1: it was replaced</source>
-        <translation>Impossible d&apos;utiliser le dossier privé %1 : il a été remplacé</translation>
+        <translation>Impossible d&apos;utiliser le dossier privé %1&#xa0;: il a été remplacé</translation>
     </message>
     <message>
         <source>Cannot write %1: %2</source>
-        <translation>Impossible d&apos;écrire %1 : %2</translation>
+        <translation>Impossible d&apos;écrire %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cannot read %1: %2</source>
-        <translation>Impossible de lire %1 : %2</translation>
+        <translation>Impossible de lire %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>Cannot read %1: it changed while it was checked</source>
-        <translation>Impossible de lire %1 : le fichier a changé pendant la vérification</translation>
+        <translation>Impossible de lire %1&#xa0;: le fichier a changé pendant la vérification</translation>
     </message>
     <message>
         <source>SoX was not found on PATH (%1) and ECHOBATCH_SOX is not set</source>
@@ -562,7 +527,7 @@
     </message>
     <message>
         <source>; passed over because other users could change them: </source>
-        <translation> ; écartés parce que d&apos;autres utilisateurs pourraient les modifier : </translation>
+        <translation>&#x202f;; écartés parce que d&apos;autres utilisateurs pourraient les modifier&#xa0;: </translation>
     </message>
     <message>
         <source> (install the sox and libsox-fmt-mp3 packages)</source>
@@ -570,19 +535,19 @@
     </message>
     <message>
         <source>The settings cannot be read from %1: %2</source>
-        <translation>Impossible de lire les réglages depuis %1 : %2</translation>
+        <translation>Impossible de lire les réglages depuis %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>The settings cannot be written to %1: %2</source>
-        <translation>Impossible d&apos;écrire les réglages dans %1 : %2</translation>
+        <translation>Impossible d&apos;écrire les réglages dans %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>no scratch folder: </source>
-        <translation>aucun dossier temporaire : </translation>
+        <translation>aucun dossier temporaire&#xa0;: </translation>
     </message>
     <message>
         <source>no scratch copy: </source>
-        <translation>aucune copie temporaire : </translation>
+        <translation>aucune copie temporaire&#xa0;: </translation>
     </message>
     <message>
         <source>no scratch copy</source>
@@ -614,27 +579,27 @@
     </message>
     <message>
         <source>cannot make the output folder %1: %2</source>
-        <translation>impossible de créer le dossier de sortie %1 : %2</translation>
+        <translation>impossible de créer le dossier de sortie %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>cannot make the output folder %1: a file of that name is there</source>
-        <translation>impossible de créer le dossier de sortie %1 : un fichier de ce nom existe déjà</translation>
+        <translation>impossible de créer le dossier de sortie %1&#xa0;: un fichier de ce nom existe déjà</translation>
     </message>
     <message>
         <source>the name is not valid UTF-8; rename it</source>
-        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide ; renommez le fichier</translation>
+        <translation>le nom n&apos;est pas de l&apos;UTF-8 valide&#x202f;; renommez le fichier</translation>
     </message>
     <message>
         <source>%1: passed over: it is the output folder</source>
-        <translation>%1 : écarté : c&apos;est le dossier de sortie</translation>
+        <translation>%1&#xa0;: écarté&#xa0;: c&apos;est le dossier de sortie</translation>
     </message>
     <message>
         <source>it holds NUL bytes; give -0 (--null) for a list whose paths end with a NUL byte</source>
-        <translation>elle contient des octets NUL ; indiquez -0 (--null) pour une liste dont les chemins finissent par un octet NUL</translation>
+        <translation>elle contient des octets NUL&#x202f;; indiquez -0 (--null) pour une liste dont les chemins finissent par un octet NUL</translation>
     </message>
     <message>
         <source>it holds more than %1 entries; split it</source>
-        <translation>elle contient plus de %1 entrées ; découpez-la</translation>
+        <translation>elle contient plus de %1 éléments&#x202f;; découpez-la</translation>
     </message>
     <message>
         <source>up to date</source>
@@ -642,7 +607,7 @@
     </message>
     <message>
         <source>%1 up to date %2 -&gt; %3</source>
-        <translation>%1 à jour      %2 -&gt; %3</translation>
+        <translation>%1 déjà à jour %2 -&gt; %3</translation>
     </message>
     <message>
         <source>%1 converted  %2 -&gt; %3%4</source>
@@ -653,20 +618,8 @@
         <translation> (fichier existant remplacé)</translation>
     </message>
     <message>
-        <source>%1 of %2 files converted</source>
-        <translation>%1 fichier(s) sur %2 convertis</translation>
-    </message>
-    <message>
-        <source>, %1 replaced an existing file</source>
-        <translation>, dont %1 à la place d&apos;un fichier existant</translation>
-    </message>
-    <message>
-        <source>, %1 up to date</source>
-        <translation>, %1 déjà à jour</translation>
-    </message>
-    <message>
         <source>echobatch-cli: interrupted; </source>
-        <translation>echobatch-cli: interrompu ; </translation>
+        <translation>echobatch-cli: interrompu&#x202f;; </translation>
     </message>
     <message>
         <source>The file name buffer is too small</source>
@@ -694,7 +647,7 @@
     </message>
     <message>
         <source>cannot decode the input: </source>
-        <translation>impossible de décoder l&apos;entrée : </translation>
+        <translation>impossible de décoder l&apos;entrée&#xa0;: </translation>
     </message>
     <message>
         <source>the decoder cannot be set up</source>
@@ -708,17 +661,20 @@
         <source>the audio cannot be decoded after %1 (%2)</source>
         <translation>l&apos;audio ne peut pas être décodé après %1 (%2)</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source>the output is shorter than the input: %1 of %2 (%3 of %4 samples)</source>
-        <translation>la sortie est plus courte que l&apos;entrée : %1 sur %2 (%3 échantillons sur %4)</translation>
+        <translation>
+            <numerusform>la sortie est plus courte que l&apos;entrée&#xa0;: %1 sur %2 (%3 sur %4 échantillon)</numerusform>
+            <numerusform>la sortie est plus courte que l&apos;entrée&#xa0;: %1 sur %2 (%3 sur %4 échantillons)</numerusform>
+        </translation>
     </message>
     <message>
         <source>cannot write the output&apos;s Info frame: </source>
-        <translation>impossible d&apos;écrire la trame Info de la sortie : </translation>
+        <translation>impossible d&apos;écrire la trame Info de la sortie&#xa0;: </translation>
     </message>
     <message>
         <source>cannot read the tool&apos;s output: </source>
-        <translation>impossible de lire la sortie de l&apos;outil : </translation>
+        <translation>impossible de lire la sortie de l&apos;outil&#xa0;: </translation>
     </message>
     <message>
         <source>the tool&apos;s output holds no MP3 audio</source>
@@ -726,11 +682,11 @@
     </message>
     <message>
         <source>; its values are not used</source>
-        <translation> ; leurs valeurs ne sont pas utilisées</translation>
+        <translation>&#x202f;; leurs valeurs ne sont pas utilisées</translation>
     </message>
     <message>
         <source>write error: </source>
-        <translation>erreur d&apos;écriture : </translation>
+        <translation>erreur d&apos;écriture&#xa0;: </translation>
     </message>
     <message>
         <source>the output is </source>
@@ -746,15 +702,15 @@
     </message>
     <message>
         <source>ReplayGain not measured: </source>
-        <translation>ReplayGain non mesuré : </translation>
+        <translation>ReplayGain non mesuré&#xa0;: </translation>
     </message>
     <message>
         <source>album ReplayGain removed: not every file of the album was converted</source>
-        <translation>ReplayGain d&apos;album retiré : les fichiers de l&apos;album n&apos;ont pas tous été convertis</translation>
+        <translation>ReplayGain d&apos;album retiré&#xa0;: les fichiers de l&apos;album n&apos;ont pas tous été convertis</translation>
     </message>
     <message>
         <source>cannot open the output folder %1: %2</source>
-        <translation>impossible d&apos;ouvrir le dossier de sortie %1 : %2</translation>
+        <translation>impossible d&apos;ouvrir le dossier de sortie %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>%1 leads out of the output folder</source>
@@ -762,7 +718,7 @@
     </message>
     <message>
         <source>%1 is a link; outputs are never written through links below the output folder</source>
-        <translation>%1 est un lien ; sous le dossier de sortie, rien n&apos;est jamais écrit à travers un lien</translation>
+        <translation>%1 est un lien&#x202f;; sous le dossier de sortie, rien n&apos;est jamais écrit à travers un lien</translation>
     </message>
     <message>
         <source>it is not an absolute path</source>
@@ -790,11 +746,11 @@
     </message>
     <message>
         <source>the records folder %1 cannot be used: %2</source>
-        <translation>impossible d&apos;utiliser le dossier des journaux %1 : %2</translation>
+        <translation>impossible d&apos;utiliser le dossier des journaux %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>XDG_RUNTIME_DIR %1 is passed over (%2); run records are kept in %3</source>
-        <translation>XDG_RUNTIME_DIR %1 est ignoré (%2) ; les journaux d&apos;exécution sont tenus dans : %3</translation>
+        <translation>XDG_RUNTIME_DIR %1 est écarté (%2)&#x202f;; les journaux d&apos;exécution sont conservés dans %3</translation>
     </message>
     <message>
         <source>no folder</source>
@@ -802,35 +758,31 @@
     </message>
     <message>
         <source>cannot keep a record of the temporary file: </source>
-        <translation>impossible de consigner le fichier temporaire : </translation>
+        <translation>impossible de consigner le fichier temporaire&#xa0;: </translation>
     </message>
     <message>
         <source>cannot keep a record of the tool folder: </source>
-        <translation>impossible de consigner le dossier de l&apos;outil : </translation>
+        <translation>impossible de consigner le dossier de l&apos;outil&#xa0;: </translation>
     </message>
     <message>
         <source>cannot open another file: %1 (a limit of this process or system, not of the output folder)</source>
-        <translation>impossible d&apos;ouvrir un fichier de plus : %1 (une limite de ce processus ou du système, pas du dossier de sortie)</translation>
+        <translation>impossible d&apos;ouvrir un fichier de plus&#xa0;: %1 (une limite de ce processus ou du système, pas du dossier de sortie)</translation>
     </message>
     <message>
         <source>album ReplayGain removed: it cannot be written into </source>
-        <translation>ReplayGain d&apos;album retiré : impossible de l&apos;écrire dans </translation>
+        <translation>ReplayGain d&apos;album retiré&#xa0;: impossible de l&apos;écrire dans </translation>
     </message>
     <message>
         <source>album ReplayGain removed: %1 failed</source>
-        <translation>ReplayGain d&apos;album retiré : échec de %1</translation>
+        <translation>ReplayGain d&apos;album retiré&#xa0;: échec de %1</translation>
     </message>
     <message>
         <source>album ReplayGain removed: the output cannot be decoded: </source>
-        <translation>ReplayGain d&apos;album retiré : la sortie ne peut pas être décodée : </translation>
+        <translation>ReplayGain d&apos;album retiré&#xa0;: la sortie ne peut pas être décodée&#xa0;: </translation>
     </message>
     <message>
         <source> (album ReplayGain updated)</source>
         <translation> (ReplayGain d&apos;album mis à jour)</translation>
-    </message>
-    <message>
-        <source> (album ReplayGain updated in %1)</source>
-        <translation> (ReplayGain d&apos;album mis à jour dans %1)</translation>
     </message>
     <message>
         <source>the output cannot be read for its ReplayGain values</source>
@@ -857,99 +809,8 @@
         <translation>encore environ %1 h %2 min</translation>
     </message>
     <message>
-        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                     [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
-                     [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
-                     [PATH...]
-
-Adds an echo to each MP3 file given and writes the result, under the same base name with
-the extension .mp3, into the output folder.
-
-  --out DIR       output folder (default: the window&apos;s stored output folder);
-                  made with its parents when missing
-  --gain-in T     gain in (default: stored value, else 0.8)
-  --gain-out T    gain out (default: stored value, else 0.7)
-  --delay T       delay in milliseconds (default: stored value, else 63)
-  --decay T       decay (default: stored value, else 0.3)
-  --jobs N        conversions at once (default and 0: one per processor core)
-  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
-                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
-                  file keeps its input&apos;s bitrate, and VBR stays VBR
-  --keep-tree     a file found in a folder given as PATH goes to the same
-                  relative folder below the output folder (made as needed)
-  --shard K/N     with --keep-tree: convert only the K-th of N parts of the list,
-                  split by each file&apos;s folder below its folder argument (files
-                  given as they are form one part), alike on every machine
-  --update        pass over a file whose output is there already and newer than
-                  the file (named &apos;up to date&apos;, status &apos;up-to-date&apos; in --json,
-                  no longer &apos;skipped&apos;); without it an existing output is replaced
-  --dry-run       print the tool&apos;s command for each file, convert nothing
-  --quiet         no progress; only failures and warnings are named
-  --json          a JSON object per file on standard output as it ends
-  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;: standard input)
-                  (a CR ending a line is dropped, empty lines are passed over)
-  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
-  --help          this text
-  --version       the version
-
-Each output gets the input&apos;s tags. A file whose tags cannot be copied, or whose
-echo clipped samples, is still converted, and named in a warning. A file whose
-output would replace the output of an earlier, other file of the same run is
-skipped; a file given twice is converted twice.
-
-Exit status: 0 every file converted, 1 some file failed, 2 usage error,
-130 interrupted.
-</source>
-        <translation>Usage : echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T] [--decay T]
-                      [--jobs N] [--bitrate KBPS|keep] [--keep-tree [--shard K/N]]
-                      [--update] [--dry-run] [--quiet] [--json] [--from FILE [--null]]
-                      [PATH...]
-
-Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même nom de base
-avec l&apos;extension .mp3, dans le dossier de sortie.
-
-  --out DIR       dossier de sortie (par défaut : celui enregistré par la fenêtre) ;
-                  créé avec ses dossiers parents s&apos;il manque
-  --gain-in T     gain d&apos;entrée (par défaut : valeur enregistrée, sinon 0.8)
-  --gain-out T    gain de sortie (par défaut : valeur enregistrée, sinon 0.7)
-  --delay T       délai en millisecondes (par défaut : valeur enregistrée, sinon 63)
-  --decay T       atténuation (par défaut : valeur enregistrée, sinon 0.3)
-  --jobs N        conversions simultanées (par défaut et 0 : une par cœur de processeur)
-  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320 ; le débit le plus
-                  proche que permet la fréquence d&apos;échantillonnage) ; par défaut &apos;keep&apos; :
-                  chaque fichier garde le débit de son entrée, et le VBR reste VBR
-  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le même
-                  dossier relatif sous le dossier de sortie (créé au besoin)
-  --shard K/N     avec --keep-tree : ne convertir que la K-ième des N parts de la liste,
-                  réparties selon le dossier de chaque fichier sous son dossier argument
-                  (les fichiers donnés tels quels forment une part), pareil sur chaque machine
-  --update        écarter un fichier dont la sortie existe déjà et est plus récente que
-                  lui (« déjà à jour », statut &apos;up-to-date&apos; avec --json, et non plus
-                  &apos;skipped&apos;) ; sans cette option, une sortie existante est remplacée
-  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans rien convertir
-  --quiet         pas de progression ; seuls les échecs et avertissements sont nommés
-  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il est fini
-  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
-                  (&apos;-&apos; : entrée standard ; un CR en fin de ligne est retiré, les
-                  lignes vides sont écartées)
-  -0, --null      les chemins de la liste finissent par un octet NUL au lieu d&apos;un
-                  saut de ligne
-  --help          ce texte
-  --version       la version
-
-Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les étiquettes ne
-peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons, est tout de même converti
-et nommé dans un avertissement. Un fichier dont la sortie remplacerait celle d&apos;un autre
-fichier, traité plus tôt dans la même exécution, est ignoré ; un fichier donné deux fois
-est converti deux fois.
-
-Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreur d&apos;usage,
-130 interrompu.
-</translation>
-    </message>
-    <message>
         <source>--shard needs K/N, two whole numbers with 1 &lt;= K &lt;= N, not &apos;%1&apos;</source>
-        <translation>--shard attend K/N, deux nombres entiers avec 1 &lt;= K &lt;= N, et non &apos;%1&apos;</translation>
+        <translation>--shard demande K/N, deux nombres entiers avec 1 &lt;= K &lt;= N, et non «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>--shard needs --keep-tree, so that no two parts can write one output</source>
@@ -969,23 +830,11 @@ Code de sortie : 0 tous les fichiers convertis, 1 un fichier a échoué, 2 erreu
     </message>
     <message>
         <source>converted with a warning: %1</source>
-        <translation>converti avec un avertissement : %1</translation>
+        <translation>converti avec un avertissement&#xa0;: %1</translation>
     </message>
     <message>
         <source>failed: %1</source>
-        <translation>échec : %1</translation>
-    </message>
-    <message>
-        <source>
-
-Stopped: %1 of %2 files were not converted.</source>
-        <translation>
-
-Arrêté : %1 fichiers sur %2 n’ont pas été convertis.</translation>
-    </message>
-    <message>
-        <source>%1 files share their name with another file of the list. Keep the album folders below the output folder?</source>
-        <translation>%1 fichiers portent le même nom qu’un autre fichier de la liste. Conserver les dossiers des albums dans le dossier de sortie ?</translation>
+        <translation>échec&#xa0;: %1</translation>
     </message>
     <message>
         <source>Keep folders</source>
@@ -1001,11 +850,11 @@ Arrêté : %1 fichiers sur %2 n’ont pas été convertis.</translation>
     </message>
     <message>
         <source>not converted: the batch was stopped</source>
-        <translation>non converti : la conversion a été arrêtée</translation>
+        <translation>non converti&#xa0;: la conversion a été arrêtée</translation>
     </message>
     <message>
         <source>Stop converting? The files converted so far are kept.</source>
-        <translation>Arrêter la conversion ? Les fichiers déjà convertis sont conservés.</translation>
+        <translation>Arrêter la conversion&#x202f;? Les fichiers déjà convertis sont conservés.</translation>
     </message>
     <message>
         <source>Stop</source>
@@ -1018,6 +867,247 @@ Arrêté : %1 fichiers sur %2 n’ont pas été convertis.</translation>
     <message>
         <source>file %1 of %2, %3</source>
         <translation>fichier %1 sur %2, %3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <comment>a file&apos;s name, then what became of it</comment>
+        <translation>%1&#xa0;: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) not added: their names are not valid UTF-8, so they cannot be named exactly. Rename them to add them:</source>
+        <translation>
+            <numerusform>%n fichier non ajouté&#xa0;: son nom n&apos;est pas de l&apos;UTF-8 valide et ne peut donc pas être reproduit exactement. Renommez-le pour l&apos;ajouter&#xa0;:</numerusform>
+            <numerusform>%n fichiers non ajoutés&#xa0;: leurs noms ne sont pas de l&apos;UTF-8 valide et ne peuvent donc pas être reproduits exactement. Renommez-les pour les ajouter&#xa0;:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%1 of %n files failed:</source>
+        <translation>
+            <numerusform>
+
+%1 sur %n fichier en échec&#xa0;:</numerusform>
+            <numerusform>
+
+%1 sur %n fichiers en échec&#xa0;:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+%1 of %n files converted with a warning:</source>
+        <translation>
+            <numerusform>
+
+%1 sur %n fichier converti avec un avertissement&#xa0;:</numerusform>
+            <numerusform>
+
+%1 sur %n fichiers convertis avec un avertissement&#xa0;:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>
+
+Stopped: %1 of %n files were not converted.</source>
+        <translation>
+            <numerusform>
+
+Arrêté&#xa0;: %1 sur %n fichier non converti.</numerusform>
+            <numerusform>
+
+Arrêté&#xa0;: %1 sur %n fichiers non convertis.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n files share their name with another file of the list. Keep the album folders below the output folder?</source>
+        <translation>
+            <numerusform>%n fichier porte le même nom qu&apos;un autre fichier de la liste. Conserver les dossiers des albums dans le dossier de sortie&#x202f;?</numerusform>
+            <numerusform>%n fichiers portent le même nom qu&apos;un autre fichier de la liste. Conserver les dossiers des albums dans le dossier de sortie&#x202f;?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: removed %n temporary file(s) left by a run that was ended
+</source>
+        <translation>
+            <numerusform>echobatch-cli: suppression de %n fichier temporaire laissé par une exécution interrompue
+</numerusform>
+            <numerusform>echobatch-cli: suppression de %n fichiers temporaires laissés par une exécution interrompue
+</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>unknown option &apos;%1&apos;</source>
+        <translation>option inconnue «&#xa0;%1&#xa0;»</translation>
+    </message>
+    <message>
+        <source>the option &apos;%1&apos; takes no value</source>
+        <translation>l&apos;option «&#xa0;%1&#xa0;» ne prend pas de valeur</translation>
+    </message>
+    <message>
+        <source>the option &apos;%1&apos; needs a value</source>
+        <translation>l&apos;option «&#xa0;%1&#xa0;» demande une valeur</translation>
+    </message>
+    <message>
+        <source>
+  %1 &apos;%2&apos; (--%3)</source>
+        <comment>a field&apos;s label, the text given, its option</comment>
+        <translation>
+  %1 «&#xa0;%2&#xa0;» (--%3)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n files converted</source>
+        <translation>
+            <numerusform>%1 sur %n fichier converti</numerusform>
+            <numerusform>%1 sur %n fichiers convertis</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n replaced an existing file</source>
+        <translation>
+            <numerusform>, dont %n a remplacé un fichier existant</numerusform>
+            <numerusform>, dont %n ont remplacé des fichiers existants</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n up to date</source>
+        <translation>
+            <numerusform>, %n déjà à jour</numerusform>
+            <numerusform>, %n déjà à jour</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source> (album ReplayGain updated in %n files)</source>
+        <translation>
+            <numerusform> (ReplayGain d&apos;album mis à jour dans %n fichier)</numerusform>
+            <numerusform> (ReplayGain d&apos;album mis à jour dans %n fichiers)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files converted with a warning:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 sur %n fichier converti avec un avertissement&#xa0;:</numerusform>
+            <numerusform>echobatch-cli: %1 sur %n fichiers convertis avec un avertissement&#xa0;:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files failed:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 sur %n fichier en échec&#xa0;:</numerusform>
+            <numerusform>echobatch-cli: %1 sur %n fichiers en échec&#xa0;:</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>[%1] %n/%2 done, %3 running</source>
+        <translation>
+            <numerusform>[%1] %n/%2 terminé, %3 en cours</numerusform>
+            <numerusform>[%1] %n/%2 terminés, %3 en cours</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Usage: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T]
+                     [--decay T] [--jobs N] [--bitrate KBPS|keep]
+                     [--keep-tree [--shard K/N]] [--update] [--dry-run]
+                     [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Adds an echo to each MP3 file given and writes the result, under the same
+base name with the extension .mp3, into the output folder.
+
+  --out DIR       output folder (default: the window&apos;s stored output folder);
+                  made with its parents when missing
+  --gain-in T     gain in (default: stored value, else 0.8)
+  --gain-out T    gain out (default: stored value, else 0.7)
+  --delay T       delay in milliseconds (default: stored value, else 63)
+  --decay T       decay (default: stored value, else 0.3)
+  --jobs N        conversions at once (default and 0: one per processor core)
+  --bitrate KBPS  write every file as CBR of KBPS kbps (8 to 320; the nearest
+                  bitrate the file&apos;s sample rate allows); default &apos;keep&apos;: each
+                  file keeps its input&apos;s bitrate, and VBR stays VBR
+  --keep-tree     a file found in a folder given as PATH goes to the same
+                  relative folder below the output folder (made as needed)
+  --shard K/N     with --keep-tree: convert only the K-th of N parts of the
+                  list, split by each file&apos;s folder below its folder argument
+                  (files given as they are form one part), alike on every
+                  machine
+  --update        pass over a file whose output is there already and newer
+                  than the file (reported as &apos;up to date&apos;, status &apos;up-to-date&apos;
+                  in --json, no longer &apos;skipped&apos;); without it an existing
+                  output is replaced
+  --dry-run       print the tool&apos;s command for each file, convert nothing
+  --quiet         no progress; only failures and warnings are reported
+  --json          a JSON object per file on standard output as it ends; its
+                  reason, warning and note are in English
+  --from FILE     also convert the paths listed in FILE, one a line (&apos;-&apos;:
+                  standard input; a CR ending a line is dropped, empty lines
+                  are passed over)
+  -0, --null      the list&apos;s paths end with a NUL byte instead of a newline
+  --help          this text
+  --version       the version
+
+Each output gets the input&apos;s tags. A file whose tags cannot be copied, or
+whose echo clipped samples, is still converted, and reported in a warning. A
+file whose output would replace the output of an earlier, other file of the
+same run is skipped; a file given twice is converted twice.
+
+Exit status: 0 every file converted, 1 at least one file failed, 2 usage
+error, 130 interrupted.
+</source>
+        <translation>Usage&#xa0;: echobatch-cli [--out DIR] [--gain-in T] [--gain-out T] [--delay T]
+                      [--decay T] [--jobs N] [--bitrate KBPS|keep]
+                      [--keep-tree [--shard K/N]] [--update] [--dry-run]
+                      [--quiet] [--json] [--from FILE [--null]] [PATH...]
+
+Ajoute un écho à chaque fichier MP3 donné et écrit le résultat, sous le même
+nom de base avec l&apos;extension .mp3, dans le dossier de sortie.
+
+  --out DIR       dossier de sortie (par défaut&#xa0;: celui enregistré par la
+                  fenêtre)&#x202f;; créé avec ses dossiers parents s&apos;il manque
+  --gain-in T     gain d&apos;entrée (par défaut&#xa0;: valeur enregistrée, sinon 0,8)
+  --gain-out T    gain de sortie (par défaut&#xa0;: valeur enregistrée, sinon 0,7)
+  --delay T       délai en millisecondes (par défaut&#xa0;: valeur enregistrée,
+                  sinon 63)
+  --decay T       décroissance (par défaut&#xa0;: valeur enregistrée, sinon 0,3)
+  --jobs N        conversions simultanées (par défaut et 0&#xa0;: une par cœur de
+                  processeur)
+  --bitrate KBPS  écrire chaque fichier en CBR à KBPS kbit/s (8 à 320&#x202f;; le
+                  débit le plus proche que permet la fréquence
+                  d&apos;échantillonnage)&#x202f;; par défaut «&#xa0;keep&#xa0;»&#xa0;: chaque fichier
+                  garde le débit de son entrée, et le VBR reste VBR
+  --keep-tree     un fichier trouvé dans un dossier donné en PATH va dans le
+                  même dossier relatif sous le dossier de sortie (créé au
+                  besoin)
+  --shard K/N     avec --keep-tree&#xa0;: ne convertir que la K-ième des N parts de
+                  la liste, réparties selon le dossier de chaque fichier sous
+                  son dossier argument (les fichiers donnés tels quels forment
+                  une part), pareil sur chaque machine
+  --update        écarter un fichier dont la sortie existe déjà et est plus
+                  récente que lui (signalé «&#xa0;déjà à jour&#xa0;», statut
+                  «&#xa0;up-to-date&#xa0;» avec --json, et non plus «&#xa0;skipped&#xa0;»)&#x202f;; sans
+                  cette option, une sortie existante est remplacée
+  --dry-run       afficher la commande de l&apos;outil pour chaque fichier, sans
+                  rien convertir
+  --quiet         pas de progression&#x202f;; seuls les échecs et les avertissements
+                  sont signalés
+  --json          un objet JSON par fichier sur la sortie standard, dès qu&apos;il
+                  est fini&#x202f;; «&#xa0;reason&#xa0;», «&#xa0;warning&#xa0;» et «&#xa0;note&#xa0;» y sont en
+                  anglais
+  --from FILE     convertir aussi les chemins listés dans FILE, un par ligne
+                  («&#xa0;-&#xa0;»&#xa0;: entrée standard&#x202f;; un CR en fin de ligne est retiré,
+                  les lignes vides sont écartées)
+  -0, --null      les chemins de la liste finissent par un octet NUL au lieu
+                  d&apos;un saut de ligne
+  --help          ce texte
+  --version       la version
+
+Chaque sortie reçoit les étiquettes de son entrée. Un fichier dont les
+étiquettes ne peuvent être copiées, ou dont l&apos;écho a écrêté des échantillons,
+est tout de même converti et signalé dans un avertissement. Un fichier dont la
+sortie remplacerait celle d&apos;un autre fichier, traité plus tôt dans la même
+exécution, est ignoré&#x202f;; un fichier donné deux fois est converti deux fois.
+
+Code de sortie&#xa0;: 0 tous les fichiers convertis, 1 au moins un fichier en
+échec, 2 erreur d&apos;usage, 130 interrompu.
+</translation>
     </message>
 </context>
 </TS>

@@ -67,26 +67,29 @@ DecodedInput::~DecodedInput() {
         thread_.join();
 }
 
-Result<> DecodedInput::start(const QString& path, int sampleRate, int channels) {
-    auto failed = [](const QString& what) {
-        return Failed{UserText::tr("cannot decode the input: ") + what};
+SaidResult<> DecodedInput::start(const QString& path, int sampleRate, int channels) {
+    auto failed = [](int error) {
+        return Failed{InBoth([&] {
+            return UserText::tr("cannot decode the input: ") +
+                   (error != 0 ? ErrnoText(error) : UserText::tr("the decoder cannot be set up"));
+        })};
     };
     input_.reset(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!input_)
-        return failed(ErrnoText(errno));
+        return failed(errno);
     ::fcntl(input_.get(), F_SETFL, ::fcntl(input_.get(), F_GETFL) & ~O_NONBLOCK);
     decoder_ = OpenMp3Fd(input_.get(), channels);
     if (!decoder_)
-        return failed(UserText::tr("the decoder cannot be set up"));
+        return failed(0);
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
-        return failed(ErrnoText(errno));
+        return failed(errno);
     toolEnd_.reset(ends[0]);
     writeEnd_.reset(ends[1]);
     stopFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (!stopFd_)
-        return failed(ErrnoText(errno));
+        return failed(errno);
     ::fcntl(writeEnd_.get(), F_SETPIPE_SZ, kPipeBytes);  // a smaller pipe only costs wake-ups
     ::fcntl(writeEnd_.get(), F_SETFL, ::fcntl(writeEnd_.get(), F_GETFL) | O_NONBLOCK);
     sampleRate_ = sampleRate;
@@ -94,7 +97,7 @@ Result<> DecodedInput::start(const QString& path, int sampleRate, int channels) 
     try {
         thread_ = std::thread(&DecodedInput::feed, this);
     } catch (const std::system_error& e) {
-        return failed(ErrnoText(e.code().value()));
+        return failed(e.code().value());
     }
     return {};
 }
@@ -154,14 +157,18 @@ void DecodedInput::decode() {
         int encoding = 0;
         if (rc == MPG123_NEW_FORMAT && mpg123_getformat(h, &rate, &channels, &encoding) == 0 &&
             (rate != sampleRate_ || channels != channels_)) {
-            outcome_.failure = UserText::tr("the audio changes its format after %1")
-                                   .arg(SecondsText(outcome_.samples, sampleRate_));
+            outcome_.failure = InBoth([&] {
+                return UserText::tr("the audio changes its format after %1")
+                    .arg(SecondsText(outcome_.samples, sampleRate_));
+            });
             break;
         }
         if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) {
-            outcome_.failure = UserText::tr("the audio cannot be decoded after %1 (%2)")
-                                   .arg(SecondsText(outcome_.samples, sampleRate_),
-                                        QString::fromLocal8Bit(mpg123_strerror(h)));
+            outcome_.failure = InBoth([&] {
+                return UserText::tr("the audio cannot be decoded after %1 (%2)")
+                    .arg(SecondsText(outcome_.samples, sampleRate_),
+                         QString::fromLocal8Bit(mpg123_strerror(h)));
+            });
             break;
         }
     }

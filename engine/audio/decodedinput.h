@@ -23,7 +23,7 @@ public:
     struct Outcome {
         std::int64_t samples = 0;  // sample frames written whole into the pipe
         bool complete = false;     // the decoder reached the end of the file
-        QString failure;           // why the decoder stopped early; empty otherwise
+        Said failure;              // why the decoder stopped early; empty otherwise
     };
 
     DecodedInput() = default;
@@ -34,7 +34,7 @@ public:
 
     // Opens the file, its decoder and the pipe, and starts writing. The pipe's read end is
     // then handed to the tool with takeToolEnd().
-    Result<> start(const QString& path, int sampleRate, int channels);
+    SaidResult<> start(const QString& path, int sampleRate, int channels);
     posix::UniqueFd takeToolEnd() { return std::move(toolEnd_); }
     // The thread ends at its next step.
     void stop();

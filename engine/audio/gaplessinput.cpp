@@ -70,11 +70,12 @@ InputPlan PlanInput(const QString& path) {
         return plan;
     const Mp3Frames m = ScanMp3Frames(file.bytes());
     if (!m.valid) {
-        plan.refusal = UserText::tr("no MPEG audio frame found");
+        plan.refusal = InBoth([] { return UserText::tr("no MPEG audio frame found"); });
         return plan;
     }
     if (m.changeAt > 0) {
-        plan.refusal = StreamChangeText(m.first.sampleRate, m.changedRate, m.changeAt);
+        plan.refusal =
+            InBoth([&] { return StreamChangeText(m.first.sampleRate, m.changedRate, m.changeAt); });
         return plan;
     }
     plan.mp3 = true;

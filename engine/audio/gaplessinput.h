@@ -11,6 +11,7 @@
 // how much music the file promises.
 #pragma once
 
+#include "core/usertext.h"
 #include "engine/audio/encodingclass.h"
 
 #include <QString>
@@ -21,7 +22,7 @@
 namespace eb {
 
 struct InputPlan {
-    QString refusal;         // why the file is not converted (no frames, its sample rate changes)
+    Said refusal;            // why the file is not converted (no frames, its sample rate changes)
     bool mp3 = false;        // its frames were read: it is decoded here for the tool
     std::int64_t music = 0;  // samples of music (per channel) the file promises
     int frameSamples = 0;    // samples per frame

@@ -85,12 +85,15 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
 }
 
 QString Shorter(std::int64_t got, std::int64_t want, int rate) {
-    return UserText::tr("the output is shorter than the input: %1 of %2 (%3 of %4 samples)")
+    // The count picks the plural form; a count past int's range is shown exactly.
+    return UserText::tr("the output is shorter than the input: %1 of %2 (%3 of %4 samples)",
+                        nullptr, static_cast<int>(qMin<std::int64_t>(want, 0x7fffffff)))
         .arg(SecondsText(got, rate), SecondsText(want, rate))
         .arg(got)
         .arg(want);
 }
 
+// Empty when the frame is written or not wanted; else the file's error.
 QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m, int padding) {
     // The tags the tool wrote before and after the audio stay where they are.
     const QByteArray info = InfoFrame(bytes, m, padding);
@@ -98,28 +101,29 @@ QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m,
         return {};  // no frame of this version holds the header, or the file may not grow
     const QByteArray rest = info + bytes.mid(m.audioStart);
     if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
-        return UserText::tr("cannot write the output's Info frame: ") + file.errorString();
+        return file.errorString();
     return {};
 }
 
 }  // namespace
 
-Result<> FinishOutput(const QString& path, const OutputExpectation& expected) {
+SaidResult<> FinishOutput(const QString& path, const OutputExpectation& expected) {
     if (expected.inputMusic < 0 && expected.fed < 0)
         return {};  // an input of unknown length: nothing to check or to write
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
-        return Failed{UserText::tr("cannot read the tool's output: ") + file.errorString()};
+        return Failed{InBoth(
+            [&] { return UserText::tr("cannot read the tool's output: ") + file.errorString(); })};
     const QByteArray bytes = file.readAll();
     const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(bytes.constData()),
                                        static_cast<std::size_t>(bytes.size())});
     if (!m.valid)
-        return Failed{UserText::tr("the tool's output holds no MP3 audio")};
+        return Failed{InBoth([] { return UserText::tr("the tool's output holds no MP3 audio"); })};
     const int rate = m.first.sampleRate;
     // What its frames hold: with the encoder's header its own count, else every frame.
     const std::int64_t holds = m.lame ? m.musicSamples() : m.decodedSamples();
     if (expected.inputMusic > 0 && holds < expected.inputMusic)
-        return Failed{Shorter(holds, expected.inputMusic, rate)};
+        return Failed{InBoth([&] { return Shorter(holds, expected.inputMusic, rate); })};
     if (m.headerFrame >= 0 || expected.fed < 0)
         return {};
     // Frames that hold less than the encoder was given (the input's music is there, the echo's
@@ -127,8 +131,10 @@ Result<> FinishOutput(const QString& path, const OutputExpectation& expected) {
     const std::int64_t padding = m.decodedSamples() - kEncoderDelay - expected.fed;
     if (padding < 0 || padding > 0x0fff)
         return {};
-    if (QString why = WriteInfoFrame(file, bytes, m, static_cast<int>(padding)); !why.isEmpty())
-        return Failed{std::move(why)};
+    if (const QString error = WriteInfoFrame(file, bytes, m, static_cast<int>(padding));
+        !error.isEmpty())
+        return Failed{
+            InBoth([&] { return UserText::tr("cannot write the output's Info frame: ") + error; })};
     return {};
 }
 

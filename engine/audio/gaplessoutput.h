@@ -20,6 +20,6 @@ struct OutputExpectation {
 // Checks the output at `path` and, for a CBR output whose fed samples are known, writes the
 // Info frame in front of its audio (the file is rewritten in place). Fails with why the output
 // must not be kept ("the output is shorter than the input: ...").
-Result<> FinishOutput(const QString& path, const OutputExpectation& expected);
+SaidResult<> FinishOutput(const QString& path, const OutputExpectation& expected);
 
 }  // namespace eb

@@ -292,7 +292,7 @@ std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
     if (!ended || !outcome.started || outcome.crashed ||
         (code != kWritten && code != kUnreadable && code != kUnwritable)) {
         // How the helper failed, in the tag copy's words (it is the same helper).
-        const QString why = TagCopyRun::interpret(outcome, !ended, kHelperTimeoutMs).text;
+        const QString why = TagCopyRun::interpret(outcome, !ended, kHelperTimeoutMs).text.text;
         return std::vector<Result<>>(files.size(), Failed{why});
     }
     // The files it could not write, a line each: "failed INDEX CODE".
@@ -323,11 +323,11 @@ namespace {
 // that the output is never seen half-written.
 Result<QByteArray> CopyBeside(const QString& output) {
     const QFileInfo info(output);
-    const Result<QByteArray> made = CreateLockedTemporary(
+    const SaidResult<QByteArray> made = CreateLockedTemporary(
         QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
                           QStringLiteral(".echobatch-XXXXXX.mp3")));
     if (!made)
-        return Failed{made.error()};
+        return Failed{made.error().text};
     QFile from(output);
     QFile to(QFile::decodeName(*made));
     bool ok = from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly);

@@ -17,7 +17,7 @@ void ReplayGainStage::toolEnded(bool outputKept) {
     follower_.reset();
 }
 
-QString ReplayGainStage::measure(const QString& temporary) {
+Said ReplayGainStage::measure(const QString& temporary) {
     places_ = ReadReplayGainPlaces(temporary);
     if (!places_.any())
         return {};
@@ -25,22 +25,27 @@ QString ReplayGainStage::measure(const QString& temporary) {
     const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temporary);
     followed_.reset();
     if (!loudness)
-        return UserText::tr("ReplayGain not measured: ") +
-               UserText::tr("the output cannot be decoded");
+        return InBoth([] {
+            return UserText::tr("ReplayGain not measured: ") +
+                   UserText::tr("the output cannot be decoded");
+        });
+    // The helper's reason is said in the user's language only.
     if (const Result<> written =
             WriteReplayGain(temporary, GainFor(loudness->lufs(), loudness->peak()), std::nullopt);
         !written)
-        return UserText::tr("ReplayGain not measured: ") + written.error();
-    const QString albumFailed = complete ? albums_.failure(input_, places_) : QString();
+        return InBoth([&] { return UserText::tr("ReplayGain not measured: ") + written.error(); });
+    Said albumFailed = complete ? InBoth([&] { return albums_.failure(input_, places_); }) : Said();
     if (complete && albumFailed.isEmpty()) {
         forAlbum_ = loudness;
         return {};
     }
     if (!places_.albumValues)
         return {};
-    return albumFailed.isEmpty()
-               ? UserText::tr("album ReplayGain removed: not every file of the album was converted")
-               : albumFailed;
+    if (!albumFailed.isEmpty())
+        return albumFailed;
+    return InBoth([] {
+        return UserText::tr("album ReplayGain removed: not every file of the album was converted");
+    });
 }
 
 QString ReplayGainStage::converted(const QString& input, const QString& output) {

@@ -4,6 +4,7 @@
 // AlbumLedger writes them then), and for good when not all of the album is converted.
 #pragma once
 
+#include "core/usertext.h"
 #include "engine/loudness/loudnessfollower.h"
 #include "engine/loudness/replaygain.h"
 #include "engine/loudness/replaygainplaces.h"
@@ -29,7 +30,7 @@ public:
     void toolEnded(bool outputKept);
     // The finished output, still under its hidden name, with the input's tags on it: its track
     // values measured and written. Returns a warning for the user, or empty.
-    QString measure(const QString& temporary);
+    Said measure(const QString& temporary);
     // The output has taken its name: the album learns of it. Returns a warning, or empty.
     QString converted(const QString& input, const QString& output);
     // The file was not converted: its album gets no album values.

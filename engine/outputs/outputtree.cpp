@@ -80,14 +80,16 @@ bool FoldsCase(int folderFd) {
     return ::ioctl(folderFd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
 }
 
-Result<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
+SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
     const QByteArray top = QFile::encodeName(outputFolder);
     // The output folder itself may be a link, as the user named it; below it, no link is
     // followed: each folder is opened from the one above it.
     posix::UniqueFd at(::open(top.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!at)
-        return Failed{UserText::tr("cannot open the output folder %1: %2")
-                          .arg(outputFolder, ErrnoText(errno))};
+    if (const int error = at ? 0 : errno; error != 0)
+        return Failed{InBoth([&] {
+            return UserText::tr("cannot open the output folder %1: %2")
+                .arg(outputFolder, ErrnoText(error));
+        })};
     QByteArray shown = top.endsWith('/') ? top.chopped(1) : top;
     for (const QByteArray& name : QFile::encodeName(folder).mid(top.size()).split('/')) {
         if (name.isEmpty() || name == ".")
@@ -95,30 +97,36 @@ Result<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder)
         shown += '/' + name;
         const QString text = QFile::decodeName(shown);
         if (name == "..")
-            return Failed{
-                SkippedReason(UserText::tr("%1 leads out of the output folder").arg(text))};
+            return Failed{InBoth([&] {
+                return SkippedReason(UserText::tr("%1 leads out of the output folder").arg(text));
+            })};
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
         posix::UniqueFd next(::openat(at.get(), name.constData(), kFlags));
         if (!next && errno == ENOENT) {
-            if (::mkdirat(at.get(), name.constData(), 0777) != 0 && errno != EEXIST)
-                return Failed{UserText::tr("cannot make the output folder %1: %2")
-                                  .arg(text, ErrnoText(errno))};
+            if (const int error = ::mkdirat(at.get(), name.constData(), 0777) != 0 ? errno : 0;
+                error != 0 && error != EEXIST)
+                return Failed{InBoth([&] {
+                    return UserText::tr("cannot make the output folder %1: %2")
+                        .arg(text, ErrnoText(error));
+                })};
             next.reset(::openat(at.get(), name.constData(), kFlags));
         }
         if (!next) {
             const int error = errno;
             struct stat st {};
             const bool seen = ::fstatat(at.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-            if (seen && S_ISLNK(st.st_mode))
-                return Failed{SkippedReason(UserText::tr("%1 is a link; outputs are never written "
-                                                         "through links below the output folder")
-                                                .arg(text))};
-            if (seen && !S_ISDIR(st.st_mode))
-                return Failed{
-                    UserText::tr("cannot make the output folder %1: a file of that name is there")
-                        .arg(text)};
-            return Failed{
-                UserText::tr("cannot make the output folder %1: %2").arg(text, ErrnoText(error))};
+            return Failed{InBoth([&] {
+                if (seen && S_ISLNK(st.st_mode))
+                    return SkippedReason(UserText::tr("%1 is a link; outputs are never written "
+                                                      "through links below the output folder")
+                                             .arg(text));
+                if (seen && !S_ISDIR(st.st_mode))
+                    return UserText::tr(
+                               "cannot make the output folder %1: a file of that name is there")
+                        .arg(text);
+                return UserText::tr("cannot make the output folder %1: %2")
+                    .arg(text, ErrnoText(error));
+            })};
         }
         at = std::move(next);
     }

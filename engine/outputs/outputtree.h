@@ -23,6 +23,6 @@ bool FoldsCase(int folderFd);
 // folder is refused by name, wherever it leads, so that no output is ever written outside the
 // output folder's own tree. The output folder itself may be a link. Fails with why the folder
 // cannot be had.
-Result<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
+SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
 
 }  // namespace eb

@@ -300,18 +300,23 @@ QString TakeRecordFolderNote() {
     return taken.test_and_set() ? QString() : Place().note;
 }
 
-Result<> RecordMade(MadeKind kind, int fd, const QByteArray& path) {
-    const QString what = kind == MadeKind::Temporary
-                             ? UserText::tr("cannot keep a record of the temporary file: ")
-                             : UserText::tr("cannot keep a record of the tool folder: ");
+SaidResult<> RecordMade(MadeKind kind, int fd, const QByteArray& path) {
+    auto failed = [kind](const auto& why) {
+        return Failed{InBoth([&] {
+            return (kind == MadeKind::Temporary
+                        ? UserText::tr("cannot keep a record of the temporary file: ")
+                        : UserText::tr("cannot keep a record of the tool folder: ")) +
+                   why();
+        })};
+    };
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return Failed{what + ErrnoText(errno)};
+    if (const int error = ::fstat(fd, &st) != 0 ? errno : 0; error != 0)
+        return failed([error] { return ErrnoText(error); });
     Journal& journal = JournalOf(kind);
     const QMutexLocker lock(&journal.mutex);
     if (!journal.fd) {
         if (const Result<> opened = OpenJournal(journal, kind); !opened)
-            return Failed{what + opened.error()};
+            return failed([&] { return opened.error(); });
     }
     const QByteArray entry = QByteArray::number(static_cast<quint64>(st.st_dev)) + ' ' +
                              QByteArray::number(static_cast<quint64>(st.st_ino)) + ' ' + path +
@@ -320,7 +325,7 @@ Result<> RecordMade(MadeKind kind, int fd, const QByteArray& path) {
         // A half-written entry is cut off again, so the next one starts clean.
         const int error = errno;
         posix::RetryOnEintr([&] { return ::ftruncate(journal.fd.get(), journal.size); });
-        return Failed{what + ErrnoText(error)};
+        return failed([error] { return ErrnoText(error); });
     }
     journal.size += static_cast<off_t>(entry.size());
     return {};

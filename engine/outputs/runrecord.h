@@ -30,7 +30,7 @@ enum class MadeKind { Temporary, ToolFolder };
 // Notes that this process made the file or folder open as `fd` under the absolute `path`.
 // Fails, with the reason for the user ("cannot keep a record of the temporary file: No space
 // left on device"), when no record can be kept.
-Result<> RecordMade(MadeKind kind, int fd, const QByteArray& path);
+SaidResult<> RecordMade(MadeKind kind, int fd, const QByteArray& path);
 
 // Removes what killed runs recorded of `kind` and left behind (see above); `keep` are files
 // that stay whatever the records say (the batch's inputs). Returns how many went.

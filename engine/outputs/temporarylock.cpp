@@ -39,18 +39,20 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 }
 
 // Why a temporary could not be made: a limit of this process is not the folder's fault.
-QString CreateError(int error) {
-    if (error == EMFILE || error == ENFILE)
-        return UserText::tr(
-                   "cannot open another file: %1 (a limit of this process or system, "
-                   "not of the output folder)")
-            .arg(ErrnoText(error));
-    return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
+Said CreateError(int error) {
+    return InBoth([error] {
+        if (error == EMFILE || error == ENFILE)
+            return UserText::tr(
+                       "cannot open another file: %1 (a limit of this process or "
+                       "system, not of the output folder)")
+                .arg(ErrnoText(error));
+        return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
+    });
 }
 
 }  // namespace
 
-Result<QByteArray> CreateLockedTemporary(const QByteArray& pattern) {
+SaidResult<QByteArray> CreateLockedTemporary(const QByteArray& pattern) {
     for (int attempt = 0; attempt < 8; ++attempt) {
         QByteArray name = pattern;
         posix::UniqueFd fd(::mkostemps(name.data(), 4, O_CLOEXEC));
@@ -63,7 +65,7 @@ Result<QByteArray> CreateLockedTemporary(const QByteArray& pattern) {
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.get(), &opened) == 0 &&
             opened.st_nlink > 0 && ::lstat(name.constData(), &named) == 0 &&
             SameFile(opened, named)) {
-            if (const Result<> recorded = RecordMade(MadeKind::Temporary, fd.get(), name);
+            if (const SaidResult<> recorded = RecordMade(MadeKind::Temporary, fd.get(), name);
                 !recorded) {
                 ::unlink(name.constData());
                 return Failed{recorded.error()};

@@ -14,7 +14,7 @@ namespace eb {
 // Creates a hidden temporary from the mkostemps pattern (six X before the four-byte suffix),
 // locked, recorded (engine/runrecord.h) and kept open until ReleaseTemporary. Returns its name;
 // fails with the reason when it cannot be made or recorded (then nothing is left of it).
-Result<QByteArray> CreateLockedTemporary(const QByteArray& pattern);
+SaidResult<QByteArray> CreateLockedTemporary(const QByteArray& pattern);
 
 // True when the folder this process made the temporary `name` in is no longer found at its
 // path (renamed away or removed): the output can then not be put in place.

@@ -54,27 +54,36 @@ TagCopyRun::Result TagCopyRun::interpret(const ToolRun::Outcome& outcome, bool t
                                          int timeoutMs) {
     using Kind = Result::Kind;
     const QString last = LastLine(outcome.stderrTail);
+    const Said helperSaid{last, last};
     if (!outcome.started)
-        return {Kind::NotCopied, UserText::tr("the tag copy could not be started: %1")
-                                     .arg(ErrnoText(outcome.startErrno))};
+        return {Kind::NotCopied, InBoth([&] {
+                    return UserText::tr("the tag copy could not be started: %1")
+                        .arg(ErrnoText(outcome.startErrno));
+                })};
     if (timedOut)
-        return {Kind::NotCopied,
-                UserText::tr("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0)};
+        return {
+            Kind::NotCopied, InBoth([&] {
+                return UserText::tr("the tag copy took longer than %1 s").arg(timeoutMs / 1000.0);
+            })};
     if (outcome.cancelled)
-        return {Kind::Stopped, QString()};
+        return {Kind::Stopped, Said()};
     if (outcome.crashed)
-        return {Kind::NotCopied, UserText::tr("the tag copy was ended by signal %1 (%2)")
-                                     .arg(outcome.signal)
-                                     .arg(QString::fromLocal8Bit(strsignal(outcome.signal)))};
+        return {Kind::NotCopied, InBoth([&] {
+                    return UserText::tr("the tag copy was ended by signal %1 (%2)")
+                        .arg(outcome.signal)
+                        .arg(QString::fromLocal8Bit(strsignal(outcome.signal)));
+                })};
     if (outcome.exitCode == 0)
-        return {Kind::Copied, last};
+        return {Kind::Copied, helperSaid};
     if (outcome.exitCode == kNoTags)
-        return {Kind::NoTags, QString()};
+        return {Kind::NoTags, Said()};
     if (outcome.exitCode == kNotCopied && !last.isEmpty())
-        return {Kind::NotCopied, last};
-    return {Kind::NotCopied, UserText::tr("the tag copy ended with exit code %1%2")
-                                 .arg(outcome.exitCode)
-                                 .arg(last.isEmpty() ? QString() : QStringLiteral(": ") + last)};
+        return {Kind::NotCopied, helperSaid};
+    return {Kind::NotCopied, InBoth([&] {
+                return UserText::tr("the tag copy ended with exit code %1%2")
+                    .arg(outcome.exitCode)
+                    .arg(last.isEmpty() ? QString() : NamedText(QString(), last));
+            })};
 }
 
 TagCopyRun::TagCopyRun(QObject* parent) : QObject(parent) {

@@ -7,6 +7,7 @@
 // why.
 #pragma once
 
+#include "core/usertext.h"
 #include "process/toolrun.h"
 
 #include <QObject>
@@ -34,7 +35,8 @@ public:
         enum class Kind { Copied, NoTags, NotCopied, Stopped };
         Kind kind = Kind::NotCopied;
         // Copied: the frames not carried ("frames not copied: ..."), or empty. NotCopied: why.
-        QString text;
+        // The helper's own lines are in English, and so is their English.
+        Said text;
     };
     // How the child's end reads.
     static Result interpret(const ToolRun::Outcome& outcome, bool timedOut, int timeoutMs);

@@ -57,12 +57,12 @@ void MakePrivateFolder(const QString& parent, ToolSet& tools) {
                             .arg(QFile::decodeName(pattern)));
     }
     // What cannot be recorded is not kept: a killed batch would leave it for good.
-    if (const Result<> recorded =
+    if (const SaidResult<> recorded =
             RecordMade(MadeKind::ToolFolder, fd.get(),
                        QFile::encodeName(AbsoluteFrom(QFile::decodeName(pattern))));
         !recorded) {
         ::rmdir(pattern.constData());
-        throw StepError(recorded.error());
+        throw StepError(recorded.error().text);
     }
     tools.folder = QFile::decodeName(pattern);
     tools.folderFd = std::move(fd);
@@ -217,17 +217,29 @@ void WriteBytesIfAbsent(const QByteArray& data, const QString& path, int permiss
 ToolSet DeployTools(StepRunner& steps) {
     ToolSet tools;
     QByteArray bytes;
+    auto find = [](ToolSet& found, QByteArray& read) {
+        const Result<QString> installed = FindInstalledSox();
+        if (!installed)
+            throw StepError(installed.error());
+        found.installed = *installed;
+        found.installedFd = OpenInstalledSox(found.installed);
+        read = ReadAll(found.installedFd.get(), found.installed);
+    };
     const bool loaded = steps.step(104, [&] {
         try {
-            const Result<QString> installed = FindInstalledSox();
-            if (!installed)
-                throw StepError(installed.error());
-            tools.installed = *installed;
-            tools.installedFd = OpenInstalledSox(tools.installed);
-            bytes = ReadAll(tools.installedFd.get(), tools.installed);
+            find(tools, bytes);
         } catch (const StepError& e) {
-            // A tool that could not be checked and read is never run by its path either.
-            tools.missing = e.description();
+            // A tool that could not be checked and read is never run by its path either. The
+            // look is made again in English for the reason's English (it changes nothing).
+            tools.missing.text = e.description();
+            try {
+                const EnglishTexts english;
+                ToolSet again;
+                QByteArray unused;
+                find(again, unused);
+            } catch (const StepError& inEnglish) {
+                tools.missing.english = inEnglish.description();
+            }
             tools.installed.clear();
             tools.installedFd.reset();
             throw;

@@ -32,7 +32,7 @@ struct ToolSet {
     posix::UniqueFd folderFd;     // the private folder, open
     posix::UniqueFd deployedFd;   // the copy, open read-only
     posix::UniqueFd installedFd;  // the installed SoX, open read-only
-    QString missing;              // why there is no tool at all (said once per file)
+    Said missing;                 // why there is no tool at all (said once per file)
 
     // The program a conversion starts, and the open file that is executed for it (-1: none,
     // the path is run as it is).

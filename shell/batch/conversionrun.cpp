@@ -41,7 +41,7 @@ struct Failure {
 QString Listed(const QList<Failure>& list) {
     QString text;
     for (qsizetype k = 0; k < list.size() && k < kListedFailures; ++k)
-        text += u'\n' + list[k].name + QStringLiteral(": ") + list[k].reason;
+        text += u'\n' + NamedText(list[k].name, list[k].reason);
     return text;
 }
 
@@ -52,16 +52,15 @@ QString Summary(const QList<Failure>& failures, const QList<Failure>& warnings, 
                 int stopped) {
     QString text = UserText::tr("Done.");
     if (!failures.isEmpty())
-        text += UserText::tr("\n\n%1 of %2 files failed:").arg(failures.size()).arg(total) +
+        text += UserText::tr("\n\n%1 of %n files failed:", nullptr, total).arg(failures.size()) +
                 Listed(failures);
     if (!warnings.isEmpty())
-        text += UserText::tr("\n\n%1 of %2 files converted with a warning:")
-                    .arg(warnings.size())
-                    .arg(total) +
+        text += UserText::tr("\n\n%1 of %n files converted with a warning:", nullptr, total)
+                    .arg(warnings.size()) +
                 Listed(warnings);
     if (stopped > 0)
-        text +=
-            UserText::tr("\n\nStopped: %1 of %2 files were not converted.").arg(stopped).arg(total);
+        text += UserText::tr("\n\nStopped: %1 of %n files were not converted.", nullptr, total)
+                    .arg(stopped);
     return text;
 }
 
@@ -77,8 +76,8 @@ struct Outcome {
 QString Details(const QList<Outcome>& outcomes) {
     QStringList lines;
     for (const Outcome& o : outcomes)
-        lines << (o.input.isEmpty() ? UserText::tr("entry %1").arg(o.entry) : o.input) +
-                     QStringLiteral(": ") + ResultText(o.result, o.reason);
+        lines << NamedText(o.input.isEmpty() ? UserText::tr("entry %1").arg(o.entry) : o.input,
+                           ResultText(o.result, o.reason));
     return lines.join(u'\n');
 }
 
@@ -272,9 +271,9 @@ QHash<QString, QString> AskKeptFolders(BatchHost& host) {
     if (shared == 0)
         return {};
     const int keep = host.prompter().choose(
-        UserText::tr("%1 files share their name with another file of the list. Keep the album "
-                     "folders below the output folder?")
-            .arg(shared),
+        UserText::tr("%n files share their name with another file of the list. Keep the album "
+                     "folders below the output folder?",
+                     nullptr, shared),
         {UserText::tr("Keep folders"), UserText::tr("Skip them")}, 0);
     if (keep != 0)
         return {};
@@ -535,8 +534,8 @@ Result<QString> ActiveBatch::outputFolderOf(const QString& input) {
     if (below.isEmpty() || !IsFolder(outputFolder))
         return outputFolder;
     QString folder = (outputFolder.endsWith(u'/') ? outputFolder : outputFolder + u'/') + below;
-    if (const Result<> made = MakeOutputSubfolder(outputFolder, folder); !made)
-        return Failed{made.error()};
+    if (const SaidResult<> made = MakeOutputSubfolder(outputFolder, folder); !made)
+        return Failed{made.error().text};
     return folder;
 }
 

@@ -70,7 +70,11 @@ private slots:
         const QString good = file("good.mp3");
         QTest::newRow("no files") << QStringList{"--out", out_} << 2 << "no files given";
         QTest::newRow("unknown option")
-            << QStringList{"--frob", good} << 2 << "Unknown option 'frob'";
+            << QStringList{"--frob", good} << 2 << "unknown option 'frob'";
+        QTest::newRow("a value missing")
+            << QStringList{good, "--out"} << 2 << "the option 'out' needs a value";
+        QTest::newRow("a value given to a switch") << QStringList{"--json=yes", "--out", out_, good}
+                                                   << 2 << "the option 'json' takes no value";
         QTest::newRow("a missing folder is made, with its parent")
             << QStringList{"--out", out_ + "/new/night", good} << 0
             << "made the output folder " + out_ + "/new/night\n";
@@ -82,7 +86,7 @@ private slots:
             << "--shard needs --keep-tree";
         QTest::newRow("blanks around numbers")
             << QStringList{"--out", out_, "--bitrate", " 128", "--delay", " 63 ", good} << 0
-            << "1 of 1 files converted";
+            << "1 of 1 file converted";
         QTest::newRow("no folder anywhere") << QStringList{good} << 2 << "no output folder";
         QTest::newRow("not numeric")
             << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,,3", good} << 2
@@ -90,9 +94,9 @@ private slots:
         QTest::newRow("bad jobs") << QStringList{"--out", out_, "--jobs", "-1", good} << 2
                                   << "--jobs";
         QTest::newRow("a folder without MP3 files beside a file")
-            << QStringList{"--out", out_, good, file("sub")} << 0 << "1 of 1 files converted";
+            << QStringList{"--out", out_, good, file("sub")} << 0 << "1 of 1 file converted";
         QTest::newRow("converted")
-            << QStringList{"--out", out_, good} << 0 << "1 of 1 files converted";
+            << QStringList{"--out", out_, good} << 0 << "1 of 1 file converted";
         QTest::newRow("one fails")
             << QStringList{"--out", out_, "--jobs", "2", file("corrupt.mp3"), good} << 1
             << "1 of 2 files failed:\n  " + file("corrupt.mp3") + ": no MPEG audio frame found";
@@ -103,8 +107,7 @@ private slots:
             << QStringList{"--quiet",    "--out", out_,      "--gain-in", "1",
                            "--gain-out", "1",     "--decay", "0.9",       file("loud.mp3")}
             << 0
-            << "echobatch-cli: 1 of 1 files converted with a warning:\n  " + file("loud.mp3") +
-                   ": ";
+            << "echobatch-cli: 1 of 1 file converted with a warning:\n  " + file("loud.mp3") + ": ";
     }
     void exitCodes() {
         QFETCH(QStringList, args);

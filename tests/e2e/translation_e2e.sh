@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Both programs in German and French: the window's controls read through AT-SPI, its echo
 # fields with a decimal comma (the French run, under LANG=C, reads the one the German stored),
-# the empty list's box; echobatch-cli's messages and a skipped file's reason translated, while
+# the empty list's box; echobatch-cli's messages and a skipped file's reason translated (in
+# English in --json), one file and two in each language, --help within 79 columns, the
+# catalogues' typography, while
 # its exit status, --json keys and status words and --dry-run commands stay those of C.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
@@ -45,18 +47,56 @@ check() {  # language, words in the tree, the empty list's box, the numeric mess
     sed 's/"seconds":[0-9.]*,//' | cmp -s - "$work/c.json" || e2e_fail "$1: --json changed"
   cli "${env[@]}" "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" 2>/dev/null |
     cmp -s - "$work/c.dry" || e2e_fail "$1: --dry-run changed"
-  # An output that would replace its input: the reason in the language, the status as ever.
-  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" 2>/dev/null || true
-  grep -q "\"reason\":\"$5.*\"status\":\"skipped\"" "$work/skip.json" ||
-    e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json")"
+  # An output that would replace its input: the reason in the language on standard error, in
+  # English in --json, the status as ever.
+  cli "${env[@]}" "$bin/echobatch-cli" --json --out "$work" "$work/tone.mp3" >"$work/skip.json" \
+    2>"$work/skip.txt" || true
+  grep -q '"reason":"skipped: the output would replace the input file itself",.*"status":"skipped"' \
+    "$work/skip.json" && grep -q -F "$5" "$work/skip.txt" ||
+    e2e_fail "$1: the skipped file's report: $(cat "$work/skip.json" "$work/skip.txt")"
   cli "${env[@]}" "$bin/echobatch-cli" --update --out "$work/c" "$work/tone.mp3" 2>"$work/up.txt" || true
   grep -q -F "$6" "$work/up.txt" || e2e_fail "$1: --update: $(cat "$work/up.txt")"
 }
 check de 'push button\tUmwandlung starten|text\tEingangspegel\t\t0,8$|panel\tEcho-Optionen|push button\tAusgabeordner wählen' \
-  'Keine Dateien hinzugefügt.' 'Eingangspegel: '"'abc'" übersprungen \
-  '0 von 1 Dateien umgewandelt, 1 bereits aktuell'
+  'Keine Dateien hinzugefügt.' 'Eingangspegel: „abc“' übersprungen \
+  '0 von 1 Datei umgewandelt, 1 bereits aktuell'
 check fr "push button\tLancer la conversion|text\tGain d'entrée\t\t0,8$|tree\tFichier\(s\) MP3" \
-  'Aucun fichier ajouté.' 'Valeur numérique requise.' ignoré \
-  '0 fichier(s) sur 1 convertis, 1 déjà à jour'
+  'Aucun fichier ajouté.' 'Valeur numérique requise (séparateur décimal' ignoré \
+  '0 sur 1 fichier converti, 1 déjà à jour'
+
+# One file, then three (singular and plural), in each language; --help within 79 columns; the
+# --json lines of a run (a failure's reason too) the same bytes in every language but for the
+# seconds.
+sox -n -r 22050 -c 1 "$work/two.mp3" synth 0.3 sine 440
+head -c 4000 /dev/urandom | tr -d '\377' >"$work/broken.mp3"
+counts() {  # language, the summary of one file, that of three (one replaced, one failed)
+  rm -rf "$work/p"
+  cli LANGUAGE="$1" "$bin/echobatch-cli" --out "$work/p" "$work/tone.mp3" 2>"$work/one.txt"
+  { cli LANGUAGE="$1" "$bin/echobatch-cli" --json --jobs 1 --out "$work/p" "$work/tone.mp3" \
+    "$work/two.mp3" "$work/broken.mp3" 2>"$work/two.txt" || true; } |
+    sed 's/"seconds":[0-9.]*,//' >"$work/$1.json"
+  grep -q -F "$2" "$work/one.txt" && grep -q -F "$3" "$work/two.txt" ||
+    e2e_fail "$1: $(cat "$work/one.txt" "$work/two.txt")"
+  cmp -s "$work/en.json" "$work/$1.json" || e2e_fail "$1: --json differs: $(cat "$work/$1.json")"
+  while IFS= read -r line; do
+    [ ${#line} -le 79 ] || e2e_fail "$1: --help wider than 79 columns: $line"
+  done < <(cli LANGUAGE="$1" "$bin/echobatch-cli" --help)
+}
+counts en '1 of 1 file converted' '2 of 3 files converted, 1 replaced an existing file'
+counts de '1 von 1 Datei umgewandelt' '2 von 3 Dateien umgewandelt, davon hat 1 eine vorhandene'
+counts fr '1 sur 1 fichier converti' '2 sur 3 fichiers convertis, dont 1 a remplacé un fichier'
+grep -q '"reason":"no MPEG audio frame found"' "$work/en.json" || e2e_fail "$(cat "$work/en.json")"
+# The catalogues: no plain space before a French : ; ? ! » or after «, no straight quote around
+# a German placeholder.
+/usr/bin/python3 - "$(dirname "${BASH_SOURCE[0]}")/../../data/translations" <<'EOF' || e2e_fail typography
+import re, sys, xml.etree.ElementTree as ET
+bad = []
+for lang, wrong in (('fr', r' [:;?!»]|« '), ('de', r"['\"]%\d|%\d['\"]")):
+    for t in ET.parse(f'{sys.argv[1]}/echobatch_{lang}.ts').iter('translation'):
+        bad += [lang + ': ' + x for x in [t.text or ''] + [n.text for n in t] if re.search(wrong, x)]
+print('\n'.join(bad))
+sys.exit(1 if bad else 0)
+EOF
 grep -q '"note":"replaced an existing file","output":.*"status":"converted"' "$work/c.json" || e2e_fail "the C run: $(cat "$work/c.json")"
-echo "PASS: the window and the command line in German and French; --json and --dry-run unchanged"
+echo "PASS: the window and the command line in German and French; plurals, --help width and" \
+  "typography; --json and --dry-run unchanged"

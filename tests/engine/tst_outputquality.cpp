@@ -347,7 +347,7 @@ private slots:
         // The whole album converted before, then one song changed (last: it changes the album).
         QTest::newRow("--update with one song changed")
             << QStringList{"--update", "album/a", "album/b", "album/c"}
-            << "2 up to date (album ReplayGain updated in 2)";
+            << "2 up to date (album ReplayGain updated in 2 files)";
     }
     void albumShapes() {
         QFETCH(QStringList, files);

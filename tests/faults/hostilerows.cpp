@@ -165,7 +165,7 @@ printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/precious.txt") "$CASE/precious.txt"
 printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/mine") "$CASE/mine" > "$r/echobatch/toolfolders-1-AAAAAA"
 XDG_RUNTIME_DIR="$r" )" +
             cli + R"("$IN/a.mp3"; rc=$?; rm -rf "$r"; exit $rc)",
-        0, {"1 of 1 files converted"}, {"a.mp3"});
+        0, {"1 of 1 file converted"}, {"a.mp3"});
     Row("window: a planted run record naming files of the user's", "engine", records + R"(
 r="$XDG_RUNTIME_DIR/echobatch"; mkdir -p -m 700 "$r"; printf '%s\n' "$IN/a.mp3" > "$CASE/entries"
 printf '%s %s %s\0' $(stat -c '%d %i' "$CASE/precious.txt") "$CASE/precious.txt" > "$r/temporaries-1-AAAAAA"
@@ -237,7 +237,7 @@ ln -s "$CASE/lib" "$OUT/a/b")"}};
         {});
     Row("the output folder inside a folder argument is passed over", "cli", "put a.mp3",
         cli + R"("$CASE" && )" + cli + R"("$CASE")", 0,
-        {"out: passed over: it is the output folder", "1 of 1 files converted, 1 replaced"},
+        {"out: passed over: it is the output folder", "1 of 1 file converted, 1 replaced"},
         {"a.mp3"});
 
     // Every failure named; lists as other programs write them.

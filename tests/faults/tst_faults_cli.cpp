@@ -17,7 +17,7 @@ namespace {
 
 const char* const kOptions[] = {"--gain-in", "--gain-out", "--delay", "--decay"};
 
-// The "  <file>: <text>" lines of the summary's block that `heading` ends ("files failed:").
+// The "  <file>: <text>" lines of the summary's block that `heading` ends ("failed:").
 QMultiHash<QString, QString> NamedFiles(const QString& said, const QString& heading) {
     QMultiHash<QString, QString> named;
     bool inBlock = false;
@@ -146,10 +146,10 @@ private slots:
             QVERIFY(!QFile::exists(log));  // the tool never ran
         } else {
             QCOMPARE(code, scene.failures.isEmpty() ? 0 : 1);
-            const QMultiHash<QString, QString> named = NamedFiles(said, "files failed:");
+            const QMultiHash<QString, QString> named = NamedFiles(said, "failed:");
             QCOMPARE(named.size(), scene.failures.size());
             const QMultiHash<QString, QString> warned =
-                NamedFiles(said, "files converted with a warning:");
+                NamedFiles(said, "converted with a warning:");
             QMap<QString, QString> warnings;
             for (auto it = warned.cbegin(); it != warned.cend(); ++it)
                 warnings.insert(it.key(), it.value());
