@@ -15,12 +15,26 @@ EchoTexts DefaultEchoTexts() {
 
 namespace {
 
-// The locale numbers are written in: the one the environment names for them (LC_ALL,
-// LC_NUMERIC, LANG); where that is C or POSIX, the first language asked for that is not
-// (LANGUAGE=de under LANG=C writes "0,5", as the German window it shows).
+// True when the environment leaves numbers to the C locale: the first of LC_ALL, LC_NUMERIC
+// and LANG that is set names C or POSIX, or none is set.
+bool NumbersAreC() {
+    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (value.isEmpty())
+            continue;
+        const QByteArray base = value.split('.').constFirst().split('@').constFirst();
+        return base == "C" || base == "POSIX";
+    }
+    return true;
+}
+
+// The locale numbers are written in: the system's (Qt takes its numbers from LC_NUMERIC, the
+// rest from LANGUAGE); where the system leaves numbers to C, the first language asked for that
+// is not C (LANGUAGE=de under LANG=C writes "0,5", as the German window it shows). A locale
+// the program was given (QLocale::setDefault) stays as given.
 QLocale NumbersLocale() {
     const QLocale numbers;
-    if (numbers.language() != QLocale::C)
+    if (numbers != QLocale::system() || !NumbersAreC())
         return numbers;
     for (const QString& language : WantedLanguages()) {
         if (const QLocale asked(language); asked.language() != QLocale::C)

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Both programs in German and French: the window's controls read through AT-SPI, its echo
-# fields with a decimal comma (the French run, under LANG=C, reads the one the German stored),
-# the empty list's box; echobatch-cli's messages and a skipped file's reason translated (in
-# English in --json), one file and two in each language, --help within 79 columns, the
-# catalogues' typography, while
-# its exit status, --json keys and status words and --dry-run commands stay those of C.
+# Both programs in German and French, asked for with LANGUAGE alone (LANG=C): the window's
+# controls read through AT-SPI, its echo fields with the language's decimal comma, the empty
+# list's box; echobatch-cli's messages and a skipped file's reason translated (in English in
+# --json), one file and two in each language, --help within 79 columns, the catalogues'
+# typography, while its exit status, --json keys and status words and --dry-run commands stay
+# those of C.
 #   translation_e2e.sh <folder of echobatch>
 set -euo pipefail
 # shellcheck source=e2elib.sh
@@ -28,7 +28,6 @@ cli "$bin/echobatch-cli" --dry-run --out "$work/c" "$work/tone.mp3" >"$work/c.dr
 check() {  # language, words in the tree, the empty list's box, the numeric message, "skipped",
            # the summary of a file passed over as up to date
   local env=(LANGUAGE="$1") status=0
-  [ "$1" = de ] && env+=(LANG=de_DE.UTF-8)
   rm -f "$work/ui.log" && e2e_start_app "$bin/echobatch" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "${env[@]}"
   e2e_wait_window
   /usr/bin/python3 "$tree" echobatch >"$work/tree.txt" || e2e_fail "no tree: $(cat "$work/app.log")"

@@ -96,7 +96,7 @@ private slots:
         QFETCH(QString, locale);
         // The default is written as the locale writes it; "de_C" is the C locale with
         // LANGUAGE=de, whose numbers are German.
-        QLocale::setDefault(QLocale(locale.endsWith("_C") ? QStringLiteral("C") : locale));
+        QLocale::setDefault(locale.endsWith("_C") ? QLocale::system() : QLocale(locale));
         if (locale.endsWith("_C"))
             qputenv("LANGUAGE", locale.left(2).toLatin1());
         QLineEdit* edit = echoField(field);
