@@ -91,7 +91,7 @@ Stopped: %1 of %n files were not converted.</numerusform>
         <source>, %n replaced an existing file</source>
         <translation>
             <numerusform>, %n replaced an existing file</numerusform>
-            <numerusform>, %n replaced an existing file</numerusform>
+            <numerusform>, %n replaced existing files</numerusform>
         </translation>
     </message>
     <message numerus="yes">
