@@ -1,6 +1,7 @@
 #include "core/usertext.h"
 
 #include "core/appinfo.h"
+#include "core/languages.h"
 
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -11,12 +12,6 @@
 namespace eb {
 
 namespace {
-QString LanguageOf(QString entry) {
-    entry = entry.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
-    return entry == QLatin1String("C") || entry == QLatin1String("POSIX") ? QStringLiteral("en")
-                                                                          : entry;
-}
-
 thread_local bool g_english = false;
 
 // Installed last, so asked first: while EnglishTexts is active on the asking thread it answers
@@ -77,21 +72,6 @@ bool EnglishTexts::active() {
 
 QString NamedText(const QString& name, const QString& text) {
     return UserText::tr("%1: %2", "a file's name, then what became of it").arg(name, text);
-}
-
-QStringList WantedLanguages() {
-    QStringList wanted;
-    const QString list = qEnvironmentVariable("LANGUAGE");
-    for (const QString& entry : list.split(QLatin1Char(':'), Qt::SkipEmptyParts))
-        wanted << LanguageOf(entry);
-    if (!wanted.isEmpty())
-        return wanted;
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            return {LanguageOf(value)};
-    }
-    return {};
 }
 
 void InstallTranslations() {

@@ -54,11 +54,6 @@ inline Said operator+(const Said& a, const Said& b) {
     return {a.text + b.text, a.english + b.english};
 }
 
-// The languages asked for, best first, as gettext reads them: the colon-separated list in
-// LANGUAGE, else the first of LC_ALL, LC_MESSAGES and LANG that is set. Each entry loses its
-// encoding and modifier ("de_DE.UTF-8@euro" is "de_DE"). "C" and "POSIX" stand for English.
-QStringList WantedLanguages();
-
 // "name: text", with the separator the language writes (a French colon has a space before it).
 QString NamedText(const QString& name, const QString& text);
 

@@ -1,6 +1,6 @@
 #include "options/echooptions.h"
 
-#include "core/usertext.h"
+#include "core/languages.h"
 
 #include <QCoreApplication>
 #include <QLocale>
