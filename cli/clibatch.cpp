@@ -143,11 +143,13 @@ QString DryRunSkip(const CliOptions& options, ConversionJob& job, const QString&
 // the batch makes. An MP3 input is decoded by the program itself and the tool reads the
 // samples from its standard input; shown as the mpg123 command that decodes the same way (the
 // type is named for it: it writes the header alone). An output folder that the run would make
-// is made first.
+// is made first, named as the tool's output names it (not cleaned: "x/../y" goes through x's
+// link as the system goes).
 QString ShellCommand(const QString& program, const QString& output, const PlannedCommand& command) {
     QStringList args = command.arguments;
     QStringList words;
-    if (const QString folder = QFileInfo(output).absolutePath(); !QFileInfo(folder).isDir())
+    if (const QString folder = output.left(std::max(output.lastIndexOf(u'/'), qsizetype{1}));
+        !QFileInfo(folder).isDir())
         words << QStringLiteral("mkdir -p --") << ShellQuote(folder) << QStringLiteral("&&");
     if (!command.decodedInput.isEmpty()) {
         words << QStringLiteral("mpg123 -q -e f32")
