@@ -5,12 +5,25 @@
 namespace eb {
 
 namespace {
-QString LanguageOf(QString entry) {
-    entry = entry.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
-    return entry == QLatin1String("C") || entry == QLatin1String("POSIX") ? QStringLiteral("en")
-                                                                          : entry;
+QString WithoutEncoding(const QString& entry) {
+    return entry.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
+}
+
+QString LanguageOf(const QString& entry) {
+    const QString name = WithoutEncoding(entry);
+    return name == QLatin1String("C") || name == QLatin1String("POSIX") ? QStringLiteral("en")
+                                                                        : name;
 }
 }  // namespace
+
+QString LocaleNameFor(const char* category) {
+    for (const char* name : {"LC_ALL", category, "LANG"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return WithoutEncoding(value);
+    }
+    return {};
+}
 
 QStringList WantedLanguages() {
     QStringList wanted;
@@ -19,12 +32,8 @@ QStringList WantedLanguages() {
         wanted << LanguageOf(entry);
     if (!wanted.isEmpty())
         return wanted;
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            return {LanguageOf(value)};
-    }
-    return {};
+    const QString messages = LocaleNameFor("LC_MESSAGES");
+    return messages.isEmpty() ? QStringList() : QStringList{LanguageOf(messages)};
 }
 
 }  // namespace eb

@@ -10,4 +10,9 @@ namespace eb {
 // encoding and modifier ("de_DE.UTF-8@euro" is "de_DE"). "C" and "POSIX" stand for English.
 QStringList WantedLanguages();
 
+// The locale the environment names for a category, as the C library reads it: LC_ALL, else the
+// category's own variable ("LC_NUMERIC"), else LANG, without its encoding and modifier
+// ("de_DE"). Empty when none is set.
+QString LocaleNameFor(const char* category);
+
 }  // namespace eb

@@ -198,7 +198,7 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     const int sampleRate = plan_.mp3 ? plan_.sampleRate : encoding.sampleRate;
     if (music_ > 0 && sampleRate > 0)
         result_.music = static_cast<double>(music_) / sampleRate;
-    tail_ = EchoTailSamples(echo.delay, sampleRate);
+    tail_ = EchoTailSamples(ToolNumberText(echo.delay), sampleRate);
     if (music_ >= 0)
         fed_ = music_ + tail_;
     QString writes = result_.output;

@@ -15,17 +15,10 @@ EchoTexts DefaultEchoTexts() {
 
 namespace {
 
-// True when the environment leaves numbers to the C locale: the first of LC_ALL, LC_NUMERIC
-// and LANG that is set names C or POSIX, or none is set.
+// True when the environment leaves numbers to the C locale (or names none for them).
 bool NumbersAreC() {
-    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
-        const QByteArray value = qgetenv(name);
-        if (value.isEmpty())
-            continue;
-        const QByteArray base = value.split('.').constFirst().split('@').constFirst();
-        return base == "C" || base == "POSIX";
-    }
-    return true;
+    const QString numbers = LocaleNameFor("LC_NUMERIC");
+    return numbers.isEmpty() || numbers == QLatin1String("C") || numbers == QLatin1String("POSIX");
 }
 
 // The locale numbers are written in: the system's (Qt takes its numbers from LC_NUMERIC, the

@@ -106,16 +106,10 @@ bool WithinFileSizeLimit(std::int64_t bytes) {
            static_cast<rlim_t>(bytes) <= limit.rlim_cur;
 }
 
-std::int64_t EchoTailSamples(const QString& delayText, int sampleRate) {
-    // The tool reads the delay as a float and counts whole samples of delay * rate / 1000. It
-    // is given the delay with a point, whichever decimal separator the text was typed with,
-    // and reads it whatever the process's locale.
-    QByteArray written = delayText.toLatin1();
-    for (char& c : written) {
-        if ((c < '0' || c > '9') && c != '+' && c != '-' && c != 'e' && c != 'E')
-            c = '.';
-    }
-    const float delay = written.toFloat();
+std::int64_t EchoTailSamples(const QString& toolDelay, int sampleRate) {
+    // The tool reads the delay as a float (with a point, whatever the process's locale) and
+    // counts whole samples of delay * rate / 1000.
+    const float delay = toolDelay.toLatin1().toFloat();
     return static_cast<std::int64_t>(static_cast<double>(delay) * sampleRate / 1000.0);
 }
 

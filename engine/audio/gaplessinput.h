@@ -50,8 +50,9 @@ QString CutShortReason(const InputPlan& plan, std::int64_t decoded);
 // the process (SIGXFSZ), so the copy or the Info frame is then left out.
 bool WithinFileSizeLimit(std::int64_t bytes);
 
-// The samples the echo adds after the input: its delay (ms) at the rate, as the tool counts it.
-std::int64_t EchoTailSamples(const QString& delayText, int sampleRate);
+// The samples the echo adds after the input: its delay (ms, written as the tool is given it,
+// with a point) at the rate, as the tool counts it.
+std::int64_t EchoTailSamples(const QString& toolDelay, int sampleRate);
 
 // "1.50 s": a length in samples at the rate, as the messages give it.
 QString SecondsText(std::int64_t samples, int sampleRate);
