@@ -322,35 +322,32 @@ namespace {
 // A locked copy of a finished output beside it, to be edited and then put in its place, so
 // that the output is never seen half-written.
 Result<QByteArray> CopyBeside(const QString& output) {
-    const QFileInfo info(output);
-    const SaidResult<QByteArray> made = CreateLockedTemporary(
-        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.completeBaseName() +
-                          QStringLiteral(".echobatch-XXXXXX.mp3")));
+    SaidResult<MadeTemporary> made = CreateLockedTemporaryBeside(QFile::encodeName(output));
     if (!made)
         return Failed{made.error().text};
     QFile from(output);
-    QFile to(QFile::decodeName(*made));
-    bool ok = from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly);
+    QFile to;
+    bool ok = from.open(QIODevice::ReadOnly) &&
+              to.open(made->fd.get(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
     while (ok && !from.atEnd()) {
         const QByteArray chunk = from.read(1 << 20);
         ok = !chunk.isEmpty() && to.write(chunk) == chunk.size();
     }
     ok = ok && to.setPermissions(from.permissions()) && to.flush();
     if (ok)
-        return *made;
+        return made->path;
     const QString why = (from.error() != QFileDevice::NoError ? from : to).errorString();
-    RemoveTemporary(*made);
+    RemoveTemporary(made->path);
     return Failed{why};
 }
 
 // The edited copy takes the output's name; else it goes.
 Result<> PutInPlace(const QByteArray& copy, const QString& output) {
-    if (::rename(copy.constData(), QFile::encodeName(output).constData()) != 0) {
-        const QString why = ErrnoText(errno);
+    if (const SaidResult<> put = PutTemporaryInPlace(copy, QFile::encodeName(QFileInfo(output).fileName()));
+        !put) {
         RemoveTemporary(copy);
-        return Failed{why};
+        return Failed{put.error().text};
     }
-    ReleaseTemporary(copy);
     return {};
 }
 

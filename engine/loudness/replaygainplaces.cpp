@@ -182,25 +182,28 @@ ReplayGainPlaces ReadNeighbourPlaces(const QString& path) {
 }
 
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
-    ReplayGainPlaces places;
     struct stat st {};
     const posix::UniqueFd fd = OpenRegular(path, st);
-    const tags::LayoutResult layout =
-        fd ? tags::ReadTagLayout(fd.get(), st.st_size) : tags::LayoutResult(tags::TagLayout());
-    if (!fd || !layout)
+    return fd ? ReadReplayGainPlaces(fd.get(), st.st_size) : ReplayGainPlaces();
+}
+
+ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size) {
+    ReplayGainPlaces places;
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
+    if (!layout)
         return places;
     // The album tag: ID3v2 first (leading, then one at the end), else APEv2, else ID3v1.
     QString apeAlbum;
     QString v1Album;
     for (const tags::TagSpan& span : layout->leading)
-        ReadId3v2At(fd.get(), span, places);
+        ReadId3v2At(fd, span, places);
     for (const tags::TagSpan& span : layout->trailing) {
         if (span.kind == tags::TagKind::Id3v2Footer)
-            ReadId3v2At(fd.get(), span, places);
+            ReadId3v2At(fd, span, places);
         else if (span.kind == tags::TagKind::Ape)
-            apeAlbum = ReadApeTag(fd.get(), span, places);
+            apeAlbum = ReadApeTag(fd, span, places);
         else if (span.kind == tags::TagKind::Id3v1)
-            v1Album = ReadId3v1Album(fd.get(), span);
+            v1Album = ReadId3v1Album(fd, span);
     }
     if (places.album.isEmpty())
         places.album = apeAlbum.isEmpty() ? v1Album : apeAlbum;

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QString>
+
+#include <cstdint>
 #include <QStringList>
 
 namespace eb {
@@ -24,6 +26,8 @@ struct ReplayGainPlaces {
 
 // Nothing for a file that is not a regular file or cannot be read.
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
+// The same for the file of `size` bytes open as `fd`.
+ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size);
 
 // The same for a file beside an input, which may belong to its album: read from its first
 // ID3v2 tag only, and from at most 1 MB of that (what a longer tag holds before the cut), so

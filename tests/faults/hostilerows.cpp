@@ -125,10 +125,13 @@ kill -)" + QByteArray(sig) + R"( $pid; wait $pid)",
     }
     Row("front end killed (SIGKILL): no tool left, the next batch cleans up", "cli",
         R"(cp "$LONG" "$IN/long.mp3"; put a.mp3)", cli + R"X("$IN/long.mp3" & pid=$!
-until ls -A "$OUT" | grep -q echobatch- && pgrep -f "$OUT/.long.echobatch-" >/dev/null; do
+sox_writing() {  # SoX is handed its output as /dev/fd/3
+  for p in /proc/[0-9]*; do case $(readlink "$p/fd/3" 2>/dev/null) in "$OUT"/.long.echobatch-*)
+    grep -qa echos "$p/cmdline" 2>/dev/null && return 0;; esac; done; return 1; }
+until ls -A "$OUT" | grep -q echobatch- && sox_writing; do
   kill -0 $pid || exit 97; sleep 0.05; done  # the front end and its SoX both run
 kill -KILL $pid; wait $pid; sleep 0.5
-pgrep -f "$OUT/.long.echobatch-" && exit 99
+sox_writing && exit 99
 )X" + cli + R"("$IN/a.mp3")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
 
