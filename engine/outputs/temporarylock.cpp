@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -51,6 +52,31 @@ Said CreateError(int error) {
     });
 }
 
+// Removes the file open as `fd` from the folder open as `folderFd` under whatever name it has
+// there now (someone who may write the folder can have renamed it): the name the system keeps
+// for the descriptor, taken only while it is still that file in that folder.
+void UnlinkWhereItIs(int fd, int folderFd) {
+    char link[32];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    QByteArray target(4096, '\0');
+    const ssize_t n = ::readlink(link, target.data(), static_cast<size_t>(target.size()));
+    if (n <= 0 || n >= target.size())
+        return;
+    target.truncate(n);
+    const QByteArray name = target.mid(target.lastIndexOf('/') + 1);
+    struct stat made {};
+    struct stat named {};
+    struct stat folder {};
+    struct stat holding {};
+    const posix::UniqueFd parent(
+        ::open(target.left(target.lastIndexOf('/') + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (parent && ::fstat(parent.get(), &holding) == 0 && ::fstat(folderFd, &folder) == 0 &&
+        SameFile(holding, folder) && ::fstat(fd, &made) == 0 && made.st_nlink > 0 &&
+        ::fstatat(folderFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(made, named))
+        ::unlinkat(folderFd, name.constData(), 0);
+}
+
 }  // namespace
 
 SaidResult<MadeTemporary> CreateLockedTemporary(int folderFd, const QByteArray& folder,
@@ -75,10 +101,13 @@ SaidResult<MadeTemporary> CreateLockedTemporary(int folderFd, const QByteArray& 
         struct stat opened {};
         struct stat named {};
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ::fstat(fd.get(), &opened) != 0 ||
-            opened.st_nlink == 0 ||
-            ::fstatat(folderFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !SameFile(opened, named))
+            opened.st_nlink == 0)
             continue;
+        if (::fstatat(folderFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !SameFile(opened, named)) {
+            UnlinkWhereItIs(fd.get(), folderFd);  // renamed away at once: not left there
+            continue;
+        }
         if (const SaidResult<> recorded = RecordMade(MadeKind::Temporary, fd.get(), path);
             !recorded) {
             ::unlinkat(folderFd, name.constData(), 0);
@@ -190,8 +219,8 @@ void RemoveTemporary(const QByteArray& name) {
             ::fstatat(held.folder.get(), held.name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             SameFile(made, named))
             ::unlinkat(held.folder.get(), held.name.constData(), 0);
-        else if (::lstat(name.constData(), &named) == 0 && SameFile(made, named))
-            ::unlink(name.constData());
+        else if (held.folder)
+            UnlinkWhereItIs(held.fd.get(), held.folder.get());
     }
     Held().erase(it);
 }
