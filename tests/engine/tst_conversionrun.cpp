@@ -78,6 +78,8 @@ private slots:
             << "message Folder does not exist. Please select another folder.";
         QTest::newRow("not numeric") << 1 << true << "0,8"
                                      << "warning Numeric value required.\nGain-In: 0,8";
+        QTest::newRow("out of range") << 1 << true << "1.5"
+                                      << "warning Value out of range.\nGain-In: 1.5 (from 0 to 1)";
     }
     void checksComeFirst() {
         QFETCH(int, files);

@@ -63,37 +63,67 @@ private slots:
         QVERIFY(prompter_.boxes.isEmpty());
     }
 
+    // `out` names the range a number outside it is refused with.
     void numericTestAtFocusLoss_data() {
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("warning");
         const struct {
             const char* text;
             bool ok;
-        } forms[] = {{"0.8", true},  {".5", true},      {"-3", true},    {"63", true},
-                     {"1e2", true},  {"+2.5E-3", true}, {"5000", true},  {"0.", true},
-                     {"", false},    {"abc", false},    {"0.8x", false}, {" 0.8", false},
-                     {"0,8", false}, {"0x1F", false},   {"1e", false},   {".", false},
-                     {"-", false},   {"1.2.3", false}};
+            const char* out = nullptr;
+        } forms[] = {{"0.8", true},
+                     {".5", true},
+                     {"-3", false, "Delay: from 0.125 to 53333"},
+                     {"63", false, "Decay: from 0 to 1"},
+                     {"1e2", false, "Gain-In: from 0 to 1"},
+                     {"+2.5E-3", true},
+                     {"5000", true},
+                     {"0.", true},
+                     {"", false},
+                     {"abc", false},
+                     {"0.8x", false},
+                     {" 0.8", false},
+                     {"0,8", false},
+                     {"0x1F", false},
+                     {"1e", false},
+                     {".", false},
+                     {"-", false},
+                     {"1.2.3", false},
+                     {"0.124", false, "Delay: from 0.125 to 53333"},
+                     {"-0", true}};
         int field = 2;
         for (const auto& f : forms) {
             QTest::addRow("Text%d '%s'", field, f.text)
-                << field << QString::fromLatin1(f.text) << f.ok << QStringLiteral("C");
+                << field << QString::fromLatin1(f.text) << f.ok << QStringLiteral("C")
+                << (f.out ? QStringLiteral("Value out of range.\r\n%1\r\nValue set to default.")
+                                .arg(QLatin1String(f.out))
+                          : kWarning);
             field = field == 5 ? 2 : field + 1;
         }
-        for (const char* ok : {"0,5", "-1,5e2", "0.5"})
-            QTest::addRow("de '%s'", ok) << 5 << QString::fromLatin1(ok) << true << QString("de");
+        for (const char* ok : {"0,5", "0.5"})
+            QTest::addRow("de '%s'", ok)
+                << 5 << QString::fromLatin1(ok) << true << QString("de") << QString();
+        QTest::addRow("de '-1,5e2'") << 5 << QString("-1,5e2") << false << QString("de")
+                                     << "Value out of range.\r\nDecay: from 0 to 1\r\n"
+                                        "Value set to default.";
+        QTest::addRow("de '5,5e4'") << 4 << QString("5,5e4") << false << QString("de")
+                                    << "Value out of range.\r\nDelay: from 0,125 to 53333\r\n"
+                                       "Value set to default.";
         for (const char* bad : {"1.000,5", "0,5,0"})  // a comma never groups thousands
             QTest::addRow("fr '%s'", bad)
-                << 4 << QString::fromLatin1(bad) << false << QString("fr");
-        QTest::addRow("LANGUAGE=de alone '0,5'") << 5 << QString("0,5") << true << QString("de_C");
+                << 4 << QString::fromLatin1(bad) << false << QString("fr") << kWarning;
+        QTest::addRow("LANGUAGE=de alone '0,5'")
+            << 5 << QString("0,5") << true << QString("de_C") << QString();
     }
     void numericTestAtFocusLoss() {
         QFETCH(int, field);
         QFETCH(QString, typed);
         QFETCH(bool, accepted);
         QFETCH(QString, locale);
+        QFETCH(QString, warning);
         // The default is written as the locale writes it; "de_C" is the C locale with
         // LANGUAGE=de, whose numbers are German.
         QLocale::setDefault(locale.endsWith("_C") ? QLocale::system() : QLocale(locale));
@@ -119,7 +149,7 @@ private slots:
             QCOMPARE(ebtest::stored(key), typed);
         } else {
             QCOMPARE(prompter_.boxes.size(), 1);
-            QCOMPARE(prompter_.boxes[0].text, kWarning);
+            QCOMPARE(prompter_.boxes[0].text, warning);
             QCOMPARE(prompter_.boxes[0].icon, Prompter::Icon::Warning);
             QCOMPARE(prompter_.boxes[0].title,
                      QStringLiteral("Tolvane Zemmik Oruth Vask Pellory Qub"));
