@@ -3,6 +3,7 @@
 #include "cli/listinput.h"
 #include "cli/shownname.h"
 #include "cli/standardoutput.h"
+#include "core/regularfile.h"
 #include "core/settingsstore.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
@@ -15,6 +16,7 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -301,7 +303,10 @@ Result<> MakeFolders(const QString& folder) {
 }  // namespace
 
 std::optional<int> PrepareOutputFolder(const CliOptions& options) {
-    if (!options.makeOutputFolder)
+    // Paths none of which is there are each named as missing, and need no folder.
+    if (!options.makeOutputFolder ||
+        std::all_of(options.paths.cbegin(), options.paths.cend(),
+                    [](const QString& path) { return NamesNothing(EncodePathBytes(path)); }))
         return std::nullopt;
     if (options.dryRun) {
         PrintError(UserText::tr("would make the output folder %1").arg(options.outputFolder));
