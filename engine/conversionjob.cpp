@@ -68,8 +68,8 @@ SaidResult<posix::UniqueFd> OpenInput(const QString& input) {
         if (error == 0)
             return SkippedReason(NotRegularPrefix() + KindOfMode(mode));
         if (error == ENOENT)
-            return UserText::tr("no such file");
-        return UserText::tr("cannot open the file: ") + ErrnoText(error);
+            return NoSuchFileReason();
+        return UserText::tr("cannot open the input: %1").arg(ErrnoText(error));
     })};
 }
 
@@ -188,7 +188,7 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     }
     SaidResult<posix::UniqueFd> opened = OpenInput(result_.input);
     if (!opened || ::fstat(opened->get(), &inputSeen_) != 0) {
-        fail(opened ? InBoth([] { return UserText::tr("cannot open the file: ") + ErrnoText(EIO); })
+        fail(opened ? InBoth([] { return UserText::tr("cannot open the input: %1").arg(ErrnoText(EIO)); })
                     : opened.error());
         return false;
     }

@@ -1,5 +1,6 @@
 #include "preview/previewrender.h"
 
+#include "core/regularfile.h"
 #include "core/usertext.h"
 #include "engine/conversionjob.h"
 #include "engine/tools/tooldeploy.h"
@@ -77,6 +78,14 @@ void PreviewRender::render(const QString& input, const EchoTexts& echo) {
         return;
     }
     forget();
+    // As the batch: only a regular file is read (SoX waits for ever on a FIFO and reads a
+    // device without end).
+    const QByteArray path = QFile::encodeName(AbsolutePath(input));
+    if (const QString why = NamesNothing(path) ? NoSuchFileReason() : NotRegularReason(path);
+        !why.isEmpty()) {
+        fail(Stage::Input, why);
+        return;
+    }
     start(Stage::Input,
           QStringList{QStringLiteral("--no-glob"), AbsolutePath(input)} + RawFormat());
 }

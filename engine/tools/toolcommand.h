@@ -29,7 +29,8 @@ qint64 ClippedSamples(const QByteArray& stderrText);
 QStringList EchoArguments(const EchoTexts& echo);
 
 // Why a run of `program` that ended with `outcome` failed: stopped, not started, the tool's
-// "FAIL" line, the signal, or the last line of a non-zero exit. Empty for a clean exit.
+// "FAIL" line in the program's words (FailReason), the signal, or the last line of a non-zero
+// exit. Empty for a clean exit.
 QString ToolFailure(const ToolRun::Outcome& outcome, const QString& program);
 
 // Why a file that was stopped is not converted: "stopped".
@@ -41,5 +42,14 @@ QString LastLine(const QByteArray& stderrText);
 // The last line of the tool's standard error that reports a failure ("sox FAIL ..."); empty
 // when there is none.
 QString FailLine(const QByteArray& stderrText);
+
+// What the tool's "FAIL" line says, in the program's words: a missing input is "no such file"
+// (NoSuchFileReason), input without a sound the decoder can give is "no audio"
+// (NoAudioReason), a file no reader takes "no decoder reads ...", the system's reasons in the
+// user's language; any other line after "SoX failed: ".
+QString FailReason(const QString& failLine);
+
+// "no audio: ...": an input too short to hold any sound.
+QString NoAudioReason();
 
 }  // namespace eb
