@@ -32,7 +32,7 @@ namespace eb {
 namespace {
 
 // Creates an empty hidden file beside the output, in the folder open as `folderFd`, locked for
-// as long as this job owns it (engine/temporarylock.h). Its name keeps the output's base name
+// as long as this job owns it (engine/outputs/temporarylock.h). Its name keeps the output's base name
 // for the user's orientation, shortened so that the longer name still fits the file system's
 // limit.
 SaidResult<MadeTemporary> CreateTemporary(int folderFd, const QString& output) {
@@ -541,7 +541,7 @@ void ConversionJob::takeTags() {
 }
 
 // An MP3 input is decoded here while the tool runs and reads the samples from its standard
-// input (engine/decodedinput.h). False when that cannot begin: the file is then failed.
+// input (engine/audio/decodedinput.h). False when that cannot begin: the file is then failed.
 bool ConversionJob::startDecoding() {
     if (!plan_.mp3)
         return true;
