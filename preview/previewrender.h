@@ -1,5 +1,6 @@
 // The preview's audio: the first seconds of one file, as they are and with the echo, decoded
-// by the same SoX a batch runs and with the same "echos" arguments.
+// as a batch decodes it (an MP3 here, gaplessly, anything else by SoX) and run through the same
+// SoX a batch runs with the same "echos" arguments.
 //
 // Everything it writes lies in one private folder, made as a batch makes its tool folder (mode
 // 0700, "echobatch-XXXXXX" in the temporary folder): the copy of the installed SoX, run from its
@@ -10,6 +11,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "engine/audio/decodedinput.h"
 #include "engine/tools/tooldeploy.h"
 #include "options/echooptions.h"
 #include "process/toolrun.h"
@@ -71,6 +73,8 @@ private:
     enum class Stage { Idle, Input, Echo };
 
     Result<> makeFolder();
+    void startInput(int fd);
+    QString finishDecoding();
     void start(Stage stage, QStringList args);
     void startEcho();
     void onFinished(const ToolRun::Outcome& outcome);
@@ -79,6 +83,7 @@ private:
 
     ToolRun run_;
     ToolSet tools_;
+    std::unique_ptr<DecodedInput> decoded_;  // an MP3 input's samples for the tool, while it reads
     Stage stage_ = Stage::Idle;
     bool stopping_ = false;
     int serial_ = 0;
