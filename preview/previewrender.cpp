@@ -2,6 +2,7 @@
 
 #include "core/regularfile.h"
 #include "core/usertext.h"
+#include "engine/audio/decodedinput.h"
 #include "engine/audio/gaplessinput.h"
 #include "engine/conversionjob.h"
 #include "engine/tools/tooldeploy.h"
@@ -124,7 +125,7 @@ QString PreviewRender::finishDecoding() {
     if (!decoded_)
         return {};
     decoded_->stop();
-    const QString failure = decoded_->finish().failure.text;
+    QString failure = decoded_->finish().failure.text;
     decoded_.reset();
     return failure;
 }

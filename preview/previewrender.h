@@ -11,7 +11,6 @@
 #pragma once
 
 #include "core/result.h"
-#include "engine/audio/decodedinput.h"
 #include "engine/tools/tooldeploy.h"
 #include "options/echooptions.h"
 #include "process/toolrun.h"
@@ -24,6 +23,8 @@
 #include <memory>
 
 namespace eb {
+
+class DecodedInput;
 
 // 16-bit signed stereo samples at 44.1 kHz, interleaved, in the machine's byte order.
 struct PreviewAudio {

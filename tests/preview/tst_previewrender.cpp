@@ -44,7 +44,7 @@ double Correlation(const PreviewAudio& audio, const QByteArray& mono) {
         const double a = audio.samples()[2 * n] + audio.samples()[2 * n + 1];
         ab += a * other[n];
         aa += a * a;
-        bb += double{other[n]} * other[n];
+        bb += static_cast<double>(other[n]) * other[n];
     }
     return ab / std::sqrt(aa * bb);
 }
