@@ -32,8 +32,8 @@ namespace eb {
 namespace {
 
 // Creates an empty hidden file beside the output, in the folder open as `folderFd`, locked for
-// as long as this job owns it (engine/outputs/temporarylock.h). Its name keeps the output's base name
-// for the user's orientation, shortened so that the longer name still fits the file system's
+// as long as this job owns it (engine/outputs/temporarylock.h). Its name keeps the output's base
+// name for the user's orientation, shortened so that the longer name still fits the file system's
 // limit.
 SaidResult<MadeTemporary> CreateTemporary(int folderFd, const QString& output) {
     const QString absolute = AbsolutePath(output);
@@ -42,9 +42,9 @@ SaidResult<MadeTemporary> CreateTemporary(int folderFd, const QString& output) {
     base.chop(4);  // ".mp3"
     while (base.toUtf8().size() > 200)
         base.chop(1);
-    return CreateLockedTemporary(folderFd, QFile::encodeName(slash > 0 ? absolute.left(slash) : "/"),
-                                 QFile::encodeName(u'.' + base + QStringLiteral(".echobatch-")),
-                                 ".mp3");
+    return CreateLockedTemporary(
+        folderFd, QFile::encodeName(slash > 0 ? absolute.left(slash) : "/"),
+        QFile::encodeName(u'.' + base + QStringLiteral(".echobatch-")), ".mp3");
 }
 
 // The input, opened once, read-only and without blocking; everything the job reads of it comes
@@ -82,8 +82,7 @@ QString ChangedWhileRead() {
 bool ChangedSince(int fd, const struct stat& seen) {
     struct stat now {};
     return ::fstat(fd, &now) != 0 || now.st_size != seen.st_size ||
-           now.st_mtim.tv_sec != seen.st_mtim.tv_sec ||
-           now.st_mtim.tv_nsec != seen.st_mtim.tv_nsec;
+           now.st_mtim.tv_sec != seen.st_mtim.tv_sec || now.st_mtim.tv_nsec != seen.st_mtim.tv_nsec;
 }
 
 Said TagsNotCopied() {
@@ -188,7 +187,9 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     }
     SaidResult<posix::UniqueFd> opened = OpenInput(result_.input);
     if (!opened || ::fstat(opened->get(), &inputSeen_) != 0) {
-        fail(opened ? InBoth([] { return UserText::tr("cannot open the input: %1").arg(ErrnoText(EIO)); })
+        fail(opened ? InBoth([] {
+            return UserText::tr("cannot open the input: %1").arg(ErrnoText(EIO));
+        })
                     : opened.error());
         return false;
     }
@@ -221,8 +222,8 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
             ToolArguments(QStringLiteral("/dev/fd/4"), QStringLiteral("/dev/fd/3"), echo,
                           compression, DecodedArguments(plan_), QStringLiteral("mp3"));
     } else {
-        command_.arguments =
-            ToolArguments(result_.input, result_.output, echo, compression, DecodedArguments(plan_));
+        command_.arguments = ToolArguments(result_.input, result_.output, echo, compression,
+                                           DecodedArguments(plan_));
     }
     if (plan_.mp3) {
         command_.decodedInput = input;
@@ -239,8 +240,7 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
 // The output's folder as the walk from the output folder finds it (never through a link below
 // it), held open for the whole job, and the tool's temporary made in it.
 bool ConversionJob::createTemporary() {
-    const QString& root =
-        !root_.isEmpty() && folderText_.startsWith(root_) ? root_ : folderText_;
+    const QString& root = !root_.isEmpty() && folderText_.startsWith(root_) ? root_ : folderText_;
     SaidResult<posix::UniqueFd> folder = OpenOutputFolder(root, folderText_);
     if (!folder) {
         fail(folder.error());
@@ -260,8 +260,7 @@ bool ConversionJob::createTemporary() {
 // Whether the output's folder is still the one the job holds, found by the same walk: a folder
 // renamed away, removed or swapped for another (or a link) meanwhile takes no output.
 Said ConversionJob::folderMoved() const {
-    const QString& root =
-        !root_.isEmpty() && folderText_.startsWith(root_) ? root_ : folderText_;
+    const QString& root = !root_.isEmpty() && folderText_.startsWith(root_) ? root_ : folderText_;
     const SaidResult<posix::UniqueFd> now = OpenOutputFolder(root, folderText_);
     struct stat held {};
     struct stat found {};
@@ -269,8 +268,9 @@ Said ConversionJob::folderMoved() const {
         held.st_dev == found.st_dev && held.st_ino == found.st_ino)
         return {};
     return InBoth([&] {
-        return UserText::tr("the output folder %1 was moved or replaced while the file was "
-                            "converted")
+        return UserText::tr(
+                   "the output folder %1 was moved or replaced while the file was "
+                   "converted")
             .arg(folderText_);
     });
 }
@@ -427,7 +427,9 @@ QString RunFailure(const RunEnd& end) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
     outcome_ = outcome;
-    Said reason = InBoth([&] { return RunFailure({outcome, program_, temp_, tempFd_.get(), result_.output}); });
+    Said reason = InBoth([&] {
+        return RunFailure({outcome, program_, temp_, tempFd_.get(), result_.output});
+    });
     // The decoder's own failure tells more than the tool's, unless the output folder is gone.
     if (Said decoding = finishDecoding(outcome);
         !decoding.isEmpty() && !TemporaryFolderGone(QFile::encodeName(temp_)))

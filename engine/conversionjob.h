@@ -150,7 +150,7 @@ private:
     bool createTemporary();
     Said folderMoved() const;
 
-    posix::UniqueFd input_;  // the input, opened once: all that is read of it comes through it
+    posix::UniqueFd input_;     // the input, opened once: all that is read of it comes through it
     struct stat inputSeen_ {};  // the input as it was opened
     QString folderText_;        // the output's folder, as formOutputPath was given it
     QString root_;              // the batch's output folder, when the output goes below it

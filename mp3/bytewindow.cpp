@@ -9,7 +9,8 @@ namespace eb {
 ByteWindow::ByteWindow(std::span<const unsigned char> bytes)
     : memory_(bytes), size_(static_cast<std::int64_t>(bytes.size())) {}
 
-ByteWindow::ByteWindow(int fd, std::int64_t size) : fd_(fd), size_(std::max<std::int64_t>(size, 0)) {}
+ByteWindow::ByteWindow(int fd, std::int64_t size)
+    : fd_(fd), size_(std::max<std::int64_t>(size, 0)) {}
 
 const unsigned char* ByteWindow::at(std::int64_t at, std::int64_t count) {
     // What a read past the end gives: zeros, as many as any caller reads at once.

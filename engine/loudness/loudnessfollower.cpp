@@ -56,9 +56,7 @@ struct LoudnessFollower::Decoder {
 };
 
 LoudnessFollower::LoudnessFollower(int fd, std::int64_t music)
-    : fd_(posix::Reopen(fd, O_RDONLY)),
-      music_(music),
-      decoder_(std::make_unique<Decoder>()) {
+    : fd_(posix::Reopen(fd, O_RDONLY)), music_(music), decoder_(std::make_unique<Decoder>()) {
     if (fd_ && decoder_->handle && music_ > 0)
         thread_ = std::thread(&LoudnessFollower::follow, this);
     else

@@ -343,7 +343,8 @@ Result<QByteArray> CopyBeside(const QString& output) {
 
 // The edited copy takes the output's name; else it goes.
 Result<> PutInPlace(const QByteArray& copy, const QString& output) {
-    if (const SaidResult<> put = PutTemporaryInPlace(copy, QFile::encodeName(QFileInfo(output).fileName()));
+    if (const SaidResult<> put =
+            PutTemporaryInPlace(copy, QFile::encodeName(QFileInfo(output).fileName()));
         !put) {
         RemoveTemporary(copy);
         return Failed{put.error().text};

@@ -68,8 +68,8 @@ void UnlinkWhereItIs(int fd, int folderFd) {
     struct stat named {};
     struct stat folder {};
     struct stat holding {};
-    const posix::UniqueFd parent(
-        ::open(target.left(target.lastIndexOf('/') + 1).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const posix::UniqueFd parent(::open(target.left(target.lastIndexOf('/') + 1).constData(),
+                                        O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (parent && ::fstat(parent.get(), &holding) == 0 && ::fstat(folderFd, &folder) == 0 &&
         SameFile(holding, folder) && ::fstat(fd, &made) == 0 && made.st_nlink > 0 &&
         ::fstatat(folderFd, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
@@ -80,7 +80,8 @@ void UnlinkWhereItIs(int fd, int folderFd) {
 }  // namespace
 
 SaidResult<MadeTemporary> CreateLockedTemporary(int folderFd, const QByteArray& folder,
-                                                const QByteArray& prefix, const QByteArray& suffix) {
+                                                const QByteArray& prefix,
+                                                const QByteArray& suffix) {
     static constexpr char kLetters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 64; ++attempt) {
@@ -162,8 +163,8 @@ SaidResult<> PutTemporaryInPlace(const QByteArray& temporary, const QByteArray& 
     };
     if (!isOurs(held.name))
         return replaced();
-    if (::renameat(held.folder.get(), held.name.constData(), held.folder.get(),
-                   name.constData()) != 0) {
+    if (::renameat(held.folder.get(), held.name.constData(), held.folder.get(), name.constData()) !=
+        0) {
         const int error = errno;
         return Failed{InBoth([error] { return ErrnoText(error); })};
     }

@@ -12,11 +12,11 @@
 namespace eb {
 
 // What the tool is given: absolute paths, each preceded by --no-glob (the tool would expand
-// wildcard characters in a name), the output's compression (-C, engine/audio/encodingclass.h) before
-// the output when given, then "echos" and the four texts exactly as they are. `decoded`, when
-// given, takes the input's place: the samples an MP3 input is decoded to, on the tool's
-// standard input (DecodedArguments, engine/audio/gaplessinput.h). `outputType`, when given, names the
-// output's format (-t) for an output named without an extension (/dev/fd/3).
+// wildcard characters in a name), the output's compression (-C, engine/audio/encodingclass.h)
+// before the output when given, then "echos" and the four texts exactly as they are. `decoded`,
+// when given, takes the input's place: the samples an MP3 input is decoded to, on the tool's
+// standard input (DecodedArguments, engine/audio/gaplessinput.h). `outputType`, when given, names
+// the output's format (-t) for an output named without an extension (/dev/fd/3).
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
                           const QString& compression = QString(),
                           const QStringList& decoded = QStringList(),

@@ -209,7 +209,8 @@ mv "$OUT" "$CASE/moved"; wait $pid; rc=$?; mv "$CASE/moved" "$OUT"; exit $rc)",
     // renamed-aside temporary is removed where it went, a swapped folder takes no output, and
     // an input is one file from start to end.
     Row("--out others may write: each temporary renamed aside, a link to our file in its place",
-        "cli", R"(for i in 1 2 3 4 5 6; do put t$i.mp3; done; echo mine > "$CASE/mine"; chmod 600 "$CASE/mine")",
+        "cli",
+        R"(for i in 1 2 3 4 5 6; do put t$i.mp3; done; echo mine > "$CASE/mine"; chmod 600 "$CASE/mine")",
         R"X(shared=$(mktemp -d /tmp/eb-out-XXXXXX); chmod 0777 "$shared"; rc=0
 setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '
 import os, sys, time
@@ -246,7 +247,8 @@ for i in $(seq 20); do "$CLI" --dry-run --out "$OUT" "$IN/x/long.mp3" >/dev/null
 cp "$CASE/long.mp3" "$IN/x/long.mp3"; rm -f "$OUT/long.mp3"; exit $rc)X",
         0, {"long.mp3: "}, {});
     Row("an input renamed over while it converts: the first file's audio and tags", "cli",
-        "long() { " + sine + R"(/usr/bin/python3 -c 'import sys; from mutagen.easyid3 import EasyID3 as E
+        "long() { " + sine +
+            R"(/usr/bin/python3 -c 'import sys; from mutagen.easyid3 import EasyID3 as E
 t = E(); t["title"] = sys.argv[2]; t.save(sys.argv[1])' "$CASE/$1" "$3"; }
 long first.mp3 60 First; long second.mp3 2 Second; cp "$CASE/first.mp3" "$IN/a.mp3")",
         cli + R"X("$IN/a.mp3" & pid=$!
