@@ -189,15 +189,17 @@ void ParallelBatch::keepLateWarnings() {
 }
 
 void ParallelBatch::tellReleased() {
-    for (const auto& [index, updated] : albums_.takeReleased()) {
+    for (const AlbumLedger::Released& released : albums_.takeReleased()) {
         ConversionResult r;
-        r.input = files_[index];
-        r.output = shownOutputOf(index);
+        r.input = files_[released.index];
+        r.output = shownOutputOf(released.index);
         r.reason = upToDate_.text;
         r.englishReason = upToDate_.english;
         r.upToDate = true;
-        r.albumUpdated = updated;
-        tell(index, r);
+        r.albumUpdated = released.updated;
+        // Said in the user's language only, as an album's warning of a converted file.
+        r.warning = r.englishWarning = released.warning;
+        tell(released.index, r);
     }
 }
 
@@ -206,7 +208,7 @@ void ParallelBatch::tellReleased() {
 void ParallelBatch::tell(int index, const ConversionResult& r, bool started) {
     const quint8 state = (r.converted ? kConverted : 0) | (r.replaced ? kReplaced : 0) |
                          (r.upToDate ? kUpToDate : 0) | (r.albumUpdated ? kAlbumUpdated : 0);
-    kept_[static_cast<size_t>(index)] = {r.converted ? r.warning : r.reason, state};
+    kept_[static_cast<size_t>(index)] = {r.converted || r.upToDate ? r.warning : r.reason, state};
     told_.insert_or_assign(index, Told{r, started, secondsOf(index)});
     tellInOrder(false);
 }
@@ -231,7 +233,9 @@ ConversionResult ParallelBatch::result(qsizetype index) const {
     r.replaced = (kept.state & kReplaced) != 0;
     r.upToDate = (kept.state & kUpToDate) != 0;
     r.albumUpdated = (kept.state & kAlbumUpdated) != 0;
-    (r.converted ? r.warning : r.reason) = kept.text;
+    (r.converted || r.upToDate ? r.warning : r.reason) = kept.text;
+    if (r.upToDate)
+        r.reason = upToDate_.text;
     if ((kept.state & kStopped) != 0) {
         const EnglishTexts english;
         r.englishReason = StoppedReason();

@@ -70,7 +70,7 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result, bo
         print(UserText::tr("%1 converted  %2 -> %3%4")
                   .arg(position, result.input, result.output,
                        result.replaced ? UserText::tr(" (replaced an existing file)") : QString()));
-    if (result.converted && !result.warning.isEmpty())
+    if ((result.converted || result.upToDate) && !result.warning.isEmpty())
         print(UserText::tr("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
 

@@ -40,4 +40,11 @@ bool WriteAll(int fd, const char* data, std::int64_t size) {
     });
 }
 
+bool WriteAt(int fd, std::int64_t offset, const char* data, std::int64_t size) {
+    return TransferAll(size, [&](std::int64_t done) {
+        return ::pwrite(fd, data + done, static_cast<size_t>(size - done),
+                        static_cast<off_t>(offset + done));
+    });
+}
+
 }  // namespace eb::posix

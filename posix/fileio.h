@@ -12,4 +12,7 @@ bool ReadAt(int fd, std::int64_t offset, char* buffer, std::int64_t size);
 // Writes all of `size` bytes of `data` at the descriptor's position.
 bool WriteAll(int fd, const char* data, std::int64_t size);
 
+// Writes all of `size` bytes of `data` at `offset`.
+bool WriteAt(int fd, std::int64_t offset, const char* data, std::int64_t size);
+
 }  // namespace eb::posix

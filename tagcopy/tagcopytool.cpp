@@ -12,11 +12,13 @@
 // is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
 // signal, a limit) is a failure the batch names by itself.
 //
-// echobatch-tagcopy --replaygain [--album GAIN PEAK] FILE GAIN PEAK [FILE GAIN PEAK ...]: the
-// measured ReplayGain values written into each converted FILE where its tags keep them (always
-// by the helper with TagLib; one helper for a whole album); without album values the files'
-// album values go. Exit status 0 all written, else the first failure's: 12 a file cannot be
-// read, 13 it cannot be written (tagcopy/replaygainwrite.h), each told as "failed INDEX CODE".
+// echobatch-tagcopy --replaygain [--album GAIN PEAK]: the measured ReplayGain values written
+// into converted files where their tags keep them (one helper for a whole album; MP3 only, so
+// without TagLib). The files come on standard input, whatever their number and the length of
+// their paths: a record each, "GAIN PEAK PATH" ended by a NUL byte, GAIN and PEAK "-" for a
+// file that keeps no track values. Without album values the files' album values go. Exit
+// status 0 all written, else the first failure's: 12 a file cannot be read, 13 it cannot be
+// written (tagcopy/replaygainwrite.h), each told as "failed INDEX CODE".
 #include "tagcopy/replaygainwrite.h"
 #include "tagcopy/tagcopy.h"
 
@@ -26,6 +28,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <new>
 #include <optional>
 #include <string>
@@ -71,21 +74,26 @@ int BecomeFormatsHelper(char** argv) {
 }
 #endif
 
-#ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 // Each file written in turn; a file that cannot be is told on a line of its own
 // ("failed INDEX CODE"), and the first such code is the exit status.
 int WriteReplayGain(int argc, char** argv) {
-    auto number = [](const char* text) { return std::strtod(text, nullptr); };
-    int at = 2;
+    auto number = [](const std::string& text) { return std::strtod(text.c_str(), nullptr); };
     std::optional<eb::GainPair> album;
-    if (std::string(argv[at]) == "--album") {
-        album = eb::GainPair{number(argv[at + 1]), number(argv[at + 2])};
-        at += 3;
-    }
+    if (argc == 5)
+        album = eb::GainPair{number(argv[3]), number(argv[4])};
     int status = 0;
-    for (int index = 0; at + 2 < argc; at += 3, ++index) {
-        const auto written = static_cast<int>(eb::WriteReplayGainValues(
-            argv[at], eb::GainPair{number(argv[at + 1]), number(argv[at + 2])}, album));
+    std::string record;
+    for (int index = 0; std::getline(std::cin, record, '\0'); ++index) {
+        const std::size_t gainEnd = record.find(' ');
+        const std::size_t peakEnd = record.find(' ', gainEnd + 1);
+        std::optional<eb::GainPair> track;
+        if (peakEnd != std::string::npos && record.compare(0, 2, "- ") != 0)
+            track = eb::GainPair{number(record.substr(0, gainEnd)),
+                                 number(record.substr(gainEnd + 1, peakEnd - gainEnd - 1))};
+        const auto written = static_cast<int>(
+            peakEnd == std::string::npos
+                ? eb::ReplayGainWrite::Unreadable
+                : eb::WriteReplayGainValues(record.substr(peakEnd + 1), track, album));
         if (written != 0)
             std::fprintf(stderr, "failed %d %d\n", index, written);
         if (status == 0)
@@ -93,7 +101,6 @@ int WriteReplayGain(int argc, char** argv) {
     }
     return status;
 }
-#endif
 
 int Say(int status, const std::string& line) {
     if (!line.empty())
@@ -105,13 +112,11 @@ int Say(int status, const std::string& line) {
 
 int main(int argc, char** argv) {
     const bool replayGain = argc > 1 && std::string(argv[1]) == "--replaygain";
-    const int groups =
-        replayGain ? argc - (argc > 2 && std::string(argv[2]) == "--album" ? 5 : 2) : 0;
-    if (replayGain ? groups < 3 || groups % 3 != 0 : argc != 4)
+    if (replayGain ? argc != 2 && (argc != 5 || std::string(argv[2]) != "--album") : argc != 4)
         return Say(2,
                    "usage: echobatch-tagcopy INPUT CONVERTED TAGGED\n"
                    "       echobatch-tagcopy --replaygain [--album GAIN PEAK] "
-                   "FILE GAIN PEAK [FILE GAIN PEAK ...]");
+                   "< \"GAIN PEAK FILE\\0\"...");
     // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
     std::signal(SIGXFSZ, SIG_IGN);
     Limit(RLIMIT_CORE, 0, 0);
@@ -121,13 +126,8 @@ int main(int argc, char** argv) {
     Limit(RLIMIT_AS, kMemoryBytes, kMemoryBytes);
 #endif
     try {
-        if (replayGain) {
-#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
-            return BecomeFormatsHelper(argv);
-#else
+        if (replayGain)
             return WriteReplayGain(argc, argv);
-#endif
-        }
         eb::TagSource source(argv[1]);
 #ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
         if (source.needsTagLib())

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace eb {
 
@@ -29,14 +30,18 @@ public:
     // the output is rewritten (the follower reads the file as it was written).
     void toolEnded(bool outputKept);
     // The finished output, still under its hidden name, with the input's tags on it: its track
-    // values measured and written. Returns a warning for the user, or empty.
-    Said measure(const QString& temporary);
+    // values measured and written, the input's taken off (also when they cannot be written).
+    // They are written into a copy beside it, which then stands for it: `temporary` names that
+    // copy afterwards. Returns a warning or a note for the user, or empty.
+    Said measure(QString& temporary);
     // The output has taken its name: the album learns of it. Returns a warning, or empty.
     QString converted(const QString& input, const QString& output);
     // The file was not converted: its album gets no album values.
     void failed();
 
 private:
+    Said rewrite(QString& temporary, const std::optional<GainValues>& track);
+
     QString input_;
     AlbumLedger& albums_;
     ReplayGainPlaces places_;                     // where the output keeps ReplayGain values
