@@ -252,6 +252,7 @@ bool ParallelBatch::startFile(int index) {
     const QString& folder = folderOf(index);
     auto job = std::make_unique<ConversionJob>(files_[index], albums_);
     job->setFixedBitrate(fixedKbps_);
+    job->setOutputRoot(outputFolder_);
     if (!job->plan(folder, echo_, listFiles_)) {
         tell(index, job->result());
         return false;

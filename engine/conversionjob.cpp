@@ -8,6 +8,7 @@
 #include "engine/audio/encodingclass.h"
 #include "engine/audio/gaplessoutput.h"
 #include "engine/loudness/replaygainplaces.h"
+#include "engine/outputs/outputtree.h"
 #include "engine/outputs/temporarylock.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/filesafety.h"
@@ -30,65 +31,66 @@ namespace eb {
 
 namespace {
 
-// The process's file creation mask, read from /proc/self/status: setting it to read it would
-// change it for a moment under worker threads that create files. 022 where it cannot be read.
-mode_t CurrentUmask() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("Umask:")) {
-                bool ok = false;
-                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
-                if (ok)
-                    return static_cast<mode_t>(value & 0777);
-            }
-        }
-    }
-    return 022;
-}
-
-// The permissions a newly created output gets, as the tool would have given it.
-mode_t NewFileMode() {
-    static const mode_t kMask = CurrentUmask();
-    return static_cast<mode_t>(0666 & ~kMask);
-}
-
-// The temporary name keeps the output's base name for the user's orientation, shortened so
-// that the longer name still fits the file system's limit.
-QByteArray TemporaryPattern(const QString& output) {
-    const qsizetype slash = output.lastIndexOf(QLatin1Char('/'));
-    const QString folder = output.left(slash + 1);
-    QString base = output.mid(slash + 1);
+// Creates an empty hidden file beside the output, in the folder open as `folderFd`, locked for
+// as long as this job owns it (engine/temporarylock.h). Its name keeps the output's base name
+// for the user's orientation, shortened so that the longer name still fits the file system's
+// limit.
+SaidResult<MadeTemporary> CreateTemporary(int folderFd, const QString& output) {
+    const QString absolute = AbsolutePath(output);
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    QString base = absolute.mid(slash + 1);
     base.chop(4);  // ".mp3"
     while (base.toUtf8().size() > 200)
         base.chop(1);
-    return QFile::encodeName(folder + u'.' + base + QStringLiteral(".echobatch-XXXXXX.mp3"));
+    return CreateLockedTemporary(folderFd, QFile::encodeName(slash > 0 ? absolute.left(slash) : "/"),
+                                 QFile::encodeName(u'.' + base + QStringLiteral(".echobatch-")),
+                                 ".mp3");
 }
 
-// Creates an empty hidden file beside the output, with the permissions a new output gets,
-// locked for as long as this job owns it (engine/temporarylock.h). Returns its name.
-SaidResult<QString> CreateTemporary(const QString& output) {
-    const SaidResult<QByteArray> made =
-        CreateLockedTemporary(TemporaryPattern(AbsolutePath(output)));
-    if (!made)
-        return Failed{made.error()};
-    if (::chmod(made->constData(), NewFileMode()) != 0) {
-        const int error = errno;
-        RemoveTemporary(*made);
-        return Failed{InBoth([error] {
-            return UserText::tr("cannot write into the output folder: ") + ErrnoText(error);
-        })};
+// The input, opened once, read-only and without blocking; everything the job reads of it comes
+// through this descriptor. Anything but a regular file is refused before it is opened (a FIFO
+// would block the tool, a device would feed it endlessly), and again after (a swap between).
+SaidResult<posix::UniqueFd> OpenInput(const QString& input) {
+    const QByteArray path = QFile::encodeName(AbsolutePath(input));
+    struct stat st {};
+    posix::UniqueFd fd;
+    int error = ::stat(path.constData(), &st) != 0 ? errno : 0;
+    if (error == 0 && S_ISREG(st.st_mode)) {
+        fd.reset(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        error = !fd || ::fstat(fd.get(), &st) != 0 ? errno : 0;
     }
-    return QFile::decodeName(*made);
+    if (error == 0 && S_ISREG(st.st_mode)) {
+        ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+        return fd;
+    }
+    const mode_t mode = st.st_mode;
+    return Failed{InBoth([&] {
+        if (error == 0)
+            return SkippedReason(NotRegularPrefix() + KindOfMode(mode));
+        if (error == ENOENT)
+            return UserText::tr("no such file");
+        return UserText::tr("cannot open the file: ") + ErrnoText(error);
+    })};
+}
+
+QString ChangedWhileRead() {
+    return UserText::tr("the file changed while it was read");
+}
+
+// True when the file open as `fd` is no longer as `seen` says (its length or its time of
+// change differ): another process wrote it while it was read.
+bool ChangedSince(int fd, const struct stat& seen) {
+    struct stat now {};
+    return ::fstat(fd, &now) != 0 || now.st_size != seen.st_size ||
+           now.st_mtim.tv_sec != seen.st_mtim.tv_sec ||
+           now.st_mtim.tv_nsec != seen.st_mtim.tv_nsec;
 }
 
 Said TagsNotCopied() {
     return InBoth([] { return UserText::tr("tags not copied: "); });
 }
 
-// Why the job must not touch the file: a name that is not exactly the user's, or an input
-// that is not a regular file (a FIFO would block the tool, a device would feed it endlessly).
-// A missing input is left to the tool, which names it in its own words.
+// Why the job must not touch the file: a name that is not exactly the user's.
 QString RefusalOf(const QString& input, const QString& output, bool exactNames) {
     for (const QString& path : {input, output}) {
         if (HasUndecodableBytes(path))
@@ -99,9 +101,6 @@ QString RefusalOf(const QString& input, const QString& output, bool exactNames) 
                 return SkippedReason(doubt);
         }
     }
-    const QString why = NotRegularReason(QFile::encodeName(AbsolutePath(input)));
-    if (why.startsWith(NotRegularPrefix()))
-        return SkippedReason(why);
     return QString();
 }
 
@@ -124,6 +123,7 @@ ConversionJob::~ConversionJob() {
 }
 
 void ConversionJob::formOutputPath(const QString& outputFolderText) {
+    folderText_ = outputFolderText;
     try {
         result_.output = OutputPathFor(outputFolderText, result_.input);
     } catch (const StepError&) {
@@ -186,13 +186,23 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
         fail(refusal);
         return false;
     }
-    plan_ = PlanInput(AbsolutePath(result_.input));
+    SaidResult<posix::UniqueFd> opened = OpenInput(result_.input);
+    if (!opened || ::fstat(opened->get(), &inputSeen_) != 0) {
+        fail(opened ? InBoth([] { return UserText::tr("cannot open the file: ") + ErrnoText(EIO); })
+                    : opened.error());
+        return false;
+    }
+    input_ = std::move(*opened);
+    const QString input = AbsolutePath(result_.input);
+    plan_ = PlanInput(input, input_.get());
+    if (plan_.refusal.isEmpty() && ChangedSince(input_.get(), inputSeen_))
+        plan_.refusal = InBoth(&ChangedWhileRead);
     if (!plan_.refusal.isEmpty()) {
         fail(plan_.refusal);
         return false;
     }
     const InputEncoding encoding =
-        plan_.mp3 ? plan_.encoding : ReadInputEncoding(AbsolutePath(result_.input));
+        plan_.mp3 ? plan_.encoding : ReadInputEncoding(input, input_.get());
     const QString compression = CompressionFor(encoding, fixedKbps_);
     music_ = plan_.mp3 ? plan_.music : encoding.samples;
     const int sampleRate = plan_.mp3 ? plan_.sampleRate : encoding.sampleRate;
@@ -201,26 +211,68 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     tail_ = EchoTailSamples(ToolNumberText(echo.delay), sampleRate);
     if (music_ >= 0)
         fed_ = music_ + tail_;
-    QString writes = result_.output;
+    // A run hands the tool its files open, as /dev/fd/3 (the temporary) and /dev/fd/4 (an input
+    // it reads itself), so that nothing it reads or writes is found by a name another process
+    // could swap; a dry run names them.
     if (planning == Planning::Run) {
-        const SaidResult<QString> temp = CreateTemporary(result_.output);
-        if (!temp) {
-            fail(temp.error());
+        if (!createTemporary())
             return false;
-        }
-        temp_ = writes = *temp;
+        command_.arguments =
+            ToolArguments(QStringLiteral("/dev/fd/4"), QStringLiteral("/dev/fd/3"), echo,
+                          compression, DecodedArguments(plan_), QStringLiteral("mp3"));
+    } else {
+        command_.arguments =
+            ToolArguments(result_.input, result_.output, echo, compression, DecodedArguments(plan_));
     }
-    command_.arguments =
-        ToolArguments(result_.input, writes, echo, compression, DecodedArguments(plan_));
     if (plan_.mp3) {
-        command_.decodedInput = AbsolutePath(result_.input);
+        command_.decodedInput = input;
         command_.channels = plan_.channels;
     }
     command_.checksLength = music_ > 0;
     command_.writesHeader = fed_ >= 0 && !compression.startsWith(u'-');
-    command_.copiesTags = MayHaveTags(AbsolutePath(result_.input));
-    command_.measuresGain = fed_ > 0 && ReadReplayGainPlaces(AbsolutePath(result_.input)).any();
+    command_.copiesTags = MayHaveTags(input, input_.get());
+    command_.measuresGain =
+        fed_ > 0 && ReadReplayGainPlaces(input_.get(), inputSeen_.st_size).any();
     return true;
+}
+
+// The output's folder as the walk from the output folder finds it (never through a link below
+// it), held open for the whole job, and the tool's temporary made in it.
+bool ConversionJob::createTemporary() {
+    const QString& root =
+        !root_.isEmpty() && folderText_.startsWith(root_) ? root_ : folderText_;
+    SaidResult<posix::UniqueFd> folder = OpenOutputFolder(root, folderText_);
+    if (!folder) {
+        fail(folder.error());
+        return false;
+    }
+    folder_ = std::move(*folder);
+    SaidResult<MadeTemporary> temp = CreateTemporary(folder_.get(), result_.output);
+    if (!temp) {
+        fail(temp.error());
+        return false;
+    }
+    temp_ = QFile::decodeName(temp->path);
+    tempFd_ = std::move(temp->fd);
+    return true;
+}
+
+// Whether the output's folder is still the one the job holds, found by the same walk: a folder
+// renamed away, removed or swapped for another (or a link) meanwhile takes no output.
+Said ConversionJob::folderMoved() const {
+    const QString& root =
+        !root_.isEmpty() && folderText_.startsWith(root_) ? root_ : folderText_;
+    const SaidResult<posix::UniqueFd> now = OpenOutputFolder(root, folderText_);
+    struct stat held {};
+    struct stat found {};
+    if (now && ::fstat(folder_.get(), &held) == 0 && ::fstat(now->get(), &found) == 0 &&
+        held.st_dev == found.st_dev && held.st_ino == found.st_ino)
+        return {};
+    return InBoth([&] {
+        return UserText::tr("the output folder %1 was moved or replaced while the file was "
+                            "converted")
+            .arg(folderText_);
+    });
 }
 
 bool ConversionJob::plan(const QString& outputFolderText, const EchoTexts& echo,
@@ -250,8 +302,10 @@ void ConversionJob::start(ToolSet& tools) {
         return;
     }
     if (command_.measuresGain)
-        replayGain_.follow(temp_, fed_);
+        replayGain_.follow(tempFd_.get(), fed_);
+    run_.setPassedFds({tempFd_.get(), input_.get()});
     const ToolStart started = StartTool(run_, tools, command_.arguments);
+    run_.setPassedFds({});
     program_ = started.program;
     if (!started.started) {
         conclude(run_.outcome());
@@ -330,6 +384,7 @@ struct RunEnd {
     const ToolRun::Outcome& outcome;
     const QString& program;
     const QString& temporary;  // the tool's output
+    int temporaryFd;           // the same, open
     const QString& output;     // where it goes, as the user named it
 };
 
@@ -350,7 +405,7 @@ QString ToolEndedBadly(const RunEnd& end) {
 // A clean exit that left an empty output, or none, converted nothing.
 QString NoOutputWritten(const RunEnd& end) {
     struct stat st {};
-    if (::stat(QFile::encodeName(end.temporary).constData(), &st) == 0 && st.st_size > 0)
+    if (::fstat(end.temporaryFd, &st) == 0 && st.st_size > 0)
         return {};
     const QString last = LastLine(end.outcome.stderrTail);
     return last.isEmpty() ? UserText::tr("the tool wrote no output")
@@ -372,14 +427,14 @@ QString RunFailure(const RunEnd& end) {
 
 void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
     outcome_ = outcome;
-    Said reason = InBoth([&] { return RunFailure({outcome, program_, temp_, result_.output}); });
+    Said reason = InBoth([&] { return RunFailure({outcome, program_, temp_, tempFd_.get(), result_.output}); });
     // The decoder's own failure tells more than the tool's, unless the output folder is gone.
     if (Said decoding = finishDecoding(outcome);
         !decoding.isEmpty() && !TemporaryFolderGone(QFile::encodeName(temp_)))
         reason = decoding;
     replayGain_.toolEnded(reason.isEmpty());  // before the output is rewritten below
     if (reason.isEmpty()) {
-        if (const SaidResult<> finished = FinishOutput(temp_, {music_, fed_}); !finished)
+        if (const SaidResult<> finished = FinishOutput(tempFd_.get(), {music_, fed_}); !finished)
             reason = finished.error();
     }
     if (reason.isEmpty()) {
@@ -399,25 +454,28 @@ void ConversionJob::conclude(const ToolRun::Outcome& outcome) {
 
 // The converted file takes the output's name, or the file is failed.
 void ConversionJob::settle(Said reason) {
+    // What was read of the input must be one file as it was: rewritten meanwhile, the output
+    // may mix two files' audio or tags.
+    if (reason.isEmpty() && ChangedSince(input_.get(), inputSeen_))
+        reason = InBoth(&ChangedWhileRead);
     if (reason.isEmpty()) {
         if (const Said warning = replayGain_.measure(temp_); !warning.isEmpty())
             addWarning(warning);
     }
-    if (reason.isEmpty() &&
-        ::rename(QFile::encodeName(temp_).constData(),
-                 QFile::encodeName(AbsolutePath(result_.output)).constData()) != 0) {
-        const int error = errno;
-        reason = InBoth([&] {
-            const QString gone = OutputFolderGone({outcome_, program_, temp_, result_.output});
-            return !gone.isEmpty() ? gone
-                                   : UserText::tr("cannot replace %1: %2")
-                                         .arg(result_.output, ErrnoText(error));
-        });
+    if (reason.isEmpty())
+        reason = folderMoved();
+    if (reason.isEmpty()) {
+        const QString output = AbsolutePath(result_.output);
+        const QByteArray name = QFile::encodeName(output.mid(output.lastIndexOf(u'/') + 1));
+        if (const SaidResult<> put = PutTemporaryInPlace(QFile::encodeName(temp_), name); !put)
+            reason = InBoth([&] {
+                return UserText::tr("cannot replace %1: %2").arg(result_.output, put.error().text);
+            });
     }
     ReleaseUnlinkedTemporaries();
     if (reason.isEmpty()) {
-        ReleaseTemporary(QFile::encodeName(temp_));
         temp_.clear();
+        tempFd_.reset();
         // The album's values could not be written: said in the user's language only.
         if (const QString album =
                 replayGain_.converted(result_.input, AbsolutePath(result_.output));
@@ -438,13 +496,14 @@ void ConversionJob::settle(Said reason) {
 bool ConversionJob::attachTags() {
     if (!command_.copiesTags)
         return false;
-    const SaidResult<QString> tagged = CreateTemporary(result_.output);
+    SaidResult<MadeTemporary> tagged = CreateTemporary(folder_.get(), result_.output);
     if (!tagged) {
         addWarning(TagsNotCopied() + tagged.error());
         return false;
     }
-    tagged_ = *tagged;
-    if (!tags_.start(AbsolutePath(result_.input), temp_, tagged_)) {
+    tagged_ = QFile::decodeName(tagged->path);
+    taggedFd_ = std::move(tagged->fd);
+    if (!tags_.start(AbsolutePath(result_.input), {input_.get(), tempFd_.get(), taggedFd_.get()})) {
         takeTags();
         return false;
     }
@@ -467,9 +526,12 @@ void ConversionJob::takeTags() {
     const bool copied = tags.kind == Kind::Copied;
     const QByteArray gone = QFile::encodeName(copied ? temp_ : tagged_);
     RemoveTemporary(gone);
-    if (copied)
+    if (copied) {
         temp_ = tagged_;
+        tempFd_ = std::move(taggedFd_);
+    }
     tagged_.clear();
+    taggedFd_.reset();
     if (tags.kind == Kind::Stopped)
         fail(InBoth(&StoppedReason));
     else if (tags.kind == Kind::NotCopied)
@@ -484,8 +546,7 @@ bool ConversionJob::startDecoding() {
     if (!plan_.mp3)
         return true;
     decoded_ = std::make_unique<DecodedInput>();
-    const SaidResult<> started =
-        decoded_->start(AbsolutePath(result_.input), plan_.sampleRate, plan_.channels);
+    const SaidResult<> started = decoded_->start(input_.get(), plan_.sampleRate, plan_.channels);
     if (!started) {
         decoded_.reset();
         fail(started.error());
@@ -524,6 +585,8 @@ void ConversionJob::removeTemporary() {
             RemoveTemporary(QFile::encodeName(*name));
         name->clear();
     }
+    tempFd_.reset();
+    taggedFd_.reset();
 }
 
 }  // namespace eb

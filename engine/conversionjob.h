@@ -2,11 +2,15 @@
 // tool's parallel jobs: output path, safety checks, the planned command, the tool run, the
 // verdict, the tags, ReplayGain and the final name.
 //
-// The tool writes to a hidden temporary name beside the output (".<base>.echobatch-XXXXXX.mp3",
-// created exclusively). Only a run that ended well renames it over the output, atomically, so
-// an existing output survives a failed conversion and no half-written file is ever left. Before
-// that, the input's tags are put on it by a child process (engine/tagcopyrun.h), in a second
-// hidden file of the same kind that then takes its place.
+// The input is opened once and everything read of it (frames, tags, audio) comes through that
+// descriptor; a change to it meanwhile fails the file. The tool writes to a hidden temporary
+// beside the output (".<base>.echobatch-XXXXXX.mp3"), created exclusively from the descriptor
+// of the output's folder, and is handed both files open, never by name. Only a run that ended
+// well renames it over the output, atomically, on the same folder's descriptor and only while
+// the folder is still the one found, so an existing output survives a failed conversion and no
+// half-written file is ever left. Before that, the input's tags are put on it by a child
+// process (engine/tools/tagcopyrun.h), in a second hidden file of the same kind that then takes
+// its place.
 #pragma once
 
 #include "engine/audio/decodedinput.h"
@@ -18,11 +22,14 @@
 #include "engine/tools/toolcommand.h"
 #include "options/echooptions.h"
 #include "paths/fileidentity.h"
+#include "posix/uniquefd.h"
 #include "process/toolrun.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <sys/stat.h>
 
 #include <functional>
 #include <memory>
@@ -80,6 +87,9 @@ public:
 
     // Line 150: forms the output path. Throws StepError for a file name without ".".
     void formOutputPath(const QString& outputFolderText);
+    // The batch's output folder, when the output goes into a folder below it (kept album
+    // folders): the output's folder is then found from it without following a link.
+    void setOutputRoot(const QString& outputFolder) { root_ = outputFolder; }
     // Line 152: an existing output must be neither the input itself nor, by `isListFile`,
     // another file of the list. False when it is: the job is then done, not converted.
     bool checkOutputIsFree(const std::function<bool(const FileIdentity&)>& isListFile);
@@ -137,7 +147,16 @@ private:
     void removeTemporary();
     bool startDecoding();
     Said finishDecoding(const ToolRun::Outcome& outcome);
+    bool createTemporary();
+    Said folderMoved() const;
 
+    posix::UniqueFd input_;  // the input, opened once: all that is read of it comes through it
+    struct stat inputSeen_ {};  // the input as it was opened
+    QString folderText_;        // the output's folder, as formOutputPath was given it
+    QString root_;              // the batch's output folder, when the output goes below it
+    posix::UniqueFd folder_;    // the output's folder, held open from the walk that found it
+    posix::UniqueFd tempFd_;    // the temporary that takes the output's name, open
+    posix::UniqueFd taggedFd_;  // the tag copy's hidden file, open
     QString temp_;
     InputPlan plan_;           // what an MP3 input's frames hold (engine/audio/gaplessinput.h)
     std::int64_t music_ = -1;  // the input's samples of music; -1: unknown

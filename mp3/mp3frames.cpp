@@ -21,16 +21,16 @@ std::uint32_t BigEndian32(const unsigned char* p) {
 
 // The size of the ID3v2 tag at `at` (with its footer), as the tag reader sizes it; 0 when
 // there is none.
-std::int64_t Id3v2Size(std::span<const unsigned char> bytes, std::int64_t at) {
-    if (at + 10 > static_cast<std::int64_t>(bytes.size()))
+std::int64_t Id3v2Size(ByteWindow& bytes, std::int64_t at) {
+    if (at + 10 > bytes.size())
         return 0;
-    return std::max<std::int64_t>(id3::TagSize(bytes.data() + at), 0);
+    return std::max<std::int64_t>(id3::TagSize(bytes.at(at, 10)), 0);
 }
 
-bool StartsWith(std::span<const unsigned char> bytes, std::int64_t at, const char* text) {
+bool StartsWith(ByteWindow& bytes, std::int64_t at, const char* text) {
     const auto n = static_cast<std::int64_t>(std::strlen(text));
-    return at + n <= static_cast<std::int64_t>(bytes.size()) &&
-           std::memcmp(bytes.data() + at, text, static_cast<std::size_t>(n)) == 0;
+    return at + n <= bytes.size() &&
+           std::memcmp(bytes.at(at, n), text, static_cast<std::size_t>(n)) == 0;
 }
 
 // A layer III header whose bitrate index is 0: a free-format frame.
@@ -43,19 +43,20 @@ bool FreeFormatHeader(const unsigned char* p) {
 // The length without the padding slot of the free-format frame at `at`: up to the next header
 // of the same stream, which a third one (or the end) must follow at the same length. 0 when
 // there is none within the longest frame there can be.
-int FreeFormatBytes(std::span<const unsigned char> bytes, std::int64_t at) {
+int FreeFormatBytes(ByteWindow& bytes, std::int64_t at) {
     constexpr std::int64_t kLongest = 8192;
-    const unsigned char* p = bytes.data() + at;
-    const auto size = static_cast<std::int64_t>(bytes.size());
+    unsigned char p[4];
+    std::memcpy(p, bytes.at(at, 4), 4);
+    const std::int64_t size = bytes.size();
     auto sameStream = [&](std::int64_t k) {
-        const unsigned char* q = bytes.data() + k;
+        const unsigned char* q = bytes.at(k, 4);
         return k + 4 <= size && q[0] == 0xff && q[1] == p[1] && (q[2] & 0xfc) == (p[2] & 0xfc);
     };
     for (std::int64_t next = at + 24; next + 4 <= size && next - at <= kLongest; ++next) {
         if (!sameStream(next))
             continue;
         const std::int64_t length = next - at - ((p[2] >> 1) & 1);
-        const std::int64_t third = next + length + ((bytes[next + 2] >> 1) & 1);
+        const std::int64_t third = next + length + ((*bytes.at(next + 2, 1) >> 1) & 1);
         if (third + 4 > size || sameStream(third))
             return static_cast<int>(length);
     }
@@ -71,30 +72,28 @@ struct FreeFormat {
 };
 
 // A header at `at`, a free-format one too: its frames' length is learnt from the first one.
-bool HeaderAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-              FreeFormat& free) {
-    if (at + 4 > static_cast<std::int64_t>(bytes.size()))
+bool HeaderAt(ByteWindow& bytes, std::int64_t at, FrameHeader& h, FreeFormat& free) {
+    if (at + 4 > bytes.size())
         return false;
-    if (ParseFrameHeader(bytes.data() + at, h, free.bytes))
+    if (ParseFrameHeader(bytes.at(at, 4), h, free.bytes))
         return true;
-    if (free.bytes > 0 || free.probes <= 0 || !FreeFormatHeader(bytes.data() + at))
+    if (free.bytes > 0 || free.probes <= 0 || !FreeFormatHeader(bytes.at(at, 4)))
         return false;
     --free.probes;
     const int found = FreeFormatBytes(bytes, at);
-    return found > 0 && ParseFrameHeader(bytes.data() + at, h, found);
+    return found > 0 && ParseFrameHeader(bytes.at(at, 4), h, found);
 }
 
 // True for a whole frame at `at` whose follower is a frame too, or the end of the bytes.
-bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-             FreeFormat& free) {
-    const auto size = static_cast<std::int64_t>(bytes.size());
-    if (!HeaderAt(bytes, at, h, free) || at + h.bytes > size)
+bool FrameAt(ByteWindow& bytes, std::int64_t at, FrameHeader& h, FreeFormat& free) {
+    if (!HeaderAt(bytes, at, h, free) || at + h.bytes > bytes.size())
         return false;
-    const bool isFree = (bytes[at + 2] >> 4) == 0;
-    FreeFormat length{isFree ? h.bytes - ((bytes[at + 2] >> 1) & 1) : free.bytes, 0};
+    const unsigned char third = bytes.at(at, 4)[2];
+    const bool isFree = (third >> 4) == 0;
+    FreeFormat length{isFree ? h.bytes - ((third >> 1) & 1) : free.bytes, 0};
     FrameHeader next;
     const std::int64_t after = at + h.bytes;
-    const bool followed = after + 4 > size || HeaderAt(bytes, after, next, length) ||
+    const bool followed = after + 4 > bytes.size() || HeaderAt(bytes, after, next, length) ||
                           StartsWith(bytes, after, "TAG") || StartsWith(bytes, after, "APETAGEX") ||
                           StartsWith(bytes, after, "LYRICS") || StartsWith(bytes, after, "ID3");
     if (followed && isFree)
@@ -103,9 +102,8 @@ bool FrameAt(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader&
 }
 
 // Reads the Xing, Info or VBRI header with its LAME extension from the frame at `at`.
-bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, const FrameHeader& h,
-                     Mp3Frames& m) {
-    const unsigned char* f = bytes.data() + at;
+bool ReadHeaderFrame(ByteWindow& bytes, std::int64_t at, const FrameHeader& h, Mp3Frames& m) {
+    const unsigned char* f = bytes.at(at, h.bytes);
     if (h.bytes >= 4 + 32 + 26 && std::memcmp(f + 36, "VBRI", 4) == 0) {
         m.vbri = true;
         return true;
@@ -144,21 +142,21 @@ bool ReadHeaderFrame(std::span<const unsigned char> bytes, std::int64_t at, cons
 // end or when there is none. A whole frame right where the one before ended is taken as it
 // is; elsewhere the frame after it must be one too (or the end), so that junk never passes
 // for a frame.
-std::int64_t NextFrame(std::span<const unsigned char> bytes, std::int64_t at, FrameHeader& h,
-                       bool synced, FreeFormat& free) {
-    const auto size = static_cast<std::int64_t>(bytes.size());
-    if (synced && at + 4 <= size && ParseFrameHeader(bytes.data() + at, h, free.bytes) &&
+std::int64_t NextFrame(ByteWindow& bytes, std::int64_t at, FrameHeader& h, bool synced,
+                       FreeFormat& free) {
+    const std::int64_t size = bytes.size();
+    if (synced && at + 4 <= size && ParseFrameHeader(bytes.at(at, 4), h, free.bytes) &&
         at + h.bytes <= size)
         return at;
-    for (; at + 4 <= size; ++at) {
+    for (; at + 4 <= bytes.size(); ++at) {
         if (StartsWith(bytes, at, "APETAGEX") || StartsWith(bytes, at, "LYRICSBEGIN") ||
-            (at + 128 == size && StartsWith(bytes, at, "TAG")))
+            (at + 128 == bytes.size() && StartsWith(bytes, at, "TAG")))
             return -1;
         if (const std::int64_t tag = Id3v2Size(bytes, at); tag > 0) {
             at += tag - 1;
             continue;
         }
-        if (bytes[at] == 0xff && FrameAt(bytes, at, h, free))
+        if (*bytes.at(at, 4) == 0xff && FrameAt(bytes, at, h, free))
             return at;
     }
     return -1;
@@ -223,6 +221,11 @@ bool Mp3Frames::variable() const {
 }
 
 Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes) {
+    ByteWindow window(bytes);
+    return ScanMp3Frames(window);
+}
+
+Mp3Frames ScanMp3Frames(ByteWindow& bytes) {
     Mp3Frames m;
     std::int64_t at = 0;
     // As many leading tags as the tag layout takes; after these the bytes count as audio.

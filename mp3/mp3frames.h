@@ -5,6 +5,8 @@
 // byte range, so it serves the input's reading and the check of the output alike.
 #pragma once
 
+#include "mp3/bytewindow.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -78,6 +80,8 @@ struct Mp3Frames {
 // is passed over to the next frame that another frame (or the end) follows; the walk ends at a
 // tag at the end (ID3v1, APEv2, Lyrics3). CRC-protected and free-format frames are read.
 Mp3Frames ScanMp3Frames(std::span<const unsigned char> bytes);
+// The same over a file read in pieces (mp3/bytewindow.h).
+Mp3Frames ScanMp3Frames(ByteWindow& bytes);
 
 // The 16-bit CRC the LAME extension uses (polynomial 0x8005, reflected, start 0).
 std::uint16_t LameCrc(std::span<const unsigned char> bytes, std::uint16_t crc = 0);

@@ -2,8 +2,10 @@
 
 #include "posix/retry.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 
 namespace eb::posix {
 
@@ -34,16 +36,25 @@ bool ReadAt(int fd, std::int64_t offset, char* buffer, std::int64_t size) {
     });
 }
 
-bool WriteAll(int fd, const char* data, std::int64_t size) {
-    return TransferAll(size, [&](std::int64_t done) {
-        return ::write(fd, data + done, static_cast<size_t>(size - done));
-    });
-}
-
 bool WriteAt(int fd, std::int64_t offset, const char* data, std::int64_t size) {
     return TransferAll(size, [&](std::int64_t done) {
         return ::pwrite(fd, data + done, static_cast<size_t>(size - done),
                         static_cast<off_t>(offset + done));
+    });
+}
+
+int Reopen(int fd, int flags) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
+    const int opened = ::open(name, flags | O_CLOEXEC | O_NOCTTY);
+    if (opened >= 0 || errno != ENOENT)
+        return opened;
+    return ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+}
+
+bool WriteAll(int fd, const char* data, std::int64_t size) {
+    return TransferAll(size, [&](std::int64_t done) {
+        return ::write(fd, data + done, static_cast<size_t>(size - done));
     });
 }
 

@@ -25,9 +25,10 @@ namespace {
 #define CLOSE_RANGE_CLOEXEC (1U << 2)
 #endif
 
-// A descriptor the child keeps, moved above the standard streams when it is one of them.
-int AboveStandard(int fd) {
-    return fd >= 0 && fd <= 2 ? ::fcntl(fd, F_DUPFD_CLOEXEC, 3) : fd;
+// A descriptor the child keeps, moved above `floor` (the standard streams and the places of
+// the passed descriptors) when it is below.
+int Above(int fd, int floor) {
+    return fd >= 0 && fd < floor ? ::fcntl(fd, F_DUPFD_CLOEXEC, floor) : fd;
 }
 
 [[noreturn]] void Fail(int statusFd, int error) {
@@ -37,10 +38,21 @@ int AboveStandard(int fd) {
 
 // Runs in the child: only async-signal-safe calls from here to the exec.
 [[noreturn]] void ChildMain(ChildSpec launch, int statusFd, pid_t parent, long fdLimit) {
-    statusFd = AboveStandard(statusFd);
-    launch.stderrFd = AboveStandard(launch.stderrFd);
-    launch.exeFd = AboveStandard(launch.exeFd);
-    launch.stdinFd = AboveStandard(launch.stdinFd);
+    int passed = 0;
+    while (passed < ChildSpec::kMaxPassed && launch.passedFds[passed] >= 0)
+        ++passed;
+    const int floor = 3 + passed;
+    statusFd = Above(statusFd, floor);
+    launch.stderrFd = Above(launch.stderrFd, floor);
+    launch.exeFd = Above(launch.exeFd, floor);
+    launch.stdinFd = Above(launch.stdinFd, floor);
+    // Each passed descriptor is first copied above its place, so that putting one in place
+    // never closes another that is still to come.
+    for (int k = 0; k < passed; ++k) {
+        launch.passedFds[k] = ::fcntl(launch.passedFds[k], F_DUPFD_CLOEXEC, floor);
+        if (launch.passedFds[k] < 0)
+            Fail(statusFd, errno);
+    }
     ::setpgid(0, 0);
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0)
         Fail(statusFd, errno);
@@ -56,9 +68,13 @@ int AboveStandard(int fd) {
     if (null < 0 || ::dup2(launch.stdinFd >= 0 ? launch.stdinFd : null, 0) < 0 ||
         ::dup2(null, 1) < 0 || ::dup2(launch.stderrFd, 2) < 0)
         Fail(statusFd, errno);
+    for (int k = 0; k < passed; ++k) {
+        if (::dup2(launch.passedFds[k], 3 + k) < 0)
+            Fail(statusFd, errno);
+    }
     // Nothing else of the parent's reaches the program.
-    if (::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
-        for (int fd = 3; fd < fdLimit; ++fd)
+    if (::syscall(SYS_close_range, static_cast<unsigned>(floor), ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+        for (int fd = floor; fd < fdLimit; ++fd)
             ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
     sigset_t none;

@@ -15,6 +15,10 @@ struct ChildSpec {
     char* const* argv = nullptr;
     int stderrFd = -1;  // becomes the child's standard error; its output is /dev/null
     int stdinFd = -1;   // becomes its standard input; -1: /dev/null
+    // Descriptors the child gets as 3, 4, ... in this order (the files it is told of as
+    // /dev/fd/3 and on); -1 ends the list.
+    static constexpr int kMaxPassed = 4;
+    int passedFds[kMaxPassed] = {-1, -1, -1, -1};
 };
 
 // The child runs in a process group of its own, with every signal's default disposition and

@@ -7,6 +7,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/syscall.h>
@@ -112,6 +114,11 @@ bool ToolRun::start(const QString& program, const QStringList& args) {
     launch.argv = argv.pointers();
     launch.stderrFd = errWrite.get();
     launch.stdinFd = stdin_.get();
+    if (passed_.size() > static_cast<std::size_t>(ChildSpec::kMaxPassed)) {
+        outcome_.startErrno = EINVAL;
+        return false;
+    }
+    std::copy(passed_.begin(), passed_.end(), launch.passedFds);
     const pid_t pid = StartChild(launch);
     const int startErrno = errno;
     errWrite.reset();

@@ -21,6 +21,8 @@
 
 #include <sys/types.h>
 
+#include <vector>
+
 class QSocketNotifier;
 class QTimer;
 
@@ -59,6 +61,11 @@ public:
     // The next child that starts gets `fd` as its standard input, which is closed here once it
     // has it (kept for another try while starts fail).
     void setStandardInput(posix::UniqueFd fd) { stdin_ = std::move(fd); }
+    // The next children get these open files as their descriptors 3, 4, ... (at most
+    // ChildSpec::kMaxPassed; they stay the caller's and must stay open while children start),
+    // so that a child is told of a file as /dev/fd/3 instead of by a name another process could
+    // swap. Empty: none.
+    void setPassedFds(std::vector<int> fds) { passed_ = std::move(fds); }
     // Asks the child to stop: SIGTERM to its process group, SIGKILL after kGraceMs.
     void cancel();
     // Stops the child before returning: SIGTERM, up to graceMs for it to end, then SIGKILL.
@@ -90,6 +97,7 @@ private:
     pid_t pid_ = -1;
     int exeFd_ = -1;
     posix::UniqueFd stdin_;
+    std::vector<int> passed_;
     posix::UniqueFd pidfd_;
     posix::UniqueFd errFd_;
     QSocketNotifier* endNotifier_ = nullptr;

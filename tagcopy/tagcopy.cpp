@@ -210,7 +210,8 @@ void TagSource::Data::readOther(const std::string& input) {
 }
 #endif
 
-TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
+TagSource::TagSource(const std::string& input, const std::string& name)
+    : d_(std::make_unique<Data>()) {
     // Never a blocking open: the input must be a regular file before anything reads it.
     const UniqueFd fd(::open(input.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st {};
@@ -229,7 +230,8 @@ TagSource::TagSource(const std::string& input) : d_(std::make_unique<Data>()) {
         return;
     }
     // An MP3 file, by its name as the tool takes it, or by the tag it starts with.
-    std::string extension = input.substr(std::min(input.size(), input.rfind('.')));
+    const std::string base = name.substr(name.rfind('/') + 1);
+    std::string extension = base.substr(std::min(base.size(), base.rfind('.')));
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == ".mp3" || std::memcmp(header, "ID3", 3) == 0)

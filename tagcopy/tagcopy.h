@@ -27,8 +27,10 @@ namespace eb {
 
 class TagSource {
 public:
-    // Reads the tags of `input`, which is opened read-only and never changed.
-    explicit TagSource(const std::string& input);
+    // Reads the tags of `input`, which is opened read-only and never changed; `name` is the
+    // input's own name, whose extension tells its format by name where `input` does not (a
+    // /dev/fd/N the batch hands over).
+    TagSource(const std::string& input, const std::string& name);
     ~TagSource();
     TagSource(const TagSource&) = delete;
     TagSource& operator=(const TagSource&) = delete;

@@ -1,6 +1,7 @@
-// echobatch-tagcopy INPUT CONVERTED TAGGED: the tag copy of one file, run by the batch as a
-// child process of its own (engine/tagcopyrun.h), so that a crafted tag that crashes or
-// exhausts its reader ends only this process.
+// echobatch-tagcopy INPUT CONVERTED TAGGED [NAME]: the tag copy of one file, run by the batch
+// as a child process of its own (engine/tagcopyrun.h), so that a crafted tag that crashes or
+// exhausts its reader ends only this process. The batch hands the three files over open, as
+// /dev/fd/3, 4 and 5, and names the input in NAME, whose extension tells its format by name.
 //
 // It is built twice. echobatch-tagcopy reads MP3 files without TagLib and starts quickly (no
 // TagLib to load, the C++ library linked in), which is what nearly every file needs; for
@@ -112,9 +113,10 @@ int Say(int status, const std::string& line) {
 
 int main(int argc, char** argv) {
     const bool replayGain = argc > 1 && std::string(argv[1]) == "--replaygain";
-    if (replayGain ? argc != 2 && (argc != 5 || std::string(argv[2]) != "--album") : argc != 4)
+    if (replayGain ? argc != 2 && (argc != 5 || std::string(argv[2]) != "--album")
+                   : argc != 4 && argc != 5)
         return Say(2,
-                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED\n"
+                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED [NAME]\n"
                    "       echobatch-tagcopy --replaygain [--album GAIN PEAK] "
                    "< \"GAIN PEAK FILE\\0\"...");
     // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
@@ -128,7 +130,7 @@ int main(int argc, char** argv) {
     try {
         if (replayGain)
             return WriteReplayGain(argc, argv);
-        eb::TagSource source(argv[1]);
+        eb::TagSource source(argv[1], argv[argc == 5 ? 4 : 1]);
 #ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
         if (source.needsTagLib())
             return BecomeFormatsHelper(argv);

@@ -3,6 +3,7 @@
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "engine/audio/gaplessinput.h"
+#include "posix/fileio.h"
 #include "posix/retry.h"
 
 #include <QFile>
@@ -67,18 +68,17 @@ DecodedInput::~DecodedInput() {
         thread_.join();
 }
 
-SaidResult<> DecodedInput::start(const QString& path, int sampleRate, int channels) {
+SaidResult<> DecodedInput::start(int fd, int sampleRate, int channels) {
     auto failed = [](int error) {
         return Failed{InBoth([&] {
             return UserText::tr("cannot decode the input: ") +
                    (error != 0 ? ErrnoText(error) : UserText::tr("the decoder cannot be set up"));
         })};
     };
-    input_.reset(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    // A descriptor of its own: the decoder reads on from its own position.
+    input_.reset(posix::Reopen(fd, O_RDONLY));
     if (!input_)
         return failed(errno);
-    ::fcntl(input_.get(), F_SETFL, ::fcntl(input_.get(), F_GETFL) & ~O_NONBLOCK);
     decoder_ = OpenMp3Fd(input_.get(), channels);
     if (!decoder_)
         return failed(0);

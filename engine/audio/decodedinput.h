@@ -32,9 +32,9 @@ public:
     DecodedInput(const DecodedInput&) = delete;
     DecodedInput& operator=(const DecodedInput&) = delete;
 
-    // Opens the file, its decoder and the pipe, and starts writing. The pipe's read end is
-    // then handed to the tool with takeToolEnd().
-    SaidResult<> start(const QString& path, int sampleRate, int channels);
+    // Opens the file open as `fd` anew (the caller keeps `fd`), its decoder and the pipe, and
+    // starts writing. The pipe's read end is then handed to the tool with takeToolEnd().
+    SaidResult<> start(int fd, int sampleRate, int channels);
     posix::UniqueFd takeToolEnd() { return std::move(toolEnd_); }
     // The thread ends at its next step.
     void stop();

@@ -103,16 +103,18 @@ QByteArray AudioHead(int fd, off_t size) {
 }
 
 InputEncoding ReadInputEncoding(const QString& path) {
-    InputEncoding e;
     // Only a regular file is read: opening a FIFO or a device could block or consume it.
     const posix::UniqueFd fd(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!fd)
-        return e;
+    return fd ? ReadInputEncoding(path, fd.get()) : InputEncoding();
+}
+
+InputEncoding ReadInputEncoding(const QString& path, int fd) {
+    InputEncoding e;
     struct stat st {};
     QByteArray head;
-    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode))
-        head = AudioHead(fd.get(), st.st_size);
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        head = AudioHead(fd, st.st_size);
     if (head.isEmpty())
         return e;
     // An MP3's class comes from its frames, as the conversion reads it; other formats' from

@@ -28,6 +28,8 @@ struct InputEncoding {
 // bytes: an MP3's from its frames, another format's with TagLib; the tags at its start are
 // passed over, never parsed.
 InputEncoding ReadInputEncoding(const QString& path);
+// The same for the file open as `fd`; `path` only says by its name whether it is an MP3.
+InputEncoding ReadInputEncoding(const QString& path, int fd);
 
 // The first 64 KiB of the open file after the ID3v2 tags at its start, which are passed over by
 // the size their headers give and never parsed (a crafted tag can exhaust a parser's stack or

@@ -1,15 +1,12 @@
 #include "engine/audio/gaplessinput.h"
 
+#include "core/regularfile.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
 #include "mp3/mp3frames.h"
-#include "posix/fileio.h"
-#include "posix/uniquefd.h"
 
 #include <QFile>
 
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,40 +17,6 @@ namespace eb {
 
 namespace {
 
-// A regular file mapped read-only for as long as this lives.
-class MappedFile {
-public:
-    explicit MappedFile(const QString& path) {
-        const posix::UniqueFd fd(::open(QFile::encodeName(path).constData(),
-                                        O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-        struct stat st {};
-        if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-            return;
-        opened_ = true;
-        if (st.st_size <= 0)
-            return;
-        void* at = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
-                          fd.get(), 0);
-        if (at == MAP_FAILED)
-            return;
-        data_ = static_cast<const unsigned char*>(at);
-        size_ = static_cast<std::size_t>(st.st_size);
-    }
-    bool opened() const { return opened_; }
-    ~MappedFile() {
-        if (data_)
-            ::munmap(const_cast<unsigned char*>(data_), size_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    std::span<const unsigned char> bytes() const { return {data_, size_}; }
-
-private:
-    const unsigned char* data_ = nullptr;
-    std::size_t size_ = 0;
-    bool opened_ = false;
-};
-
 QString TimeText(std::int64_t samples, int rate) {
     const std::int64_t seconds = rate > 0 ? samples / rate : 0;
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
@@ -61,14 +24,14 @@ QString TimeText(std::int64_t samples, int rate) {
 
 }  // namespace
 
-InputPlan PlanInput(const QString& path) {
+InputPlan PlanInput(const QString& path, int fd) {
     InputPlan plan;
-    if (!path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
+    struct stat st {};
+    if (!path.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive) || ::fstat(fd, &st) != 0 ||
+        !S_ISREG(st.st_mode))
         return plan;
-    const MappedFile file(path);
-    if (!file.opened())
-        return plan;
-    const Mp3Frames m = ScanMp3Frames(file.bytes());
+    ByteWindow file(fd, st.st_size);
+    const Mp3Frames m = ScanMp3Frames(file);
     if (!m.valid) {
         plan.refusal = InBoth([] { return UserText::tr("no MPEG audio frame found"); });
         return plan;
@@ -85,6 +48,11 @@ InputPlan PlanInput(const QString& path) {
     plan.music = m.promisedSamples();
     plan.encoding = EncodingOfFrames(m);
     return plan;
+}
+
+InputPlan PlanInput(const QString& path) {
+    const Result<posix::UniqueFd> fd = OpenRegularFile(QFile::encodeName(path));
+    return fd ? PlanInput(path, fd->get()) : InputPlan();
 }
 
 QStringList DecodedArguments(const InputPlan& plan) {

@@ -31,9 +31,11 @@ struct InputPlan {
     InputEncoding encoding;  // the encoding class, from the frames themselves
 };
 
-// Reads the frames of an MP3 input (a regular file whose name ends in ".mp3"); for any other
-// input, and for a file that cannot be opened (the tool names why), `mp3` stays false and the
-// encoding class comes from ReadInputEncoding.
+// Reads the frames of an MP3 input (a regular file whose name ends in ".mp3", open as `fd`),
+// a window at a time: a file rewritten meanwhile is read wrong, never a fault of the process.
+// For any other input `mp3` stays false and the encoding class comes from ReadInputEncoding.
+InputPlan PlanInput(const QString& path, int fd);
+// The same for the file at `path`, opened for it.
 InputPlan PlanInput(const QString& path);
 
 // What the tool reads instead of the input: "--ignore-length -", a WAV stream on its standard

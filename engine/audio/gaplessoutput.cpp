@@ -5,9 +5,14 @@
 #include "engine/audio/gaplessinput.h"
 #include "mp3/mp3frames.h"
 
-#include <QFile>
+#include "posix/fileio.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace eb {
 
@@ -46,14 +51,25 @@ void PutLameExtension(QByteArray& f, int x, const Mp3Frames& m, int padding) {
     p[e + 35] = static_cast<unsigned char>(tagCrc & 0xff);
 }
 
-// An Info frame for the CBR audio `m` of `bytes`: the first frame's header without padding
-// or CRC, at the lowest bitrate whose frame holds the header (at low bitrates the encoder does
-// the same), empty side information (a decoder gives silence or passes it over), "Info" with
-// the frame and byte counts, a linear seek table, and the LAME extension.
-QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
-    const auto* audio = reinterpret_cast<const unsigned char*>(bytes.constData()) + m.audioStart;
+// The CRC of the audio frames `m` of the file read through `bytes`, a window at a time.
+std::uint16_t MusicCrc(ByteWindow& bytes, const Mp3Frames& m) {
+    std::uint16_t crc = 0;
+    for (std::int64_t at = m.audioStart; at < m.audioEnd; at += ByteWindow::kWindowBytes) {
+        const std::int64_t n = std::min(ByteWindow::kWindowBytes, m.audioEnd - at);
+        crc = LameCrc({bytes.at(at, n), static_cast<std::size_t>(n)}, crc);
+    }
+    return crc;
+}
+
+// An Info frame for the CBR audio `m` whose first frame starts with `first` and whose frames'
+// CRC is `musicCrc`: the first frame's header without padding or CRC, at the lowest bitrate
+// whose frame holds the header (at low bitrates the encoder does the same), empty side
+// information (a decoder gives silence or passes it over), "Info" with the frame and byte
+// counts, a linear seek table, and the LAME extension.
+QByteArray InfoFrame(const unsigned char* first, std::uint16_t musicCrc, const Mp3Frames& m,
+                     int padding) {
     unsigned char head[4];
-    std::memcpy(head, audio, 4);
+    std::memcpy(head, first, 4);
     head[1] |= 1;     // no CRC
     head[2] &= 0x0d;  // no padding slot, the bitrate chosen below
     const int x = 4 + m.first.sideInfoBytes;
@@ -76,8 +92,6 @@ QByteArray InfoFrame(const QByteArray& bytes, const Mp3Frames& m, int padding) {
     PutBigEndian32(p + x + 12, static_cast<std::uint32_t>(size + m.audioBytes));
     for (int i = 0; i < 100; ++i)
         p[x + 16 + i] = static_cast<unsigned char>(i * 256 / 100);
-    const std::uint16_t musicCrc =
-        LameCrc({audio, static_cast<std::size_t>(m.audioEnd - m.audioStart)});
     p[x + 120 + 32] = static_cast<unsigned char>(musicCrc >> 8);
     p[x + 120 + 33] = static_cast<unsigned char>(musicCrc & 0xff);
     PutLameExtension(f, x, m, padding);
@@ -93,30 +107,52 @@ QString Shorter(std::int64_t got, std::int64_t want, int rate) {
         .arg(want);
 }
 
-// Empty when the frame is written or not wanted; else the file's error.
-QString WriteInfoFrame(QFile& file, const QByteArray& bytes, const Mp3Frames& m, int padding) {
+// Moves the bytes of the file open as `fd` from `from` to its end `size` by `by` bytes towards
+// the end, a window at a time from the end backwards, so that nothing is read over before it
+// is moved and no more than a window is held. 0, or the errno of the failed read or write.
+int MoveTail(int fd, std::int64_t from, std::int64_t size, std::int64_t by) {
+    std::vector<char> chunk;
+    for (std::int64_t end = size; end > from;) {
+        const std::int64_t at = std::max(from, end - ByteWindow::kWindowBytes);
+        chunk.resize(static_cast<std::size_t>(end - at));
+        if (!posix::ReadAt(fd, at, chunk.data(), end - at) ||
+            !posix::WriteAt(fd, at + by, chunk.data(), end - at))
+            return errno;
+        end = at;
+    }
+    return 0;
+}
+
+// Empty when the frame is written or not wanted; else the system's error.
+QString WriteInfoFrame(int fd, ByteWindow& bytes, const Mp3Frames& m, int padding) {
     // The tags the tool wrote before and after the audio stay where they are.
-    const QByteArray info = InfoFrame(bytes, m, padding);
+    unsigned char first[4];
+    std::memcpy(first, bytes.at(m.audioStart, 4), 4);
+    const QByteArray info = InfoFrame(first, MusicCrc(bytes, m), m, padding);
+    if (bytes.failed())
+        return ErrnoText(EIO);
     if (info.isEmpty() || !WithinFileSizeLimit(bytes.size() + info.size()))
         return {};  // no frame of this version holds the header, or the file may not grow
-    const QByteArray rest = info + bytes.mid(m.audioStart);
-    if (!file.seek(m.audioStart) || file.write(rest) != rest.size() || !file.flush())
-        return file.errorString();
+    if (const int error = MoveTail(fd, m.audioStart, bytes.size(), info.size()); error != 0)
+        return ErrnoText(error);
+    if (!posix::WriteAt(fd, m.audioStart, info.constData(), info.size()))
+        return ErrnoText(errno);
     return {};
 }
 
 }  // namespace
 
-SaidResult<> FinishOutput(const QString& path, const OutputExpectation& expected) {
+SaidResult<> FinishOutput(int fd, const OutputExpectation& expected) {
     if (expected.inputMusic < 0 && expected.fed < 0)
         return {};  // an input of unknown length: nothing to check or to write
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
         return Failed{InBoth(
-            [&] { return UserText::tr("cannot read the tool's output: ") + file.errorString(); })};
-    const QByteArray bytes = file.readAll();
-    const Mp3Frames m = ScanMp3Frames({reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                       static_cast<std::size_t>(bytes.size())});
+            [&] { return UserText::tr("cannot read the tool's output: ") + ErrnoText(error); })};
+    }
+    ByteWindow bytes(fd, st.st_size);
+    const Mp3Frames m = ScanMp3Frames(bytes);
     if (!m.valid)
         return Failed{InBoth([] { return UserText::tr("the tool's output holds no MP3 audio"); })};
     const int rate = m.first.sampleRate;
@@ -131,7 +167,7 @@ SaidResult<> FinishOutput(const QString& path, const OutputExpectation& expected
     const std::int64_t padding = m.decodedSamples() - kEncoderDelay - expected.fed;
     if (padding < 0 || padding > 0x0fff)
         return {};
-    if (const QString error = WriteInfoFrame(file, bytes, m, static_cast<int>(padding));
+    if (const QString error = WriteInfoFrame(fd, bytes, m, static_cast<int>(padding));
         !error.isEmpty())
         return Failed{
             InBoth([&] { return UserText::tr("cannot write the output's Info frame: ") + error; })};

@@ -17,9 +17,10 @@ struct OutputExpectation {
     std::int64_t fed = -1;         // samples the encoder was given (music and echo); -1: unknown
 };
 
-// Checks the output at `path` and, for a CBR output whose fed samples are known, writes the
-// Info frame in front of its audio (the file is rewritten in place). Fails with why the output
-// must not be kept ("the output is shorter than the input: ...").
-SaidResult<> FinishOutput(const QString& path, const OutputExpectation& expected);
+// Checks the output open as `fd` (read and written) and, for a CBR output whose fed samples are
+// known, writes the Info frame in front of its audio (the audio moves up in place, a window at
+// a time, so that memory stays the same for any length). Fails with why the output must not be
+// kept ("the output is shorter than the input: ...").
+SaidResult<> FinishOutput(int fd, const OutputExpectation& expected);
 
 }  // namespace eb

@@ -4,6 +4,8 @@
 #include "mp3/id3v2header.h"
 #include "mp3/mp3frames.h"
 
+#include "posix/fileio.h"
+
 #include <QFile>
 
 #include <mpg123.h>
@@ -53,8 +55,8 @@ struct LoudnessFollower::Decoder {
     std::vector<float> buffer = std::vector<float>(std::size_t{2} * 8192);
 };
 
-LoudnessFollower::LoudnessFollower(const QString& path, std::int64_t music)
-    : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW)),
+LoudnessFollower::LoudnessFollower(int fd, std::int64_t music)
+    : fd_(posix::Reopen(fd, O_RDONLY)),
       music_(music),
       decoder_(std::make_unique<Decoder>()) {
     if (fd_ && decoder_->handle && music_ > 0)

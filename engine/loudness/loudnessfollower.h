@@ -23,9 +23,9 @@ namespace eb {
 
 class LoudnessFollower {
 public:
-    // Follows the file at `path` (opened now, so that it is the file the tool writes in place)
-    // whose frames carry `music` samples after the delays.
-    LoudnessFollower(const QString& path, std::int64_t music);
+    // Follows the file open as `fd` (the file the tool writes, through a descriptor of its
+    // own) whose frames carry `music` samples after the delays.
+    LoudnessFollower(int fd, std::int64_t music);
     // Stops following.
     ~LoudnessFollower();
     LoudnessFollower(const LoudnessFollower&) = delete;

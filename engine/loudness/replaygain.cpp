@@ -405,36 +405,43 @@ namespace {
 // that the output is never seen half-written.
 Result<QByteArray> CopyBeside(const QString& output, const QString& base) {
     const QFileInfo info(output);
-    const SaidResult<QByteArray> made =
-        CreateLockedTemporary(QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                                (base.isEmpty() ? info.completeBaseName() : base) +
-                                                QStringLiteral(".echobatch-XXXXXX.mp3")));
+    SaidResult<MadeTemporary> made = CreateLockedTemporaryBeside(QFile::encodeName(
+        base.isEmpty() ? output : info.absolutePath() + u'/' + base + QStringLiteral(".mp3")));
     if (!made)
         return Failed{made.error().text};
     QFile from(output);
-    QFile to(QFile::decodeName(*made));
-    bool ok = from.open(QIODevice::ReadOnly) && to.open(QIODevice::WriteOnly);
+    QFile to;
+    bool ok = from.open(QIODevice::ReadOnly) &&
+              to.open(made->fd.get(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
     while (ok && !from.atEnd()) {
         const QByteArray chunk = from.read(1 << 20);
         ok = !chunk.isEmpty() && to.write(chunk) == chunk.size();
     }
     ok = ok && to.setPermissions(from.permissions()) && to.flush();
     if (ok)
-        return *made;
+        return made->path;
     const QString why = (from.error() != QFileDevice::NoError ? from : to).errorString();
-    RemoveTemporary(*made);
+    RemoveTemporary(made->path);
     return Failed{why};
 }
 
-// The values taken off `path` in this process, with the bounded frame walk that reads them.
-Result<> TakeValuesOff(const QString& path) {
-    const ReplayGainWrite done =
-        WriteReplayGainValues(QFile::encodeName(path).toStdString(), std::nullopt, std::nullopt);
-    if (done != ReplayGainWrite::Written)
-        return Failed{WriteFailure(static_cast<int>(done))};
-    if (const QString why = ReadBackDiffers(path, std::nullopt, std::nullopt); !why.isEmpty())
-        return Failed{why};
-    return {};
+// The same write as the helper's, in this process, with the bounded frame walk that reads the
+// values: only to take values off when the helper failed.
+std::vector<Result<>> WriteInProcess(const std::vector<TrackWrite>& files,
+                                     const std::optional<GainValues>& album) {
+    const auto pair = [](const std::optional<GainValues>& v) {
+        return v ? std::optional<GainPair>({v->gain, v->peak}) : std::nullopt;
+    };
+    std::vector<Result<>> results;
+    for (const TrackWrite& file : files) {
+        const ReplayGainWrite done = WriteReplayGainValues(
+            QFile::encodeName(file.path).toStdString(), pair(file.track), pair(album));
+        const QString why = done != ReplayGainWrite::Written
+                                ? WriteFailure(static_cast<int>(done))
+                                : ReadBackDiffers(file.path, file.track, album);
+        results.push_back(why.isEmpty() ? Result<>() : Result<>(Failed{why}));
+    }
+    return results;
 }
 
 }  // namespace
@@ -445,9 +452,10 @@ Result<QByteArray> RewrittenCopy(const QString& file, const QString& base,
     if (!copy)
         return copy;
     const QString name = QFile::decodeName(*copy);
+    const std::vector<TrackWrite> write{{name, byHelper ? track : std::nullopt}};
     const Result<> written =
-        byHelper ? WriteReplayGain(std::vector<TrackWrite>{{name, track}}, std::nullopt).front()
-                 : TakeValuesOff(name);
+        (byHelper ? WriteReplayGain(write, std::nullopt) : WriteInProcess(write, std::nullopt))
+            .front();
     if (written)
         return copy;
     RemoveTemporary(*copy);
@@ -458,12 +466,12 @@ namespace {
 
 // The edited copy takes the output's name; else it goes.
 Result<> PutInPlace(const QByteArray& copy, const QString& output) {
-    if (::rename(copy.constData(), QFile::encodeName(output).constData()) != 0) {
-        const QString why = ErrnoText(errno);
+    if (const SaidResult<> put =
+            PutTemporaryInPlace(copy, QFile::encodeName(QFileInfo(output).fileName()));
+        !put) {
         RemoveTemporary(copy);
-        return Failed{why};
+        return Failed{put.error().text};
     }
-    ReleaseTemporary(copy);
     return {};
 }
 
@@ -593,8 +601,12 @@ struct Target {
 // own track values, by one helper; only when every copy reads back right do the copies take the
 // outputs' names (those put in place join `updated`). An output that reads so already is left
 // alone. Returns what failed, "output: why".
+using Writer = std::vector<Result<>> (*)(const std::vector<TrackWrite>&,
+                                         const std::optional<GainValues>&);
+
 QStringList RewriteOutputs(const std::vector<Target>& targets,
-                           const std::optional<GainValues>& album, IdentitySet& updated) {
+                           const std::optional<GainValues>& album, IdentitySet& updated,
+                           Writer write = &WriteReplayGain) {
     QStringList failures;
     std::vector<const Target*> pending;
     std::vector<QByteArray> copies;
@@ -613,7 +625,7 @@ QStringList RewriteOutputs(const std::vector<Target>& targets,
     }
     const std::vector<Result<>> written =
         failures.isEmpty() && !writes.empty()
-            ? WriteReplayGain(writes, album)
+            ? write(writes, album)
             : std::vector<Result<>>(writes.size(), Failed{QString()});
     for (std::size_t i = 0; i < pending.size(); ++i) {
         if (!written[i] && !written[i].error().isEmpty())
@@ -658,7 +670,8 @@ QString AlbumLedger::writeAlbum(const Album& album, QStringList failures, Identi
             return {};
     }
     IdentitySet removed;
-    (void)RewriteOutputs(targets, std::nullopt, removed);
+    if (!RewriteOutputs(targets, std::nullopt, removed).isEmpty())
+        (void)RewriteOutputs(targets, std::nullopt, removed, &WriteInProcess);
     for (const FileIdentity& id : removed)
         updated.remove(id);
     if (failures.isEmpty())  // no loudness in the whole album

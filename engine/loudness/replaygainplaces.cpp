@@ -229,26 +229,23 @@ ReplayGainPlaces ReadNeighbourPlaces(const QString& path) {
 
 namespace {
 
-ReplayGainPlaces ReadPlaces(const QString& path, std::vector<ReplayGainValue>* values) {
+ReplayGainPlaces ReadPlaces(int fd, std::int64_t size, std::vector<ReplayGainValue>* values) {
     ReplayGainPlaces places;
-    struct stat st {};
-    const posix::UniqueFd fd = OpenRegular(path, st);
-    const tags::LayoutResult layout =
-        fd ? tags::ReadTagLayout(fd.get(), st.st_size) : tags::LayoutResult(tags::TagLayout());
-    if (!fd || !layout)
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
+    if (!layout)
         return places;
     // The album tag: ID3v2 first (leading, then one at the end), else APEv2, else ID3v1.
     QString apeAlbum;
     QString v1Album;
     for (const tags::TagSpan& span : layout->leading)
-        ReadId3v2At(fd.get(), span, places, values);
+        ReadId3v2At(fd, span, places, values);
     for (const tags::TagSpan& span : layout->trailing) {
         if (span.kind == tags::TagKind::Id3v2Footer)
-            ReadId3v2At(fd.get(), span, places, values);
+            ReadId3v2At(fd, span, places, values);
         else if (span.kind == tags::TagKind::Ape)
-            apeAlbum = ReadApeTag(fd.get(), span, places, values);
+            apeAlbum = ReadApeTag(fd, span, places, values);
         else if (span.kind == tags::TagKind::Id3v1)
-            v1Album = ReadId3v1Album(fd.get(), span);
+            v1Album = ReadId3v1Album(fd, span);
     }
     if (places.album.isEmpty())
         places.album = apeAlbum.isEmpty() ? v1Album : apeAlbum;
@@ -260,12 +257,20 @@ ReplayGainPlaces ReadPlaces(const QString& path, std::vector<ReplayGainValue>* v
 }  // namespace
 
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
-    return ReadPlaces(path, nullptr);
+    struct stat st {};
+    const posix::UniqueFd fd = OpenRegular(path, st);
+    return fd ? ReadPlaces(fd.get(), st.st_size, nullptr) : ReplayGainPlaces();
+}
+
+ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size) {
+    return ReadPlaces(fd, size, nullptr);
 }
 
 std::vector<ReplayGainValue> ReadReplayGainValues(const QString& path) {
     std::vector<ReplayGainValue> values;
-    ReadPlaces(path, &values);
+    struct stat st {};
+    if (const posix::UniqueFd fd = OpenRegular(path, st))
+        ReadPlaces(fd.get(), st.st_size, &values);
     return values;
 }
 

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QString>
+
+#include <cstdint>
 #include <QStringList>
 
 #include <vector>
@@ -26,6 +28,8 @@ struct ReplayGainPlaces {
 
 // Nothing for a file that is not a regular file or cannot be read.
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
+// The same for the file of `size` bytes open as `fd`.
+ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size);
 
 // One ReplayGain value a file holds: its key in lower case ("replaygain_album_gain"; an RVA2
 // frame's as "replaygain_<track or album>_gain" and "_peak") and the number it reads.

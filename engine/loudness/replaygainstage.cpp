@@ -11,9 +11,9 @@ namespace eb {
 ReplayGainStage::ReplayGainStage(QString input, AlbumLedger& albums)
     : input_(std::move(input)), albums_(albums) {}
 
-void ReplayGainStage::follow(const QString& temporary, std::int64_t fedSamples) {
-    if (fedSamples > 0 && !temporary.isEmpty())
-        follower_ = std::make_unique<LoudnessFollower>(temporary, fedSamples);
+void ReplayGainStage::follow(int temporaryFd, std::int64_t fedSamples) {
+    if (fedSamples > 0 && temporaryFd >= 0)
+        follower_ = std::make_unique<LoudnessFollower>(temporaryFd, fedSamples);
 }
 
 void ReplayGainStage::toolEnded(bool outputKept) {

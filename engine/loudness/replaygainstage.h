@@ -23,9 +23,9 @@ public:
     ReplayGainStage(QString input, AlbumLedger& albums);
 
     // Before the tool starts, for an input with ReplayGain values (ReadReplayGainPlaces):
-    // `temporary` is measured while the tool writes it (on a core of its own), knowing it
-    // carries `fedSamples` of music.
-    void follow(const QString& temporary, std::int64_t fedSamples);
+    // the temporary open as `temporaryFd` is measured while the tool writes it (on a core of
+    // its own), knowing it carries `fedSamples` of music.
+    void follow(int temporaryFd, std::int64_t fedSamples);
     // The tool has ended; what was followed is kept only when its output is kept. Called before
     // the output is rewritten (the follower reads the file as it was written).
     void toolEnded(bool outputKept);

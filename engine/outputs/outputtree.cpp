@@ -80,7 +80,10 @@ bool FoldsCase(int folderFd) {
     return ::ioctl(folderFd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & FS_CASEFOLD_FL) != 0;
 }
 
-SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
+namespace {
+
+SaidResult<posix::UniqueFd> WalkOutputFolder(const QString& outputFolder, const QString& folder,
+                                             bool make) {
     const QByteArray top = QFile::encodeName(outputFolder);
     // The output folder itself may be a link, as the user named it; below it, no link is
     // followed: each folder is opened from the one above it.
@@ -102,7 +105,7 @@ SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& fol
             })};
         constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
         posix::UniqueFd next(::openat(at.get(), name.constData(), kFlags));
-        if (!next && errno == ENOENT) {
+        if (!next && errno == ENOENT && make) {
             if (const int error = ::mkdirat(at.get(), name.constData(), 0777) != 0 ? errno : 0;
                 error != 0 && error != EEXIST)
                 return Failed{InBoth([&] {
@@ -130,7 +133,20 @@ SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& fol
         }
         at = std::move(next);
     }
+    return at;
+}
+
+}  // namespace
+
+SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder) {
+    const SaidResult<posix::UniqueFd> made = WalkOutputFolder(outputFolder, folder, true);
+    if (!made)
+        return Failed{made.error()};
     return {};
+}
+
+SaidResult<posix::UniqueFd> OpenOutputFolder(const QString& outputFolder, const QString& folder) {
+    return WalkOutputFolder(outputFolder, folder, false);
 }
 
 }  // namespace eb

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/result.h"
+#include "posix/uniquefd.h"
 
 #include <QString>
 
@@ -24,5 +25,9 @@ bool FoldsCase(int folderFd);
 // output folder's own tree. The output folder itself may be a link. Fails with why the folder
 // cannot be had.
 SaidResult<> MakeOutputSubfolder(const QString& outputFolder, const QString& folder);
+
+// The same walk, making nothing: the folder open (read-only) as the walk finds it, or why it
+// cannot be had. `folder` may be `outputFolder` itself.
+SaidResult<posix::UniqueFd> OpenOutputFolder(const QString& outputFolder, const QString& folder);
 
 }  // namespace eb

@@ -5,16 +5,37 @@
 #pragma once
 
 #include "core/result.h"
+#include "posix/uniquefd.h"
 
 #include <QByteArray>
 #include <QString>
 
 namespace eb {
 
-// Creates a hidden temporary from the mkostemps pattern (six X before the four-byte suffix),
-// locked, recorded (engine/runrecord.h) and kept open until ReleaseTemporary. Returns its name;
-// fails with the reason when it cannot be made or recorded (then nothing is left of it).
-SaidResult<QByteArray> CreateLockedTemporary(const QByteArray& pattern);
+// A temporary this process made: its absolute name, which the calls below take, and a
+// descriptor of it open for reading and writing, the caller's, through which alone it is
+// written (its name is only a place another process could swap).
+struct MadeTemporary {
+    QByteArray path;
+    posix::UniqueFd fd;
+};
+
+// Creates a hidden temporary `prefix` + six random characters + `suffix` in the folder open as
+// `folderFd` (whose absolute path is `folder`), never through a link (O_CREAT | O_EXCL |
+// O_NOFOLLOW from the folder's descriptor), with the permissions a new file gets; locked,
+// recorded (engine/runrecord.h) and kept open until ReleaseTemporary. Fails with the reason
+// when it cannot be made or recorded (then nothing is left of it).
+SaidResult<MadeTemporary> CreateLockedTemporary(int folderFd, const QByteArray& folder,
+                                                const QByteArray& prefix, const QByteArray& suffix);
+
+// The same beside `path`: its folder is opened by its name (links followed, as the user named
+// it) and the temporary named ".<name without its extension>.echobatch-XXXXXX<extension>".
+SaidResult<MadeTemporary> CreateLockedTemporaryBeside(const QByteArray& path);
+
+// Puts the temporary in place of `name` in the folder it was made in (renameat on that
+// folder's descriptor), only while its name still leads to the file that was made; then its
+// lock is closed. Fails with why (nothing is renamed then, and the temporary is kept).
+SaidResult<> PutTemporaryInPlace(const QByteArray& temporary, const QByteArray& name);
 
 // True when the folder this process made the temporary `name` in is no longer found at its
 // path (renamed away or removed): the output can then not be put in place.

@@ -38,15 +38,13 @@ void SetTagCopyProgram(const QString& program, int timeoutMs) {
     g_timeoutMs = timeoutMs;
 }
 
-bool MayHaveTags(const QString& input) {
+bool MayHaveTags(const QString& input, int fd) {
     if (!input.endsWith(QStringLiteral(".mp3"), Qt::CaseInsensitive))
         return true;  // other formats: the helper asks TagLib
-    const posix::UniqueFd fd(
-        ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st {};
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         return true;  // the helper names the reason
-    const tags::LayoutResult layout = tags::ReadTagLayout(fd.get(), st.st_size);
+    const tags::LayoutResult layout = tags::ReadTagLayout(fd, st.st_size);
     return !layout || layout->any() || layout->tailUnreadable;
 }
 
@@ -95,10 +93,15 @@ TagCopyRun::TagCopyRun(QObject* parent) : QObject(parent) {
     connect(&run_, &ToolRun::finished, this, &TagCopyRun::onRunFinished);
 }
 
-bool TagCopyRun::start(const QString& input, const QString& converted, const QString& tagged) {
+bool TagCopyRun::start(const QString& input, const Files& files) {
     timedOut_ = false;
     timeoutMs_ = g_timeoutMs > 0 ? g_timeoutMs : kTimeoutMs;
-    if (!run_.start(TagCopyProgram(), {input, converted, tagged})) {
+    run_.setPassedFds({files.input, files.converted, files.tagged});
+    const bool started =
+        run_.start(TagCopyProgram(), {QStringLiteral("/dev/fd/3"), QStringLiteral("/dev/fd/4"),
+                                      QStringLiteral("/dev/fd/5"), input});
+    run_.setPassedFds({});
+    if (!started) {
         result_ = interpret(run_.outcome(), false, timeoutMs_);
         return false;
     }

@@ -21,10 +21,10 @@ QString TagCopyProgram();
 // For tests: another helper and another time limit (0: the usual ones).
 void SetTagCopyProgram(const QString& program, int timeoutMs = 0);
 
-// False only for an MP3 file that surely has no tag: no ID3v2 tag at its start and no ID3v1,
+// False only for an MP3 file (`input`, open as `fd`) that surely has no tag: no ID3v2 tag at its start and no ID3v1,
 // APEv2, Lyrics3v2 or ID3v2 tag at its end (tagcopy/taglayout.h: only their headers and
 // footers are read). Its converted file stays as the tool wrote it, without a child process.
-bool MayHaveTags(const QString& input);
+bool MayHaveTags(const QString& input, int fd);
 
 class TagCopyRun : public QObject {
     Q_OBJECT
@@ -43,9 +43,16 @@ public:
 
     explicit TagCopyRun(QObject* parent = nullptr);
 
-    // Starts the child writing `converted` with the tags of `input` into `tagged`. False when it
-    // could not be started (result() says why, finished() does not follow).
-    bool start(const QString& input, const QString& converted, const QString& tagged);
+    // The files the child is handed open (as /dev/fd/3, 4 and 5), never by their names.
+    struct Files {
+        int input = -1;      // the input, as the batch opened it
+        int converted = -1;  // the tool's finished output
+        int tagged = -1;     // the hidden file the child writes
+    };
+    // Starts the child writing `files.converted` with the tags of the input (named `input`,
+    // whose extension tells its format by name) into `files.tagged`. False when it could not be
+    // started (result() says why, finished() does not follow).
+    bool start(const QString& input, const Files& files);
     // Asks the child to stop; finished() follows with Stopped.
     void cancel();
     // Stops the child before returning; finished() has been emitted then.

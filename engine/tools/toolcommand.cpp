@@ -21,11 +21,14 @@ QString LastLine(const QByteArray& stderrText) {
 }
 
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
-                          const QString& compression, const QStringList& decoded) {
+                          const QString& compression, const QStringList& decoded,
+                          const QString& outputType) {
     QStringList args =
         decoded.isEmpty() ? QStringList{QStringLiteral("--no-glob"), AbsolutePath(input)} : decoded;
     if (!compression.isEmpty())
         args << QStringLiteral("-C") << compression;
+    if (!outputType.isEmpty())
+        args << QStringLiteral("-t") << outputType;
     args << QStringLiteral("--no-glob") << AbsolutePath(output);
     return args + EchoArguments(echo);
 }

@@ -15,10 +15,12 @@ namespace eb {
 // wildcard characters in a name), the output's compression (-C, engine/encodingclass.h) before
 // the output when given, then "echos" and the four texts exactly as they are. `decoded`, when
 // given, takes the input's place: the samples an MP3 input is decoded to, on the tool's
-// standard input (DecodedArguments, engine/gaplessinput.h).
+// standard input (DecodedArguments, engine/gaplessinput.h). `outputType`, when given, names the
+// output's format (-t) for an output named without an extension (/dev/fd/3).
 QStringList ToolArguments(const QString& input, const QString& output, const EchoTexts& echo,
                           const QString& compression = QString(),
-                          const QStringList& decoded = QStringList());
+                          const QStringList& decoded = QStringList(),
+                          const QString& outputType = QString());
 
 // The samples the tool reports as clipped ("sox WARN echos: echos clipped N samples; decrease
 // volume?"), summed over its warnings; 0 when none.

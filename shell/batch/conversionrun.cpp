@@ -385,6 +385,7 @@ void ActiveBatch::convertFile(int i, const QString& input) {
         return;
     }
     bool claimed = false;
+    job.setOutputRoot(host_.outputFolderText());
     if (!fileStep(150, i, input, [&] { job.formOutputPath(*folder); }) ||
         !fileStep(152, i, input, [&] {
             claimed = job.checkOutputIsFree([this](const FileIdentity& id) {

@@ -90,11 +90,19 @@ grep -q -E "1 running, about [0-9]+ s left" "$work/tty" || e2e_fail "no time lef
 
 # A stop: the file being converted fails, the two never started are reported as skipped.
 printf '#!/bin/sh\nwhile :; do sleep 0.1; done\n' >"$work/hang" && chmod +x "$work/hang"
+# The deployed tools that run, counted by the output each is handed as /dev/fd/3.
+tools_writing() {
+  for p in /proc/[0-9]*; do
+    if readlink "$p/fd/3" 2>/dev/null | grep -q -E -- "$1" && grep -qa echos "$p/cmdline" 2>/dev/null; then
+      echo "$p"
+    fi
+  done | wc -l
+}
 rm -rf "$out" && mkdir "$out"
 env ECHOBATCH_SOX="$work/hang" HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
   "$bin/echobatch-cli" --jobs 1 --json --out "$out" "$in/plain.mp3" "$in/sub/deep.mp3" \
   "$in/with blank.mp3" >"$work/report" 2>/dev/null &
-for _ in $(seq 100); do pgrep -f "$work/tmp/.*plain.mp3" >/dev/null && break; sleep 0.1; done
+for _ in $(seq 100); do [ "$(tools_writing '/\.plain\.echobatch-')" -ge 1 ] && break; sleep 0.1; done
 kill -TERM $!
 status=0
 wait $! || status=$?
@@ -112,7 +120,7 @@ for n in $(seq $((cores + 2))); do cp "$work/tone.mp3" "$work/many/$n.mp3"; done
 rm -rf "$out" && mkdir "$out"
 env ECHOBATCH_SOX="$work/hang" HOME="$work/home" XDG_CONFIG_HOME="$work/config" TEMP="$work/tmp" \
   "$bin/echobatch-cli" --out "$out" "$work/many" >/dev/null 2>&1 &
-running() { pgrep -c -f -- "$out/\.[0-9]+\.echobatch-" || true; }
+running() { tools_writing "$out/\.[0-9]+\.echobatch-"; }
 for _ in $(seq 100); do [ "$(running)" -ge "$cores" ] && break; sleep 0.1; done
 sleep 1
 seen=$(running)

@@ -21,9 +21,9 @@ e2e_start_xvfb
 out="$work/out"
 mkdir -p "$out" "$shots"
 e2e_preset_output_folder "$out"
-# The tool notes the base name of each output's hidden temporary (.<base>.echobatch-XXXXXX.mp3);
-# an MP3 input comes decoded on its standard input.
-printf '#!/bin/sh\nfor a; do case $a in */.*.echobatch-*.mp3) b=${a##*/.}; printf "%%s\\n" "${b%%.echobatch-*}";; esac; done >> "%s/calls.log"\nexec "%s" "$@"\n' \
+# The tool notes the base name of each output's hidden temporary (.<base>.echobatch-XXXXXX.mp3,
+# handed to it as /dev/fd/3); an MP3 input comes decoded on its standard input.
+printf '#!/bin/sh\na=$(readlink /proc/$$/fd/3); case $a in */.*.echobatch-*.mp3) b=${a##*/.}; printf "%%s\\n" "${b%%.echobatch-*}";; esac >> "%s/calls.log"\nexec "%s" "$@"\n' \
   "$work" "$(command -v sox)" >"$work/sox"
 chmod 700 "$work/sox"
 

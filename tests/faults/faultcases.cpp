@@ -124,20 +124,16 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
             s.expectFailure(input(QStringLiteral("b.mp3"), m.shortMp3), QStringLiteral("*"));
             s.expectFailure(
                 input(QStringLiteral("c.mp3"), m.shortMp3),
-                QStringLiteral("cannot write into the output folder: No such file or directory"));
+                QStringLiteral("cannot open the output folder *: No such file or directory"));
             return true;
         }
         case Fault::ManyEntries:
         case Fault::ManyEntriesRealTool: {
             const int count = fault == Fault::ManyEntries ? 10000 : 20;
-            const QString tool =
-                fault == Fault::ManyEntries ? QStringLiteral("copytool") : QStringLiteral("sox");
             for (int k = 1; k <= count; ++k) {
                 const QString name = QStringLiteral("n%1.mp3").arg(k, 5, 10, QLatin1Char('0'));
                 if (k % 10 == 0)
-                    s.expectFailure(s.addMissing(in + u'/' + name),
-                                    tool + QStringLiteral(" FAIL formats: can't open input file "
-                                                          "*No such file or directory"));
+                    s.expectFailure(s.addMissing(in + u'/' + name), QStringLiteral("no such file"));
                 else
                     s.expectConverted(input(name, m.shortMp3));
             }
@@ -158,16 +154,14 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
             if (folder.isEmpty())
                 return false;
             s.expectFailure(s.addInput(folder + QStringLiteral("/far.mp3"), m.shortMp3),
-                            QStringLiteral("sox FAIL formats: can't open input file "
-                                           "*File name too long"));
+                            QStringLiteral("cannot open the file: File name too long"));
             return true;
         }
         case Fault::OutputBeyondPathMax:
-            // "/a.mp3" still fits, its hidden temporary name does not.
+            // "/a.mp3" still fits, its hidden temporary name does not: made and written through
+            // the folder's descriptor, it is never named by its whole path.
             s.out = DeepFolder(s.root() + QStringLiteral("/deep-out"), 4085);
-            s.expectFailure(
-                input(QStringLiteral("a.mp3"), m.shortMp3),
-                QStringLiteral("cannot write into the output folder: File name too long"));
+            s.expectConverted(input(QStringLiteral("a.mp3"), m.shortMp3));
             return !s.out.isEmpty();
         case Fault::EchoText:
             break;

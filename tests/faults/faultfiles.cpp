@@ -192,6 +192,10 @@ QList<pid_t> ProcessesMentioning(const QStringList& needles) {
             continue;
         QByteArray line = readFile(QStringLiteral("/proc/%1/cmdline").arg(pid));
         line.replace('\0', ' ');
+        // The files it holds open count too: the tool is handed its files as /dev/fd/N.
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+        for (const QString& fd : QDir(fds).entryList(QDir::Files | QDir::System))
+            line += ' ' + QFile::encodeName(QFile::symLinkTarget(fds + u'/' + fd));
         if (!line.isEmpty() && std::all_of(needles.cbegin(), needles.cend(), [&](const QString& n) {
                 return line.contains(QFile::encodeName(n));
             }))

@@ -43,7 +43,7 @@ private:
     quint64 before_ = 0;
 };
 
-// Processes (not this one) whose command line holds every one of `needles`.
+// Processes (not this one) whose command line or open files hold every one of `needles`.
 QList<pid_t> ProcessesMentioning(const QStringList& needles);
 // A hidden temporary output in `folder` that the tool has begun to fill.
 bool ToolIsWriting(const QString& folder);

@@ -125,10 +125,13 @@ kill -)" + QByteArray(sig) + R"( $pid; wait $pid)",
     }
     Row("front end killed (SIGKILL): no tool left, the next batch cleans up", "cli",
         R"(cp "$LONG" "$IN/long.mp3"; put a.mp3)", cli + R"X("$IN/long.mp3" & pid=$!
-until ls -A "$OUT" | grep -q echobatch- && pgrep -f "$OUT/.long.echobatch-" >/dev/null; do
+sox_writing() {  # SoX is handed its output as /dev/fd/3
+  for p in /proc/[0-9]*; do case $(readlink "$p/fd/3" 2>/dev/null) in "$OUT"/.long.echobatch-*)
+    grep -qa echos "$p/cmdline" 2>/dev/null && return 0;; esac; done; return 1; }
+until ls -A "$OUT" | grep -q echobatch- && sox_writing; do
   kill -0 $pid || exit 97; sleep 0.05; done  # the front end and its SoX both run
 kill -KILL $pid; wait $pid; sleep 0.5
-pgrep -f "$OUT/.long.echobatch-" && exit 99
+sox_writing && exit 99
 )X" + cli + R"("$IN/a.mp3")",
         0, {"removed 1 temporary file"}, {"a.mp3"});
 
@@ -201,6 +204,57 @@ sort -u "$TOOLS/said"; rm -rf "$r" "$TOOLS/state" "$TOOLS/said"; exit $rc)X",
 until ls -A "$OUT" | grep -q echobatch-; do kill -0 $pid || exit 97; sleep 0.05; done
 mv "$OUT" "$CASE/moved"; wait $pid; rc=$?; mv "$CASE/moved" "$OUT"; exit $rc)",
         1, {"long.mp3: the output folder ", "/out is gone"}, {});
+
+    // Files named by paths that others can swap: the tool writes through descriptors only, a
+    // renamed-aside temporary is removed where it went, a swapped folder takes no output, and
+    // an input is one file from start to end.
+    Row("--out others may write: each temporary renamed aside, a link to our file in its place",
+        "cli", R"(for i in 1 2 3 4 5 6; do put t$i.mp3; done; echo mine > "$CASE/mine"; chmod 600 "$CASE/mine")",
+        R"X(shared=$(mktemp -d /tmp/eb-out-XXXXXX); chmod 0777 "$shared"; rc=0
+setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/python3 -c '
+import os, sys, time
+d, mine, n, end = sys.argv[1], sys.argv[2], 0, time.time() + 60
+while not os.path.exists(d + "/stop") and time.time() < end:
+    for name in os.listdir(d):
+        p = d + "/" + name
+        if ".echobatch-" in name and not os.path.islink(p):
+            try: os.rename(p, d + "/aside%d" % n); os.symlink(mine, p); n += 1
+            except OSError: pass
+' "$shared" "$CASE/mine" &
+"$CLI" --jobs 2 --out "$shared" "$IN"/*.mp3; touch "$shared/stop"; wait
+find "$shared" -type l | grep -q . || rc=98                  # the stranger did swap
+find "$shared" -name 'aside*' -type f | grep . && rc=97      # nothing of ours left aside
+rm -rf "$shared"; exit $rc)X",
+        0, {"the temporary output was replaced by another file meanwhile"}, {});
+    Row("--keep-tree: an output subfolder swapped with a link to another folder, in a loop", "cli",
+        R"(mkdir "$IN/a" "$CASE/other"; for i in 1 2 3 4 5 6 7 8; do put a/t$i.mp3; done)",
+        R"X(mkdir "$OUT/a"; rc=0
+while [ ! -e "$TOOLS/stop" ]; do
+  mv "$OUT/a" "$OUT/a.real" && ln -s "$CASE/other" "$OUT/a"; sleep 0.02
+  rm "$OUT/a"; mv "$OUT/a.real" "$OUT/a"; sleep 0.02; done &
+)X" + cli + R"X(--jobs 2 --keep-tree "$IN"; touch "$TOOLS/stop"; wait; rm "$TOOLS/stop"
+find "$OUT" -name '.*echobatch-*' | grep . && rc=97          # no temporary left anywhere
+rm -rf "$OUT"/*; exit $rc)X",
+        0, {}, {});
+    const QByteArray sine = R"("$SOX" -n -r 44100 -c 2 -C 128 "$CASE/$1" synth "$2" sine 440; )";
+    Row("an input rewritten in a loop while the batch and the dry run read it", "cli",
+        "long() { " + sine + R"(}; long long.mp3 60; mkdir "$IN/x"; cp "$CASE/long.mp3" "$IN/x/")",
+        R"X(rc=0
+while [ ! -e "$TOOLS/stop" ]; do cp "$SHORT" "$IN/x/long.mp3"; cp "$CASE/long.mp3" "$IN/x/long.mp3"; done &
+for i in $(seq 20); do "$CLI" --dry-run --out "$OUT" "$IN/x/long.mp3" >/dev/null 2>&1; [ $? -lt 128 ] || rc=$i; done
+)X" + cli + R"X("$IN/x/long.mp3"; [ $? -lt 128 ] || rc=99; touch "$TOOLS/stop"; wait; rm "$TOOLS/stop"
+cp "$CASE/long.mp3" "$IN/x/long.mp3"; rm -f "$OUT/long.mp3"; exit $rc)X",
+        0, {"long.mp3: "}, {});
+    Row("an input renamed over while it converts: the first file's audio and tags", "cli",
+        "long() { " + sine + R"(/usr/bin/python3 -c 'import sys; from mutagen.easyid3 import EasyID3 as E
+t = E(); t["title"] = sys.argv[2]; t.save(sys.argv[1])' "$CASE/$1" "$3"; }
+long first.mp3 60 First; long second.mp3 2 Second; cp "$CASE/first.mp3" "$IN/a.mp3")",
+        cli + R"X("$IN/a.mp3" & pid=$!
+until ls -A "$OUT" | grep -q echobatch-; do kill -0 $pid || exit 97; sleep 0.01; done
+cp "$CASE/second.mp3" "$TOOLS/s.mp3"; mv "$TOOLS/s.mp3" "$IN/a.mp3"; wait $pid; rc=$?
+/usr/bin/python3 -c 'import sys; from mutagen.mp3 import MP3; m = MP3(sys.argv[1])
+print(m["TIT2"], round(m.info.length))' "$OUT/a.mp3"; cp "$CASE/first.mp3" "$IN/a.mp3"; exit $rc)X",
+        0, {"First 60"}, {"a.mp3"});
 
     // Outputs compared as the files they are; the scan passes over the output folder.
     Row("--keep-tree: a link in the output tree makes two outputs one", "cli",

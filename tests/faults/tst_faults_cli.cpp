@@ -91,7 +91,7 @@ private slots:
         if (fault == Fault::ToolHangs)
             env.insert(QStringLiteral("ECHOBATCH_SOX"),
                        writeScript(tools_.filePath(QStringLiteral("hang")),
-                                   "printf partial > \"$6\"\nwhile :; do sleep 0.1; done"));
+                                   "printf partial > \"$out\"\nwhile :; do sleep 0.1; done"));
         if (fault == Fault::EchoText)
             env.insert(QStringLiteral("ECHOBATCH_SOX"),
                        RecordingTool(tools_.path(), material_.sox, log));

@@ -13,12 +13,13 @@
 
 namespace ebtest {
 
-// Writes an executable /bin/sh script with the given body.
+// Writes an executable /bin/sh script with the given body, which finds the tool's output (the
+// argument before "echos" and its four texts) in $out.
 inline QString writeScript(const QString& path, const QByteArray& body) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         return QString();
-    f.write("#!/bin/sh\n" + body + '\n');
+    f.write("#!/bin/sh\n[ $# -lt 6 ] || eval \"out=\\${$(($# - 5))}\"\n" + body + '\n');
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                      QFile::ExeGroup);

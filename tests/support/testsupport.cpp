@@ -6,15 +6,18 @@
 #include "engine/tools/tagcopyrun.h"
 #include "engine/tools/toolcommand.h"
 #include "engine/tools/tooldeploy.h"
+#include "posix/uniquefd.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QVector>
 
+#include <fcntl.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -163,7 +166,8 @@ bool convertWithoutTags(const QString& input, const QString& output) {
                          eb::ToolArguments(input, output, e, {}, eb::DecodedArguments(plan))) != 0)
         return false;
     const qint64 fed = plan.music + eb::EchoTailSamples(e.delay, plan.sampleRate);
-    return eb::FinishOutput(output, {plan.music, fed}).ok();
+    const eb::posix::UniqueFd fd(::open(QFile::encodeName(output).constData(), O_RDWR | O_CLOEXEC));
+    return eb::FinishOutput(fd.get(), {plan.music, fed}).ok();
 }
 
 QByteArray checksum(const QString& path) {

@@ -249,7 +249,8 @@ private slots:
         const QByteArray convertedSum = checksum(converted);
         const QString tagged = file(QStringLiteral("limited-tagged.mp3"));
         QVERIFY(writeFile(tagged, QByteArray()));
-        TagSource source(QFile::encodeName(input).toStdString());
+        const std::string name = QFile::encodeName(input).toStdString();
+        TagSource source(name, name);
         QVERIFY(source.hasTags());
         QCOMPARE(source.error(), std::string());
 

@@ -428,8 +428,8 @@ private:
         const QString path = scratch_.path() + QStringLiteral("/slow-sox");
         ebtest::writeFile(path,
                           "#!/bin/sh\n"
-                          "for a; do case $a in */.*.echobatch-*.mp3) b=${a##*/.}; "
-                          "printf '%s\\n' \"${b%.echobatch-*}\";; esac; done >> '" +
+                          "a=$(readlink /proc/$$/fd/3); case $a in */.*.echobatch-*.mp3) "
+                          "b=${a##*/.}; printf '%s\\n' \"${b%.echobatch-*}\";; esac >> '" +
                               log.toUtf8() +
                               "'\n"
                               "sleep 0.4\n"
