@@ -78,29 +78,32 @@ struct KWeighting {
     }
 };
 
-// One channel's filter (direct form II: the last four intermediate values) and the sum of the
-// weighted squares it has given.
-struct ChannelFilter {
-    double w1 = 0, w2 = 0, w3 = 0, w4 = 0;
-    double sum = 0;
+// A channel's filter (direct form II: the last four intermediate values, newest first) and the
+// sum of the weighted squares it has given; over doubles, or over the two channels of a stereo
+// frame side by side in one pair of lanes.
+template <typename T>
+struct Filter {
+    std::array<T, 4> w{};
+    T sum{};
 
-    void add(const KWeighting& k, float sample) {
-        const double w0 =
-            static_cast<double>(sample) - k.a[1] * w1 - k.a[2] * w2 - k.a[3] * w3 - k.a[4] * w4;
-        const double y = k.b[0] * w0 + k.b[1] * w1 + k.b[2] * w2 + k.b[3] * w3 + k.b[4] * w4;
+    void add(const KWeighting& k, T sample) {
+        // The newest value comes last: the older terms are summed while it is still computed.
+        const T w0 = sample - k.a[4] * w[3] - k.a[3] * w[2] - k.a[2] * w[1] - k.a[1] * w[0];
+        const T y = k.b[0] * w0 + k.b[1] * w[0] + k.b[2] * w[1] + k.b[3] * w[2] + k.b[4] * w[3];
         sum += y * y;
-        w4 = w3;
-        w3 = w2;
-        w2 = w1;
-        w1 = w0;
-    }
-    // A state that has decayed in silence to where it no longer counts is ended: what is left
-    // of it would only slow the arithmetic down (numbers below the normal range).
-    void settle() {
-        for (double* w : {&w1, &w2, &w3, &w4})
-            *w = std::fabs(*w) < 1e-30 ? 0.0 : *w;
+        w = {w0, w[0], w[1], w[2]};
     }
 };
+using ChannelFilter = Filter<double>;
+// NOLINTNEXTLINE(readability-identifier-naming): the compilers' own spelling of a vector type
+using Lanes = double __attribute__((vector_size(16)));
+
+// A state that has decayed in silence to where it no longer counts is ended: what is left of it
+// would only slow the arithmetic down (numbers below the normal range).
+void Settle(ChannelFilter& f) {
+    for (double& w : f.w)
+        w = std::fabs(w) < 1e-30 ? 0.0 : w;
+}
 
 constexpr double kAbsoluteGate = -70.0;
 
@@ -138,15 +141,18 @@ struct Loudness::State {
 // Each channel's filter is copied into locals for the loop: kept in the vector, every value
 // stored would have to be read back.
 void Loudness::State::filter(const float* samples, std::size_t frames) {
-    if (channels == 2) {  // the two chains of a stereo file run side by side
-        ChannelFilter left = filters[0];
-        ChannelFilter right = filters[1];
-        for (std::size_t i = 0; i < frames; ++i) {
-            left.add(weighting, samples[2 * i]);
-            right.add(weighting, samples[2 * i + 1]);
+    if (channels == 2) {  // the two chains of a stereo file in one pair of lanes
+        Filter<Lanes> both;
+        for (std::size_t j = 0; j < both.w.size(); ++j)
+            both.w[j] = Lanes{filters[0].w[j], filters[1].w[j]};
+        for (std::size_t i = 0; i < frames; ++i)
+            both.add(weighting, Lanes{samples[2 * i], samples[2 * i + 1]});
+        for (std::size_t j = 0; j < both.w.size(); ++j) {
+            filters[0].w[j] = both.w[j][0];
+            filters[1].w[j] = both.w[j][1];
         }
-        filters[0] = left;
-        filters[1] = right;
+        filters[0].sum += both.sum[0];
+        filters[1].sum += both.sum[1];
     } else {
         for (std::size_t c = 0; c < channels; ++c) {
             ChannelFilter f = filters[c];
@@ -156,7 +162,7 @@ void Loudness::State::filter(const float* samples, std::size_t frames) {
         }
     }
     for (ChannelFilter& f : filters) {
-        f.settle();
+        Settle(f);
         stepEnergy += std::exchange(f.sum, 0.0);
     }
 }
@@ -189,9 +195,10 @@ std::shared_ptr<Loudness> Loudness::create(int channels, long rate) {
 
 void Loudness::add(const float* samples, std::size_t frames) {
     const std::size_t count = frames * d_->channels;
+    float peak = d_->peak;  // a local: the samples could be where the state's value is
     for (std::size_t k = 0; k < count; ++k)
-        d_->peak = std::max(d_->peak, std::fabs(samples[k]));
-    d_->summary.peak = d_->peak;
+        peak = std::max(peak, std::fabs(samples[k]));
+    d_->summary.peak = d_->peak = peak;
     while (frames > 0) {
         const std::size_t part = std::min(frames, d_->toStep);
         d_->filter(samples, part);
