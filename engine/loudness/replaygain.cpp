@@ -95,7 +95,7 @@ struct Filter {
     }
 };
 using ChannelFilter = Filter<double>;
-// NOLINTNEXTLINE(readability-identifier-naming): the compilers' own spelling of a vector type
+// The two channels of a stereo frame side by side, a vector of the compilers' own.
 using Lanes = double __attribute__((vector_size(16)));
 
 // A state that has decayed in silence to where it no longer counts is ended: what is left of it
@@ -455,7 +455,7 @@ std::vector<Result<>> WriteInProcess(const std::vector<TrackWrite>& files,
 
 Result<QByteArray> RewrittenCopy(const QString& file, const QString& base,
                                  const std::optional<GainValues>& track, bool byHelper) {
-    const Result<QByteArray> copy = CopyBeside(file, base);
+    Result<QByteArray> copy = CopyBeside(file, base);
     if (!copy)
         return copy;
     const QString name = QFile::decodeName(*copy);

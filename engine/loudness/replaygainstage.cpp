@@ -67,7 +67,7 @@ Said ReplayGainStage::rewrite(QString& temporary, const std::optional<GainValues
         warning = InBoth([&] { return UserText::tr("ReplayGain not measured: ") + why; });
         copy = RewrittenCopy(temporary, base, std::nullopt, false);
         if (!copy) {
-            const QString left = copy.error();
+            const QString& left = copy.error();
             return InBoth([&] {
                 return UserText::tr("ReplayGain not measured: ") + why +
                        UserText::tr("; the input's values are still on the output: ") + left;
@@ -87,9 +87,9 @@ Said ReplayGainStage::measure(QString& temporary) {
     const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temporary);
     followed_.reset();
     const std::optional<GainValues> track = loudness ? TrackValues(*loudness) : std::nullopt;
-    if (const Said failed = rewrite(temporary, track); !failed.isEmpty())
+    if (Said failed = rewrite(temporary, track); !failed.isEmpty())
         return failed;
-    const Said note = track ? Said() : NoValues(loudness.get());
+    Said note = track ? Said() : NoValues(loudness.get());
     if (!loudness)
         return note;
     Said albumFailed = complete ? InBoth([&] { return albums_.failure(input_, places_); }) : Said();
