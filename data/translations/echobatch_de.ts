@@ -1124,8 +1124,8 @@ fehlgeschlagen, 2 Aufruffehler, 130 unterbrochen.
         </translation>
     </message>
     <message>
-        <source>it keeps no album ReplayGain values</source>
-        <translation>sie enthält keine Album-ReplayGain-Werte</translation>
+        <source>it keeps no ReplayGain values</source>
+        <translation>sie enthält keine ReplayGain-Werte</translation>
     </message>
     <message>
         <source>ReplayGain not written: </source>

@@ -1125,8 +1125,8 @@ Code de sortie&#xa0;: 0 tous les fichiers convertis, 1 au moins un fichier en
         </translation>
     </message>
     <message>
-        <source>it keeps no album ReplayGain values</source>
-        <translation>elle ne contient aucune valeur ReplayGain d&apos;album</translation>
+        <source>it keeps no ReplayGain values</source>
+        <translation>elle ne contient aucune valeur ReplayGain</translation>
     </message>
     <message>
         <source>ReplayGain not written: </source>

@@ -664,11 +664,13 @@ QString AlbumLedger::writeAlbum(const Album& album, QStringList failures, Identi
     for (const auto& [id, m] : album.done) {
         parts.push_back(&m.summary);
         peak = std::max(peak, m.summary.peak);
-        if (m.track && m.places.albumValues)
+        // A converted file takes them when its input had them; an up-to-date output (its input
+        // had them) wherever it keeps ReplayGain values.
+        if (m.track && (m.input.isEmpty() ? m.places.any() : m.places.albumValues))
             targets.push_back({id, m.output, m.track});
         else if (m.track && m.input.isEmpty())
             failures << m.output + QStringLiteral(": ") +
-                            UserText::tr("it keeps no album ReplayGain values");
+                            UserText::tr("it keeps no ReplayGain values");
     }
     const double lufs = LoudnessSummary::lufsOf(parts);
     if (failures.isEmpty() && std::isfinite(lufs)) {

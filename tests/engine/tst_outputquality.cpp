@@ -354,7 +354,7 @@ private slots:
         // The same, and an up-to-date output replaced meanwhile by an MP3 without tags.
         QTest::newRow("--update, an output replaced by an untagged MP3")
             << QStringList{"--update", "album/a", "album/b", "album/c"}
-            << "/c.mp3: it keeps no album ReplayGain values";
+            << "/c.mp3: it keeps no ReplayGain values";
     }
     void albumShapes() {
         QFETCH(QStringList, files);
@@ -380,7 +380,7 @@ private slots:
                           "0.8", "4")
                          .isEmpty());
         }
-        const bool fails = says.contains("failed"), foreign = says.contains("keeps no album");
+        const bool fails = says.contains("failed"), foreign = says.contains("keeps no ReplayGain");
         QVERIFY(!fails || ::mkfifo(QFile::encodeName(out + "/b.mp3").constData(), 0600) == 0);
         const QString untagged =
             foreign ? make("untagged.mp3", 44100, 2, {"lame", "-b", "128"}) : "";
