@@ -6,6 +6,7 @@
 #include "cli/progressprinter.h"
 #include "cli/shownname.h"
 #include "cli/standardoutput.h"
+#include "core/regularfile.h"
 #include "core/steps.h"
 #include "core/usertext.h"
 #include "engine/audio/encodingclass.h"
@@ -124,6 +125,8 @@ QString DryRunSkip(const CliOptions& options, ConversionJob& job, const QString&
                    const IdentitySet& listFiles, OutputClaims& claims) {
     if (HasUndecodableBytes(job.input()))
         return SkippedReason(UserText::tr("the name is not valid UTF-8; rename it"));
+    if (NamesNothing(EncodePathBytes(AbsolutePath(job.input()))))
+        return NoSuchFileReason();
     try {
         job.formOutputPath(folder);
     } catch (const StepError& e) {

@@ -3,6 +3,7 @@
 #include "cli/listinput.h"
 #include "cli/shownname.h"
 #include "cli/standardoutput.h"
+#include "core/regularfile.h"
 #include "core/settingsstore.h"
 #include "core/systemerror.h"
 #include "core/usertext.h"
@@ -15,6 +16,7 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -252,24 +254,34 @@ std::optional<int> ReadOutputFolder(const QCommandLineParser& parser, const Opti
 }
 
 // The four echo texts, given (the blanks around them passed over, as around --bitrate's) or
-// stored (taken as the window stored them); every text that is not a number is named at once.
+// stored (taken as the window stored them); every text that is not a number, and every number
+// the tool refuses, is named at once.
 std::optional<int> ReadEchoTexts(const QCommandLineParser& parser, const OptionSet&,
                                  CliOptions& options) {
     std::array<QString*, 4> texts{&options.echo.gainIn, &options.echo.gainOut, &options.echo.delay,
                                   &options.echo.decay};
     QString wrong;
+    QString outside;
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const QString name = QString::fromLatin1(kEchoOptions[k]);
         *texts[k] = parser.isSet(name) ? parser.value(name).trimmed()
                                        : StoredOr(kEchoFields[k].control,
                                                   QString::fromLatin1(kEchoFields[k].fallback));
+        const QString line =
+            UserText::tr("\n  %1 '%2' (--%3)", "a field's label, the text given, its option")
+                .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);
         if (!IsNumericText(*texts[k], AnyDecimalSeparator()))
-            wrong +=
-                UserText::tr("\n  %1 '%2' (--%3)", "a field's label, the text given, its option")
-                    .arg(UserText::tr(kEchoFields[k].label), *texts[k], name);
+            wrong += line;
+        else if (!IsInEchoRange(k, *texts[k]))
+            outside += line + QStringLiteral(": ") + EchoRangeText(k);
     }
     if (!wrong.isEmpty())
-        return UsageError(UserText::tr("Numeric value required.") + wrong);
+        wrong.prepend(UserText::tr("Numeric value required."));
+    if (!outside.isEmpty())
+        wrong += (wrong.isEmpty() ? QString() : QStringLiteral("\n")) +
+                 UserText::tr("Value out of range.") + outside;
+    if (!wrong.isEmpty())
+        return UsageError(wrong);
     return std::nullopt;
 }
 
@@ -291,7 +303,10 @@ Result<> MakeFolders(const QString& folder) {
 }  // namespace
 
 std::optional<int> PrepareOutputFolder(const CliOptions& options) {
-    if (!options.makeOutputFolder)
+    // Paths none of which is there are each named as missing, and need no folder.
+    if (!options.makeOutputFolder ||
+        std::all_of(options.paths.cbegin(), options.paths.cend(),
+                    [](const QString& path) { return NamesNothing(EncodePathBytes(path)); }))
         return std::nullopt;
     if (options.dryRun) {
         PrintError(UserText::tr("would make the output folder %1").arg(options.outputFolder));

@@ -40,6 +40,7 @@ std::optional<int> ParseCliOptions(const QStringList& arguments, CliOptions& opt
 
 // A missing output folder is made with the folders above it (their mode from the umask) and
 // said once on standard error (not with --quiet); a dry run makes nothing and says it would.
+// None is made when none of the paths given is there.
 // Returns 2 when it cannot be made (said with the reason).
 std::optional<int> PrepareOutputFolder(const CliOptions& options);
 

@@ -32,9 +32,10 @@ CliPaths ExpandCliPaths(const QStringList& arguments, const ScanYield& yield = {
                         const QString& outputFolder = {});
 
 // Keeps the files of part `shard` (from 1) of `shards`: a file's part follows from a fixed
-// hash (FNV-1a) of the bytes of its subfolder, so every file of a folder lies in one part, the
-// same on every machine and in every run. A file given as it is lies in no subfolder: all such
-// files form the part of the empty name, as they share the output folder itself.
+// hash of the bytes of its subfolder, so every file of a folder lies in one part, the same on
+// every machine and in every run; folders whose names differ only in their numbers ("Album 7",
+// "Album 8") are spread evenly over the parts. A file given as it is lies in no subfolder: all
+// such files form the part of the empty name, as they share the output folder itself.
 void KeepShard(CliPaths& paths, int shard, int shards);
 
 // The output folder of each file with `keepTree`: the file's subfolder below `outputFolder`.

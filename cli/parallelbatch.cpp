@@ -1,12 +1,14 @@
 #include "cli/parallelbatch.h"
 
 #include "cli/progressprinter.h"
+#include "core/regularfile.h"
 #include "core/steps.h"
 #include "core/usertext.h"
 #include "engine/outputs/outputtree.h"
 #include "engine/outputs/uptodate.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
 
 #include <QEventLoop>
 
@@ -139,9 +141,12 @@ QString UpToDateReason() {
     return UserText::tr("up to date");
 }
 
-// Why the file is not given to a job at all: an earlier file writes its output, its output is
-// up to date (--update), or its folder below the output folder cannot be had.
+// Why the file is not given to a job at all: it is not there, an earlier file writes its
+// output, its output is up to date (--update), or its folder below the output folder cannot be
+// had.
 Said ParallelBatch::refusalBeforeStart(int index) {
+    if (NamesNothing(EncodePathBytes(AbsolutePath(files_[index]))))
+        return InBoth(&NoSuchFileReason);
     if (const int owner = earlierOwners_[static_cast<size_t>(index)]; owner >= 0) {
         // One text for all the files an earlier one keeps from its output (a list of a million
         // copies of one name holds it once).

@@ -38,6 +38,15 @@ QString NotRegularReason(const QByteArray& path) {
     return kind.isEmpty() ? QString() : NotRegularPrefix() + kind;
 }
 
+QString NoSuchFileReason() {
+    return UserText::tr("no such file");
+}
+
+bool NamesNothing(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
+}
+
 Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path) {
     if (const QString why = NotRegularReason(path); !why.isEmpty())
         return Failed{why};

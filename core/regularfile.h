@@ -25,6 +25,13 @@ QString NotRegularPrefix();
 // followed). Opens nothing.
 QString NotRegularReason(const QByteArray& path);
 
+// "no such file": the reason for a path that names nothing.
+QString NoSuchFileReason();
+
+// True when nothing is found at `path`: no such name, a link that leads nowhere, or a folder on
+// the way that is missing or is a file.
+bool NamesNothing(const QByteArray& path);
+
 // Opens a regular file read-only and close-on-exec without ever blocking: anything else is
 // refused before it is opened, and the open itself is non-blocking and checked with fstat.
 Result<posix::UniqueFd> OpenRegularFile(const QByteArray& path);

@@ -32,7 +32,7 @@ namespace eb {
 namespace {
 
 // Creates an empty hidden file beside the output, in the folder open as `folderFd`, locked for
-// as long as this job owns it (engine/temporarylock.h). Its name keeps the output's base name
+// as long as this job owns it (engine/outputs/temporarylock.h). Its name keeps the output's base name
 // for the user's orientation, shortened so that the longer name still fits the file system's
 // limit.
 SaidResult<MadeTemporary> CreateTemporary(int folderFd, const QString& output) {
@@ -68,8 +68,8 @@ SaidResult<posix::UniqueFd> OpenInput(const QString& input) {
         if (error == 0)
             return SkippedReason(NotRegularPrefix() + KindOfMode(mode));
         if (error == ENOENT)
-            return UserText::tr("no such file");
-        return UserText::tr("cannot open the file: ") + ErrnoText(error);
+            return NoSuchFileReason();
+        return UserText::tr("cannot open the input: %1").arg(ErrnoText(error));
     })};
 }
 
@@ -188,7 +188,7 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     }
     SaidResult<posix::UniqueFd> opened = OpenInput(result_.input);
     if (!opened || ::fstat(opened->get(), &inputSeen_) != 0) {
-        fail(opened ? InBoth([] { return UserText::tr("cannot open the file: ") + ErrnoText(EIO); })
+        fail(opened ? InBoth([] { return UserText::tr("cannot open the input: %1").arg(ErrnoText(EIO)); })
                     : opened.error());
         return false;
     }
@@ -541,7 +541,7 @@ void ConversionJob::takeTags() {
 }
 
 // An MP3 input is decoded here while the tool runs and reads the samples from its standard
-// input (engine/decodedinput.h). False when that cannot begin: the file is then failed.
+// input (engine/audio/decodedinput.h). False when that cannot begin: the file is then failed.
 bool ConversionJob::startDecoding() {
     if (!plan_.mp3)
         return true;

@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QLocale>
 
+#include <locale.h>
+#include <cstdlib>
+
 namespace eb {
 
 EchoTexts DefaultEchoTexts() {
@@ -93,19 +96,45 @@ bool IsNumericText(const QString& text, const QString& separators) {
     return i == n;
 }
 
+bool IsInEchoRange(std::size_t index, const QString& text) {
+    // The tool reads each value with sscanf's "%f", so through a float and with a point.
+    static const locale_t kCLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    const double value = strtof_l(ToolNumberText(text).toLatin1().constData(), nullptr, kCLocale);
+    const EchoRange& range = kEchoRanges.at(index);
+    return value >= range.low && value <= range.high;
+}
+
+QString EchoRangeText(std::size_t index) {
+    const EchoRange& range = kEchoRanges.at(index);
+    auto number = [](double value) {
+        return LocaleNumberText(QByteArray::number(value, 'g', 10).constData());
+    };
+    if (range.high == std::numeric_limits<double>::infinity())
+        return QCoreApplication::translate("echobatch", "at least %1").arg(number(range.low));
+    return QCoreApplication::translate("echobatch", "from %1 to %2")
+        .arg(number(range.low), number(range.high));
+}
+
 QString CheckEchoTexts(const EchoTexts& texts, const QString& separators) {
     const std::array<const QString*, 4> values{&texts.gainIn, &texts.gainOut, &texts.delay,
                                                &texts.decay};
     QString failing;
+    QString outside;
     for (std::size_t k = 0; k < values.size(); ++k) {
+        const QString line = QLatin1Char('\n') +
+                             QCoreApplication::translate("echobatch", kEchoFields[k].label) +
+                             QLatin1Char(' ') + *values[k];
         if (!IsNumericText(*values[k], separators))
-            failing += QLatin1Char('\n') +
-                       QCoreApplication::translate("echobatch", kEchoFields[k].label) +
-                       QLatin1Char(' ') + *values[k];
+            failing += line;
+        else if (!IsInEchoRange(k, *values[k]))
+            outside += line + QStringLiteral(" (") + EchoRangeText(k) + QLatin1Char(')');
     }
-    return failing.isEmpty()
-               ? QString()
-               : QCoreApplication::translate("echobatch", "Numeric value required.") + failing;
+    if (!failing.isEmpty())
+        failing.prepend(QCoreApplication::translate("echobatch", "Numeric value required."));
+    if (!outside.isEmpty())
+        outside.prepend(QCoreApplication::translate("echobatch", "Value out of range."));
+    return failing.isEmpty() || outside.isEmpty() ? failing + outside
+                                                  : failing + QLatin1Char('\n') + outside;
 }
 
 }  // namespace eb

@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <array>
+#include <cstddef>
+#include <limits>
 
 namespace eb {
 
@@ -51,8 +53,32 @@ QString AnyDecimalSeparator();
 // that way: "0,5" becomes "0.5".
 QString ToolNumberText(const QString& text);
 
+// The values SoX's echo takes, as it reads them (a float); outside them it fails every file.
+// Gain-In and Decay from 0 to 1, Gain-Out from 0 with no end. The delay must come to at least
+// one sample and at most the 2,560,000 samples of the tool's delay line, at any rate an MP3
+// file has: one sample at 8 kHz is 0.125 ms, the line at 48 kHz 53333.3 ms.
+struct EchoRange {
+    double low;
+    double high;  // infinity: no end
+};
+inline constexpr std::array<EchoRange, 4> kEchoRanges{{
+    {0.0, 1.0},
+    {0.0, std::numeric_limits<double>::infinity()},
+    {0.125, 53333.0},
+    {0.0, 1.0},
+}};
+
+// Whether a text that passed the numeric test lies in the range of field `index` (0 to 3, in
+// the order of kEchoFields), read as the tool reads it: "1e308" is infinite, "-0" is 0.
+bool IsInEchoRange(std::size_t index, const QString& text);
+
+// The range of field `index` in the user's words and numbers: "from 0 to 1", "at least 0".
+QString EchoRangeText(std::size_t index);
+
 // Empty when all four pass; otherwise "Numeric value required." and the labels of the
-// fields that fail, e.g. "Numeric value required.\nGain-In: abc".
+// fields that are no numbers, e.g. "Numeric value required.\nGain-In: abc", then "Value out
+// of range." and those of the numbers outside their range with it: "Delay: 0 (from 0.125 to
+// 53333)".
 QString CheckEchoTexts(const EchoTexts& texts,
                        const QString& separators = LocaleDecimalSeparator());
 

@@ -1,6 +1,9 @@
 #include "preview/previewrender.h"
 
+#include "core/regularfile.h"
 #include "core/usertext.h"
+#include "engine/audio/decodedinput.h"
+#include "engine/audio/gaplessinput.h"
 #include "engine/conversionjob.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
@@ -77,8 +80,54 @@ void PreviewRender::render(const QString& input, const EchoTexts& echo) {
         return;
     }
     forget();
-    start(Stage::Input,
-          QStringList{QStringLiteral("--no-glob"), AbsolutePath(input)} + RawFormat());
+    // As the batch: the input is opened once, and only a regular file (SoX waits for ever on a
+    // FIFO and reads a device without end).
+    const QByteArray path = QFile::encodeName(AbsolutePath(input));
+    if (NamesNothing(path)) {
+        fail(Stage::Input, NoSuchFileReason());
+        return;
+    }
+    const Result<posix::UniqueFd> opened = OpenRegularFile(path);
+    if (!opened) {
+        fail(Stage::Input, opened.error());
+        return;
+    }
+    startInput(opened->get());
+}
+
+// An MP3 is decoded here as the batch decodes it (engine/audio/decodedinput.h), so that the
+// preview begins on the batch's first sample; SoX reads any other file, and an MP3 the batch
+// would refuse, itself, from the open file as /dev/fd/3.
+void PreviewRender::startInput(int fd) {
+    const InputPlan plan = PlanInput(AbsolutePath(input_), fd);
+    if (!plan.mp3) {
+        run_.setPassedFds({fd});
+        start(Stage::Input,
+              QStringList{QStringLiteral("--no-glob"), QStringLiteral("/dev/fd/3")} + RawFormat());
+        run_.setPassedFds({});
+        return;
+    }
+    decoded_ = std::make_unique<DecodedInput>();
+    if (const SaidResult<> started = decoded_->start(fd, plan.sampleRate, plan.channels);
+        !started) {
+        decoded_.reset();
+        fail(Stage::Input, started.error().text);
+        return;
+    }
+    run_.setStandardInput(decoded_->takeToolEnd());
+    start(Stage::Input, DecodedArguments(plan) + RawFormat());
+}
+
+// Once the tool has ended (it closes its input after the preview's span) or is stopped: why the
+// decoder stopped early, or empty.
+QString PreviewRender::finishDecoding() {
+    run_.setStandardInput({});
+    if (!decoded_)
+        return {};
+    decoded_->stop();
+    QString failure = decoded_->finish().failure.text;
+    decoded_.reset();
+    return failure;
 }
 
 void PreviewRender::startEcho() {
@@ -116,6 +165,7 @@ void PreviewRender::stop() {
         run_.terminateNow();
         stopping_ = false;
     }
+    finishDecoding();
     removeOutput();
     stage_ = Stage::Idle;
     ++serial_;
@@ -133,7 +183,8 @@ void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {
     if (stopping_ || stage_ == Stage::Idle)
         return;
     const Stage stage = stage_;
-    const QString reason = ToolFailure(outcome, program_);
+    const QString undecoded = finishDecoding();
+    const QString reason = undecoded.isEmpty() ? ToolFailure(outcome, program_) : undecoded;
     const Result<PreviewAudio> read =
         reason.isEmpty() ? ReadSamples(output_) : Result<PreviewAudio>(Failed{reason});
     if (!read) {
@@ -174,6 +225,7 @@ Result<> PreviewRender::makeFolder() {
 }
 
 void PreviewRender::fail(Stage stage, const QString& reason) {
+    finishDecoding();
     removeOutput();
     stage_ = Stage::Idle;
     if (stage == Stage::Input)

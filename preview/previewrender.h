@@ -1,5 +1,6 @@
 // The preview's audio: the first seconds of one file, as they are and with the echo, decoded
-// by the same SoX a batch runs and with the same "echos" arguments.
+// as a batch decodes it (an MP3 here, gaplessly, anything else by SoX) and run through the same
+// SoX a batch runs with the same "echos" arguments.
 //
 // Everything it writes lies in one private folder, made as a batch makes its tool folder (mode
 // 0700, "echobatch-XXXXXX" in the temporary folder): the copy of the installed SoX, run from its
@@ -22,6 +23,8 @@
 #include <memory>
 
 namespace eb {
+
+class DecodedInput;
 
 // 16-bit signed stereo samples at 44.1 kHz, interleaved, in the machine's byte order.
 struct PreviewAudio {
@@ -71,6 +74,8 @@ private:
     enum class Stage { Idle, Input, Echo };
 
     Result<> makeFolder();
+    void startInput(int fd);
+    QString finishDecoding();
     void start(Stage stage, QStringList args);
     void startEcho();
     void onFinished(const ToolRun::Outcome& outcome);
@@ -79,6 +84,7 @@ private:
 
     ToolRun run_;
     ToolSet tools_;
+    std::unique_ptr<DecodedInput> decoded_;  // an MP3 input's samples for the tool, while it reads
     Stage stage_ = Stage::Idle;
     bool stopping_ = false;
     int serial_ = 0;

@@ -4,7 +4,7 @@
 //
 // The converted file keeps its audio bytes untouched: the tagged copy is an ID3v2 tag, the
 // converted file's audio, and the input's APEv2, Lyrics3v2 and ID3v1 tags when the input has
-// them (tagcopy/taglayout.h finds them). The ID3v2 tag holds the frames of the input's first
+// them (mp3/taglayout.h finds them). The ID3v2 tag holds the frames of the input's first
 // ID3v2 tag, in their order, with their bytes and in its ID3v2 version (2.2 becomes 2.3), then
 // the frames it lacks from the input's later ID3v2 tags and from one appended at its end, made
 // frames of that version (tagcopy/id3v2convert.h); where those hold a frame differently the

@@ -131,6 +131,10 @@
         <source>Remove</source>
         <translation>Entfernen</translation>
     </message>
+    <message>
+        <source>Value out of range.</source>
+        <translation>Der Wert liegt außerhalb des zulässigen Bereichs.</translation>
+    </message>
 </context>
 <context>
     <name>eb::PreviewWindow</name>
@@ -1149,6 +1153,50 @@ fehlgeschlagen, 2 Aufruffehler, 130 unterbrochen.
             <numerusform>echobatch-cli: %1 von %n Datei bereits aktuell, mit Warnung:</numerusform>
             <numerusform>echobatch-cli: %1 von %n Dateien bereits aktuell, mit Warnung:</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>no decoder reads this file&apos;s format</source>
+        <translation>kein Dekoder liest das Format dieser Datei</translation>
+    </message>
+    <message>
+        <source>cannot open the input: %1</source>
+        <translation>die Eingabe kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>no audio: the file is too short to hold any</source>
+        <translation>kein Ton: die Datei ist zu kurz, um Ton zu enthalten</translation>
+    </message>
+    <message>
+        <source>no decoder reads files of the type .%1</source>
+        <translation>kein Dekoder liest Dateien vom Typ .%1</translation>
+    </message>
+    <message>
+        <source>the delay is too long for this file&apos;s sample rate (at most %1 s)</source>
+        <translation>die Verzögerung ist für die Abtastrate dieser Datei zu lang (höchstens %1 s)</translation>
+    </message>
+    <message>
+        <source>the delay is shorter than one sample at this file&apos;s sample rate</source>
+        <translation>die Verzögerung ist kürzer als ein Abtastwert bei der Abtastrate dieser Datei</translation>
+    </message>
+    <message>
+        <source>SoX failed: %1</source>
+        <translation>SoX ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>at least %1</source>
+        <translation>mindestens %1</translation>
+    </message>
+    <message>
+        <source>from %1 to %2</source>
+        <translation>von %1 bis %2</translation>
+    </message>
+    <message>
+        <source>Value out of range.</source>
+        <translation>Der Wert liegt außerhalb des zulässigen Bereichs.</translation>
     </message>
 </context>
 </TS>

@@ -131,6 +131,10 @@
         <source>Remove</source>
         <translation>Retirer</translation>
     </message>
+    <message>
+        <source>Value out of range.</source>
+        <translation>Valeur hors de la plage admise.</translation>
+    </message>
 </context>
 <context>
     <name>eb::PreviewWindow</name>
@@ -1150,6 +1154,50 @@ Code de sortie&#xa0;: 0 tous les fichiers convertis, 1 au moins un fichier en
             <numerusform>echobatch-cli: %1 sur %n fichier déjà à jour avec un avertissement&#xa0;:</numerusform>
             <numerusform>echobatch-cli: %1 sur %n fichiers déjà à jour avec un avertissement&#xa0;:</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>no such file</source>
+        <translation>fichier introuvable</translation>
+    </message>
+    <message>
+        <source>no decoder reads this file&apos;s format</source>
+        <translation>aucun décodeur ne lit le format de ce fichier</translation>
+    </message>
+    <message>
+        <source>cannot open the input: %1</source>
+        <translation>impossible d&apos;ouvrir l&apos;entrée&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>no audio: the file is too short to hold any</source>
+        <translation>aucun son&#xa0;: le fichier est trop court pour en contenir</translation>
+    </message>
+    <message>
+        <source>no decoder reads files of the type .%1</source>
+        <translation>aucun décodeur ne lit les fichiers de type .%1</translation>
+    </message>
+    <message>
+        <source>the delay is too long for this file&apos;s sample rate (at most %1 s)</source>
+        <translation>le délai est trop long pour la fréquence d&apos;échantillonnage de ce fichier (%1&#xa0;s au plus)</translation>
+    </message>
+    <message>
+        <source>the delay is shorter than one sample at this file&apos;s sample rate</source>
+        <translation>le délai est plus court qu&apos;un échantillon à la fréquence d&apos;échantillonnage de ce fichier</translation>
+    </message>
+    <message>
+        <source>SoX failed: %1</source>
+        <translation>échec de SoX&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>at least %1</source>
+        <translation>au moins %1</translation>
+    </message>
+    <message>
+        <source>from %1 to %2</source>
+        <translation>de %1 à %2</translation>
+    </message>
+    <message>
+        <source>Value out of range.</source>
+        <translation>Valeur hors de la plage admise.</translation>
     </message>
 </context>
 </TS>

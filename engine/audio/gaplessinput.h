@@ -4,7 +4,7 @@
 // silence, the encoder's delay and the decoder's own 529 samples before the music, padding
 // after it), loses the last frame when no bytes follow it, trusts a length frame (TLEN) in the
 // ID3v2 tag and cannot read free-format or damaged streams well. So an MP3 input is decoded
-// here, gaplessly (engine/decodedinput.h), and the tool reads the samples as a WAV stream of
+// here, gaplessly (engine/audio/decodedinput.h), and the tool reads the samples as a WAV stream of
 // floats from its standard input: it only applies the echo and encodes. The frames are walked first
 // for what the decoder does not tell before it starts: the encoding class, the most channels any
 // part has (a mono part is given in both channels), a sample rate that changes (refused), and

@@ -1,7 +1,7 @@
 // Hidden temporary outputs (".<base>.echobatch-XXXXXX.mp3") carry an advisory lock (flock)
 // for as long as the run that made them lives: the lock goes when the run ends in any way, a
 // SIGKILL included. A later batch may therefore remove such a file exactly when it can take
-// its lock and the run recorded it as made (engine/runrecord.h), never by its name or age.
+// its lock and the run recorded it as made (engine/outputs/runrecord.h), never by its name or age.
 #pragma once
 
 #include "core/result.h"
@@ -23,7 +23,7 @@ struct MadeTemporary {
 // Creates a hidden temporary `prefix` + six random characters + `suffix` in the folder open as
 // `folderFd` (whose absolute path is `folder`), never through a link (O_CREAT | O_EXCL |
 // O_NOFOLLOW from the folder's descriptor), with the permissions a new file gets; locked,
-// recorded (engine/runrecord.h) and kept open until ReleaseTemporary. Fails with the reason
+// recorded (engine/outputs/runrecord.h) and kept open until ReleaseTemporary. Fails with the reason
 // when it cannot be made or recorded (then nothing is left of it).
 SaidResult<MadeTemporary> CreateLockedTemporary(int folderFd, const QByteArray& folder,
                                                 const QByteArray& prefix, const QByteArray& suffix);

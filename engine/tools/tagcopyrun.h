@@ -22,7 +22,7 @@ QString TagCopyProgram();
 void SetTagCopyProgram(const QString& program, int timeoutMs = 0);
 
 // False only for an MP3 file (`input`, open as `fd`) that surely has no tag: no ID3v2 tag at its start and no ID3v1,
-// APEv2, Lyrics3v2 or ID3v2 tag at its end (tagcopy/taglayout.h: only their headers and
+// APEv2, Lyrics3v2 or ID3v2 tag at its end (mp3/taglayout.h: only their headers and
 // footers are read). Its converted file stays as the tool wrote it, without a child process.
 bool MayHaveTags(const QString& input, int fd);
 

@@ -1,5 +1,6 @@
 // The four echo fields: every change is stored at once under the field's key; leaving a
-// field with a text that is not a number warns and puts the default back. The store is read
+// field with a text that is not a number, or a number the tool refuses, warns and puts the
+// default back. The store is read
 // at start-up and written on every change of the five fields.
 #include "core/desktopfolder.h"
 #include "core/settingsstore.h"
@@ -123,15 +124,22 @@ void OptionFields::storeEchoField(int index) {
 
 void OptionFields::checkEchoField(int index) {
     QLineEdit* field = echoField(index);
-    if (IsNumericText(field->text()))
+    const auto k = static_cast<std::size_t>(index);
+    QString why;
+    if (!IsNumericText(field->text()))
+        why = Form1::tr("Numeric value required.");
+    else if (!IsInEchoRange(k, field->text()))
+        why = Form1::tr("Value out of range.") + QStringLiteral("\r\n") +
+              QCoreApplication::translate("echobatch", kEchoFields[k].label) + QLatin1Char(' ') +
+              EchoRangeText(k);
+    if (why.isEmpty())
         return;
-    form_.prompter().message(Form1::tr("Numeric value required.") + QStringLiteral("\r\n") +
-                                 Form1::tr("Value set to default."),
+    form_.prompter().message(why + QStringLiteral("\r\n") + Form1::tr("Value set to default."),
                              Prompter::Icon::Warning);
     if (focusLeftByMouse_)
         PendingPressEater::install();
     // The assignment is a change, so the default is stored too.
-    field->setText(LocaleNumberText(kEchoFields[static_cast<std::size_t>(index)].fallback));
+    field->setText(LocaleNumberText(kEchoFields[k].fallback));
 }
 
 void Form1::connectOptionFields() {

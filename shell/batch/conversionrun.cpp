@@ -1,6 +1,7 @@
 #include "shell/batch/conversionrun.h"
 
 #include "core/prompter.h"
+#include "core/regularfile.h"
 #include "core/result.h"
 #include "core/steps.h"
 #include "core/usertext.h"
@@ -11,6 +12,7 @@
 #include "engine/timeleft.h"
 #include "engine/tools/tooldeploy.h"
 #include "paths/pathhelpers.h"
+#include "paths/pathtext.h"
 #include "process/runandwait.h"
 #include "shell/batch/batchhost.h"
 #include "shell/batch/keptfolders.h"
@@ -379,6 +381,11 @@ void ActiveBatch::convertFile(int i, const QString& input) {
         ConversionJob*& job;
         ~Forget() { job = nullptr; }
     } forget{job_};
+    // Nothing there: neither an output name nor a folder for it.
+    if (NamesNothing(EncodePathBytes(AbsolutePath(input)))) {
+        record(i, input, EntryResult::Failed, NoSuchFileReason());
+        return;
+    }
     const Result<QString> folder = outputFolderOf(input);
     if (!folder) {
         record(i, input, EntryResult::Failed, folder.error());

@@ -96,6 +96,16 @@ private slots:
         QTest::newRow("not numeric")
             << QStringList{"--out", out_, "--gain-in", "abc", "--decay", "0,,3", good} << 2
             << "Numeric value required.\n  Gain-In: 'abc' (--gain-in)\n  Decay: '0,,3' (--decay)";
+        QTest::newRow("out of range")
+            << QStringList{"--out", out_, "--delay", "0", "--decay", "-0.5", good} << 2
+            << "Value out of range.\n  Delay: '0' (--delay): from 0.125 to 53333\n"
+               "  Decay: '-0.5' (--decay): from 0 to 1";
+        QTest::newRow("out of range, dry run")
+            << QStringList{"--dry-run", "--out", out_, "--delay", "1e308", good} << 2
+            << "Delay: '1e308' (--delay): from 0.125 to 53333";
+        QTest::newRow("a missing input alone: nothing made")
+            << QStringList{"--out", out_ + "/never", file("missing")} << 1
+            << file("missing") + ": no such file";
         QTest::newRow("bad jobs") << QStringList{"--out", out_, "--jobs", "-1", good} << 2
                                   << "--jobs";
         QTest::newRow("a folder without MP3 files beside a file")
@@ -130,7 +140,9 @@ private slots:
         for (QDirIterator it(out_, QDir::Files, QDirIterator::Subdirectories); it.hasNext();
              it.next())
             ++written;
-        QCOMPARE(written, code == 2 ? 0 : 1);
+        QCOMPARE(written,
+                 code == 2 || QByteArray(QTest::currentDataTag()).endsWith("nothing made") ? 0 : 1);
+        QVERIFY(!QFileInfo::exists(out_ + "/never"));
         QVERIFY(hidden(out_).isEmpty());
         QVERIFY(!QFile::exists(eb::SettingsStore::fileName()));
     }

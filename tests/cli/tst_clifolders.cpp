@@ -60,6 +60,35 @@ private slots:
         QCOMPARE(paths.errors, errors);
     }
 
+    // 40 folders named alike: every file in exactly one part, no part above 1.5 times the mean.
+    void shardsSpreadFoldersNamedAlike_data() {
+        QTest::addColumn<QString>("pattern");  // %1: 1 to 40, `width` digits with leading zeros
+        QTest::addColumn<int>("width");
+        QTest::newRow("Artist 7 - Album 7") << "Artist %1 - Album %1" << 1;
+        QTest::newRow("Album 07") << "Album %1" << 2;
+        QTest::newRow("Artist 7/Album 7") << "Artist %1/Album %1" << 1;
+    }
+    void shardsSpreadFoldersNamedAlike() {
+        QFETCH(QString, pattern);
+        QFETCH(int, width);
+        CliPaths all;
+        for (int k = 1; k <= 40; ++k)
+            all.subfolders << pattern.arg(k, width, 10, QLatin1Char('0'));
+        all.files = all.subfolders;  // one file in each, named as its folder
+        for (int n = 2; n <= 8; ++n) {
+            QStringList kept;
+            for (int k = 1; k <= n; ++k) {
+                CliPaths part = all;
+                KeepShard(part, k, n);
+                QVERIFY2(part.files.size() * n <= 60,
+                         qPrintable(QStringLiteral("%1/%2").arg(k).arg(n)));
+                kept += part.files;
+            }
+            QCOMPARE(kept.size(), 40);
+            QCOMPARE(QSet<QString>(kept.cbegin(), kept.cend()).size(), 40);
+        }
+    }
+
     // A folder that vanishes while its tree is collected is an error naming the folder: the
     // batch does not run on part of it.
     void scanThatStopsShortIsAnError() {

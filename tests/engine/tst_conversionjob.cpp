@@ -4,6 +4,7 @@
 #include "engine/conversionjob.h"
 #include "engine/tools/tooldeploy.h"
 #include "support/faketool.h"
+#include "support/id3bytes.h"
 #include "support/testsupport.h"
 
 #include <QtTest>
@@ -152,6 +153,15 @@ private slots:
         const QByteArray whole = readFile(lame);
         QTest::newRow("cut short")
             << whole.left(whole.size() / 3) << false << QStringLiteral("the audio ends after 0.6");
+        // One frame of audio (384 bytes at 128 kbit/s and 48 kHz, without LAME's header): too
+        // short for the decoder to give a sample, also behind a tag.
+        const QString frames = dir_.filePath(QStringLiteral("frames.mp3"));
+        QVERIFY(run("lame", {"--quiet", "-t", "--resample", "48", "-b", "128", wav, frames}) == 0);
+        const QByteArray frame = readFile(frames).left(384);
+        const QString noAudio = QStringLiteral("no audio: the file is too short to hold any");
+        QTest::newRow("one frame") << frame << false << noAudio;
+        QTest::newRow("one frame behind a tag")
+            << id3b::Tag(3, id3b::Frame(3, "TIT2", id3b::Text("x"))) + frame << false << noAudio;
     }
     void badInputIsANamedFailure() {
         QFETCH(QByteArray, bytes);
@@ -254,7 +264,7 @@ private slots:
             << QByteArray("echo 'sox WARN x' >&2; echo ' bad header ' >&2; exit 2") << "bad header";
         QTest::newRow("FAIL line, exit 0")
             << QByteArray("echo out > \"$out\"; echo 'sox FAIL mp3: disk full' >&2")
-            << "sox FAIL mp3: disk full";
+            << "SoX failed: mp3: disk full";
         QTest::newRow("no output") << QByteArray("exit 0") << "wrote no output";
         QTest::newRow("signal") << QByteArray("echo out > \"$out\"; kill -TERM $$") << "signal 15";
         QTest::newRow("FAIL only in a name")  // the input's frames: not shorter than the input

@@ -78,6 +78,8 @@ private slots:
             << "message Folder does not exist. Please select another folder.";
         QTest::newRow("not numeric") << 1 << true << "0,8"
                                      << "warning Numeric value required.\nGain-In: 0,8";
+        QTest::newRow("out of range") << 1 << true << "1.5"
+                                      << "warning Value out of range.\nGain-In: 1.5 (from 0 to 1)";
     }
     void checksComeFirst() {
         QFETCH(int, files);
@@ -130,7 +132,7 @@ private slots:
             QVERIFY(writeFile(file(broken), QByteArray(5000, 'z')));
             host.entries << file(broken);
         }
-        host.entries << file("b.mp3") << file("c.mp3");
+        host.entries << file("b.mp3") << file("c.mp3") << file("gone.mp3");
         host.folder = out_;
         // The texts are read for each file anew: a change during the batch reaches later files.
         host.onText = [&](const QString& text) {
@@ -145,7 +147,7 @@ private slots:
             inside + ": skipped: the output would replace the input file itself";
         QCOMPARE(done,
                  QStringList({"message Done.", "",
-                              "8 of 8 files failed:", "corrupt.mp3: no MPEG audio frame found",
+                              "9 of 9 files failed:", "corrupt.mp3: no MPEG audio frame found",
                               "noext: No output name can be formed: the file name has no \".\"",
                               skipped, "broken 1.mp3: no MPEG audio frame found",
                               "broken 2.mp3: no MPEG audio frame found"}));
@@ -153,13 +155,14 @@ private slots:
         const QString frames = QStringLiteral("no MPEG audio frame found");
         const QString delay = QStringLiteral("Numeric value required. Delay: abc");
         const QStringList reasons{
-            frames, done[4].section(": ", 1, -1), {}, frames, frames, frames, delay, delay};
+            frames, done[4].section(": ", 1, -1),  {}, frames, frames, frames, delay,
+            delay,  QStringLiteral("no such file")};
         QStringList details;
         for (const QString& entry : std::as_const(host.entries))
             details << (entry == inside ? skipped : entry + ": failed: " + reasons[details.size()]);
         QCOMPARE(host.details.last().split(u'\n'), details);
         QCOMPARE(host.results,
-                 QStringList({"1 3", "2 3", "3 4", "4 3", "5 3", "6 3", "7 3", "8 3"}));
+                 QStringList({"1 3", "2 3", "3 4", "4 3", "5 3", "6 3", "7 3", "8 3", "9 3"}));
         QCOMPARE(checksum(inside), checksum(file("a.mp3")));
         QCOMPARE(QDir(out_).entryList(QDir::Files), QStringList{"inside.mp3"});
         QFile::remove(inside);

@@ -13,17 +13,6 @@
 
 namespace ebtest {
 
-namespace {
-
-// `text` as a pattern that matches only itself (each wildcard character stands for itself).
-QString Literal(QString text) {
-    for (QChar wild : {u'*', u'?', u'['})
-        text.replace(wild, u'?');
-    return text;
-}
-
-}  // namespace
-
 void AddFaultRows(bool withStops) {
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<int>("field");
@@ -110,7 +99,7 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
             s.expectFailure(
                 longFile,
                 fault == Fault::DiskFull
-                    ? QStringLiteral("sox FAIL *")
+                    ? QStringLiteral("SoX failed: *")
                     : QStringLiteral("the tool was ended by signal 25 (File size limit exceeded)"));
             return true;
         }
@@ -154,7 +143,7 @@ bool Arrange(Fault fault, Scene& s, const Material& m, QString* why) {
             if (folder.isEmpty())
                 return false;
             s.expectFailure(s.addInput(folder + QStringLiteral("/far.mp3"), m.shortMp3),
-                            QStringLiteral("cannot open the file: File name too long"));
+                            QStringLiteral("cannot open the input: File name too long"));
             return true;
         }
         case Fault::OutputBeyondPathMax:
@@ -221,10 +210,9 @@ void ArrangeEcho(Scene& s, const Material& m, const QStringList& fields, bool ac
     const QRegularExpressionMatch clipped =
         QRegularExpression(QStringLiteral("echos clipped (\\d+) samples"))
             .match(QString::fromLocal8Bit(err));
+    s.refused = s.outOfRange = !verdict.isEmpty();
     if (verdict.isEmpty())
         s.expectConverted(a);
-    else
-        s.expectFailure(a, Literal(verdict));
     if (verdict.isEmpty() && clipped.hasMatch())
         s.warnings.insert(
             a, clipped.captured(1) + QStringLiteral(" samples clipped; lower Gain-Out or Decay"));

@@ -68,8 +68,9 @@ public:
     QMap<QString, QString> failures;
     // Entry -> the warning it is converted with ("N samples clipped; ...").
     QMap<QString, QString> warnings;
-    bool stops = false;    // the run is stopped before its end
-    bool refused = false;  // refused before anything runs
+    bool stops = false;       // the run is stopped before its end
+    bool refused = false;     // refused before anything runs
+    bool outOfRange = false;  // refused so as a number the tool fails every file with
 
     // Writes an input of any path length (folders made on the way) and lists it.
     QString addInput(const QString& path, const QByteArray& bytes);
@@ -132,9 +133,9 @@ QString RecordingTool(const QString& folder, const QString& sox, const QString& 
 QStringList RecordedEchoTexts(const QString& log);
 
 // One short input with these echo texts in `fields` (gain in, gain out, delay, decay order).
-// Accepted texts are expected to convert or to fail with the tool's own "FAIL" line for them,
-// as the tool says when it is run on them directly; refused ones to stop the run before it
-// starts.
+// Accepted texts are expected to convert when the tool run on them directly converts, and to
+// be refused before the run starts when it fails; texts that are no numbers are refused so
+// too.
 void ArrangeEcho(Scene& scene, const Material& material, const QStringList& fields, bool accepted);
 
 }  // namespace ebtest

@@ -139,9 +139,11 @@ private slots:
                      qPrintable(said));
         } else if (scene.refused) {
             QCOMPARE(code, 2);
-            QVERIFY2(said.contains(QStringLiteral("Numeric value required.\n  %1 '%2' (%3)")
-                                       .arg(QLatin1String(eb::kEchoFields[c.field].label), c.text,
-                                            QLatin1String(kOptions[c.field]))),
+            QVERIFY2(said.contains(QLatin1String(scene.outOfRange
+                                                     ? "Value out of range.\n  %1 '%2' (%3): "
+                                                     : "Numeric value required.\n  %1 '%2' (%3)")
+                                       .arg(QLatin1String(eb::kEchoFields[c.field].label),
+                                            c.text.trimmed(), QLatin1String(kOptions[c.field]))),
                      qPrintable(said));
             QVERIFY(!QFile::exists(log));  // the tool never ran
         } else {
@@ -160,7 +162,7 @@ private slots:
                          qPrintable(it.key() + QStringLiteral(": ") + reason));
             }
         }
-        if (fault == Fault::EchoText && c.accepted) {
+        if (fault == Fault::EchoText && !scene.refused) {
             QStringList given = c.echo;
             for (QString& text : given)
                 text = text.trimmed();  // passed over by the command line

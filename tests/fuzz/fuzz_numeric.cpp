@@ -35,10 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = ebfuzz::Text(ebfuzz::Bytes(data, size));
     const bool accepted = eb::IsNumericText(text);
     FUZZ_CHECK(accepted == OracleAccepts(text), text);
-    // The four-field check agrees with the test of each field.
+    // The four-field check agrees with the test of each field and its range.
     const eb::EchoTexts texts{text, QStringLiteral("0.7"), text, QStringLiteral("0.3")};
     const QString message = eb::CheckEchoTexts(texts);
-    FUZZ_CHECK(message.isEmpty() == accepted, text);
+    FUZZ_CHECK(
+        message.isEmpty() == (accepted && eb::IsInEchoRange(0, text) && eb::IsInEchoRange(2, text)),
+        text);
     FUZZ_CHECK(accepted || message.startsWith(QStringLiteral("Numeric value required.\n")), text);
     return 0;
 }
