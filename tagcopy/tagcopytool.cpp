@@ -1,7 +1,9 @@
-// echobatch-tagcopy INPUT CONVERTED TAGGED [NAME]: the tag copy of one file, run by the batch
-// as a child process of its own (engine/tagcopyrun.h), so that a crafted tag that crashes or
-// exhausts its reader ends only this process. The batch hands the three files over open, as
-// /dev/fd/3, 4 and 5, and names the input in NAME, whose extension tells its format by name.
+// echobatch-tagcopy INPUT CONVERTED TAGGED [NAME [GAIN PEAK]]: the tag copy of one file, run by
+// the batch as a child process of its own (engine/tagcopyrun.h), so that a crafted tag that
+// crashes or exhausts its reader ends only this process. The batch hands the three files over
+// open, as /dev/fd/3, 4 and 5, and names the input in NAME, whose extension tells its format by
+// name; GAIN and PEAK are the converted file's measured ReplayGain, written where the input's
+// tags keep ReplayGain values (its album values go).
 //
 // It is built twice. echobatch-tagcopy reads MP3 files without TagLib and starts quickly (no
 // TagLib to load, the C++ library linked in), which is what nearly every file needs; for
@@ -114,9 +116,9 @@ int Say(int status, const std::string& line) {
 int main(int argc, char** argv) {
     const bool replayGain = argc > 1 && std::string(argv[1]) == "--replaygain";
     if (replayGain ? argc != 2 && (argc != 5 || std::string(argv[2]) != "--album")
-                   : argc != 4 && argc != 5)
+                   : argc != 4 && argc != 5 && argc != 7)
         return Say(2,
-                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED [NAME]\n"
+                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED [NAME [GAIN PEAK]]\n"
                    "       echobatch-tagcopy --replaygain [--album GAIN PEAK] "
                    "< \"GAIN PEAK FILE\\0\"...");
     // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
@@ -130,7 +132,7 @@ int main(int argc, char** argv) {
     try {
         if (replayGain)
             return WriteReplayGain(argc, argv);
-        eb::TagSource source(argv[1], argv[argc == 5 ? 4 : 1]);
+        eb::TagSource source(argv[1], argv[argc >= 5 ? 4 : 1]);
 #ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
         if (source.needsTagLib())
             return BecomeFormatsHelper(argv);
@@ -141,6 +143,12 @@ int main(int argc, char** argv) {
             return 10;
         if (const auto written = source.writeTagged(argv[2], argv[3]); !written)
             return Say(11, written.error());
+        // The converted file's own ReplayGain values replace the input's; should they not, the
+        // batch reads that back and writes them again.
+        if (argc == 7)
+            (void)eb::WriteReplayGainValues(
+                argv[3], eb::GainPair{std::strtod(argv[5], nullptr), std::strtod(argv[6], nullptr)},
+                std::nullopt);
         const std::string lost = source.notCarried();
         return Say(0, lost.empty() ? lost : "frames not copied: " + lost);
     } catch (const std::bad_alloc&) {

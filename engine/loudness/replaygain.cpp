@@ -326,6 +326,8 @@ QString WriteFailure(int code) {
                                : UserText::tr("the ReplayGain values cannot be written");
 }
 
+}  // namespace
+
 // Why `path` does not read as written, or empty: every ReplayGain value the program's own reader
 // finds there must be one written (a gain to its two decimals, a peak to RVA2's 16 bits), a
 // gain written must be found, and none of what was not written may be left.
@@ -350,8 +352,6 @@ QString ReadBackDiffers(const QString& path, const std::optional<GainValues>& tr
                             : UserText::tr("the ReplayGain values read back differ: ") +
                                   differ.join(QStringLiteral(", "));
 }
-
-}  // namespace
 
 std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
                                       const std::optional<GainValues>& album) {

@@ -96,6 +96,11 @@ std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
 Result<QByteArray> RewrittenCopy(const QString& file, const QString& base,
                                  const std::optional<GainValues>& track, bool byHelper);
 
+// Why the file at `path` does not read as holding these values and no others, or empty (the
+// program's own reader, where ReadReplayGainPlaces finds values).
+QString ReadBackDiffers(const QString& path, const std::optional<GainValues>& track,
+                        const std::optional<GainValues>& album);
+
 // Failures named in a warning: the first few, then how many more.
 QString FewNamed(const QStringList& failures);
 

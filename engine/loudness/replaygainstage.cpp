@@ -54,10 +54,17 @@ Said Joined(const Said& first, const Said& second) {
 
 }  // namespace
 
+std::optional<std::pair<double, double>> ReplayGainStage::measuredTrack() const {
+    const std::optional<GainValues> track = followed_ ? TrackValues(*followed_) : std::nullopt;
+    return track ? std::optional(std::pair(track->gain, track->peak)) : std::nullopt;
+}
+
 // The values go into a copy, which then stands for the temporary: a helper that fails leaves
 // the temporary as it was. The input's values are then taken off in this process instead (the
 // echo made them wrong), and the helper's failure is the warning.
 Said ReplayGainStage::rewrite(QString& temporary, const std::optional<GainValues>& track) {
+    if (ReadBackDiffers(temporary, track, std::nullopt).isEmpty())
+        return {};  // the tag copy wrote them already
     const QString base = TemporaryBase(temporary);
     Result<QByteArray> copy = RewrittenCopy(temporary, base, track, true);
     Said warning;
@@ -83,6 +90,9 @@ Said ReplayGainStage::measure(QString& temporary) {
     places_ = ReadReplayGainPlaces(temporary);
     if (!places_.any())
         return {};
+    // The tag copy may have written the track's values already, and taken the album's off: the
+    // album wants values where the input had them.
+    places_.albumValues = places_.albumValues || ReadReplayGainPlaces(input_).albumValues;
     const bool complete = albums_.albumComplete(input_, places_);
     const std::shared_ptr<Loudness> loudness = followed_ ? followed_ : Loudness::measure(temporary);
     followed_.reset();

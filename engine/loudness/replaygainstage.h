@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace eb {
 
@@ -29,6 +30,9 @@ public:
     // The tool has ended; what was followed is kept only when its output is kept. Called before
     // the output is rewritten (the follower reads the file as it was written).
     void toolEnded(bool outputKept);
+    // The track's values measured while the tool wrote the output (gain, peak), for the tag
+    // copy to write with the tags; none when they must be measured on the finished file.
+    std::optional<std::pair<double, double>> measuredTrack() const;
     // The finished output, still under its hidden name, with the input's tags on it: its track
     // values measured and written, the input's taken off (also when they cannot be written).
     // They are written into a copy beside it, which then stands for it: `temporary` names that
