@@ -83,6 +83,7 @@ void ParallelBatch::run() {
     // Up-to-date files whose album never came to its end keep their outputs as they are.
     for (const int index : albums_.releaseAll())
         finishWithout(index, upToDate_, false);
+    tellInOrder(true);
 }
 
 void ParallelBatch::cancel() {
@@ -114,7 +115,10 @@ void ParallelBatch::startMore() {
             waiting_[output].push_back(index);
             continue;
         }
-        startFile(index);
+        // A file that ends before it starts holds its output no longer: the next file waiting
+        // for that output gets its turn.
+        if (!startFile(index))
+            releaseWaiting(outputOf(index));
     }
     if (running_.empty() && (pending_.empty() || cancelled_) && loop_)
         loop_->quit();
@@ -190,25 +194,39 @@ void ParallelBatch::keepLateWarnings() {
 }
 
 void ParallelBatch::tellReleased() {
-    for (const auto& [index, updated] : albums_.takeReleased()) {
+    for (const AlbumLedger::Released& released : albums_.takeReleased()) {
         ConversionResult r;
-        r.input = files_[index];
-        r.output = shownOutputOf(index);
+        r.input = files_[released.index];
+        r.output = shownOutputOf(released.index);
         r.reason = upToDate_.text;
         r.englishReason = upToDate_.english;
         r.upToDate = true;
-        r.albumUpdated = updated;
-        tell(index, r);
+        r.albumUpdated = released.updated;
+        // Said in the user's language only, as an album's warning of a converted file.
+        r.warning = r.englishWarning = released.warning;
+        tell(released.index, r);
     }
 }
 
-// The file's end told to the printer and the listeners; what the summary needs is kept.
+// The file's end: what the summary needs is kept at once; the printer and the listeners are
+// told in list order with one job (a file that ended early waits for those before it).
 void ParallelBatch::tell(int index, const ConversionResult& r, bool started) {
-    printer_.fileFinished(index, r, started);
-    emit fileDone(index, r, secondsOf(index));
     const quint8 state = (r.converted ? kConverted : 0) | (r.replaced ? kReplaced : 0) |
                          (r.upToDate ? kUpToDate : 0) | (r.albumUpdated ? kAlbumUpdated : 0);
-    kept_[static_cast<size_t>(index)] = {r.converted ? r.warning : r.reason, state};
+    kept_[static_cast<size_t>(index)] = {r.converted || r.upToDate ? r.warning : r.reason, state};
+    told_.insert_or_assign(index, Told{r, started, secondsOf(index)});
+    tellInOrder(false);
+}
+
+// `all`: every file still waiting to be told, whatever is missing before it (the batch ends).
+void ParallelBatch::tellInOrder(bool all) {
+    while (!told_.empty() && (all || jobs_ > 1 || told_.begin()->first == nextTold_)) {
+        const auto first = told_.begin();
+        printer_.fileFinished(first->first, first->second.result, first->second.started);
+        emit fileDone(first->first, first->second.result, first->second.seconds);
+        nextTold_ = first->first + 1;
+        told_.erase(first);
+    }
 }
 
 ConversionResult ParallelBatch::result(qsizetype index) const {
@@ -220,7 +238,9 @@ ConversionResult ParallelBatch::result(qsizetype index) const {
     r.replaced = (kept.state & kReplaced) != 0;
     r.upToDate = (kept.state & kUpToDate) != 0;
     r.albumUpdated = (kept.state & kAlbumUpdated) != 0;
-    (r.converted ? r.warning : r.reason) = kept.text;
+    (r.converted || r.upToDate ? r.warning : r.reason) = kept.text;
+    if (r.upToDate)
+        r.reason = upToDate_.text;
     if ((kept.state & kStopped) != 0) {
         const EnglishTexts english;
         r.englishReason = StoppedReason();

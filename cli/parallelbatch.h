@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -67,6 +68,7 @@ private:
     double secondsOf(int index) const;
     void finishWithout(int index, const Said& reason, bool mayWait = true);
     void tell(int index, const ConversionResult& r, bool started = false);
+    void tellInOrder(bool all);
     void tellReleased();
     void keepLateWarnings();
     void fileFinished(int index, ConversionJob* job);
@@ -103,6 +105,14 @@ private:
         quint8 state = 0;
     };
     std::vector<Kept> kept_;
+    // Ended files not told yet: with one job the lines and reports follow the list's order.
+    struct Told {
+        ConversionResult result;
+        bool started = false;
+        double seconds = 0;
+    };
+    std::map<int, Told> told_;
+    int nextTold_ = 0;
     QElapsedTimer clock_;         // from the batch's start
     std::vector<qint64> starts_;  // per file: when it was taken up, on clock_
     std::vector<bool> existed_;   // per file: its output was there before the batch

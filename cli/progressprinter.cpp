@@ -70,7 +70,7 @@ void ProgressPrinter::fileFinished(int index, const ConversionResult& result, bo
         print(UserText::tr("%1 converted  %2 -> %3%4")
                   .arg(position, result.input, result.output,
                        result.replaced ? UserText::tr(" (replaced an existing file)") : QString()));
-    if (result.converted && !result.warning.isEmpty())
+    if ((result.converted || result.upToDate) && !result.warning.isEmpty())
         print(UserText::tr("%1 WARNING    %2: %3").arg(position, result.input, result.warning));
 }
 
@@ -105,16 +105,26 @@ QString ProgressPrinter::Tally::convertedText() const {
 }
 
 // A file converted with a warning counts as converted (its audio is there), but the warning is
-// told even when the tool is asked to be quiet.
+// told even when the tool is asked to be quiet; so is one of an up-to-date file (its album's
+// values), in a list of its own.
 void ProgressPrinter::tellWarnings(const Tally& t, const ResultOf& resultOf) {
-    if (t.warned.isEmpty())
-        return;
-    print(UserText::tr("echobatch-cli: %1 of %n files converted with a warning:", nullptr,
-                       Count(t.total))
-              .arg(t.warned.size()));
-    for (const qsizetype k : t.warned) {
-        const ConversionResult r = resultOf(k);
-        print(QStringLiteral("  ") + NamedText(r.input, r.warning));
+    for (const bool upToDate : {false, true}) {
+        QList<qsizetype> group;
+        for (const qsizetype k : t.warned) {
+            if (resultOf(k).upToDate == upToDate)
+                group << k;
+        }
+        if (group.isEmpty())
+            continue;
+        print((upToDate ? UserText::tr("echobatch-cli: %1 of %n files up to date with a warning:",
+                                       nullptr, Count(t.total))
+                        : UserText::tr("echobatch-cli: %1 of %n files converted with a warning:",
+                                       nullptr, Count(t.total)))
+                  .arg(group.size()));
+        for (const qsizetype k : group) {
+            const ConversionResult r = resultOf(k);
+            print(QStringLiteral("  ") + NamedText(r.input, r.warning));
+        }
     }
 }
 

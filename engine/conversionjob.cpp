@@ -505,7 +505,8 @@ bool ConversionJob::attachTags() {
     }
     tagged_ = QFile::decodeName(tagged->path);
     taggedFd_ = std::move(tagged->fd);
-    if (!tags_.start(AbsolutePath(result_.input), {input_.get(), tempFd_.get(), taggedFd_.get()})) {
+    if (!tags_.start(AbsolutePath(result_.input),
+                     {input_.get(), tempFd_.get(), taggedFd_.get(), replayGain_.measuredTrack()})) {
         takeTags();
         return false;
     }

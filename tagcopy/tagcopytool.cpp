@@ -1,7 +1,9 @@
-// echobatch-tagcopy INPUT CONVERTED TAGGED [NAME]: the tag copy of one file, run by the batch
-// as a child process of its own (engine/tagcopyrun.h), so that a crafted tag that crashes or
-// exhausts its reader ends only this process. The batch hands the three files over open, as
-// /dev/fd/3, 4 and 5, and names the input in NAME, whose extension tells its format by name.
+// echobatch-tagcopy INPUT CONVERTED TAGGED [NAME [GAIN PEAK]]: the tag copy of one file, run by
+// the batch as a child process of its own (engine/tagcopyrun.h), so that a crafted tag that
+// crashes or exhausts its reader ends only this process. The batch hands the three files over
+// open, as /dev/fd/3, 4 and 5, and names the input in NAME, whose extension tells its format by
+// name; GAIN and PEAK are the converted file's measured ReplayGain, written where the input's
+// tags keep ReplayGain values (its album values go).
 //
 // It is built twice. echobatch-tagcopy reads MP3 files without TagLib and starts quickly (no
 // TagLib to load, the C++ library linked in), which is what nearly every file needs; for
@@ -13,11 +15,13 @@
 // is not touched. 11: the tags cannot be copied, standard error says why. Anything else (a
 // signal, a limit) is a failure the batch names by itself.
 //
-// echobatch-tagcopy --replaygain [--album GAIN PEAK] FILE GAIN PEAK [FILE GAIN PEAK ...]: the
-// measured ReplayGain values written into each converted FILE where its tags keep them (always
-// by the helper with TagLib; one helper for a whole album); without album values the files'
-// album values go. Exit status 0 all written, else the first failure's: 12 a file cannot be
-// read, 13 it cannot be written (tagcopy/replaygainwrite.h), each told as "failed INDEX CODE".
+// echobatch-tagcopy --replaygain [--album GAIN PEAK]: the measured ReplayGain values written
+// into converted files where their tags keep them (one helper for a whole album; MP3 only, so
+// without TagLib). The files come on standard input, whatever their number and the length of
+// their paths: a record each, "GAIN PEAK PATH" ended by a NUL byte, GAIN and PEAK "-" for a
+// file that keeps no track values. Without album values the files' album values go. Exit
+// status 0 all written, else the first failure's: 12 a file cannot be read, 13 it cannot be
+// written (tagcopy/replaygainwrite.h), each told as "failed INDEX CODE".
 #include "tagcopy/replaygainwrite.h"
 #include "tagcopy/tagcopy.h"
 
@@ -27,6 +31,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <new>
 #include <optional>
 #include <string>
@@ -72,21 +77,26 @@ int BecomeFormatsHelper(char** argv) {
 }
 #endif
 
-#ifndef ECHOBATCH_TAGCOPY_MP3_ONLY
 // Each file written in turn; a file that cannot be is told on a line of its own
 // ("failed INDEX CODE"), and the first such code is the exit status.
 int WriteReplayGain(int argc, char** argv) {
-    auto number = [](const char* text) { return std::strtod(text, nullptr); };
-    int at = 2;
+    auto number = [](const std::string& text) { return std::strtod(text.c_str(), nullptr); };
     std::optional<eb::GainPair> album;
-    if (std::string(argv[at]) == "--album") {
-        album = eb::GainPair{number(argv[at + 1]), number(argv[at + 2])};
-        at += 3;
-    }
+    if (argc == 5)
+        album = eb::GainPair{number(argv[3]), number(argv[4])};
     int status = 0;
-    for (int index = 0; at + 2 < argc; at += 3, ++index) {
-        const auto written = static_cast<int>(eb::WriteReplayGainValues(
-            argv[at], eb::GainPair{number(argv[at + 1]), number(argv[at + 2])}, album));
+    std::string record;
+    for (int index = 0; std::getline(std::cin, record, '\0'); ++index) {
+        const std::size_t gainEnd = record.find(' ');
+        const std::size_t peakEnd = record.find(' ', gainEnd + 1);
+        std::optional<eb::GainPair> track;
+        if (peakEnd != std::string::npos && record.compare(0, 2, "- ") != 0)
+            track = eb::GainPair{number(record.substr(0, gainEnd)),
+                                 number(record.substr(gainEnd + 1, peakEnd - gainEnd - 1))};
+        const auto written = static_cast<int>(
+            peakEnd == std::string::npos
+                ? eb::ReplayGainWrite::Unreadable
+                : eb::WriteReplayGainValues(record.substr(peakEnd + 1), track, album));
         if (written != 0)
             std::fprintf(stderr, "failed %d %d\n", index, written);
         if (status == 0)
@@ -94,7 +104,6 @@ int WriteReplayGain(int argc, char** argv) {
     }
     return status;
 }
-#endif
 
 int Say(int status, const std::string& line) {
     if (!line.empty())
@@ -106,13 +115,12 @@ int Say(int status, const std::string& line) {
 
 int main(int argc, char** argv) {
     const bool replayGain = argc > 1 && std::string(argv[1]) == "--replaygain";
-    const int groups =
-        replayGain ? argc - (argc > 2 && std::string(argv[2]) == "--album" ? 5 : 2) : 0;
-    if (replayGain ? groups < 3 || groups % 3 != 0 : argc != 4 && argc != 5)
+    if (replayGain ? argc != 2 && (argc != 5 || std::string(argv[2]) != "--album")
+                   : argc != 4 && argc != 5 && argc != 7)
         return Say(2,
-                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED [NAME]\n"
+                   "usage: echobatch-tagcopy INPUT CONVERTED TAGGED [NAME [GAIN PEAK]]\n"
                    "       echobatch-tagcopy --replaygain [--album GAIN PEAK] "
-                   "FILE GAIN PEAK [FILE GAIN PEAK ...]");
+                   "< \"GAIN PEAK FILE\\0\"...");
     // A write past a file-size limit fails with EFBIG and is reported, instead of a signal.
     std::signal(SIGXFSZ, SIG_IGN);
     Limit(RLIMIT_CORE, 0, 0);
@@ -122,14 +130,9 @@ int main(int argc, char** argv) {
     Limit(RLIMIT_AS, kMemoryBytes, kMemoryBytes);
 #endif
     try {
-        if (replayGain) {
-#ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
-            return BecomeFormatsHelper(argv);
-#else
+        if (replayGain)
             return WriteReplayGain(argc, argv);
-#endif
-        }
-        eb::TagSource source(argv[1], argv[argc == 5 ? 4 : 1]);
+        eb::TagSource source(argv[1], argv[argc >= 5 ? 4 : 1]);
 #ifdef ECHOBATCH_TAGCOPY_MP3_ONLY
         if (source.needsTagLib())
             return BecomeFormatsHelper(argv);
@@ -140,6 +143,12 @@ int main(int argc, char** argv) {
             return 10;
         if (const auto written = source.writeTagged(argv[2], argv[3]); !written)
             return Say(11, written.error());
+        // The converted file's own ReplayGain values replace the input's; should they not, the
+        // batch reads that back and writes them again.
+        if (argc == 7)
+            (void)eb::WriteReplayGainValues(
+                argv[3], eb::GainPair{std::strtod(argv[5], nullptr), std::strtod(argv[6], nullptr)},
+                std::nullopt);
         const std::string lost = source.notCarried();
         return Say(0, lost.empty() ? lost : "frames not copied: " + lost);
     } catch (const std::bad_alloc&) {

@@ -781,10 +781,6 @@
         <translation>Album-ReplayGain entfernt: %1 ist fehlgeschlagen</translation>
     </message>
     <message>
-        <source>album ReplayGain removed: the output cannot be decoded: </source>
-        <translation>Album-ReplayGain entfernt: Die Ausgabe lässt sich nicht decodieren: </translation>
-    </message>
-    <message>
         <source> (album ReplayGain updated)</source>
         <translation> (Album-ReplayGain aktualisiert)</translation>
     </message>
@@ -1111,6 +1107,52 @@ Ausgabe einer früheren, anderen Datei desselben Laufs ersetzen würde, wird
 Rückgabewert: 0 jede Datei umgewandelt, 1 mindestens eine Datei
 fehlgeschlagen, 2 Aufruffehler, 130 unterbrochen.
 </translation>
+    </message>
+    <message>
+        <source>a gain written is missing</source>
+        <translation>ein geschriebener ReplayGain-Wert fehlt</translation>
+    </message>
+    <message>
+        <source>the ReplayGain values read back differ: </source>
+        <translation>die zurückgelesenen ReplayGain-Werte weichen ab: </translation>
+    </message>
+    <message>
+        <source>the ReplayGain values cannot be handed to the tag copy: </source>
+        <translation>die ReplayGain-Werte lassen sich dem Kopieren der Tags nicht übergeben: </translation>
+    </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> und %n weitere</numerusform>
+            <numerusform> und %n weitere</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>it keeps no ReplayGain values</source>
+        <translation>sie enthält keine ReplayGain-Werte</translation>
+    </message>
+    <message>
+        <source>ReplayGain not written: </source>
+        <translation>ReplayGain nicht geschrieben: </translation>
+    </message>
+    <message>
+        <source>the output is shorter than 0.4 s</source>
+        <translation>die Ausgabe ist kürzer als 0,4 s</translation>
+    </message>
+    <message>
+        <source>the output is silent</source>
+        <translation>die Ausgabe ist stumm</translation>
+    </message>
+    <message>
+        <source>; the input&apos;s values are still on the output: </source>
+        <translation>; die Werte der Eingabe stehen noch in der Ausgabe: </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files up to date with a warning:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 von %n Datei bereits aktuell, mit Warnung:</numerusform>
+            <numerusform>echobatch-cli: %1 von %n Dateien bereits aktuell, mit Warnung:</numerusform>
+        </translation>
     </message>
     <message>
         <source>no such file</source>

@@ -129,5 +129,19 @@ Stopped: %1 of %n files were not converted.</numerusform>
             <numerusform>[%1] %n/%2 done, %3 running</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> and %n more</numerusform>
+            <numerusform> and %n more</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files up to date with a warning:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 of %n file up to date with a warning:</numerusform>
+            <numerusform>echobatch-cli: %1 of %n files up to date with a warning:</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

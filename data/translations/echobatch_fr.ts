@@ -781,10 +781,6 @@
         <translation>ReplayGain d&apos;album retiré&#xa0;: échec de %1</translation>
     </message>
     <message>
-        <source>album ReplayGain removed: the output cannot be decoded: </source>
-        <translation>ReplayGain d&apos;album retiré&#xa0;: la sortie ne peut pas être décodée&#xa0;: </translation>
-    </message>
-    <message>
         <source> (album ReplayGain updated)</source>
         <translation> (ReplayGain d&apos;album mis à jour)</translation>
     </message>
@@ -1112,6 +1108,52 @@ exécution, est ignoré&#x202f;; un fichier donné deux fois est converti deux f
 Code de sortie&#xa0;: 0 tous les fichiers convertis, 1 au moins un fichier en
 échec, 2 erreur d&apos;usage, 130 interrompu.
 </translation>
+    </message>
+    <message>
+        <source>a gain written is missing</source>
+        <translation>une valeur ReplayGain écrite est absente</translation>
+    </message>
+    <message>
+        <source>the ReplayGain values read back differ: </source>
+        <translation>les valeurs ReplayGain relues diffèrent&#xa0;: </translation>
+    </message>
+    <message>
+        <source>the ReplayGain values cannot be handed to the tag copy: </source>
+        <translation>les valeurs ReplayGain ne peuvent pas être transmises à la copie des étiquettes&#xa0;: </translation>
+    </message>
+    <message numerus="yes">
+        <source> and %n more</source>
+        <translation>
+            <numerusform> et %n autre</numerusform>
+            <numerusform> et %n autres</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>it keeps no ReplayGain values</source>
+        <translation>elle ne contient aucune valeur ReplayGain</translation>
+    </message>
+    <message>
+        <source>ReplayGain not written: </source>
+        <translation>ReplayGain non écrit&#xa0;: </translation>
+    </message>
+    <message>
+        <source>the output is shorter than 0.4 s</source>
+        <translation>la sortie dure moins de 0,4 s</translation>
+    </message>
+    <message>
+        <source>the output is silent</source>
+        <translation>la sortie est silencieuse</translation>
+    </message>
+    <message>
+        <source>; the input&apos;s values are still on the output: </source>
+        <translation>&#x202f;; les valeurs de l&apos;entrée restent sur la sortie&#xa0;: </translation>
+    </message>
+    <message numerus="yes">
+        <source>echobatch-cli: %1 of %n files up to date with a warning:</source>
+        <translation>
+            <numerusform>echobatch-cli: %1 sur %n fichier déjà à jour avec un avertissement&#xa0;:</numerusform>
+            <numerusform>echobatch-cli: %1 sur %n fichiers déjà à jour avec un avertissement&#xa0;:</numerusform>
+        </translation>
     </message>
     <message>
         <source>no such file</source>

@@ -5,7 +5,10 @@
 #include "engine/audio/mp3decoder.h"
 #include "engine/outputs/temporarylock.h"
 #include "engine/tools/tagcopyrun.h"
+#include "posix/fileio.h"
+#include "posix/uniquefd.h"
 #include "process/toolrun.h"
+#include "tagcopy/replaygainwrite.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +17,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +26,8 @@
 #include <utility>
 
 #include <stdio.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace eb {
 
@@ -72,29 +78,32 @@ struct KWeighting {
     }
 };
 
-// One channel's filter (direct form II: the last four intermediate values) and the sum of the
-// weighted squares it has given.
-struct ChannelFilter {
-    double w1 = 0, w2 = 0, w3 = 0, w4 = 0;
-    double sum = 0;
+// A channel's filter (direct form II: the last four intermediate values, newest first) and the
+// sum of the weighted squares it has given; over doubles, or over the two channels of a stereo
+// frame side by side in one pair of lanes.
+template <typename T>
+struct Filter {
+    std::array<T, 4> w{};
+    T sum{};
 
-    void add(const KWeighting& k, float sample) {
-        const double w0 =
-            static_cast<double>(sample) - k.a[1] * w1 - k.a[2] * w2 - k.a[3] * w3 - k.a[4] * w4;
-        const double y = k.b[0] * w0 + k.b[1] * w1 + k.b[2] * w2 + k.b[3] * w3 + k.b[4] * w4;
+    void add(const KWeighting& k, T sample) {
+        // The newest value comes last: the older terms are summed while it is still computed.
+        const T w0 = sample - k.a[4] * w[3] - k.a[3] * w[2] - k.a[2] * w[1] - k.a[1] * w[0];
+        const T y = k.b[0] * w0 + k.b[1] * w[0] + k.b[2] * w[1] + k.b[3] * w[2] + k.b[4] * w[3];
         sum += y * y;
-        w4 = w3;
-        w3 = w2;
-        w2 = w1;
-        w1 = w0;
-    }
-    // A state that has decayed in silence to where it no longer counts is ended: what is left
-    // of it would only slow the arithmetic down (numbers below the normal range).
-    void settle() {
-        for (double* w : {&w1, &w2, &w3, &w4})
-            *w = std::fabs(*w) < 1e-30 ? 0.0 : *w;
+        w = {w0, w[0], w[1], w[2]};
     }
 };
+using ChannelFilter = Filter<double>;
+// The two channels of a stereo frame side by side, a vector of the compilers' own.
+using Lanes = double __attribute__((vector_size(16)));
+
+// A state that has decayed in silence to where it no longer counts is ended: what is left of it
+// would only slow the arithmetic down (numbers below the normal range).
+void Settle(ChannelFilter& f) {
+    for (double& w : f.w)
+        w = std::fabs(w) < 1e-30 ? 0.0 : w;
+}
 
 constexpr double kAbsoluteGate = -70.0;
 
@@ -132,15 +141,18 @@ struct Loudness::State {
 // Each channel's filter is copied into locals for the loop: kept in the vector, every value
 // stored would have to be read back.
 void Loudness::State::filter(const float* samples, std::size_t frames) {
-    if (channels == 2) {  // the two chains of a stereo file run side by side
-        ChannelFilter left = filters[0];
-        ChannelFilter right = filters[1];
-        for (std::size_t i = 0; i < frames; ++i) {
-            left.add(weighting, samples[2 * i]);
-            right.add(weighting, samples[2 * i + 1]);
+    if (channels == 2) {  // the two chains of a stereo file in one pair of lanes
+        Filter<Lanes> both;
+        for (std::size_t j = 0; j < both.w.size(); ++j)
+            both.w[j] = Lanes{filters[0].w[j], filters[1].w[j]};
+        for (std::size_t i = 0; i < frames; ++i)
+            both.add(weighting, Lanes{samples[2 * i], samples[2 * i + 1]});
+        for (std::size_t j = 0; j < both.w.size(); ++j) {
+            filters[0].w[j] = both.w[j][0];
+            filters[1].w[j] = both.w[j][1];
         }
-        filters[0] = left;
-        filters[1] = right;
+        filters[0].sum += both.sum[0];
+        filters[1].sum += both.sum[1];
     } else {
         for (std::size_t c = 0; c < channels; ++c) {
             ChannelFilter f = filters[c];
@@ -150,7 +162,7 @@ void Loudness::State::filter(const float* samples, std::size_t frames) {
         }
     }
     for (ChannelFilter& f : filters) {
-        f.settle();
+        Settle(f);
         stepEnergy += std::exchange(f.sum, 0.0);
     }
 }
@@ -183,9 +195,10 @@ std::shared_ptr<Loudness> Loudness::create(int channels, long rate) {
 
 void Loudness::add(const float* samples, std::size_t frames) {
     const std::size_t count = frames * d_->channels;
+    float peak = d_->peak;  // a local: the samples could be where the state's value is
     for (std::size_t k = 0; k < count; ++k)
-        d_->peak = std::max(d_->peak, std::fabs(samples[k]));
-    d_->summary.peak = d_->peak;
+        peak = std::max(peak, std::fabs(samples[k]));
+    d_->summary.peak = d_->peak = peak;
     while (frames > 0) {
         const std::size_t part = std::min(frames, d_->toStep);
         d_->filter(samples, part);
@@ -276,16 +289,84 @@ GainValues GainFor(double lufs, double peak) {
     return {std::isfinite(lufs) ? kReferenceLufs - lufs : 0.0, peak};
 }
 
+std::optional<GainValues> TrackValues(const Loudness& loudness) {
+    const double lufs = loudness.lufs();
+    if (!std::isfinite(lufs))
+        return std::nullopt;
+    return GainFor(lufs, loudness.peak());
+}
+
+bool Loudness::tooShort() const {
+    return d_->stepsDone < d_->steps.size();
+}
+
+namespace {
+
+// The helper's records, a file each ("GAIN PEAK PATH" and a NUL byte; "- -" without track
+// values), in a file in memory that is its standard input: no argument list to outgrow.
+posix::UniqueFd Records(const std::vector<TrackWrite>& files) {
+    posix::UniqueFd fd(::memfd_create("echobatch-replaygain", MFD_CLOEXEC));
+    QByteArray records;
+    for (const TrackWrite& file : files) {
+        records += file.track ? QByteArray::number(file.track->gain, 'g', 17) + ' ' +
+                                    QByteArray::number(file.track->peak, 'g', 17)
+                              : QByteArray("- -");
+        records += ' ';
+        records += QFile::encodeName(file.path);
+        records += '\0';
+    }
+    if (!fd || !posix::WriteAll(fd.get(), records.constData(), records.size()) ||
+        ::lseek(fd.get(), 0, SEEK_SET) != 0)
+        return {};
+    return fd;
+}
+
+QString WriteFailure(int code) {
+    return code == kUnreadable ? UserText::tr("the output cannot be read for its ReplayGain values")
+                               : UserText::tr("the ReplayGain values cannot be written");
+}
+
+}  // namespace
+
+// Why `path` does not read as written, or empty: every ReplayGain value the program's own reader
+// finds there must be one written (a gain to its two decimals, a peak to RVA2's 16 bits), a
+// gain written must be found, and none of what was not written may be left.
+QString ReadBackDiffers(const QString& path, const std::optional<GainValues>& track,
+                        const std::optional<GainValues>& album) {
+    QStringList differ;
+    std::array<bool, 2> found{};  // a track gain, an album gain
+    for (const ReplayGainValue& v : ReadReplayGainValues(path)) {
+        const bool gain = v.key.endsWith(u"_gain");
+        if (!gain && !v.key.endsWith(u"_peak"))
+            continue;  // not a value of ours (a reference loudness)
+        const bool ofAlbum = v.key.startsWith(u"replaygain_album_");
+        const std::optional<GainValues>& wanted = ofAlbum ? album : track;
+        found[ofAlbum ? 1 : 0] |= gain;
+        if (!wanted ||
+            std::abs(v.value - (gain ? wanted->gain : wanted->peak)) > (gain ? 0.006 : 0.00002))
+            differ << QStringLiteral("%1 %2").arg(v.key).arg(v.value);
+    }
+    if ((track && !found[0]) || (album && !found[1]))
+        differ << UserText::tr("a gain written is missing");
+    return differ.isEmpty() ? QString()
+                            : UserText::tr("the ReplayGain values read back differ: ") +
+                                  differ.join(QStringLiteral(", "));
+}
+
 std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
                                       const std::optional<GainValues>& album) {
     QStringList args{QStringLiteral("--replaygain")};
     if (album)
         args << QStringLiteral("--album") << QString::number(album->gain, 'g', 17)
              << QString::number(album->peak, 'g', 17);
-    for (const TrackWrite& file : files)
-        args << file.path << QString::number(file.track.gain, 'g', 17)
-             << QString::number(file.track.peak, 'g', 17);
+    posix::UniqueFd records = Records(files);
+    if (!records)
+        return std::vector<Result<>>(
+            files.size(),
+            Failed{UserText::tr("the ReplayGain values cannot be handed to the tag copy: ") +
+                   ErrnoText(errno)});
     ToolRun run;
+    run.setStandardInput(std::move(records));
     const bool ended = !run.start(TagCopyProgram(), args) || run.waitForEnd(kHelperTimeoutMs);
     const ToolRun::Outcome& outcome = run.outcome();
     const int code = outcome.exitCode;
@@ -300,12 +381,14 @@ std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
     for (const QByteArray& line : outcome.stderrTail.split('\n')) {
         const QList<QByteArray> words = line.split(' ');
         const std::size_t index = words.value(1).toULong();
-        if (words.size() != 3 || words[0] != "failed" || index >= files.size())
-            continue;
-        results[index] =
-            Failed{words[2].toInt() == kUnreadable
-                       ? UserText::tr("the output cannot be read for its ReplayGain values")
-                       : UserText::tr("the ReplayGain values cannot be written")};
+        if (words.size() == 3 && words[0] == "failed" && index < files.size())
+            results[index] = Failed{WriteFailure(words[2].toInt())};
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (const QString why =
+                results[i] ? ReadBackDiffers(files[i].path, files[i].track, album) : QString();
+            !why.isEmpty())
+            results[i] = Failed{why};
     }
     return results;
 }
@@ -315,14 +398,22 @@ Result<> WriteReplayGain(const QString& path, const GainValues& track,
     return WriteReplayGain(std::vector<TrackWrite>{{path, track}}, album).front();
 }
 
+QString FewNamed(const QStringList& failures) {
+    constexpr qsizetype kNamed = 3;
+    QString text = failures.mid(0, kNamed).join(QStringLiteral("; "));
+    if (failures.size() > kNamed)
+        text += UserText::tr(" and %n more", nullptr, static_cast<int>(failures.size() - kNamed));
+    return text;
+}
+
 namespace {
 
-// Edits a finished output through a copy beside it that then takes its name, so that the
-// output is never seen half-written.
 // A locked copy of a finished output beside it, to be edited and then put in its place, so
 // that the output is never seen half-written.
-Result<QByteArray> CopyBeside(const QString& output) {
-    SaidResult<MadeTemporary> made = CreateLockedTemporaryBeside(QFile::encodeName(output));
+Result<QByteArray> CopyBeside(const QString& output, const QString& base) {
+    const QFileInfo info(output);
+    SaidResult<MadeTemporary> made = CreateLockedTemporaryBeside(QFile::encodeName(
+        base.isEmpty() ? output : info.absolutePath() + u'/' + base + QStringLiteral(".mp3")));
     if (!made)
         return Failed{made.error().text};
     QFile from(output);
@@ -340,6 +431,45 @@ Result<QByteArray> CopyBeside(const QString& output) {
     RemoveTemporary(made->path);
     return Failed{why};
 }
+
+// The same write as the helper's, in this process, with the bounded frame walk that reads the
+// values: only to take values off when the helper failed.
+std::vector<Result<>> WriteInProcess(const std::vector<TrackWrite>& files,
+                                     const std::optional<GainValues>& album) {
+    const auto pair = [](const std::optional<GainValues>& v) {
+        return v ? std::optional<GainPair>({v->gain, v->peak}) : std::nullopt;
+    };
+    std::vector<Result<>> results;
+    for (const TrackWrite& file : files) {
+        const ReplayGainWrite done = WriteReplayGainValues(
+            QFile::encodeName(file.path).toStdString(), pair(file.track), pair(album));
+        const QString why = done != ReplayGainWrite::Written
+                                ? WriteFailure(static_cast<int>(done))
+                                : ReadBackDiffers(file.path, file.track, album);
+        results.push_back(why.isEmpty() ? Result<>() : Result<>(Failed{why}));
+    }
+    return results;
+}
+
+}  // namespace
+
+Result<QByteArray> RewrittenCopy(const QString& file, const QString& base,
+                                 const std::optional<GainValues>& track, bool byHelper) {
+    Result<QByteArray> copy = CopyBeside(file, base);
+    if (!copy)
+        return copy;
+    const QString name = QFile::decodeName(*copy);
+    const std::vector<TrackWrite> write{{name, byHelper ? track : std::nullopt}};
+    const Result<> written =
+        (byHelper ? WriteReplayGain(write, std::nullopt) : WriteInProcess(write, std::nullopt))
+            .front();
+    if (written)
+        return copy;
+    RemoveTemporary(*copy);
+    return Failed{written.error()};
+}
+
+namespace {
 
 // The edited copy takes the output's name; else it goes.
 Result<> PutInPlace(const QByteArray& copy, const QString& output) {
@@ -417,14 +547,14 @@ QString AlbumLedger::converted(const QString& input, const QString& output,
     const std::optional<FileIdentity> id = IdentityOf(input);
     if (!id)
         return {};
-    album.done.insert_or_assign(*id, Member{input, output, places, loudness->summary(),
-                                            GainFor(loudness->lufs(), loudness->peak())});
+    album.done.insert_or_assign(
+        *id, Member{input, output, places, loudness->summary(), TrackValues(*loudness)});
     return settle(album);
 }
 
 // Once every file of the album is converted or held up to date: the held outputs are measured
 // and take part (when anything of the album was converted), and the album's values go into
-// every output.
+// every output. A held file counts as updated only when its output took new values.
 QString AlbumLedger::settle(Album& album) {
     IdentitySet seen;
     for (const auto& [id, m] : album.done)
@@ -433,93 +563,130 @@ QString AlbumLedger::settle(Album& album) {
         seen.insert(h.id);
     if (!album.failedFile.isEmpty() || !seen.contains(album.members))
         return {};
-    QStringList unmeasured;
-    const bool converted = !album.done.empty();
+    IdentitySet updated;
+    QString why;
+    if (!album.done.empty()) {  // else nothing of the album changed
+        QStringList unmeasured;
+        measureHeld(album, unmeasured);
+        why = writeAlbum(album, unmeasured, updated);
+    }
+    for (const Held& h : album.held)
+        released_.push_back({h.index, updated.contains(h.id), why});
+    album.held.clear();
+    return why;
+}
+
+// The held outputs join the album's converted files as they are now.
+void AlbumLedger::measureHeld(Album& album, QStringList& unmeasured) {
     for (const Held& h : album.held) {
-        if (!converted || album.done.count(h.id) != 0)
-            continue;  // nothing of the album changed, or the file was converted after all
+        if (album.done.count(h.id) != 0)
+            continue;  // the file was converted after all
         const std::shared_ptr<Loudness> loudness = Loudness::measure(h.output);
         if (!loudness) {
-            unmeasured << h.output;
+            unmeasured << h.output + QStringLiteral(": ") +
+                              UserText::tr("the output cannot be decoded");
             continue;
         }
         album.done.insert_or_assign(h.id, Member{{},
                                                  h.output,
                                                  ReadReplayGainPlaces(h.output),
                                                  loudness->summary(),
-                                                 GainFor(loudness->lufs(), loudness->peak())});
+                                                 TrackValues(*loudness)});
     }
-    QString why;
-    if (converted && unmeasured.isEmpty())
-        why = writeAlbum(album);
-    else if (converted)
-        why = UserText::tr("album ReplayGain removed: the output cannot be decoded: ") +
-              unmeasured.join(QStringLiteral(", "));
-    for (const Held& h : album.held)
-        released_.emplace_back(h.index, converted && why.isEmpty());
-    album.held.clear();
-    return why;
 }
 
-// The album's values into every output of the album (again, when a file listed twice was
-// converted again); when one cannot take them, none keeps them.
-QString AlbumLedger::writeAlbum(const Album& album) {
+namespace {
+
+// An output of the album to write: its file, where it is and its own track values.
+struct Target {
+    FileIdentity id;
+    QString output;
+    std::optional<GainValues> track;
+};
+
+// `album` (none: no album values) written into copies of the targets' outputs, each with its
+// own track values, by one helper; only when every copy reads back right do the copies take the
+// outputs' names (those put in place join `updated`). An output that reads so already is left
+// alone. Returns what failed, "output: why".
+using Writer = std::vector<Result<>> (*)(const std::vector<TrackWrite>&,
+                                         const std::optional<GainValues>&);
+
+QStringList RewriteOutputs(const std::vector<Target>& targets,
+                           const std::optional<GainValues>& album, IdentitySet& updated,
+                           Writer write = &WriteReplayGain) {
+    QStringList failures;
+    std::vector<const Target*> pending;
+    std::vector<QByteArray> copies;
+    std::vector<TrackWrite> writes;
+    for (const Target& target : targets) {
+        if (ReadBackDiffers(target.output, target.track, album).isEmpty())
+            continue;
+        const Result<QByteArray> copy = CopyBeside(target.output, {});
+        if (!copy) {
+            failures << target.output + QStringLiteral(": ") + copy.error();
+            continue;
+        }
+        pending.push_back(&target);
+        copies.push_back(*copy);
+        writes.push_back({QFile::decodeName(*copy), target.track});
+    }
+    const std::vector<Result<>> written =
+        failures.isEmpty() && !writes.empty()
+            ? write(writes, album)
+            : std::vector<Result<>>(writes.size(), Failed{QString()});
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (!written[i] && !written[i].error().isEmpty())
+            failures << pending[i]->output + QStringLiteral(": ") + written[i].error();
+    }
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        const QString& output = pending[i]->output;
+        if (!failures.isEmpty())
+            RemoveTemporary(copies[i]);
+        else if (const Result<> put = PutInPlace(copies[i], output); put)
+            updated.insert(pending[i]->id);
+        else
+            failures << output + QStringLiteral(": ") + put.error();
+    }
+    return failures;
+}
+
+}  // namespace
+
+// The album's values into every output of the album that keeps album values (again, when a
+// file listed twice was converted again); a file without loudness of its own takes none. When
+// one cannot take them (`failures` already named, an up-to-date output without album values,
+// a write that fails or reads back otherwise), none keeps them: the outputs that hold old ones
+// lose them too.
+QString AlbumLedger::writeAlbum(const Album& album, QStringList failures, IdentitySet& updated) {
     std::vector<const LoudnessSummary*> parts;
+    std::vector<Target> targets;
     double peak = 0;
     for (const auto& [id, m] : album.done) {
         parts.push_back(&m.summary);
         peak = std::max(peak, m.summary.peak);
+        // A converted file takes them when its input had them; an up-to-date output (its input
+        // had them) wherever it keeps ReplayGain values.
+        if (m.track && (m.input.isEmpty() ? m.places.any() : m.places.albumValues))
+            targets.push_back({id, m.output, m.track});
+        else if (m.track && m.input.isEmpty())
+            failures << m.output + QStringLiteral(": ") +
+                            UserText::tr("it keeps no ReplayGain values");
     }
-    const GainValues values = GainFor(LoudnessSummary::lufsOf(parts), peak);
-    // Every output copied, the copies written by one helper, then each put in place.
-    QStringList failures;
-    std::vector<const Member*> members;
-    std::vector<QByteArray> copies;
-    std::vector<TrackWrite> writes;
-    for (const auto& entry : album.done) {
-        const Member& m = entry.second;
-        if (!m.places.albumValues)
-            continue;
-        const Result<QByteArray> copy = CopyBeside(m.output);
-        if (!copy) {
-            failures << m.output + QStringLiteral(": ") + copy.error();
-            continue;
-        }
-        members.push_back(&m);
-        copies.push_back(*copy);
-        writes.push_back({QFile::decodeName(*copy), m.track});
+    const double lufs = LoudnessSummary::lufsOf(parts);
+    if (failures.isEmpty() && std::isfinite(lufs)) {
+        failures = RewriteOutputs(targets, GainFor(lufs, peak), updated);
+        if (failures.isEmpty())
+            return {};
     }
-    const std::vector<Result<>> written =
-        failures.isEmpty() ? WriteReplayGain(writes, values)
-                           : std::vector<Result<>>(writes.size(), Failed{QString()});
-    std::vector<const Member*> inPlace;
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        if (!written[i] && !written[i].error().isEmpty())
-            failures << members[i]->output + QStringLiteral(": ") + written[i].error();
-    }
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        const Result<> put = failures.isEmpty() ? PutInPlace(copies[i], members[i]->output)
-                                                : Result<>(Failed{QString()});
-        if (put)
-            inPlace.push_back(members[i]);
-        else if (!put.error().isEmpty())
-            failures << members[i]->output + QStringLiteral(": ") + put.error();
-        else
-            RemoveTemporary(copies[i]);
-    }
-    if (failures.isEmpty())
+    IdentitySet removed;
+    if (!RewriteOutputs(targets, std::nullopt, removed).isEmpty())
+        (void)RewriteOutputs(targets, std::nullopt, removed, &WriteInProcess);
+    for (const FileIdentity& id : removed)
+        updated.remove(id);
+    if (failures.isEmpty())  // no loudness in the whole album
         return {};
-    // When one cannot take them, none keeps them.
-    for (const Member* m : inPlace) {
-        if (const Result<QByteArray> copy = CopyBeside(m->output); copy) {
-            if (WriteReplayGain(QFile::decodeName(*copy), m->track, std::nullopt))
-                (void)PutInPlace(*copy, m->output);
-            else
-                RemoveTemporary(*copy);
-        }
-    }
     return UserText::tr("album ReplayGain removed: it cannot be written into ") +
-           failures.join(QStringLiteral("; "));
+           FewNamed(failures);
 }
 
 void AlbumLedger::failed(const QString& input) {
@@ -551,11 +718,17 @@ bool AlbumLedger::holdUpToDate(int index, const QString& input, const QString& o
         return false;
     Album& album = albumOf(input, places);
     album.held.push_back({index, *id, output});
-    (void)settle(album);
+    // The album settled with a held file last: its converted files learn what went wrong.
+    if (const QString why = settle(album); !why.isEmpty()) {
+        for (const auto& entry : album.done) {
+            if (!entry.second.input.isEmpty())
+                late_.emplace_back(entry.second.input, why);
+        }
+    }
     return true;
 }
 
-std::vector<std::pair<int, bool>> AlbumLedger::takeReleased() {
+std::vector<AlbumLedger::Released> AlbumLedger::takeReleased() {
     return std::exchange(released_, {});
 }
 

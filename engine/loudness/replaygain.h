@@ -52,6 +52,8 @@ public:
 
     double lufs() const;
     double peak() const;
+    // Less than one gating block (400 ms) was metered: the file has no loudness to tell.
+    bool tooShort() const;
     // What its album keeps of it.
     const LoudnessSummary& summary() const;
 
@@ -66,21 +68,41 @@ struct GainValues {
     double peak = 0;  // linear sample peak
 };
 GainValues GainFor(double lufs, double peak);
+// A file's track values; none when it has no loudness (shorter than a gating block, or silent).
+std::optional<GainValues> TrackValues(const Loudness& loudness);
 
 // Writes the track values into `path` (album values when given, else they are removed), in
-// the places its tags have (TXXX, RVA2, APEv2), keys spelled as they spell them. The tags came
+// the places its tags have (TXXX, RVA2, APEv2), keys spelled as they spell them, and reads
+// them back: a value the program's own reader finds otherwise fails the write. The tags came
 // from an input that may be anyone's: they are parsed and rewritten by the tag copy's limited
-// helper (`echobatch-tagcopy --replaygain`, tagcopy/replaygainwrite.h), never in this process.
+// helper (`echobatch-tagcopy --replaygain`, tagcopy/replaygainwrite.h).
 Result<> WriteReplayGain(const QString& path, const GainValues& track,
                          const std::optional<GainValues>& album);
-// The same for several files at once, by one helper, with the same album values; per file, in
-// order, written or why not.
+// The same for several files at once, by one helper that reads them from its standard input
+// (any number, any path length), with the same album values; per file, in order, written or
+// why not. A file without track values keeps none.
 struct TrackWrite {
     QString path;
-    GainValues track;
+    std::optional<GainValues> track;
 };
 std::vector<Result<>> WriteReplayGain(const std::vector<TrackWrite>& files,
                                       const std::optional<GainValues>& album);
+
+// A locked hidden copy of `file` (".<base>.echobatch-XXXXXX.mp3" beside it; `base` empty: the
+// file's own name without its extension) with the values written, by the helper or, with
+// `byHelper` false, only the values taken off in this process (the bounded frame walk that
+// reads them): what is left when the helper failed. Its name, or why it cannot be had (nothing
+// is left of it then).
+Result<QByteArray> RewrittenCopy(const QString& file, const QString& base,
+                                 const std::optional<GainValues>& track, bool byHelper);
+
+// Why the file at `path` does not read as holding these values and no others, or empty (the
+// program's own reader, where ReadReplayGainPlaces finds values).
+QString ReadBackDiffers(const QString& path, const std::optional<GainValues>& track,
+                        const std::optional<GainValues>& album);
+
+// Failures named in a warning: the first few, then how many more.
+QString FewNamed(const QStringList& failures);
 
 // The batch's albums: a file whose folder holds other files of its album with ReplayGain
 // waits for them; when every one of them is in the batch and converted, the album's values
@@ -115,8 +137,13 @@ public:
     // when it is held.
     bool holdUpToDate(int index, const QString& input, const QString& output);
     // The held files whose album was settled since the last call: each with whether its album
-    // values were written anew.
-    std::vector<std::pair<int, bool>> takeReleased();
+    // values were written anew into its output, and what went wrong for its album.
+    struct Released {
+        int index = 0;
+        bool updated = false;
+        QString warning;
+    };
+    std::vector<Released> takeReleased();
     // Every file still held (its album was not settled: a file failed or the batch stopped):
     // its output keeps what it holds.
     std::vector<int> releaseAll();
@@ -130,7 +157,7 @@ private:
         QString output;
         ReplayGainPlaces places;
         LoudnessSummary summary;
-        GainValues track;
+        std::optional<GainValues> track;  // none: no loudness, no values of its own
     };
     struct Held {
         int index = 0;
@@ -146,13 +173,14 @@ private:
     };
     Album& albumOf(const QString& input, const ReplayGainPlaces& places);
     const QHash<QString, IdentitySet>& albumsIn(const QString& folder);
-    QString writeAlbum(const Album& album);
+    QString writeAlbum(const Album& album, QStringList failures, IdentitySet& updated);
     QString settle(Album& album);
+    void measureHeld(Album& album, QStringList& unmeasured);
 
     IdentitySet batch_;
     QHash<QString, Album> albums_;  // folder and album tag, or the file alone -> the album
     QHash<QString, QHash<QString, IdentitySet>> folders_;  // folder -> album tag -> its files
-    std::vector<std::pair<int, bool>> released_;
+    std::vector<Released> released_;
     std::vector<std::pair<QString, QString>> late_;
     IdentitySet lookedAt_;  // up-to-date inputs already read: a file listed again is not
 };

@@ -58,7 +58,37 @@ QString FirstString(char encoding, std::string_view text) {
     return encoding == 3 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
-void ReadId3v2(const id3::Tag& tag, ReplayGainPlaces& places) {
+// Where the first string of an ID3v2 text field in `encoding` ends, its terminator included.
+std::size_t AfterFirstString(char encoding, std::string_view text) {
+    if (encoding != 1 && encoding != 2)
+        return std::min(text.find('\0'), text.size() - 1) + 1;
+    std::size_t end = 0;
+    while (end + 1 < text.size() && (text[end] != '\0' || text[end + 1] != '\0'))
+        end += 2;
+    return std::min(end + 2, text.size());
+}
+
+// The gain and, when its peak has 16 bits, the peak of an RVA2 frame's first channel.
+void ReadRva2Values(const std::string& content, const QString& kind,
+                    std::vector<ReplayGainValue>& values) {
+    const std::size_t at = std::min(content.find('\0'), content.size()) + 1;
+    if (at + 4 > content.size())
+        return;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(content[k]); };
+    const auto adjustment = static_cast<std::int16_t>((byte(at + 1) << 8) | byte(at + 2));
+    values.push_back({QStringLiteral("replaygain_%1_gain").arg(kind), adjustment / 512.0});
+    if (byte(at + 3) == 16 && at + 6 <= content.size())
+        values.push_back({QStringLiteral("replaygain_%1_peak").arg(kind),
+                          ((byte(at + 4) << 8) | byte(at + 5)) / 32768.0});
+}
+
+// The number a ReplayGain text starts with ("-3.50 dB").
+double LeadingNumber(const QString& text) {
+    return text.trimmed().section(u' ', 0, 0).toDouble();
+}
+
+void ReadId3v2(const id3::Tag& tag, ReplayGainPlaces& places,
+               std::vector<ReplayGainValue>* values = nullptr) {
     for (const id3::Frame& frame : tag.frames) {
         const bool txxx = frame.id == "TXXX";
         const bool rva2 = frame.id == "RVA2";
@@ -68,12 +98,22 @@ void ReadId3v2(const id3::Tag& tag, ReplayGainPlaces& places) {
         if (!content || content->empty())
             continue;
         if (rva2) {
+            const bool album = FirstString(0, *content).toUpper() == u"ALBUM";
             places.rva2 = true;
-            places.albumValues |= FirstString(0, *content).toUpper() == u"ALBUM";
+            places.albumValues |= album;
+            if (values)
+                ReadRva2Values(*content, album ? QStringLiteral("album") : QStringLiteral("track"),
+                               *values);
             continue;
         }
-        const QString text = FirstString((*content)[0], std::string_view(*content).substr(1));
+        const std::string_view field = std::string_view(*content).substr(1);
+        const QString text = FirstString((*content)[0], field);
         if (txxx && IsReplayGainKey(text)) {
+            if (values)
+                values->push_back(
+                    {text.toLower(),
+                     LeadingNumber(FirstString(
+                         (*content)[0], field.substr(AfterFirstString((*content)[0], field))))});
             places.txxxKeys << text;
             places.txxx = true;
             places.albumValues |= IsAlbumKey(text);
@@ -85,16 +125,18 @@ void ReadId3v2(const id3::Tag& tag, ReplayGainPlaces& places) {
 
 // An ID3v2 tag where the layout found one. A tag the walk refuses is not read at all, as the
 // tag copy does not carry it.
-void ReadId3v2At(int fd, const tags::TagSpan& span, ReplayGainPlaces& places) {
+void ReadId3v2At(int fd, const tags::TagSpan& span, ReplayGainPlaces& places,
+                 std::vector<ReplayGainValue>* values) {
     std::string bytes(static_cast<std::size_t>(span.size), '\0');
     if (!posix::ReadAt(fd, span.at, bytes.data(), span.size))
         return;
     if (const id3::Tag tag = id3::Parse(bytes); tag.error.empty())
-        ReadId3v2(tag, places);
+        ReadId3v2(tag, places, values);
 }
 
 // The APEv2 items in [start, end), each: value size, flags, key and its terminator, value.
-void ReadApeItems(std::string_view items, ReplayGainPlaces& places, QString& album) {
+void ReadApeItems(std::string_view items, ReplayGainPlaces& places, QString& album,
+                  std::vector<ReplayGainValue>* values) {
     while (items.size() >= 9) {
         const std::uint32_t valueSize = Le32(items.data());
         const std::uint32_t flags = Le32(items.data() + 4);
@@ -104,6 +146,9 @@ void ReadApeItems(std::string_view items, ReplayGainPlaces& places, QString& alb
         const QString key =
             QString::fromLatin1(items.data() + 8, static_cast<qsizetype>(keyEnd - 8));
         if (IsReplayGainKey(key)) {
+            if (values)
+                values->push_back({key.toLower(), LeadingNumber(QString::fromUtf8(
+                                                      items.substr(keyEnd + 1, valueSize)))});
             places.apeKeys << key;
             places.ape = true;
             places.albumValues |= IsAlbumKey(key);
@@ -126,7 +171,8 @@ QString ReadId3v1Album(int fd, const tags::TagSpan& span) {
 }
 
 // The items of the APEv2 tag at the end: between its optional header and its footer.
-QString ReadApeTag(int fd, const tags::TagSpan& span, ReplayGainPlaces& places) {
+QString ReadApeTag(int fd, const tags::TagSpan& span, ReplayGainPlaces& places,
+                   std::vector<ReplayGainValue>* values) {
     QString album;
     char footer[kApeFooterSize];
     const std::int64_t end = span.at + span.size;
@@ -137,7 +183,7 @@ QString ReadApeTag(int fd, const tags::TagSpan& span, ReplayGainPlaces& places) 
         return album;
     std::string items(static_cast<std::size_t>(tagSize - kApeFooterSize), '\0');
     if (posix::ReadAt(fd, end - tagSize, items.data(), tagSize - kApeFooterSize))
-        ReadApeItems(items, places, album);
+        ReadApeItems(items, places, album, values);
     return album;
 }
 
@@ -181,13 +227,9 @@ ReplayGainPlaces ReadNeighbourPlaces(const QString& path) {
     return places;
 }
 
-ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
-    struct stat st {};
-    const posix::UniqueFd fd = OpenRegular(path, st);
-    return fd ? ReadReplayGainPlaces(fd.get(), st.st_size) : ReplayGainPlaces();
-}
+namespace {
 
-ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size) {
+ReplayGainPlaces ReadPlaces(int fd, std::int64_t size, std::vector<ReplayGainValue>* values) {
     ReplayGainPlaces places;
     const tags::LayoutResult layout = tags::ReadTagLayout(fd, size);
     if (!layout)
@@ -196,12 +238,12 @@ ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size) {
     QString apeAlbum;
     QString v1Album;
     for (const tags::TagSpan& span : layout->leading)
-        ReadId3v2At(fd, span, places);
+        ReadId3v2At(fd, span, places, values);
     for (const tags::TagSpan& span : layout->trailing) {
         if (span.kind == tags::TagKind::Id3v2Footer)
-            ReadId3v2At(fd, span, places);
+            ReadId3v2At(fd, span, places, values);
         else if (span.kind == tags::TagKind::Ape)
-            apeAlbum = ReadApeTag(fd, span, places);
+            apeAlbum = ReadApeTag(fd, span, places, values);
         else if (span.kind == tags::TagKind::Id3v1)
             v1Album = ReadId3v1Album(fd, span);
     }
@@ -210,6 +252,26 @@ ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size) {
     if (!places.any())
         places.album.clear();
     return places;
+}
+
+}  // namespace
+
+ReplayGainPlaces ReadReplayGainPlaces(const QString& path) {
+    struct stat st {};
+    const posix::UniqueFd fd = OpenRegular(path, st);
+    return fd ? ReadPlaces(fd.get(), st.st_size, nullptr) : ReplayGainPlaces();
+}
+
+ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size) {
+    return ReadPlaces(fd, size, nullptr);
+}
+
+std::vector<ReplayGainValue> ReadReplayGainValues(const QString& path) {
+    std::vector<ReplayGainValue> values;
+    struct stat st {};
+    if (const posix::UniqueFd fd = OpenRegular(path, st))
+        ReadPlaces(fd.get(), st.st_size, &values);
+    return values;
 }
 
 }  // namespace eb

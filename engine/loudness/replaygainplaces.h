@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <cstdint>
 
+#include <vector>
+
 namespace eb {
 
 struct ReplayGainPlaces {
@@ -28,6 +30,15 @@ struct ReplayGainPlaces {
 ReplayGainPlaces ReadReplayGainPlaces(const QString& path);
 // The same for the file of `size` bytes open as `fd`.
 ReplayGainPlaces ReadReplayGainPlaces(int fd, std::int64_t size);
+
+// One ReplayGain value a file holds: its key in lower case ("replaygain_album_gain"; an RVA2
+// frame's as "replaygain_<track or album>_gain" and "_peak") and the number it reads.
+struct ReplayGainValue {
+    QString key;
+    double value = 0;
+};
+// Every ReplayGain value the file holds where ReadReplayGainPlaces finds them.
+std::vector<ReplayGainValue> ReadReplayGainValues(const QString& path);
 
 // The same for a file beside an input, which may belong to its album: read from its first
 // ID3v2 tag only, and from at most 1 MB of that (what a longer tag holds before the cut), so

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace eb {
 
@@ -28,15 +30,22 @@ public:
     // The tool has ended; what was followed is kept only when its output is kept. Called before
     // the output is rewritten (the follower reads the file as it was written).
     void toolEnded(bool outputKept);
+    // The track's values measured while the tool wrote the output (gain, peak), for the tag
+    // copy to write with the tags; none when they must be measured on the finished file.
+    std::optional<std::pair<double, double>> measuredTrack() const;
     // The finished output, still under its hidden name, with the input's tags on it: its track
-    // values measured and written. Returns a warning for the user, or empty.
-    Said measure(const QString& temporary);
+    // values measured and written, the input's taken off (also when they cannot be written).
+    // They are written into a copy beside it, which then stands for it: `temporary` names that
+    // copy afterwards. Returns a warning or a note for the user, or empty.
+    Said measure(QString& temporary);
     // The output has taken its name: the album learns of it. Returns a warning, or empty.
     QString converted(const QString& input, const QString& output);
     // The file was not converted: its album gets no album values.
     void failed();
 
 private:
+    Said rewrite(QString& temporary, const std::optional<GainValues>& track);
+
     QString input_;
     AlbumLedger& albums_;
     ReplayGainPlaces places_;                     // where the output keeps ReplayGain values

@@ -97,9 +97,12 @@ bool TagCopyRun::start(const QString& input, const Files& files) {
     timedOut_ = false;
     timeoutMs_ = g_timeoutMs > 0 ? g_timeoutMs : kTimeoutMs;
     run_.setPassedFds({files.input, files.converted, files.tagged});
-    const bool started =
-        run_.start(TagCopyProgram(), {QStringLiteral("/dev/fd/3"), QStringLiteral("/dev/fd/4"),
-                                      QStringLiteral("/dev/fd/5"), input});
+    QStringList args{QStringLiteral("/dev/fd/3"), QStringLiteral("/dev/fd/4"),
+                     QStringLiteral("/dev/fd/5"), input};
+    if (files.replayGain)
+        args << QString::number(files.replayGain->first, 'g', 17)
+             << QString::number(files.replayGain->second, 'g', 17);
+    const bool started = run_.start(TagCopyProgram(), args);
     run_.setPassedFds({});
     if (!started) {
         result_ = interpret(run_.outcome(), false, timeoutMs_);

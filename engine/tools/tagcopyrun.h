@@ -14,6 +14,9 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+#include <utility>
+
 namespace eb {
 
 // The helper program: the one beside this program unless a test named another.
@@ -48,6 +51,9 @@ public:
         int input = -1;      // the input, as the batch opened it
         int converted = -1;  // the tool's finished output
         int tagged = -1;     // the hidden file the child writes
+        // The converted file's measured ReplayGain (gain in dB, linear peak), which the child
+        // writes in place of the input's values; none: the input's are copied as they are.
+        std::optional<std::pair<double, double>> replayGain;
     };
     // Starts the child writing `files.converted` with the tags of the input (named `input`,
     // whose extension tells its format by name) into `files.tagged`. False when it could not be

@@ -4,7 +4,12 @@
 #include "paths/pathhelpers.h"
 #include "support/testsupport.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
+
+#include <algorithm>
+#include <numeric>
 
 using namespace ebtest;
 
@@ -185,6 +190,16 @@ private slots:
         QTest::newRow("tree kept, two roots with the same names")
             << QStringList{"--keep-tree", a, b} << 1
             << QStringList{"intro.mp3", "outro.mp3", "x/y/deep.mp3"};
+        const QString ai = file("music/a/intro.mp3"), bi = file("music/b/intro.mp3");
+        for (const char* jobs : {"1", "2"})
+            QTest::addRow("entries behind a skipped one, %s job(s)", jobs)
+                << QStringList{"--json", "--jobs", jobs, ai, bi, ai, ai} << 1
+                << QStringList{"intro.mp3"};
+        // An older intro.mp3 and an up-to-date outro.mp3 in the output folder first.
+        QTest::newRow("--update, one file three times, then one up to date")
+            << QStringList{"--json", "--update", "--jobs", "1",
+                           ai,       ai,         ai,       file("music/b/outro.mp3")}
+            << 0 << QStringList{"intro.mp3", "outro.mp3"};
     }
     void collisionsAreNamed() {
         QFETCH(QStringList, args);
@@ -195,8 +210,38 @@ private slots:
         QVERIFY(makeToneMp3(file("music/a/x/y/deep.mp3"), 0.3));
         QVERIFY(makeToneMp3(file("music/b/outro.mp3"), 0.3));
         emptyFolder(out_);
+        if (args.contains("--update")) {
+            QVERIFY(QFile::copy(file("music/b/outro.mp3"), out_ + "/outro.mp3"));
+            QVERIFY(QFile::copy(file("music/b/outro.mp3"), out_ + "/intro.mp3"));
+            QFile older(out_ + "/intro.mp3");
+            QVERIFY(older.open(QIODevice::ReadWrite) &&
+                    older.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                      QFileDevice::FileModificationTime));
+        }
         const Ran r = cli(QStringList{"--out", out_} + args);
         QCOMPARE(r.code, code);
+        // Every entry told once, in list order with one job; every JSON record with a reason.
+        QList<int> told;
+        const QRegularExpression line(QStringLiteral("^\\[(\\d+)/(\\d+)\\] (?!WARNING)"));
+        for (const QByteArray& said : r.err.split('\n')) {
+            if (const auto m = line.match(QString::fromUtf8(said)); m.hasMatch())
+                told << m.captured(1).toInt() - 1;
+        }
+        QList<int> all(told.size());
+        std::iota(all.begin(), all.end(), 0);
+        if (!args.contains("--jobs") || args[args.indexOf("--jobs") + 1] != "1")
+            std::sort(told.begin(), told.end());
+        QVERIFY2(args.contains("--dry-run") || (!told.isEmpty() && told == all), r.err);
+        const QList<QByteArray> records = args.contains("--json")
+                                              ? r.out.split('\n').mid(0, r.out.count('\n'))
+                                              : QList<QByteArray>();
+        QVERIFY(!args.contains("--json") || records.size() == told.size());
+        for (const QByteArray& record : records) {
+            const QJsonObject o = QJsonDocument::fromJson(record).object();
+            QVERIFY2(o["status"] == "converted" || o["status"] == "up-to-date" ||
+                         !o["reason"].toString().isEmpty(),
+                     record);
+        }
         QStringList written;
         QDirIterator it(out_, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext())

@@ -9,6 +9,7 @@
 #include "engine/loudness/loudnessfollower.h"
 #include "engine/loudness/replaygain.h"
 #include "engine/loudness/replaygainplaces.h"
+#include "engine/loudness/replaygainstage.h"
 #include "engine/tools/tagcopyrun.h"
 #include "engine/tools/tooldeploy.h"
 #include "shell/batch/conversionrun.h"
@@ -350,6 +351,10 @@ private slots:
         QTest::newRow("--update with one song changed")
             << QStringList{"--update", "album/a", "album/b", "album/c"}
             << "2 up to date (album ReplayGain updated in 2 files)";
+        // The same, and an up-to-date output replaced meanwhile by an MP3 without tags.
+        QTest::newRow("--update, an output replaced by an untagged MP3")
+            << QStringList{"--update", "album/a", "album/b", "album/c"}
+            << "/c.mp3: it keeps no ReplayGain values";
     }
     void albumShapes() {
         QFETCH(QStringList, files);
@@ -375,20 +380,28 @@ private slots:
                           "0.8", "4")
                          .isEmpty());
         }
-        const bool fails = says.contains("failed");
+        const bool fails = says.contains("failed"), foreign = says.contains("keeps no ReplayGain");
         QVERIFY(!fails || ::mkfifo(QFile::encodeName(out + "/b.mp3").constData(), 0600) == 0);
+        const QString untagged =
+            foreign ? make("untagged.mp3", 44100, 2, {"lame", "-b", "128"}) : "";
+        QVERIFY(!foreign ||
+                (QFile::remove(out + "/c.mp3") && QFile::copy(untagged, out + "/c.mp3")));
         QByteArray said;
         run(cliProgram(), args, nullptr, &said);
         QVERIFY2(said.contains(says.toUtf8()), said);
-        const QStringList outputs{out + "/a.mp3", out + "/c.mp3"};
-        for (const QString& output : fails ? outputs : outputs + QStringList{out + "/b.mp3"}) {
+        // Said only of an output that took the album's new values; the album is all or none.
+        QVERIFY2(!said.contains("album ReplayGain updated") || says.contains("updated"), said);
+        QStringList outputs{out + "/a.mp3", out + "/b.mp3", out + "/c.mp3"};
+        if (fails || foreign)
+            outputs.removeAt(fails ? 1 : 2);
+        for (const QString& output : outputs) {
             const EchoTexts e = DefaultEchoTexts();
             QByteArray verdict;
             run("/usr/bin/python3",
                 QStringList{sourceDir() + "/tests/engine/musicreferee.py",
                             dir_.filePath("album/a.mp3"), output, e.gainIn, e.gainOut, e.delay,
                             e.decay, "1", "album"} +
-                    (fails ? QStringList() : outputs + QStringList{out + "/b.mp3"}),
+                    (fails || foreign ? QStringList() : outputs),
                 &verdict);
             QVERIFY2(verdict.simplified().endsWith(" ok"), output.toUtf8() + ": " + verdict);
         }
@@ -398,8 +411,11 @@ private slots:
     // finished file measures, and gives up on a file shorter than its music; the values go
     // where the file keeps them, spelled as it spells them, album values written or removed.
     // Read back by mutagen.
+    // Through the job's stage ("killed", "0.3", "silence"): the stage's note, and mutagen reads
+    // nothing left of the input's values. An album of 600 ("600", "600 killed"): how its warning
+    // ends.
     void replayGainParts_data() {
-        QTest::addColumn<QString>("kind");    // "follow", "short", or the "+rg" kind
+        QTest::addColumn<QString>("kind");    // "follow", "short", the "+rg" kind, or as above
         QTest::addColumn<bool>("album");      // album values given to the write
         QTest::addColumn<QString>("expect");  // what mutagen reads, sorted
         QTest::newRow("followed whole") << "follow" << false << "";
@@ -417,6 +433,16 @@ private slots:
         // The file's tags are parsed in the helper: its crash fails the write, nothing more.
         QTest::newRow("the helper crashes")
             << "txxx" << false << "the tag copy was ended by signal 11 (Segmentation fault)";
+        QTest::newRow("the helper killed: the input's values go")
+            << "killed" << false
+            << "ReplayGain not measured: the tag copy was ended by signal 9 (Killed)";
+        QTest::newRow("0.3 s, less than one gating block")
+            << "0.3" << false << "ReplayGain not written: the output is shorter than 0.4 s";
+        QTest::newRow("silence") << "silence" << false
+                                 << "ReplayGain not written: the output is silent";
+        QTest::newRow("an album of 600 below a folder of 3,500 characters") << "600" << true << "";
+        QTest::newRow("an album of 600, the helper killed")
+            << "600 killed" << true << " and 597 more";
     }
     void replayGainParts() {
         QFETCH(QString, kind);
@@ -438,6 +464,21 @@ private slots:
                          qPrintable(QString::number(followed->lufs() - measured->lufs())));
             return;
         }
+        if (kind.startsWith("600"))
+            return albumOfMany(kind.endsWith("killed"), expect);
+        if (kind == "killed" || kind == "0.3" || kind == "silence") {
+            QString path =
+                make(name + ".mp3", 44100, 2, {"lame", "-b", "128", "+rg txxx"}, "pinknoise",
+                     kind == "silence" ? "0" : "0.5", kind == "0.3" ? "0.3" : "1.5");
+            if (kind == "killed")
+                SetTagCopyProgram(writeScript(dir_.filePath("killed"), "kill -KILL $$"));
+            AlbumLedger ledger;
+            const Said said = ReplayGainStage(path, ledger).measure(path);
+            SetTagCopyProgram(binDir() + "/echobatch-tagcopy");
+            QCOMPARE(said.text, expect);
+            QCOMPARE(replayGainRead(path), QString());
+            return;
+        }
         const QString path = make(name + ".mp3", 44100, 2, {"lame", "-b", "128", "+rg " + kind});
         const bool crash = expect.startsWith("the tag copy");
         if (crash)
@@ -450,19 +491,66 @@ private slots:
             return;
         }
         QVERIFY2(written.ok(), qPrintable(written.ok() ? QString() : written.error()));
+        QCOMPARE(replayGainRead(path), expect);
+    }
+
+    // What mutagen reads of a file's ReplayGain values (TXXX, RVA2, APEv2), sorted.
+    QString replayGainRead(const QString& path) {
         QByteArray read;
         run("/usr/bin/python3",
             {"-c",
              "import sys, mutagen.id3 as i, mutagen.apev2 as a\no = []\ntry:\n t = "
              "i.ID3(sys.argv[1])"
-             "\n o += ['%s=%s' % (f.desc, f.text[0]) for f in t.getall('TXXX')]\n o += "
-             "['RVA2:%s=%.2f'"
+             "\n o += ['%s=%s' % (f.desc, f.text[0]) for f in t.getall('TXXX') if "
+             "f.desc.lower().startswith('replaygain')]\n o += ['RVA2:%s=%.2f'"
              " % (f.desc, f.gain) for f in t.getall('RVA2')]\nexcept Exception: pass\ntry:\n o += "
              "['APE:%s=%s' % kv for kv in a.APEv2(sys.argv[1]).items()]\nexcept Exception: pass\n"
              "print(' '.join(sorted(o)))",
              path},
             &read);
-        QCOMPARE(QString::fromUtf8(read).trimmed(), expect);
+        return QString::fromUtf8(read).trimmed();
+    }
+
+    // An album of 600 tiny files whose outputs lie below a folder of 3,500 characters: its values
+    // reach the helper whatever the number and the length of the paths (more than the argument
+    // list holds), and a helper that fails leaves no output with album values and is told in a
+    // warning that names a few.
+    void albumOfMany(bool killed, const QString& warningEnd) {
+        const QString song =
+            make("many.mp3", 8000, 1, {"lame", "-b", "16", "+rg album"}, "pinknoise", "0.5", "0.5");
+        QString deep = dir_.filePath("many-out");
+        while (deep.size() < 3500)
+            deep += u'/' + QString(100, u'd');
+        QVERIFY(QDir().mkpath(deep) && QDir().mkpath(dir_.filePath("many")));
+        QStringList inputs, outputs;
+        for (int k = 0; k < 600; ++k) {
+            inputs << dir_.filePath(QStringLiteral("many/%1.mp3").arg(k));
+            outputs << deep + QStringLiteral("/%1.mp3").arg(k);
+            QFile::remove(outputs.last());
+            QVERIFY((QFile::exists(inputs.last()) || QFile::copy(song, inputs.last())) &&
+                    QFile::copy(song, outputs.last()));
+        }
+        if (killed)
+            SetTagCopyProgram(writeScript(dir_.filePath("killed"), "kill -KILL $$"));
+        AlbumLedger ledger;
+        ledger.setInputs(inputs);
+        QString warning;
+        for (int k = 0; k < 600; ++k)
+            warning = ledger.converted(inputs[k], outputs[k], ReadReplayGainPlaces(outputs[k]),
+                                       Loudness::measure(outputs[k]));
+        SetTagCopyProgram(binDir() + "/echobatch-tagcopy");
+        QVERIFY2((warningEnd.isEmpty() ? warning.isEmpty() : warning.endsWith(warningEnd)) &&
+                     warning.size() < 4 * 3600,
+                 qPrintable(warning.left(300)));
+        QByteArray gains;
+        run("/usr/bin/python3",
+            {"-c",
+             "import os, sys, mutagen.id3 as i\nd = sys.argv[1]\nprint(len(os.listdir(d)), "
+             "sorted({f.text[0] for n in os.listdir(d) for f in i.ID3(os.path.join(d, "
+             "n)).getall('TXXX') if f.desc.lower() == 'replaygain_album_gain'}))",
+             deep},
+            &gains);
+        QVERIFY2(gains.startsWith("600 ") && gains.count(" dB") == (killed ? 0 : 1), gains);
     }
 
     void clippingIsAWarning_data() {
