@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include <cstdint>
 #include <QStringList>
+#include <cstdint>
 
 #include <vector>
 

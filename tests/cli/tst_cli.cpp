@@ -323,7 +323,9 @@ private slots:
     void interruptLeavesNothingBehind() {
         emptyFolder(out_);
         const QString hang = file("hang");
-        QVERIFY(writeFile(hang, "#!/bin/sh\neval \"out=\\${$(($# - 5))}\"\necho partial > \"$out\"\nexec sleep 60\n"));
+        QVERIFY(writeFile(
+            hang,
+            "#!/bin/sh\neval \"out=\\${$(($# - 5))}\"\necho partial > \"$out\"\nexec sleep 60\n"));
         QFile::setPermissions(hang, QFile::ReadOwner | QFile::ExeOwner);
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
