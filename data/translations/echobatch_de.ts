@@ -1198,5 +1198,21 @@ fehlgeschlagen, 2 Aufruffehler, 130 unterbrochen.
         <source>Value out of range.</source>
         <translation>Der Wert liegt außerhalb des zulässigen Bereichs.</translation>
     </message>
+    <message>
+        <source>the file changed while it was read</source>
+        <translation>die Datei wurde während des Lesens geändert</translation>
+    </message>
+    <message>
+        <source>the output folder %1 was moved or replaced while the file was converted</source>
+        <translation>der Ausgabeordner %1 wurde während der Umwandlung verschoben oder ersetzt</translation>
+    </message>
+    <message>
+        <source>the temporary output is not ours</source>
+        <translation>die temporäre Ausgabedatei gehört nicht zu diesem Lauf</translation>
+    </message>
+    <message>
+        <source>the temporary output was replaced by another file meanwhile</source>
+        <translation>die temporäre Ausgabedatei wurde inzwischen durch eine andere Datei ersetzt</translation>
+    </message>
 </context>
 </TS>

@@ -1199,5 +1199,21 @@ Code de sortie&#xa0;: 0 tous les fichiers convertis, 1 au moins un fichier en
         <source>Value out of range.</source>
         <translation>Valeur hors de la plage admise.</translation>
     </message>
+    <message>
+        <source>the file changed while it was read</source>
+        <translation>le fichier a changé pendant sa lecture</translation>
+    </message>
+    <message>
+        <source>the output folder %1 was moved or replaced while the file was converted</source>
+        <translation>le dossier de sortie %1 a été déplacé ou remplacé pendant la conversion</translation>
+    </message>
+    <message>
+        <source>the temporary output is not ours</source>
+        <translation>le fichier de sortie temporaire n&apos;appartient pas à cette conversion</translation>
+    </message>
+    <message>
+        <source>the temporary output was replaced by another file meanwhile</source>
+        <translation>le fichier de sortie temporaire a été remplacé entre-temps par un autre fichier</translation>
+    </message>
 </context>
 </TS>
