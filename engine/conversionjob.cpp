@@ -50,9 +50,9 @@ SaidResult<MadeTemporary> CreateTemporary(int folderFd, const QString& output) {
 // The input, opened once, read-only and without blocking; everything the job reads of it comes
 // through this descriptor. Anything but a regular file is refused before it is opened (a FIFO
 // would block the tool, a device would feed it endlessly), and again after (a swap between).
-SaidResult<posix::UniqueFd> OpenInput(const QString& input) {
+// `st` is what the open file is then.
+SaidResult<posix::UniqueFd> OpenInput(const QString& input, struct stat& st) {
     const QByteArray path = QFile::encodeName(AbsolutePath(input));
-    struct stat st {};
     posix::UniqueFd fd;
     int error = ::stat(path.constData(), &st) != 0 ? errno : 0;
     if (error == 0 && S_ISREG(st.st_mode)) {
@@ -185,23 +185,9 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
         fail(refusal);
         return false;
     }
-    SaidResult<posix::UniqueFd> opened = OpenInput(result_.input);
-    if (!opened || ::fstat(opened->get(), &inputSeen_) != 0) {
-        fail(opened ? InBoth([] {
-            return UserText::tr("cannot open the input: %1").arg(ErrnoText(EIO));
-        })
-                    : opened.error());
+    if (!readInput())
         return false;
-    }
-    input_ = std::move(*opened);
     const QString input = AbsolutePath(result_.input);
-    plan_ = PlanInput(input, input_.get());
-    if (plan_.refusal.isEmpty() && ChangedSince(input_.get(), inputSeen_))
-        plan_.refusal = InBoth(&ChangedWhileRead);
-    if (!plan_.refusal.isEmpty()) {
-        fail(plan_.refusal);
-        return false;
-    }
     const InputEncoding encoding =
         plan_.mp3 ? plan_.encoding : ReadInputEncoding(input, input_.get());
     const QString compression = CompressionFor(encoding, fixedKbps_);
@@ -234,6 +220,25 @@ bool ConversionJob::prepare(const EchoTexts& echo, Planning planning) {
     command_.copiesTags = MayHaveTags(input, input_.get());
     command_.measuresGain =
         fed_ > 0 && ReadReplayGainPlaces(input_.get(), inputSeen_.st_size).any();
+    return true;
+}
+
+// The input opened once and its frames walked through that descriptor; false when the file is
+// failed.
+bool ConversionJob::readInput() {
+    SaidResult<posix::UniqueFd> opened = OpenInput(result_.input, inputSeen_);
+    if (!opened) {
+        fail(opened.error());
+        return false;
+    }
+    input_ = std::move(*opened);
+    plan_ = PlanInput(AbsolutePath(result_.input), input_.get());
+    if (plan_.refusal.isEmpty() && ChangedSince(input_.get(), inputSeen_))
+        plan_.refusal = InBoth(&ChangedWhileRead);
+    if (!plan_.refusal.isEmpty()) {
+        fail(plan_.refusal);
+        return false;
+    }
     return true;
 }
 

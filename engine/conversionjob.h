@@ -147,6 +147,7 @@ private:
     void removeTemporary();
     bool startDecoding();
     Said finishDecoding(const ToolRun::Outcome& outcome);
+    bool readInput();
     bool createTemporary();
     Said folderMoved() const;
 
