@@ -207,7 +207,7 @@ void PreviewRender::onFinished(const ToolRun::Outcome& outcome) {
     }
 }
 
-// The private folder is the one a batch makes for its tool (engine/tooldeploy.h): the tool is
+// The private folder is the one a batch makes for its tool (engine/tools/tooldeploy.h): the tool is
 // copied there and run from its open file, and the samples are written beside it.
 Result<> PreviewRender::makeFolder() {
     if (!tools_.folder.isEmpty())

@@ -1,5 +1,5 @@
 // echobatch-tagcopy INPUT CONVERTED TAGGED [NAME [GAIN PEAK]]: the tag copy of one file, run by
-// the batch as a child process of its own (engine/tagcopyrun.h), so that a crafted tag that
+// the batch as a child process of its own (engine/tools/tagcopyrun.h), so that a crafted tag that
 // crashes or exhausts its reader ends only this process. The batch hands the three files over
 // open, as /dev/fd/3, 4 and 5, and names the input in NAME, whose extension tells its format by
 // name; GAIN and PEAK are the converted file's measured ReplayGain, written where the input's
